@@ -1,0 +1,94 @@
+#include "textcodec.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+
+namespace nvl {
+
+namespace {
+
+constexpr char Cp932Name[] = "windows-31j";
+const QByteArray Utf8Bom("\xEF\xBB\xBF");
+
+// Characters that CP932 stores only under their full-width twins; Qt's
+// converter refuses the other forms.
+QString foldForCp932(QString text)
+{
+    for (QChar &c : text) {
+        switch (c.unicode()) {
+        case 0x301C: c = QChar(0xFF5E); break; // WAVE DASH
+        case 0x2212: c = QChar(0xFF0D); break; // MINUS SIGN
+        case 0x00A5: c = QChar(0xFFE5); break; // YEN SIGN
+        default: break;
+        }
+    }
+    return text;
+}
+
+std::optional<QString> strictDecode(const char *name, const QByteArray &bytes)
+{
+    QStringDecoder decoder(name, QStringConverter::Flag::Stateless);
+    if (!decoder.isValid())
+        return std::nullopt;
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+bool cp932Available()
+{
+    return QStringDecoder(Cp932Name).isValid();
+}
+
+std::optional<DecodedText> decodeText(const QByteArray &bytes)
+{
+    if (bytes.contains('\0'))
+        return std::nullopt;
+    if (bytes.startsWith(Utf8Bom)) {
+        if (auto text = strictDecode("UTF-8", bytes.mid(Utf8Bom.size())))
+            return DecodedText{*text, TextEncoding::Utf8Bom};
+        return std::nullopt;
+    }
+    std::optional<QString> utf8 = strictDecode("UTF-8", bytes);
+    std::optional<QString> cp932 = strictDecode(Cp932Name, bytes);
+    if (utf8 && cp932) {
+        // Valid both ways. Japanese in UTF-8 takes three bytes a character;
+        // two-byte UTF-8 characters (U+0080..U+07FF) are what CP932's
+        // half-width kana look like when misread, so those mean CP932.
+        const bool twoByteChars = std::any_of(utf8->begin(), utf8->end(), [](QChar c) {
+            return c.unicode() >= 0x80 && c.unicode() < 0x800;
+        });
+        if (twoByteChars || *utf8 == *cp932)
+            utf8.reset();
+    }
+    if (utf8)
+        return DecodedText{*utf8, TextEncoding::Utf8};
+    if (cp932)
+        return DecodedText{*cp932, TextEncoding::Cp932};
+    return std::nullopt;
+}
+
+QByteArray encodeText(const QString &text, TextEncoding *used)
+{
+    const QString folded = foldForCp932(text);
+    QStringEncoder encoder(Cp932Name, QStringConverter::Flag::Stateless);
+    if (encoder.isValid()) {
+        QByteArray bytes = encoder.encode(folded);
+        // The converter may substitute silently; only a clean round trip counts.
+        if (!encoder.hasError() && strictDecode(Cp932Name, bytes) == folded) {
+            if (used)
+                *used = TextEncoding::Cp932;
+            return bytes;
+        }
+    }
+    if (used)
+        *used = TextEncoding::Utf8Bom;
+    return Utf8Bom + text.toUtf8();
+}
+
+} // namespace nvl

@@ -1,0 +1,77 @@
+#include "appcontext.h"
+
+#include "formwindow.h"
+
+#include <QTimer>
+
+namespace nvl {
+
+WindowRegistry::~WindowRegistry()
+{
+    for (auto &[id, window] : m_windows)
+        delete window.data();
+}
+
+void WindowRegistry::setFactory(WindowId id, Factory factory)
+{
+    m_factories[id] = std::move(factory);
+}
+
+bool WindowRegistry::canCreate(WindowId id) const
+{
+    return existing(id) || m_factories.count(id) > 0;
+}
+
+FormWindow *WindowRegistry::window(WindowId id)
+{
+    if (FormWindow *window = existing(id))
+        return window;
+    const auto factory = m_factories.find(id);
+    if (factory == m_factories.end())
+        return nullptr;
+    FormWindow *window = factory->second(m_context);
+    m_windows[id] = window;
+    return window;
+}
+
+FormWindow *WindowRegistry::existing(WindowId id) const
+{
+    const auto found = m_windows.find(id);
+    return found == m_windows.end() ? nullptr : found->second.data();
+}
+
+void WindowRegistry::release(WindowId id)
+{
+    const auto found = m_windows.find(id);
+    if (found == m_windows.end())
+        return;
+    // Later: the window may be releasing itself from one of its own handlers.
+    if (found->second)
+        found->second->deleteLater();
+    m_windows.erase(found);
+}
+
+bool WindowRegistry::anyLoaded() const
+{
+    for (const auto &[id, window] : m_windows) {
+        if (window && window->isFormLoaded())
+            return true;
+    }
+    return false;
+}
+
+AppContext::AppContext(Platform &platform) : platform(platform), windows(*this) {}
+
+void AppContext::scheduleEndCheck()
+{
+    if (m_endCheckPending)
+        return;
+    m_endCheckPending = true;
+    QTimer::singleShot(0, [this] {
+        m_endCheckPending = false;
+        if (!windows.anyLoaded() && endProgram)
+            endProgram();
+    });
+}
+
+} // namespace nvl

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "services.h"
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <map>
+
+namespace nvl {
+
+class AppContext;
+class FormWindow;
+
+enum class WindowId {
+    Main,
+    CardEditor,
+    Print,
+    ListSheet,
+    Reorder,
+    About,
+    Font,
+    PrintPosition,
+    Sender,
+};
+
+// One instance of each window at most, created on first use and reached
+// through this one reference each.
+class WindowRegistry {
+public:
+    using Factory = std::function<FormWindow *(AppContext &)>;
+
+    explicit WindowRegistry(AppContext &context) : m_context(context) {}
+    ~WindowRegistry();
+
+    void setFactory(WindowId id, Factory factory);
+    bool canCreate(WindowId id) const;
+
+    // The window, created now if it does not exist yet; null when this
+    // build has no such window.
+    FormWindow *window(WindowId id);
+    template <typename T> T *get(WindowId id) { return qobject_cast<T *>(window(id)); }
+    FormWindow *existing(WindowId id) const;
+
+    // Releases the window object; its state is lost.
+    void release(WindowId id);
+
+    bool anyLoaded() const;
+
+private:
+    AppContext &m_context;
+    std::map<WindowId, Factory> m_factories;
+    std::map<WindowId, QPointer<FormWindow>> m_windows;
+};
+
+// State every window shares for the whole run.
+struct SharedState {
+    QString currentFile;
+    bool bookFromFile = false;
+    bool endOnMainUnload = false;
+};
+
+class AppContext {
+public:
+    explicit AppContext(Platform &platform);
+
+    Platform &platform;
+    SharedState state;
+    WindowRegistry windows;
+
+    // Ends the program at once; the application sets the real exit.
+    std::function<void()> endProgram;
+
+    // After a window unloads: the program ends once no window is loaded.
+    // Checked after the current event, as a hand-over loads the next window
+    // right after unloading the previous one.
+    void scheduleEndCheck();
+
+private:
+    bool m_endCheckPending = false;
+};
+
+} // namespace nvl

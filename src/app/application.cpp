@@ -1,0 +1,27 @@
+#include "application.h"
+
+#include "mainwindow.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace nvl {
+
+void registerWindows(AppContext &context)
+{
+    context.windows.setFactory(WindowId::Main,
+                               [](AppContext &ctx) { return new MainWindow(ctx); });
+}
+
+void installJapaneseTranslations(QCoreApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_ja"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+} // namespace nvl

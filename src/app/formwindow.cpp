@@ -1,0 +1,76 @@
+#include "formwindow.h"
+
+#include <QCloseEvent>
+#include <QVBoxLayout>
+
+namespace nvl {
+
+FormWindow::FormWindow(AppContext &context, WindowId id) : QWidget(nullptr), m_ctx(context), m_id(id)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+}
+
+void FormWindow::loadForm()
+{
+    if (isFormLoaded())
+        return;
+    m_content = new QWidget(this);
+    m_content->setObjectName(QStringLiteral("formContent"));
+    layout()->addWidget(m_content);
+    buildForm(m_content);
+    formLoad();
+}
+
+void FormWindow::showForm()
+{
+    loadForm();
+    show();
+    raise();
+    activateWindow();
+}
+
+void FormWindow::hideForm()
+{
+    loadForm();
+    hide();
+}
+
+void FormWindow::unloadForm()
+{
+    if (!isFormLoaded())
+        return;
+    formUnload();
+    hide();
+    // The handler that unloads the window may belong to one of its controls:
+    // detach them now, delete them once that handler has returned.
+    QWidget *old = m_content;
+    m_content = nullptr;
+    old->hide();
+    layout()->removeWidget(old);
+    old->setParent(nullptr);
+    old->deleteLater();
+    m_ctx.scheduleEndCheck();
+}
+
+void FormWindow::closeEvent(QCloseEvent *event)
+{
+    // The close box unloads the window; hiding is done by the unload.
+    event->ignore();
+    unloadForm();
+}
+
+QPoint centredPosition(QSize screen, QSize window)
+{
+    const int left = (screen.width() - window.width()) * TwipsPerPixel / 2;
+    const int top = (screen.height() - window.height()) * TwipsPerPixel / 2;
+    return {left / TwipsPerPixel, top / TwipsPerPixel};
+}
+
+void FormWindow::centreOnScreen()
+{
+    move(centredPosition(m_ctx.platform.screen.screenSize(), frameGeometry().size()));
+}
+
+} // namespace nvl

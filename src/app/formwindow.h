@@ -1,0 +1,59 @@
+#pragma once
+
+#include "appcontext.h"
+
+#include <QWidget>
+
+namespace nvl {
+
+// A window that is loaded and unloaded as a whole: loading builds its
+// controls afresh, unloading throws them away, while the object and its
+// member state live on until the window is released.
+class FormWindow : public QWidget {
+    Q_OBJECT
+public:
+    FormWindow(AppContext &context, WindowId id);
+
+    bool isFormLoaded() const { return m_content != nullptr; }
+    void loadForm();
+    // Loads when needed, then shows the window modeless.
+    void showForm();
+    // Hides the window but keeps it loaded (loading it if needed).
+    void hideForm();
+    void unloadForm();
+
+    WindowId windowId() const { return m_id; }
+
+    // A control of the loaded window, by its name.
+    template <typename T> T *control(const char *name) const
+    {
+        return m_content ? m_content->findChild<T *>(QLatin1String(name)) : nullptr;
+    }
+
+protected:
+    // Creates the controls with their initial properties inside `content`.
+    virtual void buildForm(QWidget *content) = 0;
+    virtual void formLoad() {}
+    virtual void formUnload() {}
+
+    void closeEvent(QCloseEvent *event) override;
+
+    // Centres the window on the screen, computed in twips as the windows
+    // always have been.
+    void centreOnScreen();
+
+    AppContext &m_ctx;
+
+private:
+    WindowId m_id;
+    QWidget *m_content = nullptr;
+};
+
+// Twips per pixel at the usual 96 dpi.
+constexpr int TwipsPerPixel = 15;
+
+// Top-left corner that centres a window: the difference in twips, halved
+// with the remainder dropped.
+QPoint centredPosition(QSize screen, QSize window);
+
+} // namespace nvl

@@ -1,0 +1,30 @@
+#include "application.h"
+#include "formwindow.h"
+#include "qtservices.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("nvl-hagaki"));
+    QApplication::setApplicationDisplayName(QStringLiteral("ＮＶＬはがき宛名プリント"));
+    // Windows are unloaded, not closed; the registry decides when the program ends.
+    QApplication::setQuitOnLastWindowClosed(false);
+    nvl::installJapaneseTranslations(app);
+
+    nvl::QtMessageService messages;
+    nvl::QtFileDialogService fileDialogs;
+    nvl::QtPrinterDialogService printerDialog;
+    nvl::QtHelpService help;
+    nvl::QtShellService shell;
+    nvl::QtScreenService screen;
+    nvl::Platform platform{messages, fileDialogs, printerDialog, help,
+                           shell,    screen,      nvl::resolveProgramFolder()};
+
+    nvl::AppContext context(platform);
+    context.endProgram = [] { QCoreApplication::exit(0); };
+    nvl::registerWindows(context);
+    context.windows.window(nvl::WindowId::Main)->showForm();
+    return QApplication::exec();
+}

@@ -1,0 +1,150 @@
+// New, Open, Save As, the old-format conversion and the exit of the main window.
+#include "mainwindow.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+
+namespace nvl {
+
+namespace {
+
+const QString OpenFilter = QStringLiteral("データファイル(*.dat)|*.dat|CSVファイル(*.csv)|*.csv");
+const QString SaveFilter =
+    QStringLiteral("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
+const QString ConvertMessage = QStringLiteral("データーをNuvelkVer2. x  形式にコンバートします。");
+
+QString describeBookFailure(const QString &path, const BookRead &read)
+{
+    switch (read.status) {
+    case BookRead::Status::Ok:
+        return {};
+    case BookRead::Status::FileError:
+        return describeReadFailure(path, read.fileStatus);
+    case BookRead::Status::TooManyRecords:
+        return QStringLiteral("ファイル「%1」には%2件を超えるデータがあるため開けません。\n"
+                              "ファイルは変更していません。")
+            .arg(path)
+            .arg(AddressBook::Capacity);
+    case BookRead::Status::EndInsideRecord:
+        break;
+    }
+    return QStringLiteral("ファイル「%1」は住所録の形式になっていないため開けません。\n"
+                          "ファイルは変更していません。")
+        .arg(path);
+}
+
+} // namespace
+
+void MainWindow::newBook()
+{
+    if (leadingNumber(Text2()->text()) == 3) {
+        // The book is the file's content: writing it back loses nothing
+        // when it fails, so the user is told and New goes on.
+        const WriteResult written = WriteBookFile(Text1()->text(), m_book);
+        if (!written)
+            m_ctx.platform.messages.show(written.error);
+    }
+    m_book = AddressBook();
+    m_ctx.state.bookFromFile = false;
+    Text2()->setText(QStringLiteral("2"));
+    Text1()->setText(NewBookMarker);
+    handOver(WindowId::CardEditor);
+}
+
+void MainWindow::openBook()
+{
+    setListsEnabled(true);
+    m_bookLists->clear();
+    m_printLists->clear();
+    updatePrintListCount();
+
+    m_dialog.initialFolder = m_ctx.platform.programFolder;
+    m_dialog.filter = OpenFilter;
+    m_dialog.confirmOverwrite = false;
+    const QString path = m_dialog.showOpen();
+    if (path.isEmpty())
+        return;
+
+    BookRead read = ReadBookFile(path);
+    if (!read.ok()) {
+        // The book in memory and the current file stay as they were.
+        if (!Test(path, read))
+            m_ctx.platform.messages.show(describeBookFailure(path, read));
+        return;
+    }
+    m_book = std::move(read.book);
+    Text1()->setText(path);
+    m_ctx.state.currentFile = path;
+    showBook(m_book);
+    Text2()->setText(QStringLiteral("3"));
+    if (m_bookLists->count() > 0)
+        m_bookLists->nameList()->setCurrentRow(0);
+    setBookCommandsEnabled(true);
+}
+
+bool MainWindow::Test(const QString &path, const BookRead &failedRead)
+{
+    if (!mayBeOldFormat(failedRead))
+        return false;
+    const TextFileRead file = readTextFile(path);
+    if (!file.ok())
+        return false;
+    const OldBookRead old = parseOldBook(file.content.text);
+    // Only a file that reads cleanly as whole six-field records is converted.
+    if (!old.ok || old.records.isEmpty())
+        return false;
+
+    m_ctx.platform.messages.show(ConvertMessage);
+
+    const QString backup = path + QStringLiteral(".bak");
+    QFile::remove(backup);
+    if (!QFile::copy(path, backup)) {
+        m_ctx.platform.messages.show(
+            QStringLiteral("バックアップ「%1」を作れないため、変換を中止しました。\n"
+                           "ファイルは変更していません。")
+                .arg(backup));
+        return true;
+    }
+    const WriteResult written = WriteBookFile(path, convertOldRecords(old.records));
+    if (!written) {
+        m_ctx.platform.messages.show(written.error +
+                                     QStringLiteral("\n変換を中止しました。ファイルは変更していません。"));
+        return true;
+    }
+
+    BookRead converted = ReadBookFile(path);
+    if (!converted.ok()) {
+        m_ctx.platform.messages.show(describeBookFailure(path, converted));
+        return true;
+    }
+    m_book = std::move(converted.book);
+    Text1()->setText(path);
+    m_ctx.state.currentFile = path;
+    showBook(m_book);
+    Text2()->setText(QStringLiteral("3"));
+    setBookCommandsEnabled(true);
+    return true;
+}
+
+void MainWindow::saveBookAs(bool fromToolbar)
+{
+    m_dialog.filter = SaveFilter;
+    m_dialog.confirmOverwrite = true;
+    if (fromToolbar)
+        m_dialog.fileName = m_ctx.state.currentFile;
+    const QString path = m_dialog.showSave();
+    if (path.isEmpty())
+        return;
+    const WriteResult written = WriteBookFile(path, m_book);
+    if (!written)
+        m_ctx.platform.messages.show(written.error);
+}
+
+void MainWindow::openCardEditor()
+{
+    handOver(WindowId::CardEditor);
+}
+
+} // namespace nvl

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "bookfile.h"
+#include "commondialog.h"
+#include "formwindow.h"
+#include "recordlists.h"
+#include "settingsfile.h"
+
+#include <memory>
+
+class QLineEdit;
+class QVBoxLayout;
+
+namespace nvl {
+
+// frmStart: the hub of the program. Holds the open book, mirrors it in the
+// book lists, keeps the print list, and steps aside for the other windows.
+class MainWindow : public FormWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(AppContext &context);
+
+    static inline const QString Caption = QStringLiteral("NVL  ﾊｶﾞｷ  Print");
+
+    // 1 = the next load rebuilds the book after another window handed back.
+    int reloadOnLoad() const { return m_reloadOnLoad; }
+    void setReloadOnLoad(int value) { m_reloadOnLoad = value; }
+
+    const AddressBook &book() const { return m_book; }
+    RecordLists *bookLists() const { return m_bookLists.get(); }
+    RecordLists *printLists() const { return m_printLists.get(); }
+
+    // Hands over to another full window: this window unloads (writing the
+    // settings) and the other one is shown.
+    void handOver(WindowId target);
+
+    // Copies Text1 and Text2 into Nuvel.ini.
+    WriteResult writeSettings();
+
+protected:
+    void buildForm(QWidget *content) override;
+    void formLoad() override;
+    void formUnload() override;
+
+private:
+    void buildMenus(QWidget *content, QVBoxLayout *layout);
+    void buildToolbar(QWidget *content, QVBoxLayout *layout);
+    void buildSelection(QWidget *content, QVBoxLayout *layout);
+    void connectCommands();
+
+    void INIGet();
+    QString settingsPath() const;
+    void setBookCommandsEnabled(bool enabled);
+    void setListsEnabled(bool enabled);
+    void showBook(const AddressBook &book);
+    void enableIfAvailable(QWidget *control, WindowId target, bool enabled);
+
+    // File commands.
+    void newBook();
+    void openBook();
+    void saveBookAs(bool fromToolbar);
+    void openCardEditor();
+    void exitProgram();
+    bool Test(const QString &path, const BookRead &failedRead);
+
+    // Print-list selection.
+    void addSelection();
+    void deleteSelection();
+    void clearSelection();
+    void nextToPrint();
+    void updatePrintListCount();
+    int printListCount() const;
+
+    QLineEdit *Text1() const;
+    QLineEdit *Text2() const;
+
+    int m_reloadOnLoad = 0;
+    AddressBook m_book;
+    CommonDialog m_dialog;
+    std::unique_ptr<RecordLists> m_bookLists;
+    std::unique_ptr<RecordLists> m_printLists;
+};
+
+} // namespace nvl

@@ -1,0 +1,45 @@
+#include "commondialog.h"
+
+#include <QDir>
+#include <QStringList>
+
+namespace nvl {
+
+QString Platform::programFile(const QString &name) const
+{
+    return QDir(programFolder).filePath(name);
+}
+
+FileDialogRequest CommonDialog::request() const
+{
+    return {initialFolder, filter, fileName, confirmOverwrite};
+}
+
+QString CommonDialog::showOpen()
+{
+    fileName = m_service.open(request());
+    return fileName;
+}
+
+QString CommonDialog::showSave()
+{
+    fileName = m_service.save(request());
+    return fileName;
+}
+
+QString toQtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts.at(i).trimmed();
+        const QString patterns = QString(parts.at(i + 1)).replace(u';', u' ').simplified();
+        if (description.contains(u'(') && description.contains(patterns))
+            entries.append(description);
+        else
+            entries.append(QStringLiteral("%1 (%2)").arg(description, patterns));
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+} // namespace nvl

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "services.h"
+
+namespace nvl {
+
+// A window's own file dialog: it keeps the folder, filter and file name of
+// its last use, as the windows rely on.
+class CommonDialog {
+public:
+    explicit CommonDialog(FileDialogService &service) : m_service(service) {}
+
+    QString initialFolder;
+    QString filter;
+    QString fileName;
+    bool confirmOverwrite = false;
+
+    // Each returns the chosen path, also left in fileName; empty on cancel.
+    QString showOpen();
+    QString showSave();
+
+private:
+    FileDialogRequest request() const;
+    FileDialogService &m_service;
+};
+
+// "説明|*.dat|説明|*.csv" → "説明 (*.dat);;説明 (*.csv)". A description that
+// already shows its pattern is not repeated.
+QString toQtFilter(const QString &filter);
+
+} // namespace nvl

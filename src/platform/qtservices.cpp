@@ -1,0 +1,152 @@
+#include "qtservices.h"
+
+#include "commondialog.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QTextBrowser>
+#include <QUrl>
+
+namespace nvl {
+
+MessageAnswer QtMessageService::show(const QString &text, MessageButtons buttons,
+                                     const QString &title)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (buttons) {
+    case MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MessageButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
+    case MessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    default:
+        // Escape on a Yes/No box closes it as No.
+        return buttons == MessageButtons::YesNo ? MessageAnswer::No
+               : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
+                                                     : MessageAnswer::Ok;
+    }
+}
+
+QString QtFileDialogService::open(const FileDialogRequest &request)
+{
+    const QString start = request.fileName.isEmpty()
+                              ? request.initialFolder
+                              : QDir(request.initialFolder).filePath(request.fileName);
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), start,
+                                        toQtFilter(request.filter));
+}
+
+QString QtFileDialogService::save(const FileDialogRequest &request)
+{
+    const QString start = request.fileName.isEmpty()
+                              ? request.initialFolder
+                              : QDir(request.initialFolder).filePath(request.fileName);
+    QFileDialog::Options options;
+    if (!request.confirmOverwrite)
+        options |= QFileDialog::DontConfirmOverwrite;
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), start,
+                                        toQtFilter(request.filter), nullptr, options);
+}
+
+bool QtPrinterDialogService::choose(QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QtHelpService::~QtHelpService()
+{
+    delete m_window;
+}
+
+QString helpPageFor(HelpCommand command, int context)
+{
+    if (command == HelpCommand::Topic) {
+        const QString page = QStringLiteral(":/help/context-%1.html").arg(context);
+        if (QFile::exists(page))
+            return page;
+    }
+    return QStringLiteral(":/help/contents.html");
+}
+
+void QtHelpService::show(const QString &helpFile, HelpCommand command, int context)
+{
+    Q_UNUSED(helpFile) // the pages are built into the program
+    if (!m_window) {
+        m_window = new QTextBrowser;
+        m_window->setObjectName(QStringLiteral("helpWindow"));
+        m_window->setWindowTitle(QStringLiteral("ヘルプ"));
+        m_window->setOpenExternalLinks(true);
+        m_window->resize(560, 480);
+    }
+    m_window->setSource(QUrl(QStringLiteral("qrc") + helpPageFor(command, context)));
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+bool QtShellService::openUrl(const QString &address)
+{
+    return QDesktopServices::openUrl(QUrl(address));
+}
+
+QSize QtScreenService::screenSize() const
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(1024, 768);
+}
+
+namespace {
+
+bool folderIsWritable(const QString &folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    // Permission bits alone miss read-only mounts: try to create a file.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("nvl-probe-XXXXXX")));
+    return probe.open();
+}
+
+} // namespace
+
+QString resolveProgramFolder()
+{
+    const QString executableFolder = QCoreApplication::applicationDirPath();
+    if (folderIsWritable(executableFolder))
+        return executableFolder;
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dataFolder);
+    return dataFolder;
+}
+
+} // namespace nvl

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+class QPrinter;
+
+namespace nvl {
+
+// The title the program's own message boxes carry unless a window sets one.
+inline const QString ProgramTitle = QStringLiteral("Nuvelk");
+
+enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+class MessageService {
+public:
+    virtual ~MessageService() = default;
+    // Shows a modal message and returns the button the user chose.
+    virtual MessageAnswer show(const QString &text, MessageButtons buttons = MessageButtons::Ok,
+                               const QString &title = ProgramTitle) = 0;
+};
+
+struct FileDialogRequest {
+    QString initialFolder;
+    // "description|pattern|description|pattern…"
+    QString filter;
+    QString fileName;
+    bool confirmOverwrite = false;
+};
+
+class FileDialogService {
+public:
+    virtual ~FileDialogService() = default;
+    // The chosen path, or an empty text when the user cancels.
+    virtual QString open(const FileDialogRequest &request) = 0;
+    virtual QString save(const FileDialogRequest &request) = 0;
+};
+
+class PrinterDialogService {
+public:
+    virtual ~PrinterDialogService() = default;
+    // Lets the user choose the printer; false when the user cancels.
+    virtual bool choose(QPrinter &printer) = 0;
+};
+
+enum class HelpCommand { Topic = 1, Contents = 3 };
+
+class HelpService {
+public:
+    virtual ~HelpService() = default;
+    virtual void show(const QString &helpFile, HelpCommand command, int context) = 0;
+};
+
+class ShellService {
+public:
+    virtual ~ShellService() = default;
+    // Opens an address in the user's default browser; false when it could not.
+    virtual bool openUrl(const QString &address) = 0;
+};
+
+class ScreenService {
+public:
+    virtual ~ScreenService() = default;
+    // The size of the screen the windows are centred on, in pixels.
+    virtual QSize screenSize() const = 0;
+};
+
+// Everything the windows need from the desktop, passed in so tests can
+// answer with scripted fakes.
+struct Platform {
+    MessageService &messages;
+    FileDialogService &fileDialogs;
+    PrinterDialogService &printerDialog;
+    HelpService &help;
+    ShellService &shell;
+    ScreenService &screen;
+    // Where Nuvel.ini and the other working files live.
+    QString programFolder;
+
+    QString programFile(const QString &name) const;
+};
+
+} // namespace nvl

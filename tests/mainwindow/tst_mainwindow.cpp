@@ -1,0 +1,497 @@
+#include "fakeplatform.h"
+#include "formwindow.h"
+#include "mainwindow.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace nvl;
+using namespace nvl::test;
+
+namespace {
+
+// Stands in for a window the main window hands over to.
+class OtherWindow : public FormWindow {
+public:
+    using FormWindow::FormWindow;
+    int loads = 0;
+
+protected:
+    void buildForm(QWidget *) override {}
+    void formLoad() override { ++loads; }
+};
+
+QByteArray bookBytes(const QStringList &names, bool finalLineEnd = true)
+{
+    QString text;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        text += QStringLiteral("\"%1\",\"住所%2\",\"番地 %2\",\"123-456%2\",\"c%2\",\"%3\",\"棟%2\"")
+                    .arg(names.at(i))
+                    .arg(i + 1)
+                    .arg(i % 6);
+        if (finalLineEnd || i + 1 < names.size())
+            text += QStringLiteral("\r\n");
+    }
+    return cp932(text);
+}
+
+QStringList itemTexts(QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startupNeverReopensLastFile();
+    void startupWithBadSettings_data();
+    void startupWithBadSettings();
+    void openFillsBookAndSettings();
+    void openTwiceShowsEachRecordOnce();
+    void cancelledOpenEmptiesListsButKeepsBook();
+    void openFailuresLeaveEverything_data();
+    void openFailuresLeaveEverything();
+    void oldFormatIsConvertedWithBackup();
+    void sevenOldRecordsReadAsSixCurrent();
+    void saveAsWritesCopy();
+    void saveAsFailureIsReported();
+    void newWritesBackOnlyInBookMode3_data();
+    void newWritesBackOnlyInBookMode3();
+    void handOverAndRebuild();
+    void rebuildWithoutReadableFileShowsEmptyBook();
+    void closeBoxBeforeHandOverEndsProgram();
+    void printListSelection();
+    void printListLimit();
+
+private:
+    MainWindow *start();
+    void openFile(const QString &path);
+    template <typename T> T *ctl(const char *name) { return m_main->control<T>(name); }
+    void click(const char *name) { ctl<QAbstractButton>(name)->click(); }
+    QString writeBook(const char *name, const QByteArray &bytes);
+
+    std::unique_ptr<FakeDesktop> m_desk;
+    MainWindow *m_main = nullptr;
+    OtherWindow *m_editor = nullptr;
+};
+
+void TestMainWindow::init()
+{
+    m_desk = std::make_unique<FakeDesktop>();
+    m_editor = nullptr;
+    m_desk->context.windows.setFactory(WindowId::Main,
+                                       [](AppContext &c) { return new MainWindow(c); });
+    m_desk->context.windows.setFactory(WindowId::CardEditor, [this](AppContext &c) {
+        m_editor = new OtherWindow(c, WindowId::CardEditor);
+        return m_editor;
+    });
+}
+
+void TestMainWindow::cleanup()
+{
+    m_desk.reset();
+    m_main = nullptr;
+}
+
+MainWindow *TestMainWindow::start()
+{
+    m_main = m_desk->context.windows.get<MainWindow>(WindowId::Main);
+    m_main->showForm();
+    return m_main;
+}
+
+void TestMainWindow::openFile(const QString &path)
+{
+    m_desk->fileDialogs.openAnswers.push_back(path);
+    click("cmdOpen");
+}
+
+QString TestMainWindow::writeBook(const char *name, const QByteArray &bytes)
+{
+    const QString path = m_desk->file(QLatin1String(name));
+    writeBytes(path, bytes);
+    return path;
+}
+
+void TestMainWindow::startupNeverReopensLastFile()
+{
+    const QString book = writeBook("last.dat", bookBytes({"甲", "乙"}));
+    writeBytes(m_desk->file("Nuvel.ini"), cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(book)));
+    start();
+    QCOMPARE(m_main->windowTitle(), QStringLiteral("NVL  ﾊｶﾞｷ  Print"));
+    QCOMPARE(ctl<QListWidget>("lstSet1")->count(), 0);
+    QVERIFY(!ctl<QListWidget>("lstSet1")->isEnabled());
+    for (const char *name : {"cmdAdd", "cmdDel", "cmdClear", "cmdPrint", "cmdSave", "cmdCard",
+                             "cmdView", "cmdReorder"})
+        QVERIFY2(!ctl<QWidget>(name)->isEnabled(), name);
+    QVERIFY(ctl<QWidget>("cmdOpen")->isEnabled());
+    QCOMPARE(ctl<QLineEdit>("Text1")->text(), book);
+    QCOMPARE(ctl<QLineEdit>("Text2")->text(), QStringLiteral("3"));
+    QVERIFY(m_desk->context.state.bookFromFile);
+    QVERIFY(m_desk->context.state.endOnMainUnload);
+    QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("0"));
+}
+
+void TestMainWindow::startupWithBadSettings_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("missing") << false << QByteArray();
+    QTest::newRow("empty") << true << QByteArray();
+    QTest::newRow("binary") << true << QByteArray("\0\xFF\x01", 3);
+}
+
+void TestMainWindow::startupWithBadSettings()
+{
+    QFETCH(bool, present);
+    QFETCH(QByteArray, bytes);
+    if (present)
+        writeBytes(m_desk->file("Nuvel.ini"), bytes);
+    start();
+    QCOMPARE(ctl<QLineEdit>("Text1")->text(), QString());
+    QCOMPARE(ctl<QLineEdit>("Text2")->text(), QString());
+    QVERIFY(m_desk->messages.shown.isEmpty());
+}
+
+void TestMainWindow::openFillsBookAndSettings()
+{
+    const QString path = writeBook("three.dat", bookBytes({"山田", "佐藤", "鈴木"}));
+    start();
+    openFile(path);
+    QCOMPARE(m_desk->fileDialogs.openRequests.size(), 1);
+    QCOMPARE(m_desk->fileDialogs.openRequests.at(0).initialFolder, m_desk->folder());
+    QCOMPARE(m_desk->fileDialogs.openRequests.at(0).filter,
+             QStringLiteral("データファイル(*.dat)|*.dat|CSVファイル(*.csv)|*.csv"));
+    QCOMPARE(itemTexts(ctl<QListWidget>("lstSet1")), QStringList({"山田", "佐藤", "鈴木"}));
+    QCOMPARE(itemTexts(ctl<QListWidget>("lstKei")), QStringList({"0", "1", "2"}));
+    QCOMPARE(itemTexts(ctl<QListWidget>("lstOpt1")).at(2), QStringLiteral("住所3"));
+    QCOMPARE(itemTexts(ctl<QListWidget>("lstKata1")).at(1), QStringLiteral("棟2"));
+    QCOMPARE(ctl<QListWidget>("lstSet1")->currentRow(), 0);
+    QCOMPARE(m_desk->context.state.currentFile, path);
+    QCOMPARE(ctl<QLineEdit>("Text2")->text(), QStringLiteral("3"));
+    for (const char *name : {"cmdSave", "cmdCard", "cmdAdd", "lstSet1", "lstSet2"})
+        QVERIFY2(ctl<QWidget>(name)->isEnabled(), name);
+
+    click("cmdTexit");
+    QCOMPARE(m_desk->endCalls, 1);
+    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")), cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(path)));
+}
+
+void TestMainWindow::openTwiceShowsEachRecordOnce()
+{
+    const QString path = writeBook("two.dat", bookBytes({"一", "二"}));
+    start();
+    openFile(path);
+    openFile(path);
+    QCOMPARE(itemTexts(ctl<QListWidget>("lstSet1")), QStringList({"一", "二"}));
+    QCOMPARE(itemTexts(ctl<QListWidget>("lstKei")), QStringList({"0", "1"}));
+}
+
+void TestMainWindow::cancelledOpenEmptiesListsButKeepsBook()
+{
+    const QString path = writeBook("three.dat", bookBytes({"a", "b", "c"}));
+    start();
+    openFile(path);
+    openFile(QString()); // cancelled
+    QCOMPARE(ctl<QListWidget>("lstSet1")->count(), 0);
+    QCOMPARE(m_main->book().recordCount(), 3);
+    const QString copy = m_desk->file("copy.dat");
+    m_desk->fileDialogs.saveAnswers.push_back(copy);
+    click("cmdSave");
+    QCOMPARE(readBytes(copy), bookBytes({"a", "b", "c"}));
+}
+
+void TestMainWindow::openFailuresLeaveEverything_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("create");
+
+    QStringList many;
+    for (int i = 0; i < 301; ++i)
+        many.append(QStringLiteral("名%1").arg(i));
+    QTest::newRow("missing file") << "none.dat" << QByteArray() << false;
+    QTest::newRow("301 records") << "many.dat" << bookBytes(many) << true;
+    QTest::newRow("binary") << "bin.dat" << QByteArray("\x01\x00\xFF\xFE", 4) << true;
+    QTest::newRow("broken current file")
+        << "broken.dat" << QByteArray("\"a\",\"1\",\"2\",\"3\",\"4\",\"0\",\"5\",\"123\",\"x\"\r\n") << true;
+}
+
+void TestMainWindow::openFailuresLeaveEverything()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, create);
+    const QString good = writeBook("good.dat", bookBytes({"残る"}));
+    const QString path = m_desk->file(name);
+    if (create)
+        writeBytes(path, bytes);
+    start();
+    openFile(good);
+    openFile(path);
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QVERIFY2(m_desk->messages.shown.at(0).text.contains(path), qPrintable(m_desk->messages.shown.at(0).text));
+    QCOMPARE(m_desk->messages.shown.at(0).buttons, MessageButtons::Ok);
+    QCOMPARE(readBytes(path), bytes);
+    QVERIFY(!QFile::exists(path + ".bak"));
+    // The current book and file are still the good ones.
+    QCOMPARE(ctl<QLineEdit>("Text1")->text(), good);
+    QCOMPARE(m_desk->context.state.currentFile, good);
+    QCOMPARE(m_main->book().recordCount(), 1);
+}
+
+void TestMainWindow::oldFormatIsConvertedWithBackup()
+{
+    QString oldText;
+    for (int i = 1; i <= 5; ++i)
+        oldText += QStringLiteral("\"旧%1\",\"住所%1\",\"番地%1\",\"100-000%1\",\"k%1\",\"%2\"\r\n")
+                       .arg(i)
+                       .arg(i % 3);
+    const QByteArray original = cp932(oldText);
+    const QString path = writeBook("old.dat", original);
+    start();
+    openFile(path);
+    QCOMPARE(m_desk->messages.texts(),
+             QStringList{QStringLiteral("データーをNuvelkVer2. x  形式にコンバートします。")});
+    QString expected;
+    for (int i = 1; i <= 5; ++i)
+        expected += QStringLiteral("\"旧%1\",\"住所%1\",\"番地%1\",\"100-000%1\",\"k%1\",\"%2\",\" \"\r\n")
+                        .arg(i)
+                        .arg(i % 3);
+    QCOMPARE(readBytes(path), cp932(expected));
+    QCOMPARE(readBytes(path + ".bak"), original);
+    QCOMPARE(itemTexts(ctl<QListWidget>("lstSet1")),
+             QStringList({"旧1", "旧2", "旧3", "旧4", "旧5"}));
+    QCOMPARE(ctl<QLineEdit>("Text1")->text(), path);
+    QCOMPARE(ctl<QLineEdit>("Text2")->text(), QStringLiteral("3"));
+    QVERIFY(ctl<QWidget>("cmdSave")->isEnabled());
+}
+
+void TestMainWindow::sevenOldRecordsReadAsSixCurrent()
+{
+    QString oldText;
+    for (int i = 1; i <= 7; ++i)
+        oldText += QStringLiteral("\"旧%1\",\"a\",\"b\",\"c\",\"d\",\"0\"\r\n").arg(i);
+    const QByteArray original = cp932(oldText);
+    const QString path = writeBook("old7.dat", original);
+    start();
+    openFile(path);
+    QVERIFY(m_desk->messages.shown.isEmpty());
+    QCOMPARE(ctl<QListWidget>("lstSet1")->count(), 6);
+    QCOMPARE(readBytes(path), original);
+}
+
+void TestMainWindow::saveAsWritesCopy()
+{
+    const QString path = writeBook("three.dat", bookBytes({"a", "b", "c"}));
+    start();
+    openFile(path);
+    const QString copy = m_desk->file("copy.csv");
+    m_desk->fileDialogs.saveAnswers = {copy, QString()};
+    click("cmdSave");
+    const FileDialogRequest request = m_desk->fileDialogs.saveRequests.at(0);
+    QCOMPARE(request.fileName, path);
+    QVERIFY(request.confirmOverwrite);
+    QCOMPARE(request.filter,
+             QStringLiteral("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv"));
+    QCOMPARE(readBytes(copy), bookBytes({"a", "b", "c"}));
+    // The current file does not change.
+    QCOMPARE(ctl<QLineEdit>("Text1")->text(), path);
+    QCOMPARE(m_desk->context.state.currentFile, path);
+
+    // The menu entry keeps the name of the dialog's last use.
+    ctl<QAction>("mnuSave")->trigger();
+    QCOMPARE(m_desk->fileDialogs.saveRequests.at(1).fileName, copy);
+}
+
+void TestMainWindow::saveAsFailureIsReported()
+{
+    const QString path = writeBook("one.dat", bookBytes({"a"}));
+    start();
+    openFile(path);
+    const QString target = m_desk->file("no-such-folder/copy.dat");
+    m_desk->fileDialogs.saveAnswers = {target};
+    click("cmdSave");
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QVERIFY(m_desk->messages.shown.at(0).text.contains(target));
+}
+
+void TestMainWindow::newWritesBackOnlyInBookMode3_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("writesBack");
+    QTest::newRow("after Open") << "3" << true;
+    QTest::newRow("after New") << "2" << false;
+    QTest::newRow("never set") << "" << false;
+}
+
+void TestMainWindow::newWritesBackOnlyInBookMode3()
+{
+    QFETCH(QString, mode);
+    QFETCH(bool, writesBack);
+    // Without its final line end the file changes when it is written back.
+    const QByteArray original = bookBytes({"a", "b"}, false);
+    const QString path = writeBook("book.dat", original);
+    start();
+    openFile(path);
+    ctl<QLineEdit>("Text2")->setText(mode);
+    click("cmdNew");
+    QCOMPARE(readBytes(path), writesBack ? bookBytes({"a", "b"}) : original);
+    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")), cp932(QStringLiteral("\"新規作成\",\"2\"\r\n")));
+    QVERIFY(!m_main->isFormLoaded());
+    QVERIFY(m_editor && m_editor->isFormLoaded() && m_editor->isVisible());
+    QVERIFY(!m_desk->context.state.bookFromFile);
+    QVERIFY(!m_desk->context.state.endOnMainUnload);
+    QCOMPARE(m_main->book().recordCount(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_desk->endCalls, 0);
+}
+
+void TestMainWindow::handOverAndRebuild()
+{
+    const QString path = writeBook("book.dat", bookBytes({"a", "b"}));
+    start();
+    openFile(path);
+    ctl<QListWidget>("lstSet1")->clearSelection();
+    ctl<QListWidget>("lstSet1")->item(1)->setSelected(true);
+    click("cmdAdd");
+    QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("1"));
+
+    ctl<QAction>("mnuSet")->trigger();
+    QVERIFY(!m_main->isFormLoaded());
+    QVERIFY(!m_main->isVisible());
+    QCOMPARE(m_main->reloadOnLoad(), 1);
+    QVERIFY(m_editor && m_editor->isVisible());
+    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")), cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(path)));
+
+    // The other window changes the file and hands back.
+    writeBytes(path, bookBytes({"a", "b", "c"}));
+    m_editor->unloadForm();
+    m_main->showForm();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_desk->endCalls, 0);
+    QCOMPARE(itemTexts(ctl<QListWidget>("lstSet1")), QStringList({"a", "b", "c"}));
+    QCOMPARE(ctl<QListWidget>("lstSet2")->count(), 0);
+    QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("0"));
+    QVERIFY(ctl<QWidget>("cmdCard")->isEnabled());
+    QVERIFY(ctl<QWidget>("lstSet1")->isEnabled());
+    QCOMPARE(m_main->reloadOnLoad(), 0);
+    QVERIFY(m_desk->context.state.bookFromFile);
+}
+
+void TestMainWindow::rebuildWithoutReadableFileShowsEmptyBook()
+{
+    writeBytes(m_desk->file("Nuvel.ini"), cp932(QStringLiteral("\"新規作成\",\"2\"\r\n")));
+    start();
+    m_main->unloadForm();
+    m_main->setReloadOnLoad(1);
+    m_desk->context.state.bookFromFile = false;
+    m_main->showForm();
+    QCOMPARE(ctl<QListWidget>("lstSet1")->count(), 0);
+    QVERIFY(!ctl<QWidget>("lstSet1")->isEnabled());
+    QVERIFY(!ctl<QWidget>("cmdCard")->isEnabled());
+    QCOMPARE(m_main->reloadOnLoad(), 0);
+    QVERIFY(!m_desk->context.state.bookFromFile);
+    QVERIFY(m_desk->messages.shown.isEmpty());
+}
+
+void TestMainWindow::closeBoxBeforeHandOverEndsProgram()
+{
+    start();
+    ctl<QLineEdit>("Text1")->setText(QStringLiteral("/x.dat"));
+    ctl<QLineEdit>("Text2")->setText(QStringLiteral("3"));
+    m_main->close();
+    QCOMPARE(m_desk->endCalls, 1);
+    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")), QByteArray("\"/x.dat\",\"3\"\r\n"));
+}
+
+void TestMainWindow::printListSelection()
+{
+    const QString path = writeBook("five.dat", bookBytes({"a", "b", "c", "d", "e"}));
+    start();
+    openFile(path);
+    QListWidget *book = ctl<QListWidget>("lstSet1");
+    QListWidget *chosen = ctl<QListWidget>("lstSet2");
+    book->clearSelection();
+    // Ctrl-selected in another order: added in book order, twice.
+    book->item(3)->setSelected(true);
+    book->item(1)->setSelected(true);
+    click("cmdAdd");
+    click("cmdAdd");
+    QCOMPARE(itemTexts(chosen), QStringList({"b", "d", "b", "d"}));
+    QCOMPARE(itemTexts(ctl<QListWidget>("lstZip2")),
+             QStringList({"123-4562", "123-4564", "123-4562", "123-4564"}));
+    QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("4"));
+
+    // Three adjacent items go in one pass, from every list.
+    for (int i = 0; i < 3; ++i)
+        chosen->item(i)->setSelected(true);
+    click("cmdDel");
+    QCOMPARE(itemTexts(chosen), QStringList({"d"}));
+    QCOMPARE(itemTexts(ctl<QListWidget>("lstKei2")), QStringList({"3"}));
+    QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("1"));
+
+    // Nothing selected: nothing removed.
+    chosen->clearSelection();
+    click("cmdDel");
+    QCOMPARE(chosen->count(), 1);
+
+    click("cmdClear");
+    QCOMPARE(chosen->count(), 0);
+    QCOMPARE(ctl<QListWidget>("lstKata2")->count(), 0);
+    QVERIFY(!ctl<QWidget>("cmdClear")->isEnabled());
+    QVERIFY(!ctl<QWidget>("cmdDel")->isEnabled());
+    QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("0"));
+}
+
+void TestMainWindow::printListLimit()
+{
+    QStringList names;
+    for (int i = 0; i < 150; ++i)
+        names.append(QStringLiteral("n%1").arg(i));
+    const QString path = writeBook("many.dat", bookBytes(names));
+    m_desk->context.windows.setFactory(WindowId::Print, [](AppContext &c) {
+        return new OtherWindow(c, WindowId::Print);
+    });
+    start();
+    openFile(path);
+    ctl<QListWidget>("lstSet1")->selectAll();
+    click("cmdAdd");
+    click("cmdAdd");
+    QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("300"));
+    QVERIFY(ctl<QWidget>("cmdPrint")->isEnabled());
+    QVERIFY(m_desk->messages.shown.isEmpty());
+
+    ctl<QListWidget>("lstSet1")->clearSelection();
+    ctl<QListWidget>("lstSet1")->item(0)->setSelected(true);
+    click("cmdAdd");
+    QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("選択は300件までです。")});
+    QVERIFY(!ctl<QWidget>("cmdPrint")->isEnabled());
+    QCOMPARE(ctl<QListWidget>("lstSet2")->count(), 301);
+
+    ctl<QListWidget>("lstSet2")->item(300)->setSelected(true);
+    click("cmdDel");
+    QVERIFY(ctl<QWidget>("cmdPrint")->isEnabled());
+
+    // Clearing enables 次へ, which then refuses the empty list.
+    click("cmdClear");
+    QVERIFY(ctl<QWidget>("cmdPrint")->isEnabled());
+    click("cmdPrint");
+    QCOMPARE(m_desk->messages.texts().last(), QStringLiteral("リストが選択されていません。"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

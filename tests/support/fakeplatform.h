@@ -1,0 +1,102 @@
+#pragma once
+
+#include "appcontext.h"
+#include "services.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+
+namespace nvl::test {
+
+struct ShownMessage {
+    QString text;
+    MessageButtons buttons;
+    QString title;
+};
+
+// Answers message boxes from a script and remembers what was shown. With no
+// scripted answer left, a box is answered with its first button (OK, Yes).
+class FakeMessages : public MessageService {
+public:
+    MessageAnswer show(const QString &text, MessageButtons buttons, const QString &title) override;
+
+    std::deque<MessageAnswer> answers;
+    QList<ShownMessage> shown;
+    QStringList texts() const;
+};
+
+// Answers file dialogs from scripted paths ("" = cancel) and records requests.
+class FakeFileDialogs : public FileDialogService {
+public:
+    QString open(const FileDialogRequest &request) override;
+    QString save(const FileDialogRequest &request) override;
+
+    std::deque<QString> openAnswers;
+    std::deque<QString> saveAnswers;
+    QList<FileDialogRequest> openRequests;
+    QList<FileDialogRequest> saveRequests;
+};
+
+class FakePrinterDialog : public PrinterDialogService {
+public:
+    bool choose(QPrinter &) override;
+    std::deque<bool> answers;
+    int calls = 0;
+};
+
+struct HelpCall {
+    QString file;
+    HelpCommand command;
+    int context;
+};
+
+class FakeHelp : public HelpService {
+public:
+    void show(const QString &helpFile, HelpCommand command, int context) override;
+    QList<HelpCall> calls;
+};
+
+class FakeShell : public ShellService {
+public:
+    bool openUrl(const QString &address) override;
+    QStringList opened;
+};
+
+class FakeScreen : public ScreenService {
+public:
+    QSize screenSize() const override { return size; }
+    QSize size{1280, 1024};
+};
+
+// A whole fake desktop with its own program folder, and a context on it
+// whose program end is recorded instead of carried out.
+class FakeDesktop {
+public:
+    FakeDesktop();
+
+    QString folder() const { return m_folder.path(); }
+    QString file(const QString &name) const;
+
+    FakeMessages messages;
+    FakeFileDialogs fileDialogs;
+    FakePrinterDialog printerDialog;
+    FakeHelp help;
+    FakeShell shell;
+    FakeScreen screen;
+    Platform platform;
+    AppContext context;
+    int endCalls = 0;
+
+private:
+    QTemporaryDir m_folder;
+};
+
+// Helpers for files in tests.
+QByteArray readBytes(const QString &path);
+void writeBytes(const QString &path, const QByteArray &bytes);
+// CP932 bytes of a text.
+QByteArray cp932(const QString &text);
+
+} // namespace nvl::test
