@@ -1,0 +1,68 @@
+// Real windows under a real (virtual) X display, saved as pictures for a
+// person to look at. Fails when a window cannot be shown.
+#include "application.h"
+#include "fakeplatform.h"
+#include "formwindow.h"
+#include "mainwindow.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QListWidget>
+#include <QScreen>
+#include <QtTest>
+
+using namespace nvl;
+using namespace nvl::test;
+
+class TestScreenshots : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void mainWindowWithBook();
+
+private:
+    void save(QWidget *window, const QString &name);
+    QString m_outDir;
+};
+
+void TestScreenshots::initTestCase()
+{
+    QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
+             "screenshots need a real X display (run under xvfb-run)");
+    m_outDir = QDir::current().filePath(QStringLiteral("screenshots"));
+    QDir().mkpath(m_outDir);
+}
+
+void TestScreenshots::save(QWidget *window, const QString &name)
+{
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTest::qWait(200);
+    const QPixmap shot = window->grab();
+    QVERIFY(!shot.isNull());
+    const QString path = QDir(m_outDir).filePath(name);
+    QVERIFY(shot.save(path));
+    qInfo("saved %s", qPrintable(path));
+}
+
+void TestScreenshots::mainWindowWithBook()
+{
+    FakeDesktop desk;
+    registerWindows(desk.context);
+    const QString book = desk.file(QStringLiteral("住所録.dat"));
+    writeBytes(book, cp932(QStringLiteral(
+                         "\"山田 太郎\",\"東京都千代田区丸の内\",\"一丁目2-3\",\"100-0005\",\"\",\"0\",\"\"\r\n"
+                         "\"山田商事\",\"大阪府大阪市北区梅田\",\"3-1-1\",\"530-0001\",\"\",\"2\",\"\"\r\n"
+                         "\"佐藤 花子\",\"福岡県小郡市大保\",\"1-2\",\"838-0106\",\"\",\"0\",\"\"\r\n")));
+    auto *main = desk.context.windows.get<MainWindow>(WindowId::Main);
+    main->showForm();
+    desk.fileDialogs.openAnswers.push_back(book);
+    main->control<QAbstractButton>("cmdOpen")->click();
+    QListWidget *names = main->control<QListWidget>("lstSet1");
+    QCOMPARE(names->count(), 3);
+    names->item(1)->setSelected(true);
+    main->control<QAbstractButton>("cmdAdd")->click();
+    save(main, QStringLiteral("main-window.png"));
+}
+
+QTEST_MAIN(TestScreenshots)
+#include "tst_screenshots.moc"
