@@ -6,13 +6,13 @@
 
 namespace {
 
-nvl::AddressBook fullBook()
-{
+nvl::AddressBook fullBook() {
     nvl::AddressBook book;
     for (int i = 1; i <= nvl::AddressBook::Capacity; ++i) {
         nvl::AddressRecord record;
         record.setField(nvl::AddressRecord::Name, QStringLiteral("山田 太郎%1").arg(i));
-        record.setField(nvl::AddressRecord::Address1, QStringLiteral("東京都千代田区丸の内%1").arg(i));
+        record.setField(nvl::AddressRecord::Address1,
+                        QStringLiteral("東京都千代田区丸の内%1").arg(i));
         record.setField(nvl::AddressRecord::Address2, QStringLiteral("一丁目2番3号, 4F"));
         record.setField(nvl::AddressRecord::PostalCode, QStringLiteral("100-0005"));
         record.setField(nvl::AddressRecord::Code, QStringLiteral("C%1").arg(i));
@@ -23,8 +23,7 @@ nvl::AddressBook fullBook()
     return book;
 }
 
-void BM_WriteBook300(benchmark::State &state)
-{
+void BM_WriteBook300(benchmark::State &state) {
     QTemporaryDir dir;
     const QString path = dir.filePath("book.dat");
     const nvl::AddressBook book = fullBook();
@@ -35,8 +34,7 @@ void BM_WriteBook300(benchmark::State &state)
 }
 BENCHMARK(BM_WriteBook300)->Unit(benchmark::kMicrosecond);
 
-void BM_ReadBook300(benchmark::State &state)
-{
+void BM_ReadBook300(benchmark::State &state) {
     QTemporaryDir dir;
     const QString path = dir.filePath("book.dat");
     nvl::WriteBookFile(path, fullBook());

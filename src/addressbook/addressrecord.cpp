@@ -5,21 +5,18 @@
 
 namespace nvl {
 
-QStringList AddressRecord::toList() const
-{
+QStringList AddressRecord::toList() const {
     return QStringList(fields.begin(), fields.end());
 }
 
-AddressRecord AddressRecord::fromList(const QStringList &values)
-{
+AddressRecord AddressRecord::fromList(const QStringList &values) {
     AddressRecord record;
     for (int i = 0; i < FieldCount && i < values.size(); ++i)
         record.fields.at(i) = values.at(i);
     return record;
 }
 
-std::optional<double> parseLeadingNumber(const QString &text)
-{
+std::optional<double> parseLeadingNumber(const QString &text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && (text.at(i) == u' ' || text.at(i) == u'\t'))
@@ -48,13 +45,11 @@ std::optional<double> parseLeadingNumber(const QString &text)
     return value;
 }
 
-double leadingNumber(const QString &text)
-{
+double leadingNumber(const QString &text) {
     return parseLeadingNumber(text).value_or(0.0);
 }
 
-bool isNumericText(const QString &text)
-{
+bool isNumericText(const QString &text) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return false;
@@ -63,25 +58,22 @@ bool isNumericText(const QString &text)
     return ok;
 }
 
-int roundHalfEven(double value)
-{
+int roundHalfEven(double value) {
     if (!std::isfinite(value))
         return 0;
     const double clamped = std::clamp(value, -2147483648.0, 2147483647.0);
     return static_cast<int>(std::nearbyint(clamped)); // default mode: to nearest, ties to even
 }
 
-const QStringList &honorificWords()
-{
+const QStringList &honorificWords() {
     static const QStringList words = {
-        QStringLiteral("様"),   QStringLiteral("殿"),   QStringLiteral("御中"),
-        QStringLiteral("君"),   QStringLiteral("先生"), QStringLiteral("行"),
+        QStringLiteral("様"), QStringLiteral("殿"),   QStringLiteral("御中"),
+        QStringLiteral("君"), QStringLiteral("先生"), QStringLiteral("行"),
     };
     return words;
 }
 
-QString honorificWord(const QString &field)
-{
+QString honorificWord(const QString &field) {
     // An empty or non-numeric field means no honorific was chosen.
     const std::optional<double> value = parseLeadingNumber(field);
     if (!value || *value != std::floor(*value) || *value < 0 || *value > 5)

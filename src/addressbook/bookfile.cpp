@@ -10,8 +10,7 @@ namespace {
 // inside a record or holds more than `capacity` records.
 template <typename Store>
 BookRead::Status readRecords(const QString &text, int width, int capacity, Store store,
-                             QStringList *partial = nullptr)
-{
+                             QStringList *partial = nullptr) {
     QuotedFieldReader reader(text);
     int count = 0;
     while (!reader.atEnd()) {
@@ -35,19 +34,18 @@ BookRead::Status readRecords(const QString &text, int width, int capacity, Store
 
 } // namespace
 
-BookRead parseBook(const QString &text)
-{
+BookRead parseBook(const QString &text) {
     BookRead result;
-    result.status = readRecords(text, AddressRecord::FieldCount, AddressBook::Capacity,
-                                [&result](const QStringList &fields) {
-                                    result.book.records.append(AddressRecord::fromList(fields));
-                                },
-                                &result.partialRecord);
+    result.status = readRecords(
+        text, AddressRecord::FieldCount, AddressBook::Capacity,
+        [&result](const QStringList &fields) {
+            result.book.records.append(AddressRecord::fromList(fields));
+        },
+        &result.partialRecord);
     return result;
 }
 
-BookRead ReadBookFile(const QString &path)
-{
+BookRead ReadBookFile(const QString &path) {
     const TextFileRead file = readTextFile(path);
     if (!file.ok()) {
         BookRead result;
@@ -60,21 +58,18 @@ BookRead ReadBookFile(const QString &path)
     return result;
 }
 
-QString formatBook(const AddressBook &book)
-{
+QString formatBook(const AddressBook &book) {
     QString text;
     for (const AddressRecord &record : book.records)
         text += formatQuotedLine(record.toList());
     return text;
 }
 
-WriteResult WriteBookFile(const QString &path, const AddressBook &book)
-{
+WriteResult WriteBookFile(const QString &path, const AddressBook &book) {
     return writeTextFileAtomically(path, formatBook(book));
 }
 
-OldBookRead parseOldBook(const QString &text)
-{
+OldBookRead parseOldBook(const QString &text) {
     OldBookRead result;
     const BookRead::Status status =
         readRecords(text, OldFormatFieldCount, OldFormatCapacity,
@@ -83,8 +78,7 @@ OldBookRead parseOldBook(const QString &text)
     return result;
 }
 
-bool mayBeOldFormat(const BookRead &failedRead)
-{
+bool mayBeOldFormat(const BookRead &failedRead) {
     if (failedRead.status == BookRead::Status::FileError)
         return false;
     // Record 2 may have been read in part, or not at all (then its name is empty).
@@ -96,8 +90,7 @@ bool mayBeOldFormat(const BookRead &failedRead)
     return !isNumericText(name);
 }
 
-AddressBook convertOldRecords(const QList<QStringList> &oldRecords)
-{
+AddressBook convertOldRecords(const QList<QStringList> &oldRecords) {
     AddressBook book;
     for (const QStringList &old : oldRecords) {
         QStringList fields = old;

@@ -22,7 +22,7 @@ struct AddressBook {
 struct BookRead {
     enum class Status {
         Ok,
-        FileError,      // could not be read as text at all (see fileStatus)
+        FileError,       // could not be read as text at all (see fileStatus)
         EndInsideRecord, // the file ended in the middle of a record
         TooManyRecords,  // more records than the book holds
     };

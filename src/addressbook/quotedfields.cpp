@@ -4,13 +4,11 @@ namespace nvl {
 
 namespace {
 
-bool isBlank(QChar c)
-{
+bool isBlank(QChar c) {
     return c == u' ' || c == u'\t';
 }
 
-bool isLineEndChar(QChar c)
-{
+bool isLineEndChar(QChar c) {
     return c == u'\r' || c == u'\n';
 }
 
@@ -18,8 +16,7 @@ bool isLineEndChar(QChar c)
 
 QuotedFieldReader::QuotedFieldReader(QString text) : m_text(std::move(text)) {}
 
-bool QuotedFieldReader::atEnd() const
-{
+bool QuotedFieldReader::atEnd() const {
     for (qsizetype i = m_pos; i < m_text.size(); ++i) {
         const QChar c = m_text.at(i);
         // 0x1A is the old DOS end-of-file mark some editors still append.
@@ -29,13 +26,11 @@ bool QuotedFieldReader::atEnd() const
     return true;
 }
 
-bool QuotedFieldReader::atLineEnd() const
-{
+bool QuotedFieldReader::atLineEnd() const {
     return m_pos < m_text.size() && isLineEndChar(m_text.at(m_pos));
 }
 
-void QuotedFieldReader::skipLineEnd()
-{
+void QuotedFieldReader::skipLineEnd() {
     // CR LF, or a lone CR or LF from files made elsewhere.
     if (m_text.at(m_pos) == u'\r' && m_pos + 1 < m_text.size() && m_text.at(m_pos + 1) == u'\n')
         m_pos += 2;
@@ -43,8 +38,7 @@ void QuotedFieldReader::skipLineEnd()
         m_pos += 1;
 }
 
-std::optional<QString> QuotedFieldReader::next()
-{
+std::optional<QString> QuotedFieldReader::next() {
     const qsizetype size = m_text.size();
     if (m_pos >= size)
         return std::nullopt;
@@ -78,8 +72,7 @@ std::optional<QString> QuotedFieldReader::next()
     return field;
 }
 
-QString formatQuotedLine(const QStringList &fields)
-{
+QString formatQuotedLine(const QStringList &fields) {
     QString line;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)

@@ -4,8 +4,7 @@
 
 namespace nvl {
 
-QStringList readSettingsValues(const QString &path, int count)
-{
+QStringList readSettingsValues(const QString &path, int count) {
     QStringList values;
     const TextFileRead file = readTextFile(path);
     if (file.ok()) {
@@ -22,19 +21,16 @@ QStringList readSettingsValues(const QString &path, int count)
     return values;
 }
 
-WriteResult writeSettingsValues(const QString &path, const QStringList &values)
-{
+WriteResult writeSettingsValues(const QString &path, const QStringList &values) {
     return writeQuotedFile(path, {values});
 }
 
-BookSettings readBookSettings(const QString &path)
-{
+BookSettings readBookSettings(const QString &path) {
     const QStringList values = readSettingsValues(path, 2);
     return {values.at(0), values.at(1)};
 }
 
-WriteResult writeBookSettings(const QString &path, const BookSettings &settings)
-{
+WriteResult writeBookSettings(const QString &path, const BookSettings &settings) {
     return writeSettingsValues(path, {settings.currentFile, settings.bookMode});
 }
 

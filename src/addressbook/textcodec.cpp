@@ -14,21 +14,26 @@ const QByteArray Utf8Bom("\xEF\xBB\xBF");
 
 // Characters that CP932 stores only under their full-width twins; Qt's
 // converter refuses the other forms.
-QString foldForCp932(QString text)
-{
+QString foldForCp932(QString text) {
     for (QChar &c : text) {
         switch (c.unicode()) {
-        case 0x301C: c = QChar(0xFF5E); break; // WAVE DASH
-        case 0x2212: c = QChar(0xFF0D); break; // MINUS SIGN
-        case 0x00A5: c = QChar(0xFFE5); break; // YEN SIGN
-        default: break;
+        case 0x301C:
+            c = QChar(0xFF5E);
+            break; // WAVE DASH
+        case 0x2212:
+            c = QChar(0xFF0D);
+            break; // MINUS SIGN
+        case 0x00A5:
+            c = QChar(0xFFE5);
+            break; // YEN SIGN
+        default:
+            break;
         }
     }
     return text;
 }
 
-std::optional<QString> strictDecode(const char *name, const QByteArray &bytes)
-{
+std::optional<QString> strictDecode(const char *name, const QByteArray &bytes) {
     QStringDecoder decoder(name, QStringConverter::Flag::Stateless);
     if (!decoder.isValid())
         return std::nullopt;
@@ -40,13 +45,11 @@ std::optional<QString> strictDecode(const char *name, const QByteArray &bytes)
 
 } // namespace
 
-bool cp932Available()
-{
+bool cp932Available() {
     return QStringDecoder(Cp932Name).isValid();
 }
 
-std::optional<DecodedText> decodeText(const QByteArray &bytes)
-{
+std::optional<DecodedText> decodeText(const QByteArray &bytes) {
     if (bytes.contains('\0'))
         return std::nullopt;
     if (bytes.startsWith(Utf8Bom)) {
@@ -73,8 +76,7 @@ std::optional<DecodedText> decodeText(const QByteArray &bytes)
     return std::nullopt;
 }
 
-QByteArray encodeText(const QString &text, TextEncoding *used)
-{
+QByteArray encodeText(const QString &text, TextEncoding *used) {
     const QString folded = foldForCp932(text);
     QStringEncoder encoder(Cp932Name, QStringConverter::Flag::Stateless);
     if (encoder.isValid()) {

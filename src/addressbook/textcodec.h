@@ -19,8 +19,8 @@ struct DecodedText {
 };
 
 // Decodes a file's bytes: UTF-8 with a byte-order mark; else UTF-8 or
-// CP932, whichever is valid, UTF-8 only when it reads as Japanese would. Returns nothing for bytes that are not text in any of these
-// (including any NUL byte).
+// CP932, whichever is valid, UTF-8 only when it reads as Japanese would. Returns nothing for bytes
+// that are not text in any of these (including any NUL byte).
 std::optional<DecodedText> decodeText(const QByteArray &bytes);
 
 // Encodes as CP932 when every character survives the round trip, otherwise

@@ -8,8 +8,7 @@
 
 namespace nvl {
 
-TextFileRead readTextFile(const QString &path)
-{
+TextFileRead readTextFile(const QString &path) {
     TextFileRead result;
     QFileInfo info(path);
     if (path.isEmpty() || !info.exists()) {
@@ -49,8 +48,7 @@ TextFileRead readTextFile(const QString &path)
     return result;
 }
 
-QString describeReadFailure(const QString &path, TextFileRead::Status status)
-{
+QString describeReadFailure(const QString &path, TextFileRead::Status status) {
     switch (status) {
     case TextFileRead::Status::Ok:
         return {};
@@ -59,17 +57,18 @@ QString describeReadFailure(const QString &path, TextFileRead::Status status)
     case TextFileRead::Status::Unreadable:
         return QStringLiteral("ファイル「%1」を読み込めません。").arg(path);
     case TextFileRead::Status::TooLarge:
-        return QStringLiteral("ファイル「%1」は大きすぎるため、住所録として読み込めません。").arg(path);
+        return QStringLiteral("ファイル「%1」は大きすぎるため、住所録として読み込めません。")
+            .arg(path);
     case TextFileRead::Status::NotText:
         return QStringLiteral("ファイル「%1」は住所録のテキストファイルではありません。").arg(path);
     }
     return {};
 }
 
-WriteResult writeTextFileAtomically(const QString &path, const QString &text)
-{
+WriteResult writeTextFileAtomically(const QString &path, const QString &text) {
     const auto failure = [&path](const QString &why) {
-        return WriteResult{false, QStringLiteral("ファイル「%1」に書き込めません。\n%2").arg(path, why)};
+        return WriteResult{false,
+                           QStringLiteral("ファイル「%1」に書き込めません。\n%2").arg(path, why)};
     };
     if (path.isEmpty())
         return failure(QStringLiteral("ファイル名がありません。"));
@@ -94,8 +93,7 @@ WriteResult writeTextFileAtomically(const QString &path, const QString &text)
     return {};
 }
 
-WriteResult writeQuotedFile(const QString &path, const QList<QStringList> &lines)
-{
+WriteResult writeQuotedFile(const QString &path, const QList<QStringList> &lines) {
     QString text;
     for (const QStringList &line : lines)
         text += formatQuotedLine(line);

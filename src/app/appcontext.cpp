@@ -6,24 +6,20 @@
 
 namespace nvl {
 
-WindowRegistry::~WindowRegistry()
-{
+WindowRegistry::~WindowRegistry() {
     for (auto &[id, window] : m_windows)
         delete window.data();
 }
 
-void WindowRegistry::setFactory(WindowId id, Factory factory)
-{
+void WindowRegistry::setFactory(WindowId id, Factory factory) {
     m_factories[id] = std::move(factory);
 }
 
-bool WindowRegistry::canCreate(WindowId id) const
-{
+bool WindowRegistry::canCreate(WindowId id) const {
     return existing(id) || m_factories.count(id) > 0;
 }
 
-FormWindow *WindowRegistry::window(WindowId id)
-{
+FormWindow *WindowRegistry::window(WindowId id) {
     if (FormWindow *window = existing(id))
         return window;
     const auto factory = m_factories.find(id);
@@ -34,14 +30,12 @@ FormWindow *WindowRegistry::window(WindowId id)
     return window;
 }
 
-FormWindow *WindowRegistry::existing(WindowId id) const
-{
+FormWindow *WindowRegistry::existing(WindowId id) const {
     const auto found = m_windows.find(id);
     return found == m_windows.end() ? nullptr : found->second.data();
 }
 
-void WindowRegistry::release(WindowId id)
-{
+void WindowRegistry::release(WindowId id) {
     const auto found = m_windows.find(id);
     if (found == m_windows.end())
         return;
@@ -51,8 +45,7 @@ void WindowRegistry::release(WindowId id)
     m_windows.erase(found);
 }
 
-bool WindowRegistry::anyLoaded() const
-{
+bool WindowRegistry::anyLoaded() const {
     for (const auto &[id, window] : m_windows) {
         if (window && window->isFormLoaded())
             return true;
@@ -62,8 +55,7 @@ bool WindowRegistry::anyLoaded() const
 
 AppContext::AppContext(Platform &platform) : platform(platform), windows(*this) {}
 
-void AppContext::scheduleEndCheck()
-{
+void AppContext::scheduleEndCheck() {
     if (m_endCheckPending)
         return;
     m_endCheckPending = true;

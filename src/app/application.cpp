@@ -8,14 +8,11 @@
 
 namespace nvl {
 
-void registerWindows(AppContext &context)
-{
-    context.windows.setFactory(WindowId::Main,
-                               [](AppContext &ctx) { return new MainWindow(ctx); });
+void registerWindows(AppContext &context) {
+    context.windows.setFactory(WindowId::Main, [](AppContext &ctx) { return new MainWindow(ctx); });
 }
 
-void installJapaneseTranslations(QCoreApplication &app)
-{
+void installJapaneseTranslations(QCoreApplication &app) {
     auto *translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_ja"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -5,15 +5,14 @@
 
 namespace nvl {
 
-FormWindow::FormWindow(AppContext &context, WindowId id) : QWidget(nullptr), m_ctx(context), m_id(id)
-{
+FormWindow::FormWindow(AppContext &context, WindowId id)
+    : QWidget(nullptr), m_ctx(context), m_id(id) {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 }
 
-void FormWindow::loadForm()
-{
+void FormWindow::loadForm() {
     if (isFormLoaded())
         return;
     m_content = new QWidget(this);
@@ -23,22 +22,19 @@ void FormWindow::loadForm()
     formLoad();
 }
 
-void FormWindow::showForm()
-{
+void FormWindow::showForm() {
     loadForm();
     show();
     raise();
     activateWindow();
 }
 
-void FormWindow::hideForm()
-{
+void FormWindow::hideForm() {
     loadForm();
     hide();
 }
 
-void FormWindow::unloadForm()
-{
+void FormWindow::unloadForm() {
     if (!isFormLoaded())
         return;
     formUnload();
@@ -54,22 +50,19 @@ void FormWindow::unloadForm()
     m_ctx.scheduleEndCheck();
 }
 
-void FormWindow::closeEvent(QCloseEvent *event)
-{
+void FormWindow::closeEvent(QCloseEvent *event) {
     // The close box unloads the window; hiding is done by the unload.
     event->ignore();
     unloadForm();
 }
 
-QPoint centredPosition(QSize screen, QSize window)
-{
+QPoint centredPosition(QSize screen, QSize window) {
     const int left = (screen.width() - window.width()) * TwipsPerPixel / 2;
     const int top = (screen.height() - window.height()) * TwipsPerPixel / 2;
     return {left / TwipsPerPixel, top / TwipsPerPixel};
 }
 
-void FormWindow::centreOnScreen()
-{
+void FormWindow::centreOnScreen() {
     move(centredPosition(m_ctx.platform.screen.screenSize(), frameGeometry().size()));
 }
 

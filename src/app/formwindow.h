@@ -25,8 +25,7 @@ public:
     WindowId windowId() const { return m_id; }
 
     // A control of the loaded window, by its name.
-    template <typename T> T *control(const char *name) const
-    {
+    template <typename T> T *control(const char *name) const {
         return m_content ? m_content->findChild<T *>(QLatin1String(name)) : nullptr;
     }
 

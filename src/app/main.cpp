@@ -4,8 +4,7 @@
 
 #include <QApplication>
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("nvl-hagaki"));
     QApplication::setApplicationDisplayName(QStringLiteral("ＮＶＬはがき宛名プリント"));
@@ -19,11 +18,13 @@ int main(int argc, char *argv[])
     nvl::QtHelpService help;
     nvl::QtShellService shell;
     nvl::QtScreenService screen;
-    nvl::Platform platform{messages, fileDialogs, printerDialog, help,
-                           shell,    screen,      nvl::resolveProgramFolder()};
+    nvl::Platform platform{
+        messages, fileDialogs, printerDialog, help, shell, screen, nvl::resolveProgramFolder()};
 
     nvl::AppContext context(platform);
-    context.endProgram = [] { QCoreApplication::exit(0); };
+    context.endProgram = [] {
+        QCoreApplication::exit(0);
+    };
     nvl::registerWindows(context);
     context.windows.window(nvl::WindowId::Main)->showForm();
     return QApplication::exec();

@@ -15,8 +15,7 @@ const QString SaveFilter =
     QStringLiteral("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
 const QString ConvertMessage = QStringLiteral("データーをNuvelkVer2. x  形式にコンバートします。");
 
-QString describeBookFailure(const QString &path, const BookRead &read)
-{
+QString describeBookFailure(const QString &path, const BookRead &read) {
     switch (read.status) {
     case BookRead::Status::Ok:
         return {};
@@ -37,8 +36,7 @@ QString describeBookFailure(const QString &path, const BookRead &read)
 
 } // namespace
 
-void MainWindow::newBook()
-{
+void MainWindow::newBook() {
     if (leadingNumber(Text2()->text()) == 3) {
         // The book is the file's content: writing it back loses nothing
         // when it fails, so the user is told and New goes on.
@@ -53,8 +51,7 @@ void MainWindow::newBook()
     handOver(WindowId::CardEditor);
 }
 
-void MainWindow::openBook()
-{
+void MainWindow::openBook() {
     setListsEnabled(true);
     m_bookLists->clear();
     m_printLists->clear();
@@ -84,8 +81,7 @@ void MainWindow::openBook()
     setBookCommandsEnabled(true);
 }
 
-bool MainWindow::Test(const QString &path, const BookRead &failedRead)
-{
+bool MainWindow::Test(const QString &path, const BookRead &failedRead) {
     if (!mayBeOldFormat(failedRead))
         return false;
     const TextFileRead file = readTextFile(path);
@@ -109,8 +105,8 @@ bool MainWindow::Test(const QString &path, const BookRead &failedRead)
     }
     const WriteResult written = WriteBookFile(path, convertOldRecords(old.records));
     if (!written) {
-        m_ctx.platform.messages.show(written.error +
-                                     QStringLiteral("\n変換を中止しました。ファイルは変更していません。"));
+        m_ctx.platform.messages.show(
+            written.error + QStringLiteral("\n変換を中止しました。ファイルは変更していません。"));
         return true;
     }
 
@@ -128,8 +124,7 @@ bool MainWindow::Test(const QString &path, const BookRead &failedRead)
     return true;
 }
 
-void MainWindow::saveBookAs(bool fromToolbar)
-{
+void MainWindow::saveBookAs(bool fromToolbar) {
     m_dialog.filter = SaveFilter;
     m_dialog.confirmOverwrite = true;
     if (fromToolbar)
@@ -142,8 +137,7 @@ void MainWindow::saveBookAs(bool fromToolbar)
         m_ctx.platform.messages.show(written.error);
 }
 
-void MainWindow::openCardEditor()
-{
+void MainWindow::openCardEditor() {
     handOver(WindowId::CardEditor);
 }
 

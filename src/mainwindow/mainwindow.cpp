@@ -39,8 +39,7 @@ const ToolDef Tools[] = {
     {"cmdTexit", "終了", "application-exit", QStyle::SP_DialogCloseButton},
 };
 
-QAction *addMenuAction(QMenu *menu, const char *name, const QString &text)
-{
+QAction *addMenuAction(QMenu *menu, const char *name, const QString &text) {
     QAction *action = menu->addAction(text);
     action->setObjectName(QLatin1String(name));
     return action;
@@ -49,16 +48,14 @@ QAction *addMenuAction(QMenu *menu, const char *name, const QString &text)
 } // namespace
 
 MainWindow::MainWindow(AppContext &context)
-    : FormWindow(context, WindowId::Main), m_dialog(context.platform.fileDialogs)
-{
+    : FormWindow(context, WindowId::Main), m_dialog(context.platform.fileDialogs) {
     setObjectName(QStringLiteral("frmStart"));
     setWindowTitle(Caption);
     resize(640, 520);
     m_ctx.state.endOnMainUnload = true;
 }
 
-void MainWindow::buildMenus(QWidget *content, QVBoxLayout *layout)
-{
+void MainWindow::buildMenus(QWidget *content, QVBoxLayout *layout) {
     auto *bar = new QMenuBar(content);
     bar->setObjectName(QStringLiteral("menuBar"));
     layout->setMenuBar(bar);
@@ -83,8 +80,7 @@ void MainWindow::buildMenus(QWidget *content, QVBoxLayout *layout)
     addMenuAction(help, "mnuHome", QStringLiteral("Orbekホームページ"));
 }
 
-void MainWindow::buildToolbar(QWidget *content, QVBoxLayout *layout)
-{
+void MainWindow::buildToolbar(QWidget *content, QVBoxLayout *layout) {
     auto *toolbar = new QToolBar(content);
     toolbar->setObjectName(QStringLiteral("Toolbar1"));
     toolbar->setIconSize(QSize(24, 24));
@@ -94,16 +90,15 @@ void MainWindow::buildToolbar(QWidget *content, QVBoxLayout *layout)
         const QString tip = QString::fromUtf8(tool.tip);
         button->setToolTip(tip);
         button->setAccessibleName(tip);
-        button->setIcon(QIcon::fromTheme(QLatin1String(tool.themeIcon),
-                                         style()->standardIcon(tool.fallback)));
+        button->setIcon(
+            QIcon::fromTheme(QLatin1String(tool.themeIcon), style()->standardIcon(tool.fallback)));
         button->setAutoRaise(true);
         toolbar->addWidget(button);
     }
     layout->addWidget(toolbar);
 }
 
-void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout)
-{
+void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout) {
     auto *grid = new QGridLayout;
     grid->setContentsMargins(12, 8, 12, 12);
 
@@ -160,8 +155,7 @@ void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout)
     layout->addLayout(grid);
 }
 
-void MainWindow::buildForm(QWidget *content)
-{
+void MainWindow::buildForm(QWidget *content) {
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     buildMenus(content, layout);
@@ -170,8 +164,7 @@ void MainWindow::buildForm(QWidget *content)
     connectCommands();
 }
 
-void MainWindow::connectCommands()
-{
+void MainWindow::connectCommands() {
     const auto onClick = [this](const char *name, auto handler) {
         connect(control<QAbstractButton>(name), &QAbstractButton::clicked, this, handler);
     };
@@ -188,6 +181,8 @@ void MainWindow::connectCommands()
     onMenu("mnuSet", [this] { openCardEditor(); });
     onClick("cmdTexit", [this] { exitProgram(); });
     onMenu("mnuExit", [this] { exitProgram(); });
+    // The shell reports nothing back; a missing browser is the desktop's to tell.
+    onMenu("mnuHome", [this] { m_ctx.platform.shell.openUrl(QStringLiteral(NVL_HOME_PAGE)); });
     onClick("cmdHlp", [this] {
         m_ctx.platform.help.show(QStringLiteral("Nuvelk.hlp"), HelpCommand::Contents, 0);
     });
@@ -205,30 +200,25 @@ void MainWindow::connectCommands()
     onClick("cmdPrint", [this] { nextToPrint(); });
 }
 
-QLineEdit *MainWindow::Text1() const
-{
+QLineEdit *MainWindow::Text1() const {
     return control<QLineEdit>("Text1");
 }
 
-QLineEdit *MainWindow::Text2() const
-{
+QLineEdit *MainWindow::Text2() const {
     return control<QLineEdit>("Text2");
 }
 
-QString MainWindow::settingsPath() const
-{
+QString MainWindow::settingsPath() const {
     return m_ctx.platform.programFile(QStringLiteral("Nuvel.ini"));
 }
 
-void MainWindow::INIGet()
-{
+void MainWindow::INIGet() {
     const BookSettings settings = readBookSettings(settingsPath());
     Text1()->setText(settings.currentFile);
     Text2()->setText(settings.bookMode);
 }
 
-WriteResult MainWindow::writeSettings()
-{
+WriteResult MainWindow::writeSettings() {
     const WriteResult result =
         writeBookSettings(settingsPath(), {Text1()->text(), Text2()->text()});
     if (!result)
@@ -236,13 +226,11 @@ WriteResult MainWindow::writeSettings()
     return result;
 }
 
-void MainWindow::enableIfAvailable(QWidget *control, WindowId target, bool enabled)
-{
+void MainWindow::enableIfAvailable(QWidget *control, WindowId target, bool enabled) {
     control->setEnabled(enabled && m_ctx.windows.canCreate(target));
 }
 
-void MainWindow::setListsEnabled(bool enabled)
-{
+void MainWindow::setListsEnabled(bool enabled) {
     m_bookLists->nameList()->setEnabled(enabled);
     m_printLists->nameList()->setEnabled(enabled);
     for (const char *name : {"cmdAdd", "cmdDel", "cmdClear"})
@@ -250,8 +238,7 @@ void MainWindow::setListsEnabled(bool enabled)
     enableIfAvailable(control<QWidget>("cmdPrint"), WindowId::Print, enabled);
 }
 
-void MainWindow::setBookCommandsEnabled(bool enabled)
-{
+void MainWindow::setBookCommandsEnabled(bool enabled) {
     control<QWidget>("cmdSave")->setEnabled(enabled);
     control<QAction>("mnuSave")->setEnabled(enabled);
     const std::pair<const char *, WindowId> targets[] = {
@@ -268,8 +255,7 @@ void MainWindow::setBookCommandsEnabled(bool enabled)
     }
 }
 
-void MainWindow::formLoad()
-{
+void MainWindow::formLoad() {
     centreOnScreen();
     Text1()->clear();
     Text2()->clear();
@@ -300,15 +286,13 @@ void MainWindow::formLoad()
     m_ctx.state.bookFromFile = true;
 }
 
-void MainWindow::showBook(const AddressBook &book)
-{
+void MainWindow::showBook(const AddressBook &book) {
     m_bookLists->clear();
     for (const AddressRecord &record : book.records)
         m_bookLists->append(record);
 }
 
-void MainWindow::formUnload()
-{
+void MainWindow::formUnload() {
     writeSettings();
     if (m_ctx.state.endOnMainUnload) {
         m_ctx.windows.release(WindowId::Main);
@@ -317,8 +301,7 @@ void MainWindow::formUnload()
     }
 }
 
-void MainWindow::handOver(WindowId target)
-{
+void MainWindow::handOver(WindowId target) {
     FormWindow *next = m_ctx.windows.window(target);
     if (!next)
         return;
@@ -328,8 +311,7 @@ void MainWindow::handOver(WindowId target)
     next->showForm();
 }
 
-void MainWindow::exitProgram()
-{
+void MainWindow::exitProgram() {
     writeSettings();
     if (m_ctx.endProgram)
         m_ctx.endProgram();

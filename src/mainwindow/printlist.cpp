@@ -13,18 +13,15 @@ const QString NothingChosen = QStringLiteral("リストが選択されていま�
 
 } // namespace
 
-int MainWindow::printListCount() const
-{
+int MainWindow::printListCount() const {
     return static_cast<int>(leadingNumber(control<QLabel>("lblCount")->text()));
 }
 
-void MainWindow::updatePrintListCount()
-{
+void MainWindow::updatePrintListCount() {
     control<QLabel>("lblCount")->setText(QString::number(m_printLists->count()));
 }
 
-void MainWindow::addSelection()
-{
+void MainWindow::addSelection() {
     QListWidget *names = m_bookLists->nameList();
     for (int i = 0; i < names->count(); ++i) {
         if (names->item(i)->isSelected())
@@ -39,8 +36,7 @@ void MainWindow::addSelection()
     }
 }
 
-void MainWindow::deleteSelection()
-{
+void MainWindow::deleteSelection() {
     if (printListCount() == 0) {
         m_ctx.platform.messages.show(NothingChosen);
         return;
@@ -59,8 +55,7 @@ void MainWindow::deleteSelection()
         enableIfAvailable(control<QWidget>("cmdPrint"), WindowId::Print, true);
 }
 
-void MainWindow::clearSelection()
-{
+void MainWindow::clearSelection() {
     m_printLists->clear();
     control<QWidget>("cmdDel")->setEnabled(false);
     control<QWidget>("cmdClear")->setEnabled(false);
@@ -68,8 +63,7 @@ void MainWindow::clearSelection()
     enableIfAvailable(control<QWidget>("cmdPrint"), WindowId::Print, true);
 }
 
-void MainWindow::nextToPrint()
-{
+void MainWindow::nextToPrint() {
     if (printListCount() == 0) {
         m_ctx.platform.messages.show(NothingChosen);
         return;

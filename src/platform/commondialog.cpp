@@ -5,30 +5,25 @@
 
 namespace nvl {
 
-QString Platform::programFile(const QString &name) const
-{
+QString Platform::programFile(const QString &name) const {
     return QDir(programFolder).filePath(name);
 }
 
-FileDialogRequest CommonDialog::request() const
-{
+FileDialogRequest CommonDialog::request() const {
     return {initialFolder, filter, fileName, confirmOverwrite};
 }
 
-QString CommonDialog::showOpen()
-{
+QString CommonDialog::showOpen() {
     fileName = m_service.open(request());
     return fileName;
 }
 
-QString CommonDialog::showSave()
-{
+QString CommonDialog::showSave() {
     fileName = m_service.save(request());
     return fileName;
 }
 
-QString toQtFilter(const QString &filter)
-{
+QString toQtFilter(const QString &filter) {
     const QStringList parts = filter.split(u'|');
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {

@@ -21,8 +21,7 @@
 namespace nvl {
 
 MessageAnswer QtMessageService::show(const QString &text, MessageButtons buttons,
-                                     const QString &title)
-{
+                                     const QString &title) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
     box.setText(text);
@@ -48,14 +47,13 @@ MessageAnswer QtMessageService::show(const QString &text, MessageButtons buttons
         return MessageAnswer::Cancel;
     default:
         // Escape on a Yes/No box closes it as No.
-        return buttons == MessageButtons::YesNo ? MessageAnswer::No
+        return buttons == MessageButtons::YesNo      ? MessageAnswer::No
                : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
                                                      : MessageAnswer::Ok;
     }
 }
 
-QString QtFileDialogService::open(const FileDialogRequest &request)
-{
+QString QtFileDialogService::open(const FileDialogRequest &request) {
     const QString start = request.fileName.isEmpty()
                               ? request.initialFolder
                               : QDir(request.initialFolder).filePath(request.fileName);
@@ -63,8 +61,7 @@ QString QtFileDialogService::open(const FileDialogRequest &request)
                                         toQtFilter(request.filter));
 }
 
-QString QtFileDialogService::save(const FileDialogRequest &request)
-{
+QString QtFileDialogService::save(const FileDialogRequest &request) {
     const QString start = request.fileName.isEmpty()
                               ? request.initialFolder
                               : QDir(request.initialFolder).filePath(request.fileName);
@@ -75,8 +72,7 @@ QString QtFileDialogService::save(const FileDialogRequest &request)
                                         toQtFilter(request.filter), nullptr, options);
 }
 
-bool QtPrinterDialogService::choose(QPrinter &printer)
-{
+bool QtPrinterDialogService::choose(QPrinter &printer) {
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
@@ -84,13 +80,11 @@ bool QtPrinterDialogService::choose(QPrinter &printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-QtHelpService::~QtHelpService()
-{
+QtHelpService::~QtHelpService() {
     delete m_window;
 }
 
-QString helpPageFor(HelpCommand command, int context)
-{
+QString helpPageFor(HelpCommand command, int context) {
     if (command == HelpCommand::Topic) {
         const QString page = QStringLiteral(":/help/context-%1.html").arg(context);
         if (QFile::exists(page))
@@ -99,8 +93,7 @@ QString helpPageFor(HelpCommand command, int context)
     return QStringLiteral(":/help/contents.html");
 }
 
-void QtHelpService::show(const QString &helpFile, HelpCommand command, int context)
-{
+void QtHelpService::show(const QString &helpFile, HelpCommand command, int context) {
     Q_UNUSED(helpFile) // the pages are built into the program
     if (!m_window) {
         m_window = new QTextBrowser;
@@ -115,21 +108,18 @@ void QtHelpService::show(const QString &helpFile, HelpCommand command, int conte
     m_window->activateWindow();
 }
 
-bool QtShellService::openUrl(const QString &address)
-{
+bool QtShellService::openUrl(const QString &address) {
     return QDesktopServices::openUrl(QUrl(address));
 }
 
-QSize QtScreenService::screenSize() const
-{
+QSize QtScreenService::screenSize() const {
     const QScreen *screen = QGuiApplication::primaryScreen();
     return screen ? screen->size() : QSize(1024, 768);
 }
 
 namespace {
 
-bool folderIsWritable(const QString &folder)
-{
+bool folderIsWritable(const QString &folder) {
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return false;
     // Permission bits alone miss read-only mounts: try to create a file.
@@ -139,10 +129,15 @@ bool folderIsWritable(const QString &folder)
 
 } // namespace
 
-QString resolveProgramFolder()
-{
+bool isInstalledLocation(const QString &executableFolder) {
+    const QString path = QDir::cleanPath(executableFolder) + u'/';
+    return path.startsWith(QLatin1String("/usr/")) || path.startsWith(QLatin1String("/opt/"));
+}
+
+QString resolveProgramFolder() {
     const QString executableFolder = QCoreApplication::applicationDirPath();
-    if (folderIsWritable(executableFolder))
+    // An installed program never writes beside itself, even when it could.
+    if (!isInstalledLocation(executableFolder) && folderIsWritable(executableFolder))
         return executableFolder;
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(dataFolder);

@@ -48,6 +48,8 @@ public:
 // The executable's folder when it can be written to (a portable copy, as the
 // program has always been used), otherwise the per-user data folder.
 QString resolveProgramFolder();
+// True for folders a package installs into (/usr, /opt).
+bool isInstalledLocation(const QString &executableFolder);
 
 // The resource page that answers a help call.
 QString helpPageFor(HelpCommand command, int context);

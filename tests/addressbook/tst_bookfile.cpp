@@ -11,16 +11,14 @@ using nvl::test::writeBytes;
 
 namespace {
 
-QString sampleLine(int i)
-{
+QString sampleLine(int i) {
     return QStringLiteral("\"山田 太郎%1\",\"東京都千代田区%1\",\"丸の内1-2, 3F\",\"123-4567\","
                           "\"C%1\",\"%2\",\"ＮＶＬビル\"\r\n")
         .arg(i)
         .arg(i % 6);
 }
 
-QByteArray sampleFile(int records)
-{
+QByteArray sampleFile(int records) {
     QString text;
     for (int i = 1; i <= records; ++i)
         text += sampleLine(i);
@@ -49,8 +47,7 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TestBookFile::fullBookRoundTripsByteForByte()
-{
+void TestBookFile::fullBookRoundTripsByteForByte() {
     const QByteArray original = sampleFile(300);
     writeBytes(path("in.dat"), original);
     const BookRead read = ReadBookFile(path("in.dat"));
@@ -62,15 +59,13 @@ void TestBookFile::fullBookRoundTripsByteForByte()
     QCOMPARE(readBytes(path("out.dat")), original);
 }
 
-void TestBookFile::tooManyRecordsFails()
-{
+void TestBookFile::tooManyRecordsFails() {
     writeBytes(path("301.dat"), sampleFile(301));
     const BookRead read = ReadBookFile(path("301.dat"));
     QCOMPARE(read.status, BookRead::Status::TooManyRecords);
 }
 
-void TestBookFile::layouts_data()
-{
+void TestBookFile::layouts_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("status");
     QTest::addColumn<int>("records");
@@ -79,7 +74,8 @@ void TestBookFile::layouts_data()
     const int ok = int(BookRead::Status::Ok);
     QTest::newRow("empty file") << QByteArray() << ok << 0 << QString();
     QTest::newRow("no final CR LF")
-        << QByteArray("\"a\",\"1\",\"2\",\"3\",\"4\",\"0\",\"5\"\r\n\"b\",\"1\",\"2\",\"3\",\"4\",\"0\",\"5\"")
+        << QByteArray("\"a\",\"1\",\"2\",\"3\",\"4\",\"0\",\"5\"\r\n\"b\",\"1\",\"2\",\"3\",\"4\","
+                      "\"0\",\"5\"")
         << ok << 2 << QStringLiteral("b");
     QTest::newRow("seven fields over two lines")
         << QByteArray("\"a\",\"1\",\"2\"\r\n\"3\",\"4\",\"0\",\"5\"\r\n") << ok << 1
@@ -91,13 +87,13 @@ void TestBookFile::layouts_data()
         << QByteArray("\"a\",\"1\",\"2\",\"3\",\"4\",\"0\",\"5\"\r\n\"b\",\"1\"\r\n")
         << int(BookRead::Status::EndInsideRecord) << 1 << QStringLiteral("a");
     QTest::newRow("six-field line shifts what follows")
-        << QByteArray("\"a\",\"1\",\"2\",\"3\",\"4\",\"0\"\r\n\"b\",\"1\",\"2\",\"3\",\"4\",\"0\",\"5\","
-                      "\"c\"\r\n")
+        << QByteArray(
+               "\"a\",\"1\",\"2\",\"3\",\"4\",\"0\"\r\n\"b\",\"1\",\"2\",\"3\",\"4\",\"0\",\"5\","
+               "\"c\"\r\n")
         << ok << 2 << QStringLiteral("1");
 }
 
-void TestBookFile::layouts()
-{
+void TestBookFile::layouts() {
     QFETCH(QByteArray, bytes);
     QFETCH(int, status);
     QFETCH(int, records);
@@ -115,8 +111,7 @@ void TestBookFile::layouts()
     }
 }
 
-void TestBookFile::honorificWords_data()
-{
+void TestBookFile::honorificWords_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("word");
     QTest::newRow("0") << "0" << QStringLiteral("様");
@@ -130,15 +125,13 @@ void TestBookFile::honorificWords_data()
     QTest::newRow("not whole") << "2.5" << QString();
 }
 
-void TestBookFile::honorificWords()
-{
+void TestBookFile::honorificWords() {
     QFETCH(QString, field);
     QFETCH(QString, word);
     QCOMPARE(honorificWord(field), word);
 }
 
-void TestBookFile::unrepresentableTextSurvives()
-{
+void TestBookFile::unrepresentableTextSurvives() {
     AddressBook book;
     AddressRecord record;
     record.setField(AddressRecord::Name, QStringLiteral("𠮷田 \"よし\""));
@@ -152,11 +145,11 @@ void TestBookFile::unrepresentableTextSurvives()
     QCOMPARE(read.encoding, TextEncoding::Utf8Bom);
     QCOMPARE(read.book.recordCount(), 1);
     QCOMPARE(read.book.record(1).field(AddressRecord::Name), QStringLiteral("𠮷田 ＂よし＂"));
-    QCOMPARE(read.book.record(1).field(AddressRecord::Address1), QStringLiteral("森鷗外記念館, 1F"));
+    QCOMPARE(read.book.record(1).field(AddressRecord::Address1),
+             QStringLiteral("森鷗外記念館, 1F"));
 }
 
-void TestBookFile::oldFormat_data()
-{
+void TestBookFile::oldFormat_data() {
     QTest::addColumn<int>("oldRecords");
     QTest::addColumn<int>("currentStatus");
     QTest::addColumn<int>("currentRecords");
@@ -168,8 +161,7 @@ void TestBookFile::oldFormat_data()
     QTest::newRow("7 old records") << 7 << int(BookRead::Status::Ok) << 6 << false;
 }
 
-void TestBookFile::oldFormat()
-{
+void TestBookFile::oldFormat() {
     QFETCH(int, oldRecords);
     QFETCH(int, currentStatus);
     QFETCH(int, currentRecords);
@@ -187,8 +179,7 @@ void TestBookFile::oldFormat()
     QCOMPARE(old.records.size(), oldRecords);
 }
 
-void TestBookFile::oldFormatConversion()
-{
+void TestBookFile::oldFormatConversion() {
     const QList<QStringList> old = {{"a", "b", "c", "d", "e", "1"}, {"f", "g", "h", "i", "j", "2"}};
     QCOMPARE(formatBook(convertOldRecords(old)),
              QStringLiteral("\"a\",\"b\",\"c\",\"d\",\"e\",\"1\",\" \"\r\n"

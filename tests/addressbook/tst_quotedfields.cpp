@@ -14,8 +14,7 @@ private slots:
     void writerRoundTrip();
 };
 
-void TestQuotedFields::reader_data()
-{
+void TestQuotedFields::reader_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("fields");
 
@@ -40,8 +39,7 @@ void TestQuotedFields::reader_data()
         << QStringLiteral("\"a\",\r\n\"b\"") << QStringList{"a", "", "b"};
 }
 
-void TestQuotedFields::reader()
-{
+void TestQuotedFields::reader() {
     QFETCH(QString, text);
     QFETCH(QStringList, fields);
     QuotedFieldReader reader(text);
@@ -54,8 +52,7 @@ void TestQuotedFields::reader()
     QCOMPARE(read, fields);
 }
 
-void TestQuotedFields::readerStopsAtEnd()
-{
+void TestQuotedFields::readerStopsAtEnd() {
     QuotedFieldReader reader(QStringLiteral("\"a\"\r\n\r\n  \r\n"));
     QCOMPARE(reader.next(), std::optional<QString>(QStringLiteral("a")));
     QVERIFY(reader.atEnd()); // trailing blank lines are not a record
@@ -64,23 +61,21 @@ void TestQuotedFields::readerStopsAtEnd()
     QVERIFY(!empty.next().has_value());
 }
 
-void TestQuotedFields::writerRoundTrip_data()
-{
+void TestQuotedFields::writerRoundTrip_data() {
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QString>("line");
     QTest::addColumn<QStringList>("readBack");
 
     QTest::newRow("plain") << QStringList{"山田", ""} << QStringLiteral("\"山田\",\"\"\r\n")
                            << QStringList{"山田", ""};
-    QTest::newRow("comma and blanks") << QStringList{" a,b "} << QStringLiteral("\" a,b \"\r\n")
-                                      << QStringList{" a,b "};
+    QTest::newRow("comma and blanks")
+        << QStringList{" a,b "} << QStringLiteral("\" a,b \"\r\n") << QStringList{" a,b "};
     QTest::newRow("double quote becomes full-width")
         << QStringList{"say \"hi\""} << QStringLiteral("\"say ＂hi＂\"\r\n")
         << QStringList{"say ＂hi＂"};
 }
 
-void TestQuotedFields::writerRoundTrip()
-{
+void TestQuotedFields::writerRoundTrip() {
     QFETCH(QStringList, fields);
     QFETCH(QString, line);
     QFETCH(QStringList, readBack);

@@ -14,8 +14,7 @@ private slots:
     void writesOneQuotedLine();
 };
 
-void TestSettingsFile::reads_data()
-{
+void TestSettingsFile::reads_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("present");
     QTest::addColumn<QString>("file");
@@ -32,8 +31,7 @@ void TestSettingsFile::reads_data()
     QTest::newRow("binary") << QByteArray("\0\1\2\3", 4) << true << QString() << QString();
 }
 
-void TestSettingsFile::reads()
-{
+void TestSettingsFile::reads() {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, present);
     QFETCH(QString, file);
@@ -47,8 +45,7 @@ void TestSettingsFile::reads()
     QCOMPARE(settings.bookMode, mode);
 }
 
-void TestSettingsFile::writesOneQuotedLine()
-{
+void TestSettingsFile::writesOneQuotedLine() {
     QTemporaryDir dir;
     const QString path = dir.filePath("Nuvel.ini");
     QVERIFY(writeBookSettings(path, {QStringLiteral("/home/u/住所.dat"), QStringLiteral("3")}).ok);

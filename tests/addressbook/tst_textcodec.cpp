@@ -19,13 +19,11 @@ private slots:
     void readFailures();
 };
 
-void TestTextCodec::cp932IsAvailable()
-{
+void TestTextCodec::cp932IsAvailable() {
     QVERIFY2(cp932Available(), "Qt lacks the windows-31j converter (ICU)");
 }
 
-void TestTextCodec::encodes_data()
-{
+void TestTextCodec::encodes_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("encoding");
@@ -34,20 +32,21 @@ void TestTextCodec::encodes_data()
     const int bom = int(TextEncoding::Utf8Bom);
     QTest::newRow("ascii") << QStringLiteral("abc,1") << QByteArray("abc,1") << cp;
     QTest::newRow("kanji") << QStringLiteral("山田") << QByteArray("\x8E\x52\x93\x63") << cp;
-    QTest::newRow("half-width kana") << QStringLiteral("ﾊｶﾞｷ") << QByteArray("\xCA\xB6\xDE\xB7")
-                                     << cp;
-    QTest::newRow("wave dash folds to CP932 tilde")
-        << QStringLiteral("1\u301C2") << QByteArray("1\x81\x60" "2") << cp;
+    QTest::newRow("half-width kana")
+        << QStringLiteral("ﾊｶﾞｷ") << QByteArray("\xCA\xB6\xDE\xB7") << cp;
+    QTest::newRow("wave dash folds to CP932 tilde") << QStringLiteral("1\u301C2")
+                                                    << QByteArray("1\x81\x60"
+                                                                  "2")
+                                                    << cp;
     QTest::newRow("minus sign folds") << QStringLiteral("\u2212") << QByteArray("\x81\x7C") << cp;
     QTest::newRow("yen sign folds") << QStringLiteral("\u00A5") << QByteArray("\x81\x8F") << cp;
     QTest::newRow("surrogate pair needs UTF-8")
         << QStringLiteral("𠮷野") << QByteArray("\xEF\xBB\xBF\xF0\xA0\xAE\xB7\xE9\x87\x8E") << bom;
-    QTest::newRow("鷗 needs UTF-8") << QStringLiteral("鷗") << QByteArray("\xEF\xBB\xBF\xE9\xB7\x97")
-                                    << bom;
+    QTest::newRow("鷗 needs UTF-8")
+        << QStringLiteral("鷗") << QByteArray("\xEF\xBB\xBF\xE9\xB7\x97") << bom;
 }
 
-void TestTextCodec::encodes()
-{
+void TestTextCodec::encodes() {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
     QFETCH(int, encoding);
@@ -62,8 +61,7 @@ void TestTextCodec::encodes()
         QCOMPARE(decoded->text, text);
 }
 
-void TestTextCodec::decodes_data()
-{
+void TestTextCodec::decodes_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("text");
@@ -80,12 +78,11 @@ void TestTextCodec::decodes_data()
         << QByteArray("\xCA\xB6\xDE\xB7") << true << QStringLiteral("ﾊｶﾞｷ")
         << int(TextEncoding::Cp932);
     QTest::newRow("NUL byte is not text") << QByteArray("ab\0cd", 5) << false << QString() << 0;
-    QTest::newRow("neither CP932 nor UTF-8") << QByteArray("\x81\xFF\xFF") << false << QString()
-                                             << 0;
+    QTest::newRow("neither CP932 nor UTF-8")
+        << QByteArray("\x81\xFF\xFF") << false << QString() << 0;
 }
 
-void TestTextCodec::decodes()
-{
+void TestTextCodec::decodes() {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, ok);
     auto decoded = decodeText(bytes);
@@ -98,8 +95,7 @@ void TestTextCodec::decodes()
     QCOMPARE(int(decoded->encoding), encoding);
 }
 
-void TestTextCodec::atomicWriteReplacesWhole()
-{
+void TestTextCodec::atomicWriteReplacesWhole() {
     QTemporaryDir dir;
     const QString path = dir.filePath("a.txt");
     QVERIFY(writeTextFileAtomically(path, QStringLiteral("一行目\r\n")).ok);
@@ -111,8 +107,7 @@ void TestTextCodec::atomicWriteReplacesWhole()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.txt"});
 }
 
-void TestTextCodec::refusesWriteProtectedFile()
-{
+void TestTextCodec::refusesWriteProtectedFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath("ro.dat");
     QVERIFY(writeTextFileAtomically(path, QStringLiteral("old\r\n")).ok);
@@ -125,8 +120,7 @@ void TestTextCodec::refusesWriteProtectedFile()
     QCOMPARE(file.readAll(), QByteArray("old\r\n"));
 }
 
-void TestTextCodec::readFailures()
-{
+void TestTextCodec::readFailures() {
     QTemporaryDir dir;
     QCOMPARE(readTextFile(dir.filePath("none.dat")).status, TextFileRead::Status::Missing);
     QCOMPARE(readTextFile(dir.path()).status, TextFileRead::Status::Unreadable);

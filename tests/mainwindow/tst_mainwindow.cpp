@@ -26,22 +26,21 @@ protected:
     void formLoad() override { ++loads; }
 };
 
-QByteArray bookBytes(const QStringList &names, bool finalLineEnd = true)
-{
+QByteArray bookBytes(const QStringList &names, bool finalLineEnd = true) {
     QString text;
     for (qsizetype i = 0; i < names.size(); ++i) {
-        text += QStringLiteral("\"%1\",\"住所%2\",\"番地 %2\",\"123-456%2\",\"c%2\",\"%3\",\"棟%2\"")
-                    .arg(names.at(i))
-                    .arg(i + 1)
-                    .arg(i % 6);
+        text +=
+            QStringLiteral("\"%1\",\"住所%2\",\"番地 %2\",\"123-456%2\",\"c%2\",\"%3\",\"棟%2\"")
+                .arg(names.at(i))
+                .arg(i + 1)
+                .arg(i % 6);
         if (finalLineEnd || i + 1 < names.size())
             text += QStringLiteral("\r\n");
     }
     return cp932(text);
 }
 
-QStringList itemTexts(QListWidget *list)
-{
+QStringList itemTexts(QListWidget *list) {
     QStringList texts;
     for (int i = 0; i < list->count(); ++i)
         texts.append(list->item(i)->text());
@@ -72,6 +71,7 @@ private slots:
     void newWritesBackOnlyInBookMode3();
     void handOverAndRebuild();
     void rebuildWithoutReadableFileShowsEmptyBook();
+    void helpAndHomePage();
     void closeBoxBeforeHandOverEndsProgram();
     void printListSelection();
     void printListLimit();
@@ -88,8 +88,7 @@ private:
     OtherWindow *m_editor = nullptr;
 };
 
-void TestMainWindow::init()
-{
+void TestMainWindow::init() {
     m_desk = std::make_unique<FakeDesktop>();
     m_editor = nullptr;
     m_desk->context.windows.setFactory(WindowId::Main,
@@ -100,34 +99,29 @@ void TestMainWindow::init()
     });
 }
 
-void TestMainWindow::cleanup()
-{
+void TestMainWindow::cleanup() {
     m_desk.reset();
     m_main = nullptr;
 }
 
-MainWindow *TestMainWindow::start()
-{
+MainWindow *TestMainWindow::start() {
     m_main = m_desk->context.windows.get<MainWindow>(WindowId::Main);
     m_main->showForm();
     return m_main;
 }
 
-void TestMainWindow::openFile(const QString &path)
-{
+void TestMainWindow::openFile(const QString &path) {
     m_desk->fileDialogs.openAnswers.push_back(path);
     click("cmdOpen");
 }
 
-QString TestMainWindow::writeBook(const char *name, const QByteArray &bytes)
-{
+QString TestMainWindow::writeBook(const char *name, const QByteArray &bytes) {
     const QString path = m_desk->file(QLatin1String(name));
     writeBytes(path, bytes);
     return path;
 }
 
-void TestMainWindow::startupNeverReopensLastFile()
-{
+void TestMainWindow::startupNeverReopensLastFile() {
     const QString book = writeBook("last.dat", bookBytes({"甲", "乙"}));
     writeBytes(m_desk->file("Nuvel.ini"), cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(book)));
     start();
@@ -145,8 +139,7 @@ void TestMainWindow::startupNeverReopensLastFile()
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("0"));
 }
 
-void TestMainWindow::startupWithBadSettings_data()
-{
+void TestMainWindow::startupWithBadSettings_data() {
     QTest::addColumn<bool>("present");
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("missing") << false << QByteArray();
@@ -154,8 +147,7 @@ void TestMainWindow::startupWithBadSettings_data()
     QTest::newRow("binary") << true << QByteArray("\0\xFF\x01", 3);
 }
 
-void TestMainWindow::startupWithBadSettings()
-{
+void TestMainWindow::startupWithBadSettings() {
     QFETCH(bool, present);
     QFETCH(QByteArray, bytes);
     if (present)
@@ -166,8 +158,7 @@ void TestMainWindow::startupWithBadSettings()
     QVERIFY(m_desk->messages.shown.isEmpty());
 }
 
-void TestMainWindow::openFillsBookAndSettings()
-{
+void TestMainWindow::openFillsBookAndSettings() {
     const QString path = writeBook("three.dat", bookBytes({"山田", "佐藤", "鈴木"}));
     start();
     openFile(path);
@@ -187,11 +178,11 @@ void TestMainWindow::openFillsBookAndSettings()
 
     click("cmdTexit");
     QCOMPARE(m_desk->endCalls, 1);
-    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")), cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(path)));
+    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")),
+             cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(path)));
 }
 
-void TestMainWindow::openTwiceShowsEachRecordOnce()
-{
+void TestMainWindow::openTwiceShowsEachRecordOnce() {
     const QString path = writeBook("two.dat", bookBytes({"一", "二"}));
     start();
     openFile(path);
@@ -200,8 +191,7 @@ void TestMainWindow::openTwiceShowsEachRecordOnce()
     QCOMPARE(itemTexts(ctl<QListWidget>("lstKei")), QStringList({"0", "1"}));
 }
 
-void TestMainWindow::cancelledOpenEmptiesListsButKeepsBook()
-{
+void TestMainWindow::cancelledOpenEmptiesListsButKeepsBook() {
     const QString path = writeBook("three.dat", bookBytes({"a", "b", "c"}));
     start();
     openFile(path);
@@ -214,8 +204,7 @@ void TestMainWindow::cancelledOpenEmptiesListsButKeepsBook()
     QCOMPARE(readBytes(copy), bookBytes({"a", "b", "c"}));
 }
 
-void TestMainWindow::openFailuresLeaveEverything_data()
-{
+void TestMainWindow::openFailuresLeaveEverything_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("create");
@@ -227,11 +216,11 @@ void TestMainWindow::openFailuresLeaveEverything_data()
     QTest::newRow("301 records") << "many.dat" << bookBytes(many) << true;
     QTest::newRow("binary") << "bin.dat" << QByteArray("\x01\x00\xFF\xFE", 4) << true;
     QTest::newRow("broken current file")
-        << "broken.dat" << QByteArray("\"a\",\"1\",\"2\",\"3\",\"4\",\"0\",\"5\",\"123\",\"x\"\r\n") << true;
+        << "broken.dat" << QByteArray("\"a\",\"1\",\"2\",\"3\",\"4\",\"0\",\"5\",\"123\",\"x\"\r\n")
+        << true;
 }
 
-void TestMainWindow::openFailuresLeaveEverything()
-{
+void TestMainWindow::openFailuresLeaveEverything() {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(bool, create);
@@ -243,7 +232,8 @@ void TestMainWindow::openFailuresLeaveEverything()
     openFile(good);
     openFile(path);
     QCOMPARE(m_desk->messages.shown.size(), 1);
-    QVERIFY2(m_desk->messages.shown.at(0).text.contains(path), qPrintable(m_desk->messages.shown.at(0).text));
+    QVERIFY2(m_desk->messages.shown.at(0).text.contains(path),
+             qPrintable(m_desk->messages.shown.at(0).text));
     QCOMPARE(m_desk->messages.shown.at(0).buttons, MessageButtons::Ok);
     QCOMPARE(readBytes(path), bytes);
     QVERIFY(!QFile::exists(path + ".bak"));
@@ -253,8 +243,7 @@ void TestMainWindow::openFailuresLeaveEverything()
     QCOMPARE(m_main->book().recordCount(), 1);
 }
 
-void TestMainWindow::oldFormatIsConvertedWithBackup()
-{
+void TestMainWindow::oldFormatIsConvertedWithBackup() {
     QString oldText;
     for (int i = 1; i <= 5; ++i)
         oldText += QStringLiteral("\"旧%1\",\"住所%1\",\"番地%1\",\"100-000%1\",\"k%1\",\"%2\"\r\n")
@@ -268,9 +257,10 @@ void TestMainWindow::oldFormatIsConvertedWithBackup()
              QStringList{QStringLiteral("データーをNuvelkVer2. x  形式にコンバートします。")});
     QString expected;
     for (int i = 1; i <= 5; ++i)
-        expected += QStringLiteral("\"旧%1\",\"住所%1\",\"番地%1\",\"100-000%1\",\"k%1\",\"%2\",\" \"\r\n")
-                        .arg(i)
-                        .arg(i % 3);
+        expected +=
+            QStringLiteral("\"旧%1\",\"住所%1\",\"番地%1\",\"100-000%1\",\"k%1\",\"%2\",\" \"\r\n")
+                .arg(i)
+                .arg(i % 3);
     QCOMPARE(readBytes(path), cp932(expected));
     QCOMPARE(readBytes(path + ".bak"), original);
     QCOMPARE(itemTexts(ctl<QListWidget>("lstSet1")),
@@ -280,8 +270,7 @@ void TestMainWindow::oldFormatIsConvertedWithBackup()
     QVERIFY(ctl<QWidget>("cmdSave")->isEnabled());
 }
 
-void TestMainWindow::sevenOldRecordsReadAsSixCurrent()
-{
+void TestMainWindow::sevenOldRecordsReadAsSixCurrent() {
     QString oldText;
     for (int i = 1; i <= 7; ++i)
         oldText += QStringLiteral("\"旧%1\",\"a\",\"b\",\"c\",\"d\",\"0\"\r\n").arg(i);
@@ -294,8 +283,7 @@ void TestMainWindow::sevenOldRecordsReadAsSixCurrent()
     QCOMPARE(readBytes(path), original);
 }
 
-void TestMainWindow::saveAsWritesCopy()
-{
+void TestMainWindow::saveAsWritesCopy() {
     const QString path = writeBook("three.dat", bookBytes({"a", "b", "c"}));
     start();
     openFile(path);
@@ -317,8 +305,7 @@ void TestMainWindow::saveAsWritesCopy()
     QCOMPARE(m_desk->fileDialogs.saveRequests.at(1).fileName, copy);
 }
 
-void TestMainWindow::saveAsFailureIsReported()
-{
+void TestMainWindow::saveAsFailureIsReported() {
     const QString path = writeBook("one.dat", bookBytes({"a"}));
     start();
     openFile(path);
@@ -329,8 +316,7 @@ void TestMainWindow::saveAsFailureIsReported()
     QVERIFY(m_desk->messages.shown.at(0).text.contains(target));
 }
 
-void TestMainWindow::newWritesBackOnlyInBookMode3_data()
-{
+void TestMainWindow::newWritesBackOnlyInBookMode3_data() {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<bool>("writesBack");
     QTest::newRow("after Open") << "3" << true;
@@ -338,8 +324,7 @@ void TestMainWindow::newWritesBackOnlyInBookMode3_data()
     QTest::newRow("never set") << "" << false;
 }
 
-void TestMainWindow::newWritesBackOnlyInBookMode3()
-{
+void TestMainWindow::newWritesBackOnlyInBookMode3() {
     QFETCH(QString, mode);
     QFETCH(bool, writesBack);
     // Without its final line end the file changes when it is written back.
@@ -360,8 +345,7 @@ void TestMainWindow::newWritesBackOnlyInBookMode3()
     QCOMPARE(m_desk->endCalls, 0);
 }
 
-void TestMainWindow::handOverAndRebuild()
-{
+void TestMainWindow::handOverAndRebuild() {
     const QString path = writeBook("book.dat", bookBytes({"a", "b"}));
     start();
     openFile(path);
@@ -375,7 +359,8 @@ void TestMainWindow::handOverAndRebuild()
     QVERIFY(!m_main->isVisible());
     QCOMPARE(m_main->reloadOnLoad(), 1);
     QVERIFY(m_editor && m_editor->isVisible());
-    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")), cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(path)));
+    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")),
+             cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(path)));
 
     // The other window changes the file and hands back.
     writeBytes(path, bookBytes({"a", "b", "c"}));
@@ -392,8 +377,7 @@ void TestMainWindow::handOverAndRebuild()
     QVERIFY(m_desk->context.state.bookFromFile);
 }
 
-void TestMainWindow::rebuildWithoutReadableFileShowsEmptyBook()
-{
+void TestMainWindow::rebuildWithoutReadableFileShowsEmptyBook() {
     writeBytes(m_desk->file("Nuvel.ini"), cp932(QStringLiteral("\"新規作成\",\"2\"\r\n")));
     start();
     m_main->unloadForm();
@@ -408,8 +392,19 @@ void TestMainWindow::rebuildWithoutReadableFileShowsEmptyBook()
     QVERIFY(m_desk->messages.shown.isEmpty());
 }
 
-void TestMainWindow::closeBoxBeforeHandOverEndsProgram()
-{
+void TestMainWindow::helpAndHomePage() {
+    start();
+    click("cmdHlp");
+    QCOMPARE(m_desk->help.calls.size(), 1);
+    QCOMPARE(m_desk->help.calls.at(0).file, QStringLiteral("Nuvelk.hlp"));
+    QCOMPARE(m_desk->help.calls.at(0).command, HelpCommand::Contents);
+    ctl<QAction>("mnuHome")->trigger();
+    QCOMPARE(m_desk->shell.opened.size(), 1);
+    QVERIFY(m_desk->shell.opened.at(0).startsWith(QLatin1String("http")));
+    QVERIFY(m_main->isFormLoaded());
+}
+
+void TestMainWindow::closeBoxBeforeHandOverEndsProgram() {
     start();
     ctl<QLineEdit>("Text1")->setText(QStringLiteral("/x.dat"));
     ctl<QLineEdit>("Text2")->setText(QStringLiteral("3"));
@@ -418,8 +413,7 @@ void TestMainWindow::closeBoxBeforeHandOverEndsProgram()
     QCOMPARE(readBytes(m_desk->file("Nuvel.ini")), QByteArray("\"/x.dat\",\"3\"\r\n"));
 }
 
-void TestMainWindow::printListSelection()
-{
+void TestMainWindow::printListSelection() {
     const QString path = writeBook("five.dat", bookBytes({"a", "b", "c", "d", "e"}));
     start();
     openFile(path);
@@ -457,15 +451,13 @@ void TestMainWindow::printListSelection()
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("0"));
 }
 
-void TestMainWindow::printListLimit()
-{
+void TestMainWindow::printListLimit() {
     QStringList names;
     for (int i = 0; i < 150; ++i)
         names.append(QStringLiteral("n%1").arg(i));
     const QString path = writeBook("many.dat", bookBytes(names));
-    m_desk->context.windows.setFactory(WindowId::Print, [](AppContext &c) {
-        return new OtherWindow(c, WindowId::Print);
-    });
+    m_desk->context.windows.setFactory(
+        WindowId::Print, [](AppContext &c) { return new OtherWindow(c, WindowId::Print); });
     start();
     openFile(path);
     ctl<QListWidget>("lstSet1")->selectAll();

@@ -13,8 +13,7 @@ private slots:
     void keepsStateBetweenUses();
 };
 
-void TestCommonDialog::filterConversion_data()
-{
+void TestCommonDialog::filterConversion_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("qt");
     QTest::newRow("descriptions carry their patterns")
@@ -22,19 +21,17 @@ void TestCommonDialog::filterConversion_data()
         << QStringLiteral("データファイル(*.dat);;CSVファイル(*.csv)");
     QTest::newRow("pattern added when missing")
         << QStringLiteral("すべて|*.dat;*.csv") << QStringLiteral("すべて (*.dat *.csv)");
-    QTest::newRow("odd trailing part ignored") << QStringLiteral("A|*.a|B")
-                                               << QStringLiteral("A (*.a)");
+    QTest::newRow("odd trailing part ignored")
+        << QStringLiteral("A|*.a|B") << QStringLiteral("A (*.a)");
 }
 
-void TestCommonDialog::filterConversion()
-{
+void TestCommonDialog::filterConversion() {
     QFETCH(QString, filter);
     QFETCH(QString, qt);
     QCOMPARE(toQtFilter(filter), qt);
 }
 
-void TestCommonDialog::keepsStateBetweenUses()
-{
+void TestCommonDialog::keepsStateBetweenUses() {
     test::FakeFileDialogs service;
     CommonDialog dialog(service);
     dialog.initialFolder = QStringLiteral("/data");

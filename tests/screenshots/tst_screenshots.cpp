@@ -25,16 +25,14 @@ private:
     QString m_outDir;
 };
 
-void TestScreenshots::initTestCase()
-{
+void TestScreenshots::initTestCase() {
     QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
              "screenshots need a real X display (run under xvfb-run)");
     m_outDir = QDir::current().filePath(QStringLiteral("screenshots"));
     QDir().mkpath(m_outDir);
 }
 
-void TestScreenshots::save(QWidget *window, const QString &name)
-{
+void TestScreenshots::save(QWidget *window, const QString &name) {
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QTest::qWait(200);
     const QPixmap shot = window->grab();
@@ -44,15 +42,16 @@ void TestScreenshots::save(QWidget *window, const QString &name)
     qInfo("saved %s", qPrintable(path));
 }
 
-void TestScreenshots::mainWindowWithBook()
-{
+void TestScreenshots::mainWindowWithBook() {
     FakeDesktop desk;
     registerWindows(desk.context);
     const QString book = desk.file(QStringLiteral("住所録.dat"));
-    writeBytes(book, cp932(QStringLiteral(
-                         "\"山田 太郎\",\"東京都千代田区丸の内\",\"一丁目2-3\",\"100-0005\",\"\",\"0\",\"\"\r\n"
-                         "\"山田商事\",\"大阪府大阪市北区梅田\",\"3-1-1\",\"530-0001\",\"\",\"2\",\"\"\r\n"
-                         "\"佐藤 花子\",\"福岡県小郡市大保\",\"1-2\",\"838-0106\",\"\",\"0\",\"\"\r\n")));
+    writeBytes(
+        book,
+        cp932(QStringLiteral(
+            "\"山田 太郎\",\"東京都千代田区丸の内\",\"一丁目2-3\",\"100-0005\",\"\",\"0\",\"\"\r\n"
+            "\"山田商事\",\"大阪府大阪市北区梅田\",\"3-1-1\",\"530-0001\",\"\",\"2\",\"\"\r\n"
+            "\"佐藤 花子\",\"福岡県小郡市大保\",\"1-2\",\"838-0106\",\"\",\"0\",\"\"\r\n")));
     auto *main = desk.context.windows.get<MainWindow>(WindowId::Main);
     main->showForm();
     desk.fileDialogs.openAnswers.push_back(book);

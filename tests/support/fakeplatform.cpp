@@ -6,8 +6,8 @@
 
 namespace nvl::test {
 
-MessageAnswer FakeMessages::show(const QString &text, MessageButtons buttons, const QString &title)
-{
+MessageAnswer FakeMessages::show(const QString &text, MessageButtons buttons,
+                                 const QString &title) {
     shown.append({text, buttons, title});
     if (!answers.empty()) {
         const MessageAnswer answer = answers.front();
@@ -17,8 +17,7 @@ MessageAnswer FakeMessages::show(const QString &text, MessageButtons buttons, co
     return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
 }
 
-QStringList FakeMessages::texts() const
-{
+QStringList FakeMessages::texts() const {
     QStringList result;
     for (const ShownMessage &message : shown)
         result.append(message.text);
@@ -27,8 +26,7 @@ QStringList FakeMessages::texts() const
 
 namespace {
 
-QString takeAnswer(std::deque<QString> &answers)
-{
+QString takeAnswer(std::deque<QString> &answers) {
     if (answers.empty())
         return {};
     QString answer = answers.front();
@@ -38,20 +36,17 @@ QString takeAnswer(std::deque<QString> &answers)
 
 } // namespace
 
-QString FakeFileDialogs::open(const FileDialogRequest &request)
-{
+QString FakeFileDialogs::open(const FileDialogRequest &request) {
     openRequests.append(request);
     return takeAnswer(openAnswers);
 }
 
-QString FakeFileDialogs::save(const FileDialogRequest &request)
-{
+QString FakeFileDialogs::save(const FileDialogRequest &request) {
     saveRequests.append(request);
     return takeAnswer(saveAnswers);
 }
 
-bool FakePrinterDialog::choose(QPrinter &)
-{
+bool FakePrinterDialog::choose(QPrinter &) {
     ++calls;
     if (answers.empty())
         return false;
@@ -60,47 +55,42 @@ bool FakePrinterDialog::choose(QPrinter &)
     return answer;
 }
 
-void FakeHelp::show(const QString &helpFile, HelpCommand command, int context)
-{
+void FakeHelp::show(const QString &helpFile, HelpCommand command, int context) {
     calls.append({helpFile, command, context});
 }
 
-bool FakeShell::openUrl(const QString &address)
-{
+bool FakeShell::openUrl(const QString &address) {
     opened.append(address);
     return true;
 }
 
 FakeDesktop::FakeDesktop()
     : platform{messages, fileDialogs, printerDialog, help, shell, screen, QString()},
-      context(platform)
-{
+      context(platform) {
     platform.programFolder = m_folder.path();
-    context.endProgram = [this] { ++endCalls; };
+    context.endProgram = [this] {
+        ++endCalls;
+    };
 }
 
-QString FakeDesktop::file(const QString &name) const
-{
+QString FakeDesktop::file(const QString &name) const {
     return QDir(m_folder.path()).filePath(name);
 }
 
-QByteArray readBytes(const QString &path)
-{
+QByteArray readBytes(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
 }
 
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
+void writeBytes(const QString &path, const QByteArray &bytes) {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
 }
 
-QByteArray cp932(const QString &text)
-{
+QByteArray cp932(const QString &text) {
     QStringEncoder encoder("windows-31j");
     return encoder.encode(text);
 }
