@@ -53,13 +53,14 @@ bool WindowRegistry::anyLoaded() const {
     return false;
 }
 
-AppContext::AppContext(Platform &platform) : platform(platform), windows(*this) {}
+AppContext::AppContext(Platform &platform)
+    : platform(platform), windows(*this), m_timerContext(std::make_unique<QObject>()) {}
 
 void AppContext::scheduleEndCheck() {
     if (m_endCheckPending)
         return;
     m_endCheckPending = true;
-    QTimer::singleShot(0, [this] {
+    QTimer::singleShot(0, m_timerContext.get(), [this] {
         m_endCheckPending = false;
         if (!windows.anyLoaded() && endProgram)
             endProgram();

@@ -2,10 +2,12 @@
 
 #include "services.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <functional>
 #include <map>
+#include <memory>
 
 namespace nvl {
 
@@ -78,6 +80,8 @@ public:
 
 private:
     bool m_endCheckPending = false;
+    // Owns the pending check, so it dies with the context.
+    std::unique_ptr<QObject> m_timerContext;
 };
 
 } // namespace nvl

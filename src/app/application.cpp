@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "cardeditor.h"
 #include "mainwindow.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,8 @@ namespace nvl {
 
 void registerWindows(AppContext &context) {
     context.windows.setFactory(WindowId::Main, [](AppContext &ctx) { return new MainWindow(ctx); });
+    context.windows.setFactory(WindowId::CardEditor,
+                               [](AppContext &ctx) { return new CardEditor(ctx); });
 }
 
 void installJapaneseTranslations(QCoreApplication &app) {

@@ -34,9 +34,11 @@ void FormWindow::hideForm() {
     hide();
 }
 
-void FormWindow::unloadForm() {
+bool FormWindow::unloadForm() {
     if (!isFormLoaded())
-        return;
+        return true;
+    if (!formQueryUnload())
+        return false;
     formUnload();
     hide();
     // The handler that unloads the window may belong to one of its controls:
@@ -48,6 +50,7 @@ void FormWindow::unloadForm() {
     old->setParent(nullptr);
     old->deleteLater();
     m_ctx.scheduleEndCheck();
+    return true;
 }
 
 void FormWindow::closeEvent(QCloseEvent *event) {

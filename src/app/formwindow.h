@@ -20,7 +20,8 @@ public:
     void showForm();
     // Hides the window but keeps it loaded (loading it if needed).
     void hideForm();
-    void unloadForm();
+    // False when the window refused to unload and stays open.
+    bool unloadForm();
 
     WindowId windowId() const { return m_id; }
 
@@ -33,6 +34,8 @@ protected:
     // Creates the controls with their initial properties inside `content`.
     virtual void buildForm(QWidget *content) = 0;
     virtual void formLoad() {}
+    // Asked before unloading; false keeps the window open.
+    virtual bool formQueryUnload() { return true; }
     virtual void formUnload() {}
 
     void closeEvent(QCloseEvent *event) override;

@@ -19,6 +19,7 @@ class TestScreenshots : public QObject {
 private slots:
     void initTestCase();
     void mainWindowWithBook();
+    void cardEditor();
 
 private:
     void save(QWidget *window, const QString &name);
@@ -61,6 +62,22 @@ void TestScreenshots::mainWindowWithBook() {
     names->item(1)->setSelected(true);
     main->control<QAbstractButton>("cmdAdd")->click();
     save(main, QStringLiteral("main-window.png"));
+}
+
+void TestScreenshots::cardEditor() {
+    FakeDesktop desk;
+    registerWindows(desk.context);
+    const QString book = desk.file(QStringLiteral("住所録.dat"));
+    writeBytes(book, cp932(QStringLiteral("\"山田 "
+                                          "太郎\",\"東京都千代田区丸の内\",\"一丁目2-3\",\"100-"
+                                          "0005\",\"A1\",\"0\",\"ＮＶＬビル\"\r\n")));
+    writeBytes(desk.file(QStringLiteral("Nuvel.ini")),
+               cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(book)));
+    FormWindow *editor = desk.context.windows.window(WindowId::CardEditor);
+    editor->showForm();
+    save(editor, QStringLiteral("card-editor.png"));
+    editor->control<QAbstractButton>("cmdOp")->click();
+    save(editor, QStringLiteral("card-editor-option-entry.png"));
 }
 
 QTEST_MAIN(TestScreenshots)

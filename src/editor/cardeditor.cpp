@@ -1,0 +1,186 @@
+#include "cardeditor.h"
+
+#include "bookfile.h"
+#include "settingsfile.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace nvl {
+
+CardEditor::CardEditor(AppContext &context) : FormWindow(context, WindowId::CardEditor) {
+    setObjectName(QStringLiteral("frmSet"));
+    setWindowTitle(QStringLiteral("住所録編集"));
+    resize(620, 330);
+}
+
+QLineEdit *CardEditor::edit(const char *name) const {
+    return control<QLineEdit>(name);
+}
+
+QComboBox *CardEditor::honorific() const {
+    return control<QComboBox>("Combo1");
+}
+
+MessageAnswer CardEditor::ask(const QString &text, const QString &title) {
+    return m_ctx.platform.messages.show(text, MessageButtons::YesNo, title);
+}
+
+QString CardEditor::settingsPath() const {
+    return m_ctx.platform.programFile(QStringLiteral("Nuvel.ini"));
+}
+
+bool CardEditor::bookFromDataFile() const {
+    return leadingNumber(edit("Text2")->text()) == 3;
+}
+
+void CardEditor::GetInfo() {
+    const BookSettings settings = readBookSettings(settingsPath());
+    edit("Text1")->setText(settings.currentFile);
+    edit("Text2")->setText(settings.bookMode);
+}
+
+void CardEditor::SetInfo() {
+    const WriteResult written =
+        writeBookSettings(settingsPath(), {edit("Text1")->text(), edit("Text2")->text()});
+    if (!written)
+        m_ctx.platform.messages.show(written.error);
+}
+
+void CardEditor::GetData() {
+    const AddressRecord &record = m_cards.at(m_cardNo - 1);
+    edit("txtName")->setText(record.field(AddressRecord::Name));
+    edit("txtAdd1")->setText(record.field(AddressRecord::Address1));
+    edit("txtAdd2")->setText(record.field(AddressRecord::Address2));
+    edit("txtZip")->setText(record.field(AddressRecord::PostalCode));
+    edit("txtCode")->setText(record.field(AddressRecord::Code));
+    honorific()->setCurrentIndex(honorificIndexForList(record.field(AddressRecord::Honorific)));
+    edit("txtAdd3")->setText(record.field(AddressRecord::Address3));
+    m_changes.modified = false;
+}
+
+void CardEditor::SetData() {
+    AddressRecord &record = m_cards[m_cardNo - 1];
+    record.setField(AddressRecord::Name, edit("txtName")->text());
+    record.setField(AddressRecord::Address1, edit("txtAdd1")->text());
+    record.setField(AddressRecord::Address2, edit("txtAdd2")->text());
+    record.setField(AddressRecord::PostalCode, edit("txtZip")->text());
+    record.setField(AddressRecord::Code, edit("txtCode")->text());
+    record.setField(AddressRecord::Honorific, QString::number(honorific()->currentIndex()));
+    record.setField(AddressRecord::Address3, edit("txtAdd3")->text());
+}
+
+void CardEditor::NewData() {
+    for (const char *name :
+         {"txtName", "txtAdd1", "txtAdd2", "txtZip", "txtCode", "txtNewadd", "txtAdd3"})
+        edit(name)->clear();
+}
+
+void CardEditor::formLoad() {
+    centreOnScreen();
+    GetInfo();
+    const QString file = edit("Text1")->text();
+    setWindowTitle(QStringLiteral("住所録編集　　") + file);
+    m_changes = ChangeTracker();
+    m_bookRefused = false;
+    m_cards = QList<AddressRecord>(CardMax);
+
+    if (bookFromDataFile()) {
+        setWindowTitle(QStringLiteral("住所録　　") + file);
+        if (!loadBook())
+            return;
+        m_cardNo = 1;
+        GetData();
+        control<QWidget>("cmdOp")->setEnabled(true);
+        showRegisteredLabel();
+    } else {
+        // A new book, also when no book was handed over at all.
+        m_ctx.state.bookFromFile = false;
+        edit("Text1")->clear();
+        setWindowTitle(QStringLiteral("住所録　　"));
+        NewData();
+        m_cardNo = 1;
+        m_cardCount = 0;
+        showNewCardLabel();
+        control<QWidget>("cmdDel")->setEnabled(false);
+        control<QWidget>("cmdOp")->setEnabled(false);
+        setOptionEntry();
+        honorific()->setCurrentIndex(0);
+    }
+    control<QRadioButton>("Option1")->setChecked(true);
+    m_changes.modified = false;
+}
+
+bool CardEditor::loadBook() {
+    const QString path = edit("Text1")->text();
+    BookRead read = ReadBookFile(path);
+    if (!read.ok()) {
+        QString why;
+        if (read.status == BookRead::Status::FileError)
+            why = describeReadFailure(path, read.fileStatus);
+        else if (read.status == BookRead::Status::TooManyRecords)
+            why = QStringLiteral("ファイル「%1」には%2件を超えるデータがあります。")
+                      .arg(path)
+                      .arg(CardMax);
+        else
+            why = QStringLiteral("ファイル「%1」は途中で終わっています。").arg(path);
+        refuseBook(why);
+        return false;
+    }
+    m_cardCount = read.book.recordCount();
+    for (int i = 0; i < m_cardCount; ++i)
+        m_cards[i] = read.book.records.at(i);
+    return true;
+}
+
+void CardEditor::refuseBook(const QString &message) {
+    // Editing a partial copy and writing it back would lose records.
+    m_bookRefused = true;
+    m_ctx.platform.messages.show(
+        message + QStringLiteral("\n住所録編集を開けません。ファイルは変更していません。"));
+    QTimer::singleShot(0, this, [this] { unloadForm(); });
+}
+
+bool CardEditor::writeCards(const QString &path) {
+    AddressBook book;
+    book.records = m_cards.mid(0, m_cardCount);
+    const WriteResult written = WriteBookFile(path, book);
+    if (!written)
+        m_ctx.platform.messages.show(written.error);
+    return written.ok;
+}
+
+bool CardEditor::formQueryUnload() {
+    const QString file = edit("Text1")->text();
+    if (m_bookRefused || file.isEmpty() || writeCards(file))
+        return true;
+    // The book could not be written: closing now would lose it.
+    return ask(QStringLiteral("住所録を保存できませんでした。保存せずに閉じますか？")) ==
+           MessageAnswer::Yes;
+}
+
+void CardEditor::formUnload() {
+    SetInfo();
+    if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
+        main->showForm();
+}
+
+void CardEditor::JumpGet() {
+    QString number;
+    if (FormWindow *sheet = m_ctx.windows.existing(WindowId::ListSheet)) {
+        if (auto *text = sheet->control<QLineEdit>("Text1"))
+            number = text->text();
+    }
+    m_cardNo = number.isEmpty() ? 1 : roundHalfEven(leadingNumber(number));
+    m_cardNo = std::clamp(m_cardNo, 1, std::max(m_cardCount, 1));
+    GetData();
+    showRegisteredLabel();
+    m_changes.modified = false;
+}
+
+} // namespace nvl

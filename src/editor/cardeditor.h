@@ -1,0 +1,99 @@
+#pragma once
+
+#include "addressrecord.h"
+#include "cardrules.h"
+#include "formwindow.h"
+
+#include <QList>
+
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+
+namespace nvl {
+
+// frmSet: edits its own copy of the book one card at a time and writes it
+// back to the data file when it closes.
+class CardEditor : public FormWindow {
+    Q_OBJECT
+public:
+    explicit CardEditor(AppContext &context);
+
+    static constexpr int CardMax = 300;
+
+    int cardNo() const { return m_cardNo; }
+    int cardCount() const { return m_cardCount; }
+    bool modified() const { return m_changes.modified; }
+    const AddressRecord &card(int number) const { return m_cards.at(number - 1); }
+
+    // Called by the list sheet after loading the editor: shows the card
+    // whose number the sheet's Text1 holds.
+    void JumpGet();
+
+protected:
+    void buildForm(QWidget *content) override;
+    void formLoad() override;
+    bool formQueryUnload() override;
+    void formUnload() override;
+
+private:
+    // Building the window.
+    void buildNavigation(QWidget *content, QGridLayout *grid);
+    void buildFields(QWidget *content, QGridLayout *grid);
+    void buildAddressEntry(QWidget *content, QGridLayout *grid);
+    void buildCommands(QWidget *content, QGridLayout *grid);
+    void connectHandlers();
+
+    // Card <-> fields.
+    void GetData();
+    void SetData();
+    void NewData();
+    void GetInfo();
+    void SetInfo();
+    bool loadBook();
+    void refuseBook(const QString &message);
+
+    // Navigation and commands.
+    bool isNewCard() const;
+    void showRegisteredLabel();
+    void showNewCardLabel();
+    bool leaveCard(const QString &discardTitle);
+    void askSaveChanges();
+    void registerIfNew();
+    void first();
+    void previous();
+    void next();
+    void last();
+    void jump();
+    void registerCard();
+    void returnToMain();
+    void toListSheet();
+    void closeEditorAndList();
+
+    // Deletion and change handling.
+    void deleteCard();
+    void fieldChanged(WatchedField field, const QString &text);
+    bool writeCards(const QString &path);
+
+    // Address entry modes and splitting.
+    void setLineEntry();
+    void setOptionEntry();
+    void splitAddress();
+    void leaveOptionEntry();
+
+    bool bookFromDataFile() const;
+    QString settingsPath() const;
+    QLineEdit *edit(const char *name) const;
+    QComboBox *honorific() const;
+    MessageAnswer ask(const QString &text, const QString &title = ProgramTitle);
+
+    QList<AddressRecord> m_cards;
+    int m_cardNo = 1;
+    int m_cardCount = 0;
+    ChangeTracker m_changes;
+    // The data file could not be read: the editor closes without writing it.
+    bool m_bookRefused = false;
+};
+
+} // namespace nvl

@@ -1,0 +1,200 @@
+// The controls of the card editor and the wiring of their events.
+#include "cardeditor.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QToolButton>
+
+namespace nvl {
+
+namespace {
+
+QPushButton *addButton(QWidget *parent, const char *name, const QString &text,
+                       const QString &tip = {}) {
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    if (!tip.isEmpty())
+        button->setToolTip(tip);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit *addEdit(QWidget *parent, const char *name, bool japanese) {
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    // Japanese fields must not push the input method towards Latin input.
+    if (japanese)
+        edit->setInputMethodHints(Qt::ImhNoAutoUppercase | Qt::ImhNoPredictiveText);
+    return edit;
+}
+
+QLabel *addLabel(QWidget *parent, const char *name, const QString &text) {
+    auto *label = new QLabel(text, parent);
+    if (name)
+        label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+} // namespace
+
+void CardEditor::buildNavigation(QWidget *content, QGridLayout *grid) {
+    auto *row = new QHBoxLayout;
+    const struct {
+        const char *name;
+        const char *text;
+        const char *tip;
+    } buttons[] = {
+        {"cmdRR", "≪", "最初のカードへ"}, {"cmdRew", "＜", "戻る"},
+        {"cmdFow", "＞", "次のカードへ"}, {"cmdFF", "≫", "最後のカードへ"},
+        {"cmdJump", "∥", "新規カード"},
+    };
+    for (const auto &b : buttons) {
+        QPushButton *button =
+            addButton(content, b.name, QString::fromUtf8(b.text), QString::fromUtf8(b.tip));
+        button->setFixedWidth(40);
+        button->setFocusPolicy(Qt::NoFocus);
+        row->addWidget(button);
+    }
+    row->addSpacing(16);
+    QLabel *label = addLabel(content, "lblRec", QString());
+    label->setMinimumWidth(80);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setAlignment(Qt::AlignCenter);
+    row->addWidget(label);
+    row->addStretch();
+    for (const auto &[name, tip, icon] :
+         {std::tuple{"Command3", "住所録一覧", QStyle::SP_FileDialogDetailedView},
+          std::tuple{"Command4", "ヘルプ", QStyle::SP_DialogHelpButton}}) {
+        auto *button = new QToolButton(content);
+        button->setObjectName(QLatin1String(name));
+        button->setToolTip(QString::fromUtf8(tip));
+        button->setAccessibleName(QString::fromUtf8(tip));
+        button->setIcon(style()->standardIcon(icon));
+        button->setFocusPolicy(Qt::NoFocus);
+        row->addWidget(button);
+    }
+    grid->addLayout(row, 0, 0, 1, 4);
+}
+
+void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
+    grid->addWidget(addLabel(content, "lblZip", QStringLiteral("〒 xxx-xxxx")), 1, 0);
+    grid->addWidget(addEdit(content, "txtZip", false), 1, 1);
+    grid->addWidget(addLabel(content, "lblCode", QStringLiteral("Code")), 1, 2);
+    grid->addWidget(addEdit(content, "txtCode", false), 1, 3);
+
+    grid->addWidget(addLabel(content, "lblAdd1", QStringLiteral("住所  １")), 2, 0);
+    grid->addWidget(addEdit(content, "txtAdd1", true), 2, 1, 1, 3);
+    grid->addWidget(addLabel(content, "lblAdd2", QStringLiteral("住所  ２")), 3, 0);
+    grid->addWidget(addEdit(content, "txtAdd2", true), 3, 1, 1, 3);
+    grid->addWidget(addLabel(content, "lblAdd3", QStringLiteral("建物名/(肩付)")), 4, 0);
+    grid->addWidget(addEdit(content, "txtAdd3", true), 4, 1, 1, 3);
+
+    grid->addWidget(addLabel(content, "lblName", QStringLiteral("宛名／敬称")), 5, 0);
+    grid->addWidget(addEdit(content, "txtName", true), 5, 1, 1, 2);
+    auto *combo = new QComboBox(content);
+    combo->setObjectName(QStringLiteral("Combo1"));
+    combo->addItems(honorificWords());
+    grid->addWidget(combo, 5, 3);
+
+    for (const char *name : {"Text1", "Text2", "Text5"})
+        addEdit(content, name, false)->hide();
+}
+
+void CardEditor::buildAddressEntry(QWidget *content, QGridLayout *grid) {
+    // Option entry takes the place of the two address lines.
+    grid->addWidget(addLabel(content, "Label2", QStringLiteral("住所オプション入力")), 2, 0);
+    grid->addWidget(addEdit(content, "txtNewadd", true), 2, 1, 1, 3);
+
+    auto *frame = new QGroupBox(QStringLiteral("住所オプション入力"), content);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto *row = new QHBoxLayout(frame);
+    auto *with = new QRadioButton(QStringLiteral("都府県名あり"), frame);
+    with->setObjectName(QStringLiteral("Option1"));
+    auto *without = new QRadioButton(QStringLiteral("都府県名なし"), frame);
+    without->setObjectName(QStringLiteral("Option2"));
+    row->addWidget(with);
+    row->addWidget(without);
+    row->addWidget(addButton(frame, "Command5", QStringLiteral("自動振り分け")));
+    row->addWidget(addButton(frame, "Command2", QStringLiteral("使わない")));
+    grid->addWidget(frame, 3, 1, 1, 3);
+}
+
+void CardEditor::buildCommands(QWidget *content, QGridLayout *grid) {
+    auto *row = new QHBoxLayout;
+    row->addWidget(addButton(content, "cmdAdd", QStringLiteral("登録")));
+    row->addWidget(addButton(content, "cmdCancel", QStringLiteral("キャンセル")));
+    row->addWidget(addButton(content, "cmdDel", QStringLiteral("削除")));
+    row->addWidget(addButton(content, "cmdOp", QStringLiteral("オプション入力")));
+    row->addStretch();
+    row->addWidget(addButton(content, "Command1", QStringLiteral("戻る")));
+    grid->addLayout(row, 6, 0, 1, 4);
+}
+
+void CardEditor::buildForm(QWidget *content) {
+    auto *grid = new QGridLayout(content);
+    grid->setContentsMargins(16, 12, 16, 12);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    buildNavigation(content, grid);
+    buildFields(content, grid);
+    buildAddressEntry(content, grid);
+    buildCommands(content, grid);
+
+    QWidget::setTabOrder(edit("txtZip"), edit("txtNewadd"));
+    QWidget::setTabOrder(edit("txtNewadd"), edit("txtAdd1"));
+    QWidget::setTabOrder(edit("txtAdd1"), edit("txtAdd2"));
+    QWidget::setTabOrder(edit("txtAdd2"), edit("txtAdd3"));
+    QWidget::setTabOrder(edit("txtAdd3"), edit("txtName"));
+    QWidget::setTabOrder(edit("txtName"), honorific());
+    QWidget::setTabOrder(honorific(), edit("txtCode"));
+
+    setLineEntry();
+    connectHandlers();
+}
+
+void CardEditor::connectHandlers() {
+    const auto onClick = [this](const char *name, auto handler) {
+        connect(control<QAbstractButton>(name), &QAbstractButton::clicked, this, handler);
+    };
+    onClick("cmdRR", [this] { first(); });
+    onClick("cmdRew", [this] { previous(); });
+    onClick("cmdFow", [this] { next(); });
+    onClick("cmdFF", [this] { last(); });
+    onClick("cmdJump", [this] { jump(); });
+    onClick("cmdAdd", [this] { registerCard(); });
+    onClick("cmdCancel", [this] { unloadForm(); });
+    onClick("cmdDel", [this] { deleteCard(); });
+    onClick("Command1", [this] { returnToMain(); });
+    onClick("Command3", [this] { toListSheet(); });
+    onClick("Command4", [this] {
+        m_ctx.platform.help.show(QStringLiteral("Nuvelk.hlp"), HelpCommand::Topic, 26);
+    });
+    onClick("cmdOp", [this] { setOptionEntry(); });
+    onClick("Command2", [this] { leaveOptionEntry(); });
+    onClick("Command5", [this] { splitAddress(); });
+
+    // Programmatic changes count as typing: the rules depend on it.
+    const std::pair<const char *, WatchedField> watched[] = {
+        {"txtName", WatchedField::Name},     {"txtAdd1", WatchedField::Address1},
+        {"txtAdd2", WatchedField::Address2}, {"txtCode", WatchedField::Code},
+        {"txtZip", WatchedField::Zip},
+    };
+    for (const auto &[name, field] : watched) {
+        connect(edit(name), &QLineEdit::textChanged, this,
+                [this, field = field](const QString &text) { fieldChanged(field, text); });
+    }
+    // A choice, by the user or by setting the index, marks the card modified.
+    connect(honorific(), &QComboBox::currentIndexChanged, this,
+            [this] { m_changes.modified = true; });
+    connect(honorific(), &QComboBox::activated, this, [this] { m_changes.modified = true; });
+}
+
+} // namespace nvl

@@ -1,0 +1,59 @@
+// Field change handling and card deletion.
+#include "cardeditor.h"
+
+#include "bookfile.h"
+
+#include <QLineEdit>
+
+namespace nvl {
+
+void CardEditor::fieldChanged(WatchedField field, const QString &text) {
+    const bool accepted = m_changes.fieldChanged(field, text);
+    if (field != WatchedField::Zip)
+        edit("Text5")->setText(QString::number(m_changes.lastLength));
+    // The text stays as typed; the user is told at every over-long change.
+    if (!accepted)
+        m_ctx.platform.messages.show(QStringLiteral("文字数が範囲を超えています。"));
+}
+
+void CardEditor::deleteCard() {
+    if (m_cardCount <= 1) {
+        m_changes.modified = false;
+        return;
+    }
+    if (m_ctx.platform.messages.show(QStringLiteral("このカードを削除します。"),
+                                     MessageButtons::OkCancel,
+                                     QStringLiteral("Nuvel Ver.2.1")) != MessageAnswer::Ok)
+        return;
+
+    // A book without a file of its own goes to the working file.
+    const QString target = bookFromDataFile()
+                               ? edit("Text1")->text()
+                               : m_ctx.platform.programFile(QStringLiteral("Nuvel.dat"));
+    AddressBook remaining;
+    for (int number = 1; number <= m_cardCount; ++number) {
+        if (number != m_cardNo)
+            remaining.records.append(m_cards.at(number - 1));
+    }
+    const WriteResult written = WriteBookFile(target, remaining);
+    if (!written) {
+        // Nothing was deleted: the book and the file are as before.
+        m_ctx.platform.messages.show(written.error);
+        return;
+    }
+    BookRead readBack = ReadBookFile(target);
+    if (!readBack.ok()) {
+        m_ctx.platform.messages.show(
+            QStringLiteral("ファイル「%1」を読み直せませんでした。").arg(target));
+        readBack.book = remaining;
+    }
+    m_cardCount = readBack.book.recordCount();
+    for (int i = 0; i < CardMax; ++i)
+        m_cards[i] = i < m_cardCount ? readBack.book.records.at(i) : AddressRecord();
+    m_cardNo = 1;
+    GetData();
+    showRegisteredLabel();
+    m_changes.modified = false;
+}
+
+} // namespace nvl

@@ -1,0 +1,192 @@
+// Moving between cards, registering, and leaving the editor.
+#include "cardeditor.h"
+
+#include "commondialog.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace nvl {
+
+namespace {
+
+const QString SaveChangesQuestion = QStringLiteral("内容が変更されています、保存しますか…?");
+const QString SaveEditedQuestion = QStringLiteral("変更した内容を保存しますか…?");
+
+} // namespace
+
+bool CardEditor::isNewCard() const {
+    return isNewCardLabel(control<QLabel>("lblRec")->text());
+}
+
+void CardEditor::showRegisteredLabel() {
+    control<QLabel>("lblRec")->setText(registeredLabel(m_cardNo, m_cardCount));
+}
+
+void CardEditor::showNewCardLabel() {
+    control<QLabel>("lblRec")->setText(newCardLabel(m_cardNo));
+}
+
+void CardEditor::askSaveChanges() {
+    if (m_changes.modified && ask(SaveChangesQuestion) == MessageAnswer::Yes) {
+        SetData();
+        m_changes.modified = false;
+    }
+}
+
+bool CardEditor::leaveCard(const QString &discardTitle) {
+    if (isNewCard()) {
+        if (ask(QStringLiteral("このカードは未登録です。破棄して戻りますか?。"), discardTitle) ==
+            MessageAnswer::No)
+            return false;
+        m_changes.modified = false;
+    }
+    askSaveChanges();
+    return true;
+}
+
+void CardEditor::registerIfNew() {
+    if (m_cardNo > m_cardCount) {
+        ++m_cardCount;
+        showRegisteredLabel();
+    }
+}
+
+void CardEditor::first() {
+    // A new book has no card 1 to go to yet.
+    if (m_cardCount == 0)
+        return;
+    if (!leaveCard(QStringLiteral("NUVelk")))
+        return;
+    m_cardNo = 1;
+    GetData();
+    showRegisteredLabel();
+    setLineEntry();
+    control<QWidget>("cmdOp")->setEnabled(true);
+    edit("txtZip")->setFocus();
+}
+
+void CardEditor::previous() {
+    if (m_cardNo == 1 || !leaveCard(QStringLiteral("NUVelk")))
+        return;
+    --m_cardNo;
+    GetData();
+    showRegisteredLabel();
+    setLineEntry();
+    control<QWidget>("cmdOp")->setEnabled(true);
+    edit("txtZip")->setFocus();
+}
+
+void CardEditor::last() {
+    // A new book has no last card yet: stay on the new one.
+    if (m_cardNo == CardMax || m_cardCount == 0)
+        return;
+    if (!leaveCard(QStringLiteral("NUVELK")))
+        return;
+    m_cardNo = m_cardCount;
+    GetData();
+    showRegisteredLabel();
+    setLineEntry();
+    edit("txtZip")->setFocus();
+    m_changes.modified = false;
+}
+
+void CardEditor::next() {
+    if (m_cardNo == CardMax)
+        return;
+    if (isNewCard()) {
+        m_ctx.platform.messages.show(QStringLiteral("登録されていません。"));
+        return;
+    }
+    askSaveChanges();
+    m_changes.modified = false;
+    if (m_cardNo == m_cardCount) {
+        NewData();
+        m_cardNo = m_cardCount + 1;
+        showNewCardLabel();
+        setOptionEntry();
+    } else if (m_cardNo < m_cardCount) {
+        ++m_cardNo;
+        GetData();
+        showRegisteredLabel();
+    }
+    edit("txtZip")->setFocus();
+}
+
+void CardEditor::jump() {
+    if (isNewCard())
+        return;
+    askSaveChanges();
+    if (m_cardCount >= CardMax)
+        return;
+    NewData();
+    m_cardNo = m_cardCount + 1;
+    showNewCardLabel();
+    control<QWidget>("cmdDel")->setEnabled(false);
+    setOptionEntry();
+    control<QAbstractButton>("Option1")->setChecked(true);
+    control<QWidget>("cmdOp")->setEnabled(false);
+    m_changes.modified = false;
+}
+
+void CardEditor::registerCard() {
+    m_changes.modified = false;
+    SetData();
+    registerIfNew();
+}
+
+void CardEditor::closeEditorAndList() {
+    if (FormWindow *sheet = m_ctx.windows.existing(WindowId::ListSheet))
+        sheet->unloadForm();
+    unloadForm();
+}
+
+void CardEditor::returnToMain() {
+    if (m_changes.modified && isNewCard() &&
+        ask(QStringLiteral("新規カードを登録しますか？")) == MessageAnswer::Yes) {
+        m_changes.modified = false;
+        SetData();
+        registerIfNew();
+    }
+    if (bookFromDataFile()) {
+        // A failed write keeps the editor open with its book.
+        if (!writeCards(edit("Text1")->text()))
+            return;
+        if (m_changes.modified && ask(SaveEditedQuestion) == MessageAnswer::Yes) {
+            SetData();
+            registerIfNew();
+        }
+        m_changes.modified = false;
+    } else if (ask(QStringLiteral("ファイル名をつけて保存しますか…?")) == MessageAnswer::Yes) {
+        CommonDialog dialog(m_ctx.platform.fileDialogs);
+        dialog.filter =
+            QStringLiteral("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
+        dialog.confirmOverwrite = true;
+        const QString path = dialog.showSave();
+        if (path.isEmpty() || !writeCards(path))
+            return;
+        edit("Text1")->setText(path);
+        edit("Text2")->setText(QStringLiteral("3"));
+    }
+    m_ctx.state.bookFromFile = false;
+    closeEditorAndList();
+}
+
+void CardEditor::toListSheet() {
+    // A new card, or a book without a file, has nothing to list.
+    if (isNewCard() || edit("Text1")->text().isEmpty()) {
+        m_ctx.platform.messages.show(QStringLiteral("表示するデータがありません。"));
+        return;
+    }
+    if (m_changes.modified && ask(SaveEditedQuestion) == MessageAnswer::Yes) {
+        SetData();
+        registerIfNew();
+    }
+    if (!writeCards(edit("Text1")->text()))
+        return;
+    m_changes.modified = false;
+    closeEditorAndList();
+}
+
+} // namespace nvl

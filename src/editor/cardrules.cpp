@@ -1,0 +1,51 @@
+#include "cardrules.h"
+
+#include "addressrecord.h"
+
+namespace nvl {
+
+QString registeredLabel(int cardNo, int cardCount) {
+    return QStringLiteral("%1/%2").arg(cardNo).arg(cardCount);
+}
+
+QString newCardLabel(int cardNo) {
+    return QStringLiteral("%1/新規").arg(cardNo);
+}
+
+bool isNewCardLabel(const QString &label) {
+    return label.endsWith(QStringLiteral("新規"));
+}
+
+int fieldLimit(WatchedField field) {
+    switch (field) {
+    case WatchedField::Name:
+    case WatchedField::Code:
+        return 20;
+    case WatchedField::Address1:
+    case WatchedField::Address2:
+        return 22;
+    case WatchedField::Zip:
+        break;
+    }
+    return -1;
+}
+
+bool ChangeTracker::fieldChanged(WatchedField field, const QString &text) {
+    const int limit = fieldLimit(field);
+    if (limit >= 0) {
+        lastLength = static_cast<int>(text.size());
+        if (lastLength > limit)
+            return false;
+    }
+    bool &seen = m_seen.at(static_cast<size_t>(field));
+    modified = seen;
+    seen = true;
+    return true;
+}
+
+int honorificIndexForList(const QString &field) {
+    const int index = roundHalfEven(leadingNumber(field));
+    return index >= -1 && index <= 5 ? index : -1;
+}
+
+} // namespace nvl

@@ -1,0 +1,583 @@
+#include "bookfile.h"
+#include "cardeditor.h"
+#include "fakeplatform.h"
+#include "mainwindow.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QtTest>
+
+using namespace nvl;
+using namespace nvl::test;
+
+namespace {
+
+QString bookText(int count) {
+    QString text;
+    for (int i = 1; i <= count; ++i)
+        text += QStringLiteral(
+                    "\"名前%1\",\"住所%1\",\"番地%1\",\"100-000%1\",\"c%1\",\"%2\",\"棟%1\"\r\n")
+                    .arg(i)
+                    .arg(i % 6);
+    return text;
+}
+
+// One key event per character, with its text, as a user's typing arrives.
+void typeText(QWidget *widget, const QString &text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QString unit(text.at(i));
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size())
+            unit += text.at(++i);
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, unit);
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, unit);
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+} // namespace
+
+class TestCardEditor : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void opensOnBook();
+    void opensNewBook_data();
+    void opensNewBook();
+    void nextBeginsNewCardAndRegisters();
+    void firstOnNewCardAsksToDiscard();
+    void saveQuestionOnPrevious_data();
+    void saveQuestionOnPrevious();
+    void lastShowsFinalCardWithoutQuestion();
+    void jumpRespectsCapacity_data();
+    void jumpRespectsCapacity();
+    void deleteCardFromFile();
+    void deleteInNewBookUsesWorkingFile();
+    void deleteOnlyCardRefused();
+    void deleteCancelled();
+    void overlongNameKeptAndStored();
+    void firstChangeRule();
+    void returnOnNewBook_data();
+    void returnOnNewBook();
+    void returnWritesFileThenLateSave();
+    void cancelLosesUnregisteredEdit();
+    void refusesBrokenBook_data();
+    void refusesBrokenBook();
+    void writeFailureKeepsEditorOpen();
+    void listSheetWithoutFile();
+    void splitIntoLines();
+    void helpContext();
+    void fromMainWindowAndBack();
+
+private:
+    CardEditor *openOn(int cards);
+    CardEditor *openNew();
+    template <typename T> T *ctl(const char *name) { return m_editor->control<T>(name); }
+    void click(const char *name) { ctl<QAbstractButton>(name)->click(); }
+    QString label() { return ctl<QLabel>("lblRec")->text(); }
+    QString bookPath() const { return m_desk->file(QStringLiteral("book.dat")); }
+    AddressBook fileBook(const QString &path);
+
+    std::unique_ptr<FakeDesktop> m_desk;
+    CardEditor *m_editor = nullptr;
+};
+
+void TestCardEditor::init() {
+    m_desk = std::make_unique<FakeDesktop>();
+    m_desk->context.windows.setFactory(WindowId::Main,
+                                       [](AppContext &c) { return new MainWindow(c); });
+    m_desk->context.windows.setFactory(WindowId::CardEditor,
+                                       [](AppContext &c) { return new CardEditor(c); });
+}
+
+void TestCardEditor::cleanup() {
+    m_desk.reset();
+    m_editor = nullptr;
+}
+
+CardEditor *TestCardEditor::openOn(int cards) {
+    writeBytes(bookPath(), cp932(bookText(cards)));
+    writeBytes(m_desk->file("Nuvel.ini"),
+               cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(bookPath())));
+    m_desk->context.state.bookFromFile = true;
+    m_desk->context.state.currentFile = bookPath();
+    m_editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
+    m_editor->showForm();
+    return m_editor;
+}
+
+CardEditor *TestCardEditor::openNew() {
+    writeBytes(m_desk->file("Nuvel.ini"), cp932(QStringLiteral("\"新規作成\",\"2\"\r\n")));
+    m_desk->context.state.bookFromFile = false;
+    m_editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
+    m_editor->showForm();
+    return m_editor;
+}
+
+AddressBook TestCardEditor::fileBook(const QString &path) {
+    BookRead read = ReadBookFile(path);
+    return read.book;
+}
+
+void TestCardEditor::opensOnBook() {
+    openOn(12);
+    QCOMPARE(label(), QStringLiteral("1/12"));
+    QCOMPARE(m_editor->windowTitle(), QStringLiteral("住所録　　") + bookPath());
+    QCOMPARE(ctl<QLineEdit>("txtName")->text(), QStringLiteral("名前1"));
+    QCOMPARE(ctl<QLineEdit>("txtAdd3")->text(), QStringLiteral("棟1"));
+    QCOMPARE(ctl<QComboBox>("Combo1")->currentIndex(), 1);
+    QVERIFY(ctl<QWidget>("txtAdd1")->isVisible());
+    QVERIFY(!ctl<QWidget>("Frame1")->isVisible());
+    QVERIFY(!ctl<QWidget>("txtNewadd")->isVisible());
+    QVERIFY(ctl<QWidget>("cmdOp")->isEnabled());
+    QVERIFY(ctl<QWidget>("cmdDel")->isEnabled());
+    QVERIFY(ctl<QRadioButton>("Option1")->isChecked());
+    QVERIFY(!m_editor->modified());
+}
+
+void TestCardEditor::opensNewBook_data() {
+    QTest::addColumn<bool>("bookFromFile");
+    QTest::newRow("after New") << false;
+    // No book handed over at all: opened as a new book too.
+    QTest::newRow("no book, flag set") << true;
+}
+
+void TestCardEditor::opensNewBook() {
+    QFETCH(bool, bookFromFile);
+    writeBytes(m_desk->file("Nuvel.ini"), QByteArray("\"\",\"\"\r\n"));
+    m_desk->context.state.bookFromFile = bookFromFile;
+    m_editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
+    m_editor->showForm();
+    QCOMPARE(label(), QStringLiteral("1/新規"));
+    QCOMPARE(m_editor->windowTitle(), QStringLiteral("住所録　　"));
+    QVERIFY(ctl<QWidget>("Frame1")->isVisible());
+    QVERIFY(ctl<QWidget>("txtNewadd")->isVisible());
+    QVERIFY(!ctl<QWidget>("txtAdd1")->isVisible());
+    QCOMPARE(ctl<QComboBox>("Combo1")->currentText(), QStringLiteral("様"));
+    QVERIFY(!ctl<QWidget>("cmdDel")->isEnabled());
+    QVERIFY(!ctl<QWidget>("cmdOp")->isEnabled());
+    QVERIFY(!m_desk->context.state.bookFromFile);
+    QVERIFY(!m_editor->modified());
+}
+
+void TestCardEditor::nextBeginsNewCardAndRegisters() {
+    openOn(12);
+    click("cmdFF");
+    QCOMPARE(label(), QStringLiteral("12/12"));
+    const int honorific = ctl<QComboBox>("Combo1")->currentIndex();
+    click("cmdFow");
+    QCOMPARE(label(), QStringLiteral("13/新規"));
+    QCOMPARE(ctl<QLineEdit>("txtName")->text(), QString());
+    QCOMPARE(ctl<QComboBox>("Combo1")->currentIndex(), honorific);
+    QVERIFY(ctl<QWidget>("txtNewadd")->isVisible());
+
+    click("cmdFow");
+    QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("登録されていません。")});
+    QCOMPARE(label(), QStringLiteral("13/新規"));
+
+    typeText(ctl<QLineEdit>("txtName"), QStringLiteral("新しい人"));
+    click("cmdAdd");
+    QCOMPARE(label(), QStringLiteral("13/13"));
+    QCOMPARE(m_editor->card(13).field(AddressRecord::Name), QStringLiteral("新しい人"));
+    click("cmdFow");
+    QCOMPARE(label(), QStringLiteral("14/新規"));
+}
+
+void TestCardEditor::firstOnNewCardAsksToDiscard() {
+    openOn(12);
+    click("cmdFF");
+    click("cmdFow");
+    typeText(ctl<QLineEdit>("txtZip"), QStringLiteral("999"));
+    m_desk->messages.answers = {MessageAnswer::No};
+    click("cmdRR");
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QCOMPARE(m_desk->messages.shown.at(0).text,
+             QStringLiteral("このカードは未登録です。破棄して戻りますか?。"));
+    QCOMPARE(m_desk->messages.shown.at(0).title, QStringLiteral("NUVelk"));
+    QCOMPARE(label(), QStringLiteral("13/新規"));
+    QCOMPARE(ctl<QLineEdit>("txtZip")->text(), QStringLiteral("999"));
+
+    m_desk->messages.answers = {MessageAnswer::Yes};
+    click("cmdRR");
+    QCOMPARE(label(), QStringLiteral("1/12"));
+    QCOMPARE(m_desk->messages.shown.size(), 2); // no save question after the discard
+    QVERIFY(ctl<QWidget>("txtAdd1")->isVisible());
+}
+
+void TestCardEditor::saveQuestionOnPrevious_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("yes stores") << int(MessageAnswer::Yes) << QStringLiteral("名前5X");
+    QTest::newRow("no discards") << int(MessageAnswer::No) << QStringLiteral("名前5");
+}
+
+void TestCardEditor::saveQuestionOnPrevious() {
+    QFETCH(int, answer);
+    QFETCH(QString, stored);
+    openOn(12);
+    for (int i = 0; i < 4; ++i)
+        click("cmdFow");
+    QCOMPARE(label(), QStringLiteral("5/12"));
+    QLineEdit *name = ctl<QLineEdit>("txtName");
+    name->end(false);
+    typeText(name, QStringLiteral("X"));
+    QVERIFY(m_editor->modified());
+    m_desk->messages.answers = {MessageAnswer(answer)};
+    click("cmdRew");
+    QCOMPARE(m_desk->messages.texts(),
+             QStringList{QStringLiteral("内容が変更されています、保存しますか…?")});
+    QCOMPARE(label(), QStringLiteral("4/12"));
+    QCOMPARE(m_editor->card(5).field(AddressRecord::Name), stored);
+    QCOMPARE(name->text(), QStringLiteral("名前4"));
+    QVERIFY(name->hasFocus() || ctl<QLineEdit>("txtZip")->hasFocus() ||
+            !m_editor->isActiveWindow());
+}
+
+void TestCardEditor::lastShowsFinalCardWithoutQuestion() {
+    openOn(12);
+    for (int i = 0; i < 4; ++i)
+        click("cmdFow");
+    ctl<QComboBox>("Combo1")->setCurrentIndex(4); // marks the card modified
+    m_desk->messages.answers = {MessageAnswer::No};
+    click("cmdFF");
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QCOMPARE(label(), QStringLiteral("12/12"));
+    QVERIFY(!m_editor->modified());
+    click("cmdFF");
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+}
+
+void TestCardEditor::jumpRespectsCapacity_data() {
+    QTest::addColumn<int>("cards");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("299 cards") << 299 << QStringLiteral("300/新規");
+    QTest::newRow("300 cards") << 300 << QStringLiteral("1/300");
+}
+
+void TestCardEditor::jumpRespectsCapacity() {
+    QFETCH(int, cards);
+    QFETCH(QString, after);
+    openOn(cards);
+    click("cmdJump");
+    QCOMPARE(label(), after);
+    if (cards == 299) {
+        QVERIFY(!ctl<QWidget>("cmdDel")->isEnabled());
+        QVERIFY(!ctl<QWidget>("cmdOp")->isEnabled());
+        QVERIFY(ctl<QWidget>("Frame1")->isVisible());
+        // CardNo is CardMax now: ＞ and ≫ do nothing.
+        click("cmdFow");
+        click("cmdFF");
+        QCOMPARE(label(), after);
+        QVERIFY(m_desk->messages.shown.isEmpty());
+        // 削除 stays disabled on registered cards too.
+        m_desk->messages.answers = {MessageAnswer::Yes};
+        click("cmdRR");
+        QCOMPARE(label(), QStringLiteral("1/299"));
+        QVERIFY(!ctl<QWidget>("cmdDel")->isEnabled());
+    }
+}
+
+void TestCardEditor::deleteCardFromFile() {
+    openOn(5);
+    click("cmdFow");
+    click("cmdFow");
+    QCOMPARE(label(), QStringLiteral("3/5"));
+    click("cmdDel");
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QCOMPARE(m_desk->messages.shown.at(0).text, QStringLiteral("このカードを削除します。"));
+    QCOMPARE(m_desk->messages.shown.at(0).buttons, MessageButtons::OkCancel);
+    QCOMPARE(m_desk->messages.shown.at(0).title, QStringLiteral("Nuvel Ver.2.1"));
+    QCOMPARE(label(), QStringLiteral("1/4"));
+    const AddressBook onDisk = fileBook(bookPath());
+    QCOMPARE(onDisk.recordCount(), 4);
+    QStringList names;
+    for (const AddressRecord &r : onDisk.records)
+        names.append(r.field(AddressRecord::Name));
+    QCOMPARE(names, QStringList({"名前1", "名前2", "名前4", "名前5"}));
+    QVERIFY(!QFile::exists(m_desk->file("Nuvel.dat")));
+}
+
+void TestCardEditor::deleteInNewBookUsesWorkingFile() {
+    openNew();
+    for (const char *name : {"甲", "乙", "丙"}) {
+        typeText(ctl<QLineEdit>("txtName"), QString::fromUtf8(name));
+        click("cmdAdd");
+        click("cmdFow");
+    }
+    m_desk->messages.answers = {MessageAnswer::Yes};
+    click("cmdRR");
+    QCOMPARE(label(), QStringLiteral("1/3"));
+    // ∥ was never used, but a new book opens with 削除 disabled.
+    QVERIFY(!ctl<QWidget>("cmdDel")->isEnabled());
+    ctl<QWidget>("cmdDel")->setEnabled(true);
+    click("cmdDel");
+    QCOMPARE(label(), QStringLiteral("1/2"));
+    const AddressBook working = fileBook(m_desk->file("Nuvel.dat"));
+    QCOMPARE(working.recordCount(), 2);
+    QCOMPARE(working.record(1).field(AddressRecord::Name), QStringLiteral("乙"));
+    QCOMPARE(ctl<QLineEdit>("Text1")->text(), QString());
+}
+
+void TestCardEditor::deleteOnlyCardRefused() {
+    openOn(1);
+    ctl<QComboBox>("Combo1")->setCurrentIndex(3);
+    QVERIFY(m_editor->modified());
+    const QByteArray before = readBytes(bookPath());
+    click("cmdDel");
+    QVERIFY(m_desk->messages.shown.isEmpty());
+    QVERIFY(!m_editor->modified());
+    QCOMPARE(label(), QStringLiteral("1/1"));
+    QCOMPARE(readBytes(bookPath()), before);
+}
+
+void TestCardEditor::deleteCancelled() {
+    openOn(3);
+    const QByteArray before = readBytes(bookPath());
+    m_desk->messages.answers = {MessageAnswer::Cancel};
+    click("cmdDel");
+    QCOMPARE(label(), QStringLiteral("1/3"));
+    QCOMPARE(readBytes(bookPath()), before);
+}
+
+void TestCardEditor::overlongNameKeptAndStored() {
+    openOn(2);
+    QLineEdit *name = ctl<QLineEdit>("txtName");
+    name->clear();
+    typeText(name, QString(20, QChar(u'あ')));
+    QVERIFY(m_desk->messages.shown.isEmpty());
+    typeText(name, QStringLiteral("い"));
+    QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("文字数が範囲を超えています。")});
+    QCOMPARE(name->text().size(), 21);
+    QCOMPARE(ctl<QLineEdit>("Text5")->text(), QStringLiteral("21"));
+    typeText(name, QStringLiteral("う"));
+    QCOMPARE(m_desk->messages.shown.size(), 2);
+    click("cmdAdd");
+    QCOMPARE(m_editor->card(1).field(AddressRecord::Name).size(), 22);
+
+    // Address lines take 22, the postal code and building line any length.
+    QLineEdit *add1 = ctl<QLineEdit>("txtAdd1");
+    add1->setText(QString(22, QChar(u'町')));
+    QCOMPARE(m_desk->messages.shown.size(), 2);
+    ctl<QLineEdit>("txtZip")->setText(QString(40, QChar(u'1')));
+    ctl<QLineEdit>("txtAdd3")->setText(QString(40, QChar(u'棟')));
+    QCOMPARE(m_desk->messages.shown.size(), 2);
+}
+
+void TestCardEditor::firstChangeRule() {
+    openOn(3);
+    // txtAdd3 never marks the card; an honorific choice does.
+    typeText(ctl<QLineEdit>("txtAdd3"), QStringLiteral("棟"));
+    QVERIFY(!m_editor->modified());
+    ctl<QComboBox>("Combo1")->setCurrentIndex(5);
+    QVERIFY(m_editor->modified());
+    // GetData at opening already used the first change of each filled field.
+    typeText(ctl<QLineEdit>("txtCode"), QStringLiteral("x"));
+    QVERIFY(m_editor->modified());
+
+    // A field first changed by the user's keystroke clears the flag.
+    CardEditor *editor = m_editor;
+    editor->unloadForm(); // writes its cards back, so the new file comes after
+    writeBytes(bookPath(), QByteArray("\"a\",\"\",\"b\",\"1\",\"c\",\"0\",\"d\"\r\n"
+                                      "\"e\",\"\",\"f\",\"2\",\"g\",\"0\",\"h\"\r\n"));
+    editor->showForm();
+    QCOMPARE(label(), QStringLiteral("1/2"));
+    ctl<QComboBox>("Combo1")->setCurrentIndex(2);
+    QVERIFY(editor->modified());
+    typeText(ctl<QLineEdit>("txtAdd1"), QStringLiteral("東"));
+    QVERIFY(!editor->modified());
+    click("cmdFow"); // asks nothing
+    QVERIFY(m_desk->messages.shown.isEmpty());
+    QCOMPARE(label(), QStringLiteral("2/2"));
+    typeText(ctl<QLineEdit>("txtAdd1"), QStringLiteral("西"));
+    QVERIFY(editor->modified());
+}
+
+void TestCardEditor::returnOnNewBook_data() {
+    QTest::addColumn<bool>("save");
+    QTest::newRow("not saved") << false;
+    QTest::newRow("saved") << true;
+}
+
+void TestCardEditor::returnOnNewBook() {
+    QFETCH(bool, save);
+    openNew();
+    typeText(ctl<QLineEdit>("txtName"), QStringLiteral("山田"));
+    click("cmdAdd");
+    const QString target = m_desk->file("new.dat");
+    m_desk->messages.answers = {save ? MessageAnswer::Yes : MessageAnswer::No};
+    m_desk->fileDialogs.saveAnswers = {target};
+    click("Command1");
+    QCOMPARE(m_desk->messages.texts(),
+             QStringList{QStringLiteral("ファイル名をつけて保存しますか…?")});
+    QVERIFY(!m_editor->isFormLoaded());
+    QCOMPARE(QFile::exists(target), save);
+    QVERIFY(!QFile::exists(bookPath()));
+    const QByteArray settings = save ? cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(target))
+                                     : cp932(QStringLiteral("\"\",\"2\"\r\n"));
+    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")), settings);
+    if (save)
+        QCOMPARE(fileBook(target).record(1).field(AddressRecord::Name), QStringLiteral("山田"));
+    auto *main = m_desk->context.windows.existing(WindowId::Main);
+    QVERIFY(main && main->isVisible());
+}
+
+void TestCardEditor::returnWritesFileThenLateSave() {
+    openOn(3);
+    click("cmdFF");
+    click("cmdFow");
+    typeText(ctl<QLineEdit>("txtName"), QStringLiteral("追加"));
+    QVERIFY(m_editor->modified());
+    m_desk->messages.answers = {MessageAnswer::No, MessageAnswer::Yes};
+    click("Command1");
+    QCOMPARE(m_desk->messages.texts(),
+             QStringList({QStringLiteral("新規カードを登録しますか？"),
+                          QStringLiteral("変更した内容を保存しますか…?")}));
+    const AddressBook onDisk = fileBook(bookPath());
+    QCOMPARE(onDisk.recordCount(), 4);
+    QCOMPARE(onDisk.record(4).field(AddressRecord::Name), QStringLiteral("追加"));
+    QVERIFY(!m_desk->context.state.bookFromFile ||
+            m_desk->context.windows.existing(WindowId::Main));
+}
+
+void TestCardEditor::cancelLosesUnregisteredEdit() {
+    openOn(3);
+    ctl<QLineEdit>("txtName")->setText(QStringLiteral("変更"));
+    click("cmdCancel");
+    QVERIFY(m_desk->messages.shown.isEmpty());
+    QVERIFY(!m_editor->isFormLoaded());
+    QCOMPARE(readBytes(bookPath()), cp932(bookText(3)));
+    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")),
+             cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(bookPath())));
+}
+
+void TestCardEditor::refusesBrokenBook_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("301 records") << cp932(bookText(301));
+    QTest::newRow("ends inside a record") << QByteArray("\"a\",\"b\",\"c\"\r\n");
+}
+
+void TestCardEditor::refusesBrokenBook() {
+    QFETCH(QByteArray, bytes);
+    writeBytes(bookPath(), bytes);
+    writeBytes(m_desk->file("Nuvel.ini"),
+               cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(bookPath())));
+    m_editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
+    m_editor->showForm();
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QVERIFY(m_desk->messages.shown.at(0).text.contains(bookPath()));
+    QTRY_VERIFY(!m_editor->isFormLoaded());
+    QCOMPARE(readBytes(bookPath()), bytes);
+    auto *main = m_desk->context.windows.existing(WindowId::Main);
+    QVERIFY(main && main->isVisible());
+}
+
+void TestCardEditor::writeFailureKeepsEditorOpen() {
+    openOn(3);
+    typeText(ctl<QLineEdit>("txtName"), QStringLiteral("Z"));
+    click("cmdAdd");
+    const QByteArray before = readBytes(bookPath());
+    QFile::setPermissions(bookPath(), QFile::ReadOwner);
+    click("Command1");
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QVERIFY(m_desk->messages.shown.at(0).text.contains(bookPath()));
+    QVERIFY(m_editor->isFormLoaded());
+    QCOMPARE(m_editor->card(1).field(AddressRecord::Name), QStringLiteral("名前1Z"));
+    QCOMPARE(readBytes(bookPath()), before);
+
+    // Closing by the frame asks before throwing the book away.
+    m_desk->messages.answers = {MessageAnswer::Ok, MessageAnswer::No};
+    m_editor->close();
+    QVERIFY(m_editor->isFormLoaded());
+    QCOMPARE(m_desk->messages.shown.last().buttons, MessageButtons::YesNo);
+    QFile::setPermissions(bookPath(), QFile::ReadOwner | QFile::WriteOwner);
+    m_editor->close();
+    QVERIFY(!m_editor->isFormLoaded());
+    QCOMPARE(fileBook(bookPath()).record(1).field(AddressRecord::Name), QStringLiteral("名前1Z"));
+}
+
+void TestCardEditor::listSheetWithoutFile() {
+    openNew();
+    typeText(ctl<QLineEdit>("txtName"), QStringLiteral("山田"));
+    click("cmdAdd");
+    click("Command3");
+    QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("表示するデータがありません。")});
+    QVERIFY(m_editor->isFormLoaded());
+    // Nothing was written anywhere.
+    QCOMPARE(QDir(m_desk->folder()).entryList(QDir::Files), QStringList{"Nuvel.ini"});
+}
+
+void TestCardEditor::splitIntoLines() {
+    openOn(2);
+    click("cmdOp");
+    QVERIFY(ctl<QWidget>("txtNewadd")->isVisible());
+    click("Command5");
+    QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("入力データがありません！")});
+    QVERIFY(ctl<QWidget>("txtNewadd")->isVisible());
+    QCOMPARE(ctl<QLineEdit>("txtAdd1")->text(), QStringLiteral("住所1"));
+
+    typeText(ctl<QLineEdit>("txtNewadd"), QStringLiteral("東京都西多摩郡瑞穂町箱根ケ崎"));
+    ctl<QRadioButton>("Option2")->click();
+    QVERIFY(!ctl<QRadioButton>("Option1")->isChecked());
+    click("Command5");
+    QCOMPARE(ctl<QLineEdit>("txtAdd1")->text(), QStringLiteral("西多摩郡"));
+    QCOMPARE(ctl<QLineEdit>("txtAdd2")->text(), QStringLiteral("瑞穂町箱根ケ崎"));
+    QVERIFY(ctl<QWidget>("txtAdd1")->isVisible());
+    QVERIFY(!ctl<QWidget>("Frame1")->isVisible());
+    QCOMPARE(ctl<QLineEdit>("txtNewadd")->text(), QStringLiteral("東京都西多摩郡瑞穂町箱根ケ崎"));
+    QVERIFY(m_editor->modified());
+
+    click("cmdOp");
+    click("Command2");
+    QVERIFY(ctl<QWidget>("txtAdd1")->isVisible());
+    QVERIFY(ctl<QWidget>("cmdOp")->isEnabled());
+}
+
+void TestCardEditor::helpContext() {
+    openOn(1);
+    click("Command4");
+    QCOMPARE(m_desk->help.calls.size(), 1);
+    QCOMPARE(m_desk->help.calls.at(0).context, 26);
+    QCOMPARE(m_desk->help.calls.at(0).command, HelpCommand::Topic);
+}
+
+void TestCardEditor::fromMainWindowAndBack() {
+    writeBytes(bookPath(), cp932(bookText(2)));
+    auto *main = m_desk->context.windows.get<MainWindow>(WindowId::Main);
+    main->showForm();
+    m_desk->fileDialogs.openAnswers = {bookPath()};
+    main->control<QAbstractButton>("cmdOpen")->click();
+    main->control<QAbstractButton>("cmdCard")->click();
+    m_editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
+    QVERIFY(m_editor->isVisible());
+    QVERIFY(!main->isFormLoaded());
+    QCOMPARE(label(), QStringLiteral("1/2"));
+
+    click("cmdJump");
+    typeText(ctl<QLineEdit>("txtName"), QStringLiteral("三人目"));
+    click("cmdAdd");
+    click("Command1");
+    QVERIFY(!m_editor->isFormLoaded());
+    QVERIFY(main->isFormLoaded() && main->isVisible());
+    auto *names = main->control<QListWidget>("lstSet1");
+    QCOMPARE(names->count(), 3);
+    QCOMPARE(names->item(2)->text(), QStringLiteral("三人目"));
+    QVERIFY(m_desk->context.state.bookFromFile);
+
+    // New: the book is written back, the editor starts empty.
+    main->control<QAbstractButton>("cmdNew")->click();
+    QVERIFY(m_editor->isVisible());
+    QCOMPARE(label(), QStringLiteral("1/新規"));
+    QCOMPARE(fileBook(bookPath()).recordCount(), 3);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_desk->endCalls, 0);
+}
+
+QTEST_MAIN(TestCardEditor)
+#include "tst_cardeditor.moc"
