@@ -61,6 +61,8 @@ private:
     bool leaveCard(const QString &discardTitle);
     void askSaveChanges();
     void registerIfNew();
+    // ≪ and ＜: show a registered card in line entry.
+    void moveBackTo(int cardNo);
     void first();
     void previous();
     void next();

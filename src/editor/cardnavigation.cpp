@@ -53,13 +53,8 @@ void CardEditor::registerIfNew() {
     }
 }
 
-void CardEditor::first() {
-    // A new book has no card 1 to go to yet.
-    if (m_cardCount == 0)
-        return;
-    if (!leaveCard(QStringLiteral("NUVelk")))
-        return;
-    m_cardNo = 1;
+void CardEditor::moveBackTo(int cardNo) {
+    m_cardNo = cardNo;
     GetData();
     showRegisteredLabel();
     setLineEntry();
@@ -67,15 +62,17 @@ void CardEditor::first() {
     edit("txtZip")->setFocus();
 }
 
+void CardEditor::first() {
+    // A new book has no card 1 to go to yet.
+    if (m_cardCount == 0 || !leaveCard(QStringLiteral("NUVelk")))
+        return;
+    moveBackTo(1);
+}
+
 void CardEditor::previous() {
     if (m_cardNo == 1 || !leaveCard(QStringLiteral("NUVelk")))
         return;
-    --m_cardNo;
-    GetData();
-    showRegisteredLabel();
-    setLineEntry();
-    control<QWidget>("cmdOp")->setEnabled(true);
-    edit("txtZip")->setFocus();
+    moveBackTo(m_cardNo - 1);
 }
 
 void CardEditor::last() {
