@@ -74,6 +74,8 @@ private slots:
     void listSheetWithoutFile();
     void splitIntoLines();
     void helpContext();
+    void lastAndFirstOnEmptyNewBookStay();
+    void deleteWriteFailureChangesNothing();
     void fromMainWindowAndBack();
 
 private:
@@ -577,6 +579,33 @@ void TestCardEditor::fromMainWindowAndBack() {
     QCOMPARE(fileBook(bookPath()).recordCount(), 3);
     QCoreApplication::processEvents();
     QCOMPARE(m_desk->endCalls, 0);
+}
+
+void TestCardEditor::lastAndFirstOnEmptyNewBookStay()
+{
+    openNew();
+    typeText(ctl<QLineEdit>("txtName"), QStringLiteral("未登録"));
+    click("cmdFF");
+    click("cmdRR");
+    QCOMPARE(label(), QStringLiteral("1/新規"));
+    QCOMPARE(ctl<QLineEdit>("txtName")->text(), QStringLiteral("未登録"));
+    QVERIFY(m_desk->messages.shown.isEmpty());
+}
+
+void TestCardEditor::deleteWriteFailureChangesNothing()
+{
+    openOn(4);
+    click("cmdFow");
+    const QByteArray before = readBytes(bookPath());
+    QFile::setPermissions(bookPath(), QFile::ReadOwner);
+    m_desk->messages.answers = {MessageAnswer::Ok};
+    click("cmdDel");
+    QCOMPARE(m_desk->messages.shown.size(), 2);
+    QVERIFY(m_desk->messages.shown.at(1).text.contains(bookPath()));
+    QCOMPARE(label(), QStringLiteral("2/4"));
+    QCOMPARE(m_editor->card(2).field(AddressRecord::Name), QStringLiteral("名前2"));
+    QCOMPARE(readBytes(bookPath()), before);
+    QFile::setPermissions(bookPath(), QFile::ReadOwner | QFile::WriteOwner);
 }
 
 QTEST_MAIN(TestCardEditor)
