@@ -16,7 +16,7 @@ AddressRecord AddressRecord::fromList(const QStringList &values) {
     return record;
 }
 
-std::optional<double> parseLeadingNumber(const QString &text) {
+static std::optional<double> parseLeadingNumber(const QString &text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && (text.at(i) == u' ' || text.at(i) == u'\t'))
@@ -74,11 +74,12 @@ const QStringList &honorificWords() {
 }
 
 QString honorificWord(const QString &field) {
-    // An empty or non-numeric field means no honorific was chosen.
-    const std::optional<double> value = parseLeadingNumber(field);
-    if (!value || *value != std::floor(*value) || *value < 0 || *value > 5)
+    // Read as a number and rounded half to even; an index outside the table
+    // (-1 for a card with none chosen, or any other) selects no word.
+    const int index = roundHalfEven(leadingNumber(field));
+    if (index < 0 || index > 5)
         return {};
-    return honorificWords().at(static_cast<int>(*value));
+    return honorificWords().at(index);
 }
 
 } // namespace nvl

@@ -35,8 +35,6 @@ struct AddressRecord {
 // The leading numeric part of a text, 0 when there is none (" 3" → 3,
 // "2.5x" → 2.5, "abc" → 0).
 double leadingNumber(const QString &text);
-// The same, but nothing when the text has no leading number at all.
-std::optional<double> parseLeadingNumber(const QString &text);
 
 // True when the whole text, blanks aside, is one number ("12", " 3.5 ").
 bool isNumericText(const QString &text);
@@ -47,8 +45,9 @@ int roundHalfEven(double value);
 // Index to word: 0 様, 1 殿, 2 御中, 3 君, 4 先生, 5 行.
 const QStringList &honorificWords();
 
-// The word for a stored honorific field, or an empty text when the field
-// (read by its leading number) selects none of the six.
+// The word for a stored honorific field: its leading number (0 for empty
+// or non-numeric text) rounded half to even; an empty text when that
+// selects none of the six.
 QString honorificWord(const QString &field);
 
 } // namespace nvl

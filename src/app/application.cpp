@@ -2,6 +2,7 @@
 
 #include "cardeditor.h"
 #include "mainwindow.h"
+#include "printwindow.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -13,6 +14,8 @@ void registerWindows(AppContext &context) {
     context.windows.setFactory(WindowId::Main, [](AppContext &ctx) { return new MainWindow(ctx); });
     context.windows.setFactory(WindowId::CardEditor,
                                [](AppContext &ctx) { return new CardEditor(ctx); });
+    context.windows.setFactory(WindowId::Print,
+                               [](AppContext &ctx) { return new PrintWindow(ctx); });
 }
 
 void installJapaneseTranslations(QCoreApplication &app) {

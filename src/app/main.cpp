@@ -1,4 +1,5 @@
 #include "application.h"
+#include "fonts.h"
 #include "formwindow.h"
 #include "qtservices.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char *argv[]) {
     // Windows are unloaded, not closed; the registry decides when the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
     nvl::installJapaneseTranslations(app);
+    nvl::installFontSubstitutions();
 
     nvl::QtMessageService messages;
     nvl::QtFileDialogService fileDialogs;

@@ -119,10 +119,14 @@ void TestBookFile::honorificWords_data() {
     QTest::newRow("3") << "3" << QStringLiteral("君");
     QTest::newRow("5") << "5" << QStringLiteral("行");
     QTest::newRow("none chosen") << "-1" << QString();
-    QTest::newRow("empty") << "" << QString();
-    QTest::newRow("text") << "abc" << QString();
+    QTest::newRow("empty reads as 0") << "" << QStringLiteral("様");
+    QTest::newRow("text reads as 0") << "abc" << QStringLiteral("様");
     QTest::newRow("out of range") << "9" << QString();
-    QTest::newRow("not whole") << "2.5" << QString();
+    QTest::newRow("2.5 to even") << "2.5" << QStringLiteral("御中");
+    QTest::newRow("3.5 to even") << "3.5" << QStringLiteral("先生");
+    QTest::newRow("5.5 to even is 6") << "5.5" << QString();
+    QTest::newRow("-0.5 to even is 0") << "-0.5" << QStringLiteral("様");
+    QTest::newRow("huge") << "99999999999" << QString();
 }
 
 void TestBookFile::honorificWords() {

@@ -581,8 +581,7 @@ void TestCardEditor::fromMainWindowAndBack() {
     QCOMPARE(m_desk->endCalls, 0);
 }
 
-void TestCardEditor::lastAndFirstOnEmptyNewBookStay()
-{
+void TestCardEditor::lastAndFirstOnEmptyNewBookStay() {
     openNew();
     typeText(ctl<QLineEdit>("txtName"), QStringLiteral("未登録"));
     click("cmdFF");
@@ -592,8 +591,7 @@ void TestCardEditor::lastAndFirstOnEmptyNewBookStay()
     QVERIFY(m_desk->messages.shown.isEmpty());
 }
 
-void TestCardEditor::deleteWriteFailureChangesNothing()
-{
+void TestCardEditor::deleteWriteFailureChangesNothing() {
     openOn(4);
     click("cmdFow");
     const QByteArray before = readBytes(bookPath());

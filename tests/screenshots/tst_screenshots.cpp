@@ -2,8 +2,10 @@
 // person to look at. Fails when a window cannot be shown.
 #include "application.h"
 #include "fakeplatform.h"
+#include "fonts.h"
 #include "formwindow.h"
 #include "mainwindow.h"
+#include "senderfile.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -20,6 +22,7 @@ private slots:
     void initTestCase();
     void mainWindowWithBook();
     void cardEditor();
+    void printWindow();
 
 private:
     void save(QWidget *window, const QString &name);
@@ -78,6 +81,26 @@ void TestScreenshots::cardEditor() {
     save(editor, QStringLiteral("card-editor.png"));
     editor->control<QAbstractButton>("cmdOp")->click();
     save(editor, QStringLiteral("card-editor-option-entry.png"));
+}
+
+void TestScreenshots::printWindow() {
+    FakeDesktop desk;
+    registerWindows(desk.context);
+    SenderTable senders;
+    senders[0] = {QStringLiteral("530-0001"), QStringLiteral("大阪府大阪市北区梅田1-1"),
+                  QStringLiteral("梅田ビル 5F"), QStringLiteral("佐藤 一郎")};
+    QVERIFY(WriteSenderFile(desk.file(QStringLiteral("Wolt.tds")), senders).ok);
+    const QString book = desk.file(QStringLiteral("住所録.dat"));
+    writeBytes(book, cp932(QStringLiteral("\"山田商事\",\"東京都千代田区丸の内\",\"一丁目2-3\","
+                                          "\"100-0005\",\"A1\",\"2\",\"ＮＶＬビル 3F\"\r\n")));
+    auto *main = desk.context.windows.get<MainWindow>(WindowId::Main);
+    main->showForm();
+    desk.fileDialogs.openAnswers.push_back(book);
+    main->control<QAbstractButton>("cmdOpen")->click();
+    main->control<QListWidget>("lstSet1")->selectAll();
+    main->control<QAbstractButton>("cmdAdd")->click();
+    main->control<QAbstractButton>("cmdPrint")->click();
+    save(desk.context.windows.window(WindowId::Print), QStringLiteral("print-window.png"));
 }
 
 QTEST_MAIN(TestScreenshots)

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "formwindow.h"
+#include "printlist.h"
+#include "senderfile.h"
+
+class QLabel;
+class QLineEdit;
+class QVBoxLayout;
+
+namespace nvl {
+
+// frmPrint: previews the print list one postcard at a time, with the
+// sender block and the print settings, and prints it.
+class PrintWindow : public FormWindow {
+    Q_OBJECT
+public:
+    explicit PrintWindow(AppContext &context);
+
+    const PrintList &printList() const { return m_printList; }
+    int labelCount() const { return static_cast<int>(m_printList.size()); }
+    int currentLabel() const { return m_currentLabel; }
+    int currentSender() const { return m_currentSender; }
+    const SenderTable &senderTable() const { return m_senders; }
+
+    // Procedures the settings windows call.
+    void GetPage();
+    void Rezip();
+    void Reget();
+    void GetTx();
+    void RegetTx();
+
+protected:
+    void buildForm(QWidget *content) override;
+    void formLoad() override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenuAndToolbar(QWidget *content, QVBoxLayout *layout);
+    void buildSettings(QWidget *content, QVBoxLayout *layout);
+    void buildPreview(QWidget *content, QVBoxLayout *layout);
+    void buildCommands(QWidget *content, QVBoxLayout *layout);
+    void connectCommands();
+
+    void copyPrintList();
+    void nextLabel();
+    void previousLabel();
+    void showLabelPosition();
+    void showSenderPosition();
+    void setPostalFont(const QString &font);
+    void openWindow(WindowId id);
+    void backToMain();
+    void exitProgram();
+
+    QLabel *label(const char *name) const;
+    QLineEdit *text(const char *name) const;
+    QString senderPath() const;
+
+    PrintList m_printList;
+    int m_currentLabel = 0;
+    SenderTable m_senders;
+    int m_currentSender = 0;
+};
+
+} // namespace nvl

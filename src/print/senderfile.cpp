@@ -1,0 +1,23 @@
+#include "senderfile.h"
+
+#include "settingsfile.h"
+
+namespace nvl {
+
+SenderTable ReadSenderFile(const QString &path) {
+    const QStringList values = readSettingsValues(path, 16);
+    SenderTable table;
+    for (int i = 0; i < 4; ++i)
+        table.at(i) = {values.at(4 * i), values.at(4 * i + 1), values.at(4 * i + 2),
+                       values.at(4 * i + 3)};
+    return table;
+}
+
+WriteResult WriteSenderFile(const QString &path, const SenderTable &table) {
+    QList<QStringList> lines;
+    for (const SenderEntry &entry : table)
+        lines.append({entry.postalCode, entry.address1, entry.address2, entry.name});
+    return writeQuotedFile(path, lines);
+}
+
+} // namespace nvl

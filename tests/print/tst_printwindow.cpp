@@ -1,0 +1,247 @@
+#include "application.h"
+#include "fakeplatform.h"
+#include "fonts.h"
+#include "mainwindow.h"
+#include "printwindow.h"
+#include "senderfile.h"
+
+#include <QAbstractButton>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QtTest>
+
+using namespace nvl;
+using namespace nvl::test;
+
+class TestPrintWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void init();
+    void cleanup();
+
+    void loadsPrintListAndUnloadsMain();
+    void labelNavigation();
+    void singleLabel();
+    void postalBoxes_data();
+    void postalBoxes();
+    void nameWithHonorific();
+    void senderNavigation();
+    void postalFontChangesOnlyBoxes();
+    void previewUsesMincho();
+    void backReturnsToRebuiltMain_data();
+    void backReturnsToRebuiltMain();
+    void exitEndsProgram();
+
+private:
+    PrintWindow *openWith(const QStringList &names, const QStringList &zips = {},
+                          const QStringList &honorifics = {});
+    template <typename T> T *ctl(const char *name) { return m_print->control<T>(name); }
+    void click(const char *name) { ctl<QAbstractButton>(name)->click(); }
+    QStringList boxes();
+
+    std::unique_ptr<FakeDesktop> m_desk;
+    MainWindow *m_main = nullptr;
+    PrintWindow *m_print = nullptr;
+};
+
+void TestPrintWindow::init() {
+    m_desk = std::make_unique<FakeDesktop>();
+    registerWindows(m_desk->context);
+    SenderTable senders;
+    for (int i = 0; i < 4; ++i)
+        senders[i] = {QStringLiteral("100-000%1").arg(i + 1),
+                      QStringLiteral("差出住所%1").arg(i + 1), QStringLiteral("番地%1").arg(i + 1),
+                      QStringLiteral("差出人%1").arg(i + 1)};
+    QVERIFY(WriteSenderFile(m_desk->file("Wolt.tds"), senders).ok);
+}
+
+void TestPrintWindow::cleanup() {
+    m_desk.reset();
+    m_main = nullptr;
+    m_print = nullptr;
+}
+
+PrintWindow *TestPrintWindow::openWith(const QStringList &names, const QStringList &zips,
+                                       const QStringList &honorifics) {
+    QString text;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        text += QStringLiteral("\"%1\",\"住所%2\",\"番地%2\",\"%3\",\"c%2\",\"%4\",\"棟%2\"\r\n")
+                    .arg(names.at(i))
+                    .arg(i + 1)
+                    .arg(zips.value(i, QStringLiteral("123-4567")))
+                    .arg(honorifics.value(i, QStringLiteral("0")));
+    const QString book = m_desk->file("book.dat");
+    writeBytes(book, cp932(text));
+    m_main = m_desk->context.windows.get<MainWindow>(WindowId::Main);
+    m_main->showForm();
+    m_desk->fileDialogs.openAnswers = {book};
+    m_main->control<QAbstractButton>("cmdOpen")->click();
+    m_main->control<QListWidget>("lstSet1")->selectAll();
+    m_main->control<QAbstractButton>("cmdAdd")->click();
+    m_main->control<QAbstractButton>("cmdPrint")->click();
+    m_print = m_desk->context.windows.get<PrintWindow>(WindowId::Print);
+    return m_print;
+}
+
+QStringList TestPrintWindow::boxes() {
+    QStringList texts;
+    for (int i = 0; i < 7; ++i)
+        texts.append(ctl<QLabel>(qPrintable(QStringLiteral("lblZipb(%1)").arg(i)))->text());
+    return texts;
+}
+
+void TestPrintWindow::loadsPrintListAndUnloadsMain() {
+    QStringList names;
+    for (int i = 1; i <= 12; ++i)
+        names.append(QStringLiteral("宛名%1").arg(i));
+    openWith(names);
+    QVERIFY(m_print->isVisible());
+    QCOMPARE(m_print->windowTitle(), QStringLiteral("印刷フォーマット"));
+    QCOMPARE(m_print->labelCount(), 12);
+    QCOMPARE(ctl<QLabel>("lblPP")->text(), QStringLiteral("1/12"));
+    QCOMPARE(ctl<QLabel>("lblAdd1")->text(), QStringLiteral("住所1"));
+    QCOMPARE(ctl<QLabel>("lblAdd3")->text(), QStringLiteral("棟1"));
+    QCOMPARE(ctl<QLabel>("lblCode")->text(), QStringLiteral("c1"));
+    QCOMPARE(ctl<QLineEdit>("Text6")->text(), QStringLiteral("ＭＳ 明朝"));
+    QCOMPARE(ctl<QLineEdit>("Text8")->text(), QStringLiteral("ＭＳ 明朝"));
+    QVERIFY(ctl<QRadioButton>("opt3")->isChecked());
+    QVERIFY(ctl<QRadioButton>("Option1")->isChecked());
+    // The main window was rebuilt out of sight, with an empty print list.
+    QVERIFY(m_main->isFormLoaded());
+    QVERIFY(!m_main->isVisible());
+    QCOMPARE(m_main->control<QListWidget>("lstSet2")->count(), 0);
+    QCOMPARE(m_main->control<QListWidget>("lstSet1")->count(), 12);
+    QVERIFY(!m_desk->context.state.endOnMainUnload);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_desk->endCalls, 0);
+}
+
+void TestPrintWindow::labelNavigation() {
+    openWith({"一", "二", "三"});
+    click("cmdRew");
+    QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("最初のﾗﾍﾞﾙです。")});
+    click("cmdFF");
+    click("cmdFF");
+    QCOMPARE(ctl<QLabel>("lblPP")->text(), QStringLiteral("3/3"));
+    QCOMPARE(ctl<QLabel>("lblName")->text(), QStringLiteral("三　様"));
+    click("cmdFF");
+    QCOMPARE(m_desk->messages.texts().last(), QStringLiteral("最後のﾗﾍﾞﾙです。"));
+    QCOMPARE(m_desk->messages.shown.last().buttons, MessageButtons::Ok);
+    QCOMPARE(ctl<QLabel>("lblPP")->text(), QStringLiteral("3/3"));
+    click("cmdRew");
+    QCOMPARE(ctl<QLabel>("lblPP")->text(), QStringLiteral("2/3"));
+}
+
+void TestPrintWindow::singleLabel() {
+    openWith({"一"});
+    click("cmdFF");
+    click("cmdRew");
+    QCOMPARE(m_desk->messages.texts(),
+             QStringList({QStringLiteral("最後のﾗﾍﾞﾙです。"), QStringLiteral("最初のﾗﾍﾞﾙです。")}));
+    QCOMPARE(ctl<QLabel>("lblPP")->text(), QStringLiteral("1/1"));
+}
+
+void TestPrintWindow::postalBoxes_data() {
+    QTest::addColumn<QString>("zip");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("123-4567") << "123-4567" << QStringList{"1", "2", "3", "4", "5", "6", "7"};
+    QTest::newRow("1234567") << "1234567" << QStringList{"1", "2", "3", "4", "5", "6", "7"};
+    QTest::newRow("123-45") << "123-45" << QStringList{"1", "2", "3", "4", "5", "", ""};
+    QTest::newRow("empty") << "" << QStringList{"", "", "", "", "", "", ""};
+}
+
+void TestPrintWindow::postalBoxes() {
+    QFETCH(QString, zip);
+    QFETCH(QStringList, boxes);
+    openWith({"前", "後"}, {"999-9999", zip});
+    click("cmdFF");
+    QCOMPARE(this->boxes(), boxes);
+}
+
+void TestPrintWindow::nameWithHonorific() {
+    openWith({"山田商事", "無敬称"}, {}, {"2", "-1"});
+    QCOMPARE(ctl<QLabel>("lblName")->text(), QStringLiteral("山田商事　御中"));
+    click("cmdFF");
+    QCOMPARE(ctl<QLabel>("lblName")->text(), QStringLiteral("無敬称"));
+}
+
+void TestPrintWindow::senderNavigation() {
+    openWith({"一"});
+    QCOMPARE(ctl<QLabel>("lbltx")->text(), QStringLiteral("1/ 4 "));
+    QCOMPARE(ctl<QLabel>("lblTxNm")->text(), QStringLiteral("差出人1"));
+    click("Command4");
+    QCOMPARE(ctl<QLabel>("lbltx")->text(), QStringLiteral("1/ 4 "));
+    for (int i = 0; i < 5; ++i)
+        click("Command5");
+    QCOMPARE(ctl<QLabel>("lbltx")->text(), QStringLiteral("4/ 4 "));
+    QCOMPARE(ctl<QLabel>("lblTxZp")->text(), QStringLiteral("100-0004"));
+    QCOMPARE(ctl<QLabel>("lblTxAd2")->text(), QStringLiteral("番地4"));
+    QCOMPARE(m_print->currentSender(), 3);
+    QVERIFY(m_desk->messages.shown.isEmpty());
+
+    // RegetTx re-reads the file and starts at the first entry again.
+    SenderTable changed = m_print->senderTable();
+    changed[0].name = QStringLiteral("新しい差出人");
+    QVERIFY(WriteSenderFile(m_desk->file("Wolt.tds"), changed).ok);
+    m_print->RegetTx();
+    QCOMPARE(ctl<QLabel>("lbltx")->text(), QStringLiteral("1/ 4 "));
+    QCOMPARE(ctl<QLabel>("lblTxNm")->text(), QStringLiteral("新しい差出人"));
+}
+
+void TestPrintWindow::postalFontChangesOnlyBoxes() {
+    openWith({"一"});
+    const QFont nameFont = ctl<QLabel>("lblName")->font();
+    click("Option2");
+    QCOMPARE(ctl<QLineEdit>("Text8")->text(), QStringLiteral("OCR-B"));
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(ctl<QLabel>(qPrintable(QStringLiteral("lblZipb(%1)").arg(i)))->font().family(),
+                 QStringLiteral("OCR-B"));
+    QCOMPARE(ctl<QLabel>("lblName")->font(), nameFont);
+    QCOMPARE(ctl<QLineEdit>("Text6")->text(), QStringLiteral("ＭＳ 明朝"));
+    QCOMPARE(QFontInfo(ctl<QLabel>("lblZipb(0)")->font()).family(), QStringLiteral("OCR B"));
+    click("Option1");
+    QCOMPARE(ctl<QLabel>("lblZipb(6)")->font().family(), QStringLiteral("ＭＳ 明朝"));
+}
+
+void TestPrintWindow::previewUsesMincho() {
+    openWith({"明朝"});
+    for (const char *name : {"lblName", "lblAdd1", "lblTxNm", "lblZipb(0)"})
+        QCOMPARE(QFontInfo(ctl<QLabel>(name)->font()).family(), QStringLiteral("IPAMincho"));
+}
+
+void TestPrintWindow::backReturnsToRebuiltMain_data() {
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("戻る") << false;
+    QTest::newRow("close box") << true;
+}
+
+void TestPrintWindow::backReturnsToRebuiltMain() {
+    QFETCH(bool, closeBox);
+    openWith({"一", "二"});
+    if (closeBox)
+        m_print->close();
+    else
+        click("cmdCancel");
+    QVERIFY(!m_print->isFormLoaded());
+    QVERIFY(m_main->isVisible());
+    QCOMPARE(m_main->control<QListWidget>("lstSet1")->count(), 2);
+    QCOMPARE(m_main->control<QListWidget>("lstSet2")->count(), 0);
+    QCOMPARE(m_main->control<QLabel>("lblCount")->text(), QStringLiteral("0"));
+    QCoreApplication::processEvents();
+    QCOMPARE(m_desk->endCalls, 0);
+}
+
+void TestPrintWindow::exitEndsProgram() {
+    openWith({"一"});
+    const QByteArray settings = readBytes(m_desk->file("Nuvel.ini"));
+    click("cmdExit");
+    QCOMPARE(m_desk->endCalls, 1);
+    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")), settings);
+}
+
+QTEST_MAIN(TestPrintWindow)
+#include "tst_printwindow.moc"
