@@ -1,6 +1,8 @@
 #include "formwindow.h"
 
 #include <QCloseEvent>
+#include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace nvl {
@@ -67,6 +69,19 @@ QPoint centredPosition(QSize screen, QSize window) {
 
 void FormWindow::centreOnScreen() {
     move(centredPosition(m_ctx.platform.screen.screenSize(), frameGeometry().size()));
+}
+
+QToolButton *addPictureButton(QWidget *parent, const char *name, const QString &tip,
+                              const char *themeIcon, int fallbackStandardPixmap) {
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(tip);
+    button->setAccessibleName(tip);
+    const QIcon fallback =
+        parent->style()->standardIcon(static_cast<QStyle::StandardPixmap>(fallbackStandardPixmap));
+    button->setIcon(QIcon::fromTheme(QLatin1String(themeIcon), fallback));
+    button->setAutoRaise(true);
+    return button;
 }
 
 } // namespace nvl

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QToolButton;
+
 namespace nvl {
 
 // A window that is loaded and unloaded as a whole: loading builds its
@@ -50,6 +52,11 @@ private:
     WindowId m_id;
     QWidget *m_content = nullptr;
 };
+
+// A picture button of a window's toolbar: a theme icon with a built-in
+// fallback, and its tip as accessible name for screen readers.
+QToolButton *addPictureButton(QWidget *parent, const char *name, const QString &tip,
+                              const char *themeIcon, int fallbackStandardPixmap);
 
 // Twips per pixel at the usual 96 dpi.
 constexpr int TwipsPerPixel = 15;

@@ -70,14 +70,12 @@ void CardEditor::buildNavigation(QWidget *content, QGridLayout *grid) {
     label->setAlignment(Qt::AlignCenter);
     row->addWidget(label);
     row->addStretch();
-    for (const auto &[name, tip, icon] :
-         {std::tuple{"Command3", "住所録一覧", QStyle::SP_FileDialogDetailedView},
-          std::tuple{"Command4", "ヘルプ", QStyle::SP_DialogHelpButton}}) {
-        auto *button = new QToolButton(content);
-        button->setObjectName(QLatin1String(name));
-        button->setToolTip(QString::fromUtf8(tip));
-        button->setAccessibleName(QString::fromUtf8(tip));
-        button->setIcon(style()->standardIcon(icon));
+    for (const auto &[name, tip, icon, fallback] :
+         {std::tuple{"Command3", "住所録一覧", "view-list-details",
+                     QStyle::SP_FileDialogDetailedView},
+          std::tuple{"Command4", "ヘルプ", "help-contents", QStyle::SP_DialogHelpButton}}) {
+        QToolButton *button =
+            addPictureButton(content, name, QString::fromUtf8(tip), icon, fallback);
         button->setFocusPolicy(Qt::NoFocus);
         row->addWidget(button);
     }

@@ -84,17 +84,9 @@ void MainWindow::buildToolbar(QWidget *content, QVBoxLayout *layout) {
     auto *toolbar = new QToolBar(content);
     toolbar->setObjectName(QStringLiteral("Toolbar1"));
     toolbar->setIconSize(QSize(24, 24));
-    for (const ToolDef &tool : Tools) {
-        auto *button = new QToolButton(toolbar);
-        button->setObjectName(QLatin1String(tool.name));
-        const QString tip = QString::fromUtf8(tool.tip);
-        button->setToolTip(tip);
-        button->setAccessibleName(tip);
-        button->setIcon(
-            QIcon::fromTheme(QLatin1String(tool.themeIcon), style()->standardIcon(tool.fallback)));
-        button->setAutoRaise(true);
-        toolbar->addWidget(button);
-    }
+    for (const ToolDef &tool : Tools)
+        toolbar->addWidget(addPictureButton(toolbar, tool.name, QString::fromUtf8(tool.tip),
+                                            tool.themeIcon, tool.fallback));
     layout->addWidget(toolbar);
 }
 

@@ -76,22 +76,27 @@ void PrintWindow::formLoad() {
     control<QWidget>("cmdPrint")->setEnabled(false);
 }
 
-void PrintWindow::GetPage() {
-    const AddressRecord record =
-        m_currentLabel < labelCount() ? m_printList.at(m_currentLabel) : AddressRecord();
+AddressRecord PrintWindow::currentRecord() const {
+    return m_currentLabel < labelCount() ? m_printList.at(m_currentLabel) : AddressRecord();
+}
+
+void PrintWindow::showRecipient() {
+    const AddressRecord record = currentRecord();
     label("lblName")->setText(previewNameLine(record));
     label("lblAdd1")->setText(record.field(AddressRecord::Address1));
     label("lblAdd2")->setText(record.field(AddressRecord::Address2));
     label("lblAdd3")->setText(record.field(AddressRecord::Address3));
     label("lblCode")->setText(record.field(AddressRecord::Code));
+}
+
+void PrintWindow::GetPage() {
+    showRecipient();
     Rezip();
 }
 
 void PrintWindow::Rezip() {
-    const QString postalCode = m_currentLabel < labelCount()
-                                   ? m_printList.at(m_currentLabel).field(AddressRecord::PostalCode)
-                                   : QString();
-    const std::array<QString, 7> boxes = postalBoxes(postalCode);
+    const std::array<QString, 7> boxes =
+        postalBoxes(currentRecord().field(AddressRecord::PostalCode));
     for (int i = 0; i < 7; ++i) {
         QLabel *box = control<QLabel>(qPrintable(QStringLiteral("lblZipb(%1)").arg(i)));
         box->setText(boxes.at(i));
@@ -100,12 +105,7 @@ void PrintWindow::Rezip() {
 }
 
 void PrintWindow::Reget() {
-    const AddressRecord record =
-        m_currentLabel < labelCount() ? m_printList.at(m_currentLabel) : AddressRecord();
-    label("lblName")->setText(previewNameLine(record));
-    label("lblAdd1")->setText(record.field(AddressRecord::Address1));
-    label("lblAdd2")->setText(record.field(AddressRecord::Address2));
-    label("lblCode")->setText(record.field(AddressRecord::Code));
+    showRecipient();
     const QString font = text("Text6")->text();
     for (const char *name : RecipientLabels)
         setFontFamily(label(name), font);

@@ -43,6 +43,8 @@ private:
     void connectCommands();
 
     void copyPrintList();
+    AddressRecord currentRecord() const;
+    void showRecipient();
     void nextLabel();
     void previousLabel();
     void showLabelPosition();

@@ -67,17 +67,9 @@ void PrintWindow::buildMenuAndToolbar(QWidget *content, QVBoxLayout *layout) {
         {"Command2", "印字位置設定", "transform-move", QStyle::SP_ArrowRight},
         {"Command3", "ヘルプ", "help-contents", QStyle::SP_DialogHelpButton},
     };
-    for (const auto &tool : tools) {
-        auto *button = new QToolButton(toolbar);
-        button->setObjectName(QLatin1String(tool.name));
-        const QString tip = QString::fromUtf8(tool.tip);
-        button->setToolTip(tip);
-        button->setAccessibleName(tip);
-        button->setIcon(
-            QIcon::fromTheme(QLatin1String(tool.themeIcon), style()->standardIcon(tool.fallback)));
-        button->setAutoRaise(true);
-        toolbar->addWidget(button);
-    }
+    for (const auto &tool : tools)
+        toolbar->addWidget(addPictureButton(toolbar, tool.name, QString::fromUtf8(tool.tip),
+                                            tool.themeIcon, tool.fallback));
     layout->addWidget(toolbar);
 }
 
