@@ -1,0 +1,46 @@
+#pragma once
+
+#include "addressrecord.h"
+#include "printersurface.h"
+
+#include <QList>
+#include <array>
+#include <optional>
+
+namespace nvl {
+
+using ZipDigits = std::array<int, 7>;
+
+// Everything the layouts read from the print window.
+struct LayoutInput {
+    QList<AddressRecord> printList;
+    QList<ZipDigits> zipDigits; // one row per entry of printList
+    QString sendZip;
+    QString sendAdd1;
+    QString sendAdd2;
+    QString sendName;
+    QString sheetCount;   // Text1
+    QString xOffset;      // Text4, steps of 55 twips
+    QString yOffset;      // Text5
+    QString secondRow;    // Text9
+    QString addressFont;  // Text6
+    QString postalFont;   // Text8
+};
+
+// The seven digits of a postal code, one per box (the hyphen after the
+// third character skipped; boxes the code does not fill hold 0). Nothing
+// when a digit position holds a non-digit or there are more than seven.
+std::optional<ZipDigits> postalDigits(const QString &postalCode);
+
+// Sheets for a number of labels: four to a sheet, or two return postcards.
+int sheetCount(int labelCount, bool fourUp);
+
+// Four postcards a sheet, two columns and two rows.
+void PriMain(const LayoutInput &input, PrinterSurface &surface);
+// Two return postcards a sheet, one above the other.
+void PriMain2(const LayoutInput &input, PrinterSurface &surface);
+
+// The shortest decimal text of a number, as offsets are shown ("-10", "0.5").
+QString shortestDecimal(double value);
+
+} // namespace nvl

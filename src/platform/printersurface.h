@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace nvl {
+
+// What the layouts draw on: a printer in twips (1/1440 inch) from the
+// top-left of the printable area, text placed by its line's top-left corner.
+class PrinterSurface {
+public:
+    virtual ~PrinterSurface() = default;
+
+    virtual void setX(float twips) = 0;
+    virtual void setY(float twips) = 0;
+    virtual void setFontName(const QString &name) = 0;
+    virtual void setFontSize(double points) = 0;
+    virtual void printText(const QString &text) = 0;
+    virtual void newPage() = 0;
+    // Completes the document; false when the output could not be finished.
+    virtual bool endDocument() = 0;
+
+    // The fonts this printer can print with.
+    virtual int fontCount() const = 0;
+    virtual QString fontName(int index) const = 0;
+};
+
+// Remembers every call, for tests and for timing the layouts alone.
+class RecordingSurface : public PrinterSurface {
+public:
+    struct Item {
+        float x;
+        float y;
+        QString font;
+        double size;
+        QString text;
+        int page;
+    };
+
+    void setX(float twips) override { m_x = twips; }
+    void setY(float twips) override { m_y = twips; }
+    void setFontName(const QString &name) override { m_font = name; }
+    void setFontSize(double points) override { m_size = points; }
+    void printText(const QString &text) override
+    {
+        items.append({m_x, m_y, m_font, m_size, text, pages});
+    }
+    void newPage() override { ++pages; }
+    bool endDocument() override
+    {
+        ended = true;
+        return true;
+    }
+    int fontCount() const override { return static_cast<int>(fonts.size()); }
+    QString fontName(int index) const override { return fonts.value(index); }
+
+    QList<Item> items;
+    int pages = 1; // the page being drawn, counted from 1
+    bool ended = false;
+    QStringList fonts;
+
+private:
+    float m_x = 0;
+    float m_y = 0;
+    QString m_font;
+    double m_size = 0;
+};
+
+} // namespace nvl

@@ -1,0 +1,347 @@
+#include "postcardlayout.h"
+
+#include <QtTest>
+
+using namespace nvl;
+using Item = RecordingSurface::Item;
+
+namespace {
+
+AddressRecord entry(int i, const QString &honorific = QStringLiteral("0"))
+{
+    AddressRecord r;
+    r.setField(AddressRecord::Name, QStringLiteral("名%1").arg(i));
+    r.setField(AddressRecord::Address1, QStringLiteral("住所一%1").arg(i));
+    r.setField(AddressRecord::Address2, QStringLiteral("住所二%1").arg(i));
+    r.setField(AddressRecord::PostalCode, QStringLiteral("123-4567"));
+    r.setField(AddressRecord::Code, QStringLiteral("C%1").arg(i));
+    r.setField(AddressRecord::Honorific, honorific);
+    r.setField(AddressRecord::Address3, QStringLiteral("棟%1").arg(i));
+    return r;
+}
+
+LayoutInput input(int count, bool fourUp = true)
+{
+    LayoutInput in;
+    for (int i = 0; i < count; ++i) {
+        in.printList.append(entry(i));
+        in.zipDigits.append(*postalDigits(in.printList.last().field(AddressRecord::PostalCode)));
+    }
+    in.sendZip = QStringLiteral("530-0001");
+    in.sendAdd1 = QStringLiteral("差出住所一");
+    in.sendAdd2 = QStringLiteral("差出住所二");
+    in.sendName = QStringLiteral("差出人");
+    in.sheetCount = QString::number(sheetCount(count, fourUp));
+    in.xOffset = in.yOffset = in.secondRow = QStringLiteral("0");
+    in.addressFont = QStringLiteral("ＭＳ 明朝");
+    in.postalFont = QStringLiteral("OCR-B");
+    return in;
+}
+
+RecordingSurface draw(const LayoutInput &in, bool fourUp = true)
+{
+    RecordingSurface surface;
+    if (fourUp)
+        PriMain(in, surface);
+    else
+        PriMain2(in, surface);
+    return surface;
+}
+
+const Item *find(const RecordingSurface &s, const QString &text, int page = 1)
+{
+    for (const Item &item : s.items) {
+        if (item.text == text && item.page == page)
+            return &item;
+    }
+    return nullptr;
+}
+
+QList<Item> digitsOf(const RecordingSurface &s, int nth)
+{
+    QList<Item> all;
+    for (const Item &item : s.items) {
+        if (item.font == QLatin1String("OCR-B"))
+            all.append(item);
+    }
+    return all.mid(7 * nth, 7);
+}
+
+QList<Item> senderNames(const RecordingSurface &s)
+{
+    QList<Item> names;
+    for (const Item &item : s.items) {
+        if (item.text == QStringLiteral("差出人"))
+            names.append(item);
+    }
+    return names;
+}
+
+} // namespace
+
+class TestLayout : public QObject {
+    Q_OBJECT
+private slots:
+    void fourUpCells_data();
+    void fourUpCells();
+    void twoUpCells_data();
+    void twoUpCells();
+    void interleavedTopRow();
+    void digitRows();
+    void offsets_data();
+    void offsets();
+    void honorifics_data();
+    void honorifics();
+    void shortPostalCodePrintsZeros();
+    void postalDigits_data();
+    void postalDigits();
+    void sheetCounts_data();
+    void sheetCounts();
+};
+
+void TestLayout::fourUpCells_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<QList<float>>("senderNameX"); // in print order
+    QTest::addColumn<QList<float>>("senderAdd1X");
+
+    QTest::newRow("1: lone top-left") << 1 << 1 << QList<float>{1900} << QList<float>{2000};
+    QTest::newRow("2: full top row") << 2 << 1 << QList<float>{1800, 7900}
+                                     << QList<float>{1700, 7600};
+    QTest::newRow("3: lone bottom-left")
+        << 3 << 1 << QList<float>{1800, 7900, 1900} << QList<float>{1700, 7600, 1700};
+    QTest::newRow("4: full sheet") << 4 << 1 << QList<float>{1800, 7900, 1900, 7900}
+                                   << QList<float>{1700, 7600, 1700, 7600};
+    QTest::newRow("5: new page, lone top-left")
+        << 5 << 2 << QList<float>{1800, 7900, 1900, 7900, 1900}
+        << QList<float>{1700, 7600, 1700, 7600, 2000};
+}
+
+void TestLayout::fourUpCells()
+{
+    QFETCH(int, count);
+    QFETCH(int, pages);
+    QFETCH(QList<float>, senderNameX);
+    QFETCH(QList<float>, senderAdd1X);
+    const RecordingSurface s = draw(input(count));
+    QCOMPARE(s.pages, pages);
+    QList<float> names, add1s;
+    for (const Item &item : s.items) {
+        if (item.text == QStringLiteral("差出人"))
+            names.append(item.x);
+        if (item.text == QStringLiteral("差出住所一"))
+            add1s.append(item.x);
+    }
+    QCOMPARE(names, senderNameX);
+    QCOMPARE(add1s, senderAdd1X);
+    // Every entry printed exactly once, on the page its number gives.
+    for (int i = 0; i < count; ++i) {
+        const Item *name = find(s, QStringLiteral("名%1 様").arg(i), i / 4 + 1);
+        QVERIFY2(name, qPrintable(QStringLiteral("entry %1").arg(i)));
+        QCOMPARE(name->x, (i % 2 == 0) ? 2300.f : 8200.f);
+        QCOMPARE(name->y, (i % 4 < 2) ? 3800.f : 8450.f + 3800.f);
+        QCOMPARE(name->size, 14.0);
+        QCOMPARE(name->font, QStringLiteral("ＭＳ 明朝"));
+    }
+    QCOMPARE(s.items.size(), count * (7 + 9));
+}
+
+void TestLayout::twoUpCells_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("1") << 1 << 1;
+    QTest::newRow("2") << 2 << 1;
+    QTest::newRow("3") << 3 << 2;
+}
+
+void TestLayout::twoUpCells()
+{
+    QFETCH(int, count);
+    QFETCH(int, pages);
+    const RecordingSurface s = draw(input(count, false), false);
+    QCOMPARE(s.pages, pages);
+    QCOMPARE(s.items.size(), count * 16);
+    for (const Item &name : senderNames(s))
+        QCOMPARE(name.x, 1900.f);
+    for (const Item &item : s.items)
+        QVERIFY2(item.x < 5953, "two-up uses the left column only");
+    const Item *last = find(s, QStringLiteral("名%1 様").arg(count - 1), pages);
+    QVERIFY(last);
+    QCOMPARE(last->y, count % 2 == 1 ? 3800.f : 8450.f + 3800.f);
+}
+
+void TestLayout::interleavedTopRow()
+{
+    const RecordingSurface s = draw(input(2));
+    QStringList texts;
+    for (const Item &item : s.items.mid(14, 10))
+        texts.append(item.text);
+    QCOMPARE(texts, QStringList({"住所一0", "住所一1", "住所二0", "住所二1", "棟0", "棟1", "名0 様",
+                                 "名1 様", "C0", "C1"}));
+    // Then the left sender block, then the right one.
+    QCOMPARE(s.items.at(24).text, QStringLiteral("530-0001"));
+    QCOMPARE(s.items.at(24).x, 1700.f);
+    QCOMPARE(s.items.at(28).x, 7600.f);
+}
+
+void TestLayout::digitRows()
+{
+    const RecordingSurface four = draw(input(4));
+    const QList<Item> topLeft = digitsOf(four, 0);
+    QCOMPARE(topLeft.at(0).x, 2625.f);
+    QCOMPARE(topLeft.at(0).y, 600.f);
+    QCOMPARE(topLeft.at(0).text, QStringLiteral(" 1 "));
+    QCOMPARE(topLeft.at(0).size, 12.0);
+    QCOMPARE(topLeft.at(3).x, 3825.f);
+    const QList<Item> topRight = digitsOf(four, 1);
+    QCOMPARE(topRight.at(0).x, 8575.f);
+    QCOMPARE(topRight.at(3).y, 590.f); // box 4 of the top-right cell
+    QCOMPARE(topRight.at(2).y, 600.f);
+    for (int cell = 2; cell < 4; ++cell) {
+        for (const Item &d : digitsOf(four, cell))
+            QCOMPARE(d.y, 8450.f + 590.f);
+    }
+
+    const RecordingSurface two = draw(input(2, false), false);
+    const QList<Item> top = digitsOf(two, 0);
+    QCOMPARE(top.at(1).y, 590.f); // box 2 of the two-up top cell
+    QCOMPARE(top.at(0).y, 600.f);
+    QCOMPARE(top.at(6).y, 600.f);
+    QCOMPARE(digitsOf(two, 1).at(0).y, 8450.f + 590.f);
+    QCOMPARE(digitsOf(two, 1).at(0).x, 2625.f);
+}
+
+void TestLayout::offsets_data()
+{
+    QTest::addColumn<bool>("fourUp");
+    QTest::addColumn<QString>("x");
+    QTest::addColumn<QString>("y");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<float>("topY");
+    QTest::addColumn<float>("bottomY");
+    QTest::addColumn<float>("leftX");
+
+    // Digit box 1 of the first and of the third card (four-up) or second (two-up).
+    QTest::newRow("four-up neutral") << true << "0" << "0" << "0" << 600.f << 9040.f << 2625.f;
+    QTest::newRow("four-up Text5 moves the top row only")
+        << true << "0" << "10" << "0" << 1150.f << 9040.f << 2625.f;
+    QTest::newRow("four-up Text9 moves the bottom row only")
+        << true << "0" << "0" << "-2" << 600.f << 8930.f << 2625.f;
+    QTest::newRow("four-up Text4 moves both columns")
+        << true << "-10" << "0" << "0" << 600.f << 9040.f << 2075.f;
+    QTest::newRow("two-up Text5 moves both cells")
+        << false << "0" << "10" << "0" << 1150.f << 9590.f << 2625.f;
+    QTest::newRow("two-up Text9 adds to the bottom cell")
+        << false << "0" << "10" << "3" << 1150.f << 9755.f << 2625.f;
+    QTest::newRow("fractional step") << true << "0.5" << "0" << "0" << 600.f << 9040.f << 2652.5f;
+}
+
+void TestLayout::offsets()
+{
+    QFETCH(bool, fourUp);
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    QFETCH(QString, second);
+    QFETCH(float, topY);
+    QFETCH(float, bottomY);
+    QFETCH(float, leftX);
+    LayoutInput in = input(4, fourUp);
+    in.xOffset = x;
+    in.yOffset = y;
+    in.secondRow = second;
+    const RecordingSurface s = draw(in, fourUp);
+    QCOMPARE(digitsOf(s, 0).at(0).y, topY);
+    QCOMPARE(digitsOf(s, 0).at(0).x, leftX);
+    QCOMPARE(digitsOf(s, fourUp ? 2 : 1).at(0).y, bottomY);
+}
+
+void TestLayout::honorifics_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("empty is 様") << "山田" << "" << QStringLiteral("山田 様");
+    QTest::newRow("2") << "山田商事" << "2" << QStringLiteral("山田商事 御中");
+    QTest::newRow("2.5 to even") << "山田" << "2.5" << QStringLiteral("山田 御中");
+    QTest::newRow("3.5 to even") << "山田" << "3.5" << QStringLiteral("山田 先生");
+    QTest::newRow("none chosen") << "山田" << "-1" << QStringLiteral("山田");
+    QTest::newRow("empty name") << "" << "0" << QStringLiteral(" 様");
+}
+
+void TestLayout::honorifics()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, field);
+    QFETCH(QString, line);
+    LayoutInput in = input(1);
+    in.printList[0].setField(AddressRecord::Name, name);
+    in.printList[0].setField(AddressRecord::Honorific, field);
+    const RecordingSurface s = draw(in);
+    const Item *item = find(s, line);
+    QVERIFY(item);
+    QCOMPARE(item->x, 2300.f);
+    QCOMPARE(item->size, 14.0);
+}
+
+void TestLayout::shortPostalCodePrintsZeros()
+{
+    LayoutInput in = input(1);
+    in.zipDigits[0] = *nvl::postalDigits(QStringLiteral("123-45"));
+    QStringList texts;
+    for (const Item &d : digitsOf(draw(in), 0))
+        texts.append(d.text);
+    QCOMPARE(texts, QStringList({" 1 ", " 2 ", " 3 ", " 4 ", " 5 ", " 0 ", " 0 "}));
+}
+
+void TestLayout::postalDigits_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QList<int>>("digits");
+    QTest::newRow("with hyphen") << "123-4567" << true << QList<int>{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("without") << "1234567" << true << QList<int>{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("short") << "123-45" << true << QList<int>{1, 2, 3, 4, 5, 0, 0};
+    QTest::newRow("empty") << "" << true << QList<int>{0, 0, 0, 0, 0, 0, 0};
+    QTest::newRow("full-width digits") << "１２３-４５６７" << true
+                                       << QList<int>{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("letter") << "12a-4567" << false << QList<int>{};
+    QTest::newRow("eight digits") << "12345678" << false << QList<int>{};
+    QTest::newRow("eight after hyphen") << "123-45678" << false << QList<int>{};
+    QTest::newRow("blank") << "123 4567" << false << QList<int>{};
+}
+
+void TestLayout::postalDigits()
+{
+    QFETCH(QString, code);
+    QFETCH(bool, ok);
+    QFETCH(QList<int>, digits);
+    const auto result = nvl::postalDigits(code);
+    QCOMPARE(result.has_value(), ok);
+    if (ok)
+        QCOMPARE(QList<int>(result->begin(), result->end()), digits);
+}
+
+void TestLayout::sheetCounts_data()
+{
+    QTest::addColumn<int>("labels");
+    QTest::addColumn<int>("fourUp");
+    QTest::addColumn<int>("twoUp");
+    QTest::newRow("1") << 1 << 1 << 1;
+    QTest::newRow("4") << 4 << 1 << 2;
+    QTest::newRow("5") << 5 << 2 << 3;
+    QTest::newRow("300") << 300 << 75 << 150;
+}
+
+void TestLayout::sheetCounts()
+{
+    QFETCH(int, labels);
+    QFETCH(int, fourUp);
+    QFETCH(int, twoUp);
+    QCOMPARE(sheetCount(labels, true), fourUp);
+    QCOMPARE(sheetCount(labels, false), twoUp);
+}
+
+QTEST_APPLESS_MAIN(TestLayout)
+#include "tst_layout.moc"
