@@ -37,8 +37,7 @@ constexpr TextItem SenderName{1800, 7900, 6700, 11, -1};
 
 enum class Column { Left, Right };
 
-std::array<float, 7> digitRow(float y, int higherBox = -1)
-{
+std::array<float, 7> digitRow(float y, int higherBox = -1) {
     std::array<float, 7> ys;
     ys.fill(y);
     if (higherBox >= 0)
@@ -52,9 +51,7 @@ public:
     CardDrawer(const LayoutInput &input, PrinterSurface &surface)
         : m_in(input), m_surface(surface), m_h(leadingNumber(input.xOffset) * TwipsPerStep),
           m_v(leadingNumber(input.yOffset) * TwipsPerStep),
-          m_w(leadingNumber(input.secondRow) * TwipsPerStep)
-    {
-    }
+          m_w(leadingNumber(input.secondRow) * TwipsPerStep) {}
 
     double h() const { return m_h; }
     double v() const { return m_v; }
@@ -63,15 +60,13 @@ public:
     int labelCount() const { return static_cast<int>(m_in.printList.size()); }
 
     // Sheets to draw: as many as asked, never more than the list fills.
-    int sheets(int perSheet) const
-    {
+    int sheets(int perSheet) const {
         const double asked = std::floor(leadingNumber(m_in.sheetCount));
         const int filled = (labelCount() + perSheet - 1) / perSheet;
         return asked < filled ? static_cast<int>(std::max(asked, 0.0)) : filled;
     }
 
-    void digits(int entry, Column column, double top, const std::array<float, 7> &ys)
-    {
+    void digits(int entry, Column column, double top, const std::array<float, 7> &ys) {
         const auto &xs = column == Column::Left ? LeftDigitX : RightDigitX;
         const ZipDigits digits = m_in.zipDigits.value(entry, ZipDigits{});
         for (int i = 0; i < 7; ++i) {
@@ -82,20 +77,15 @@ public:
     }
 
     void text(const TextItem &item, Column column, double top, const QString &text,
-              float leftX = 0)
-    {
+              float leftX = 0) {
         const float x = column == Column::Right ? item.rightX : leftX > 0 ? leftX : item.leftX;
         print(x, top + item.y, m_in.addressFont, item.points, text);
     }
 
-    QString field(int entry, int number) const
-    {
-        return m_in.printList.at(entry).field(number);
-    }
+    QString field(int entry, int number) const { return m_in.printList.at(entry).field(number); }
 
     // The printed name line uses a half-width blank before the honorific.
-    QString recipientText(int entry, const TextItem &item) const
-    {
+    QString recipientText(int entry, const TextItem &item) const {
         if (item.field != NameLineField)
             return field(entry, item.field);
         const QString word = honorificWord(field(entry, AddressRecord::Honorific));
@@ -103,14 +93,12 @@ public:
         return word.isEmpty() ? name : name + u' ' + word;
     }
 
-    void recipient(int entry, Column column, double top)
-    {
+    void recipient(int entry, Column column, double top) {
         for (const TextItem &item : RecipientItems)
             text(item, column, top, recipientText(entry, item));
     }
 
-    void sender(Column column, double top, float add1X, float nameX)
-    {
+    void sender(Column column, double top, float add1X, float nameX) {
         text(SenderZip, column, top, m_in.sendZip);
         text(SenderAdd1, column, top, m_in.sendAdd1, add1X);
         text(SenderAdd2, column, top, m_in.sendAdd2);
@@ -118,8 +106,7 @@ public:
     }
 
     // A row of two cards: their lines alternate, then the two sender blocks.
-    void fullRow(int left, double top, float leftSenderNameX)
-    {
+    void fullRow(int left, double top, float leftSenderNameX) {
         for (const TextItem &item : RecipientItems) {
             text(item, Column::Left, top, recipientText(left, item));
             text(item, Column::Right, top, recipientText(left + 1, item));
@@ -131,8 +118,7 @@ public:
     void newPage() { m_surface.newPage(); }
 
 private:
-    void print(float x, double y, const QString &font, double points, const QString &text)
-    {
+    void print(float x, double y, const QString &font, double points, const QString &text) {
         m_surface.setX(static_cast<float>(m_h + x));
         m_surface.setY(static_cast<float>(y));
         m_surface.setFontName(font);
@@ -147,15 +133,13 @@ private:
     double m_w;
 };
 
-bool isDigitChar(QChar c)
-{
+bool isDigitChar(QChar c) {
     return (c >= u'0' && c <= u'9') || (c >= QChar(0xFF10) && c <= QChar(0xFF19));
 }
 
 } // namespace
 
-std::optional<ZipDigits> postalDigits(const QString &postalCode)
-{
+std::optional<ZipDigits> postalDigits(const QString &postalCode) {
     ZipDigits digits{};
     const bool hyphen = postalCode.mid(3, 1) == u"-";
     const qsizetype count = hyphen ? postalCode.size() - 1 : postalCode.size();
@@ -168,14 +152,12 @@ std::optional<ZipDigits> postalDigits(const QString &postalCode)
     return digits;
 }
 
-int sheetCount(int labelCount, bool fourUp)
-{
+int sheetCount(int labelCount, bool fourUp) {
     return fourUp ? static_cast<int>(std::floor(labelCount / 4.0 + 0.75))
                   : static_cast<int>(std::floor(labelCount / 2.0 + 0.5));
 }
 
-void PriMain(const LayoutInput &input, PrinterSurface &surface)
-{
+void PriMain(const LayoutInput &input, PrinterSurface &surface) {
     CardDrawer card(input, surface);
     const int count = card.labelCount();
     const int sheets = card.sheets(4);
@@ -205,8 +187,7 @@ void PriMain(const LayoutInput &input, PrinterSurface &surface)
     }
 }
 
-void PriMain2(const LayoutInput &input, PrinterSurface &surface)
-{
+void PriMain2(const LayoutInput &input, PrinterSurface &surface) {
     CardDrawer card(input, surface);
     const int count = card.labelCount();
     const int sheets = card.sheets(2);
@@ -226,8 +207,7 @@ void PriMain2(const LayoutInput &input, PrinterSurface &surface)
     }
 }
 
-QString shortestDecimal(double value)
-{
+QString shortestDecimal(double value) {
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 

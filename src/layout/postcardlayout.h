@@ -19,12 +19,12 @@ struct LayoutInput {
     QString sendAdd1;
     QString sendAdd2;
     QString sendName;
-    QString sheetCount;   // Text1
-    QString xOffset;      // Text4, steps of 55 twips
-    QString yOffset;      // Text5
-    QString secondRow;    // Text9
-    QString addressFont;  // Text6
-    QString postalFont;   // Text8
+    QString sheetCount;  // Text1
+    QString xOffset;     // Text4, steps of 55 twips
+    QString yOffset;     // Text5
+    QString secondRow;   // Text9
+    QString addressFont; // Text6
+    QString postalFont;  // Text8
 };
 
 // The seven digits of a postal code, one per box (the hyphen after the

@@ -41,13 +41,11 @@ public:
     void setY(float twips) override { m_y = twips; }
     void setFontName(const QString &name) override { m_font = name; }
     void setFontSize(double points) override { m_size = points; }
-    void printText(const QString &text) override
-    {
+    void printText(const QString &text) override {
         items.append({m_x, m_y, m_font, m_size, text, pages});
     }
     void newPage() override { ++pages; }
-    bool endDocument() override
-    {
+    bool endDocument() override {
         ended = true;
         return true;
     }

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
 #include <QStandardPaths>
@@ -78,6 +79,15 @@ bool QtPrinterDialogService::choose(QPrinter &printer) {
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     return dialog.exec() == QDialog::Accepted;
+}
+
+void QtPrinterDialogService::preview(QPrinter &printer,
+                                     const std::function<void(QPrinter *)> &paint) {
+    QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
+    dialog.resize(900, 1000);
+    dialog.exec();
 }
 
 QtHelpService::~QtHelpService() {

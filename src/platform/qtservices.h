@@ -22,6 +22,7 @@ public:
 class QtPrinterDialogService : public PrinterDialogService {
 public:
     bool choose(QPrinter &printer) override;
+    void preview(QPrinter &printer, const std::function<void(QPrinter *)> &paint) override;
 };
 
 // Shows the program's own help pages, carried in its resources, in one

@@ -2,6 +2,7 @@
 
 #include <QSize>
 #include <QString>
+#include <functional>
 
 class QPrinter;
 
@@ -42,6 +43,8 @@ public:
     virtual ~PrinterDialogService() = default;
     // Lets the user choose the printer; false when the user cancels.
     virtual bool choose(QPrinter &printer) = 0;
+    // Shows the sheets `paint` draws onto the printer, before anything is printed.
+    virtual void preview(QPrinter &printer, const std::function<void(QPrinter *)> &paint) = 0;
 };
 
 enum class HelpCommand { Topic = 1, Contents = 3 };

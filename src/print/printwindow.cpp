@@ -72,8 +72,6 @@ void PrintWindow::formLoad() {
     m_currentSender = 0;
     GetTx();
     showSenderPosition();
-    // Printing arrives with the print job.
-    control<QWidget>("cmdPrint")->setEnabled(false);
 }
 
 AddressRecord PrintWindow::currentRecord() const {

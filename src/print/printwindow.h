@@ -1,8 +1,11 @@
 #pragma once
 
 #include "formwindow.h"
+#include "postcardlayout.h"
 #include "printlist.h"
 #include "senderfile.h"
+
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -30,6 +33,12 @@ public:
     void GetTx();
     void RegetTx();
 
+    // The print job and its parts.
+    QString Page();
+    std::optional<LayoutInput> PriSet();
+    void runPrintJob();
+    void showSheetPreview();
+
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;
@@ -43,6 +52,8 @@ private:
     void connectCommands();
 
     void copyPrintList();
+    void reloadOffsets();
+    bool fourUp() const;
     AddressRecord currentRecord() const;
     void showRecipient();
     void nextLabel();

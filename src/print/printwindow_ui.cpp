@@ -124,6 +124,7 @@ void PrintWindow::buildPreview(QWidget *content, QVBoxLayout *layout) {
 void PrintWindow::buildCommands(QWidget *content, QVBoxLayout *layout) {
     auto *row = new QHBoxLayout;
     row->addStretch();
+    addButton(content, row, "cmdPreview", QStringLiteral("印刷プレビュー"));
     addButton(content, row, "cmdPrint", QStringLiteral("印刷"));
     addButton(content, row, "cmdCancel", QStringLiteral("戻る"));
     addButton(content, row, "cmdExit", QStringLiteral("終了"));
@@ -179,6 +180,8 @@ void PrintWindow::connectCommands() {
             [this] { openWindow(WindowId::Font); });
     connect(control<QAction>("mnuLocate"), &QAction::triggered, this,
             [this] { openWindow(WindowId::PrintPosition); });
+    onClick("cmdPrint", [this] { runPrintJob(); });
+    onClick("cmdPreview", [this] { showSheetPreview(); });
     onClick("cmdCancel", [this] { backToMain(); });
     onClick("cmdExit", [this] { exitProgram(); });
 

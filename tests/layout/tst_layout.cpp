@@ -7,8 +7,7 @@ using Item = RecordingSurface::Item;
 
 namespace {
 
-AddressRecord entry(int i, const QString &honorific = QStringLiteral("0"))
-{
+AddressRecord entry(int i, const QString &honorific = QStringLiteral("0")) {
     AddressRecord r;
     r.setField(AddressRecord::Name, QStringLiteral("名%1").arg(i));
     r.setField(AddressRecord::Address1, QStringLiteral("住所一%1").arg(i));
@@ -20,8 +19,7 @@ AddressRecord entry(int i, const QString &honorific = QStringLiteral("0"))
     return r;
 }
 
-LayoutInput input(int count, bool fourUp = true)
-{
+LayoutInput input(int count, bool fourUp = true) {
     LayoutInput in;
     for (int i = 0; i < count; ++i) {
         in.printList.append(entry(i));
@@ -38,8 +36,7 @@ LayoutInput input(int count, bool fourUp = true)
     return in;
 }
 
-RecordingSurface draw(const LayoutInput &in, bool fourUp = true)
-{
+RecordingSurface draw(const LayoutInput &in, bool fourUp = true) {
     RecordingSurface surface;
     if (fourUp)
         PriMain(in, surface);
@@ -48,8 +45,7 @@ RecordingSurface draw(const LayoutInput &in, bool fourUp = true)
     return surface;
 }
 
-const Item *find(const RecordingSurface &s, const QString &text, int page = 1)
-{
+const Item *find(const RecordingSurface &s, const QString &text, int page = 1) {
     for (const Item &item : s.items) {
         if (item.text == text && item.page == page)
             return &item;
@@ -57,8 +53,7 @@ const Item *find(const RecordingSurface &s, const QString &text, int page = 1)
     return nullptr;
 }
 
-QList<Item> digitsOf(const RecordingSurface &s, int nth)
-{
+QList<Item> digitsOf(const RecordingSurface &s, int nth) {
     QList<Item> all;
     for (const Item &item : s.items) {
         if (item.font == QLatin1String("OCR-B"))
@@ -67,8 +62,7 @@ QList<Item> digitsOf(const RecordingSurface &s, int nth)
     return all.mid(7 * nth, 7);
 }
 
-QList<Item> senderNames(const RecordingSurface &s)
-{
+QList<Item> senderNames(const RecordingSurface &s) {
     QList<Item> names;
     for (const Item &item : s.items) {
         if (item.text == QStringLiteral("差出人"))
@@ -99,27 +93,25 @@ private slots:
     void sheetCounts();
 };
 
-void TestLayout::fourUpCells_data()
-{
+void TestLayout::fourUpCells_data() {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("pages");
     QTest::addColumn<QList<float>>("senderNameX"); // in print order
     QTest::addColumn<QList<float>>("senderAdd1X");
 
     QTest::newRow("1: lone top-left") << 1 << 1 << QList<float>{1900} << QList<float>{2000};
-    QTest::newRow("2: full top row") << 2 << 1 << QList<float>{1800, 7900}
-                                     << QList<float>{1700, 7600};
+    QTest::newRow("2: full top row")
+        << 2 << 1 << QList<float>{1800, 7900} << QList<float>{1700, 7600};
     QTest::newRow("3: lone bottom-left")
         << 3 << 1 << QList<float>{1800, 7900, 1900} << QList<float>{1700, 7600, 1700};
-    QTest::newRow("4: full sheet") << 4 << 1 << QList<float>{1800, 7900, 1900, 7900}
-                                   << QList<float>{1700, 7600, 1700, 7600};
+    QTest::newRow("4: full sheet")
+        << 4 << 1 << QList<float>{1800, 7900, 1900, 7900} << QList<float>{1700, 7600, 1700, 7600};
     QTest::newRow("5: new page, lone top-left")
         << 5 << 2 << QList<float>{1800, 7900, 1900, 7900, 1900}
         << QList<float>{1700, 7600, 1700, 7600, 2000};
 }
 
-void TestLayout::fourUpCells()
-{
+void TestLayout::fourUpCells() {
     QFETCH(int, count);
     QFETCH(int, pages);
     QFETCH(QList<float>, senderNameX);
@@ -147,8 +139,7 @@ void TestLayout::fourUpCells()
     QCOMPARE(s.items.size(), count * (7 + 9));
 }
 
-void TestLayout::twoUpCells_data()
-{
+void TestLayout::twoUpCells_data() {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("pages");
     QTest::newRow("1") << 1 << 1;
@@ -156,8 +147,7 @@ void TestLayout::twoUpCells_data()
     QTest::newRow("3") << 3 << 2;
 }
 
-void TestLayout::twoUpCells()
-{
+void TestLayout::twoUpCells() {
     QFETCH(int, count);
     QFETCH(int, pages);
     const RecordingSurface s = draw(input(count, false), false);
@@ -172,8 +162,7 @@ void TestLayout::twoUpCells()
     QCOMPARE(last->y, count % 2 == 1 ? 3800.f : 8450.f + 3800.f);
 }
 
-void TestLayout::interleavedTopRow()
-{
+void TestLayout::interleavedTopRow() {
     const RecordingSurface s = draw(input(2));
     QStringList texts;
     for (const Item &item : s.items.mid(14, 10))
@@ -186,8 +175,7 @@ void TestLayout::interleavedTopRow()
     QCOMPARE(s.items.at(28).x, 7600.f);
 }
 
-void TestLayout::digitRows()
-{
+void TestLayout::digitRows() {
     const RecordingSurface four = draw(input(4));
     const QList<Item> topLeft = digitsOf(four, 0);
     QCOMPARE(topLeft.at(0).x, 2625.f);
@@ -213,8 +201,7 @@ void TestLayout::digitRows()
     QCOMPARE(digitsOf(two, 1).at(0).x, 2625.f);
 }
 
-void TestLayout::offsets_data()
-{
+void TestLayout::offsets_data() {
     QTest::addColumn<bool>("fourUp");
     QTest::addColumn<QString>("x");
     QTest::addColumn<QString>("y");
@@ -224,22 +211,30 @@ void TestLayout::offsets_data()
     QTest::addColumn<float>("leftX");
 
     // Digit box 1 of the first and of the third card (four-up) or second (two-up).
-    QTest::newRow("four-up neutral") << true << "0" << "0" << "0" << 600.f << 9040.f << 2625.f;
-    QTest::newRow("four-up Text5 moves the top row only")
-        << true << "0" << "10" << "0" << 1150.f << 9040.f << 2625.f;
-    QTest::newRow("four-up Text9 moves the bottom row only")
-        << true << "0" << "0" << "-2" << 600.f << 8930.f << 2625.f;
-    QTest::newRow("four-up Text4 moves both columns")
-        << true << "-10" << "0" << "0" << 600.f << 9040.f << 2075.f;
-    QTest::newRow("two-up Text5 moves both cells")
-        << false << "0" << "10" << "0" << 1150.f << 9590.f << 2625.f;
-    QTest::newRow("two-up Text9 adds to the bottom cell")
-        << false << "0" << "10" << "3" << 1150.f << 9755.f << 2625.f;
-    QTest::newRow("fractional step") << true << "0.5" << "0" << "0" << 600.f << 9040.f << 2652.5f;
+    QTest::newRow("four-up neutral") << true << "0"
+                                     << "0"
+                                     << "0" << 600.f << 9040.f << 2625.f;
+    QTest::newRow("four-up Text5 moves the top row only") << true << "0"
+                                                          << "10"
+                                                          << "0" << 1150.f << 9040.f << 2625.f;
+    QTest::newRow("four-up Text9 moves the bottom row only") << true << "0"
+                                                             << "0"
+                                                             << "-2" << 600.f << 8930.f << 2625.f;
+    QTest::newRow("four-up Text4 moves both columns") << true << "-10"
+                                                      << "0"
+                                                      << "0" << 600.f << 9040.f << 2075.f;
+    QTest::newRow("two-up Text5 moves both cells") << false << "0"
+                                                   << "10"
+                                                   << "0" << 1150.f << 9590.f << 2625.f;
+    QTest::newRow("two-up Text9 adds to the bottom cell") << false << "0"
+                                                          << "10"
+                                                          << "3" << 1150.f << 9755.f << 2625.f;
+    QTest::newRow("fractional step") << true << "0.5"
+                                     << "0"
+                                     << "0" << 600.f << 9040.f << 2652.5f;
 }
 
-void TestLayout::offsets()
-{
+void TestLayout::offsets() {
     QFETCH(bool, fourUp);
     QFETCH(QString, x);
     QFETCH(QString, y);
@@ -257,21 +252,25 @@ void TestLayout::offsets()
     QCOMPARE(digitsOf(s, fourUp ? 2 : 1).at(0).y, bottomY);
 }
 
-void TestLayout::honorifics_data()
-{
+void TestLayout::honorifics_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("line");
-    QTest::newRow("empty is 様") << "山田" << "" << QStringLiteral("山田 様");
-    QTest::newRow("2") << "山田商事" << "2" << QStringLiteral("山田商事 御中");
-    QTest::newRow("2.5 to even") << "山田" << "2.5" << QStringLiteral("山田 御中");
-    QTest::newRow("3.5 to even") << "山田" << "3.5" << QStringLiteral("山田 先生");
-    QTest::newRow("none chosen") << "山田" << "-1" << QStringLiteral("山田");
-    QTest::newRow("empty name") << "" << "0" << QStringLiteral(" 様");
+    QTest::newRow("empty is 様") << "山田"
+                                 << "" << QStringLiteral("山田 様");
+    QTest::newRow("2") << "山田商事"
+                       << "2" << QStringLiteral("山田商事 御中");
+    QTest::newRow("2.5 to even") << "山田"
+                                 << "2.5" << QStringLiteral("山田 御中");
+    QTest::newRow("3.5 to even") << "山田"
+                                 << "3.5" << QStringLiteral("山田 先生");
+    QTest::newRow("none chosen") << "山田"
+                                 << "-1" << QStringLiteral("山田");
+    QTest::newRow("empty name") << ""
+                                << "0" << QStringLiteral(" 様");
 }
 
-void TestLayout::honorifics()
-{
+void TestLayout::honorifics() {
     QFETCH(QString, name);
     QFETCH(QString, field);
     QFETCH(QString, line);
@@ -285,8 +284,7 @@ void TestLayout::honorifics()
     QCOMPARE(item->size, 14.0);
 }
 
-void TestLayout::shortPostalCodePrintsZeros()
-{
+void TestLayout::shortPostalCodePrintsZeros() {
     LayoutInput in = input(1);
     in.zipDigits[0] = *nvl::postalDigits(QStringLiteral("123-45"));
     QStringList texts;
@@ -295,8 +293,7 @@ void TestLayout::shortPostalCodePrintsZeros()
     QCOMPARE(texts, QStringList({" 1 ", " 2 ", " 3 ", " 4 ", " 5 ", " 0 ", " 0 "}));
 }
 
-void TestLayout::postalDigits_data()
-{
+void TestLayout::postalDigits_data() {
     QTest::addColumn<QString>("code");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QList<int>>("digits");
@@ -304,16 +301,15 @@ void TestLayout::postalDigits_data()
     QTest::newRow("without") << "1234567" << true << QList<int>{1, 2, 3, 4, 5, 6, 7};
     QTest::newRow("short") << "123-45" << true << QList<int>{1, 2, 3, 4, 5, 0, 0};
     QTest::newRow("empty") << "" << true << QList<int>{0, 0, 0, 0, 0, 0, 0};
-    QTest::newRow("full-width digits") << "１２３-４５６７" << true
-                                       << QList<int>{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("full-width digits")
+        << "１２３-４５６７" << true << QList<int>{1, 2, 3, 4, 5, 6, 7};
     QTest::newRow("letter") << "12a-4567" << false << QList<int>{};
     QTest::newRow("eight digits") << "12345678" << false << QList<int>{};
     QTest::newRow("eight after hyphen") << "123-45678" << false << QList<int>{};
     QTest::newRow("blank") << "123 4567" << false << QList<int>{};
 }
 
-void TestLayout::postalDigits()
-{
+void TestLayout::postalDigits() {
     QFETCH(QString, code);
     QFETCH(bool, ok);
     QFETCH(QList<int>, digits);
@@ -323,8 +319,7 @@ void TestLayout::postalDigits()
         QCOMPARE(QList<int>(result->begin(), result->end()), digits);
 }
 
-void TestLayout::sheetCounts_data()
-{
+void TestLayout::sheetCounts_data() {
     QTest::addColumn<int>("labels");
     QTest::addColumn<int>("fourUp");
     QTest::addColumn<int>("twoUp");
@@ -334,8 +329,7 @@ void TestLayout::sheetCounts_data()
     QTest::newRow("300") << 300 << 75 << 150;
 }
 
-void TestLayout::sheetCounts()
-{
+void TestLayout::sheetCounts() {
     QFETCH(int, labels);
     QFETCH(int, fourUp);
     QFETCH(int, twoUp);

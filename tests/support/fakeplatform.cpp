@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPrinter>
 #include <QStringEncoder>
 
 namespace nvl::test {
@@ -46,13 +47,26 @@ QString FakeFileDialogs::save(const FileDialogRequest &request) {
     return takeAnswer(saveAnswers);
 }
 
-bool FakePrinterDialog::choose(QPrinter &) {
+bool FakePrinterDialog::choose(QPrinter &printer) {
     ++calls;
     if (answers.empty())
         return false;
     const bool answer = answers.front();
     answers.pop_front();
+    if (answer && !outputFile.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(outputFile);
+    }
     return answer;
+}
+
+void FakePrinterDialog::preview(QPrinter &printer, const std::function<void(QPrinter *)> &paint) {
+    ++previews;
+    if (!outputFile.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(outputFile);
+    }
+    paint(&printer);
 }
 
 void FakeHelp::show(const QString &helpFile, HelpCommand command, int context) {

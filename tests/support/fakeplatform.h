@@ -41,9 +41,13 @@ public:
 
 class FakePrinterDialog : public PrinterDialogService {
 public:
-    bool choose(QPrinter &) override;
+    bool choose(QPrinter &printer) override;
+    void preview(QPrinter &printer, const std::function<void(QPrinter *)> &paint) override;
     std::deque<bool> answers;
     int calls = 0;
+    int previews = 0;
+    // Where a chosen printer prints to: a PDF file, as a user may choose.
+    QString outputFile;
 };
 
 struct HelpCall {

@@ -1,0 +1,75 @@
+#include "paintersurface.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+
+namespace nvl {
+
+PainterSurface::PainterSurface(QPagedPaintDevice *device, QPointF origin)
+    : m_device(device), m_origin(origin) {}
+
+PainterSurface::~PainterSurface() {
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+bool PainterSurface::begin() {
+    if (!m_painter.begin(m_device))
+        return false;
+    const double scale = m_device->logicalDpiX() / 1440.0;
+    m_painter.scale(scale, m_device->logicalDpiY() / 1440.0);
+    m_painter.translate(m_origin);
+    m_painter.setPen(Qt::black);
+    return true;
+}
+
+void PainterSurface::setFontName(const QString &name) {
+    if (name != m_fontName) {
+        m_fontName = name;
+        m_fontDirty = true;
+    }
+}
+
+void PainterSurface::setFontSize(double points) {
+    if (points != m_points) {
+        m_points = points;
+        m_fontDirty = true;
+    }
+}
+
+void PainterSurface::printText(const QString &text) {
+    if (m_fontDirty) {
+        QFont font(m_fontName);
+        // One painter unit is one twip: a point is 20 of them.
+        font.setPixelSize(qRound(m_points * 20));
+        m_painter.setFont(font);
+        m_ascent = QFontMetricsF(font, m_device).ascent();
+        m_fontDirty = false;
+    }
+    if (!text.isEmpty())
+        m_painter.drawText(QPointF(m_x, m_y + m_ascent), text);
+}
+
+void PainterSurface::newPage() {
+    m_device->newPage();
+}
+
+bool PainterSurface::endDocument() {
+    return m_painter.isActive() && m_painter.end();
+}
+
+void PainterSurface::abandon() {
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+int PainterSurface::fontCount() const {
+    return static_cast<int>(QFontDatabase::families().size());
+}
+
+QString PainterSurface::fontName(int index) const {
+    return QFontDatabase::families().value(index);
+}
+
+} // namespace nvl

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "printersurface.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPointF>
+
+class QPagedPaintDevice;
+
+namespace nvl {
+
+// Draws on a printer or a PDF writer with one unit of the painter equal to
+// one twip. Fonts are sized in twips (points × 20) so no size is rounded to
+// the device's resolution, and each line is placed by its top-left corner.
+class PainterSurface : public PrinterSurface {
+public:
+    // `origin` is where twip (0, 0) lies, in twips from the painter's own
+    // origin (the printable area on a printer, the page corner otherwise).
+    explicit PainterSurface(QPagedPaintDevice *device, QPointF origin = {});
+    ~PainterSurface() override;
+
+    bool begin();
+    void setX(float twips) override { m_x = twips; }
+    void setY(float twips) override { m_y = twips; }
+    void setFontName(const QString &name) override;
+    void setFontSize(double points) override;
+    void printText(const QString &text) override;
+    void newPage() override;
+    bool endDocument() override;
+    // Stops drawing without finishing the document properly.
+    void abandon();
+
+    int fontCount() const override;
+    QString fontName(int index) const override;
+
+private:
+    QPagedPaintDevice *m_device;
+    QPointF m_origin;
+    QPainter m_painter;
+    QString m_fontName;
+    double m_points = 10;
+    bool m_fontDirty = true;
+    float m_x = 0;
+    float m_y = 0;
+    double m_ascent = 0;
+};
+
+} // namespace nvl

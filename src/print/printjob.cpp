@@ -1,0 +1,122 @@
+// The print job of the print window: offsets, printer, sheet count, digits
+// and the layout of the chosen sheet type; and the whole-sheet preview.
+#include "printwindow.h"
+
+#include "offsetfile.h"
+#include "printoutput.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+
+namespace nvl {
+
+void PrintWindow::reloadOffsets() {
+    const OffsetRecord offsets =
+        ReadOffsetFile(m_ctx.platform.programFile(QStringLiteral("Nuvel.opt")));
+    text("Text4")->setText(offsets.xSteps());
+    text("Text5")->setText(offsets.ySteps());
+    text("Text9")->setText(offsets.secondRow);
+}
+
+bool PrintWindow::fourUp() const {
+    return control<QAbstractButton>("opt3")->isChecked();
+}
+
+QString PrintWindow::Page() {
+    const QString sheets = QString::number(sheetCount(labelCount(), fourUp()));
+    text("Text1")->setText(sheets);
+    return sheets;
+}
+
+std::optional<LayoutInput> PrintWindow::PriSet() {
+    LayoutInput input;
+    input.printList = m_printList;
+    input.sendZip = label("lblTxZp")->text();
+    input.sendAdd1 = label("lblTxAd1")->text();
+    input.sendAdd2 = label("lblTxAd2")->text();
+    input.sendName = label("lblTxNm")->text();
+    for (const AddressRecord &record : m_printList) {
+        const QString code = record.field(AddressRecord::PostalCode);
+        const std::optional<ZipDigits> digits = postalDigits(code);
+        if (!digits) {
+            m_ctx.platform.messages.show(
+                QStringLiteral("「%1」の郵便番号「%2」は印刷できません。\n"
+                               "郵便番号は7桁の数字で入力してください。印刷を中止しました。")
+                    .arg(record.field(AddressRecord::Name), code));
+            return std::nullopt;
+        }
+        input.zipDigits.append(*digits);
+    }
+    input.sheetCount = text("Text1")->text();
+    input.xOffset = text("Text4")->text();
+    input.yOffset = text("Text5")->text();
+    input.secondRow = text("Text9")->text();
+    input.addressFont = text("Text6")->text();
+    input.postalFont = text("Text8")->text();
+    return input;
+}
+
+void PrintWindow::runPrintJob() {
+    QWidget *printButton = control<QWidget>("cmdPrint");
+    reloadOffsets();
+    QPrinter printer(QPrinter::HighResolution);
+    if (!m_ctx.platform.printerDialog.choose(printer)) {
+        printButton->setEnabled(true);
+        return;
+    }
+    const QString sheets = Page();
+    if (m_ctx.platform.messages.show(QStringLiteral("シート数は") + sheets +
+                                         QStringLiteral("枚です。"),
+                                     MessageButtons::OkCancel) != MessageAnswer::Ok) {
+        printButton->setEnabled(true);
+        return;
+    }
+    printButton->setEnabled(false);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    const std::optional<LayoutInput> input = PriSet();
+    if (!input) {
+        printButton->setEnabled(true);
+        return;
+    }
+
+    // A PDF has no unprintable margin: the program places the cards itself.
+    // A printer's origin is the corner of its printable area.
+    const bool pdf = printer.outputFormat() == QPrinter::PdfFormat;
+    printer.setFullPage(pdf);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const PrintOutcome outcome =
+        renderCards(*input, fourUp(), &printer, pdf ? PageOrigin : QPointF());
+    QApplication::restoreOverrideCursor();
+    if (!outcome.ok) {
+        // Nothing half-printed may stay queued.
+        printer.abort();
+        if (pdf)
+            QFile::remove(printer.outputFileName());
+        m_ctx.platform.messages.show(outcome.error);
+    }
+    printButton->setEnabled(true);
+}
+
+void PrintWindow::showSheetPreview() {
+    reloadOffsets();
+    Page();
+    const std::optional<LayoutInput> input = PriSet();
+    if (!input)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setFullPage(true);
+    const bool four = fourUp();
+    m_ctx.platform.printerDialog.preview(printer, [&input, four](QPrinter *target) {
+        target->setFullPage(true);
+        renderCards(*input, four, target, PageOrigin);
+    });
+}
+
+} // namespace nvl

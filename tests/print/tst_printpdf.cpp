@@ -1,0 +1,232 @@
+#include "fonts.h"
+#include "pdftools.h"
+#include "printfixture.h"
+#include "printoutput.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QtTest>
+
+using namespace nvl;
+using namespace nvl::test;
+
+namespace {
+
+constexpr double MmPerPoint = 25.4 / 72;
+constexpr double TwipsPerPoint = 20;
+
+// Japan Post's boxes on a card of an A4 sheet cut in four (105 × 148.5 mm).
+QPointF boxCentreMm(int column, int row, int box) {
+    constexpr double left[7] = {49.3, 56.3, 63.3, 70.9, 77.7, 84.5, 91.3};
+    return {column * 105.0 + left[box] + 5.7 / 2, row * 148.5 + 12.0 + 8.0 / 2};
+}
+
+} // namespace
+
+class TestPrintPdf : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void sheetQuestion_data();
+    void sheetQuestion();
+    void cancelledDialogReloadsOffsets();
+    void missingOffsetFileIsNeutral();
+    void unprintablePostalCode_data();
+    void unprintablePostalCode();
+    void glyphPositions();
+    void digitsCentredInBoxes_data();
+    void digitsCentredInBoxes();
+    void wholeSheetPreview();
+
+private:
+    QString printToPdf(const QList<Label> &list, bool fourUp = true);
+    std::unique_ptr<FakeDesktop> m_desk;
+    PrintWindow *m_print = nullptr;
+};
+
+void TestPrintPdf::initTestCase() {
+    installFontSubstitutions();
+}
+
+void TestPrintPdf::init() {
+    m_desk = std::make_unique<FakeDesktop>();
+    registerWindows(m_desk->context);
+    writeSenders(*m_desk);
+}
+
+void TestPrintPdf::cleanup() {
+    m_desk.reset();
+}
+
+QString TestPrintPdf::printToPdf(const QList<Label> &list, bool fourUp) {
+    m_print = openPrintWindow(*m_desk, list);
+    if (!fourUp)
+        m_print->control<QRadioButton>("opt4")->setChecked(true);
+    const QString pdf = m_desk->file(QStringLiteral("out.pdf"));
+    m_desk->printerDialog.outputFile = pdf;
+    m_desk->printerDialog.answers = {true};
+    m_desk->messages.answers = {MessageAnswer::Ok};
+    m_print->control<QAbstractButton>("cmdPrint")->click();
+    return pdf;
+}
+
+void TestPrintPdf::sheetQuestion_data() {
+    QTest::addColumn<bool>("fourUp");
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("four-up") << true << QStringLiteral("シート数は2枚です。") << 2;
+    QTest::newRow("two-up") << false << QStringLiteral("シート数は3枚です。") << 3;
+}
+
+void TestPrintPdf::sheetQuestion() {
+    QFETCH(bool, fourUp);
+    QFETCH(QString, question);
+    QFETCH(int, pages);
+    const QString pdf = printToPdf(labels(5), fourUp);
+    QCOMPARE(m_desk->messages.texts(), QStringList{question});
+    QCOMPARE(m_desk->messages.shown.at(0).buttons, MessageButtons::OkCancel);
+    QCOMPARE(pdfPageCount(pdf), pages);
+    QCOMPARE(m_print->control<QLineEdit>("Text1")->text(), QString::number(pages));
+    QVERIFY(m_print->control<QWidget>("cmdPrint")->isEnabled());
+
+    // Cancel at the question: nothing printed.
+    QFile::remove(pdf);
+    m_desk->printerDialog.answers = {true};
+    m_desk->messages.answers = {MessageAnswer::Cancel};
+    m_print->control<QAbstractButton>("cmdPrint")->click();
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(m_print->control<QWidget>("cmdPrint")->isEnabled());
+}
+
+void TestPrintPdf::cancelledDialogReloadsOffsets() {
+    writeBytes(m_desk->file("Nuvel.opt"), QByteArray("\"1240\",\"900\",\"3\"\r\n"));
+    m_print = openPrintWindow(*m_desk, labels(2));
+    m_desk->printerDialog.answers = {false};
+    m_print->control<QAbstractButton>("cmdPrint")->click();
+    QCOMPARE(m_desk->printerDialog.calls, 1);
+    QVERIFY(m_desk->messages.shown.isEmpty());
+    QCOMPARE(m_print->control<QLineEdit>("Text4")->text(), QStringLiteral("-10"));
+    QCOMPARE(m_print->control<QLineEdit>("Text5")->text(), QStringLiteral("1"));
+    QCOMPARE(m_print->control<QLineEdit>("Text9")->text(), QStringLiteral("3"));
+    QVERIFY(m_print->control<QWidget>("cmdPrint")->isEnabled());
+}
+
+void TestPrintPdf::missingOffsetFileIsNeutral() {
+    m_print = openPrintWindow(*m_desk, labels(1));
+    m_desk->printerDialog.answers = {false};
+    m_print->control<QAbstractButton>("cmdPrint")->click();
+    QCOMPARE(m_print->control<QLineEdit>("Text4")->text(), QStringLiteral("0"));
+    QCOMPARE(m_print->control<QLineEdit>("Text5")->text(), QStringLiteral("0"));
+    QCOMPARE(m_print->control<QLineEdit>("Text9")->text(), QStringLiteral("0"));
+}
+
+void TestPrintPdf::unprintablePostalCode_data() {
+    QTest::addColumn<QString>("code");
+    QTest::newRow("letter") << "12a-4567";
+    QTest::newRow("eight digits") << "123-45678";
+}
+
+void TestPrintPdf::unprintablePostalCode() {
+    QFETCH(QString, code);
+    QList<Label> list = labels(3);
+    list[1].postalCode = code;
+    const QString pdf = printToPdf(list);
+    QCOMPARE(m_desk->messages.shown.size(), 2);
+    const QString message = m_desk->messages.shown.at(1).text;
+    QVERIFY2(message.contains(QStringLiteral("宛名2")) && message.contains(code),
+             qPrintable(message));
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(m_print->control<QWidget>("cmdPrint")->isEnabled());
+}
+
+void TestPrintPdf::glyphPositions() {
+    const QString pdf = printToPdf(labels(4));
+    QCOMPARE(pdfPageCount(pdf), 1);
+    const QList<PdfWord> words = pdfWords(pdf);
+    QVERIFY(!words.isEmpty());
+    const auto find = [&words](const QString &text) -> const PdfWord * {
+        for (const PdfWord &w : words) {
+            if (w.text == text)
+                return &w;
+        }
+        return nullptr;
+    };
+    // The first digit of the top-left card: its line starts at (2625, 600)
+    // from the origin, its glyph one blank (half an em of 12 pt) further right.
+    const PdfWord *digit = nullptr;
+    for (const PdfWord &w : words) {
+        if (w.text == QLatin1String("1") &&
+            (!digit || w.box.left() < digit->box.left() || w.box.top() < digit->box.top()))
+            digit = &w;
+    }
+    QVERIFY(digit);
+    const double blank = 6.0; // points
+    QCOMPARE_LE(qAbs(digit->box.left() * TwipsPerPoint - (PageOrigin.x() + 2625 + blank * 20)), 10);
+    QCOMPARE_LE(qAbs(digit->box.top() * TwipsPerPoint - (PageOrigin.y() + 600)), 20);
+
+    // The name line is set in 14 pt, the address lines in 11 pt.
+    const PdfWord *name = find(QStringLiteral("宛名1"));
+    QVERIFY(name);
+    QCOMPARE_LE(qAbs(name->box.height() - 14.0), 0.5);
+    QCOMPARE_LE(qAbs(name->box.left() * TwipsPerPoint - (PageOrigin.x() + 2300)), 10);
+    const PdfWord *address = find(QStringLiteral("住所1"));
+    QVERIFY(address);
+    QCOMPARE_LE(qAbs(address->box.height() - 11.0), 0.5);
+
+    QVERIFY2(pdfFonts(pdf).contains(QStringLiteral("IPAMincho")),
+             qPrintable(pdfFonts(pdf).join(',')));
+}
+
+void TestPrintPdf::digitsCentredInBoxes_data() {
+    QTest::addColumn<QString>("code");
+    QTest::newRow("1234567") << "123-4567";
+    QTest::newRow("8901230") << "890-1230";
+}
+
+void TestPrintPdf::digitsCentredInBoxes() {
+    QFETCH(QString, code);
+    QList<Label> list = labels(4);
+    for (Label &label : list)
+        label.postalCode = code;
+    const QString pdf = printToPdf(list);
+    constexpr int Dpi = 400;
+    const double pxPerMm = Dpi / 25.4;
+    const QImage page = renderPdfPage(pdf, 1, Dpi);
+    QVERIFY(!page.isNull());
+    double worst = 0;
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 2; ++column) {
+            for (int box = 0; box < 7; ++box) {
+                const QPointF centre = boxCentreMm(column, row, box);
+                // Half the box pitch each way holds this digit's ink only.
+                const QRect area(qRound((centre.x() - 3.0) * pxPerMm),
+                                 qRound((centre.y() - 6.0) * pxPerMm), qRound(6.0 * pxPerMm),
+                                 qRound(12.0 * pxPerMm));
+                const QPointF ink = inkCentre(page, area);
+                QVERIFY2(!ink.isNull(), qPrintable(QStringLiteral("no ink for box %1").arg(box)));
+                const double dx = ink.x() / pxPerMm - centre.x();
+                const double dy = ink.y() / pxPerMm - centre.y();
+                worst = std::max({worst, qAbs(dx), qAbs(dy)});
+            }
+        }
+    }
+    QCOMPARE_LE(worst, 0.5);
+}
+
+void TestPrintPdf::wholeSheetPreview() {
+    m_print = openPrintWindow(*m_desk, labels(5));
+    const QString pdf = m_desk->file(QStringLiteral("preview.pdf"));
+    m_desk->printerDialog.outputFile = pdf;
+    m_print->control<QAbstractButton>("cmdPreview")->click();
+    QCOMPARE(m_desk->printerDialog.previews, 1);
+    QCOMPARE(m_desk->printerDialog.calls, 0);
+    QVERIFY(m_desk->messages.shown.isEmpty());
+    QCOMPARE(pdfPageCount(pdf), 2);
+}
+
+QTEST_MAIN(TestPrintPdf)
+#include "tst_printpdf.moc"

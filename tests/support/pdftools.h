@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QRectF>
+#include <QString>
+
+namespace nvl::test {
+
+// A word of a PDF page as pdftotext -bbox reports it, in points.
+struct PdfWord {
+    int page;
+    QRectF box;
+    QString text;
+};
+
+QList<PdfWord> pdfWords(const QString &pdf);
+int pdfPageCount(const QString &pdf);
+// The fonts pdffonts lists (names without the subset prefix).
+QStringList pdfFonts(const QString &pdf);
+// Page `page` (from 1) rendered in grey at `dpi`.
+QImage renderPdfPage(const QString &pdf, int page, int dpi);
+// Centre of the dark pixels inside `area` (pixels), or a null point.
+QPointF inkCentre(const QImage &image, const QRect &area);
+
+} // namespace nvl::test
