@@ -2,6 +2,7 @@
 
 #include "cardeditor.h"
 #include "mainwindow.h"
+#include "printpositionwindow.h"
 #include "printwindow.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,8 @@ void registerWindows(AppContext &context) {
                                [](AppContext &ctx) { return new CardEditor(ctx); });
     context.windows.setFactory(WindowId::Print,
                                [](AppContext &ctx) { return new PrintWindow(ctx); });
+    context.windows.setFactory(WindowId::PrintPosition,
+                               [](AppContext &ctx) { return new PrintPositionWindow(ctx); });
 }
 
 void installJapaneseTranslations(QCoreApplication &app) {

@@ -1,4 +1,5 @@
 #include "application.h"
+#include "batchpdf.h"
 #include "fonts.h"
 #include "formwindow.h"
 #include "qtservices.h"
@@ -6,6 +7,10 @@
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
+    // With no arguments the program is the desktop application.
+    if (argc > 1 && qstrcmp(argv[1], "print-pdf") == 0)
+        return nvl::runPrintPdf(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("nvl-hagaki"));
     QApplication::setApplicationDisplayName(QStringLiteral("ＮＶＬはがき宛名プリント"));

@@ -19,3 +19,27 @@ QString previewNameLine(const AddressRecord &record) {
 }
 
 } // namespace nvl
+
+namespace nvl {
+
+std::optional<QList<int>> parseRecordList(const QString &text, int count) {
+    QList<int> numbers;
+    const QStringList parts = text.split(u',');
+    for (const QString &raw : parts) {
+        const QString part = raw.trimmed();
+        const QStringList ends = part.split(u'-');
+        if (ends.size() > 2)
+            return std::nullopt;
+        bool okFirst = false;
+        bool okLast = false;
+        const int first = ends.first().trimmed().toInt(&okFirst);
+        const int last = ends.last().trimmed().toInt(&okLast);
+        if (!okFirst || !okLast || first < 1 || last < first || last > count)
+            return std::nullopt;
+        for (int n = first; n <= last; ++n)
+            numbers.append(n);
+    }
+    return numbers;
+}
+
+} // namespace nvl

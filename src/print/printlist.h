@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace nvl {
 
@@ -18,5 +19,13 @@ std::array<QString, 7> postalBoxes(const QString &postalCode);
 // The preview's name line: name, a full-width blank, the honorific; just
 // the name when the honorific field selects no word.
 QString previewNameLine(const AddressRecord &record);
+
+} // namespace nvl
+
+namespace nvl {
+
+// "1,3,5-9" → record numbers in that order, each within 1..count; nothing
+// when the text is not such a list.
+std::optional<QList<int>> parseRecordList(const QString &text, int count);
 
 } // namespace nvl
