@@ -6,7 +6,8 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev
     fonts-ipafont-mincho fonts-ipafont-gothic fonts-ocr-b
-    poppler-utils xvfb xauth
+    poppler-utils xvfb xauth time
+    cups-daemon cups-client
     libbenchmark-dev
 )
 

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QPdfWriter>
 #include <QSaveFile>
 #include <cstdio>
 
@@ -133,22 +132,12 @@ int runPrintPdf(int argc, char *argv[]) {
     input.addressFont = usableFont(parser.value(font));
     input.postalFont = usableFont(parser.value(zipFont));
 
+    PrintOutcome outcome;
+    const QByteArray pdf = renderCardsToPdf(input, fourUp, &outcome);
+    if (!outcome.ok)
+        return fail(outcome.error);
     QSaveFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("「%1」に書き込めません: %2").arg(outPath, out.errorString()));
-    {
-        QPdfWriter writer(&out);
-        writer.setCreator(QStringLiteral("nvl-hagaki"));
-        writer.setResolution(1200);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        const PrintOutcome outcome = renderCards(input, fourUp, &writer, PageOrigin);
-        if (!outcome.ok) {
-            out.cancelWriting();
-            return fail(outcome.error);
-        }
-    }
-    if (!out.commit())
+    if (!out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size() || !out.commit())
         return fail(QStringLiteral("「%1」に書き込めません: %2").arg(outPath, out.errorString()));
     return 0;
 }

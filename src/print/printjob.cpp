@@ -89,8 +89,9 @@ void PrintWindow::runPrintJob() {
     const bool pdf = printer.outputFormat() == QPrinter::PdfFormat;
     printer.setFullPage(pdf);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const PrintOutcome outcome =
-        renderCards(*input, fourUp(), &printer, pdf ? PageOrigin : QPointF());
+    PrintOutcome outcome = renderCards(*input, fourUp(), &printer, pdf ? PageOrigin : QPointF());
+    if (outcome.ok && pdf)
+        outcome = finishPdfFile(printer.outputFileName());
     QApplication::restoreOverrideCursor();
     if (!outcome.ok) {
         // Nothing half-printed may stay queued.

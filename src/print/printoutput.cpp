@@ -1,6 +1,13 @@
 #include "printoutput.h"
 
 #include "paintersurface.h"
+#include "pdfsubsetnames.h"
+#include "textfile.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QPdfWriter>
+#include <QSaveFile>
 
 namespace nvl {
 
@@ -15,6 +22,35 @@ PrintOutcome renderCards(const LayoutInput &input, bool fourUp, QPagedPaintDevic
         PriMain2(input, surface);
     if (!surface.endDocument())
         return {false, QStringLiteral("印刷を終了できませんでした。")};
+    return {};
+}
+
+QByteArray renderCardsToPdf(const LayoutInput &input, bool fourUp, PrintOutcome *outcome) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setCreator(QStringLiteral("nvl-hagaki"));
+        writer.setResolution(1200);
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        *outcome = renderCards(input, fourUp, &writer, PageOrigin);
+    }
+    return outcome->ok ? tagSubsetFontNames(buffer.data()) : QByteArray();
+}
+
+PrintOutcome finishPdfFile(const QString &path) {
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return {false, QStringLiteral("PDF ファイル「%1」を読み直せません。").arg(path)};
+    const QByteArray original = in.readAll();
+    in.close();
+    const QByteArray tagged = tagSubsetFontNames(original);
+    if (tagged == original)
+        return {};
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(tagged) != tagged.size() || !out.commit())
+        return {false, QStringLiteral("PDF ファイル「%1」に書き込めません。").arg(path)};
     return {};
 }
 

@@ -24,4 +24,10 @@ struct PrintOutcome {
 PrintOutcome renderCards(const LayoutInput &input, bool fourUp, QPagedPaintDevice *device,
                          QPointF origin);
 
+// The whole job as a PDF document on A4 paper, its fonts named as subsets.
+QByteArray renderCardsToPdf(const LayoutInput &input, bool fourUp, PrintOutcome *outcome);
+
+// Names the embedded font subsets of a PDF file Qt has just written.
+PrintOutcome finishPdfFile(const QString &path);
+
 } // namespace nvl

@@ -1,4 +1,5 @@
 #include "fakeplatform.h"
+#include "pdfsubsetnames.h"
 #include "printlist.h"
 #include "senderfile.h"
 
@@ -17,6 +18,9 @@ private slots:
     void senderFileRoundTrip();
     void senderFileShortOrMissing_data();
     void senderFileShortOrMissing();
+    void subsetFontNames();
+    void recordLists_data();
+    void recordLists();
 };
 
 void TestPrintCore::postalBoxes_data() {
@@ -106,6 +110,79 @@ void TestPrintCore::senderFileShortOrMissing() {
     QCOMPARE(table[0].name, firstName);
     QCOMPARE(table[1].postalCode, secondZip);
     QCOMPARE(table[3], SenderEntry{});
+}
+
+namespace {
+
+// A minimal PDF in Qt's shape: objects, one classic cross-reference table.
+QByteArray miniPdf(const QList<QByteArray> &objects) {
+    QByteArray pdf = "%PDF-1.4\n";
+    QList<qsizetype> offsets;
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        offsets.append(pdf.size());
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects.at(i) + "\nendobj\n";
+    }
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (qsizetype offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+} // namespace
+
+void TestPrintCore::subsetFontNames() {
+    const QByteArray pdf =
+        miniPdf({"<< /Type /Catalog >>", "<< /Type /Font /BaseFont /IPAMincho >>",
+                 "<< /FontName /ABCDEF+IPAMincho >>", "<< /BaseFont /Other >>"});
+    const QByteArray tagged = tagSubsetFontNames(pdf);
+    QVERIFY(tagged.contains("/BaseFont /ABCDEF+IPAMincho"));
+    QVERIFY(tagged.contains("/BaseFont /Other"));
+    // Every cross-reference entry still points at its object.
+    const qsizetype xref = tagged.lastIndexOf("\nxref\n") + 1;
+    QCOMPARE(tagged.mid(tagged.lastIndexOf("startxref\n") + 10)
+                 .trimmed()
+                 .split('\n')
+                 .first()
+                 .toLongLong(),
+             xref);
+    const QList<QByteArray> lines = tagged.mid(xref).split('\n');
+    for (int i = 1; i <= 4; ++i) {
+        const qint64 offset = lines.at(2 + i).left(10).toLongLong();
+        QVERIFY2(tagged.mid(offset).startsWith(QByteArray::number(i) + " 0 obj"),
+                 qPrintable(QStringLiteral("object %1").arg(i)));
+    }
+    // Nothing to tag, or not a shape it knows: unchanged.
+    const QByteArray plain = miniPdf({"<< /BaseFont /IPAMincho >>"});
+    QCOMPARE(tagSubsetFontNames(plain), plain);
+    QByteArray twoTables = pdf + pdf;
+    QCOMPARE(tagSubsetFontNames(twoTables), twoTables);
+}
+
+void TestPrintCore::recordLists_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("numbers");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("single") << "3" << QList<int>{3} << true;
+    QTest::newRow("list and range") << "1,3,5-7" << QList<int>{1, 3, 5, 6, 7} << true;
+    QTest::newRow("order kept") << "4,2" << QList<int>{4, 2} << true;
+    QTest::newRow("out of range") << "9" << QList<int>{} << false;
+    QTest::newRow("zero") << "0" << QList<int>{} << false;
+    QTest::newRow("backwards range") << "5-3" << QList<int>{} << false;
+    QTest::newRow("junk") << "a" << QList<int>{} << false;
+    QTest::newRow("empty part") << "1,,2" << QList<int>{} << false;
+}
+
+void TestPrintCore::recordLists() {
+    QFETCH(QString, text);
+    QFETCH(QList<int>, numbers);
+    QFETCH(bool, ok);
+    const auto parsed = parseRecordList(text, 8);
+    QCOMPARE(parsed.has_value(), ok);
+    if (ok)
+        QCOMPARE(*parsed, numbers);
 }
 
 QTEST_APPLESS_MAIN(TestPrintCore)

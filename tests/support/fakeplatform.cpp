@@ -56,6 +56,9 @@ bool FakePrinterDialog::choose(QPrinter &printer) {
     if (answer && !outputFile.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(outputFile);
+    } else if (answer && !printerName.isEmpty()) {
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(printerName);
     }
     return answer;
 }

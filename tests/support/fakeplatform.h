@@ -46,8 +46,10 @@ public:
     std::deque<bool> answers;
     int calls = 0;
     int previews = 0;
-    // Where a chosen printer prints to: a PDF file, as a user may choose.
+    // Where a chosen printer prints to: a PDF file, as a user may choose,
+    // or else the named printer queue.
     QString outputFile;
+    QString printerName;
 };
 
 struct HelpCall {

@@ -63,6 +63,20 @@ QStringList pdfFonts(const QString &pdf) {
     return fonts;
 }
 
+bool pdfFontsListSubsets(const QString &pdf) {
+    const QStringList lines =
+        QString::fromUtf8(run(QStringLiteral("pdffonts"), {pdf})).split(u'\n', Qt::SkipEmptyParts);
+    if (lines.size() < 3)
+        return false;
+    for (const QString &line : lines.mid(2)) {
+        // name type encoding emb sub uni object id: "emb" and "sub" both yes.
+        if (!line.contains(QRegularExpression(
+                QStringLiteral("\\byes\\s+yes\\s+(yes|no)\\s+\\d+\\s+\\d+\\s*$"))))
+            return false;
+    }
+    return true;
+}
+
 QImage renderPdfPage(const QString &pdf, int page, int dpi) {
     QTemporaryDir dir;
     const QString prefix = dir.filePath(QStringLiteral("page"));

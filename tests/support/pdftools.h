@@ -18,6 +18,8 @@ QList<PdfWord> pdfWords(const QString &pdf);
 int pdfPageCount(const QString &pdf);
 // The fonts pdffonts lists (names without the subset prefix).
 QStringList pdfFonts(const QString &pdf);
+// True when every font pdffonts lists is embedded as a subset.
+bool pdfFontsListSubsets(const QString &pdf);
 // Page `page` (from 1) rendered in grey at `dpi`.
 QImage renderPdfPage(const QString &pdf, int page, int dpi);
 // Centre of the dark pixels inside `area` (pixels), or a null point.

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace nvl {
+
+// Qt embeds only the glyphs it uses but names the subset font without the
+// six-letter tag in /BaseFont (it puts the tag in /FontName only), so
+// readers take it for a whole font. Gives each such /BaseFont the tag of
+// its /FontName and moves the cross-reference offsets to match. A file of
+// any other shape is returned unchanged.
+QByteArray tagSubsetFontNames(const QByteArray &pdf);
+
+} // namespace nvl

@@ -1,0 +1,172 @@
+// The command-line PDF printer, run as its own process without a display.
+#include "fakeplatform.h"
+#include "pdftools.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace nvl::test;
+
+class TestBatchPdf : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void help();
+    void prints_data();
+    void prints();
+    void failures_data();
+    void failures();
+    void fonts();
+
+private:
+    int run(const QStringList &arguments, QString *errors = nullptr);
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestBatchPdf::init() {
+    // A copy of the program in its own folder, which is then its program
+    // folder with its own Wolt.tds and Nuvel.opt.
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QFile::copy(QStringLiteral(NVL_PROGRAM), path(QStringLiteral("nvl-hagaki"))));
+    QString book;
+    for (int i = 1; i <= 5; ++i)
+        book += QStringLiteral("\"宛名%1\",\"住所%1\",\"番地%1\",\"123-456%1\",\"\",\"0\",\"\"\r\n")
+                    .arg(i);
+    writeBytes(path(QStringLiteral("book.dat")), cp932(book));
+    QString senders;
+    for (int i = 1; i <= 4; ++i)
+        senders += QStringLiteral("\"100-000%1\",\"差出住所%1\",\"\",\"差出人%1\"\r\n").arg(i);
+    writeBytes(path(QStringLiteral("Wolt.tds")), cp932(senders));
+}
+
+int TestBatchPdf::run(const QStringList &arguments, QString *errors) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    process.setProcessEnvironment(env);
+    process.start(path(QStringLiteral("nvl-hagaki")), QStringList{"print-pdf"} + arguments);
+    if (!process.waitForFinished(60000))
+        return -1;
+    if (errors)
+        *errors = QString::fromUtf8(process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+void TestBatchPdf::help() {
+    QProcess process;
+    process.start(path(QStringLiteral("nvl-hagaki")), {"print-pdf", "--help"});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    const QString text = QString::fromUtf8(process.readAllStandardOutput());
+    for (const char *option : {"--two-up", "--sender", "--font", "--zip-font", "--records"})
+        QVERIFY2(text.contains(QLatin1String(option)), option);
+}
+
+void TestBatchPdf::prints_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("absent");
+    QTest::newRow("four-up") << QStringList{} << 2 << QStringList{"宛名1", "宛名5", "差出人1"}
+                             << QStringList{"差出人2"};
+    QTest::newRow("two-up") << QStringList{"--two-up"} << 3 << QStringList{"宛名5"}
+                            << QStringList{};
+    QTest::newRow("records in order") << QStringList{"--records", "3,1"} << 1
+                                      << QStringList{"宛名3", "宛名1"} << QStringList{"宛名2"};
+    QTest::newRow("sender 2") << QStringList{"--sender", "2"} << 2 << QStringList{"差出人2"}
+                              << QStringList{"差出人1"};
+}
+
+void TestBatchPdf::prints() {
+    QFETCH(QStringList, options);
+    QFETCH(int, pages);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
+    const QString pdf = path(QStringLiteral("out.pdf"));
+    QString errors;
+    QCOMPARE(run(QStringList{path(QStringLiteral("book.dat")), pdf} + options, &errors), 0);
+    QCOMPARE(pdfPageCount(pdf), pages);
+    QStringList texts;
+    for (const PdfWord &word : pdfWords(pdf))
+        texts.append(word.text);
+    for (const QString &text : present)
+        QVERIFY2(texts.contains(text), qPrintable(text));
+    for (const QString &text : absent)
+        QVERIFY2(!texts.contains(text), qPrintable(text));
+    if (options == QStringList{"--records", "3,1"}) {
+        const QList<PdfWord> words = pdfWords(pdf);
+        const auto x = [&words](const QString &text) {
+            for (const PdfWord &w : words)
+                if (w.text == text)
+                    return w.box.left();
+            return -1.0;
+        };
+        QVERIFY(x(QStringLiteral("宛名3")) < x(QStringLiteral("宛名1"))); // record 3 first: left
+    }
+}
+
+void TestBatchPdf::failures_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing book") << QStringList{"none.dat", "out.pdf"}
+                                  << QStringLiteral("none.dat");
+    QTest::newRow("bad records") << QStringList{"book.dat", "out.pdf", "--records", "2-9"}
+                                 << QStringLiteral("--records");
+    QTest::newRow("bad sender") << QStringList{"book.dat", "out.pdf", "--sender", "5"}
+                                << QStringLiteral("--sender");
+    QTest::newRow("missing arguments") << QStringList{"book.dat"} << QStringLiteral("usage");
+    QTest::newRow("unwritable output")
+        << QStringList{"book.dat", "no/such/dir/out.pdf"} << QStringLiteral("out.pdf");
+}
+
+void TestBatchPdf::failures() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QStringList absolute;
+    for (const QString &argument : arguments)
+        absolute.append(argument.endsWith(QLatin1String(".dat")) ||
+                                argument.endsWith(QLatin1String(".pdf"))
+                            ? path(argument)
+                            : argument);
+    QString errors;
+    QVERIFY(run(absolute, &errors) != 0);
+    QVERIFY2(errors.contains(message), qPrintable(errors));
+    QVERIFY(!QFile::exists(path(QStringLiteral("out.pdf"))));
+}
+
+void TestBatchPdf::fonts() {
+    // A bad postal code names its record and prints nothing.
+    writeBytes(path(QStringLiteral("bad.dat")),
+               cp932(QStringLiteral("\"悪い番号\",\"\",\"\",\"12x-4567\",\"\",\"0\",\"\"\r\n")));
+    QString errors;
+    QVERIFY(run({path(QStringLiteral("bad.dat")), path(QStringLiteral("bad.pdf"))}, &errors) != 0);
+    QVERIFY2(errors.contains(QStringLiteral("悪い番号")) &&
+                 errors.contains(QStringLiteral("12x-4567")),
+             qPrintable(errors));
+
+    // The address font is embedded; the postal-code digits keep their own font.
+    const QString pdf = path(QStringLiteral("gothic.pdf"));
+    QCOMPARE(
+        run({path(QStringLiteral("book.dat")), pdf, "--font", "IPAGothic", "--zip-font", "OCR-B"}),
+        0);
+    const QStringList fonts = pdfFonts(pdf);
+    QVERIFY2(fonts.contains(QStringLiteral("IPAGothic")), qPrintable(fonts.join(',')));
+    QVERIFY2(std::any_of(fonts.begin(), fonts.end(),
+                         [](const QString &f) { return f.startsWith(QLatin1String("OCRB")); }),
+             qPrintable(fonts.join(',')));
+    QVERIFY(!fonts.contains(QStringLiteral("IPAMincho")));
+
+    // A font that is not installed: Mincho, and the user is told.
+    QCOMPARE(run({path(QStringLiteral("book.dat")), pdf, "--font", "No Such Font"}, &errors), 0);
+    QVERIFY2(errors.contains(QStringLiteral("No Such Font")), qPrintable(errors));
+    QVERIFY(pdfFonts(pdf).contains(QStringLiteral("IPAMincho")));
+}
+
+QTEST_APPLESS_MAIN(TestBatchPdf)
+#include "tst_batchpdf.moc"
