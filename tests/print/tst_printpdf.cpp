@@ -41,6 +41,7 @@ private slots:
     void digitsCentredInBoxes_data();
     void digitsCentredInBoxes();
     void wholeSheetPreview();
+    void outputFailureIsReported();
 
 private:
     QString printToPdf(const QList<Label> &list, bool fourUp = true);
@@ -226,6 +227,18 @@ void TestPrintPdf::wholeSheetPreview() {
     QCOMPARE(m_desk->printerDialog.calls, 0);
     QVERIFY(m_desk->messages.shown.isEmpty());
     QCOMPARE(pdfPageCount(pdf), 2);
+}
+
+void TestPrintPdf::outputFailureIsReported()
+{
+    m_print = openPrintWindow(*m_desk, labels(2));
+    m_desk->printerDialog.outputFile = m_desk->file(QStringLiteral("no/such/folder/out.pdf"));
+    m_desk->printerDialog.answers = {true};
+    m_desk->messages.answers = {MessageAnswer::Ok};
+    m_print->control<QAbstractButton>("cmdPrint")->click();
+    QCOMPARE(m_desk->messages.shown.size(), 2);
+    QVERIFY(m_desk->messages.shown.at(1).text.contains(QStringLiteral("印刷")));
+    QVERIFY(m_print->control<QWidget>("cmdPrint")->isEnabled());
 }
 
 QTEST_MAIN(TestPrintPdf)
