@@ -1,9 +1,11 @@
 #include "application.h"
 
 #include "cardeditor.h"
+#include "fontwindow.h"
 #include "mainwindow.h"
 #include "printpositionwindow.h"
 #include "printwindow.h"
+#include "senderwindow.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -19,6 +21,9 @@ void registerWindows(AppContext &context) {
                                [](AppContext &ctx) { return new PrintWindow(ctx); });
     context.windows.setFactory(WindowId::PrintPosition,
                                [](AppContext &ctx) { return new PrintPositionWindow(ctx); });
+    context.windows.setFactory(WindowId::Sender,
+                               [](AppContext &ctx) { return new SenderWindow(ctx); });
+    context.windows.setFactory(WindowId::Font, [](AppContext &ctx) { return new FontWindow(ctx); });
 }
 
 void installJapaneseTranslations(QCoreApplication &app) {

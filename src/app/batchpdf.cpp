@@ -10,7 +10,6 @@
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QSaveFile>
 #include <cstdio>
@@ -26,11 +25,10 @@ int fail(const QString &message) {
 
 // A font that is not installed would silently print in a Latin fallback.
 QString usableFont(const QString &name) {
-    if (name == MinchoFontName || name == OcrFontName || QFontDatabase::hasFamily(name))
-        return name;
-    std::fprintf(stderr, "nvl-hagaki print-pdf: フォント「%s」がないため、明朝体で印刷します。\n",
-                 qPrintable(name));
-    return MinchoFontName;
+    const QString font = printableFont(name);
+    if (font != name)
+        std::fprintf(stderr, "nvl-hagaki print-pdf: %s\n", qPrintable(missingFontMessage(name)));
+    return font;
 }
 
 } // namespace

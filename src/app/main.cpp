@@ -2,6 +2,7 @@
 #include "batchpdf.h"
 #include "fonts.h"
 #include "formwindow.h"
+#include "paintersurface.h"
 #include "qtservices.h"
 
 #include <QApplication>
@@ -25,8 +26,9 @@ int main(int argc, char *argv[]) {
     nvl::QtHelpService help;
     nvl::QtShellService shell;
     nvl::QtScreenService screen;
-    nvl::Platform platform{
-        messages, fileDialogs, printerDialog, help, shell, screen, nvl::resolveProgramFolder()};
+    nvl::PainterSurface printer; // asked only for its fonts
+    nvl::Platform platform{messages, fileDialogs, printerDialog, help,
+                           shell,    screen,      printer,       nvl::resolveProgramFolder()};
 
     nvl::AppContext context(platform);
     context.endProgram = [] {

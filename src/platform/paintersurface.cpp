@@ -15,7 +15,7 @@ PainterSurface::~PainterSurface() {
 }
 
 bool PainterSurface::begin() {
-    if (!m_painter.begin(m_device))
+    if (!m_device || !m_painter.begin(m_device))
         return false;
     const double scale = m_device->logicalDpiX() / 1440.0;
     m_painter.scale(scale, m_device->logicalDpiY() / 1440.0);

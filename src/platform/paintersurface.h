@@ -17,7 +17,8 @@ class PainterSurface : public PrinterSurface {
 public:
     // `origin` is where twip (0, 0) lies, in twips from the painter's own
     // origin (the printable area on a printer, the page corner otherwise).
-    explicit PainterSurface(QPagedPaintDevice *device, QPointF origin = {});
+    // With no device it only answers the font list.
+    explicit PainterSurface(QPagedPaintDevice *device = nullptr, QPointF origin = {});
     ~PainterSurface() override;
 
     bool begin();

@@ -69,6 +69,8 @@ public:
     virtual QSize screenSize() const = 0;
 };
 
+class PrinterSurface;
+
 // Everything the windows need from the desktop, passed in so tests can
 // answer with scripted fakes.
 struct Platform {
@@ -78,6 +80,8 @@ struct Platform {
     HelpService &help;
     ShellService &shell;
     ScreenService &screen;
+    // The current printer, as far as the windows ask it things (its fonts).
+    PrinterSurface &printer;
     // Where Nuvel.ini and the other working files live.
     QString programFolder;
 

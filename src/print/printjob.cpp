@@ -2,6 +2,7 @@
 // and the layout of the chosen sheet type; and the whole-sheet preview.
 #include "printwindow.h"
 
+#include "fonts.h"
 #include "offsetfile.h"
 #include "printoutput.h"
 
@@ -55,8 +56,17 @@ std::optional<LayoutInput> PrintWindow::PriSet() {
     input.xOffset = text("Text4")->text();
     input.yOffset = text("Text5")->text();
     input.secondRow = text("Text9")->text();
-    input.addressFont = text("Text6")->text();
-    input.postalFont = text("Text8")->text();
+    // A font uninstalled since it was chosen prints in Mincho; the user is told once.
+    QStringList missing;
+    for (const auto &[target, box] :
+         {std::pair{&input.addressFont, "Text6"}, std::pair{&input.postalFont, "Text8"}}) {
+        const QString chosen = text(box)->text();
+        *target = printableFont(chosen);
+        if (*target != chosen && !missing.contains(chosen))
+            missing.append(chosen);
+    }
+    for (const QString &font : missing)
+        m_ctx.platform.messages.show(missingFontMessage(font));
     return input;
 }
 

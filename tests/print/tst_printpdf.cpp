@@ -229,8 +229,7 @@ void TestPrintPdf::wholeSheetPreview() {
     QCOMPARE(pdfPageCount(pdf), 2);
 }
 
-void TestPrintPdf::outputFailureIsReported()
-{
+void TestPrintPdf::outputFailureIsReported() {
     m_print = openPrintWindow(*m_desk, labels(2));
     m_desk->printerDialog.outputFile = m_desk->file(QStringLiteral("no/such/folder/out.pdf"));
     m_desk->printerDialog.answers = {true};

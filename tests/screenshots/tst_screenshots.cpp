@@ -100,7 +100,23 @@ void TestScreenshots::printWindow() {
     main->control<QListWidget>("lstSet1")->selectAll();
     main->control<QAbstractButton>("cmdAdd")->click();
     main->control<QAbstractButton>("cmdPrint")->click();
-    save(desk.context.windows.window(WindowId::Print), QStringLiteral("print-window.png"));
+    FormWindow *print = desk.context.windows.window(WindowId::Print);
+    save(print, QStringLiteral("print-window.png"));
+
+    print->control<QAbstractButton>("Command2")->click();
+    save(desk.context.windows.window(WindowId::PrintPosition),
+         QStringLiteral("print-position-window.png"));
+    print->control<QAbstractButton>("Command6")->click();
+    save(desk.context.windows.window(WindowId::Sender), QStringLiteral("sender-window.png"));
+
+    desk.printer.fonts = {QStringLiteral("IPAMincho"), QStringLiteral("IPAGothic")};
+    print->control<QAbstractButton>("Command1")->click();
+    FormWindow *font = desk.context.windows.window(WindowId::Font);
+    QTRY_COMPARE(font->windowTitle(), QStringLiteral("Font"));
+    auto *list = font->control<QListWidget>("List1");
+    emit list->itemDoubleClicked(list->item(1));
+    font->control<QAbstractButton>("cmdApl")->click();
+    save(font, QStringLiteral("font-window.png"));
 }
 
 QTEST_MAIN(TestScreenshots)

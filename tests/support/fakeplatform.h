@@ -1,6 +1,7 @@
 #pragma once
 
 #include "appcontext.h"
+#include "printersurface.h"
 #include "services.h"
 
 #include <QList>
@@ -91,6 +92,7 @@ public:
     FakeHelp help;
     FakeShell shell;
     FakeScreen screen;
+    RecordingSurface printer;
     Platform platform;
     AppContext context;
     int endCalls = 0;

@@ -1,0 +1,130 @@
+#include "senderwindow.h"
+
+#include "printwindow.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace nvl {
+
+namespace {
+
+constexpr int EditableEntries = 3;
+
+} // namespace
+
+SenderWindow::SenderWindow(AppContext &context) : FormWindow(context, WindowId::Sender) {
+    setObjectName(QStringLiteral("frmTx"));
+    setWindowTitle(QStringLiteral("差出人データ"));
+    resize(420, 300);
+}
+
+void SenderWindow::buildForm(QWidget *content) {
+    auto *grid = new QGridLayout(content);
+    grid->setContentsMargins(16, 12, 16, 12);
+    const struct {
+        const char *label;
+        const char *caption;
+        const char *edit;
+    } fields[] = {
+        {"Label1", "〒", "txtZiptx"},
+        {"Label2", "住所１", "txtAdd1tx"},
+        {"Label3", "住所２", "txtAdd2tx"},
+        {"Label4", "差出人", "txtNmtx"},
+    };
+    int row = 0;
+    for (const auto &field : fields) {
+        auto *label = new QLabel(QString::fromUtf8(field.caption), content);
+        label->setObjectName(QLatin1String(field.label));
+        grid->addWidget(label, row++, 0);
+        auto *edit = new QLineEdit(content);
+        edit->setObjectName(QLatin1String(field.edit));
+        grid->addWidget(edit, row++, 0, 1, 4);
+    }
+    const auto addButton = [content](const char *name, const QString &text) {
+        auto *button = new QPushButton(text, content);
+        button->setObjectName(QLatin1String(name));
+        button->setAutoDefault(false);
+        return button;
+    };
+    auto *position = new QLabel(content);
+    position->setObjectName(QStringLiteral("lblTx"));
+    position->setAlignment(Qt::AlignCenter);
+    grid->addWidget(addButton("Command3", QStringLiteral("＜")), row, 0);
+    grid->addWidget(position, row, 1);
+    grid->addWidget(addButton("Command4", QStringLiteral("＞")), row, 2);
+    ++row;
+    grid->addWidget(addButton("cmdTxRec", QStringLiteral("登録")), row, 0);
+    grid->addWidget(addButton("Command2", QStringLiteral("戻る")), row, 3);
+
+    connect(control<QAbstractButton>("Command3"), &QAbstractButton::clicked, this, [this] {
+        if (m_current > 0) {
+            --m_current;
+            GetTx();
+            showPosition();
+        }
+    });
+    connect(control<QAbstractButton>("Command4"), &QAbstractButton::clicked, this, [this] {
+        if (m_current < EditableEntries - 1) {
+            ++m_current;
+            GetTx();
+            showPosition();
+        }
+    });
+    connect(control<QAbstractButton>("cmdTxRec"), &QAbstractButton::clicked, this,
+            [this] { storeEntry(); });
+    connect(control<QAbstractButton>("Command2"), &QAbstractButton::clicked, this,
+            [this] { saveAndReturn(); });
+}
+
+QLineEdit *SenderWindow::edit(const char *name) const {
+    return control<QLineEdit>(name);
+}
+
+QString SenderWindow::senderPath() const {
+    return m_ctx.platform.programFile(QStringLiteral("Wolt.tds"));
+}
+
+void SenderWindow::formLoad() {
+    centreOnScreen();
+    m_senders = ReadSenderFile(senderPath());
+    m_current = 0;
+    GetTx();
+    showPosition();
+}
+
+void SenderWindow::GetTx() {
+    const SenderEntry &entry = m_senders.at(m_current);
+    edit("txtZiptx")->setText(entry.postalCode);
+    edit("txtAdd1tx")->setText(entry.address1);
+    edit("txtAdd2tx")->setText(entry.address2);
+    edit("txtNmtx")->setText(entry.name);
+}
+
+void SenderWindow::showPosition() {
+    control<QLabel>("lblTx")->setText(QStringLiteral("%1/ 3 ").arg(m_current + 1));
+}
+
+void SenderWindow::storeEntry() {
+    m_senders.at(m_current) = {edit("txtZiptx")->text(), edit("txtAdd1tx")->text(),
+                               edit("txtAdd2tx")->text(), edit("txtNmtx")->text()};
+}
+
+void SenderWindow::saveAndReturn() {
+    const WriteResult written = WriteSenderFile(senderPath(), m_senders);
+    if (!written) {
+        // The edits stay in this window, to be saved once the file can be written.
+        m_ctx.platform.messages.show(written.error);
+        return;
+    }
+    if (auto *print = m_ctx.windows.get<PrintWindow>(WindowId::Print)) {
+        if (print->isFormLoaded())
+            print->RegetTx();
+    }
+    unloadForm();
+}
+
+} // namespace nvl

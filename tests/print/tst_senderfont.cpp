@@ -1,0 +1,252 @@
+#include "fonts.h"
+#include "fontwindow.h"
+#include "pdftools.h"
+#include "printfixture.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QtTest>
+
+using namespace nvl;
+using namespace nvl::test;
+
+class TestSenderFont : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void init();
+    void cleanup() { m_desk.reset(); }
+
+    void senderNavigationStopsAtThree();
+    void returnWithoutRegisterKeepsFile();
+    void registeredEditReachesFileAndPrintWindow();
+    void fourthEntryKeptAndSelectable();
+    void unwritableFileKeepsWindowOpen();
+    void closingOtherwiseDiscards();
+
+    void fontListLeavesOutVerticalNames();
+    void doubleClicksAndSample();
+    void okWithoutChoice();
+    void cancelChangesNothing();
+    void okAppliesFontToTextNotBoxes();
+    void chosenFontIsPrinted();
+    void missingFontPrintsInMincho();
+
+private:
+    FormWindow *openSender();
+    FormWindow *openFont(const QStringList &fonts);
+    QLabel *printLabel(const char *name) { return m_print->control<QLabel>(name); }
+
+    std::unique_ptr<FakeDesktop> m_desk;
+    PrintWindow *m_print = nullptr;
+    QByteArray m_senderBytes;
+};
+
+void TestSenderFont::init() {
+    m_desk = std::make_unique<FakeDesktop>();
+    registerWindows(m_desk->context);
+    // Written by hand: odd spacing in the fourth line must survive.
+    m_senderBytes = cp932(QStringLiteral("\"100-0001\",\"東京都千代田区1-1\",\"\",\"一番\"\r\n"
+                                         "\"200-0002\",\"横浜市\",\"中区\",\"二番\"\r\n"
+                                         "\"300-0003\",\"\",\"\",\"三番\"\r\n"
+                                         "\"400-0004\",\"四番地, 4F\",\"\",\"四番\"\r\n"));
+    writeBytes(m_desk->file("Wolt.tds"), m_senderBytes);
+    m_print = openPrintWindow(*m_desk, labels(2));
+}
+
+FormWindow *TestSenderFont::openSender() {
+    m_print->control<QAbstractButton>("Command6")->click();
+    FormWindow *window = m_desk->context.windows.existing(WindowId::Sender);
+    return window && window->isVisible() ? window : nullptr;
+}
+
+FormWindow *TestSenderFont::openFont(const QStringList &fonts) {
+    m_desk->printer.fonts = fonts;
+    m_print->control<QAbstractButton>("Command1")->click();
+    FormWindow *window = m_desk->context.windows.existing(WindowId::Font);
+    // Null when the list never finished filling.
+    if (!window ||
+        !QTest::qWaitFor([window] { return window->windowTitle() == QLatin1String("Font"); }))
+        return nullptr;
+    return window;
+}
+
+void TestSenderFont::senderNavigationStopsAtThree() {
+    FormWindow *sender = openSender();
+    QVERIFY(sender);
+    QCOMPARE(sender->windowTitle(), QStringLiteral("差出人データ"));
+    QCOMPARE(sender->control<QLabel>("lblTx")->text(), QStringLiteral("1/ 3 "));
+    for (int i = 0; i < 4; ++i)
+        sender->control<QAbstractButton>("Command4")->click();
+    QCOMPARE(sender->control<QLabel>("lblTx")->text(), QStringLiteral("3/ 3 "));
+    QCOMPARE(sender->control<QLineEdit>("txtNmtx")->text(), QStringLiteral("三番"));
+    sender->control<QAbstractButton>("Command3")->click();
+    QCOMPARE(sender->control<QLabel>("lblTx")->text(), QStringLiteral("2/ 3 "));
+    QCOMPARE(sender->control<QLineEdit>("txtAdd2tx")->text(), QStringLiteral("中区"));
+}
+
+void TestSenderFont::returnWithoutRegisterKeepsFile() {
+    FormWindow *sender = openSender();
+    sender->control<QLineEdit>("txtNmtx")->setText(QStringLiteral("書いたが登録せず"));
+    sender->control<QAbstractButton>("Command4")->click();
+    sender->control<QAbstractButton>("Command2")->click();
+    QVERIFY(!sender->isFormLoaded());
+    QCOMPARE(readBytes(m_desk->file("Wolt.tds")), m_senderBytes);
+}
+
+void TestSenderFont::registeredEditReachesFileAndPrintWindow() {
+    m_print->control<QAbstractButton>("Command5")->click();
+    QCOMPARE(printLabel("lbltx")->text(), QStringLiteral("2/ 4 "));
+    FormWindow *sender = openSender();
+    sender->control<QLineEdit>("txtNmtx")->setText(QStringLiteral("新しい名前"));
+    sender->control<QAbstractButton>("cmdTxRec")->click();
+    sender->control<QAbstractButton>("Command2")->click();
+    QCOMPARE(ReadSenderFile(m_desk->file("Wolt.tds"))[0].name, QStringLiteral("新しい名前"));
+    QCOMPARE(printLabel("lbltx")->text(), QStringLiteral("1/ 4 "));
+    QCOMPARE(printLabel("lblTxNm")->text(), QStringLiteral("新しい名前"));
+}
+
+void TestSenderFont::fourthEntryKeptAndSelectable() {
+    FormWindow *sender = openSender();
+    sender->control<QLineEdit>("txtZiptx")->setText(QStringLiteral("999-9999"));
+    sender->control<QAbstractButton>("cmdTxRec")->click();
+    sender->control<QAbstractButton>("Command2")->click();
+    const QByteArray written = readBytes(m_desk->file("Wolt.tds"));
+    const QByteArray fourthLine = m_senderBytes.mid(m_senderBytes.lastIndexOf("\"400-0004\""));
+    QVERIFY(written.endsWith(fourthLine));
+    for (int i = 0; i < 3; ++i)
+        m_print->control<QAbstractButton>("Command5")->click();
+    QCOMPARE(printLabel("lbltx")->text(), QStringLiteral("4/ 4 "));
+    QCOMPARE(printLabel("lblTxAd1")->text(), QStringLiteral("四番地, 4F"));
+}
+
+void TestSenderFont::unwritableFileKeepsWindowOpen() {
+    FormWindow *sender = openSender();
+    sender->control<QLineEdit>("txtNmtx")->setText(QStringLiteral("保存したい"));
+    sender->control<QAbstractButton>("cmdTxRec")->click();
+    QFile::setPermissions(m_desk->file("Wolt.tds"), QFile::ReadOwner);
+    sender->control<QAbstractButton>("Command2")->click();
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QVERIFY(m_desk->messages.shown.at(0).text.contains(QStringLiteral("Wolt.tds")));
+    QVERIFY(sender->isFormLoaded());
+    QCOMPARE(sender->control<QLineEdit>("txtNmtx")->text(), QStringLiteral("保存したい"));
+    QCOMPARE(readBytes(m_desk->file("Wolt.tds")), m_senderBytes);
+    QFile::setPermissions(m_desk->file("Wolt.tds"), QFile::ReadOwner | QFile::WriteOwner);
+    sender->control<QAbstractButton>("Command2")->click();
+    QVERIFY(!sender->isFormLoaded());
+    QCOMPARE(ReadSenderFile(m_desk->file("Wolt.tds"))[0].name, QStringLiteral("保存したい"));
+}
+
+void TestSenderFont::closingOtherwiseDiscards() {
+    FormWindow *sender = openSender();
+    sender->control<QLineEdit>("txtNmtx")->setText(QStringLiteral("捨てる"));
+    sender->control<QAbstractButton>("cmdTxRec")->click();
+    sender->close();
+    QVERIFY(!sender->isFormLoaded());
+    QCOMPARE(readBytes(m_desk->file("Wolt.tds")), m_senderBytes);
+}
+
+void TestSenderFont::fontListLeavesOutVerticalNames() {
+    m_desk->printer.fonts = {"@IPAMincho", "IPAMincho", "@IPAGothic", "IPAGothic", "DejaVu Sans"};
+    m_print->control<QAction>("mnuFont")->trigger();
+    FormWindow *font = m_desk->context.windows.existing(WindowId::Font);
+    QVERIFY(font);
+    QCOMPARE(font->windowTitle(), QStringLiteral("読込み中…"));
+    QVERIFY(!font->control<QWidget>("cmdOk")->isEnabled());
+    QVERIFY(!font->control<QWidget>("cmdApl")->isEnabled());
+    QTRY_COMPARE(font->windowTitle(), QStringLiteral("Font"));
+    QVERIFY(font->control<QWidget>("cmdOk")->isEnabled());
+    auto *list = font->control<QListWidget>("List1");
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names.append(list->item(i)->text());
+    QCOMPARE(names, QStringList({"IPAMincho", "IPAGothic", "DejaVu Sans"}));
+}
+
+void TestSenderFont::doubleClicksAndSample() {
+    FormWindow *font = openFont({"IPAMincho", "IPAGothic"});
+    auto *list = font->control<QListWidget>("List1");
+    auto *demo = font->control<QLabel>("lblDemo");
+    emit list->itemDoubleClicked(list->item(0));
+    QCOMPARE(font->control<QLabel>("lblNameF")->text(), QStringLiteral("IPAMincho"));
+    QVERIFY(font->control<QWidget>("cmdApl")->isEnabled());
+    font->control<QAbstractButton>("cmdApl")->click();
+    QCOMPARE(demo->text(), QStringLiteral("123\r東京都  様　御中\rあいうえお　ＡＢＣ"));
+    QCOMPARE(demo->font().family(), QStringLiteral("IPAMincho"));
+    emit list->itemDoubleClicked(list->item(1));
+    QCOMPARE(font->control<QLabel>("lblNameF")->text(), QStringLiteral("IPAGothic"));
+    QCOMPARE(demo->text(), QString());
+    font->control<QAbstractButton>("cmdApl")->click();
+    QCOMPARE(demo->font().family(), QStringLiteral("IPAGothic"));
+    QVERIFY(!demo->text().isEmpty());
+    font->control<QAbstractButton>("Command1")->click();
+    QCOMPARE(m_desk->help.calls.last().context, 9);
+}
+
+void TestSenderFont::okWithoutChoice() {
+    FormWindow *font = openFont({"IPAMincho"});
+    font->control<QAbstractButton>("cmdOk")->click();
+    QCOMPARE(m_desk->messages.texts(),
+             QStringList{QStringLiteral("フォントが選択されていません。")});
+    QVERIFY(font->isFormLoaded());
+}
+
+void TestSenderFont::cancelChangesNothing() {
+    const QFont before = printLabel("lblName")->font();
+    FormWindow *font = openFont({"IPAGothic"});
+    auto *list = font->control<QListWidget>("List1");
+    emit list->itemDoubleClicked(list->item(0));
+    font->control<QAbstractButton>("Command2")->click();
+    QVERIFY(!font->isFormLoaded());
+    QCOMPARE(m_print->control<QLineEdit>("Text6")->text(), QStringLiteral("ＭＳ 明朝"));
+    QCOMPARE(printLabel("lblName")->font(), before);
+}
+
+void TestSenderFont::okAppliesFontToTextNotBoxes() {
+    FormWindow *font = openFont({"IPAGothic"});
+    auto *list = font->control<QListWidget>("List1");
+    emit list->itemDoubleClicked(list->item(0));
+    font->control<QAbstractButton>("cmdOk")->click();
+    QVERIFY(!font->isFormLoaded());
+    QCOMPARE(m_print->control<QLineEdit>("Text6")->text(), QStringLiteral("IPAGothic"));
+    for (const char *name : {"lblName", "lblAdd1", "lblAdd2", "lblAdd3", "lblCode", "lblTxZp",
+                             "lblTxAd1", "lblTxAd2", "lblTxNm"})
+        QCOMPARE(printLabel(name)->font().family(), QStringLiteral("IPAGothic"));
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(printLabel(qPrintable(QStringLiteral("lblZipb(%1)").arg(i)))->font().family(),
+                 QStringLiteral("ＭＳ 明朝"));
+}
+
+void TestSenderFont::chosenFontIsPrinted() {
+    FormWindow *font = openFont({"IPAGothic"});
+    auto *list = font->control<QListWidget>("List1");
+    emit list->itemDoubleClicked(list->item(0));
+    font->control<QAbstractButton>("cmdOk")->click();
+    const QString pdf = m_desk->file(QStringLiteral("font.pdf"));
+    m_desk->printerDialog.outputFile = pdf;
+    m_desk->printerDialog.answers = {true};
+    m_desk->messages.answers = {MessageAnswer::Ok};
+    m_print->control<QAbstractButton>("cmdPrint")->click();
+    const QStringList fonts = pdfFonts(pdf);
+    QVERIFY2(fonts.contains(QStringLiteral("IPAGothic")), qPrintable(fonts.join(',')));
+    // The postal-code digits stay in their own font.
+    QVERIFY2(fonts.contains(QStringLiteral("IPAMincho")), qPrintable(fonts.join(',')));
+}
+
+void TestSenderFont::missingFontPrintsInMincho() {
+    m_print->control<QLineEdit>("Text6")->setText(QStringLiteral("Uninstalled Font"));
+    const QString pdf = m_desk->file(QStringLiteral("missing.pdf"));
+    m_desk->printerDialog.outputFile = pdf;
+    m_desk->printerDialog.answers = {true};
+    m_desk->messages.answers = {MessageAnswer::Ok};
+    m_print->control<QAbstractButton>("cmdPrint")->click();
+    QCOMPARE(m_desk->messages.shown.size(), 2);
+    QVERIFY(m_desk->messages.shown.at(1).text.contains(QStringLiteral("Uninstalled Font")));
+    QCOMPARE(pdfFonts(pdf), QStringList{QStringLiteral("IPAMincho")});
+}
+
+QTEST_MAIN(TestSenderFont)
+#include "tst_senderfont.moc"
