@@ -1,6 +1,9 @@
 #include "application.h"
 
+#include "aboutbox.h"
 #include "cardeditor.h"
+#include "listsheet.h"
+#include "reorderwindow.h"
 #include "fontwindow.h"
 #include "mainwindow.h"
 #include "printpositionwindow.h"
@@ -24,6 +27,11 @@ void registerWindows(AppContext &context) {
     context.windows.setFactory(WindowId::Sender,
                                [](AppContext &ctx) { return new SenderWindow(ctx); });
     context.windows.setFactory(WindowId::Font, [](AppContext &ctx) { return new FontWindow(ctx); });
+    context.windows.setFactory(WindowId::ListSheet,
+                               [](AppContext &ctx) { return new ListSheet(ctx); });
+    context.windows.setFactory(WindowId::Reorder,
+                               [](AppContext &ctx) { return new ReorderWindow(ctx); });
+    context.windows.setFactory(WindowId::About, [](AppContext &ctx) { return new AboutBox(ctx); });
 }
 
 void installJapaneseTranslations(QCoreApplication &app) {

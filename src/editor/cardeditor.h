@@ -29,7 +29,7 @@ public:
 
     // Called by the list sheet after loading the editor: shows the card
     // whose number the sheet's Text1 holds.
-    void JumpGet();
+    Q_INVOKABLE void JumpGet();
 
 protected:
     void buildForm(QWidget *content) override;
@@ -71,7 +71,7 @@ private:
     void registerCard();
     void returnToMain();
     void toListSheet();
-    void closeEditorAndList();
+    bool closeEditorAndList();
 
     // Deletion and change handling.
     void deleteCard();

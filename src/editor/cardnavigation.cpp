@@ -133,10 +133,10 @@ void CardEditor::registerCard() {
     registerIfNew();
 }
 
-void CardEditor::closeEditorAndList() {
+bool CardEditor::closeEditorAndList() {
     if (FormWindow *sheet = m_ctx.windows.existing(WindowId::ListSheet))
         sheet->unloadForm();
-    unloadForm();
+    return unloadForm();
 }
 
 void CardEditor::returnToMain() {
@@ -183,7 +183,11 @@ void CardEditor::toListSheet() {
     if (!writeCards(edit("Text1")->text()))
         return;
     m_changes.modified = false;
-    closeEditorAndList();
+    if (!closeEditorAndList())
+        return;
+    // The main window, loaded again by the closing, shows the book just written.
+    if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
+        QMetaObject::invokeMethod(main, "SetView");
 }
 
 } // namespace nvl

@@ -172,6 +172,11 @@ void MainWindow::connectCommands() {
     onClick("cmdCard", [this] { openCardEditor(); });
     onMenu("mnuSet", [this] { openCardEditor(); });
     onClick("cmdTexit", [this] { exitProgram(); });
+    onClick("cmdView", [this] { showListSheet(true); });
+    onMenu("mnuSheet", [this] { showListSheet(false); });
+    onClick("cmdReorder", [this] { handOver(WindowId::Reorder); });
+    onMenu("mnuReorder", [this] { handOver(WindowId::Reorder); });
+    onMenu("mnuVer", [this] { showVersion(); });
     onMenu("mnuExit", [this] { exitProgram(); });
     // The shell reports nothing back; a missing browser is the desktop's to tell.
     onMenu("mnuHome", [this] { m_ctx.platform.shell.openUrl(QStringLiteral(NVL_HOME_PAGE)); });

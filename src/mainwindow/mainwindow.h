@@ -37,6 +37,9 @@ public:
     // Copies Text1 and Text2 into Nuvel.ini.
     WriteResult writeSettings();
 
+    // The short list sheet, for the card editor's list command.
+    Q_INVOKABLE void SetView();
+
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;
@@ -62,6 +65,10 @@ private:
     void openCardEditor();
     void exitProgram();
     bool Test(const QString &path, const BookRead &failedRead);
+
+    // List sheet, reorder window and version box.
+    void showListSheet(bool fullVariant);
+    void showVersion();
 
     // Print-list selection.
     void addSelection();

@@ -1,5 +1,6 @@
 #include "fontwindow.h"
 
+#include "crlabel.h"
 #include "printersurface.h"
 #include "printwindow.h"
 
@@ -8,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -16,25 +16,6 @@
 #include <QToolButton>
 
 namespace nvl {
-
-namespace {
-
-// A label whose lines are separated by CR alone, as the sample is written.
-class SampleLabel : public QLabel {
-public:
-    using QLabel::QLabel;
-
-protected:
-    void paintEvent(QPaintEvent *event) override {
-        QFrame::paintEvent(event);
-        QPainter painter(this);
-        painter.setFont(font());
-        painter.drawText(contentsRect().adjusted(6, 6, -6, -6), Qt::AlignLeft | Qt::AlignTop,
-                         QString(text()).replace(u'\r', u'\n'));
-    }
-};
-
-} // namespace
 
 FontWindow::FontWindow(AppContext &context) : FormWindow(context, WindowId::Font) {
     setObjectName(QStringLiteral("frmFont"));
@@ -58,7 +39,7 @@ void FontWindow::buildForm(QWidget *content) {
     auto *name = new QLabel(content);
     name->setObjectName(QStringLiteral("lblNameF"));
     grid->addWidget(name, 0, 2, 1, 2);
-    auto *demo = new SampleLabel(content);
+    auto *demo = new CrLabel(content);
     demo->setObjectName(QStringLiteral("lblDemo"));
     demo->setMinimumSize(260, 140);
     demo->setFrameShape(QFrame::StyledPanel);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "formwindow.h"
+
+#include <QLabel>
+
+namespace nvl {
+
+// About: the version box, filled by the main window and shown modal.
+class AboutBox : public FormWindow {
+    Q_OBJECT
+public:
+    explicit AboutBox(AppContext &context);
+
+    // Stands before whatever the notice text is.
+    static const QString NoticePrefix;
+    // The maker's notice: a first line, then contact lines after CR alone.
+    static const QString MakerNotice;
+
+    // Each loads the box first, as its load sets the placeholders.
+    void setApplication(const QString &text);
+    void setHeading(const QString &text);
+    void setCopyright(const QString &text);
+    void Display();
+
+protected:
+    void buildForm(QWidget *content) override;
+    void formLoad() override;
+};
+
+} // namespace nvl
