@@ -2,12 +2,12 @@
 
 #include "aboutbox.h"
 #include "cardeditor.h"
-#include "listsheet.h"
-#include "reorderwindow.h"
 #include "fontwindow.h"
+#include "listsheet.h"
 #include "mainwindow.h"
 #include "printpositionwindow.h"
 #include "printwindow.h"
+#include "reorderwindow.h"
 #include "senderwindow.h"
 
 #include <QCoreApplication>

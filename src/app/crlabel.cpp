@@ -4,8 +4,7 @@
 
 namespace nvl {
 
-void CrLabel::paintEvent(QPaintEvent *event)
-{
+void CrLabel::paintEvent(QPaintEvent *event) {
     QFrame::paintEvent(event);
     QPainter painter(this);
     painter.setFont(font());

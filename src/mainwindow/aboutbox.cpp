@@ -9,18 +9,16 @@
 namespace nvl {
 
 const QString AboutBox::NoticePrefix = QStringLiteral("このソフトウェアについて：");
-const QString AboutBox::MakerNotice =
-    QStringLiteral("本ソフトウェアは無保証で提供されます。\rOrbek\rhttps://nvl-hagaki.example.org/");
+const QString AboutBox::MakerNotice = QStringLiteral(
+    "本ソフトウェアは無保証で提供されます。\rOrbek\rhttps://nvl-hagaki.example.org/");
 
-AboutBox::AboutBox(AppContext &context) : FormWindow(context, WindowId::About)
-{
+AboutBox::AboutBox(AppContext &context) : FormWindow(context, WindowId::About) {
     setObjectName(QStringLiteral("About"));
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     resize(420, 260);
 }
 
-void AboutBox::buildForm(QWidget *content)
-{
+void AboutBox::buildForm(QWidget *content) {
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(20, 16, 20, 16);
     for (const char *name : {"lblApplication", "lblVer", "lblHeading"}) {
@@ -46,34 +44,29 @@ void AboutBox::buildForm(QWidget *content)
     connect(ok, &QPushButton::clicked, this, [this] { unloadForm(); });
 }
 
-void AboutBox::formLoad()
-{
+void AboutBox::formLoad() {
     centreOnScreen();
     control<QLabel>("lblApplication")->setText(QStringLiteral("- Heading -"));
     control<QLabel>("lblHeading")->setText(QStringLiteral("- Heading -"));
     control<QLabel>("lblCopyright")->setText(QStringLiteral("- Copyright -"));
 }
 
-void AboutBox::setApplication(const QString &text)
-{
+void AboutBox::setApplication(const QString &text) {
     loadForm();
     control<QLabel>("lblApplication")->setText(text);
 }
 
-void AboutBox::setHeading(const QString &text)
-{
+void AboutBox::setHeading(const QString &text) {
     loadForm();
     control<QLabel>("lblHeading")->setText(text);
 }
 
-void AboutBox::setCopyright(const QString &text)
-{
+void AboutBox::setCopyright(const QString &text) {
     loadForm();
     control<QLabel>("lblCopyright")->setText(NoticePrefix + text);
 }
 
-void AboutBox::Display()
-{
+void AboutBox::Display() {
     // Modal: the main window takes no input until OK.
     setWindowModality(Qt::ApplicationModal);
     showForm();

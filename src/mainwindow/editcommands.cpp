@@ -13,16 +13,15 @@ const QString NothingToShow = QStringLiteral("表示するデータがありま�
 
 } // namespace
 
-void MainWindow::showListSheet(bool fullVariant)
-{
+void MainWindow::showListSheet(bool fullVariant) {
     m_reloadOnLoad = 1;
     if (fullVariant && Text1()->text().isEmpty()) {
         m_ctx.platform.messages.show(NothingToShow);
         return;
     }
     auto *sheet = m_ctx.windows.get<ListSheet>(WindowId::ListSheet);
-    if (!sheet || !sheet->fill(m_book, fullVariant ? ListSheet::Variant::Full
-                                                   : ListSheet::Variant::Short)) {
+    if (!sheet ||
+        !sheet->fill(m_book, fullVariant ? ListSheet::Variant::Full : ListSheet::Variant::Short)) {
         m_ctx.platform.messages.show(NothingToShow);
         return;
     }
@@ -33,13 +32,11 @@ void MainWindow::showListSheet(bool fullVariant)
     unloadForm();
 }
 
-void MainWindow::SetView()
-{
+void MainWindow::SetView() {
     showListSheet(false);
 }
 
-void MainWindow::showVersion()
-{
+void MainWindow::showVersion() {
     auto *about = m_ctx.windows.get<AboutBox>(WindowId::About);
     if (!about)
         return;

@@ -9,29 +9,31 @@
 
 namespace nvl {
 
-const QString ListSheet::FullFormat = QStringLiteral(
-    "^No |<宛名                  |<敬称 |<〒    　　　|<住所１　　　                    　　　   　　　|"
-    "<住所２  　　              |<住所３　　　　　　　　|<コード　　　　　　　　　");
-const QString ListSheet::ShortFormat = QStringLiteral(
-    "^No |<宛名                  |<敬称  |<〒   　　　|<住所１　　　                    　　　   　　　|"
-    "<住所２  　　 |<コード　　　　　　　　　");
+const QString ListSheet::FullFormat =
+    QStringLiteral("^No |<宛名                  |<敬称 |<〒    　　　|<住所１　　　                "
+                   "    　　　   　　　|"
+                   "<住所２  　　              |<住所３　　　　　　　　|<コード　　　　　　　　　");
+const QString ListSheet::ShortFormat =
+    QStringLiteral("^No |<宛名                  |<敬称  |<〒   　　　|<住所１　　　                "
+                   "    　　　   　　　|"
+                   "<住所２  　　 |<コード　　　　　　　　　");
 
 namespace {
 
 constexpr int RowHeightTwips = 250;
 
 // Record fields shown in columns 1.. of each variant (0 = honorific word).
-const QList<int> FullFields = {AddressRecord::Name,     0, AddressRecord::PostalCode,
-                               AddressRecord::Address1, AddressRecord::Address2,
-                               AddressRecord::Address3, AddressRecord::Code};
-const QList<int> ShortFields = {AddressRecord::Name,     0, AddressRecord::PostalCode,
-                                AddressRecord::Address1, AddressRecord::Address2,
-                                AddressRecord::Code};
+const QList<int> FullFields = {AddressRecord::Name,       0,
+                               AddressRecord::PostalCode, AddressRecord::Address1,
+                               AddressRecord::Address2,   AddressRecord::Address3,
+                               AddressRecord::Code};
+const QList<int> ShortFields = {AddressRecord::Name,       0,
+                                AddressRecord::PostalCode, AddressRecord::Address1,
+                                AddressRecord::Address2,   AddressRecord::Code};
 
 } // namespace
 
-QList<GridColumn> parseGridFormat(const QString &format)
-{
+QList<GridColumn> parseGridFormat(const QString &format) {
     QList<GridColumn> columns;
     for (QString part : format.split(u'|')) {
         Qt::Alignment alignment = Qt::AlignLeft;
@@ -49,8 +51,7 @@ QList<GridColumn> parseGridFormat(const QString &format)
     return columns;
 }
 
-QString listHonorific(const QString &field)
-{
+QString listHonorific(const QString &field) {
     const double value = leadingNumber(field);
     for (int index = 0; index < honorificWords().size(); ++index) {
         if (value == index)
@@ -59,20 +60,17 @@ QString listHonorific(const QString &field)
     return field;
 }
 
-ListSheet::ListSheet(AppContext &context) : FormWindow(context, WindowId::ListSheet)
-{
+ListSheet::ListSheet(AppContext &context) : FormWindow(context, WindowId::ListSheet) {
     setObjectName(QStringLiteral("frmVew"));
     setWindowTitle(QStringLiteral("住所一覧"));
     resize(900, 520);
 }
 
-QTableWidget *ListSheet::grid() const
-{
+QTableWidget *ListSheet::grid() const {
     return control<QTableWidget>("fg1");
 }
 
-void ListSheet::buildForm(QWidget *content)
-{
+void ListSheet::buildForm(QWidget *content) {
     auto *table = new QTableWidget(content);
     table->setObjectName(QStringLiteral("fg1"));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -97,13 +95,11 @@ void ListSheet::buildForm(QWidget *content)
     });
 }
 
-int ListSheet::faIndex(int row, int column) const
-{
+int ListSheet::faIndex(int row, int column) const {
     return (row + 1) * grid()->columnCount() + column;
 }
 
-void ListSheet::setCell(int index, const QString &text, Qt::Alignment alignment)
-{
+void ListSheet::setCell(int index, const QString &text, Qt::Alignment alignment) {
     const int columns = grid()->columnCount();
     // Grid row 0 is the header; record rows start at table row 0.
     auto *item = new QTableWidgetItem(text);
@@ -113,12 +109,11 @@ void ListSheet::setCell(int index, const QString &text, Qt::Alignment alignment)
     grid()->setItem(index / columns - 1, index % columns, item);
 }
 
-bool ListSheet::fill(const AddressBook &book, Variant variant)
-{
+bool ListSheet::fill(const AddressBook &book, Variant variant) {
     loadForm();
     QTableWidget *table = grid();
-    const QList<GridColumn> columns = parseGridFormat(variant == Variant::Full ? FullFormat
-                                                                                : ShortFormat);
+    const QList<GridColumn> columns =
+        parseGridFormat(variant == Variant::Full ? FullFormat : ShortFormat);
     const QList<int> &fields = variant == Variant::Full ? FullFields : ShortFields;
     if (columns.size() != fields.size() + 1)
         return false;
@@ -146,22 +141,21 @@ bool ListSheet::fill(const AddressBook &book, Variant variant)
         }
     }
     const int rowHeight = (RowHeightTwips + TwipsPerPixel / 2) / TwipsPerPixel;
+    table->verticalHeader()->setMinimumSectionSize(1);
     table->verticalHeader()->setDefaultSectionSize(rowHeight);
     table->horizontalHeader()->setFixedHeight(rowHeight + 2);
     setWindowTitle(QStringLiteral("住所一覧"));
     return true;
 }
 
-void ListSheet::chooseRow(int row)
-{
+void ListSheet::chooseRow(int row) {
     QTableWidget *table = grid();
     table->setCurrentCell(row, 0);
     const QTableWidgetItem *number = table->item(row, 0);
     control<QLineEdit>("Text1")->setText(number ? number->text() : QString());
 }
 
-void ListSheet::openCard(int row)
-{
+void ListSheet::openCard(int row) {
     chooseRow(row);
     FormWindow *editor = m_ctx.windows.window(WindowId::CardEditor);
     if (!editor)
@@ -171,37 +165,31 @@ void ListSheet::openCard(int row)
     editor->showForm();
 }
 
-void ListSheet::formLoad()
-{
+void ListSheet::formLoad() {
     centreOnScreen();
     placeGrid();
 }
 
-void ListSheet::formUnload()
-{
+void ListSheet::formUnload() {
     if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
         main->showForm();
 }
 
-void ListSheet::placeGrid()
-{
+void ListSheet::placeGrid() {
     if (QTableWidget *table = grid()) {
         // 210, 600 twips from the corner; 600 narrower than the window's
         // inside and 1000 lower than its outside.
-        table->setGeometry(210 / TwipsPerPixel, 600 / TwipsPerPixel,
-                           width() - 600 / TwipsPerPixel,
+        table->setGeometry(210 / TwipsPerPixel, 600 / TwipsPerPixel, width() - 600 / TwipsPerPixel,
                            frameGeometry().height() - 1000 / TwipsPerPixel);
     }
 }
 
-void ListSheet::resizeEvent(QResizeEvent *event)
-{
+void ListSheet::resizeEvent(QResizeEvent *event) {
     FormWindow::resizeEvent(event);
     placeGrid();
 }
 
-bool ListSheet::eventFilter(QObject *watched, QEvent *event)
-{
+bool ListSheet::eventFilter(QObject *watched, QEvent *event) {
     QTableWidget *table = grid();
     if (!table || watched != table->horizontalHeader()->viewport())
         return FormWindow::eventFilter(watched, event);

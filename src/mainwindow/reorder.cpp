@@ -2,12 +2,13 @@
 
 namespace nvl {
 
-QList<AddressRecord> moveRecord(const QList<AddressRecord> &records, int source, int destination)
-{
+QList<AddressRecord> moveRecord(const QList<AddressRecord> &records, int source, int destination) {
     const auto n = static_cast<int>(records.size());
     if (source < 1 || source > n || destination < 1 || destination > n || source == destination)
         return records;
-    const auto at = [&records](int number) { return records.at(number - 1); };
+    const auto at = [&records](int number) {
+        return records.at(number - 1);
+    };
     QList<AddressRecord> result;
     if (destination < source) {
         for (int i = 1; i < destination; ++i)

@@ -18,20 +18,17 @@ const QString WrongDestination = QStringLiteral("指定に誤りがあります�
 
 } // namespace
 
-ReorderWindow::ReorderWindow(AppContext &context) : FormWindow(context, WindowId::Reorder)
-{
+ReorderWindow::ReorderWindow(AppContext &context) : FormWindow(context, WindowId::Reorder) {
     setObjectName(QStringLiteral("frmOrder"));
     setWindowTitle(QStringLiteral("Order Set"));
     resize(460, 420);
 }
 
-QLineEdit *ReorderWindow::text(const char *name) const
-{
+QLineEdit *ReorderWindow::text(const char *name) const {
     return control<QLineEdit>(name);
 }
 
-void ReorderWindow::buildForm(QWidget *content)
-{
+void ReorderWindow::buildForm(QWidget *content) {
     auto *grid = new QGridLayout(content);
     grid->setContentsMargins(16, 12, 16, 12);
     const auto addLabel = [content](const char *name, const QString &caption) {
@@ -39,8 +36,8 @@ void ReorderWindow::buildForm(QWidget *content)
         label->setObjectName(QLatin1String(name));
         return label;
     };
-    grid->addWidget(addLabel("Label1", QStringLiteral("移動をするリストをクリックしてください")),
-                    0, 0, 1, 4);
+    grid->addWidget(addLabel("Label1", QStringLiteral("移動をするリストをクリックしてください")), 0,
+                    0, 1, 4);
     auto *list = new QListWidget(content);
     list->setObjectName(QStringLiteral("lstName"));
     grid->addWidget(list, 1, 0, 1, 4);
@@ -73,8 +70,7 @@ void ReorderWindow::buildForm(QWidget *content)
     connect(back, &QPushButton::clicked, this, [this] { unloadForm(); });
 }
 
-void ReorderWindow::formLoad()
-{
+void ReorderWindow::formLoad() {
     centreOnScreen();
     m_path = m_ctx.state.currentFile;
     m_fileUsable = false;
@@ -86,8 +82,7 @@ void ReorderWindow::formLoad()
         text("txt4")->setText(QString::number(control<QListWidget>("lstName")->count()));
 }
 
-bool ReorderWindow::readFile()
-{
+bool ReorderWindow::readFile() {
     auto *list = control<QListWidget>("lstName");
     list->clear();
     BookRead read = ReadBookFile(m_path);
@@ -101,27 +96,25 @@ bool ReorderWindow::readFile()
     }
     m_book = std::move(read.book);
     for (int n = 1; n <= m_book.recordCount(); ++n)
-        list->addItem(QStringLiteral("%1  %2").arg(n).arg(m_book.record(n).field(AddressRecord::Name)));
+        list->addItem(
+            QStringLiteral("%1  %2").arg(n).arg(m_book.record(n).field(AddressRecord::Name)));
     m_fileUsable = true;
     return true;
 }
 
-void ReorderWindow::chooseItem(int index)
-{
+void ReorderWindow::chooseItem(int index) {
     text("txt3")->setText(QString::number(index + 1));
     control<QLabel>("lblName")->setText(control<QListWidget>("lstName")->item(index)->text());
     text("txt2")->show();
     text("txt2")->setFocus();
 }
 
-void ReorderWindow::refuse(const QString &message)
-{
+void ReorderWindow::refuse(const QString &message) {
     m_ctx.platform.messages.show(message);
     text("txt2")->clear();
 }
 
-void ReorderWindow::destinationChanged()
-{
+void ReorderWindow::destinationChanged() {
     const QString destination = text("txt2")->text();
     if (destination.isEmpty())
         return;
@@ -131,8 +124,7 @@ void ReorderWindow::destinationChanged()
         refuse(WrongDestination);
 }
 
-void ReorderWindow::execute()
-{
+void ReorderWindow::execute() {
     const QString destination = text("txt2")->text();
     if (destination.isEmpty()) {
         m_ctx.platform.messages.show(QStringLiteral("移動先が指定されていません"));
@@ -163,8 +155,7 @@ void ReorderWindow::execute()
     text("txt2")->hide();
 }
 
-void ReorderWindow::formUnload()
-{
+void ReorderWindow::formUnload() {
     if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
         main->showForm();
 }

@@ -8,6 +8,7 @@
 #include "senderfile.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QDir>
 #include <QListWidget>
 #include <QScreen>
@@ -65,6 +66,14 @@ void TestScreenshots::mainWindowWithBook() {
     names->item(1)->setSelected(true);
     main->control<QAbstractButton>("cmdAdd")->click();
     save(main, QStringLiteral("main-window.png"));
+
+    main->control<QAction>("mnuVer")->trigger();
+    FormWindow *about = desk.context.windows.window(WindowId::About);
+    save(about, QStringLiteral("version-box.png"));
+    about->control<QAbstractButton>("cmdOK")->click();
+
+    main->control<QAbstractButton>("cmdView")->click();
+    save(desk.context.windows.window(WindowId::ListSheet), QStringLiteral("list-sheet.png"));
 }
 
 void TestScreenshots::cardEditor() {
