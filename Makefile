@@ -21,7 +21,10 @@ build-tests: setup
 	cmake --build --preset default
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
 
 test: build-tests
 	ctest --preset default
 	ctest --preset asan
+	ctest --preset fuzz

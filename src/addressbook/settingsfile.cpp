@@ -5,16 +5,23 @@
 namespace nvl {
 
 QStringList readSettingsValues(const QString &path, int count) {
-    QStringList values;
     const TextFileRead file = readTextFile(path);
-    if (file.ok()) {
-        QuotedFieldReader reader(file.content.text);
-        while (values.size() < count) {
-            std::optional<QString> field = reader.next();
-            if (!field)
-                break;
-            values.append(*field);
-        }
+    return settingsValuesFromText(file.ok() ? file.content.text : QString(), count);
+}
+
+QStringList settingsValuesFromBytes(const QByteArray &bytes, int count) {
+    const std::optional<DecodedText> text = decodeText(bytes);
+    return settingsValuesFromText(text ? text->text : QString(), count);
+}
+
+QStringList settingsValuesFromText(const QString &text, int count) {
+    QStringList values;
+    QuotedFieldReader reader(text);
+    while (values.size() < count) {
+        std::optional<QString> field = reader.next();
+        if (!field)
+            break;
+        values.append(*field);
     }
     while (values.size() < count)
         values.append(QString());

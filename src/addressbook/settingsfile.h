@@ -11,6 +11,9 @@ namespace nvl {
 // empty, short or unreadable file gives empty texts for what is missing;
 // values past `count` are ignored.
 QStringList readSettingsValues(const QString &path, int count);
+// The same for a file's bytes or its decoded text.
+QStringList settingsValuesFromBytes(const QByteArray &bytes, int count);
+QStringList settingsValuesFromText(const QString &text, int count);
 
 WriteResult writeSettingsValues(const QString &path, const QStringList &values);
 

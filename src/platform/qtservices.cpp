@@ -141,7 +141,12 @@ bool folderIsWritable(const QString &folder) {
 
 bool isInstalledLocation(const QString &executableFolder) {
     const QString path = QDir::cleanPath(executableFolder) + u'/';
-    return path.startsWith(QLatin1String("/usr/")) || path.startsWith(QLatin1String("/opt/"));
+    if (path.startsWith(QLatin1String("/usr/")) || path.startsWith(QLatin1String("/opt/")))
+        return true;
+    // Installed under another prefix: the desktop file stands beside it.
+    return QFileInfo::exists(QDir(executableFolder)
+                                 .filePath(QStringLiteral(
+                                     "../share/applications/org.nvlhagaki.NvlHagaki.desktop")));
 }
 
 QString resolveProgramFolder() {

@@ -15,14 +15,17 @@ QString OffsetRecord::ySteps() const {
 }
 
 OffsetRecord ReadOffsetFile(const QString &path) {
-    const QStringList values = readSettingsValues(path, 3);
+    return offsetsFromValues(readSettingsValues(path, 3));
+}
+
+OffsetRecord offsetsFromValues(const QStringList &values) {
     OffsetRecord offsets;
-    if (!values.at(0).isEmpty())
-        offsets.x = values.at(0);
-    if (!values.at(1).isEmpty())
-        offsets.y = values.at(1);
-    if (!values.at(2).isEmpty())
-        offsets.secondRow = values.at(2);
+    if (!values.value(0).isEmpty())
+        offsets.x = values.value(0);
+    if (!values.value(1).isEmpty())
+        offsets.y = values.value(1);
+    if (!values.value(2).isEmpty())
+        offsets.secondRow = values.value(2);
     return offsets;
 }
 

@@ -24,6 +24,8 @@ struct OffsetRecord {
 
 // A missing or short file gives the neutral values for what it lacks.
 OffsetRecord ReadOffsetFile(const QString &path);
+// Three values; an empty one takes the neutral value.
+OffsetRecord offsetsFromValues(const QStringList &values);
 WriteResult WriteOffsetFile(const QString &path, const OffsetRecord &offsets);
 
 } // namespace nvl

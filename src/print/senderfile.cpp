@@ -5,11 +5,14 @@
 namespace nvl {
 
 SenderTable ReadSenderFile(const QString &path) {
-    const QStringList values = readSettingsValues(path, 16);
+    return senderTableFromValues(readSettingsValues(path, 16));
+}
+
+SenderTable senderTableFromValues(const QStringList &values) {
     SenderTable table;
     for (int i = 0; i < 4; ++i)
-        table.at(i) = {values.at(4 * i), values.at(4 * i + 1), values.at(4 * i + 2),
-                       values.at(4 * i + 3)};
+        table.at(i) = {values.value(4 * i), values.value(4 * i + 1), values.value(4 * i + 2),
+                       values.value(4 * i + 3)};
     return table;
 }
 

@@ -26,6 +26,8 @@ using SenderTable = std::array<SenderEntry, 4>;
 // A missing, short or unreadable file gives empty texts for every value it
 // does not hold.
 SenderTable ReadSenderFile(const QString &path);
+// Sixteen values, four an entry.
+SenderTable senderTableFromValues(const QStringList &values);
 WriteResult WriteSenderFile(const QString &path, const SenderTable &table);
 
 } // namespace nvl
