@@ -6,12 +6,12 @@
 
 #include <cstdint>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const QStringList book = nvl::settingsValuesFromBytes(bytes, 2);
     nvl::leadingNumber(book.at(1));
-    const nvl::OffsetRecord offsets = nvl::offsetsFromValues(nvl::settingsValuesFromBytes(bytes, 3));
+    const nvl::OffsetRecord offsets =
+        nvl::offsetsFromValues(nvl::settingsValuesFromBytes(bytes, 3));
     offsets.xSteps();
     offsets.ySteps();
     nvl::leadingNumber(offsets.secondRow);

@@ -144,9 +144,9 @@ bool isInstalledLocation(const QString &executableFolder) {
     if (path.startsWith(QLatin1String("/usr/")) || path.startsWith(QLatin1String("/opt/")))
         return true;
     // Installed under another prefix: the desktop file stands beside it.
-    return QFileInfo::exists(QDir(executableFolder)
-                                 .filePath(QStringLiteral(
-                                     "../share/applications/org.nvlhagaki.NvlHagaki.desktop")));
+    return QFileInfo::exists(
+        QDir(executableFolder)
+            .filePath(QStringLiteral("../share/applications/org.nvlhagaki.NvlHagaki.desktop")));
 }
 
 QString resolveProgramFolder() {

@@ -1,0 +1,299 @@
+// Faults from outside the program: every case shows what the user sees and
+// that the data on disk is intact.
+#include "application.h"
+#include "bookfile.h"
+#include "cardeditor.h"
+#include "fakeplatform.h"
+#include "mainwindow.h"
+#include "printwindow.h"
+#include "senderfile.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QtTest>
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace nvl;
+using namespace nvl::test;
+
+namespace {
+
+QByteArray bookBytes(int records, const QString &tag) {
+    QString text;
+    for (int i = 1; i <= records; ++i)
+        text +=
+            QStringLiteral(
+                "\"%1%2\",\"東京都千代田区丸の内%2\",\"一丁目\",\"100-0001\",\"c\",\"0\",\"\"\r\n")
+                .arg(tag)
+                .arg(i);
+    return cp932(text);
+}
+
+// Child mode: saves two different books to one file, in turn, for ever.
+int saveLoop(const QString &path) {
+    AddressBook a, b;
+    for (int i = 0; i < 300; ++i) {
+        AddressRecord record;
+        record.setField(AddressRecord::Name, QStringLiteral("甲%1").arg(i));
+        a.records.append(record);
+        record.setField(AddressRecord::Name, QStringLiteral("乙%1").arg(i));
+        if (i < 200)
+            b.records.append(record);
+    }
+    for (;;) {
+        WriteBookFile(path, a);
+        WriteBookFile(path, b);
+    }
+}
+
+} // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void saveAsOntoWriteProtectedFile();
+    void reorderOnWriteProtectedFile();
+    void fullDiskDuringSave();
+    void killedDuringSaveLoop();
+    void dataFileDeletedWhileEditing();
+    void dataFileReplacedWhileEditing();
+    void settingsFiles_data();
+    void settingsFiles();
+    void hugeBookRefused();
+
+private:
+    MainWindow *openBook(const QString &path);
+    std::unique_ptr<FakeDesktop> m_desk;
+    MainWindow *m_main = nullptr;
+};
+
+void TestFaults::init() {
+    m_desk = std::make_unique<FakeDesktop>();
+    registerWindows(m_desk->context);
+}
+
+void TestFaults::cleanup() {
+    m_desk.reset();
+}
+
+MainWindow *TestFaults::openBook(const QString &path) {
+    m_main = m_desk->context.windows.get<MainWindow>(WindowId::Main);
+    m_main->showForm();
+    m_desk->fileDialogs.openAnswers = {path};
+    m_main->control<QAbstractButton>("cmdOpen")->click();
+    return m_main;
+}
+
+void TestFaults::saveAsOntoWriteProtectedFile() {
+    const QString book = m_desk->file("book.dat");
+    writeBytes(book, bookBytes(3, QStringLiteral("新")));
+    const QString target = m_desk->file("old.dat");
+    const QByteArray old = bookBytes(5, QStringLiteral("旧"));
+    writeBytes(target, old);
+    QFile::setPermissions(target, QFile::ReadOwner);
+    openBook(book);
+    m_desk->fileDialogs.saveAnswers = {target};
+    m_main->control<QAbstractButton>("cmdSave")->click();
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QVERIFY(m_desk->messages.shown.at(0).text.contains(target));
+    QCOMPARE(readBytes(target), old);
+    QCOMPARE(m_main->book().recordCount(), 3);
+}
+
+void TestFaults::reorderOnWriteProtectedFile() {
+    const QString book = m_desk->file("book.dat");
+    const QByteArray bytes = bookBytes(4, QStringLiteral("名"));
+    writeBytes(book, bytes);
+    openBook(book);
+    QFile::setPermissions(book, QFile::ReadOwner);
+    m_main->control<QAbstractButton>("cmdReorder")->click();
+    FormWindow *reorder = m_desk->context.windows.existing(WindowId::Reorder);
+    auto *list = reorder->control<QListWidget>("lstName");
+    emit list->itemClicked(list->item(3));
+    reorder->control<QLineEdit>("txt2")->setText(QStringLiteral("1"));
+    reorder->control<QAbstractButton>("Command1")->click();
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QVERIFY(m_desk->messages.shown.at(0).text.contains(book));
+    QCOMPARE(readBytes(book), bytes);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("1  名1")); // the list shows the file
+}
+
+void TestFaults::fullDiskDuringSave() {
+    QTemporaryDir disk;
+    if (geteuid() != 0 ||
+        ::mount("tmpfs", QFile::encodeName(disk.path()).constData(), "tmpfs", 0, "size=24k") != 0)
+        QSKIP("mounting a small tmpfs is not allowed here");
+    const auto unmount =
+        qScopeGuard([&disk] { ::umount(QFile::encodeName(disk.path()).constData()); });
+    const QString book = disk.filePath(QStringLiteral("book.dat"));
+    const QByteArray bytes = bookBytes(300, QStringLiteral("名"));
+    QVERIFY(bytes.size() > 12 * 1024); // the disk cannot hold two copies
+    writeBytes(book, bytes);
+    QCOMPARE(readBytes(book), bytes);
+
+    // The card editor's 戻る needs room for the new copy beside the old one.
+    openBook(book);
+    m_main->control<QAbstractButton>("cmdCard")->click();
+    auto *editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
+    editor->control<QLineEdit>("txtName")->setText(QStringLiteral("変更した名前"));
+    editor->control<QAbstractButton>("cmdAdd")->click();
+    editor->control<QAbstractButton>("Command1")->click();
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QVERIFY(m_desk->messages.shown.at(0).text.contains(book));
+    QVERIFY(editor->isFormLoaded());
+    QCOMPARE(editor->card(1).field(AddressRecord::Name), QStringLiteral("変更した名前"));
+    QCOMPARE(readBytes(book), bytes);
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files), QStringList{"book.dat"});
+    // Closing anyway, and choosing not to lose it: still open.
+    m_desk->messages.answers = {MessageAnswer::Ok, MessageAnswer::No};
+    editor->close();
+    QVERIFY(editor->isFormLoaded());
+    QCOMPARE(readBytes(book), bytes);
+    m_desk->messages.answers = {MessageAnswer::Ok, MessageAnswer::Yes};
+    editor->close();
+}
+
+void TestFaults::killedDuringSaveLoop() {
+    const QString path = m_desk->file("book.dat");
+    AddressBook seed;
+    QVERIFY(WriteBookFile(path, seed).ok);
+    int sawA = 0, sawB = 0;
+    for (int round = 0; round < 12; ++round) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {"--save-loop", path});
+        QVERIFY(child.waitForStarted());
+        QTest::qWait(40 + QRandomGenerator::global()->bounded(120));
+        child.kill(); // SIGKILL
+        QVERIFY(child.waitForFinished());
+        const BookRead read = ReadBookFile(path);
+        QVERIFY2(read.ok(), "the file is a complete book");
+        const int count = read.book.recordCount();
+        QVERIFY2(count == 0 || count == 300 || count == 200, qPrintable(QString::number(count)));
+        if (count > 0) {
+            const QString first = read.book.record(1).field(AddressRecord::Name);
+            const QString last = read.book.record(count).field(AddressRecord::Name);
+            QCOMPARE(first.left(1), last.left(1)); // never a mix of the two
+            (first.startsWith(u'甲') ? sawA : sawB)++;
+        }
+    }
+    QVERIFY(sawA + sawB > 0);
+}
+
+void TestFaults::dataFileDeletedWhileEditing() {
+    const QString book = m_desk->file("book.dat");
+    writeBytes(book, bookBytes(3, QStringLiteral("名")));
+    openBook(book);
+    m_main->control<QAbstractButton>("cmdCard")->click();
+    QFile::remove(book);
+    auto *editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
+    editor->control<QAbstractButton>("Command1")->click();
+    QVERIFY(m_desk->messages.shown.isEmpty());
+    // The editor's copy is the book: it is written back in full.
+    QCOMPARE(ReadBookFile(book).book.recordCount(), 3);
+    QCOMPARE(m_main->control<QListWidget>("lstSet1")->count(), 3);
+}
+
+void TestFaults::dataFileReplacedWhileEditing() {
+    const QString book = m_desk->file("book.dat");
+    writeBytes(book, bookBytes(3, QStringLiteral("名")));
+    openBook(book);
+    m_main->control<QAbstractButton>("cmdCard")->click();
+    writeBytes(book, bookBytes(1, QStringLiteral("他")));
+    auto *editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
+    editor->control<QAbstractButton>("Command1")->click();
+    // What the user edited is kept: the book the editor shows is the one saved.
+    const BookRead read = ReadBookFile(book);
+    QCOMPARE(read.book.recordCount(), 3);
+    QCOMPARE(read.book.record(3).field(AddressRecord::Name), QStringLiteral("名3"));
+}
+
+void TestFaults::settingsFiles_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("present");
+    const QByteArray huge(10 * 1024 * 1024, 'x');
+    const QByteArray binary("\x00\xff\xfe\x01\x02", 5);
+    for (const char *file : {"Nuvel.ini", "Nuvel.opt", "Wolt.tds"}) {
+        const QString name = QLatin1String(file);
+        QTest::addRow("%s missing", file) << name << QByteArray() << false;
+        QTest::addRow("%s empty", file) << name << QByteArray() << true;
+        QTest::addRow("%s short", file) << name << QByteArray("\"1\"") << true;
+        QTest::addRow("%s binary", file) << name << binary << true;
+        QTest::addRow("%s 10 MB", file) << name << huge << true;
+    }
+}
+
+void TestFaults::settingsFiles() {
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, present);
+    const QString path = m_desk->file(kind);
+    if (present)
+        writeBytes(path, bytes);
+    const QString book = m_desk->file("book.dat");
+    writeBytes(book, bookBytes(2, QStringLiteral("名")));
+    // Start, open a book, go on to the print window and cancel a print job:
+    // every settings file is read on the way.
+    openBook(book);
+    QVERIFY(m_main->isVisible());
+    m_main->control<QListWidget>("lstSet1")->selectAll();
+    m_main->control<QAbstractButton>("cmdAdd")->click();
+    m_main->control<QAbstractButton>("cmdPrint")->click();
+    auto *print = m_desk->context.windows.get<PrintWindow>(WindowId::Print);
+    QVERIFY(print->isVisible());
+    m_desk->printerDialog.answers = {false};
+    print->control<QAbstractButton>("cmdPrint")->click();
+    QVERIFY(m_desk->messages.shown.isEmpty());
+    const QString x = print->control<QLineEdit>("Text4")->text();
+    const QString y = print->control<QLineEdit>("Text5")->text();
+    if (kind == QLatin1String("Nuvel.opt") && bytes == "\"1\"")
+        QCOMPARE(x, QStringLiteral("-71.95")); // the one value it holds: X 1
+    else
+        QCOMPARE(x + y, QStringLiteral("00"));
+    QCOMPARE(print->control<QLabel>("lbltx")->text(), QStringLiteral("1/ 4 "));
+    if (kind == QLatin1String("Wolt.tds") && bytes == "\"1\"")
+        QCOMPARE(print->control<QLabel>("lblTxZp")->text(), QStringLiteral("1"));
+    else
+        QCOMPARE(print->control<QLabel>("lblTxZp")->text(), QString());
+    // Wolt.tds and Nuvel.opt are left as they were (Nuvel.ini is rewritten
+    // whenever the main window steps aside).
+    if (present && kind != QLatin1String("Nuvel.ini"))
+        QCOMPARE(QFileInfo(path).size(), bytes.size());
+}
+
+void TestFaults::hugeBookRefused() {
+    const QString path = m_desk->file("huge.dat");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(50LL * 1024 * 1024));
+    }
+    const QString good = m_desk->file("good.dat");
+    writeBytes(good, bookBytes(2, QStringLiteral("名")));
+    openBook(good);
+    m_desk->fileDialogs.openAnswers = {path};
+    m_main->control<QAbstractButton>("cmdOpen")->click();
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QVERIFY(m_desk->messages.shown.at(0).text.contains(QStringLiteral("大きすぎる")));
+    QCOMPARE(m_main->book().recordCount(), 2);
+    QCOMPARE(QFileInfo(path).size(), 50LL * 1024 * 1024);
+}
+
+int main(int argc, char *argv[]) {
+    if (argc == 3 && qstrcmp(argv[1], "--save-loop") == 0)
+        return saveLoop(QString::fromLocal8Bit(argv[2]));
+    QApplication app(argc, argv);
+    TestFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_faults.moc"
