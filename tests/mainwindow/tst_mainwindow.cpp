@@ -430,9 +430,27 @@ void TestMainWindow::printListSelection() {
              QStringList({"123-4562", "123-4564", "123-4562", "123-4564"}));
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("4"));
 
+    // A double click adds the whole selection, in book order, and enables クリアー.
+    click("cmdClear");
+    book->clearSelection();
+    book->item(4)->setSelected(true);
+    book->item(0)->setSelected(true);
+    emit book->itemDoubleClicked(book->item(4));
+    QCOMPARE(itemTexts(chosen), QStringList({"a", "e"}));
+    QVERIFY(ctl<QWidget>("cmdClear")->isEnabled());
+    click("cmdClear");
+    book->clearSelection();
+    book->item(3)->setSelected(true);
+    book->item(1)->setSelected(true);
+    click("cmdAdd");
+    click("cmdAdd");
+
     // Three adjacent items go in one pass, from every list.
+    QVERIFY(!ctl<QWidget>("cmdDel")->isEnabled());
     for (int i = 0; i < 3; ++i)
-        chosen->item(i)->setSelected(true);
+        chosen->setCurrentItem(chosen->item(i), QItemSelectionModel::Select);
+    emit chosen->itemClicked(chosen->item(2));
+    QVERIFY(ctl<QWidget>("cmdDel")->isEnabled());
     click("cmdDel");
     QCOMPARE(itemTexts(chosen), QStringList({"d"}));
     QCOMPARE(itemTexts(ctl<QListWidget>("lstKei2")), QStringList({"3"}));
