@@ -73,7 +73,7 @@ void CardEditor::buildNavigation(QWidget *content, QGridLayout *grid) {
     for (const auto &[name, tip, icon, fallback] :
          {std::tuple{"Command3", "住所録一覧", "view-list-details",
                      QStyle::SP_FileDialogDetailedView},
-          std::tuple{"Command4", "ヘルプ", "help-contents", QStyle::SP_DialogHelpButton}}) {
+          std::tuple{"Command4", "ヘルプ", "help-contents", QStyle::SP_MessageBoxQuestion}}) {
         QToolButton *button =
             addPictureButton(content, name, QString::fromUtf8(tip), icon, fallback);
         button->setFocusPolicy(Qt::NoFocus);

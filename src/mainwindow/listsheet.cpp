@@ -82,7 +82,7 @@ void ListSheet::buildForm(QWidget *content) {
     table->horizontalHeader()->viewport()->installEventFilter(this);
 
     auto *help = addPictureButton(content, "cmdHelp", QStringLiteral("ヘルプ"), "help-contents",
-                                  QStyle::SP_DialogHelpButton);
+                                  QStyle::SP_MessageBoxQuestion);
     help->move(14, 8);
     auto *text = new QLineEdit(content);
     text->setObjectName(QStringLiteral("Text1"));

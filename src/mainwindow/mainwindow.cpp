@@ -35,7 +35,7 @@ const ToolDef Tools[] = {
     {"cmdCard", "住所録編集", "document-edit", QStyle::SP_FileDialogContentsView},
     {"cmdView", "住所録一覧", "view-list-details", QStyle::SP_FileDialogDetailedView},
     {"cmdReorder", "順序入替", "view-sort", QStyle::SP_ArrowDown},
-    {"cmdHlp", "ヘルプ", "help-contents", QStyle::SP_DialogHelpButton},
+    {"cmdHlp", "ヘルプ", "help-contents", QStyle::SP_MessageBoxQuestion},
     {"cmdTexit", "終了", "application-exit", QStyle::SP_DialogCloseButton},
 };
 

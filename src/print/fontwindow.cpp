@@ -60,7 +60,7 @@ void FontWindow::buildForm(QWidget *content) {
     grid->addWidget(ok, 4, 1);
     grid->addWidget(addButton("Command2", QStringLiteral("キャンセル")), 4, 2);
     grid->addWidget(addPictureButton(content, "Command1", QStringLiteral("ヘルプ"), "help-contents",
-                                     QStyle::SP_DialogHelpButton),
+                                     QStyle::SP_MessageBoxQuestion),
                     4, 3);
 
     auto *timer = new QTimer(content);

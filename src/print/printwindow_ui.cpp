@@ -65,7 +65,7 @@ void PrintWindow::buildMenuAndToolbar(QWidget *content, QVBoxLayout *layout) {
         {"Command6", "差出人編集", "contact-new", QStyle::SP_FileDialogInfoView},
         {"Command1", "フォント選択", "preferences-desktop-font", QStyle::SP_FileDialogListView},
         {"Command2", "印字位置設定", "transform-move", QStyle::SP_ArrowRight},
-        {"Command3", "ヘルプ", "help-contents", QStyle::SP_DialogHelpButton},
+        {"Command3", "ヘルプ", "help-contents", QStyle::SP_MessageBoxQuestion},
     };
     for (const auto &tool : tools)
         toolbar->addWidget(addPictureButton(toolbar, tool.name, QString::fromUtf8(tool.tip),
