@@ -1,6 +1,7 @@
 #include "formwindow.h"
 
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -82,6 +83,14 @@ QToolButton *addPictureButton(QWidget *parent, const char *name, const QString &
     button->setIcon(QIcon::fromTheme(QLatin1String(themeIcon), fallback));
     button->setAutoRaise(true);
     return button;
+}
+
+void addHiddenTextBoxes(QWidget *parent, std::initializer_list<const char *> names) {
+    for (const char *name : names) {
+        auto *box = new QLineEdit(parent);
+        box->setObjectName(QLatin1String(name));
+        box->hide();
+    }
 }
 
 } // namespace nvl

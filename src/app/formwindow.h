@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <initializer_list>
+
 class QToolButton;
 
 namespace nvl {
@@ -57,6 +59,9 @@ private:
 // fallback, and its tip as accessible name for screen readers.
 QToolButton *addPictureButton(QWidget *parent, const char *name, const QString &tip,
                               const char *themeIcon, int fallbackStandardPixmap);
+
+// Hidden text boxes the windows pass settings through, by name.
+void addHiddenTextBoxes(QWidget *parent, std::initializer_list<const char *> names);
 
 // Twips per pixel at the usual 96 dpi.
 constexpr int TwipsPerPixel = 15;

@@ -102,8 +102,7 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
     combo->addItems(honorificWords());
     grid->addWidget(combo, 5, 3);
 
-    for (const char *name : {"Text1", "Text2", "Text5"})
-        addEdit(content, name, false)->hide();
+    addHiddenTextBoxes(content, {"Text1", "Text2", "Text5"});
 }
 
 void CardEditor::buildAddressEntry(QWidget *content, QGridLayout *grid) {

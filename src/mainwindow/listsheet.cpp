@@ -84,9 +84,7 @@ void ListSheet::buildForm(QWidget *content) {
     auto *help = addPictureButton(content, "cmdHelp", QStringLiteral("ヘルプ"), "help-contents",
                                   QStyle::SP_MessageBoxQuestion);
     help->move(14, 8);
-    auto *text = new QLineEdit(content);
-    text->setObjectName(QStringLiteral("Text1"));
-    text->hide();
+    addHiddenTextBoxes(content, {"Text1"});
 
     connect(table, &QTableWidget::cellClicked, this, [this](int row) { chooseRow(row); });
     connect(table, &QTableWidget::cellDoubleClicked, this, [this](int row) { openCard(row); });

@@ -139,11 +139,7 @@ void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout) {
     grid->addWidget(next, 4, 2, Qt::AlignRight);
 
     // Settings channel: value 1 (current file) and value 2 (book mode).
-    for (const char *name : {"Text1", "Text2"}) {
-        auto *box = new QLineEdit(content);
-        box->setObjectName(QLatin1String(name));
-        box->hide();
-    }
+    addHiddenTextBoxes(content, {"Text1", "Text2"});
     layout->addLayout(grid);
 }
 

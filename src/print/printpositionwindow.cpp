@@ -85,11 +85,7 @@ void PrintPositionWindow::buildForm(QWidget *content) {
 
     addButton(content, "Command5", QStringLiteral("OK"), {380, 206, 70, 30});
 
-    for (const char *name : {"txtXpoint", "txtYpoint", "txtY2point"}) {
-        auto *box = new QLineEdit(content);
-        box->setObjectName(QLatin1String(name));
-        box->hide();
-    }
+    addHiddenTextBoxes(content, {"txtXpoint", "txtYpoint", "txtY2point"});
 
     const auto onClick = [this](const char *name, auto handler) {
         connect(control<QAbstractButton>(name), &QAbstractButton::clicked, this, handler);

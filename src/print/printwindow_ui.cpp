@@ -131,11 +131,7 @@ void PrintWindow::buildCommands(QWidget *content, QVBoxLayout *layout) {
     layout->addLayout(row);
 
     // Settings channel to the print job and the settings windows.
-    for (const char *name : {"Text1", "Text4", "Text5", "Text6", "Text8", "Text9"}) {
-        auto *box = new QLineEdit(content);
-        box->setObjectName(QLatin1String(name));
-        box->hide();
-    }
+    addHiddenTextBoxes(content, {"Text1", "Text4", "Text5", "Text6", "Text8", "Text9"});
 }
 
 void PrintWindow::buildForm(QWidget *content) {

@@ -1,7 +1,6 @@
-#include "application.h"
-#include "fakeplatform.h"
 #include "fonts.h"
 #include "mainwindow.h"
+#include "printfixture.h"
 #include "printwindow.h"
 #include "senderfile.h"
 
@@ -51,12 +50,7 @@ private:
 void TestPrintWindow::init() {
     m_desk = std::make_unique<FakeDesktop>();
     registerWindows(m_desk->context);
-    SenderTable senders;
-    for (int i = 0; i < 4; ++i)
-        senders[i] = {QStringLiteral("100-000%1").arg(i + 1),
-                      QStringLiteral("差出住所%1").arg(i + 1), QStringLiteral("番地%1").arg(i + 1),
-                      QStringLiteral("差出人%1").arg(i + 1)};
-    QVERIFY(WriteSenderFile(m_desk->file("Wolt.tds"), senders).ok);
+    writeSenders(*m_desk);
 }
 
 void TestPrintWindow::cleanup() {
@@ -67,23 +61,12 @@ void TestPrintWindow::cleanup() {
 
 PrintWindow *TestPrintWindow::openWith(const QStringList &names, const QStringList &zips,
                                        const QStringList &honorifics) {
-    QString text;
+    QList<Label> list;
     for (qsizetype i = 0; i < names.size(); ++i)
-        text += QStringLiteral("\"%1\",\"住所%2\",\"番地%2\",\"%3\",\"c%2\",\"%4\",\"棟%2\"\r\n")
-                    .arg(names.at(i))
-                    .arg(i + 1)
-                    .arg(zips.value(i, QStringLiteral("123-4567")))
-                    .arg(honorifics.value(i, QStringLiteral("0")));
-    const QString book = m_desk->file("book.dat");
-    writeBytes(book, cp932(text));
+        list.append({names.at(i), zips.value(i, QStringLiteral("123-4567")),
+                     honorifics.value(i, QStringLiteral("0"))});
+    m_print = openPrintWindow(*m_desk, list);
     m_main = m_desk->context.windows.get<MainWindow>(WindowId::Main);
-    m_main->showForm();
-    m_desk->fileDialogs.openAnswers = {book};
-    m_main->control<QAbstractButton>("cmdOpen")->click();
-    m_main->control<QListWidget>("lstSet1")->selectAll();
-    m_main->control<QAbstractButton>("cmdAdd")->click();
-    m_main->control<QAbstractButton>("cmdPrint")->click();
-    m_print = m_desk->context.windows.get<PrintWindow>(WindowId::Print);
     return m_print;
 }
 
