@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QUrl>
 
 namespace nvl {
@@ -39,7 +40,12 @@ MessageAnswer QtMessageService::show(const QString &text, MessageButtons buttons
         box.setDefaultButton(QMessageBox::Yes);
         break;
     }
-    switch (box.exec()) {
+    box.exec();
+    // The button pressed decides; Escape and the close box press the box's
+    // escape button (Cancel, No, or the lone OK).
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
     case QMessageBox::Yes:
         return MessageAnswer::Yes;
     case QMessageBox::No:
@@ -47,37 +53,59 @@ MessageAnswer QtMessageService::show(const QString &text, MessageButtons buttons
     case QMessageBox::Cancel:
         return MessageAnswer::Cancel;
     default:
-        // Escape on a Yes/No box closes it as No.
+        // Closed without any button: the answer that changes nothing.
         return buttons == MessageButtons::YesNo      ? MessageAnswer::No
                : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
                                                      : MessageAnswer::Ok;
     }
 }
 
+namespace {
+
+// Qt's own dialog, the same on every desktop, so what the user sees is what
+// the tests press.
+QString runFileDialog(const FileDialogRequest &request, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setWindowTitle(mode == QFileDialog::AcceptOpen ? OpenDialogTitle : SaveDialogTitle);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    dialog.setNameFilters(
+        toQtFilter(request.filter).split(QStringLiteral(";;"), Qt::SkipEmptyParts));
+    if (!request.initialFolder.isEmpty() && QFileInfo(request.initialFolder).isDir())
+        dialog.setDirectory(request.initialFolder);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
 QString QtFileDialogService::open(const FileDialogRequest &request) {
-    const QString start = request.fileName.isEmpty()
-                              ? request.initialFolder
-                              : QDir(request.initialFolder).filePath(request.fileName);
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), start,
-                                        toQtFilter(request.filter));
+    return runFileDialog(request, QFileDialog::AcceptOpen);
 }
 
 QString QtFileDialogService::save(const FileDialogRequest &request) {
-    const QString start = request.fileName.isEmpty()
-                              ? request.initialFolder
-                              : QDir(request.initialFolder).filePath(request.fileName);
-    QFileDialog::Options options;
-    if (!request.confirmOverwrite)
-        options |= QFileDialog::DontConfirmOverwrite;
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), start,
-                                        toQtFilter(request.filter), nullptr, options);
+    return runFileDialog(request, QFileDialog::AcceptSave);
 }
 
 bool QtPrinterDialogService::choose(QPrinter &printer) {
     QPrintDialog dialog(&printer, QApplication::activeWindow());
+    // The whole job always prints, and only to a printer.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    // Qt 6.4 shows its page-range group whatever the options say, and shows
+    // it again as the dialog appears: hide it once the dialog is up.
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        if (auto *range = dialog.findChild<QWidget *>(QStringLiteral("gbPrintRange")))
+            range->hide();
+    });
     return dialog.exec() == QDialog::Accepted;
 }
 

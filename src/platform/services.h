@@ -22,6 +22,9 @@ public:
                                const QString &title = ProgramTitle) = 0;
 };
 
+inline const QString OpenDialogTitle = QStringLiteral("ファイルを開く");
+inline const QString SaveDialogTitle = QStringLiteral("名前をつけて保存");
+
 struct FileDialogRequest {
     QString initialFolder;
     // "description|pattern|description|pattern…"

@@ -1,0 +1,33 @@
+#include "desktopprogram.h"
+
+#include "application.h"
+#include "fonts.h"
+#include "formwindow.h"
+
+#include <QApplication>
+
+namespace nvl {
+
+void prepareApplication(QApplication &app) {
+    QApplication::setApplicationName(QStringLiteral("nvl-hagaki"));
+    QApplication::setApplicationDisplayName(QStringLiteral("ＮＶＬはがき宛名プリント"));
+    // Windows are unloaded, not closed; the registry decides when the program ends.
+    QApplication::setQuitOnLastWindowClosed(false);
+    installJapaneseTranslations(app);
+    installFontSubstitutions();
+}
+
+DesktopProgram::DesktopProgram(const QString &programFolder)
+    : platform{messages, fileDialogs, printerDialog, help, shell, screen, printer, programFolder},
+      context(platform) {
+    context.endProgram = [] {
+        QCoreApplication::exit(0);
+    };
+    registerWindows(context);
+}
+
+void DesktopProgram::start() {
+    context.windows.window(WindowId::Main)->showForm();
+}
+
+} // namespace nvl

@@ -1,0 +1,191 @@
+#include "userdriver.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace nvl::test {
+
+QString visibleText(const QString &text) {
+    static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)"));
+    QString plain = text;
+    plain.remove(mnemonic);
+    plain.remove(u'&');
+    return plain.trimmed();
+}
+
+namespace {
+
+QStringList buttonTexts(QWidget *window) {
+    QStringList texts;
+    for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+        if (button->isVisible())
+            texts.append(button->text().isEmpty() ? button->accessibleName() : button->text());
+    }
+    return texts;
+}
+
+QAbstractButton *findButton(QWidget *window, const QString &text) {
+    for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+        if (!button->isVisible())
+            continue;
+        if (visibleText(button->text()) == text ||
+            (button->text().isEmpty() && button->accessibleName() == text))
+            return button;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QAbstractButton *buttonNamed(QWidget *window, const QString &text) {
+    QAbstractButton *button = window ? findButton(window, text) : nullptr;
+    if (!button)
+        QTest::qFail(qPrintable(QStringLiteral("no button \"%1\"; visible buttons: %2")
+                                    .arg(text, window ? buttonTexts(window).join(u',')
+                                                      : QStringLiteral("(no window)"))),
+                     __FILE__, __LINE__);
+    return button;
+}
+
+bool press(QWidget *window, const QString &text) {
+    QAbstractButton *button = buttonNamed(window, text);
+    if (!button)
+        return false;
+    if (!button->isEnabled()) {
+        QTest::qFail(qPrintable(QStringLiteral("button \"%1\" is disabled").arg(text)), __FILE__,
+                     __LINE__);
+        return false;
+    }
+    QTest::mouseClick(button, Qt::LeftButton);
+    return true;
+}
+
+void typeText(QWidget *widget, const QString &text) {
+    widget->setFocus();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+QWidget *windowTitled(const QString &title) {
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window->windowTitle() == title)
+            return window;
+    }
+    return nullptr;
+}
+
+ModalAnswers::ModalAnswers() {
+    connect(&m_timer, &QTimer::timeout, this, &ModalAnswers::poll);
+    m_timer.start(10);
+}
+
+ModalAnswers::~ModalAnswers() = default;
+
+ModalAnswers &ModalAnswers::then(Action action) {
+    m_actions.append(std::move(action));
+    return *this;
+}
+
+QStringList ModalAnswers::messageTexts() const {
+    QStringList texts;
+    for (const SeenDialog &dialog : seen) {
+        if (dialog.className == QLatin1String("QMessageBox"))
+            texts.append(dialog.text);
+    }
+    return texts;
+}
+
+void ModalAnswers::poll() {
+    QWidget *dialog = QApplication::activeModalWidget();
+    if (!dialog || !dialog->isVisible()) {
+        m_top = nullptr;
+        return;
+    }
+    // A dialog is answered each time it comes (back) on top.
+    if (m_top == dialog)
+        return;
+    m_top = dialog;
+    SeenDialog record{QString::fromLatin1(dialog->metaObject()->className()), dialog->windowTitle(),
+                      QString()};
+    if (auto *box = qobject_cast<QMessageBox *>(dialog))
+        record.text = box->text();
+    seen.append(record);
+    if (m_actions.isEmpty()) {
+        unexpected.append(record);
+        pressEscape()(dialog);
+        return;
+    }
+    const Action action = m_actions.takeFirst();
+    // Acted on from the event loop, as a user's click arrives.
+    QTimer::singleShot(0, dialog, [action, dialog] { action(dialog); });
+    // An answer that did not close its dialog must not hang the test.
+    const QPointer<QWidget> watched(dialog);
+    QTimer::singleShot(15000, this, [this, watched, record] {
+        if (watched && watched->isVisible() && QApplication::activeModalWidget() == watched) {
+            unexpected.append(record);
+            QTest::qFail(qPrintable(QStringLiteral("dialog \"%1\" stayed open").arg(record.title)),
+                         __FILE__, __LINE__);
+            pressEscape()(watched);
+        }
+    });
+}
+
+ModalAnswers::Action pressButton(const QString &text) {
+    return [text](QWidget *dialog) {
+        press(dialog, text);
+    };
+}
+
+ModalAnswers::Action pressEscape() {
+    return [](QWidget *dialog) {
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    };
+}
+
+ModalAnswers::Action closeWindow() {
+    return [](QWidget *dialog) {
+        dialog->close();
+    };
+}
+
+ModalAnswers::Action typeFileNameAndPress(const QString &path, const QString &button) {
+    return [path, button](QWidget *dialog) {
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY2(edit, "the file dialog has no file name box");
+        edit->clear();
+        typeText(edit, path);
+        press(dialog, button);
+    };
+}
+
+ModalAnswers::Action choosePrinterAndPress(const QString &printer, const QString &button) {
+    return [printer, button](QWidget *dialog) {
+        auto *printers = dialog->findChild<QComboBox *>(QStringLiteral("printers"));
+        QVERIFY2(printers, "the printer dialog has no printer list");
+        const int index = printers->findText(printer);
+        QVERIFY2(index >= 0, qPrintable(QStringLiteral("printer %1 is not offered").arg(printer)));
+        printers->setCurrentIndex(index);
+        press(dialog, button);
+    };
+}
+
+ModalAnswers::Action inspectThen(std::function<void(QWidget *)> inspect,
+                                 ModalAnswers::Action next) {
+    return [inspect, next](QWidget *dialog) {
+        inspect(dialog);
+        next(dialog);
+    };
+}
+
+} // namespace nvl::test

@@ -1,0 +1,74 @@
+#pragma once
+
+// Drives real windows and real modal dialogs the way a user does: by the
+// visible text of buttons, by typing, by Escape and the close box.
+
+#include <QList>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+class QAbstractButton;
+
+namespace nvl::test {
+
+// A button's text as the user reads it: "はい(&Y)" → "はい", "&Open" → "Open".
+QString visibleText(const QString &text);
+
+// The visible button of `window` whose caption (or, for a picture button,
+// accessible name) reads `text`; fails the test when there is none.
+QAbstractButton *buttonNamed(QWidget *window, const QString &text);
+// Clicks it; false (with a test failure) when it is missing or disabled.
+bool press(QWidget *window, const QString &text);
+// Types into a widget one key event per character, as an input method delivers them.
+void typeText(QWidget *widget, const QString &text);
+// The visible top-level window with that title, or null.
+QWidget *windowTitled(const QString &title);
+
+struct SeenDialog {
+    QString className;
+    QString title;
+    QString text; // a message box's text
+};
+
+// Answers the modal dialogs that open, one scripted action each, in order;
+// a dialog that comes back on top after a question closed is answered again.
+// A dialog nobody scripted is recorded and dismissed with Escape, so a test
+// fails instead of hanging.
+class ModalAnswers : public QObject {
+    Q_OBJECT
+public:
+    using Action = std::function<void(QWidget *dialog)>;
+
+    ModalAnswers();
+    ~ModalAnswers() override;
+
+    ModalAnswers &then(Action action);
+    bool allAnswered() const { return m_actions.isEmpty(); }
+
+    QList<SeenDialog> seen;
+    QList<SeenDialog> unexpected;
+    QStringList messageTexts() const;
+
+private:
+    void poll();
+
+    QTimer m_timer;
+    QList<Action> m_actions;
+    QPointer<QWidget> m_top;
+};
+
+// Actions for ModalAnswers.
+ModalAnswers::Action pressButton(const QString &text);
+ModalAnswers::Action pressEscape();
+ModalAnswers::Action closeWindow();
+// In a file dialog: types the path into the file name box, then presses `button`.
+ModalAnswers::Action typeFileNameAndPress(const QString &path, const QString &button);
+// In the printer dialog: picks the printer by name, then presses `button`.
+ModalAnswers::Action choosePrinterAndPress(const QString &printer, const QString &button);
+// Runs `inspect` on the dialog, then `next`.
+ModalAnswers::Action inspectThen(std::function<void(QWidget *)> inspect, ModalAnswers::Action next);
+
+} // namespace nvl::test
