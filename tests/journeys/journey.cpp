@@ -1,0 +1,76 @@
+#include "journey.h"
+
+#include "bookfile.h"
+#include "fakeplatform.h"
+#include "formwindow.h"
+
+#include <QListWidget>
+#include <QtTest>
+
+namespace nvl::test {
+
+Journey::Journey() {
+    program = std::make_unique<DesktopProgram>(folder.path());
+    program->context.endProgram = [this] {
+        ++endCalls;
+    };
+    program->start();
+}
+
+Journey::~Journey() {
+    program.reset();
+}
+
+QString Journey::path(const QString &name) const {
+    return folder.filePath(name);
+}
+
+QString Journey::writeBook(const QString &name, int count) {
+    QString text;
+    for (int i = 1; i <= count; ++i)
+        text += QStringLiteral("\"宛名%1\",\"東京都千代田区%1\",\"一丁目%1\",\"100-000%2\",\"c%1\","
+                               "\"0\",\"\"\r\n")
+                    .arg(i)
+                    .arg(i % 10);
+    writeBytes(path(name), cp932(text));
+    return path(name);
+}
+
+QStringList Journey::bookNames(const QString &file) const {
+    QStringList names;
+    const BookRead read = ReadBookFile(file);
+    for (const AddressRecord &record : read.book.records)
+        names.append(record.field(AddressRecord::Name));
+    return names;
+}
+
+QWidget *Journey::window(WindowId id) const {
+    QWidget *w = program->context.windows.existing(id);
+    return w && w->isVisible() ? w : nullptr;
+}
+
+void Journey::openBook(const QString &file, ModalAnswers &answers) {
+    answers.then(typeFileNameAndPress(file, QStringLiteral("開く")));
+    press(mainWindow(), QStringLiteral("ファイルを開く"));
+}
+
+QListWidget *bookList(QWidget *mainWindow) {
+    // The visible list beside the caption 宛名一覧 is the first visible one.
+    for (QListWidget *list : mainWindow->findChildren<QListWidget *>()) {
+        if (list->isVisible())
+            return list;
+    }
+    return nullptr;
+}
+
+void selectRows(QListWidget *list, const QList<int> &rows) {
+    bool first = true;
+    for (int row : rows) {
+        const QRect rect = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton,
+                          first ? Qt::NoModifier : Qt::ControlModifier, rect.center());
+        first = false;
+    }
+}
+
+} // namespace nvl::test

@@ -1,0 +1,40 @@
+#pragma once
+
+// A journey starts the program exactly as main() wires it, with the real
+// dialogs, in a program folder of its own, and drives it as a user does.
+
+#include "desktopprogram.h"
+#include "userdriver.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+class QListWidget;
+
+namespace nvl::test {
+
+class Journey {
+public:
+    Journey();
+    ~Journey();
+
+    QString path(const QString &name) const;
+    // A book of `count` cards named 宛名1…, written as the program writes books.
+    QString writeBook(const QString &name, int count);
+    QStringList bookNames(const QString &path) const;
+
+    QWidget *window(WindowId id) const;
+    QWidget *mainWindow() const { return window(WindowId::Main); }
+    // Opens a book through the main window's real file dialog.
+    void openBook(const QString &path, ModalAnswers &answers);
+
+    QTemporaryDir folder;
+    std::unique_ptr<DesktopProgram> program;
+    int endCalls = 0;
+};
+
+// Clicks a list's rows as a user does: the first plainly, the rest with Ctrl.
+void selectRows(QListWidget *list, const QList<int> &rows);
+QListWidget *bookList(QWidget *mainWindow);
+
+} // namespace nvl::test

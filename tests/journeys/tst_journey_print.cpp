@@ -1,0 +1,94 @@
+// From a book on disk to a print job on a CUPS queue, through the real file
+// dialog, the real printer dialog and the real message boxes.
+#include "fakeplatform.h"
+#include "journey.h"
+#include "pdftools.h"
+#include "privatecups.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QtTest>
+
+using namespace nvl;
+using namespace nvl::test;
+
+class TestJourneyPrint : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void printFromPrintWindow_data();
+    void printFromPrintWindow();
+
+private:
+    PrivateCups m_cups;
+    QString m_cupsMissing;
+};
+
+void TestJourneyPrint::initTestCase() {
+    prepareApplication(*qApp);
+    m_cups.start(&m_cupsMissing);
+}
+
+void TestJourneyPrint::printFromPrintWindow_data() {
+    QTest::addColumn<QString>("printerButton");
+    QTest::addColumn<QString>("sheetAnswer");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("印刷, OK") << QStringLiteral("印刷") << QStringLiteral("OK") << 2;
+    QTest::newRow("印刷, キャンセル") << QStringLiteral("印刷") << QStringLiteral("キャンセル") << 0;
+    QTest::newRow("printer dialog キャンセル") << QStringLiteral("キャンセル") << QString() << 0;
+}
+
+void TestJourneyPrint::printFromPrintWindow() {
+    QFETCH(QString, printerButton);
+    QFETCH(QString, sheetAnswer);
+    QFETCH(int, pages);
+    if (!m_cupsMissing.isEmpty())
+        QSKIP(qPrintable(m_cupsMissing));
+    QFile::remove(m_cups.jobFile());
+    const int jobsBefore = m_cups.completedJobs();
+
+    Journey journey;
+    ModalAnswers answers;
+    const QString book = journey.writeBook(QStringLiteral("友人.dat"), 6);
+    const QByteArray bookBefore = readBytes(book);
+    journey.openBook(book, answers);
+    QListWidget *list = bookList(journey.mainWindow());
+    QVERIFY(list);
+    QCOMPARE(list->count(), 6);
+    selectRows(list, {0, 1, 2, 3, 4});
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("一括選択")));
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("次へ")));
+    QWidget *print = journey.window(WindowId::Print);
+    QVERIFY(print);
+    QCOMPARE(print->windowTitle(), QStringLiteral("印刷フォーマット"));
+
+    answers.then(choosePrinterAndPress(PrivateCups::queueName(), printerButton));
+    if (!sheetAnswer.isEmpty())
+        answers.then(pressButton(sheetAnswer));
+    QVERIFY(press(print, QStringLiteral("印刷")));
+    QTRY_VERIFY(answers.allAnswered());
+    QVERIFY(answers.unexpected.isEmpty());
+    QCOMPARE(answers.messageTexts(), sheetAnswer.isEmpty()
+                                         ? QStringList()
+                                         : QStringList{QStringLiteral("シート数は2枚です。")});
+    if (pages > 0) {
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_cups.jobFile()), 20000);
+        QCOMPARE(pdfPageCount(m_cups.jobFile()), pages);
+        QStringList words;
+        for (const PdfWord &word : pdfWords(m_cups.jobFile()))
+            words.append(word.text);
+        QVERIFY(words.contains(QStringLiteral("宛名5")));
+        QVERIFY(!words.contains(QStringLiteral("宛名6")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_cups.completedJobs(), jobsBefore + 1, 10000);
+    } else {
+        QTest::qWait(500);
+        QVERIFY(!QFile::exists(m_cups.jobFile()));
+        QCOMPARE(m_cups.completedJobs(), jobsBefore);
+    }
+    // The print window stays, ready for another run; the book is untouched.
+    QVERIFY(journey.window(WindowId::Print));
+    QCOMPARE(readBytes(book), bookBefore);
+}
+
+QTEST_MAIN(TestJourneyPrint)
+#include "tst_journey_print.moc"
