@@ -83,22 +83,25 @@ void CardEditor::buildNavigation(QWidget *content, QGridLayout *grid) {
 }
 
 void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
-    grid->addWidget(addLabel(content, "lblZip", QStringLiteral("〒 xxx-xxxx")), 1, 0);
-    grid->addWidget(addEdit(content, "txtZip", false), 1, 1);
-    grid->addWidget(addLabel(content, "lblCode", QStringLiteral("Code")), 1, 2);
-    grid->addWidget(addEdit(content, "txtCode", false), 1, 3);
-
-    grid->addWidget(addLabel(content, "lblAdd1", QStringLiteral("住所  １")), 2, 0);
-    grid->addWidget(addEdit(content, "txtAdd1", true), 2, 1, 1, 3);
-    grid->addWidget(addLabel(content, "lblAdd2", QStringLiteral("住所  ２")), 3, 0);
-    grid->addWidget(addEdit(content, "txtAdd2", true), 3, 1, 1, 3);
-    grid->addWidget(addLabel(content, "lblAdd3", QStringLiteral("建物名/(肩付)")), 4, 0);
-    grid->addWidget(addEdit(content, "txtAdd3", true), 4, 1, 1, 3);
-
-    grid->addWidget(addLabel(content, "lblName", QStringLiteral("宛名／敬称")), 5, 0);
-    grid->addWidget(addEdit(content, "txtName", true), 5, 1, 1, 2);
+    // Each caption names its box, for screen readers too.
+    const auto addField = [content, grid](const char *labelName, const QString &caption,
+                                          const char *editName, bool japanese, int row,
+                                          int column, int span) {
+        QLabel *label = addLabel(content, labelName, caption);
+        QLineEdit *edit = addEdit(content, editName, japanese);
+        label->setBuddy(edit);
+        grid->addWidget(label, row, column);
+        grid->addWidget(edit, row, column + 1, 1, span);
+    };
+    addField("lblZip", QStringLiteral("〒 xxx-xxxx"), "txtZip", false, 1, 0, 1);
+    addField("lblCode", QStringLiteral("Code"), "txtCode", false, 1, 2, 1);
+    addField("lblAdd1", QStringLiteral("住所  １"), "txtAdd1", true, 2, 0, 3);
+    addField("lblAdd2", QStringLiteral("住所  ２"), "txtAdd2", true, 3, 0, 3);
+    addField("lblAdd3", QStringLiteral("建物名/(肩付)"), "txtAdd3", true, 4, 0, 3);
+    addField("lblName", QStringLiteral("宛名／敬称"), "txtName", true, 5, 0, 2);
     auto *combo = new QComboBox(content);
     combo->setObjectName(QStringLiteral("Combo1"));
+    combo->setAccessibleName(QStringLiteral("敬称"));
     combo->addItems(honorificWords());
     grid->addWidget(combo, 5, 3);
 
@@ -107,8 +110,11 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
 
 void CardEditor::buildAddressEntry(QWidget *content, QGridLayout *grid) {
     // Option entry takes the place of the two address lines.
-    grid->addWidget(addLabel(content, "Label2", QStringLiteral("住所オプション入力")), 2, 0);
-    grid->addWidget(addEdit(content, "txtNewadd", true), 2, 1, 1, 3);
+    QLabel *caption = addLabel(content, "Label2", QStringLiteral("住所オプション入力"));
+    QLineEdit *oneLine = addEdit(content, "txtNewadd", true);
+    caption->setBuddy(oneLine);
+    grid->addWidget(caption, 2, 0);
+    grid->addWidget(oneLine, 2, 1, 1, 3);
 
     auto *frame = new QGroupBox(QStringLiteral("住所オプション入力"), content);
     frame->setObjectName(QStringLiteral("Frame1"));

@@ -45,6 +45,7 @@ void ReorderWindow::buildForm(QWidget *content) {
     grid->addWidget(addLabel("Label2", QStringLiteral("を")), 2, 1);
     auto *destination = new QLineEdit(content);
     destination->setObjectName(QStringLiteral("txt2"));
+    destination->setAccessibleName(QStringLiteral("挿入先の番号"));
     destination->setMaximumWidth(60);
     destination->hide();
     grid->addWidget(destination, 2, 2);

@@ -42,6 +42,7 @@ void SenderWindow::buildForm(QWidget *content) {
         grid->addWidget(label, row++, 0);
         auto *edit = new QLineEdit(content);
         edit->setObjectName(QLatin1String(field.edit));
+        label->setBuddy(edit);
         grid->addWidget(edit, row++, 0, 1, 4);
     }
     const auto addButton = [content](const char *name, const QString &text) {

@@ -1,4 +1,104 @@
+// The card editor through the real message boxes and file dialogs: deleting
+// a card, and a new book from its first card to its file.
+#include "fakeplatform.h"
+#include "journey.h"
+
+#include <QLineEdit>
+#include <QListWidget>
 #include <QtTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+
+using namespace nvl;
+using namespace nvl::test;
+
+class TestJourneyEditor : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { prepareApplication(*qApp); }
+    void deleteCard_data();
+    void deleteCard();
+    void newBookRegisteredAndSaved();
+};
+
+namespace {
+
+QWidget *openEditor(Journey &journey) {
+    if (!press(journey.mainWindow(), QStringLiteral("住所録編集")))
+        return nullptr;
+    return journey.window(WindowId::CardEditor);
+}
+
+QString fieldText(QWidget *window, const QString &name) {
+    auto *edit = qobject_cast<QLineEdit *>(controlNamed(window, name));
+    return edit ? edit->text() : QStringLiteral("(no field %1)").arg(name);
+}
+
+} // namespace
+
+void TestJourneyEditor::deleteCard_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QStringList>("remaining");
+    const QStringList all{"宛名1", "宛名2", "宛名3"};
+    QTest::newRow("OK") << QStringLiteral("OK") << QStringList{"宛名1", "宛名3"};
+    QTest::newRow("キャンセル") << QStringLiteral("キャンセル") << all;
+    QTest::newRow("Escape") << QStringLiteral("Escape") << all;
+}
+
+void TestJourneyEditor::deleteCard() {
+    QFETCH(QString, answer);
+    QFETCH(QStringList, remaining);
+    Journey journey;
+    ModalAnswers answers;
+    const QString book = journey.writeBook(QStringLiteral("book.dat"), 3);
+    const QByteArray before = readBytes(book);
+    journey.openBook(book, answers);
+    QWidget *editor = openEditor(journey);
+    QVERIFY(editor);
+    QCOMPARE(fieldText(editor, QStringLiteral("宛名／敬称")), QStringLiteral("宛名1"));
+    QVERIFY(press(editor, QStringLiteral("＞")));
+    QCOMPARE(fieldText(editor, QStringLiteral("宛名／敬称")), QStringLiteral("宛名2"));
+
+    answers.then(answer == QLatin1String("Escape") ? pressEscape() : pressButton(answer));
+    QVERIFY(press(editor, QStringLiteral("削除")));
+    QTRY_VERIFY(answers.allAnswered());
+    QCOMPARE(answers.messageTexts(), QStringList{QStringLiteral("このカードを削除します。")});
+    QCOMPARE(journey.bookNames(book), remaining);
+    if (remaining.size() == 3)
+        QCOMPARE(readBytes(book), before);
+
+    // 戻る hands the book back; the main window lists what the file holds.
+    QVERIFY(press(editor, QStringLiteral("戻る")));
+    QTRY_VERIFY(journey.mainWindow());
+    QCOMPARE(bookList(journey.mainWindow())->count(), remaining.size());
+    QCOMPARE(journey.bookNames(book), remaining);
+    QVERIFY(answers.unexpected.isEmpty());
+}
+
+void TestJourneyEditor::newBookRegisteredAndSaved() {
+    Journey journey;
+    ModalAnswers answers;
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("新規作成")));
+    QWidget *editor = journey.window(WindowId::CardEditor);
+    QVERIFY(editor);
+    QWidget *name = controlNamed(editor, QStringLiteral("宛名／敬称"));
+    QWidget *zip = controlNamed(editor, QStringLiteral("〒 xxx-xxxx"));
+    QVERIFY(name && zip);
+    typeText(name, QStringLiteral("山田太郎"));
+    typeText(zip, QStringLiteral("1000001"));
+    QVERIFY(press(editor, QStringLiteral("登録")));
+
+    const QString saved = journey.path(QStringLiteral("新しい住所録.dat"));
+    answers.then(pressButton(QStringLiteral("はい")))
+        .then(typeFileNameAndPress(saved, QStringLiteral("保存")));
+    QVERIFY(press(editor, QStringLiteral("戻る")));
+    QTRY_VERIFY(answers.allAnswered());
+    QCOMPARE(answers.messageTexts(), QStringList{QStringLiteral("ファイル名をつけて保存しますか…?")});
+    QTRY_VERIFY(journey.mainWindow());
+    QCOMPARE(journey.bookNames(saved), QStringList{QStringLiteral("山田太郎")});
+    QVERIFY(readBytes(saved).contains(cp932(QStringLiteral("\"山田太郎\""))));
+    QVERIFY(readBytes(saved).contains("\"1000001\""));
+    QCOMPARE(bookList(journey.mainWindow())->count(), 1);
+    QVERIFY(answers.unexpected.isEmpty());
+}
+
+QTEST_MAIN(TestJourneyEditor)
 #include "tst_journey_editor.moc"

@@ -1,6 +1,7 @@
 #include "userdriver.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -65,6 +66,18 @@ bool press(QWidget *window, const QString &text) {
     }
     QTest::mouseClick(button, Qt::LeftButton);
     return true;
+}
+
+QWidget *controlNamed(QWidget *window, const QString &name) {
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        // A caption reads as its own text: the box it names is wanted.
+        if (!widget->isVisible() || qobject_cast<QLabel *>(widget))
+            continue;
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+        if (accessible && accessible->text(QAccessible::Name) == name)
+            return widget;
+    }
+    return nullptr;
 }
 
 void typeText(QWidget *widget, const QString &text) {

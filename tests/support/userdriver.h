@@ -22,6 +22,8 @@ QString visibleText(const QString &text);
 QAbstractButton *buttonNamed(QWidget *window, const QString &text);
 // Clicks it; false (with a test failure) when it is missing or disabled.
 bool press(QWidget *window, const QString &text);
+// The visible control of `window` a screen reader calls `name`, or null.
+QWidget *controlNamed(QWidget *window, const QString &name);
 // Types into a widget one key event per character, as an input method delivers them.
 void typeText(QWidget *widget, const QString &text);
 // The visible top-level window with that title, or null.
