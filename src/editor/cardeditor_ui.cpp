@@ -85,8 +85,8 @@ void CardEditor::buildNavigation(QWidget *content, QGridLayout *grid) {
 void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
     // Each caption names its box, for screen readers too.
     const auto addField = [content, grid](const char *labelName, const QString &caption,
-                                          const char *editName, bool japanese, int row,
-                                          int column, int span) {
+                                          const char *editName, bool japanese, int row, int column,
+                                          int span) {
         QLabel *label = addLabel(content, labelName, caption);
         QLineEdit *edit = addEdit(content, editName, japanese);
         label->setBuddy(edit);

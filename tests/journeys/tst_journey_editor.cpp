@@ -70,7 +70,7 @@ void TestJourneyEditor::deleteCard() {
     QTRY_VERIFY(journey.mainWindow());
     QCOMPARE(bookList(journey.mainWindow())->count(), remaining.size());
     QCOMPARE(journey.bookNames(book), remaining);
-    QVERIFY(answers.unexpected.isEmpty());
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
 }
 
 void TestJourneyEditor::newBookRegisteredAndSaved() {
@@ -91,13 +91,14 @@ void TestJourneyEditor::newBookRegisteredAndSaved() {
         .then(typeFileNameAndPress(saved, QStringLiteral("保存")));
     QVERIFY(press(editor, QStringLiteral("戻る")));
     QTRY_VERIFY(answers.allAnswered());
-    QCOMPARE(answers.messageTexts(), QStringList{QStringLiteral("ファイル名をつけて保存しますか…?")});
+    QCOMPARE(answers.messageTexts(),
+             QStringList{QStringLiteral("ファイル名をつけて保存しますか…?")});
     QTRY_VERIFY(journey.mainWindow());
     QCOMPARE(journey.bookNames(saved), QStringList{QStringLiteral("山田太郎")});
     QVERIFY(readBytes(saved).contains(cp932(QStringLiteral("\"山田太郎\""))));
     QVERIFY(readBytes(saved).contains("\"1000001\""));
     QCOMPARE(bookList(journey.mainWindow())->count(), 1);
-    QVERIFY(answers.unexpected.isEmpty());
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
 }
 
 QTEST_MAIN(TestJourneyEditor)

@@ -1,4 +1,94 @@
+// The main window's file commands and the reorder window, answered through
+// the real file dialogs and message boxes.
+#include "fakeplatform.h"
+#include "journey.h"
+
+#include <QListWidget>
 #include <QtTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+
+using namespace nvl;
+using namespace nvl::test;
+
+class TestJourneyFiles : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { prepareApplication(*qApp); }
+    void openCancelledKeepsEverything();
+    void saveAsOverExistingFile_data();
+    void saveAsOverExistingFile();
+    void reorderMovesRecordInFile();
+};
+
+void TestJourneyFiles::openCancelledKeepsEverything() {
+    Journey journey;
+    ModalAnswers answers;
+    journey.openBook(journey.writeBook(QStringLiteral("a.dat"), 2), answers);
+    QCOMPARE(bookList(journey.mainWindow())->count(), 2);
+    answers.then(pressButton(QStringLiteral("キャンセル")));
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("ファイルを開く")));
+    QTRY_VERIFY(answers.allAnswered());
+    // The book stays usable: its commands are still there.
+    QVERIFY(buttonNamed(journey.mainWindow(), QStringLiteral("住所録編集"))->isEnabled());
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+void TestJourneyFiles::saveAsOverExistingFile_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("はい replaces") << QStringLiteral("はい") << true;
+    QTest::newRow("いいえ, then キャンセル keeps") << QStringLiteral("いいえ") << false;
+}
+
+void TestJourneyFiles::saveAsOverExistingFile() {
+    QFETCH(QString, answer);
+    QFETCH(bool, replaced);
+    Journey journey;
+    ModalAnswers answers;
+    const QString book = journey.writeBook(QStringLiteral("a.dat"), 4);
+    const QString other = journey.writeBook(QStringLiteral("b.dat"), 1);
+    const QByteArray otherBefore = readBytes(other);
+    journey.openBook(book, answers);
+
+    answers.then(typeFileNameAndPress(other, QStringLiteral("保存"))).then(pressButton(answer));
+    if (!replaced)
+        answers.then(pressButton(QStringLiteral("キャンセル")));
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("名前をつけて保存")));
+    QTRY_VERIFY(answers.allAnswered());
+    QCOMPARE(answers.messageTexts().size(), 1); // Qt's question before overwriting
+    if (replaced)
+        QCOMPARE(journey.bookNames(other), journey.bookNames(book));
+    else
+        QCOMPARE(readBytes(other), otherBefore);
+    QCOMPARE(journey.bookNames(book).size(), 4);
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+void TestJourneyFiles::reorderMovesRecordInFile() {
+    Journey journey;
+    ModalAnswers answers;
+    const QString book = journey.writeBook(QStringLiteral("a.dat"), 4);
+    journey.openBook(book, answers);
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("順序入替")));
+    QWidget *reorder = journey.window(WindowId::Reorder);
+    QVERIFY(reorder);
+    QCOMPARE(reorder->windowTitle(), QStringLiteral("Order Set"));
+    auto *list = reorder->findChild<QListWidget *>();
+    QVERIFY(list);
+    QCOMPARE(list->count(), 4);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list->visualItemRect(list->item(0)).center());
+    QWidget *destination = controlNamed(reorder, QStringLiteral("挿入先の番号"));
+    QVERIFY(destination);
+    typeText(destination, QStringLiteral("3"));
+    QVERIFY(press(reorder, QStringLiteral("実行")));
+    QCOMPARE(journey.bookNames(book), (QStringList{"宛名2", "宛名3", "宛名1", "宛名4"}));
+    QCOMPARE(list->item(2)->text().simplified(), QStringLiteral("3 宛名1"));
+
+    QVERIFY(press(reorder, QStringLiteral("戻る")));
+    QTRY_VERIFY(journey.mainWindow());
+    QCOMPARE(bookList(journey.mainWindow())->item(0)->text(), QStringLiteral("宛名2"));
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+QTEST_MAIN(TestJourneyFiles)
 #include "tst_journey_files.moc"

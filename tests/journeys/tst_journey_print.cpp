@@ -34,7 +34,8 @@ void TestJourneyPrint::printFromPrintWindow_data() {
     QTest::addColumn<QString>("sheetAnswer");
     QTest::addColumn<int>("pages");
     QTest::newRow("印刷, OK") << QStringLiteral("印刷") << QStringLiteral("OK") << 2;
-    QTest::newRow("印刷, キャンセル") << QStringLiteral("印刷") << QStringLiteral("キャンセル") << 0;
+    QTest::newRow("印刷, キャンセル")
+        << QStringLiteral("印刷") << QStringLiteral("キャンセル") << 0;
     QTest::newRow("printer dialog キャンセル") << QStringLiteral("キャンセル") << QString() << 0;
 }
 
@@ -67,7 +68,7 @@ void TestJourneyPrint::printFromPrintWindow() {
         answers.then(pressButton(sheetAnswer));
     QVERIFY(press(print, QStringLiteral("印刷")));
     QTRY_VERIFY(answers.allAnswered());
-    QVERIFY(answers.unexpected.isEmpty());
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
     QCOMPARE(answers.messageTexts(), sheetAnswer.isEmpty()
                                          ? QStringList()
                                          : QStringList{QStringLiteral("シート数は2枚です。")});

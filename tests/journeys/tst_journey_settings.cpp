@@ -1,4 +1,98 @@
+// The print window's own windows: the sender window and the print-position
+// window write their files and hand their values back to the print window.
+#include "fakeplatform.h"
+#include "journey.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QtTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+
+using namespace nvl;
+using namespace nvl::test;
+
+class TestJourneySettings : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { prepareApplication(*qApp); }
+    void senderRegisteredAndShown();
+    void printPositionStored();
+};
+
+namespace {
+
+QWidget *openPrintWindow(Journey &journey, ModalAnswers &answers) {
+    journey.openBook(journey.writeBook(QStringLiteral("a.dat"), 2), answers);
+    selectRows(bookList(journey.mainWindow()), {0});
+    press(journey.mainWindow(), QStringLiteral("一括選択"));
+    press(journey.mainWindow(), QStringLiteral("次へ"));
+    return journey.window(WindowId::Print);
+}
+
+QStringList labelTexts(QWidget *window) {
+    QStringList texts;
+    for (QLabel *label : window->findChildren<QLabel *>())
+        if (label->isVisible())
+            texts.append(label->text());
+    return texts;
+}
+
+} // namespace
+
+void TestJourneySettings::senderRegisteredAndShown() {
+    Journey journey;
+    ModalAnswers answers;
+    QWidget *print = openPrintWindow(journey, answers);
+    QVERIFY(print);
+    QVERIFY(press(print, QStringLiteral("差出人編集")));
+    QWidget *sender = journey.window(WindowId::Sender);
+    QVERIFY(sender);
+    QCOMPARE(sender->windowTitle(), QStringLiteral("差出人データ"));
+    const std::pair<const char *, const char *> fields[] = {{"〒", "123-4567"},
+                                                            {"住所１", "大阪府大阪市北区"},
+                                                            {"住所２", "梅田1-1"},
+                                                            {"差出人", "鈴木花子"}};
+    for (const auto &[caption, value] : fields) {
+        auto *edit = qobject_cast<QLineEdit *>(controlNamed(sender, QString::fromUtf8(caption)));
+        QVERIFY2(edit, caption);
+        edit->clear();
+        typeText(edit, QString::fromUtf8(value));
+    }
+    QVERIFY(press(sender, QStringLiteral("登録")));
+    QVERIFY(press(sender, QStringLiteral("戻る")));
+    QVERIFY(!journey.window(WindowId::Sender));
+
+    const QByteArray file = readBytes(journey.path(QStringLiteral("Wolt.tds")));
+    QVERIFY(file.startsWith(
+        cp932(QStringLiteral("\"123-4567\",\"大阪府大阪市北区\",\"梅田1-1\",\"鈴木花子\"\r\n"))));
+    QVERIFY(labelTexts(print).contains(QStringLiteral("鈴木花子")));
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+void TestJourneySettings::printPositionStored() {
+    Journey journey;
+    ModalAnswers answers;
+    QWidget *print = openPrintWindow(journey, answers);
+    QVERIFY(print);
+    QVERIFY(press(print, QStringLiteral("印字位置設定")));
+    QWidget *position = journey.window(WindowId::PrintPosition);
+    QVERIFY(position);
+    QCOMPARE(position->windowTitle(), QStringLiteral("印字位置調整"));
+    QVERIFY(press(position, QStringLiteral("＞")));
+    QVERIFY(press(position, QStringLiteral("＞")));
+    QVERIFY(press(position, QStringLiteral("∨")));
+    QVERIFY(press(position, QStringLiteral("はなす")));
+    QVERIFY(press(position, QStringLiteral("OK")));
+    QVERIFY(!journey.window(WindowId::PrintPosition));
+    QCOMPARE(readBytes(journey.path(QStringLiteral("Nuvel.opt"))),
+             QByteArray("\"1480\",\"900\",\"1\"\r\n"));
+    // Opened again, the window starts from what was stored.
+    QVERIFY(press(print, QStringLiteral("印字位置設定")));
+    position = journey.window(WindowId::PrintPosition);
+    QVERIFY(position);
+    QVERIFY(labelTexts(position).contains(QStringLiteral("2")));
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+QTEST_MAIN(TestJourneySettings)
 #include "tst_journey_settings.moc"

@@ -1,9 +1,11 @@
 #include "userdriver.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -98,6 +100,13 @@ QWidget *windowTitled(const QString &title) {
     return nullptr;
 }
 
+QString describe(const QList<SeenDialog> &dialogs) {
+    QStringList parts;
+    for (const SeenDialog &dialog : dialogs)
+        parts.append(QStringLiteral("%1 %2: %3").arg(dialog.className, dialog.title, dialog.text));
+    return parts.join(QStringLiteral("; "));
+}
+
 ModalAnswers::ModalAnswers() {
     connect(&m_timer, &QTimer::timeout, this, &ModalAnswers::poll);
     m_timer.start(10);
@@ -125,10 +134,27 @@ void ModalAnswers::poll() {
         m_top = nullptr;
         return;
     }
-    // A dialog is answered each time it comes (back) on top.
     if (m_top == dialog)
         return;
+    // A dialog answered before that is back on top (a question over it was
+    // answered) is answered again once it stays there; one about to close
+    // itself after that question is left alone.
+    bool answeredBefore = false;
+    for (const QPointer<QWidget> &done : std::as_const(m_answered))
+        answeredBefore = answeredBefore || done == dialog;
+    if (answeredBefore) {
+        if (m_candidate != dialog) {
+            m_candidate = dialog;
+            m_candidateSince.start();
+            return;
+        }
+        if (m_candidateSince.elapsed() < 200)
+            return;
+    }
     m_top = dialog;
+    m_candidate = nullptr;
+    if (!answeredBefore)
+        m_answered.append(dialog);
     SeenDialog record{QString::fromLatin1(dialog->metaObject()->className()), dialog->windowTitle(),
                       QString()};
     if (auto *box = qobject_cast<QMessageBox *>(dialog))
@@ -178,6 +204,9 @@ ModalAnswers::Action typeFileNameAndPress(const QString &path, const QString &bu
         QVERIFY2(edit, "the file dialog has no file name box");
         edit->clear();
         typeText(edit, path);
+        // The completion list that typing opens is dismissed, as Escape would.
+        if (QCompleter *completer = edit->completer(); completer && completer->popup()->isVisible())
+            completer->popup()->hide();
         press(dialog, button);
     };
 }

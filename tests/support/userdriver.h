@@ -3,6 +3,7 @@
 // Drives real windows and real modal dialogs the way a user does: by the
 // visible text of buttons, by typing, by Escape and the close box.
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
@@ -10,7 +11,7 @@
 #include <QWidget>
 #include <functional>
 
-class QAbstractButton;
+#include <QAbstractButton>
 
 namespace nvl::test {
 
@@ -34,6 +35,9 @@ struct SeenDialog {
     QString title;
     QString text; // a message box's text
 };
+
+// "QMessageBox 題: text; …", for failure messages.
+QString describe(const QList<SeenDialog> &dialogs);
 
 // Answers the modal dialogs that open, one scripted action each, in order;
 // a dialog that comes back on top after a question closed is answered again.
@@ -60,6 +64,9 @@ private:
     QTimer m_timer;
     QList<Action> m_actions;
     QPointer<QWidget> m_top;
+    QPointer<QWidget> m_candidate;
+    QElapsedTimer m_candidateSince;
+    QList<QPointer<QWidget>> m_answered;
 };
 
 // Actions for ModalAnswers.
