@@ -109,6 +109,8 @@ void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout) {
     m_printLists = std::make_unique<RecordLists>(content, PrintListNames);
     m_bookLists->nameList()->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_printLists->nameList()->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_bookLists->nameList()->setAccessibleName(QStringLiteral("宛名一覧"));
+    m_printLists->nameList()->setAccessibleName(QStringLiteral("選択リスト"));
     grid->addWidget(m_bookLists->nameList(), 2, 0);
     grid->addWidget(m_printLists->nameList(), 2, 2);
 

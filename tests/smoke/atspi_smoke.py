@@ -1,0 +1,454 @@
+#!/usr/bin/python3
+"""Black-box smoke tests of the built program, driven over the accessibility
+bus (AT-SPI) the way a screen-reader user drives it.
+
+Usage: atspi_smoke.py PROGRAM CUPS_QUEUE_HELPER [SCENARIO ...]
+
+Each scenario runs in a process of its own, inside a session of its own: a
+virtual X display, a private D-Bus session bus and an AT-SPI bus, with the
+program on the xcb platform (the offscreen platform never reaches the bus).
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+SKIP = 77
+SCENARIO_TIMEOUT = 240
+
+
+# ---------------------------------------------------------------- the session
+
+class Session:
+    """An X display, a D-Bus session bus and an AT-SPI bus of their own."""
+
+    def __init__(self, folder):
+        self.processes = []
+        self.env = {k: v for k, v in os.environ.items()
+                    if not k.startswith(('QT_', 'DBUS_', 'AT_SPI', 'WAYLAND'))}
+        runtime = os.path.join(folder, 'runtime')
+        os.mkdir(runtime, 0o700)
+        self.env.update({
+            'XDG_RUNTIME_DIR': runtime,
+            'HOME': os.path.join(folder, 'home'),
+            'LC_ALL': 'C.UTF-8',
+            'NO_AT_BRIDGE': '0',
+        })
+        os.mkdir(self.env['HOME'])
+
+        read_end, write_end = os.pipe()
+        self._start(['Xvfb', '-displayfd', str(write_end), '-screen', '0', '1280x1024x24',
+                     '-nolisten', 'tcp'], pass_fds=[write_end])
+        os.close(write_end)
+        with os.fdopen(read_end) as display:
+            number = display.readline().strip()
+        if not number:
+            raise RuntimeError('Xvfb did not start')
+        self.env['DISPLAY'] = ':' + number
+
+        bus = self._start(['dbus-daemon', '--session', '--nofork', '--print-address=1'],
+                          stdout=subprocess.PIPE, text=True)
+        self.env['DBUS_SESSION_BUS_ADDRESS'] = bus.stdout.readline().strip()
+
+        # The bus launcher first: the program finds the bus when it starts.
+        self._start(['/usr/libexec/at-spi-bus-launcher', '--launch-immediately'])
+        deadline = time.time() + 20
+        self.a11y_address = ''
+        while time.time() < deadline and not self.a11y_address:
+            reply = subprocess.run(
+                ['dbus-send', '--session', '--dest=org.a11y.Bus', '--print-reply=literal',
+                 '/org/a11y/bus', 'org.a11y.Bus.GetAddress'],
+                env=self.env, capture_output=True, text=True)
+            self.a11y_address = reply.stdout.strip() if reply.returncode == 0 else ''
+            time.sleep(0.1)
+        if not self.a11y_address:
+            raise RuntimeError('the AT-SPI bus did not start')
+        self.env.update({
+            'NVL_A11Y_BUS': self.a11y_address,
+            'QT_QPA_PLATFORM': 'xcb',
+            'QT_LINUX_ACCESSIBILITY_ALWAYS_ON': '1',
+            'QT_ACCESSIBILITY': '1',
+        })
+
+    def _start(self, command, **options):
+        options.setdefault('stdout', subprocess.DEVNULL)
+        process = subprocess.Popen(command, env=getattr(self, 'env', None),
+                                   stderr=subprocess.DEVNULL, **options)
+        self.processes.append(process)
+        return process
+
+    def close(self):
+        for process in reversed(self.processes):
+            process.terminate()
+        for process in reversed(self.processes):
+            try:
+                process.wait(5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+
+
+# --------------------------------------------------------------- the runner
+
+def run_all(program, cups_helper, names):
+    try:
+        subprocess.run(['/usr/bin/python3', '-c', 'import pyatspi'], check=True,
+                       capture_output=True)
+    except subprocess.CalledProcessError:
+        print('SKIP: python3-pyatspi is not installed')
+        return SKIP
+    for tool in ('Xvfb', 'dbus-daemon', 'dbus-send'):
+        if not shutil.which(tool):
+            print('SKIP: %s is not installed' % tool)
+            return SKIP
+    if not os.path.exists('/usr/libexec/at-spi-bus-launcher'):
+        print('SKIP: at-spi2-core is not installed')
+        return SKIP
+
+    passed = failed = skipped = 0
+    for name in names or SCENARIOS:
+        with tempfile.TemporaryDirectory(prefix='nvl-smoke-') as folder:
+            session = None
+            started = time.time()
+            try:
+                session = Session(folder)
+                child = subprocess.run(
+                    ['/usr/bin/python3', os.path.abspath(__file__), '--scenario', name,
+                     program, cups_helper, folder],
+                    env=session.env, capture_output=True, text=True,
+                    timeout=SCENARIO_TIMEOUT)
+                output = (child.stdout + child.stderr).strip()
+                code = child.returncode
+            except subprocess.TimeoutExpired as timeout:
+                output = 'timed out after %d s\n%s' % (SCENARIO_TIMEOUT, timeout.stdout or '')
+                code = 1
+            except RuntimeError as error:
+                output, code = str(error), 1
+            finally:
+                if session:
+                    session.close()
+            verdict = {0: 'PASS', SKIP: 'SKIP'}.get(code, 'FAIL')
+            print('%s   : %s (%.1f s)' % (verdict, name, time.time() - started))
+            if output and verdict != 'PASS':
+                print('    ' + output.replace('\n', '\n    '))
+            passed += verdict == 'PASS'
+            failed += verdict == 'FAIL'
+            skipped += verdict == 'SKIP'
+    print('%d passed, %d failed, %d skipped' % (passed, failed, skipped))
+    return 1 if failed else 0
+
+
+# ------------------------------------------------------ driving the program
+
+class Failure(Exception):
+    pass
+
+
+def wait_for(what, probe, timeout=20):
+    deadline = time.time() + timeout
+    while True:
+        result = probe()
+        if result:
+            return result
+        if time.time() > deadline:
+            raise Failure('gave up waiting for ' + what)
+        time.sleep(0.1)
+
+
+def plain(name):
+    """A caption as a user reads it: 'はい(Y)' → 'はい', '&Open' → 'Open'."""
+    return re.sub(r'\(&?[A-Za-z]\)', '', (name or '').replace('&', '')).strip()
+
+
+class Driver:
+    def __init__(self, program, folder):
+        import pyatspi
+        self.at = pyatspi
+        self.folder = folder
+        self.program_folder = os.path.join(folder, 'program')
+        os.mkdir(self.program_folder)
+        # A copy of its own, so its settings files land in the scenario's folder.
+        self.program = shutil.copy(program, self.program_folder)
+        self.process = None
+        self.app = None
+
+    def start(self, extra_env=None):
+        env = dict(os.environ)
+        env.update(extra_env or {})
+        self.log = open(os.path.join(self.folder, 'program.log'), 'w')
+        self.process = subprocess.Popen([self.program], env=env, stdout=self.log,
+                                        stderr=subprocess.STDOUT)
+
+        def find_app():
+            desktop = self.at.Registry.getDesktop(0)
+            for app in desktop:
+                if app is not None and app.get_process_id() == self.process.pid:
+                    return app
+            return None
+
+        try:
+            self.app = wait_for('the program on the accessibility bus', find_app)
+        except Failure:
+            desktop = self.at.Registry.getDesktop(0)
+            seen = [(a.name, a.get_process_id()) for a in desktop if a is not None]
+            raise Failure('the program (pid %d) is not on the accessibility bus; there: %r; '
+                          'it said: %s' % (self.process.pid, seen, self.program_output()))
+
+    def program_output(self):
+        with open(os.path.join(self.folder, 'program.log')) as log:
+            return log.read()[-2000:]
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+
+    # Windows and controls.
+
+    def windows(self):
+        self.app.clearCache()
+        return [w for w in self.app if w is not None and self.showing(w)]
+
+    def showing(self, node):
+        try:
+            return node.getState().contains(self.at.STATE_SHOWING)
+        except Exception:
+            return False
+
+    def window(self, title=None, role=None, prefix=False):
+        def probe():
+            for w in self.windows():
+                name = w.name or ''
+                if role and w.getRoleName() != role:
+                    continue
+                if title is None or name == title or (prefix and name.startswith(title)):
+                    return w
+            return None
+        return wait_for('window %r' % (title or role), probe)
+
+    def gone(self, node):
+        wait_for('window %r to close' % node.name,
+                 lambda: all(not w.isEqual(node) for w in self.windows()))
+
+    def descendants(self, root):
+        stack = [root]
+        while stack:
+            node = stack.pop()
+            for child in node:
+                if child is not None and self.showing(child):
+                    yield child
+                    stack.append(child)
+
+    def find(self, root, role, name=None, timeout=20):
+        def probe():
+            root.clearCache()
+            for node in self.descendants(root):
+                if node.getRoleName() == role and (name is None or plain(node.name) == name):
+                    return node
+            return None
+        return wait_for('%s %r' % (role, name), probe, timeout)
+
+    def find_all(self, root, role):
+        root.clearCache()
+        return [n for n in self.descendants(root) if n.getRoleName() == role]
+
+    def press(self, root, name, role='push button'):
+        self.act(self.find(root, role, name), 'Press')
+
+    def act(self, node, action):
+        actions = node.queryAction()
+        names = [actions.getName(i) for i in range(actions.nActions)]
+        if action not in names:
+            raise Failure('%r offers %s, not %s' % (node.name, names, action))
+        # Sent without waiting: a modal dialog keeps the call open until it closes.
+        bus_name = node.app.bus_name
+        subprocess.run(['dbus-send', '--bus=' + os.environ['NVL_A11Y_BUS'],
+                        '--dest=' + bus_name, '--type=method_call', node.path,
+                        'org.a11y.atspi.Action.DoAction', 'int32:%d' % names.index(action)],
+                       check=True)
+
+    def type_into(self, root, name, text):
+        field = self.find(root, 'text', name)
+        field.queryEditableText().setTextContents(text)
+        wait_for('text in %r' % name, lambda: field.queryText().getText(0, -1) == text)
+
+    def alert(self, text):
+        """The message box now showing, checked to say `text`."""
+        box = self.window(role='alert')
+        labels = [plain(n.name) for n in self.find_all(box, 'label')]
+        if text not in labels:
+            raise Failure('the message box says %r, not %r' % (labels, text))
+        return box
+
+    def answer(self, text, button):
+        box = self.alert(text)
+        self.press(box, button)
+        self.gone(box)
+
+    def use_file_dialog(self, title, path, button):
+        dialog = self.window(title)
+        self.type_into(dialog, 'ファイル名:', path)
+        self.press(dialog, button)
+        return dialog
+
+    def check_names(self, window):
+        """Every control a user operates has a name a screen reader can read."""
+        operated = {'push button', 'toggle button', 'check box', 'radio button', 'combo box',
+                    'text', 'list', 'table', 'spin button', 'menu item', 'page tab'}
+        unnamed = ['%s in %r' % (n.getRoleName(), window.name)
+                   for n in self.descendants(window)
+                   if n.getRoleName() in operated and not (n.name or '').strip()]
+        if unnamed:
+            raise Failure('controls without a name: ' + ', '.join(unnamed))
+
+    # Files.
+
+    def write_book(self, name, count):
+        path = os.path.join(self.folder, name)
+        with open(path, 'wb') as book:
+            for i in range(1, count + 1):
+                book.write(('"宛名%d","東京都千代田区%d","一丁目%d","100-000%d","c%d","0",""\r\n'
+                            % (i, i, i, i % 10, i)).encode('cp932'))
+        return path
+
+
+def book_names(path):
+    with open(path, 'rb') as book:
+        text = book.read().decode('cp932')
+    return [line.split('","')[0].lstrip('"') for line in text.split('\r\n') if line]
+
+
+def open_book(d, path):
+    main = d.window('NVL  ﾊｶﾞｷ  Print')
+    d.press(main, 'ファイルを開く')
+    dialog = d.use_file_dialog('ファイルを開く', path, '開く')
+    d.gone(dialog)
+    book = d.find(main, 'list', '宛名一覧')
+    wait_for('the book in the list', lambda: len(d.find_all(book, 'list item')) > 0)
+    return main, book
+
+
+# ------------------------------------------------------------- scenarios
+
+def scenario_open_book(d):
+    path = d.write_book('友人.dat', 4)
+    d.start()
+    main = d.window('NVL  ﾊｶﾞｷ  Print')
+    d.check_names(main)
+    main, book = open_book(d, path)
+    items = [n.name for n in d.find_all(book, 'list item')]
+    if items != ['宛名1', '宛名2', '宛名3', '宛名4']:
+        raise Failure('the book list shows %r' % items)
+
+
+def scenario_delete_card(d):
+    path = d.write_book('book.dat', 3)
+    d.start()
+    main, _ = open_book(d, path)
+    d.press(main, '住所録編集')
+    editor = d.window('住所録　　', prefix=True)
+    d.check_names(editor)
+    d.press(editor, '＞')
+    wait_for('card 2', lambda: d.find(editor, 'text', '宛名／敬称').queryText()
+             .getText(0, -1) == '宛名2')
+    d.press(editor, '削除')
+    d.answer('このカードを削除します。', 'OK')
+    wait_for('the card gone from the file', lambda: book_names(path) == ['宛名1', '宛名3'])
+
+
+def scenario_new_register_save(d):
+    d.start()
+    main = d.window('NVL  ﾊｶﾞｷ  Print')
+    d.press(main, '新規作成')
+    editor = d.window('住所録　　')
+    d.type_into(editor, '宛名／敬称', '山田太郎')
+    d.type_into(editor, '〒 xxx-xxxx', '1000001')
+    d.press(editor, '登録')
+    d.press(editor, '戻る')
+    target = os.path.join(d.folder, '新しい住所録.dat')
+    d.answer('ファイル名をつけて保存しますか…?', 'はい')
+    d.use_file_dialog('名前をつけて保存', target, '保存')
+    wait_for('the new book on disk',
+             lambda: os.path.exists(target) and book_names(target) == ['山田太郎'])
+    main = d.window('NVL  ﾊｶﾞｷ  Print')
+    book = d.find(main, 'list', '宛名一覧')
+    wait_for('the new book listed',
+             lambda: [n.name for n in d.find_all(book, 'list item')] == ['山田太郎'])
+
+
+def scenario_print_to_cups(d, cups_helper):
+    queue = subprocess.Popen([cups_helper], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                             text=True)
+    settings = {}
+    while not ('SKIP' in settings or {'CUPS_SERVER', 'JOB'} <= settings.keys()):
+        line = queue.stdout.readline()
+        if not line:
+            raise Failure('the private CUPS queue did not start')
+        key, _, value = line.strip().partition('=')
+        settings[key] = value
+    if 'SKIP' in settings:
+        print('SKIP: ' + settings['SKIP'])
+        sys.exit(SKIP)
+    try:
+        path = d.write_book('book.dat', 5)
+        d.start({'CUPS_SERVER': settings['CUPS_SERVER']})
+        main, book = open_book(d, path)
+        for item in d.find_all(book, 'list item'):
+            if not item.getState().contains(d.at.STATE_SELECTED):
+                d.act(item, 'Toggle')
+        wait_for('five cards chosen', lambda: all(
+            i.getState().contains(d.at.STATE_SELECTED) for i in d.find_all(book, 'list item')))
+        d.press(main, '一括選択')
+        wait_for('the count of five', lambda: d.find(main, 'label', '5', timeout=1))
+        d.press(main, '次へ')
+        printing = d.window('印刷フォーマット')
+        d.check_names(printing)
+        d.press(printing, '印刷')
+        dialog = d.window('印刷', role='dialog')
+        d.press(dialog, '印刷')
+        d.answer('シート数は2枚です。', 'OK')
+        job = settings['JOB']
+        wait_for('the job printed', lambda: os.path.exists(job), timeout=60)
+        info = subprocess.run(['pdfinfo', job], capture_output=True, text=True).stdout
+        if not re.search(r'^Pages:\s+2$', info, re.M):
+            raise Failure('the printed job is not two pages:\n' + info)
+    finally:
+        queue.stdin.close()
+        queue.wait(30)
+
+
+SCENARIOS = ['open_book', 'delete_card', 'new_register_save', 'print_to_cups']
+
+
+def run_scenario(name, program, cups_helper, folder):
+    driver = Driver(program, folder)
+    try:
+        if name == 'print_to_cups':
+            scenario_print_to_cups(driver, cups_helper)
+        else:
+            globals()['scenario_' + name](driver)
+        return 0
+    except Failure as failure:
+        print('FAIL: %s' % failure)
+        return 1
+    except Exception:
+        traceback.print_exc()
+        return 1
+    finally:
+        driver.stop()
+
+
+if __name__ == '__main__':
+    if len(sys.argv) >= 6 and sys.argv[1] == '--scenario':
+        sys.exit(run_scenario(sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]))
+    if len(sys.argv) < 3:
+        print(__doc__)
+        sys.exit(2)
+    sys.exit(run_all(sys.argv[1], sys.argv[2], sys.argv[3:]))
