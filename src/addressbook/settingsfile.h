@@ -7,12 +7,22 @@
 
 namespace nvl {
 
-// Reads the first line of values of a small settings file. A missing,
-// empty, short or unreadable file gives empty texts for what is missing;
-// values past `count` are ignored.
+struct SettingsRead {
+    QStringList values;
+    // Japanese, naming the file, when it exists but could not be read whole:
+    // a value that is not text costs only that value. Empty otherwise.
+    QString problem;
+    bool clean() const { return problem.isEmpty(); }
+};
+
+// Reads the first `count` values of a small settings file. A missing,
+// empty or short file gives empty texts for what is missing; values past
+// `count` are ignored.
+SettingsRead readSettingsFile(const QString &path, int count);
 QStringList readSettingsValues(const QString &path, int count);
-// The same for a file's bytes or its decoded text.
-QStringList settingsValuesFromBytes(const QByteArray &bytes, int count);
+// The same for a file's bytes (damaged values come back empty and are
+// counted) or its decoded text.
+QStringList settingsValuesFromBytes(const QByteArray &bytes, int count, int *damaged = nullptr);
 QStringList settingsValuesFromText(const QString &text, int count);
 
 WriteResult writeSettingsValues(const QString &path, const QStringList &values);

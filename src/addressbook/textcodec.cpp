@@ -33,6 +33,42 @@ QString foldForCp932(QString text) {
     return text;
 }
 
+// ICU's windows-31j swaps three control codes (byte 0x1A is U+001C, 0x1C is
+// U+007F, 0x7F is U+001A); Windows maps every byte below 0x80 to itself.
+// Undone on both sides, so the bytes are Windows' and ASCII reads the same
+// whichever way it is decoded.
+QChar icuControl(QChar c) {
+    switch (c.unicode()) {
+    case 0x1A:
+        return QChar(0x1C);
+    case 0x1C:
+        return QChar(0x7F);
+    case 0x7F:
+        return QChar(0x1A);
+    default:
+        return c;
+    }
+}
+
+QChar windowsControl(QChar c) {
+    switch (c.unicode()) {
+    case 0x1C:
+        return QChar(0x1A);
+    case 0x7F:
+        return QChar(0x1C);
+    case 0x1A:
+        return QChar(0x7F);
+    default:
+        return c;
+    }
+}
+
+QString mapChars(QString text, QChar (*map)(QChar)) {
+    for (QChar &c : text)
+        c = map(c);
+    return text;
+}
+
 std::optional<QString> strictDecode(const char *name, const QByteArray &bytes) {
     QStringDecoder decoder(name, QStringConverter::Flag::Stateless);
     if (!decoder.isValid())
@@ -59,6 +95,8 @@ std::optional<DecodedText> decodeText(const QByteArray &bytes) {
     }
     std::optional<QString> utf8 = strictDecode("UTF-8", bytes);
     std::optional<QString> cp932 = strictDecode(Cp932Name, bytes);
+    if (cp932)
+        cp932 = mapChars(*cp932, windowsControl);
     if (utf8 && cp932) {
         // Valid both ways. Japanese in UTF-8 takes three bytes a character;
         // two-byte UTF-8 characters (U+0080..U+07FF) are what CP932's
@@ -80,9 +118,10 @@ QByteArray encodeText(const QString &text, TextEncoding *used) {
     const QString folded = foldForCp932(text);
     QStringEncoder encoder(Cp932Name, QStringConverter::Flag::Stateless);
     if (encoder.isValid()) {
-        QByteArray bytes = encoder.encode(folded);
+        QByteArray bytes = encoder.encode(mapChars(folded, icuControl));
         // The converter may substitute silently; only a clean round trip counts.
-        if (!encoder.hasError() && strictDecode(Cp932Name, bytes) == folded) {
+        const std::optional<QString> back = strictDecode(Cp932Name, bytes);
+        if (!encoder.hasError() && back && mapChars(*back, windowsControl) == folded) {
             if (used)
                 *used = TextEncoding::Cp932;
             return bytes;

@@ -4,46 +4,61 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace nvl {
 
-TextFileRead readTextFile(const QString &path) {
-    TextFileRead result;
+QByteArray readFileBytes(const QString &path, TextFileRead::Status *status) {
     QFileInfo info(path);
     if (path.isEmpty() || !info.exists()) {
-        result.status = TextFileRead::Status::Missing;
-        return result;
+        *status = TextFileRead::Status::Missing;
+        return {};
     }
-    if (info.isDir()) {
-        result.status = TextFileRead::Status::Unreadable;
-        return result;
+    // Only a regular file: reading a FIFO or a device would block or never end.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        *status =
+            info.isDir() ? TextFileRead::Status::Unreadable : TextFileRead::Status::NotRegular;
+        return {};
     }
     if (info.size() > MaxTextFileBytes) {
-        result.status = TextFileRead::Status::TooLarge;
-        return result;
+        *status = TextFileRead::Status::TooLarge;
+        return {};
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.status = TextFileRead::Status::Unreadable;
-        return result;
+        *status = TextFileRead::Status::Unreadable;
+        return {};
     }
     // Read one byte past the limit: the file may have grown since the check.
-    const QByteArray bytes = file.read(MaxTextFileBytes + 1);
+    QByteArray bytes = file.read(MaxTextFileBytes + 1);
     if (bytes.size() > MaxTextFileBytes) {
-        result.status = TextFileRead::Status::TooLarge;
-        return result;
+        *status = TextFileRead::Status::TooLarge;
+        return {};
     }
     if (file.error() != QFileDevice::NoError) {
-        result.status = TextFileRead::Status::Unreadable;
-        return result;
+        *status = TextFileRead::Status::Unreadable;
+        return {};
     }
+    *status = TextFileRead::Status::Ok;
+    return bytes;
+}
+
+TextFileRead readTextFile(const QString &path) {
+    TextFileRead result;
+    const QByteArray bytes = readFileBytes(path, &result.status);
+    if (result.status != TextFileRead::Status::Ok)
+        return result;
     auto decoded = decodeText(bytes);
     if (!decoded) {
         result.status = TextFileRead::Status::NotText;
         return result;
     }
-    result.status = TextFileRead::Status::Ok;
     result.content = std::move(*decoded);
     return result;
 }
@@ -59,38 +74,113 @@ QString describeReadFailure(const QString &path, TextFileRead::Status status) {
     case TextFileRead::Status::TooLarge:
         return QStringLiteral("ファイル「%1」は大きすぎるため、住所録として読み込めません。")
             .arg(path);
+    case TextFileRead::Status::NotRegular:
+        return QStringLiteral("「%1」は通常のファイルではないため読み込めません。").arg(path);
     case TextFileRead::Status::NotText:
         return QStringLiteral("ファイル「%1」は住所録のテキストファイルではありません。").arg(path);
     }
     return {};
 }
 
-WriteResult writeTextFileAtomically(const QString &path, const QString &text) {
+namespace {
+
+// The reason in the user's words, for the errors a save meets in practice.
+QString describeErrno(int error) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ディスクの空き容量が足りません。");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("書き込む権限がありません。");
+    case EROFS:
+        return QStringLiteral("読み取り専用のディスクです。");
+    case EIO:
+        return QStringLiteral("ディスクへの書き込みに失敗しました。");
+    default:
+        return QStringLiteral("書き込みに失敗しました（%1）。")
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+bool writeAll(int fd, const QByteArray &bytes) {
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t done = ::write(fd, data, static_cast<size_t>(left));
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0) {
+            if (done == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += done;
+        left -= done;
+    }
+    return true;
+}
+
+} // namespace
+
+WriteResult replaceFileContents(const QString &path, const QByteArray &bytes) {
     const auto failure = [&path](const QString &why) {
         return WriteResult{false,
                            QStringLiteral("ファイル「%1」に書き込めません。\n%2").arg(path, why)};
     };
     if (path.isEmpty())
         return failure(QStringLiteral("ファイル名がありません。"));
+    // A link is followed: the file it names is the one replaced.
     QFileInfo info(path);
+    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+    info = QFileInfo(target);
+    if (info.exists() && !info.isFile())
+        return failure(QStringLiteral("通常のファイルではありません。"));
     // The rename would replace a write-protected file; respect the protection,
     // by its permission bits too, so it holds even for the superuser.
-    if (info.exists() &&
-        (!info.isFile() || !info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner)))
+    if (info.exists() && (!info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner)))
         return failure(QStringLiteral("ファイルが書き込み禁止になっています。"));
 
-    const QByteArray bytes = encodeText(text);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return failure(why);
+    const QByteArray targetName = QFile::encodeName(target);
+    QByteArray tempName = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
+                                            info.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkstemp(tempName.data());
+    if (fd < 0)
+        return failure(describeErrno(errno));
+    // Every step is checked: the old file is replaced only by a complete new
+    // one that has reached the disk.
+    struct stat old {};
+    mode_t mode = 0;
+    if (::stat(targetName.constData(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
     }
-    if (!file.commit())
-        return failure(file.errorString());
+    int error = 0;
+    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(tempName.constData(), targetName.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(tempName.constData());
+        return failure(describeErrno(error));
+    }
+    // The new name itself reaches the disk with its folder.
+    const int folder = ::open(QFile::encodeName(info.absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
     return {};
+}
+
+WriteResult writeTextFileAtomically(const QString &path, const QString &text) {
+    return replaceFileContents(path, encodeText(text));
 }
 
 WriteResult writeQuotedFile(const QString &path, const QList<QStringList> &lines) {

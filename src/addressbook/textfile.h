@@ -12,7 +12,7 @@ namespace nvl {
 constexpr qint64 MaxTextFileBytes = 4 * 1024 * 1024;
 
 struct TextFileRead {
-    enum class Status { Ok, Missing, Unreadable, TooLarge, NotText };
+    enum class Status { Ok, Missing, Unreadable, NotRegular, TooLarge, NotText };
     Status status = Status::Missing;
     DecodedText content;
 
@@ -20,6 +20,9 @@ struct TextFileRead {
 };
 
 TextFileRead readTextFile(const QString &path);
+// The bytes of a regular file of at most MaxTextFileBytes; empty unless
+// *status is Ok.
+QByteArray readFileBytes(const QString &path, TextFileRead::Status *status);
 
 // Japanese explanation of a failed read, naming the file.
 QString describeReadFailure(const QString &path, TextFileRead::Status status);
@@ -31,8 +34,12 @@ struct WriteResult {
     explicit operator bool() const { return ok; }
 };
 
-// Replaces the file through a temporary file and a rename, so a crash or a
-// full disk leaves either the old or the new content, never a mix.
+// Replaces the file through a temporary file beside it, written, synced and
+// renamed with every step checked: a crash, a full disk or a failing disk
+// leaves the old content whole, and the caller gets the reason.
+WriteResult replaceFileContents(const QString &path, const QByteArray &bytes);
+
+// The text encoded as the program's files are, then replaced as above.
 WriteResult writeTextFileAtomically(const QString &path, const QString &text);
 
 // Lines of quoted fields, as every text file of the program is written.

@@ -1,18 +1,21 @@
 #include "batchpdf.h"
 
 #include "bookfile.h"
+#include "commondialog.h"
 #include "fonts.h"
 #include "offsetfile.h"
 #include "printlist.h"
 #include "printoutput.h"
 #include "qtservices.h"
 #include "senderfile.h"
+#include "textfile.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace nvl {
 
@@ -23,12 +26,36 @@ int fail(const QString &message) {
     return 1;
 }
 
+void warn(const QString &message) {
+    std::fprintf(stderr, "nvl-hagaki print-pdf: %s\n", qPrintable(message));
+}
+
 // A font that is not installed would silently print in a Latin fallback.
 QString usableFont(const QString &name) {
     const QString font = printableFont(name);
     if (font != name)
-        std::fprintf(stderr, "nvl-hagaki print-pdf: %s\n", qPrintable(missingFontMessage(name)));
+        warn(missingFontMessage(name));
     return font;
+}
+
+// The PDF never takes the place of the book, under whatever name, nor of a
+// device or another special file.
+QString refusedOutput(const QString &bookPath, const QString &outPath) {
+    if (outPath == QLatin1String("-"))
+        return {};
+    struct stat book {};
+    struct stat out {};
+    if (::stat(QFile::encodeName(outPath).constData(), &out) != 0)
+        return {};
+    if (!S_ISREG(out.st_mode))
+        return QStringLiteral("「%1」は通常のファイルではないため、PDF を書き込めません。")
+            .arg(outPath);
+    if (::stat(QFile::encodeName(bookPath).constData(), &book) == 0 && book.st_dev == out.st_dev &&
+        book.st_ino == out.st_ino)
+        return QStringLiteral("出力先「%1」は住所録そのものです。別の PDF ファイル名を指定して"
+                              "ください。")
+            .arg(outPath);
+    return {};
 }
 
 } // namespace
@@ -48,7 +75,8 @@ int runPrintPdf(int argc, char *argv[]) {
     parser.addPositionalArgument(QStringLiteral("print-pdf"), QStringLiteral("this command"));
     parser.addPositionalArgument(QStringLiteral("BOOK"),
                                  QStringLiteral("address book (.dat/.csv)"));
-    parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("PDF file to write"));
+    parser.addPositionalArgument(QStringLiteral("OUT"),
+                                 QStringLiteral("PDF file to write, or - for standard output"));
     const QCommandLineOption twoUp(QStringLiteral("two-up"),
                                    QStringLiteral("two return postcards a sheet (往復  1s2p)"));
     const QCommandLineOption sender(QStringLiteral("sender"),
@@ -74,6 +102,9 @@ int runPrintPdf(int argc, char *argv[]) {
             QStringLiteral("使い方 (usage): nvl-hagaki print-pdf BOOK OUT [options]; --help"));
     const QString bookPath = args.at(1);
     const QString outPath = args.at(2);
+
+    if (const QString refused = refusedOutput(bookPath, outPath); !refused.isEmpty())
+        return fail(refused);
 
     const BookRead read = ReadBookFile(bookPath);
     if (!read.ok()) {
@@ -101,10 +132,25 @@ int runPrintPdf(int argc, char *argv[]) {
     const int senderIndex = parser.value(sender).toInt(&senderOk);
     if (!senderOk || senderIndex < 1 || senderIndex > 4)
         return fail(QStringLiteral("--sender は 1〜4 です。"));
-    const QDir folder(resolveProgramFolder());
-    const SenderEntry entry =
-        ReadSenderFile(folder.filePath(QStringLiteral("Wolt.tds"))).at(senderIndex - 1);
-    const OffsetRecord offsets = ReadOffsetFile(folder.filePath(QStringLiteral("Nuvel.opt")));
+    const QString programFolder = resolveProgramFolder();
+    const QString executableFolder = QCoreApplication::applicationDirPath();
+    const QString senderFile =
+        settingsFileIn(programFolder, executableFolder, QStringLiteral("Wolt.tds"));
+    QString problem;
+    const SenderEntry entry = ReadSenderFile(senderFile, &problem).at(senderIndex - 1);
+    if (!problem.isEmpty()) {
+        // A file that cannot be read at all is refused; damaged values are
+        // printed empty, and the user is told.
+        TextFileRead::Status status = TextFileRead::Status::Ok;
+        readFileBytes(senderFile, &status);
+        if (status != TextFileRead::Status::Ok)
+            return fail(problem);
+        warn(problem);
+    }
+    const OffsetRecord offsets = ReadOffsetFile(
+        settingsFileIn(programFolder, executableFolder, QStringLiteral("Nuvel.opt")), &problem);
+    if (!problem.isEmpty())
+        warn(problem);
 
     LayoutInput input;
     for (const int n : numbers) {
@@ -134,9 +180,16 @@ int runPrintPdf(int argc, char *argv[]) {
     const QByteArray pdf = renderCardsToPdf(input, fourUp, &outcome);
     if (!outcome.ok)
         return fail(outcome.error);
-    QSaveFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size() || !out.commit())
-        return fail(QStringLiteral("「%1」に書き込めません: %2").arg(outPath, out.errorString()));
+    if (outPath == QLatin1String("-")) {
+        const bool written = std::fwrite(pdf.constData(), 1, static_cast<size_t>(pdf.size()),
+                                         stdout) == static_cast<size_t>(pdf.size());
+        if (!written || std::fflush(stdout) != 0 || std::ferror(stdout))
+            return fail(QStringLiteral("標準出力に書き込めません。"));
+        return 0;
+    }
+    const WriteResult written = replaceFileContents(outPath, pdf);
+    if (!written)
+        return fail(written.error);
     return 0;
 }
 

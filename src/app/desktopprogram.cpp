@@ -18,8 +18,11 @@ void prepareApplication(QApplication &app) {
 }
 
 DesktopProgram::DesktopProgram(const QString &programFolder)
-    : platform{messages, fileDialogs, printerDialog, help, shell, screen, printer, programFolder},
+    : platform{messages, fileDialogs, printerDialog, help,     shell,
+               screen,   printer,     programFolder, QString()},
       context(platform) {
+    if (QCoreApplication::applicationDirPath() != programFolder)
+        platform.executableFolder = QCoreApplication::applicationDirPath();
     context.endProgram = [] {
         QCoreApplication::exit(0);
     };

@@ -37,7 +37,11 @@ QString describeBookFailure(const QString &path, const BookRead &read) {
 } // namespace
 
 void MainWindow::newBook() {
-    if (leadingNumber(Text2()->text()) == 3) {
+    // Only a book read from that very file in this run is written back:
+    // after a restart the settings still name the last file while nothing
+    // of it is in memory, and writing would empty it.
+    if (leadingNumber(Text2()->text()) == 3 && !m_bookLoadedFrom.isEmpty() &&
+        m_bookLoadedFrom == Text1()->text()) {
         // The book is the file's content: writing it back loses nothing
         // when it fails, so the user is told and New goes on.
         const WriteResult written = WriteBookFile(Text1()->text(), m_book);
@@ -45,6 +49,7 @@ void MainWindow::newBook() {
             m_ctx.platform.messages.show(written.error);
     }
     m_book = AddressBook();
+    m_bookLoadedFrom.clear();
     m_ctx.state.bookFromFile = false;
     Text2()->setText(QStringLiteral("2"));
     Text1()->setText(NewBookMarker);
@@ -72,6 +77,7 @@ void MainWindow::openBook() {
         return;
     }
     m_book = std::move(read.book);
+    m_bookLoadedFrom = path;
     Text1()->setText(path);
     m_ctx.state.currentFile = path;
     showBook(m_book);
@@ -116,6 +122,7 @@ bool MainWindow::Test(const QString &path, const BookRead &failedRead) {
         return true;
     }
     m_book = std::move(converted.book);
+    m_bookLoadedFrom = path;
     Text1()->setText(path);
     m_ctx.state.currentFile = path;
     showBook(m_book);

@@ -268,13 +268,20 @@ void MainWindow::formLoad() {
         return;
     }
     m_reloadOnLoad = 0;
-    if (Text1()->text().isEmpty())
+    if (Text1()->text().isEmpty()) {
+        m_bookLoadedFrom.clear();
         return;
+    }
     // "新規作成" left by New, or a file that has gone: an empty, disabled book.
     BookRead read = ReadBookFile(Text1()->text());
-    if (!read.ok())
+    if (!read.ok()) {
+        // Nothing of that file is in memory now.
+        m_book = AddressBook();
+        m_bookLoadedFrom.clear();
         return;
+    }
     m_book = std::move(read.book);
+    m_bookLoadedFrom = Text1()->text();
     showBook(m_book);
     setListsEnabled(true);
     setBookCommandsEnabled(true);

@@ -83,6 +83,9 @@ private:
 
     int m_reloadOnLoad = 0;
     AddressBook m_book;
+    // The file m_book was read from in this run; only that file is ever
+    // written back with it.
+    QString m_bookLoadedFrom;
     CommonDialog m_dialog;
     std::unique_ptr<RecordLists> m_bookLists;
     std::unique_ptr<RecordLists> m_printLists;

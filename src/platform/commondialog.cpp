@@ -1,12 +1,26 @@
 #include "commondialog.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace nvl {
 
 QString Platform::programFile(const QString &name) const {
     return QDir(programFolder).filePath(name);
+}
+
+QString Platform::settingsFileToRead(const QString &name) const {
+    return settingsFileIn(programFolder, executableFolder, name);
+}
+
+QString settingsFileIn(const QString &programFolder, const QString &executableFolder,
+                       const QString &name) {
+    const QString own = QDir(programFolder).filePath(name);
+    if (QFileInfo::exists(own) || executableFolder.isEmpty())
+        return own;
+    const QString shipped = QDir(executableFolder).filePath(name);
+    return QFileInfo::exists(shipped) ? shipped : own;
 }
 
 FileDialogRequest CommonDialog::request() const {

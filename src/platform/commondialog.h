@@ -24,6 +24,11 @@ private:
     FileDialogService &m_service;
 };
 
+// The working folder's copy of a settings file when there is one, else the
+// executable folder's when that has one, else the working folder's path.
+QString settingsFileIn(const QString &programFolder, const QString &executableFolder,
+                       const QString &name);
+
 // "説明|*.dat|説明|*.csv" → "説明 (*.dat);;説明 (*.csv)". A description that
 // already shows its pattern is not repeated.
 QString toQtFilter(const QString &filter);

@@ -87,8 +87,14 @@ struct Platform {
     PrinterSurface &printer;
     // Where Nuvel.ini and the other working files live.
     QString programFolder;
+    // The executable's own folder, when the working files live elsewhere
+    // (an installed copy): files shipped there are still read.
+    QString executableFolder;
 
     QString programFile(const QString &name) const;
+    // The file to read a setting from: the working folder's copy, else the
+    // executable folder's; saving always goes to programFile().
+    QString settingsFileToRead(const QString &name) const;
 };
 
 } // namespace nvl

@@ -14,18 +14,37 @@ QString OffsetRecord::ySteps() const {
     return shortestDecimal((leadingNumber(y) - 880) / 20);
 }
 
-OffsetRecord ReadOffsetFile(const QString &path) {
-    return offsetsFromValues(readSettingsValues(path, 3));
+OffsetRecord ReadOffsetFile(const QString &path, QString *problem) {
+    const SettingsRead read = readSettingsFile(path, 3);
+    int unreadable = 0;
+    const OffsetRecord offsets = offsetsFromValues(read.values, &unreadable);
+    if (problem) {
+        *problem = read.problem;
+        if (problem->isEmpty() && unreadable > 0)
+            *problem = QStringLiteral("ファイル「%1」の印字位置の値が読めないため、その値は標準の"
+                                      "位置にしました。")
+                           .arg(path);
+    }
+    return offsets;
 }
 
-OffsetRecord offsetsFromValues(const QStringList &values) {
+OffsetRecord offsetsFromValues(const QStringList &values, int *unreadable) {
     OffsetRecord offsets;
-    if (!values.value(0).isEmpty())
-        offsets.x = values.value(0);
-    if (!values.value(1).isEmpty())
-        offsets.y = values.value(1);
-    if (!values.value(2).isEmpty())
-        offsets.secondRow = values.value(2);
+    const auto take = [&values, unreadable](int index, QString &target) {
+        const QString value = values.value(index).trimmed();
+        if (value.isEmpty())
+            return;
+        // Anything but a plain number would move the print off the card.
+        bool number = false;
+        value.toDouble(&number);
+        if (number)
+            target = value;
+        else if (unreadable)
+            ++*unreadable;
+    };
+    take(0, offsets.x);
+    take(1, offsets.y);
+    take(2, offsets.secondRow);
     return offsets;
 }
 

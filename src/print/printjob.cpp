@@ -16,8 +16,11 @@
 namespace nvl {
 
 void PrintWindow::reloadOffsets() {
+    QString problem;
     const OffsetRecord offsets =
-        ReadOffsetFile(m_ctx.platform.programFile(QStringLiteral("Nuvel.opt")));
+        ReadOffsetFile(m_ctx.platform.settingsFileToRead(QStringLiteral("Nuvel.opt")), &problem);
+    if (!problem.isEmpty())
+        m_ctx.platform.messages.show(problem);
     text("Text4")->setText(offsets.xSteps());
     text("Text5")->setText(offsets.ySteps());
     text("Text9")->setText(offsets.secondRow);

@@ -7,7 +7,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace nvl {
 
@@ -48,9 +47,9 @@ PrintOutcome finishPdfFile(const QString &path) {
     const QByteArray tagged = tagSubsetFontNames(original);
     if (tagged == original)
         return {};
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(tagged) != tagged.size() || !out.commit())
-        return {false, QStringLiteral("PDF ファイル「%1」に書き込めません。").arg(path)};
+    const WriteResult written = replaceFileContents(path, tagged);
+    if (!written)
+        return {false, written.error};
     return {};
 }
 

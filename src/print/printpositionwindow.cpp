@@ -132,7 +132,11 @@ void PrintPositionWindow::placeCard() {
 
 void PrintPositionWindow::formLoad() {
     centreOnScreen();
-    m_offsets = ReadOffsetFile(optionsPath());
+    QString problem;
+    m_offsets =
+        ReadOffsetFile(m_ctx.platform.settingsFileToRead(QStringLiteral("Nuvel.opt")), &problem);
+    if (!problem.isEmpty())
+        m_ctx.platform.messages.show(problem);
     SetOpt();
     placeCard();
     label("lblXscale")->setText(m_offsets.xSteps());

@@ -38,7 +38,7 @@ QLineEdit *PrintWindow::text(const char *name) const {
 }
 
 QString PrintWindow::senderPath() const {
-    return m_ctx.platform.programFile(QStringLiteral("Wolt.tds"));
+    return m_ctx.platform.settingsFileToRead(QStringLiteral("Wolt.tds"));
 }
 
 void PrintWindow::copyPrintList() {
@@ -68,7 +68,10 @@ void PrintWindow::formLoad() {
     text("Text8")->setText(MinchoFontName);
     GetPage();
     showLabelPosition();
-    m_senders = ReadSenderFile(senderPath());
+    QString problem;
+    m_senders = ReadSenderFile(senderPath(), &problem);
+    if (!problem.isEmpty())
+        m_ctx.platform.messages.show(problem);
     m_currentSender = 0;
     GetTx();
     showSenderPosition();

@@ -4,8 +4,11 @@
 
 namespace nvl {
 
-SenderTable ReadSenderFile(const QString &path) {
-    return senderTableFromValues(readSettingsValues(path, 16));
+SenderTable ReadSenderFile(const QString &path, QString *problem) {
+    const SettingsRead read = readSettingsFile(path, 16);
+    if (problem)
+        *problem = read.problem;
+    return senderTableFromValues(read.values);
 }
 
 SenderTable senderTableFromValues(const QStringList &values) {

@@ -24,8 +24,9 @@ struct SenderEntry {
 using SenderTable = std::array<SenderEntry, 4>;
 
 // A missing, short or unreadable file gives empty texts for every value it
-// does not hold.
-SenderTable ReadSenderFile(const QString &path);
+// does not hold; `problem` (when given) says in Japanese what could not be
+// read of a file that exists.
+SenderTable ReadSenderFile(const QString &path, QString *problem = nullptr);
 // Sixteen values, four an entry.
 SenderTable senderTableFromValues(const QStringList &values);
 WriteResult WriteSenderFile(const QString &path, const SenderTable &table);

@@ -91,7 +91,13 @@ QString SenderWindow::senderPath() const {
 
 void SenderWindow::formLoad() {
     centreOnScreen();
-    m_senders = ReadSenderFile(senderPath());
+    QString problem;
+    m_senders =
+        ReadSenderFile(m_ctx.platform.settingsFileToRead(QStringLiteral("Wolt.tds")), &problem);
+    // A file not read whole is replaced only when the user agrees.
+    m_damagedFile = !problem.isEmpty();
+    if (m_damagedFile)
+        m_ctx.platform.messages.show(problem);
     m_current = 0;
     GetTx();
     showPosition();
@@ -115,6 +121,14 @@ void SenderWindow::storeEntry() {
 }
 
 void SenderWindow::saveAndReturn() {
+    if (m_damagedFile &&
+        m_ctx.platform.messages.show(
+            QStringLiteral(
+                "差出人ファイル「%1」は正しく読めなかったため、読めなかった差出人データは"
+                "空欄になっています。このまま上書きしますか？")
+                .arg(senderPath()),
+            MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
     const WriteResult written = WriteSenderFile(senderPath(), m_senders);
     if (!written) {
         // The edits stay in this window, to be saved once the file can be written.

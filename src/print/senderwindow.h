@@ -27,6 +27,7 @@ private:
 
     SenderTable m_senders;
     int m_current = 0;
+    bool m_damagedFile = false;
 };
 
 } // namespace nvl

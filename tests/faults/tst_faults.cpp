@@ -252,7 +252,15 @@ void TestFaults::settingsFiles() {
     QVERIFY(print->isVisible());
     m_desk->printerDialog.answers = {false};
     print->control<QAbstractButton>("cmdPrint")->click();
-    QVERIFY(m_desk->messages.shown.isEmpty());
+    // A damaged sender or offset file is named to the user (once as the
+    // print window opens, once for each print job); the rest goes unsaid.
+    const bool damaged = kind != QLatin1String("Nuvel.ini") && bytes.size() > 3;
+    if (damaged) {
+        QCOMPARE(m_desk->messages.shown.size(), 1);
+        QVERIFY(m_desk->messages.shown.first().text.contains(path));
+    } else {
+        QVERIFY(m_desk->messages.shown.isEmpty());
+    }
     const QString x = print->control<QLineEdit>("Text4")->text();
     const QString y = print->control<QLineEdit>("Text5")->text();
     if (kind == QLatin1String("Nuvel.opt") && bytes == "\"1\"")

@@ -82,7 +82,8 @@ bool FakeShell::openUrl(const QString &address) {
 }
 
 FakeDesktop::FakeDesktop()
-    : platform{messages, fileDialogs, printerDialog, help, shell, screen, printer, QString()},
+    : platform{messages, fileDialogs, printerDialog, help,     shell,
+               screen,   printer,     QString(),     QString()},
       context(platform) {
     platform.programFolder = m_folder.path();
     context.endProgram = [this] {
