@@ -10,7 +10,7 @@ namespace {
 // inside a record or holds more than `capacity` records.
 template <typename Store>
 BookRead::Status readRecords(const QString &text, int width, int capacity, Store store,
-                             QStringList *partial = nullptr) {
+                             QStringList *partial = nullptr, bool *oneRecordALine = nullptr) {
     QuotedFieldReader reader(text);
     int count = 0;
     while (!reader.atEnd()) {
@@ -25,6 +25,9 @@ BookRead::Status readRecords(const QString &text, int width, int capacity, Store
                 return BookRead::Status::EndInsideRecord;
             }
             fields.append(*field);
+            // A record of its own on each line: only its last field ends the line.
+            if (oneRecordALine && reader.lastFieldEndedLine() != (k == width - 1))
+                *oneRecordALine = false;
         }
         store(fields);
         ++count;
@@ -71,10 +74,15 @@ WriteResult WriteBookFile(const QString &path, const AddressBook &book) {
 
 OldBookRead parseOldBook(const QString &text) {
     OldBookRead result;
-    const BookRead::Status status =
-        readRecords(text, OldFormatFieldCount, OldFormatCapacity,
-                    [&result](const QStringList &fields) { result.records.append(fields); });
-    result.ok = status == BookRead::Status::Ok;
+    // The old program wrote one record a line. A current book with a stray
+    // field can also come to a multiple of six fields; its lines of seven
+    // tell it apart, and such a file is not converted.
+    bool oneRecordALine = true;
+    const BookRead::Status status = readRecords(
+        text, OldFormatFieldCount, OldFormatCapacity,
+        [&result](const QStringList &fields) { result.records.append(fields); }, nullptr,
+        &oneRecordALine);
+    result.ok = status == BookRead::Status::Ok && oneRecordALine;
     return result;
 }
 

@@ -63,11 +63,14 @@ std::optional<QString> QuotedFieldReader::next() {
             field.chop(1);
     }
 
+    m_endedLine = true;
     if (m_pos < size) {
-        if (m_text.at(m_pos) == u',')
+        if (m_text.at(m_pos) == u',') {
             ++m_pos;
-        else
+            m_endedLine = false;
+        } else {
             skipLineEnd();
+        }
     }
     return field;
 }

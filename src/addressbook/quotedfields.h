@@ -18,6 +18,9 @@ public:
 
     // The next field, or nothing when the text ended before it.
     std::optional<QString> next();
+    // Whether the field last read ended its line (or the text) rather than
+    // being followed by a comma.
+    bool lastFieldEndedLine() const { return m_endedLine; }
 
 private:
     bool atLineEnd() const;
@@ -25,6 +28,7 @@ private:
 
     QString m_text;
     qsizetype m_pos = 0;
+    bool m_endedLine = false;
 };
 
 // One line of the file: every field quoted, separated by commas, ended by

@@ -119,9 +119,11 @@ QByteArray encodeText(const QString &text, TextEncoding *used) {
     QStringEncoder encoder(Cp932Name, QStringConverter::Flag::Stateless);
     if (encoder.isValid()) {
         QByteArray bytes = encoder.encode(mapChars(folded, icuControl));
-        // The converter may substitute silently; only a clean round trip counts.
-        const std::optional<QString> back = strictDecode(Cp932Name, bytes);
-        if (!encoder.hasError() && back && mapChars(*back, windowsControl) == folded) {
+        // The converter may substitute silently, and some CP932 bytes also
+        // read as UTF-8: only bytes that read back as this very text count.
+        const std::optional<DecodedText> back =
+            encoder.hasError() ? std::nullopt : decodeText(bytes);
+        if (back && back->text == folded) {
             if (used)
                 *used = TextEncoding::Cp932;
             return bytes;

@@ -180,6 +180,11 @@ WriteResult replaceFileContents(const QString &path, const QByteArray &bytes) {
 }
 
 WriteResult writeTextFileAtomically(const QString &path, const QString &text) {
+    // No reader takes a NUL back: such text is refused rather than lost on reading.
+    if (text.contains(QChar(0)))
+        return {false, QStringLiteral("ファイル「%1」に書き込めません。\n保存できない文字（NUL）が"
+                                      "含まれています。")
+                           .arg(path)};
     return replaceFileContents(path, encodeText(text));
 }
 
