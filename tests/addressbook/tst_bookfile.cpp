@@ -41,6 +41,10 @@ private slots:
     void oldFormat_data();
     void oldFormat();
     void oldFormatConversion();
+    void strayFieldIsNotOldFormat();
+    void everyAcceptedTextReadsBack_data();
+    void everyAcceptedTextReadsBack();
+    void nulRefused();
 
 private:
     QString path(const char *name) { return m_dir.filePath(QLatin1String(name)); }
@@ -202,3 +206,48 @@ void TestBookFile::oldFormatConversion() {
 
 QTEST_APPLESS_MAIN(TestBookFile)
 #include "tst_bookfile.moc"
+
+void TestBookFile::strayFieldIsNotOldFormat() {
+    // Five current records and one stray field: 36 fields, six sixes.
+    QString text;
+    for (int i = 1; i <= 5; ++i)
+        text += sampleLine(i);
+    text += QStringLiteral("\"迷子\"\r\n");
+    const BookRead read = parseBook(text);
+    QVERIFY(!read.ok());
+    QVERIFY(!parseOldBook(text).ok);
+}
+
+void TestBookFile::everyAcceptedTextReadsBack_data() {
+    QTest::addColumn<QString>("field");
+    QTest::newRow("U+001C") << QStringLiteral("a\x1c" "b");
+    QTest::newRow("U+007F") << QStringLiteral("a\x7f" "b");
+    QTest::newRow("U+001A") << QStringLiteral("a\x1a" "b");
+    QTest::newRow("all three, ASCII only") << QStringLiteral("\x1c\x7f\x1a");
+    QTest::newRow("with Japanese") << QStringLiteral("山田\x1c\x7f\x1a太郎");
+    QTest::newRow("line break inside") << QStringLiteral("一行目\r\n二行目");
+}
+
+void TestBookFile::everyAcceptedTextReadsBack() {
+    QFETCH(QString, field);
+    AddressBook book;
+    book.records.append(AddressRecord::fromList({field, field, QString(), QStringLiteral("1"),
+                                                 QString(), QStringLiteral("0"), field}));
+    const QString path = m_dir.filePath(QStringLiteral("rt.dat"));
+    QVERIFY(WriteBookFile(path, book));
+    const BookRead read = ReadBookFile(path);
+    QVERIFY(read.ok());
+    QCOMPARE(read.book.record(1).field(AddressRecord::Name), field);
+    QCOMPARE(read.book.record(1).field(AddressRecord::Address3), field);
+}
+
+void TestBookFile::nulRefused() {
+    const QString path = m_dir.filePath(QStringLiteral("nul.dat"));
+    writeBytes(path, sampleFile(2));
+    AddressBook book;
+    book.records.append(AddressRecord::fromList({QStringLiteral("a") + QChar(0) + u'b'}));
+    const WriteResult written = WriteBookFile(path, book);
+    QVERIFY(!written);
+    QVERIFY(written.error.contains(path));
+    QCOMPARE(readBytes(path), sampleFile(2));
+}

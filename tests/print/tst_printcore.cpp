@@ -1,10 +1,12 @@
 #include "fakeplatform.h"
 #include "pdfsubsetnames.h"
 #include "printlist.h"
+#include "offsetfile.h"
 #include "senderfile.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace nvl;
 
@@ -18,6 +20,10 @@ private slots:
     void senderFileRoundTrip();
     void senderFileShortOrMissing_data();
     void senderFileShortOrMissing();
+    void damagedSenderFileCostsOnlyTheBadValue();
+    void specialFilesAreNotRead();
+    void unreadableOffsetsAreNeutral_data();
+    void unreadableOffsetsAreNeutral();
     void subsetFontNames();
     void recordLists_data();
     void recordLists();
@@ -110,6 +116,67 @@ void TestPrintCore::senderFileShortOrMissing() {
     QCOMPARE(table[0].name, firstName);
     QCOMPARE(table[1].postalCode, secondZip);
     QCOMPARE(table[3], SenderEntry{});
+}
+
+void TestPrintCore::damagedSenderFileCostsOnlyTheBadValue() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Wolt.tds");
+    QByteArray bytes;
+    for (int i = 1; i <= 4; ++i)
+        bytes += test::cp932(QStringLiteral("\"10%1\",\"住所%1\",\"\",\"差出人%1\"\r\n").arg(i));
+    // One byte that is text in no encoding, in entry 2's address.
+    bytes.replace(test::cp932(QStringLiteral("住所2")), QByteArray("\x82\xff"));
+    test::writeBytes(path, bytes);
+    QString problem;
+    const SenderTable table = ReadSenderFile(path, &problem);
+    QVERIFY(problem.contains(path));
+    QCOMPARE(table[1].address1, QString());
+    QCOMPARE(table[1].name, QStringLiteral("差出人2"));
+    for (int i : {0, 2, 3}) {
+        QCOMPARE(table[i].address1, QStringLiteral("住所%1").arg(i + 1));
+        QCOMPARE(table[i].name, QStringLiteral("差出人%1").arg(i + 1));
+    }
+}
+
+void TestPrintCore::specialFilesAreNotRead() {
+    // A FIFO would block the reader for ever.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Wolt.tds");
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    QString problem;
+    QCOMPARE(ReadSenderFile(path, &problem), SenderTable{});
+    QVERIFY(problem.contains(path));
+    QCOMPARE(ReadOffsetFile(path, &problem).x, OffsetRecord::NeutralX);
+    QVERIFY(problem.contains(path));
+}
+
+void TestPrintCore::unreadableOffsetsAreNeutral_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("x");
+    QTest::addColumn<QString>("y");
+    QTest::addColumn<bool>("told");
+    QTest::newRow("numbers") << QByteArray("\"1460\",\"900\",\"-2\"\r\n") << "1460" << "900"
+                             << false;
+    QTest::newRow("not a number") << QByteArray("\"abc\",\"900\",\"0\"\r\n") << "1440" << "900"
+                                  << true;
+    QTest::newRow("number and rubbish") << QByteArray("\"1460\",\"9x\",\"0\"\r\n") << "1460"
+                                        << "880" << true;
+    QTest::newRow("short") << QByteArray("\"1460\"\r\n") << "1460" << "880" << false;
+}
+
+void TestPrintCore::unreadableOffsetsAreNeutral() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    QFETCH(bool, told);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Nuvel.opt");
+    test::writeBytes(path, bytes);
+    QString problem;
+    const OffsetRecord offsets = ReadOffsetFile(path, &problem);
+    QCOMPARE(offsets.x, x);
+    QCOMPARE(offsets.y, y);
+    QCOMPARE(problem.contains(path), told);
 }
 
 namespace {

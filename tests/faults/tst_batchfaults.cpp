@@ -1,0 +1,242 @@
+// Real faults against the real program: print-pdf run as a process, its
+// output on a tiny tmpfs, and write/fsync/rename failures injected with strace.
+#include "fakeplatform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+using namespace nvl::test;
+
+class TestBatchFaults : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void refusedOutputs_data();
+    void refusedOutputs();
+    void standardOutput();
+    void specialInputs_data();
+    void specialInputs();
+    void injectedFaults_data();
+    void injectedFaults();
+    void fullDisk();
+
+private:
+    struct Run {
+        int exitCode = -1;
+        QByteArray out;
+        QString errors;
+    };
+    Run run(const QStringList &arguments, const QStringList &straceOptions = {});
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QStringList files() const { return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+namespace {
+
+bool isRegular(const QString &path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+const QByteArray OldPdf("%PDF-1.4 the previous print, which must survive\n");
+
+} // namespace
+
+void TestBatchFaults::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QFile::copy(QStringLiteral(NVL_PROGRAM), path(QStringLiteral("nvl-hagaki"))));
+    QString book;
+    for (int i = 1; i <= 5; ++i)
+        book += QStringLiteral("\"宛名%1\",\"住所%1\",\"番地%1\",\"123-456%1\",\"\",\"0\",\"\"\r\n")
+                    .arg(i);
+    writeBytes(path(QStringLiteral("book.dat")), cp932(book));
+    writeBytes(path(QStringLiteral("Wolt.tds")),
+               cp932(QStringLiteral("\"100-0001\",\"差出住所\",\"\",\"差出人\"\r\n")));
+}
+
+TestBatchFaults::Run TestBatchFaults::run(const QStringList &arguments,
+                                          const QStringList &straceOptions) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(m_dir->path());
+    const QStringList command =
+        QStringList{path(QStringLiteral("nvl-hagaki")), "print-pdf"} + arguments;
+    if (straceOptions.isEmpty())
+        process.start(command.first(), command.mid(1));
+    else
+        process.start(QStringLiteral("strace"),
+                      QStringList{"-f", "-qq", "-o", "/dev/null"} + straceOptions + command);
+    Run result;
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        result.errors = QStringLiteral("(hung)");
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.errors = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+void TestBatchFaults::refusedOutputs_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("the book itself") << "same";
+    QTest::newRow("the book by another name") << "dots";
+    QTest::newRow("a hard link to the book") << "link";
+    QTest::newRow("a FIFO") << "fifo";
+    QTest::newRow("a device node") << "device";
+}
+
+void TestBatchFaults::refusedOutputs() {
+    QFETCH(QString, kind);
+    const QString book = path(QStringLiteral("book.dat"));
+    const QByteArray bookBefore = readBytes(book);
+    QString output = book;
+    if (kind == QLatin1String("dots")) {
+        output = QStringLiteral("./././book.dat");
+    } else if (kind == QLatin1String("link")) {
+        output = path(QStringLiteral("link.dat"));
+        QCOMPARE(::link(QFile::encodeName(book).constData(), QFile::encodeName(output).constData()),
+                 0);
+    } else if (kind == QLatin1String("fifo")) {
+        output = path(QStringLiteral("fifo.pdf"));
+        QCOMPARE(::mkfifo(QFile::encodeName(output).constData(), 0600), 0);
+    } else if (kind == QLatin1String("device")) {
+        // A private node for /dev/full, so a fault here harms no real device.
+        output = path(QStringLiteral("full"));
+        if (::mknod(QFile::encodeName(output).constData(), S_IFCHR | 0600, makedev(1, 7)) != 0)
+            QSKIP("device nodes cannot be made here");
+    }
+    const Run result = run({book, output});
+    QVERIFY2(result.exitCode > 0, qPrintable(result.errors));
+    QVERIFY(result.errors.contains(output));
+    QCOMPARE(readBytes(book), bookBefore);
+    if (kind == QLatin1String("fifo") || kind == QLatin1String("device"))
+        QVERIFY(!isRegular(output));
+}
+
+void TestBatchFaults::standardOutput() {
+    const Run result = run({QStringLiteral("book.dat"), QStringLiteral("-")});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.out.startsWith("%PDF-"));
+    QVERIFY(result.out.trimmed().endsWith("%%EOF"));
+    QVERIFY(!QFile::exists(path(QStringLiteral("-"))));
+}
+
+void TestBatchFaults::specialInputs_data() {
+    QTest::addColumn<QString>("fifo");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("book") << "book.dat" << true;
+    QTest::newRow("Wolt.tds") << "Wolt.tds" << true;
+    QTest::newRow("Nuvel.opt") << "Nuvel.opt" << false;
+}
+
+void TestBatchFaults::specialInputs() {
+    QFETCH(QString, fifo);
+    QFETCH(bool, refused);
+    QFile::remove(path(fifo));
+    QCOMPARE(::mkfifo(QFile::encodeName(path(fifo)).constData(), 0600), 0);
+    const Run result = run({path(QStringLiteral("book.dat")), path(QStringLiteral("out.pdf"))});
+    QVERIFY2(result.errors != QLatin1String("(hung)"), "print-pdf blocked on a FIFO");
+    QVERIFY(result.errors.contains(path(fifo)));
+    QCOMPARE(result.exitCode != 0, refused);
+}
+
+void TestBatchFaults::injectedFaults_data() {
+    QTest::addColumn<QString>("inject");
+    QTest::newRow("write: disk full") << "write:error=ENOSPC";
+    QTest::newRow("fsync: I/O error") << "fsync,fdatasync:error=EIO";
+    QTest::newRow("rename: cross-device") << "rename,renameat,renameat2:error=EXDEV";
+}
+
+void TestBatchFaults::injectedFaults() {
+    QFETCH(QString, inject);
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        QSKIP("strace is not installed");
+    const QString out = path(QStringLiteral("out.pdf"));
+    writeBytes(out, OldPdf);
+    const QStringList before = files();
+    const QStringList args{path(QStringLiteral("book.dat")), out};
+
+    QString when;
+    if (inject.startsWith(QLatin1String("write:"))) {
+        // Only the write of the PDF fails: its number among the main thread's
+        // writes comes from a trace of the same run.
+        const QString trace = path(QStringLiteral("trace.txt"));
+        QProcess strace;
+        strace.start(QStringLiteral("strace"),
+                     {"-f", "-qq", "-e", "trace=openat,write", "-o", trace,
+                      path(QStringLiteral("nvl-hagaki")), "print-pdf", args.at(0), args.at(1)});
+        QVERIFY(strace.waitForFinished(30000));
+        const QStringList lines = QString::fromUtf8(readBytes(trace)).split(u'\n');
+        QFile::remove(trace);
+        // strace counts each thread's calls; the first line is the main thread's.
+        const QString mainThread = lines.value(0).section(u' ', 0, 0) + u' ';
+        const QRegularExpression open(QStringLiteral("\\.out\\.pdf\\.\\w+\".* = (\\d+)$"));
+        QString pdfWrite;
+        int writes = 0;
+        for (const QString &line : lines) {
+            if (!line.startsWith(mainThread))
+                continue;
+            if (const auto match = open.match(line); match.hasMatch())
+                pdfWrite = QStringLiteral(" write(%1,").arg(match.captured(1));
+            if (!line.contains(QLatin1String(" write(")))
+                continue;
+            ++writes;
+            if (!pdfWrite.isEmpty() && line.contains(pdfWrite)) {
+                when = QString::number(writes);
+                break;
+            }
+        }
+        QVERIFY2(!when.isEmpty(), "the PDF's write was not found in the trace");
+    }
+    writeBytes(out, OldPdf); // the traced run printed
+    const Run result =
+        run(args,
+            {"-e", QStringLiteral("inject=%1%2")
+                       .arg(inject, when.isEmpty() ? QString() : QStringLiteral(":when=") + when)});
+    QVERIFY2(result.exitCode > 0, qPrintable(result.errors));
+    QVERIFY(result.errors.contains(out));
+    QCOMPARE(readBytes(out), OldPdf);
+    QCOMPARE(files(), before); // no temporary file left behind
+}
+
+void TestBatchFaults::fullDisk() {
+    QTemporaryDir disk;
+    if (geteuid() != 0 ||
+        ::mount("tmpfs", QFile::encodeName(disk.path()).constData(), "tmpfs", 0, "size=64k") != 0)
+        QSKIP("mounting a small tmpfs is not allowed here");
+    const auto unmount =
+        qScopeGuard([&disk] { ::umount(QFile::encodeName(disk.path()).constData()); });
+    const QString out = disk.filePath(QStringLiteral("out.pdf"));
+    writeBytes(out, OldPdf);
+    // The rest of the disk is taken: the new PDF finds no room.
+    QFile filler(disk.filePath(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+    const Run result = run({path(QStringLiteral("book.dat")), out});
+    QVERIFY2(result.exitCode > 0, qPrintable(result.errors));
+    QVERIFY(result.errors.contains(out));
+    QCOMPARE(readBytes(out), OldPdf);
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"filler", "out.pdf"}));
+}
+
+QTEST_MAIN(TestBatchFaults)
+#include "tst_batchfaults.moc"
