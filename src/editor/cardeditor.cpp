@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <algorithm>
@@ -53,6 +54,7 @@ void CardEditor::SetInfo() {
 }
 
 void CardEditor::GetData() {
+    const QScopedValueRollback loading(m_loadingCard, true);
     const AddressRecord &record = m_cards.at(m_cardNo - 1);
     edit("txtName")->setText(record.field(AddressRecord::Name));
     edit("txtAdd1")->setText(record.field(AddressRecord::Address1));
@@ -76,6 +78,7 @@ void CardEditor::SetData() {
 }
 
 void CardEditor::NewData() {
+    const QScopedValueRollback loading(m_loadingCard, true);
     for (const char *name :
          {"txtName", "txtAdd1", "txtAdd2", "txtZip", "txtCode", "txtNewadd", "txtAdd3"})
         edit(name)->clear();
@@ -110,6 +113,7 @@ void CardEditor::formLoad() {
         control<QWidget>("cmdDel")->setEnabled(false);
         control<QWidget>("cmdOp")->setEnabled(false);
         setOptionEntry();
+        const QScopedValueRollback loading(m_loadingCard, true);
         honorific()->setCurrentIndex(0);
     }
     control<QRadioButton>("Option1")->setChecked(true);
@@ -156,6 +160,21 @@ bool CardEditor::writeCards(const QString &path) {
 }
 
 bool CardEditor::formQueryUnload() {
+    // Leaving by キャンセル or the close box: what is not registered or not
+    // saved is asked about, as 戻る asks.
+    if (!m_bookRefused && !m_leavingAsked) {
+        if (m_changes.modified) {
+            const bool fresh = isNewCard();
+            if (ask(fresh ? NewCardQuestion : SaveEditedQuestion) == MessageAnswer::Yes) {
+                SetData();
+                registerIfNew();
+            }
+            m_changes.modified = false;
+        }
+        if (!bookFromDataFile() && m_cardCount > 0 && ask(SaveAsQuestion) == MessageAnswer::Yes &&
+            !saveNewBookAs())
+            return false;
+    }
     const QString file = edit("Text1")->text();
     if (m_bookRefused || file.isEmpty() || writeCards(file))
         return true;

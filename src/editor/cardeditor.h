@@ -13,6 +13,11 @@ class QLineEdit;
 
 namespace nvl {
 
+// The editor's questions about unsaved work, asked on each way out.
+inline const QString NewCardQuestion = QStringLiteral("新規カードを登録しますか？");
+inline const QString SaveEditedQuestion = QStringLiteral("変更した内容を保存しますか…?");
+inline const QString SaveAsQuestion = QStringLiteral("ファイル名をつけて保存しますか…?");
+
 // frmSet: edits its own copy of the book one card at a time and writes it
 // back to the data file when it closes.
 class CardEditor : public FormWindow {
@@ -72,6 +77,8 @@ private:
     void returnToMain();
     void toListSheet();
     bool closeEditorAndList();
+    // Save As for a book without a file; false when cancelled or not written.
+    bool saveNewBookAs();
 
     // Deletion and change handling.
     void deleteCard();
@@ -96,6 +103,10 @@ private:
     ChangeTracker m_changes;
     // The data file could not be read: the editor closes without writing it.
     bool m_bookRefused = false;
+    // While a card is put into the fields, their changes are not edits.
+    bool m_loadingCard = false;
+    // Set while 戻る or the list button close the editor, having asked.
+    bool m_leavingAsked = false;
 };
 
 } // namespace nvl

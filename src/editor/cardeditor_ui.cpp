@@ -184,7 +184,8 @@ void CardEditor::connectHandlers() {
     onClick("Command2", [this] { leaveOptionEntry(); });
     onClick("Command5", [this] { splitAddress(); });
 
-    // Programmatic changes count as typing: the rules depend on it.
+    // Every change of a field is an edit, however it was made, except while
+    // a card is being put into the fields.
     const std::pair<const char *, WatchedField> watched[] = {
         {"txtName", WatchedField::Name},     {"txtAdd1", WatchedField::Address1},
         {"txtAdd2", WatchedField::Address2}, {"txtCode", WatchedField::Code},
@@ -194,10 +195,13 @@ void CardEditor::connectHandlers() {
         connect(edit(name), &QLineEdit::textChanged, this,
                 [this, field = field](const QString &text) { fieldChanged(field, text); });
     }
-    // A choice, by the user or by setting the index, marks the card modified.
-    connect(honorific(), &QComboBox::currentIndexChanged, this,
-            [this] { m_changes.modified = true; });
-    connect(honorific(), &QComboBox::activated, this, [this] { m_changes.modified = true; });
+    const auto edited = [this] {
+        if (!m_loadingCard)
+            m_changes.modified = true;
+    };
+    connect(edit("txtAdd3"), &QLineEdit::textChanged, this, edited);
+    connect(edit("txtNewadd"), &QLineEdit::textChanged, this, edited);
+    connect(honorific(), &QComboBox::currentIndexChanged, this, edited);
 }
 
 } // namespace nvl

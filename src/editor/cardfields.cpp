@@ -8,6 +8,9 @@
 namespace nvl {
 
 void CardEditor::fieldChanged(WatchedField field, const QString &text) {
+    // Loading a card is not an edit of it.
+    if (m_loadingCard)
+        return;
     const bool accepted = m_changes.fieldChanged(field, text);
     if (field != WatchedField::Zip)
         edit("Text5")->setText(QString::number(m_changes.lastLength));

@@ -6,13 +6,13 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 namespace nvl {
 
 namespace {
 
 const QString SaveChangesQuestion = QStringLiteral("内容が変更されています、保存しますか…?");
-const QString SaveEditedQuestion = QStringLiteral("変更した内容を保存しますか…?");
 
 } // namespace
 
@@ -136,12 +136,25 @@ void CardEditor::registerCard() {
 bool CardEditor::closeEditorAndList() {
     if (FormWindow *sheet = m_ctx.windows.existing(WindowId::ListSheet))
         sheet->unloadForm();
+    // The questions of this way out have been asked already.
+    const QScopedValueRollback asked(m_leavingAsked, true);
     return unloadForm();
 }
 
+bool CardEditor::saveNewBookAs() {
+    CommonDialog dialog(m_ctx.platform.fileDialogs);
+    dialog.filter = QStringLiteral("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
+    dialog.confirmOverwrite = true;
+    const QString path = dialog.showSave();
+    if (path.isEmpty() || !writeCards(path))
+        return false;
+    edit("Text1")->setText(path);
+    edit("Text2")->setText(QStringLiteral("3"));
+    return true;
+}
+
 void CardEditor::returnToMain() {
-    if (m_changes.modified && isNewCard() &&
-        ask(QStringLiteral("新規カードを登録しますか？")) == MessageAnswer::Yes) {
+    if (m_changes.modified && isNewCard() && ask(NewCardQuestion) == MessageAnswer::Yes) {
         m_changes.modified = false;
         SetData();
         registerIfNew();
@@ -155,16 +168,8 @@ void CardEditor::returnToMain() {
             registerIfNew();
         }
         m_changes.modified = false;
-    } else if (ask(QStringLiteral("ファイル名をつけて保存しますか…?")) == MessageAnswer::Yes) {
-        CommonDialog dialog(m_ctx.platform.fileDialogs);
-        dialog.filter =
-            QStringLiteral("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
-        dialog.confirmOverwrite = true;
-        const QString path = dialog.showSave();
-        if (path.isEmpty() || !writeCards(path))
-            return;
-        edit("Text1")->setText(path);
-        edit("Text2")->setText(QStringLiteral("3"));
+    } else if (ask(SaveAsQuestion) == MessageAnswer::Yes && !saveNewBookAs()) {
+        return;
     }
     m_ctx.state.bookFromFile = false;
     closeEditorAndList();

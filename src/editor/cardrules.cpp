@@ -31,16 +31,12 @@ int fieldLimit(WatchedField field) {
 }
 
 bool ChangeTracker::fieldChanged(WatchedField field, const QString &text) {
+    modified = true;
     const int limit = fieldLimit(field);
-    if (limit >= 0) {
-        lastLength = static_cast<int>(text.size());
-        if (lastLength > limit)
-            return false;
-    }
-    bool &seen = m_seen.at(static_cast<size_t>(field));
-    modified = seen;
-    seen = true;
-    return true;
+    if (limit < 0)
+        return true;
+    lastLength = static_cast<int>(text.size());
+    return lastLength <= limit;
 }
 
 int honorificIndexForList(const QString &field) {

@@ -63,11 +63,15 @@ private slots:
     void deleteOnlyCardRefused();
     void deleteCancelled();
     void overlongNameKeptAndStored();
-    void firstChangeRule();
+    void anyEditMarksCard();
+    void newCardTypedThenReturnAsks();
     void returnOnNewBook_data();
     void returnOnNewBook();
     void returnWritesFileThenLateSave();
-    void cancelLosesUnregisteredEdit();
+    void leavingAsksAboutUnregisteredEdit_data();
+    void leavingAsksAboutUnregisteredEdit();
+    void closingNeverSavedBookAsks_data();
+    void closingNeverSavedBookAsks();
     void refusesBrokenBook_data();
     void refusesBrokenBook();
     void writeFailureKeepsEditorOpen();
@@ -80,6 +84,7 @@ private slots:
 
 private:
     CardEditor *openOn(int cards);
+    CardEditor *openOnFile();
     CardEditor *openNew();
     template <typename T> T *ctl(const char *name) { return m_editor->control<T>(name); }
     void click(const char *name) { ctl<QAbstractButton>(name)->click(); }
@@ -106,6 +111,10 @@ void TestCardEditor::cleanup() {
 
 CardEditor *TestCardEditor::openOn(int cards) {
     writeBytes(bookPath(), cp932(bookText(cards)));
+    return openOnFile();
+}
+
+CardEditor *TestCardEditor::openOnFile() {
     writeBytes(m_desk->file("Nuvel.ini"),
                cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(bookPath())));
     m_desk->context.state.bookFromFile = true;
@@ -372,33 +381,44 @@ void TestCardEditor::overlongNameKeptAndStored() {
     QCOMPARE(m_desk->messages.shown.size(), 2);
 }
 
-void TestCardEditor::firstChangeRule() {
-    openOn(3);
-    // txtAdd3 never marks the card; an honorific choice does.
-    typeText(ctl<QLineEdit>("txtAdd3"), QStringLiteral("棟"));
-    QVERIFY(!m_editor->modified());
-    ctl<QComboBox>("Combo1")->setCurrentIndex(5);
-    QVERIFY(m_editor->modified());
-    // GetData at opening already used the first change of each filled field.
-    typeText(ctl<QLineEdit>("txtCode"), QStringLiteral("x"));
-    QVERIFY(m_editor->modified());
-
-    // A field first changed by the user's keystroke clears the flag.
-    CardEditor *editor = m_editor;
-    editor->unloadForm(); // writes its cards back, so the new file comes after
-    writeBytes(bookPath(), QByteArray("\"a\",\"\",\"b\",\"1\",\"c\",\"0\",\"d\"\r\n"
+void TestCardEditor::anyEditMarksCard() {
+    // A card put into the fields is not modified; any edit of it is.
+    writeBytes(bookPath(), QByteArray("\"a\",\"\",\"b\",\"\",\"c\",\"0\",\"\"\r\n"
                                       "\"e\",\"\",\"f\",\"2\",\"g\",\"0\",\"h\"\r\n"));
-    editor->showForm();
-    QCOMPARE(label(), QStringLiteral("1/2"));
+    openOnFile();
+    QVERIFY(!m_editor->modified());
+    typeText(ctl<QLineEdit>("txtAdd3"), QStringLiteral("棟"));
+    QVERIFY(m_editor->modified());
+    ctl<QLineEdit>("txtAdd3")->clear();
+    click("cmdAdd");
+    QVERIFY(!m_editor->modified());
     ctl<QComboBox>("Combo1")->setCurrentIndex(2);
-    QVERIFY(editor->modified());
-    typeText(ctl<QLineEdit>("txtAdd1"), QStringLiteral("東"));
-    QVERIFY(!editor->modified());
-    click("cmdFow"); // asks nothing
-    QVERIFY(m_desk->messages.shown.isEmpty());
+    QVERIFY(m_editor->modified());
+    click("cmdAdd");
+
+    // One digit into the empty 〒, then ＞: the change is asked about.
+    typeText(ctl<QLineEdit>("txtZip"), QStringLiteral("1"));
+    QVERIFY(m_editor->modified());
+    m_desk->messages.answers = {MessageAnswer::Yes};
+    click("cmdFow");
+    QCOMPARE(m_desk->messages.texts(),
+             QStringList{QStringLiteral("内容が変更されています、保存しますか…?")});
     QCOMPARE(label(), QStringLiteral("2/2"));
-    typeText(ctl<QLineEdit>("txtAdd1"), QStringLiteral("西"));
-    QVERIFY(editor->modified());
+    QVERIFY(!m_editor->modified());
+    QCOMPARE(m_editor->card(1).field(AddressRecord::PostalCode), QStringLiteral("1"));
+}
+
+void TestCardEditor::newCardTypedThenReturnAsks() {
+    openNew();
+    typeText(ctl<QLineEdit>("txtName"), QStringLiteral("A"));
+    const QString target = m_desk->file("new.dat");
+    m_desk->messages.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    m_desk->fileDialogs.saveAnswers = {target};
+    click("Command1");
+    QCOMPARE(m_desk->messages.texts(),
+             QStringList({QStringLiteral("新規カードを登録しますか？"),
+                          QStringLiteral("ファイル名をつけて保存しますか…?")}));
+    QCOMPARE(fileBook(target).record(1).field(AddressRecord::Name), QStringLiteral("A"));
 }
 
 void TestCardEditor::returnOnNewBook_data() {
@@ -448,15 +468,67 @@ void TestCardEditor::returnWritesFileThenLateSave() {
             m_desk->context.windows.existing(WindowId::Main));
 }
 
-void TestCardEditor::cancelLosesUnregisteredEdit() {
+void TestCardEditor::leavingAsksAboutUnregisteredEdit_data() {
+    QTest::addColumn<bool>("closeBox");
+    QTest::addColumn<bool>("keep");
+    QTest::newRow("キャンセル, kept") << false << true;
+    QTest::newRow("キャンセル, dropped") << false << false;
+    QTest::newRow("close box, kept") << true << true;
+    QTest::newRow("close box, dropped") << true << false;
+}
+
+void TestCardEditor::leavingAsksAboutUnregisteredEdit() {
+    QFETCH(bool, closeBox);
+    QFETCH(bool, keep);
     openOn(3);
-    ctl<QLineEdit>("txtName")->setText(QStringLiteral("変更"));
-    click("cmdCancel");
-    QVERIFY(m_desk->messages.shown.isEmpty());
+    typeText(ctl<QLineEdit>("txtName"), QStringLiteral("変更"));
+    m_desk->messages.answers = {keep ? MessageAnswer::Yes : MessageAnswer::No};
+    if (closeBox)
+        m_editor->close();
+    else
+        click("cmdCancel");
+    QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("変更した内容を保存しますか…?")});
     QVERIFY(!m_editor->isFormLoaded());
-    QCOMPARE(readBytes(bookPath()), cp932(bookText(3)));
+    if (keep)
+        QVERIFY(fileBook(bookPath())
+                    .record(1)
+                    .field(AddressRecord::Name)
+                    .endsWith(QStringLiteral("変更")));
+    else
+        QCOMPARE(readBytes(bookPath()), cp932(bookText(3)));
     QCOMPARE(readBytes(m_desk->file("Nuvel.ini")),
              cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(bookPath())));
+}
+
+void TestCardEditor::closingNeverSavedBookAsks_data() {
+    QTest::addColumn<QString>("answer"); // to "ファイル名をつけて保存しますか…?"
+    QTest::addColumn<QString>("saveAs"); // the save dialog's path, "" = cancelled
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("saved") << "yes"
+                           << "new.dat" << true;
+    QTest::newRow("dialog cancelled: stays open") << "yes"
+                                                  << "" << false;
+    QTest::newRow("not saved") << "no"
+                               << "" << true;
+}
+
+void TestCardEditor::closingNeverSavedBookAsks() {
+    QFETCH(QString, answer);
+    QFETCH(QString, saveAs);
+    QFETCH(bool, closed);
+    openNew();
+    typeText(ctl<QLineEdit>("txtName"), QStringLiteral("山田"));
+    click("cmdAdd");
+    m_desk->messages.answers = {answer == QLatin1String("yes") ? MessageAnswer::Yes
+                                                               : MessageAnswer::No};
+    const QString target = saveAs.isEmpty() ? QString() : m_desk->file(saveAs);
+    m_desk->fileDialogs.saveAnswers = {target};
+    m_editor->close();
+    QCOMPARE(m_desk->messages.texts(),
+             QStringList{QStringLiteral("ファイル名をつけて保存しますか…?")});
+    QCOMPARE(m_editor->isFormLoaded(), !closed);
+    if (!target.isEmpty())
+        QCOMPARE(fileBook(target).record(1).field(AddressRecord::Name), QStringLiteral("山田"));
 }
 
 void TestCardEditor::refusesBrokenBook_data() {

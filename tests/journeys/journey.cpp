@@ -9,7 +9,9 @@
 
 namespace nvl::test {
 
-Journey::Journey() {
+Journey::Journey(const std::function<void(Journey &)> &prepare) {
+    if (prepare)
+        prepare(*this);
     program = std::make_unique<DesktopProgram>(folder.path());
     program->context.endProgram = [this] {
         ++endCalls;

@@ -7,6 +7,7 @@
 #include "userdriver.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 class QListWidget;
@@ -15,7 +16,9 @@ namespace nvl::test {
 
 class Journey {
 public:
-    Journey();
+    // `prepare` runs before the program starts, e.g. to leave files from an
+    // earlier run in its folder.
+    explicit Journey(const std::function<void(Journey &)> &prepare = nullptr);
     ~Journey();
 
     QString path(const QString &name) const;

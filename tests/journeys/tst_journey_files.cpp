@@ -17,6 +17,8 @@ private slots:
     void saveAsOverExistingFile_data();
     void saveAsOverExistingFile();
     void reorderMovesRecordInFile();
+    void newAfterRestartKeepsLastBook_data();
+    void newAfterRestartKeepsLastBook();
 };
 
 void TestJourneyFiles::openCancelledKeepsEverything() {
@@ -87,6 +89,31 @@ void TestJourneyFiles::reorderMovesRecordInFile() {
     QVERIFY(press(reorder, QStringLiteral("戻る")));
     QTRY_VERIFY(journey.mainWindow());
     QCOMPARE(bookList(journey.mainWindow())->item(0)->text(), QStringLiteral("宛名2"));
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+void TestJourneyFiles::newAfterRestartKeepsLastBook_data() {
+    QTest::addColumn<QString>("book");
+    QTest::newRow("the last book") << QStringLiteral("最後の住所録.dat");
+    QTest::newRow("any file the settings name") << QStringLiteral("victim.txt");
+}
+
+void TestJourneyFiles::newAfterRestartKeepsLastBook() {
+    // The previous run opened a book and ended; this run starts with its
+    // settings and has read nothing yet.
+    QFETCH(QString, book);
+    QString path;
+    QByteArray before;
+    Journey journey([&](Journey &j) {
+        path = j.writeBook(book, 3);
+        before = readBytes(path);
+        writeBytes(j.path(QStringLiteral("Nuvel.ini")),
+                   cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(path)));
+    });
+    ModalAnswers answers;
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("新規作成")));
+    QVERIFY(journey.window(WindowId::CardEditor));
+    QCOMPARE(readBytes(path), before);
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
 }
 
