@@ -58,6 +58,7 @@ BookRead ReadBookFile(const QString &path) {
     }
     BookRead result = parseBook(file.content.text);
     result.encoding = file.content.encoding;
+    result.stamp = file.stamp;
     return result;
 }
 

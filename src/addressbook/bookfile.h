@@ -29,6 +29,7 @@ struct BookRead {
     Status status = Status::Ok;
     TextFileRead::Status fileStatus = TextFileRead::Status::Ok;
     TextEncoding encoding = TextEncoding::Cp932;
+    FileStamp stamp; // of the file as read
     // What was read before a failure, too: the old-format check looks at it.
     AddressBook book;
     // The fields of the record that was being read when the text ended.

@@ -10,6 +10,7 @@ SettingsRead readSettingsFile(const QString &path, int count) {
     SettingsRead result;
     TextFileRead::Status status = TextFileRead::Status::Ok;
     const QByteArray bytes = readFileBytes(path, &status);
+    result.status = status;
     if (status != TextFileRead::Status::Ok && status != TextFileRead::Status::Missing)
         result.problem = describeReadFailure(path, status);
     int damaged = 0;

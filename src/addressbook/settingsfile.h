@@ -12,6 +12,7 @@ struct SettingsRead {
     // Japanese, naming the file, when it exists but could not be read whole:
     // a value that is not text costs only that value. Empty otherwise.
     QString problem;
+    TextFileRead::Status status = TextFileRead::Status::Ok;
     bool clean() const { return problem.isEmpty(); }
 };
 

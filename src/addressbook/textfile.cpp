@@ -2,6 +2,8 @@
 
 #include "quotedfields.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -49,11 +51,24 @@ QByteArray readFileBytes(const QString &path, TextFileRead::Status *status) {
     return bytes;
 }
 
+FileStamp stampOf(const QString &path, const QByteArray &bytes) {
+    const QFileInfo info(path);
+    return {info.size(), info.lastModified().toMSecsSinceEpoch(),
+            QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)};
+}
+
+FileStamp stampOf(const QString &path) {
+    TextFileRead::Status status = TextFileRead::Status::Ok;
+    const QByteArray bytes = readFileBytes(path, &status);
+    return status == TextFileRead::Status::Ok ? stampOf(path, bytes) : FileStamp();
+}
+
 TextFileRead readTextFile(const QString &path) {
     TextFileRead result;
     const QByteArray bytes = readFileBytes(path, &result.status);
     if (result.status != TextFileRead::Status::Ok)
         return result;
+    result.stamp = stampOf(path, bytes);
     auto decoded = decodeText(bytes);
     if (!decoded) {
         result.status = TextFileRead::Status::NotText;

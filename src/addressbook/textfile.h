@@ -11,10 +11,26 @@ namespace nvl {
 // below it; anything larger is not a file of this program.
 constexpr qint64 MaxTextFileBytes = 4 * 1024 * 1024;
 
+// What a file was when it was read, to tell whether anyone changed it since.
+struct FileStamp {
+    qint64 size = -1;
+    qint64 modifiedMs = 0;
+    QByteArray hash;
+    bool operator==(const FileStamp &other) const {
+        return size == other.size && modifiedMs == other.modifiedMs && hash == other.hash;
+    }
+    bool operator!=(const FileStamp &other) const { return !(*this == other); }
+};
+
+// The stamp of a file as it is now (size -1 when it cannot be read).
+FileStamp stampOf(const QString &path);
+FileStamp stampOf(const QString &path, const QByteArray &bytes);
+
 struct TextFileRead {
     enum class Status { Ok, Missing, Unreadable, NotRegular, TooLarge, NotText };
     Status status = Status::Missing;
     DecodedText content;
+    FileStamp stamp;
 
     bool ok() const { return status == Status::Ok; }
 };

@@ -1,11 +1,15 @@
 #include "cardeditor.h"
 
 #include "bookfile.h"
+#include "commondialog.h"
 #include "settingsfile.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -136,9 +140,78 @@ bool CardEditor::loadBook() {
         refuseBook(why);
         return false;
     }
+    QString holder;
+    if (!lockBook(path, &holder)) {
+        refuseBook(holder);
+        return false;
+    }
+    m_bookStamp = read.stamp;
     m_cardCount = read.book.recordCount();
     for (int i = 0; i < m_cardCount; ++i)
         m_cards[i] = read.book.records.at(i);
+    return true;
+}
+
+bool CardEditor::lockBook(const QString &path, QString *holder) {
+    const QFileInfo info(path);
+    auto lock = std::make_unique<QLockFile>(
+        info.dir().filePath(QStringLiteral(".%1.lock").arg(info.fileName())));
+    // Held until the editor closes; a lock whose process has gone is taken over.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        m_bookLock = std::move(lock);
+        return true;
+    }
+    if (lock->error() != QLockFile::LockFailedError) {
+        // A folder without write access cannot hold a lock: edit unlocked.
+        m_bookLock.reset();
+        return true;
+    }
+    qint64 pid = 0;
+    QString host, application;
+    lock->getLockInfo(&pid, &host, &application);
+    *holder = QStringLiteral("住所録「%1」は、ほかの住所録編集（%2 のプロセス %3）で編集中です。")
+                  .arg(path, host)
+                  .arg(pid);
+    return false;
+}
+
+bool CardEditor::writeBook(const QString &path, const AddressBook &book) {
+    QString target = path;
+    // Someone else changed the file since it was read: never overwrite
+    // their work without asking.
+    if (path == edit("Text1")->text() && bookFromDataFile() && QFileInfo::exists(path) &&
+        stampOf(path) != m_bookStamp) {
+        const MessageAnswer answer = m_ctx.platform.messages.show(
+            QStringLiteral("ファイル「%1」は、読み込んだ後でほかのプログラムに変更されています。\n"
+                           "「はい」で上書き、「いいえ」で別の名前で保存、「キャンセル」で"
+                           "保存しません。")
+                .arg(path),
+            MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Cancel)
+            return false;
+        if (answer == MessageAnswer::No) {
+            CommonDialog dialog(m_ctx.platform.fileDialogs);
+            dialog.filter =
+                QStringLiteral("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
+            dialog.confirmOverwrite = true;
+            target = dialog.showSave();
+            if (target.isEmpty())
+                return false;
+        }
+    }
+    const WriteResult written = WriteBookFile(target, book);
+    if (!written) {
+        m_ctx.platform.messages.show(written.error);
+        return false;
+    }
+    if (target != path) {
+        // The book lives on under its new name.
+        edit("Text1")->setText(target);
+        QString ignored;
+        lockBook(target, &ignored);
+    }
+    m_bookStamp = stampOf(target);
     return true;
 }
 
@@ -153,10 +226,7 @@ void CardEditor::refuseBook(const QString &message) {
 bool CardEditor::writeCards(const QString &path) {
     AddressBook book;
     book.records = m_cards.mid(0, m_cardCount);
-    const WriteResult written = WriteBookFile(path, book);
-    if (!written)
-        m_ctx.platform.messages.show(written.error);
-    return written.ok;
+    return writeBook(path, book);
 }
 
 bool CardEditor::formQueryUnload() {
@@ -185,6 +255,7 @@ bool CardEditor::formQueryUnload() {
 
 void CardEditor::formUnload() {
     SetInfo();
+    m_bookLock.reset();
     if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
         main->showForm();
 }

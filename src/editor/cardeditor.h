@@ -1,10 +1,12 @@
 #pragma once
 
-#include "addressrecord.h"
+#include "bookfile.h"
 #include "cardrules.h"
 #include "formwindow.h"
 
 #include <QList>
+#include <QLockFile>
+#include <memory>
 
 class QComboBox;
 class QGridLayout;
@@ -84,6 +86,10 @@ private:
     void deleteCard();
     void fieldChanged(WatchedField field, const QString &text);
     bool writeCards(const QString &path);
+    // Writes the book, asking first when its file changed since it was read.
+    bool writeBook(const QString &path, const AddressBook &book);
+    // False, with who holds it, when another editor has the book open.
+    bool lockBook(const QString &path, QString *holder);
 
     // Address entry modes and splitting.
     void setLineEntry();
@@ -103,6 +109,8 @@ private:
     ChangeTracker m_changes;
     // The data file could not be read: the editor closes without writing it.
     bool m_bookRefused = false;
+    FileStamp m_bookStamp;
+    std::unique_ptr<QLockFile> m_bookLock;
     // While a card is put into the fields, their changes are not edits.
     bool m_loadingCard = false;
     // Set while 戻る or the list button close the editor, having asked.

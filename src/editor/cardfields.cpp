@@ -38,9 +38,11 @@ void CardEditor::deleteCard() {
         if (number != m_cardNo)
             remaining.records.append(m_cards.at(number - 1));
     }
-    const WriteResult written = WriteBookFile(target, remaining);
-    if (!written) {
-        // Nothing was deleted: the book and the file are as before.
+    if (bookFromDataFile()) {
+        // Nothing is deleted unless written: the book and the file stay as before.
+        if (!writeBook(target, remaining))
+            return;
+    } else if (const WriteResult written = WriteBookFile(target, remaining); !written) {
         m_ctx.platform.messages.show(written.error);
         return;
     }

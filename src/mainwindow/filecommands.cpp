@@ -40,8 +40,9 @@ void MainWindow::newBook() {
     // Only a book read from that very file in this run is written back:
     // after a restart the settings still name the last file while nothing
     // of it is in memory, and writing would empty it.
+    // Nor over changes another program made to the file since.
     if (leadingNumber(Text2()->text()) == 3 && !m_bookLoadedFrom.isEmpty() &&
-        m_bookLoadedFrom == Text1()->text()) {
+        m_bookLoadedFrom == Text1()->text() && stampOf(m_bookLoadedFrom) == m_bookStamp) {
         // The book is the file's content: writing it back loses nothing
         // when it fails, so the user is told and New goes on.
         const WriteResult written = WriteBookFile(Text1()->text(), m_book);
@@ -78,6 +79,7 @@ void MainWindow::openBook() {
     }
     m_book = std::move(read.book);
     m_bookLoadedFrom = path;
+    m_bookStamp = read.stamp;
     Text1()->setText(path);
     m_ctx.state.currentFile = path;
     showBook(m_book);
@@ -123,6 +125,7 @@ bool MainWindow::Test(const QString &path, const BookRead &failedRead) {
     }
     m_book = std::move(converted.book);
     m_bookLoadedFrom = path;
+    m_bookStamp = converted.stamp;
     Text1()->setText(path);
     m_ctx.state.currentFile = path;
     showBook(m_book);

@@ -208,9 +208,12 @@ QString MainWindow::settingsPath() const {
 }
 
 void MainWindow::INIGet() {
-    const BookSettings settings = readBookSettings(settingsPath());
-    Text1()->setText(settings.currentFile);
-    Text2()->setText(settings.bookMode);
+    const SettingsRead read = readSettingsFile(settingsPath(), 2);
+    // A FIFO or device in its place is not read (it would block) and is named.
+    if (read.status == TextFileRead::Status::NotRegular)
+        m_ctx.platform.messages.show(read.problem);
+    Text1()->setText(read.values.at(0));
+    Text2()->setText(read.values.at(1));
 }
 
 WriteResult MainWindow::writeSettings() {
@@ -282,6 +285,7 @@ void MainWindow::formLoad() {
     }
     m_book = std::move(read.book);
     m_bookLoadedFrom = Text1()->text();
+    m_bookStamp = read.stamp;
     showBook(m_book);
     setListsEnabled(true);
     setBookCommandsEnabled(true);

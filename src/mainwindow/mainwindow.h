@@ -86,6 +86,7 @@ private:
     // The file m_book was read from in this run; only that file is ever
     // written back with it.
     QString m_bookLoadedFrom;
+    FileStamp m_bookStamp;
     CommonDialog m_dialog;
     std::unique_ptr<RecordLists> m_bookLists;
     std::unique_ptr<RecordLists> m_printLists;

@@ -39,6 +39,10 @@ MessageAnswer QtMessageService::show(const QString &text, MessageButtons buttons
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         break;
+    case MessageButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Cancel);
+        break;
     }
     box.exec();
     // The button pressed decides; Escape and the close box press the box's
@@ -54,9 +58,9 @@ MessageAnswer QtMessageService::show(const QString &text, MessageButtons buttons
         return MessageAnswer::Cancel;
     default:
         // Closed without any button: the answer that changes nothing.
-        return buttons == MessageButtons::YesNo      ? MessageAnswer::No
-               : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
-                                                     : MessageAnswer::Ok;
+        return buttons == MessageButtons::YesNo ? MessageAnswer::No
+               : buttons == MessageButtons::Ok  ? MessageAnswer::Ok
+                                                : MessageAnswer::Cancel;
     }
 }
 

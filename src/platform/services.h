@@ -11,7 +11,7 @@ namespace nvl {
 // The title the program's own message boxes carry unless a window sets one.
 inline const QString ProgramTitle = QStringLiteral("Nuvelk");
 
-enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 class MessageService {

@@ -72,6 +72,9 @@ private slots:
     void leavingAsksAboutUnregisteredEdit();
     void closingNeverSavedBookAsks_data();
     void closingNeverSavedBookAsks();
+    void bookChangedOnDiskIsAskedAbout_data();
+    void bookChangedOnDiskIsAskedAbout();
+    void secondEditorOnSameBookRefused();
     void refusesBrokenBook_data();
     void refusesBrokenBook();
     void writeFailureKeepsEditorOpen();
@@ -529,6 +532,62 @@ void TestCardEditor::closingNeverSavedBookAsks() {
     QCOMPARE(m_editor->isFormLoaded(), !closed);
     if (!target.isEmpty())
         QCOMPARE(fileBook(target).record(1).field(AddressRecord::Name), QStringLiteral("山田"));
+}
+
+void TestCardEditor::bookChangedOnDiskIsAskedAbout_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("overwritten");
+    QTest::addColumn<bool>("savedAs");
+    QTest::newRow("はい: overwrite") << int(MessageAnswer::Yes) << true << false;
+    QTest::newRow("いいえ: save as") << int(MessageAnswer::No) << false << true;
+    QTest::newRow("キャンセル: nothing written") << int(MessageAnswer::Cancel) << false << false;
+}
+
+void TestCardEditor::bookChangedOnDiskIsAskedAbout() {
+    QFETCH(int, answer);
+    QFETCH(bool, overwritten);
+    QFETCH(bool, savedAs);
+    openOn(3);
+    // Another program adds a card while this editor is open.
+    const QByteArray theirs = cp932(bookText(4));
+    writeBytes(bookPath(), theirs);
+    const QString other = m_desk->file("mine.dat");
+    m_desk->messages.answers = {static_cast<MessageAnswer>(answer)};
+    m_desk->fileDialogs.saveAnswers = {other};
+    click("Command1");
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QCOMPARE(m_desk->messages.shown.first().buttons, MessageButtons::YesNoCancel);
+    QVERIFY(m_desk->messages.shown.first().text.contains(bookPath()));
+    QCOMPARE(fileBook(bookPath()).recordCount(), overwritten ? 3 : 4);
+    QCOMPARE(QFile::exists(other), savedAs);
+    if (savedAs)
+        QCOMPARE(fileBook(other).recordCount(), 3);
+    // Cancelled, the editor stays with its cards.
+    QCOMPARE(m_editor->isFormLoaded(), answer == int(MessageAnswer::Cancel));
+}
+
+void TestCardEditor::secondEditorOnSameBookRefused() {
+    openOn(3);
+    // A second program on the same folder and book.
+    FakeDesktop second;
+    second.context.windows.setFactory(WindowId::Main,
+                                      [](AppContext &c) { return new MainWindow(c); });
+    second.context.windows.setFactory(WindowId::CardEditor,
+                                      [](AppContext &c) { return new CardEditor(c); });
+    writeBytes(second.file("Nuvel.ini"), cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(bookPath())));
+    auto *editor = second.context.windows.get<CardEditor>(WindowId::CardEditor);
+    editor->showForm();
+    QCOMPARE(second.messages.shown.size(), 1);
+    QVERIFY(second.messages.shown.first().text.contains(bookPath()));
+    QVERIFY(second.messages.shown.first().text.contains(
+        QString::number(QCoreApplication::applicationPid())));
+    QTRY_VERIFY(!editor->isFormLoaded());
+    // Once the first editor is closed the book is free again.
+    click("Command1");
+    second.messages.shown.clear();
+    editor->showForm();
+    QVERIFY(second.messages.shown.isEmpty());
+    QVERIFY(editor->isFormLoaded());
 }
 
 void TestCardEditor::refusesBrokenBook_data() {

@@ -53,7 +53,10 @@ const QByteArray OldPdf("%PDF-1.4 the previous print, which must survive\n");
 
 void TestBatchFaults::init() {
     m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QFile::copy(QStringLiteral(NVL_PROGRAM), path(QStringLiteral("nvl-hagaki"))));
+    // NVL_PROGRAM_UNDER_TEST runs these against another build of the program.
+    const QString program =
+        qEnvironmentVariable("NVL_PROGRAM_UNDER_TEST", QStringLiteral(NVL_PROGRAM));
+    QVERIFY(QFile::copy(program, path(QStringLiteral("nvl-hagaki"))));
     QString book;
     for (int i = 1; i <= 5; ++i)
         book += QStringLiteral("\"宛名%1\",\"住所%1\",\"番地%1\",\"123-456%1\",\"\",\"0\",\"\"\r\n")

@@ -71,6 +71,18 @@ void TestQtServices::messageAnswers_data() {
         << MessageButtons::YesNo << yesNo << "Escape" << MessageAnswer::No;
     QTest::newRow("Yes/No: close box")
         << MessageButtons::YesNo << yesNo << "close" << MessageAnswer::No;
+    const QStringList yesNoCancel{QStringLiteral("はい"), QStringLiteral("いいえ"),
+                                  QStringLiteral("キャンセル")};
+    QTest::newRow("Yes/No/Cancel: はい")
+        << MessageButtons::YesNoCancel << yesNoCancel << "はい" << MessageAnswer::Yes;
+    QTest::newRow("Yes/No/Cancel: いいえ")
+        << MessageButtons::YesNoCancel << yesNoCancel << "いいえ" << MessageAnswer::No;
+    QTest::newRow("Yes/No/Cancel: キャンセル")
+        << MessageButtons::YesNoCancel << yesNoCancel << "キャンセル" << MessageAnswer::Cancel;
+    QTest::newRow("Yes/No/Cancel: Escape")
+        << MessageButtons::YesNoCancel << yesNoCancel << "Escape" << MessageAnswer::Cancel;
+    QTest::newRow("Yes/No/Cancel: close box")
+        << MessageButtons::YesNoCancel << yesNoCancel << "close" << MessageAnswer::Cancel;
 }
 
 void TestQtServices::messageAnswers() {
