@@ -42,16 +42,21 @@ class Session:
         })
         os.mkdir(self.env['HOME'])
 
+        # A display number not used a moment ago: a server going away can
+        # still be tidying up its socket while a new one takes the number.
+        number = next(n for n in range(300 + os.getpid() % 500, 1300)
+                      if not os.path.exists('/tmp/.X%d-lock' % n))
         read_end, write_end = os.pipe()
-        self._start(['Xvfb', '-displayfd', str(write_end), '-screen', '0', '1280x1024x24',
-                     '-nolisten', 'tcp'], pass_fds=[write_end])
+        self._start(['Xvfb', ':%d' % number, '-displayfd', str(write_end), '-screen', '0',
+                     '1280x1024x24', '-nolisten', 'tcp', '-noreset'], pass_fds=[write_end])
         os.close(write_end)
         with os.fdopen(read_end) as display:
             number = display.readline().strip()
         if not number:
             raise RuntimeError('Xvfb did not start')
         self.env['DISPLAY'] = ':' + number
-        # Ready when its socket takes a connection.
+        # Ready when its socket takes a connection (-noreset: the last client
+        # leaving must not make the server start over).
         deadline = time.time() + 20
         while True:
             probe = socket.socket(socket.AF_UNIX)
@@ -170,7 +175,14 @@ class Failure(Exception):
 def wait_for(what, probe, timeout=20):
     deadline = time.time() + timeout
     while True:
-        result = probe()
+        try:
+            result = probe()
+        except Failure:
+            raise
+        except Exception:
+            # An object went away while being looked at: the tree changes
+            # under the reader, as it does for a screen reader.
+            result = None
         if result:
             return result
         if time.time() > deadline:
@@ -498,7 +510,9 @@ def delete_card_with_fault(d, book_folder, fault=None):
     d.gone(box)
     if open(path, 'rb').read() != before:
         raise Failure('the book changed although the save failed')
-    left = sorted(n for n in os.listdir(book_folder) if n not in ('book.dat', 'filler'))
+    # The editor's lock on the book stays while it is open.
+    left = sorted(n for n in os.listdir(book_folder)
+                  if n not in ('book.dat', 'filler', '.book.dat.lock'))
     if left:
         raise Failure('left behind: %r' % left)
     # The editor still holds the card it could not delete.
