@@ -1,6 +1,7 @@
 // Real faults against the real program: print-pdf run as a process, its
 // output on a tiny tmpfs, and write/fsync/rename failures injected with strace.
 #include "fakeplatform.h"
+#include "pdftools.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,6 +28,8 @@ private slots:
     void injectedFaults_data();
     void injectedFaults();
     void fullDisk();
+    void installedCopyReadsShippedSenders_data();
+    void installedCopyReadsShippedSenders();
 
 private:
     struct Run {
@@ -34,7 +37,8 @@ private:
         QByteArray out;
         QString errors;
     };
-    Run run(const QStringList &arguments, const QStringList &straceOptions = {});
+    Run run(const QStringList &arguments, const QStringList &straceOptions = {},
+            const QString &program = {}, const QString &home = {});
     QString path(const QString &name) const { return m_dir->filePath(name); }
     QStringList files() const { return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden); }
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -67,15 +71,21 @@ void TestBatchFaults::init() {
 }
 
 TestBatchFaults::Run TestBatchFaults::run(const QStringList &arguments,
-                                          const QStringList &straceOptions) {
+                                          const QStringList &straceOptions, const QString &program,
+                                          const QString &home) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("DISPLAY"));
+    if (!home.isEmpty()) {
+        env.insert(QStringLiteral("HOME"), home);
+        env.remove(QStringLiteral("XDG_DATA_HOME"));
+    }
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(m_dir->path());
     const QStringList command =
-        QStringList{path(QStringLiteral("nvl-hagaki")), "print-pdf"} + arguments;
+        QStringList{program.isEmpty() ? path(QStringLiteral("nvl-hagaki")) : program, "print-pdf"} +
+        arguments;
     if (straceOptions.isEmpty())
         process.start(command.first(), command.mid(1));
     else
@@ -239,6 +249,47 @@ void TestBatchFaults::fullDisk() {
     QCOMPARE(readBytes(out), OldPdf);
     QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
              (QStringList{"filler", "out.pdf"}));
+}
+
+void TestBatchFaults::installedCopyReadsShippedSenders_data() {
+    QTest::addColumn<bool>("ownCopy");
+    QTest::newRow("only the shipped Wolt.tds") << false;
+    QTest::newRow("the user's own copy wins") << true;
+}
+
+void TestBatchFaults::installedCopyReadsShippedSenders() {
+    // Installed under a prefix (the desktop file beside it marks it so), in
+    // a folder the program does not write to.
+    QFETCH(bool, ownCopy);
+    const QDir prefix(path(QStringLiteral("prefix")));
+    QVERIFY(prefix.mkpath(QStringLiteral("bin")) &&
+            prefix.mkpath(QStringLiteral("share/applications")));
+    const QString program = prefix.filePath(QStringLiteral("bin/nvl-hagaki"));
+    QVERIFY(QFile::copy(path(QStringLiteral("nvl-hagaki")), program));
+    writeBytes(
+        prefix.filePath(QStringLiteral("share/applications/org.nvlhagaki.NvlHagaki.desktop")),
+        "[Desktop Entry]\n");
+    writeBytes(prefix.filePath(QStringLiteral("bin/Wolt.tds")),
+               cp932(QStringLiteral("\"100-0001\",\"同梱住所\",\"\",\"同梱差出人\"\r\n")));
+    const QString home = path(QStringLiteral("home"));
+    const QString userFolder = home + QStringLiteral("/.local/share/nvl-hagaki");
+    if (ownCopy) {
+        QVERIFY(QDir().mkpath(userFolder));
+        writeBytes(userFolder + QStringLiteral("/Wolt.tds"),
+                   cp932(QStringLiteral("\"100-0002\",\"自分の住所\",\"\",\"自分の名前\"\r\n")));
+    }
+    const QString out = path(QStringLiteral("installed.pdf"));
+    const Run result = run({path(QStringLiteral("book.dat")), out}, {}, program, home);
+    QVERIFY2(result.exitCode == 0, qPrintable(result.errors));
+    QStringList words;
+    for (const PdfWord &word : pdfWords(out))
+        words.append(word.text);
+    QCOMPARE(words.contains(QStringLiteral("同梱差出人")), !ownCopy);
+    QCOMPARE(words.contains(QStringLiteral("自分の名前")), ownCopy);
+    // Nothing is written beside the installed program.
+    QStringList shipped = QDir(prefix.filePath(QStringLiteral("bin"))).entryList(QDir::Files);
+    shipped.sort();
+    QCOMPARE(shipped, (QStringList{"Wolt.tds", "nvl-hagaki"}));
 }
 
 QTEST_MAIN(TestBatchFaults)
