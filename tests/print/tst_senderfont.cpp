@@ -26,6 +26,8 @@ private slots:
     void fourthEntryKeptAndSelectable();
     void unwritableFileKeepsWindowOpen();
     void closingOtherwiseDiscards();
+    void damagedFileReplacedOnlyWhenAgreed_data();
+    void damagedFileReplacedOnlyWhenAgreed();
 
     void fontListLeavesOutVerticalNames();
     void doubleClicksAndSample();
@@ -138,6 +140,37 @@ void TestSenderFont::unwritableFileKeepsWindowOpen() {
     sender->control<QAbstractButton>("Command2")->click();
     QVERIFY(!sender->isFormLoaded());
     QCOMPARE(ReadSenderFile(m_desk->file("Wolt.tds"))[0].name, QStringLiteral("保存したい"));
+}
+
+void TestSenderFont::damagedFileReplacedOnlyWhenAgreed_data() {
+    QTest::addColumn<bool>("agree");
+    QTest::newRow("はい: replaced") << true;
+    QTest::newRow("いいえ: kept, window stays") << false;
+}
+
+void TestSenderFont::damagedFileReplacedOnlyWhenAgreed() {
+    QFETCH(bool, agree);
+    // A byte that is no text in entry 3's name.
+    QByteArray damaged = m_senderBytes;
+    damaged.replace(cp932(QStringLiteral("三番")), QByteArray("\x82\xff"));
+    writeBytes(m_desk->file("Wolt.tds"), damaged);
+    FormWindow *sender = openSender();
+    QCOMPARE(m_desk->messages.shown.size(), 1); // the damage is named on opening
+    QVERIFY(m_desk->messages.shown.first().text.contains(m_desk->file("Wolt.tds")));
+    QCOMPARE(sender->control<QLineEdit>("txtNmtx")->text(), QStringLiteral("一番"));
+    m_desk->messages.answers = {agree ? MessageAnswer::Yes : MessageAnswer::No};
+    sender->control<QAbstractButton>("Command2")->click();
+    QCOMPARE(m_desk->messages.shown.size(), 2);
+    QCOMPARE(m_desk->messages.shown.last().buttons, MessageButtons::YesNo);
+    QCOMPARE(sender->isFormLoaded(), !agree);
+    if (agree) {
+        const SenderTable table = ReadSenderFile(m_desk->file("Wolt.tds"));
+        QCOMPARE(table[1].name, QStringLiteral("二番"));
+        QCOMPARE(table[2].name, QString());
+        QCOMPARE(table[3].name, QStringLiteral("四番"));
+    } else {
+        QCOMPARE(readBytes(m_desk->file("Wolt.tds")), damaged);
+    }
 }
 
 void TestSenderFont::closingOtherwiseDiscards() {
