@@ -1,6 +1,7 @@
 // The real platform services, with real Qt dialogs answered the way a user
 // answers them: buttons pressed by their visible text, Escape, the close box.
 #include "desktopprogram.h"
+#include "fakeplatform.h"
 #include "privatecups.h"
 #include "userdriver.h"
 
@@ -118,17 +119,6 @@ void TestQtServices::messageAnswers() {
 
 namespace {
 
-QByteArray fileBytes(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 const QString BookFilter = QStringLiteral("データファイル(*.dat)|*.dat|CSVファイル(*.csv)|*.csv");
 
 } // namespace
@@ -136,7 +126,7 @@ const QString BookFilter = QStringLiteral("データファイル(*.dat)|*.dat|CS
 void TestQtServices::openDialog() {
     QTemporaryDir dir;
     const QString book = dir.filePath(QStringLiteral("book.dat"));
-    writeFile(book, "\"a\"\r\n");
+    writeBytes(book, "\"a\"\r\n");
     QString folder, title;
     QStringList filters;
     ModalAnswers answers;
@@ -187,7 +177,7 @@ void TestQtServices::saveDialogAsksBeforeOverwriting() {
     QFETCH(bool, chosen);
     QTemporaryDir dir;
     const QString existing = dir.filePath(QStringLiteral("old.dat"));
-    writeFile(existing, "\"keep\"\r\n");
+    writeBytes(existing, "\"keep\"\r\n");
     QString title;
     ModalAnswers answers;
     answers.then(
@@ -207,7 +197,7 @@ void TestQtServices::saveDialogAsksBeforeOverwriting() {
     QVERIFY(answers.unexpected.isEmpty());
     if (confirm)
         QCOMPARE(answers.messageTexts().size(), 1);
-    QCOMPARE(fileBytes(existing), QByteArray("\"keep\"\r\n"));
+    QCOMPARE(readBytes(existing), QByteArray("\"keep\"\r\n"));
 }
 
 void TestQtServices::printerDialog_data() {
@@ -290,21 +280,10 @@ void TestQtServices::helpPages() {
 }
 
 void TestQtServices::homePage() {
-    // The desktop's browser launcher is the boundary: a stand-in on PATH
-    // records what the real service asks it to open.
-    QTemporaryDir bin;
-    const QString record = bin.filePath(QStringLiteral("opened.txt"));
-    const QString launcher = bin.filePath(QStringLiteral("xdg-open"));
-    writeFile(launcher,
-              QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n").arg(record).toUtf8());
-    QFile::setPermissions(launcher, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", bin.path().toUtf8() + ':' + path);
+    BrowserLauncherStandIn launcher;
     QtShellService shell;
-    const bool opened = shell.openUrl(QStringLiteral("https://nvl-hagaki.example.org/"));
-    qputenv("PATH", path);
-    QVERIFY(opened);
-    QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record), QByteArray("https://nvl-hagaki.example.org/"),
+    QVERIFY(shell.openUrl(QStringLiteral("https://nvl-hagaki.example.org/")));
+    QTRY_COMPARE_WITH_TIMEOUT(launcher.opened(), QByteArray("https://nvl-hagaki.example.org/"),
                               10000);
 }
 

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPointer>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -67,6 +68,20 @@ private:
     QPointer<QWidget> m_candidate;
     QElapsedTimer m_candidateSince;
     QList<QPointer<QWidget>> m_answered;
+};
+
+// The desktop's browser launcher is the boundary of "open the home page": a
+// stand-in xdg-open first on PATH records what it was asked to open, for as
+// long as this object lives.
+class BrowserLauncherStandIn {
+public:
+    BrowserLauncherStandIn();
+    ~BrowserLauncherStandIn();
+    QByteArray opened() const;
+
+private:
+    QTemporaryDir m_bin;
+    QByteArray m_path;
 };
 
 // Actions for ModalAnswers.
