@@ -27,7 +27,7 @@ class CardEditor : public FormWindow {
 public:
     explicit CardEditor(AppContext &context);
 
-    static constexpr int CardMax = 300;
+    static constexpr int CardMax = AddressBook::Capacity;
 
     int cardNo() const { return m_cardNo; }
     int cardCount() const { return m_cardCount; }

@@ -27,7 +27,6 @@ public:
     void setReloadOnLoad(int value) { m_reloadOnLoad = value; }
 
     const AddressBook &book() const { return m_book; }
-    RecordLists *bookLists() const { return m_bookLists.get(); }
     RecordLists *printLists() const { return m_printLists.get(); }
 
     // Hands over to another full window: this window unloads (writing the

@@ -8,7 +8,7 @@ namespace nvl {
 
 namespace {
 
-constexpr int PrintListLimit = 300;
+constexpr int PrintListLimit = AddressBook::Capacity;
 const QString NothingChosen = QStringLiteral("リストが選択されていません。");
 
 } // namespace

@@ -19,7 +19,6 @@ public:
     RecordLists(QWidget *parent, const std::array<const char *, AddressRecord::FieldCount> &names);
 
     QListWidget *nameList() const { return m_lists.at(0); }
-    QListWidget *list(int field) const { return m_lists.at(field - 1); }
 
     int count() const;
     void append(const AddressRecord &record);

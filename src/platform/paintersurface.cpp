@@ -59,11 +59,6 @@ bool PainterSurface::endDocument() {
     return m_painter.isActive() && m_painter.end();
 }
 
-void PainterSurface::abandon() {
-    if (m_painter.isActive())
-        m_painter.end();
-}
-
 int PainterSurface::fontCount() const {
     return static_cast<int>(QFontDatabase::families().size());
 }

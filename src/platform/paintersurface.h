@@ -29,8 +29,6 @@ public:
     void printText(const QString &text) override;
     void newPage() override;
     bool endDocument() override;
-    // Stops drawing without finishing the document properly.
-    void abandon();
 
     int fontCount() const override;
     QString fontName(int index) const override;

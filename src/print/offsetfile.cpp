@@ -6,12 +6,12 @@
 
 namespace nvl {
 
-QString OffsetRecord::xSteps() const {
-    return shortestDecimal((leadingNumber(x) - 1440) / 20);
+QString OffsetRecord::xStepsOf(double twips) {
+    return shortestDecimal((twips - NeutralX.toDouble()) / 20);
 }
 
-QString OffsetRecord::ySteps() const {
-    return shortestDecimal((leadingNumber(y) - 880) / 20);
+QString OffsetRecord::yStepsOf(double twips) {
+    return shortestDecimal((twips - NeutralY.toDouble()) / 20);
 }
 
 OffsetRecord ReadOffsetFile(const QString &path, QString *problem) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "addressrecord.h"
 #include "textfile.h"
 
 #include <QString>
@@ -18,8 +19,11 @@ struct OffsetRecord {
     QString secondRow = NeutralSecondRow;
 
     // The offsets in steps of 55 twips, as the print window holds them.
-    QString xSteps() const;
-    QString ySteps() const;
+    QString xSteps() const { return xStepsOf(leadingNumber(x)); }
+    QString ySteps() const { return yStepsOf(leadingNumber(y)); }
+    // The same for a picture position in twips: 20 twips a step from neutral.
+    static QString xStepsOf(double twips);
+    static QString yStepsOf(double twips);
 };
 
 // A missing or short file gives the neutral values for what it lacks; a

@@ -151,7 +151,7 @@ void PrintPositionWindow::stepX(int direction) {
     x += 20 * direction;
     text("txtXpoint")->setText(shortestDecimal(x));
     placeCard();
-    label("lblXscale")->setText(shortestDecimal((x - 1440) / 20));
+    label("lblXscale")->setText(OffsetRecord::xStepsOf(x));
 }
 
 void PrintPositionWindow::stepY(int direction) {
@@ -161,7 +161,7 @@ void PrintPositionWindow::stepY(int direction) {
     y += 20 * direction;
     text("txtYpoint")->setText(shortestDecimal(y));
     placeCard();
-    label("lblYscale")->setText(shortestDecimal((y - 880) / 20));
+    label("lblYscale")->setText(OffsetRecord::yStepsOf(y));
 }
 
 void PrintPositionWindow::stepSecondRow(int direction) {

@@ -77,6 +77,10 @@ TestBatchFaults::Run TestBatchFaults::run(const QStringList &arguments,
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("DISPLAY"));
+    // LeakSanitizer cannot run in a traced process (sanitizer builds).
+    if (!straceOptions.isEmpty())
+        env.insert(QStringLiteral("ASAN_OPTIONS"),
+                   env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
     if (!home.isEmpty()) {
         env.insert(QStringLiteral("HOME"), home);
         env.remove(QStringLiteral("XDG_DATA_HOME"));
