@@ -229,6 +229,15 @@ ModalAnswers::Action typeFileNameAndPress(const QString &path, const QString &bu
         // The completion list that typing opens is dismissed, as Escape would.
         if (QCompleter *completer = edit->completer(); completer && completer->popup()->isVisible())
             completer->popup()->hide();
+        // The dialog names its button after what the typed path is (a folder
+        // reads 開く) once its file list has caught up: wait for that.
+        // (press() below fails the test when it never comes.)
+        (void)QTest::qWaitFor(
+            [&] {
+                QAbstractButton *target = findButton(dialog, button);
+                return target && target->isEnabled();
+            },
+            5000);
         press(dialog, button);
     };
 }
