@@ -17,9 +17,35 @@
 namespace nvl {
 
 void registerWindows(AppContext &context) {
-    context.windows.setFactory(WindowId::Main, [](AppContext &ctx) { return new MainWindow(ctx); });
-    context.windows.setFactory(WindowId::CardEditor,
-                               [](AppContext &ctx) { return new CardEditor(ctx); });
+    // The windows know nothing of each other: what one asks of another is
+    // wired here, as each is created.
+    context.windows.setFactory(WindowId::Main, [](AppContext &ctx) {
+        auto *main = new MainWindow(ctx);
+        QObject::connect(main, &MainWindow::printListChosen, main,
+                         [&ctx](const QList<AddressRecord> &records) {
+                             if (auto *print = ctx.windows.get<PrintWindow>(WindowId::Print))
+                                 print->setPrintList(records);
+                         });
+        return main;
+    });
+    context.windows.setFactory(WindowId::CardEditor, [](AppContext &ctx) {
+        auto *editor = new CardEditor(ctx);
+        QObject::connect(editor, &CardEditor::bookListRequested, editor, [&ctx] {
+            if (auto *main = ctx.windows.get<MainWindow>(WindowId::Main))
+                main->SetView();
+        });
+        return editor;
+    });
+    context.windows.setFactory(WindowId::ListSheet, [](AppContext &ctx) {
+        auto *sheet = new ListSheet(ctx);
+        QObject::connect(sheet, &ListSheet::cardChosen, sheet, [&ctx](int number) {
+            if (auto *editor = ctx.windows.get<CardEditor>(WindowId::CardEditor)) {
+                editor->showCard(number);
+                editor->showForm();
+            }
+        });
+        return sheet;
+    });
     context.windows.setFactory(WindowId::Print,
                                [](AppContext &ctx) { return new PrintWindow(ctx); });
     context.windows.setFactory(WindowId::PrintPosition,
@@ -27,8 +53,6 @@ void registerWindows(AppContext &context) {
     context.windows.setFactory(WindowId::Sender,
                                [](AppContext &ctx) { return new SenderWindow(ctx); });
     context.windows.setFactory(WindowId::Font, [](AppContext &ctx) { return new FontWindow(ctx); });
-    context.windows.setFactory(WindowId::ListSheet,
-                               [](AppContext &ctx) { return new ListSheet(ctx); });
     context.windows.setFactory(WindowId::Reorder,
                                [](AppContext &ctx) { return new ReorderWindow(ctx); });
     context.windows.setFactory(WindowId::About, [](AppContext &ctx) { return new AboutBox(ctx); });

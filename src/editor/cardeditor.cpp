@@ -260,14 +260,9 @@ void CardEditor::formUnload() {
         main->showForm();
 }
 
-void CardEditor::JumpGet() {
-    QString number;
-    if (FormWindow *sheet = m_ctx.windows.existing(WindowId::ListSheet)) {
-        if (auto *text = sheet->control<QLineEdit>("Text1"))
-            number = text->text();
-    }
-    m_cardNo = number.isEmpty() ? 1 : roundHalfEven(leadingNumber(number));
-    m_cardNo = std::clamp(m_cardNo, 1, std::max(m_cardCount, 1));
+void CardEditor::showCard(int number) {
+    loadForm();
+    m_cardNo = std::clamp(number, 1, std::max(m_cardCount, 1));
     GetData();
     showRegisteredLabel();
     m_changes.modified = false;

@@ -36,8 +36,14 @@ public:
 
     // Called by the list sheet after loading the editor: shows the card
     // whose number the sheet's Text1 holds.
-    Q_INVOKABLE void JumpGet();
+    // Shows card `number` of the book (kept within the book).
+    void showCard(int number);
 
+signals:
+    // The user asked for the list sheet of the book the editor just saved.
+    void bookListRequested();
+
+public:
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;

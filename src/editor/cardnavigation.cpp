@@ -191,8 +191,7 @@ void CardEditor::toListSheet() {
     if (!closeEditorAndList())
         return;
     // The main window, loaded again by the closing, shows the book just written.
-    if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
-        QMetaObject::invokeMethod(main, "SetView");
+    emit bookListRequested();
 }
 
 } // namespace nvl

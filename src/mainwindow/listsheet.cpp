@@ -155,12 +155,8 @@ void ListSheet::chooseRow(int row) {
 
 void ListSheet::openCard(int row) {
     chooseRow(row);
-    FormWindow *editor = m_ctx.windows.window(WindowId::CardEditor);
-    if (!editor)
-        return;
-    editor->loadForm();
-    QMetaObject::invokeMethod(editor, "JumpGet");
-    editor->showForm();
+    const QTableWidgetItem *number = grid()->item(row, 0);
+    emit cardChosen(number ? roundHalfEven(leadingNumber(number->text())) : 1);
 }
 
 void ListSheet::formLoad() {

@@ -36,6 +36,10 @@ public:
     // Fills the grid from the book; false when it could not be filled.
     bool fill(const AddressBook &book, Variant variant);
 
+signals:
+    // The user asked to edit card `number` (from 1).
+    void cardChosen(int number);
+
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;

@@ -27,7 +27,6 @@ public:
     void setReloadOnLoad(int value) { m_reloadOnLoad = value; }
 
     const AddressBook &book() const { return m_book; }
-    RecordLists *printLists() const { return m_printLists.get(); }
 
     // Hands over to another full window: this window unloads (writing the
     // settings) and the other one is shown.
@@ -37,8 +36,14 @@ public:
     WriteResult writeSettings();
 
     // The short list sheet, for the card editor's list command.
-    Q_INVOKABLE void SetView();
+    // Shows the book as the list sheet (short form), leaving this window.
+    void SetView();
 
+signals:
+    // 次へ: the chosen records, in print-list order, for the print window.
+    void printListChosen(const QList<AddressRecord> &records);
+
+public:
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;

@@ -14,7 +14,7 @@ const QString NothingChosen = QStringLiteral("リストが選択されていま�
 } // namespace
 
 int MainWindow::printListCount() const {
-    return static_cast<int>(leadingNumber(control<QLabel>("lblCount")->text()));
+    return m_printLists->count();
 }
 
 void MainWindow::updatePrintListCount() {
@@ -71,9 +71,14 @@ void MainWindow::nextToPrint() {
     FormWindow *print = m_ctx.windows.window(WindowId::Print);
     if (!print)
         return;
+    QList<AddressRecord> records;
+    for (int i = 0; i < m_printLists->count(); ++i)
+        records.append(m_printLists->recordAt(i));
+    emit printListChosen(records);
     m_reloadOnLoad = 1;
-    // Its load copies the print list and unloads this window.
     print->showForm();
+    m_ctx.state.endOnMainUnload = false;
+    unloadForm();
     // Loads this window again out of sight: the rebuild, ready for 戻る.
     hideForm();
 }

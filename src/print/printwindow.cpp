@@ -1,7 +1,6 @@
 #include "printwindow.h"
 
 #include "fonts.h"
-#include "mainwindow.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -41,26 +40,9 @@ QString PrintWindow::senderPath() const {
     return m_ctx.platform.settingsFileToRead(QStringLiteral("Wolt.tds"));
 }
 
-void PrintWindow::copyPrintList() {
-    m_printList.clear();
-    auto *main = m_ctx.windows.get<MainWindow>(WindowId::Main);
-    if (!main || !main->isFormLoaded())
-        return;
-    const RecordLists *lists = main->printLists();
-    // The count comes from the label, as the main window shows it; never
-    // more than the lists hold.
-    const int count = std::min(
-        roundHalfEven(leadingNumber(main->control<QLabel>("lblCount")->text())), lists->count());
-    for (int i = 0; i < count; ++i)
-        m_printList.append(lists->recordAt(i));
-    m_ctx.state.endOnMainUnload = false;
-    main->unloadForm();
-}
-
 void PrintWindow::formLoad() {
     adjustSize();
     centreOnScreen();
-    copyPrintList();
     control<QRadioButton>("Option1")->setChecked(true);
     control<QRadioButton>("opt3")->setChecked(true);
     m_currentLabel = 0;

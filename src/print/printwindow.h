@@ -21,6 +21,8 @@ public:
     explicit PrintWindow(AppContext &context);
 
     const PrintList &printList() const { return m_printList; }
+    // What the next load shows and prints.
+    void setPrintList(PrintList records) { m_printList = std::move(records); }
     int labelCount() const { return static_cast<int>(m_printList.size()); }
     int currentLabel() const { return m_currentLabel; }
     int currentSender() const { return m_currentSender; }
@@ -51,7 +53,6 @@ private:
     void buildCommands(QWidget *content, QVBoxLayout *layout);
     void connectCommands();
 
-    void copyPrintList();
     void reloadOffsets();
     bool fourUp() const;
     AddressRecord currentRecord() const;
