@@ -48,11 +48,32 @@ void registerWindows(AppContext &context) {
     });
     context.windows.setFactory(WindowId::Print,
                                [](AppContext &ctx) { return new PrintWindow(ctx); });
-    context.windows.setFactory(WindowId::PrintPosition,
-                               [](AppContext &ctx) { return new PrintPositionWindow(ctx); });
-    context.windows.setFactory(WindowId::Sender,
-                               [](AppContext &ctx) { return new SenderWindow(ctx); });
-    context.windows.setFactory(WindowId::Font, [](AppContext &ctx) { return new FontWindow(ctx); });
+    // The print window's own windows hand their results back to it.
+    context.windows.setFactory(WindowId::PrintPosition, [](AppContext &ctx) {
+        auto *window = new PrintPositionWindow(ctx);
+        QObject::connect(window, &PrintPositionWindow::offsetsChosen, window,
+                         [&ctx](const QString &x, const QString &y, const QString &second) {
+                             if (auto *print = ctx.windows.get<PrintWindow>(WindowId::Print))
+                                 print->setOffsets(x, y, second);
+                         });
+        return window;
+    });
+    context.windows.setFactory(WindowId::Sender, [](AppContext &ctx) {
+        auto *window = new SenderWindow(ctx);
+        QObject::connect(window, &SenderWindow::sendersSaved, window, [&ctx] {
+            if (auto *print = ctx.windows.get<PrintWindow>(WindowId::Print))
+                print->reloadSenders();
+        });
+        return window;
+    });
+    context.windows.setFactory(WindowId::Font, [](AppContext &ctx) {
+        auto *window = new FontWindow(ctx);
+        QObject::connect(window, &FontWindow::fontChosen, window, [&ctx](const QString &family) {
+            if (auto *print = ctx.windows.get<PrintWindow>(WindowId::Print))
+                print->setAddressFont(family);
+        });
+        return window;
+    });
     context.windows.setFactory(WindowId::Reorder,
                                [](AppContext &ctx) { return new ReorderWindow(ctx); });
     context.windows.setFactory(WindowId::About, [](AppContext &ctx) { return new AboutBox(ctx); });

@@ -2,7 +2,6 @@
 
 #include "crlabel.h"
 #include "printersurface.h"
-#include "printwindow.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -132,12 +131,7 @@ void FontWindow::accept() {
         m_ctx.platform.messages.show(QStringLiteral("フォントが選択されていません。"));
         return;
     }
-    if (auto *print = m_ctx.windows.get<PrintWindow>(WindowId::Print)) {
-        if (print->isFormLoaded()) {
-            print->control<QLineEdit>("Text6")->setText(name);
-            print->Reget();
-        }
-    }
+    emit fontChosen(name);
     unloadForm();
 }
 

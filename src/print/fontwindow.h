@@ -17,6 +17,10 @@ public:
     static inline const QString Sample =
         QStringLiteral("123\r東京都  様　御中\rあいうえお　ＡＢＣ");
 
+signals:
+    // 了解: the font the user chose for the addresses.
+    void fontChosen(const QString &family);
+
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;

@@ -1,6 +1,6 @@
 #include "printpositionwindow.h"
 
-#include "printwindow.h"
+#include "postcardlayout.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -181,13 +181,8 @@ void PrintPositionWindow::accept() {
         m_ctx.platform.messages.show(written.error);
         return;
     }
-    if (auto *print = m_ctx.windows.get<PrintWindow>(WindowId::Print)) {
-        if (print->isFormLoaded()) {
-            print->control<QLineEdit>("Text4")->setText(label("lblXscale")->text());
-            print->control<QLineEdit>("Text5")->setText(label("lblYscale")->text());
-            print->control<QLineEdit>("Text9")->setText(label("lblY2scale")->text());
-        }
-    }
+    emit offsetsChosen(label("lblXscale")->text(), label("lblYscale")->text(),
+                       label("lblY2scale")->text());
     unloadForm();
 }
 

@@ -22,6 +22,10 @@ public:
     static constexpr int MinSecondRow = -7;
     static constexpr int MaxSecondRow = 7;
 
+signals:
+    // OK: the offsets in steps (X, Y) and the second-row offset, as stored.
+    void offsetsChosen(const QString &xSteps, const QString &ySteps, const QString &secondRow);
+
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;

@@ -87,6 +87,27 @@ void PrintWindow::Rezip() {
     }
 }
 
+void PrintWindow::setAddressFont(const QString &family) {
+    if (!isFormLoaded())
+        return;
+    text("Text6")->setText(family);
+    Reget();
+}
+
+void PrintWindow::setOffsets(const QString &xSteps, const QString &ySteps,
+                             const QString &secondRow) {
+    if (!isFormLoaded())
+        return;
+    text("Text4")->setText(xSteps);
+    text("Text5")->setText(ySteps);
+    text("Text9")->setText(secondRow);
+}
+
+void PrintWindow::reloadSenders() {
+    if (isFormLoaded())
+        RegetTx();
+}
+
 void PrintWindow::Reget() {
     showRecipient();
     const QString font = text("Text6")->text();

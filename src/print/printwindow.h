@@ -28,6 +28,11 @@ public:
     int currentSender() const { return m_currentSender; }
     const SenderTable &senderTable() const { return m_senders; }
 
+    // What the settings windows chose; ignored while the window is unloaded.
+    void setAddressFont(const QString &family);
+    void setOffsets(const QString &xSteps, const QString &ySteps, const QString &secondRow);
+    void reloadSenders();
+
     // Procedures the settings windows call.
     void GetPage();
     void Rezip();

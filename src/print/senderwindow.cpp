@@ -1,7 +1,5 @@
 #include "senderwindow.h"
 
-#include "printwindow.h"
-
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -135,10 +133,7 @@ void SenderWindow::saveAndReturn() {
         m_ctx.platform.messages.show(written.error);
         return;
     }
-    if (auto *print = m_ctx.windows.get<PrintWindow>(WindowId::Print)) {
-        if (print->isFormLoaded())
-            print->RegetTx();
-    }
+    emit sendersSaved();
     unloadForm();
 }
 

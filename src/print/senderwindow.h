@@ -13,6 +13,10 @@ class SenderWindow : public FormWindow {
 public:
     explicit SenderWindow(AppContext &context);
 
+signals:
+    // Wolt.tds has been written with the edited entries.
+    void sendersSaved();
+
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;
