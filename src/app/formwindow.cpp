@@ -1,6 +1,8 @@
 #include "formwindow.h"
 
 #include <QCloseEvent>
+#include <QHash>
+#include <QIcon>
 #include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
@@ -78,9 +80,15 @@ QToolButton *addPictureButton(QWidget *parent, const char *name, const QString &
     button->setObjectName(QLatin1String(name));
     button->setToolTip(tip);
     button->setAccessibleName(tip);
-    const QIcon fallback =
-        parent->style()->standardIcon(static_cast<QStyle::StandardPixmap>(fallbackStandardPixmap));
-    button->setIcon(QIcon::fromTheme(QLatin1String(themeIcon), fallback));
+    // One icon a picture for the whole run: a new one at every load would
+    // pile up scaled copies in the style's shared icon engines.
+    static QHash<QByteArray, QIcon> icons;
+    QIcon &icon = icons[QByteArray(themeIcon) + '/' + QByteArray::number(fallbackStandardPixmap)];
+    if (icon.isNull())
+        icon = QIcon::fromTheme(QLatin1String(themeIcon),
+                                parent->style()->standardIcon(
+                                    static_cast<QStyle::StandardPixmap>(fallbackStandardPixmap)));
+    button->setIcon(icon);
     button->setAutoRaise(true);
     return button;
 }
