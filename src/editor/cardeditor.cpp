@@ -41,18 +41,17 @@ QString CardEditor::settingsPath() const {
 }
 
 bool CardEditor::bookFromDataFile() const {
-    return leadingNumber(edit("Text2")->text()) == 3;
+    return leadingNumber(m_bookMode) == 3;
 }
 
 void CardEditor::GetInfo() {
     const BookSettings settings = readBookSettings(settingsPath());
-    edit("Text1")->setText(settings.currentFile);
-    edit("Text2")->setText(settings.bookMode);
+    m_bookFile = settings.currentFile;
+    m_bookMode = settings.bookMode;
 }
 
 void CardEditor::SetInfo() {
-    const WriteResult written =
-        writeBookSettings(settingsPath(), {edit("Text1")->text(), edit("Text2")->text()});
+    const WriteResult written = writeBookSettings(settingsPath(), {m_bookFile, m_bookMode});
     if (!written)
         m_ctx.platform.messages.show(written.error);
 }
@@ -91,7 +90,7 @@ void CardEditor::NewData() {
 void CardEditor::formLoad() {
     centreOnScreen();
     GetInfo();
-    const QString file = edit("Text1")->text();
+    const QString file = m_bookFile;
     setWindowTitle(QStringLiteral("住所録編集　　") + file);
     m_changes = ChangeTracker();
     m_bookRefused = false;
@@ -108,7 +107,7 @@ void CardEditor::formLoad() {
     } else {
         // A new book, also when no book was handed over at all.
         m_ctx.state.bookFromFile = false;
-        edit("Text1")->clear();
+        m_bookFile.clear();
         setWindowTitle(QStringLiteral("住所録　　"));
         NewData();
         m_cardNo = 1;
@@ -125,7 +124,7 @@ void CardEditor::formLoad() {
 }
 
 bool CardEditor::loadBook() {
-    const QString path = edit("Text1")->text();
+    const QString path = m_bookFile;
     BookRead read = ReadBookFile(path);
     if (!read.ok()) {
         QString why;
@@ -180,7 +179,7 @@ bool CardEditor::writeBook(const QString &path, const AddressBook &book) {
     QString target = path;
     // Someone else changed the file since it was read: never overwrite
     // their work without asking.
-    if (path == edit("Text1")->text() && bookFromDataFile() && QFileInfo::exists(path) &&
+    if (path == m_bookFile && bookFromDataFile() && QFileInfo::exists(path) &&
         stampOf(path) != m_bookStamp) {
         const MessageAnswer answer = m_ctx.platform.messages.show(
             QStringLiteral("ファイル「%1」は、読み込んだ後でほかのプログラムに変更されています。\n"
@@ -207,7 +206,7 @@ bool CardEditor::writeBook(const QString &path, const AddressBook &book) {
     }
     if (target != path) {
         // The book lives on under its new name.
-        edit("Text1")->setText(target);
+        m_bookFile = target;
         QString ignored;
         lockBook(target, &ignored);
     }
@@ -245,7 +244,7 @@ bool CardEditor::formQueryUnload() {
             !saveNewBookAs())
             return false;
     }
-    const QString file = edit("Text1")->text();
+    const QString file = m_bookFile;
     if (m_bookRefused || file.isEmpty() || writeCards(file))
         return true;
     // The book could not be written: closing now would lose it.

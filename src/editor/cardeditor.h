@@ -32,6 +32,8 @@ public:
     int cardNo() const { return m_cardNo; }
     int cardCount() const { return m_cardCount; }
     bool modified() const { return m_changes.modified; }
+    int lastFieldLength() const { return m_lastLength; }
+    QString bookFile() const { return m_bookFile; }
     const AddressRecord &card(int number) const { return m_cards.at(number - 1); }
 
     // Called by the list sheet after loading the editor: shows the card
@@ -115,6 +117,11 @@ private:
     ChangeTracker m_changes;
     // The data file could not be read: the editor closes without writing it.
     bool m_bookRefused = false;
+    // The book's file and mode as Nuvel.ini holds them ("3": a file, "2": new).
+    QString m_bookFile;
+    QString m_bookMode;
+    // Length of the length-limited field changed last.
+    int m_lastLength = 0;
     FileStamp m_bookStamp;
     std::unique_ptr<QLockFile> m_bookLock;
     // While a card is put into the fields, their changes are not edits.

@@ -104,8 +104,6 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
     combo->setAccessibleName(QStringLiteral("敬称"));
     combo->addItems(honorificWords());
     grid->addWidget(combo, 5, 3);
-
-    addHiddenTextBoxes(content, {"Text1", "Text2", "Text5"});
 }
 
 void CardEditor::buildAddressEntry(QWidget *content, QGridLayout *grid) {

@@ -13,7 +13,7 @@ void CardEditor::fieldChanged(WatchedField field, const QString &text) {
         return;
     const bool accepted = m_changes.fieldChanged(field, text);
     if (field != WatchedField::Zip)
-        edit("Text5")->setText(QString::number(m_changes.lastLength));
+        m_lastLength = m_changes.lastLength;
     // The text stays as typed; the user is told at every over-long change.
     if (!accepted)
         m_ctx.platform.messages.show(QStringLiteral("文字数が範囲を超えています。"));
@@ -30,9 +30,8 @@ void CardEditor::deleteCard() {
         return;
 
     // A book without a file of its own goes to the working file.
-    const QString target = bookFromDataFile()
-                               ? edit("Text1")->text()
-                               : m_ctx.platform.programFile(QStringLiteral("Nuvel.dat"));
+    const QString target =
+        bookFromDataFile() ? m_bookFile : m_ctx.platform.programFile(QStringLiteral("Nuvel.dat"));
     AddressBook remaining;
     for (int number = 1; number <= m_cardCount; ++number) {
         if (number != m_cardNo)

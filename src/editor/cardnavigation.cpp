@@ -17,7 +17,7 @@ const QString SaveChangesQuestion = QStringLiteral("内容が変更されてい�
 } // namespace
 
 bool CardEditor::isNewCard() const {
-    return isNewCardLabel(control<QLabel>("lblRec")->text());
+    return m_cardNo > m_cardCount;
 }
 
 void CardEditor::showRegisteredLabel() {
@@ -148,8 +148,8 @@ bool CardEditor::saveNewBookAs() {
     const QString path = dialog.showSave();
     if (path.isEmpty() || !writeCards(path))
         return false;
-    edit("Text1")->setText(path);
-    edit("Text2")->setText(QStringLiteral("3"));
+    m_bookFile = path;
+    m_bookMode = QStringLiteral("3");
     return true;
 }
 
@@ -161,7 +161,7 @@ void CardEditor::returnToMain() {
     }
     if (bookFromDataFile()) {
         // A failed write keeps the editor open with its book.
-        if (!writeCards(edit("Text1")->text()))
+        if (!writeCards(m_bookFile))
             return;
         if (m_changes.modified && ask(SaveEditedQuestion) == MessageAnswer::Yes) {
             SetData();
@@ -177,7 +177,7 @@ void CardEditor::returnToMain() {
 
 void CardEditor::toListSheet() {
     // A new card, or a book without a file, has nothing to list.
-    if (isNewCard() || edit("Text1")->text().isEmpty()) {
+    if (isNewCard() || m_bookFile.isEmpty()) {
         m_ctx.platform.messages.show(QStringLiteral("表示するデータがありません。"));
         return;
     }
@@ -185,7 +185,7 @@ void CardEditor::toListSheet() {
         SetData();
         registerIfNew();
     }
-    if (!writeCards(edit("Text1")->text()))
+    if (!writeCards(m_bookFile))
         return;
     m_changes.modified = false;
     if (!closeEditorAndList())

@@ -12,10 +12,6 @@ QString newCardLabel(int cardNo) {
     return QStringLiteral("%1/新規").arg(cardNo);
 }
 
-bool isNewCardLabel(const QString &label) {
-    return label.endsWith(QStringLiteral("新規"));
-}
-
 int fieldLimit(WatchedField field) {
     switch (field) {
     case WatchedField::Name:

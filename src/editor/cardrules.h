@@ -5,11 +5,9 @@
 
 namespace nvl {
 
-// The record label "3/12" for a registered card, "13/新規" for a new one;
-// the label is the state the editor's commands test.
+// The record label "3/12" for a registered card, "13/新規" for a new one.
 QString registeredLabel(int cardNo, int cardCount);
 QString newCardLabel(int cardNo);
-bool isNewCardLabel(const QString &label);
 
 // Fields whose changes are watched; the order indexes FieldSeen.
 enum class WatchedField { Name, Address1, Address2, Code, Zip };

@@ -17,8 +17,6 @@ private slots:
 void TestCardRules::labels() {
     QCOMPARE(registeredLabel(3, 12), QStringLiteral("3/12"));
     QCOMPARE(newCardLabel(13), QStringLiteral("13/新規"));
-    QVERIFY(isNewCardLabel(QStringLiteral("1/新規")));
-    QVERIFY(!isNewCardLabel(QStringLiteral("1/12")));
 }
 
 // Each step: field (0 name, 1 add1, 2 add2, 3 code, 4 zip), text length,
