@@ -15,7 +15,7 @@ const QString NothingToShow = QStringLiteral("表示するデータがありま�
 
 void MainWindow::showListSheet(bool fullVariant) {
     m_reloadOnLoad = 1;
-    if (fullVariant && Text1()->text().isEmpty()) {
+    if (fullVariant && m_currentFile.isEmpty()) {
         m_ctx.platform.messages.show(NothingToShow);
         return;
     }
@@ -26,7 +26,7 @@ void MainWindow::showListSheet(bool fullVariant) {
         return;
     }
     if (fullVariant)
-        sheet->setWindowTitle(Text1()->text() + QStringLiteral("住所一覧　"));
+        sheet->setWindowTitle(m_currentFile + QStringLiteral("住所一覧　"));
     sheet->showForm();
     m_ctx.state.endOnMainUnload = false;
     unloadForm();

@@ -41,19 +41,19 @@ void MainWindow::newBook() {
     // after a restart the settings still name the last file while nothing
     // of it is in memory, and writing would empty it.
     // Nor over changes another program made to the file since.
-    if (leadingNumber(Text2()->text()) == 3 && !m_bookLoadedFrom.isEmpty() &&
-        m_bookLoadedFrom == Text1()->text() && stampOf(m_bookLoadedFrom) == m_bookStamp) {
+    if (leadingNumber(m_bookMode) == 3 && !m_bookLoadedFrom.isEmpty() &&
+        m_bookLoadedFrom == m_currentFile && stampOf(m_bookLoadedFrom) == m_bookStamp) {
         // The book is the file's content: writing it back loses nothing
         // when it fails, so the user is told and New goes on.
-        const WriteResult written = WriteBookFile(Text1()->text(), m_book);
+        const WriteResult written = WriteBookFile(m_currentFile, m_book);
         if (!written)
             m_ctx.platform.messages.show(written.error);
     }
     m_book = AddressBook();
     m_bookLoadedFrom.clear();
     m_ctx.state.bookFromFile = false;
-    Text2()->setText(QStringLiteral("2"));
-    Text1()->setText(NewBookMarker);
+    m_bookMode = QStringLiteral("2");
+    m_currentFile = NewBookMarker;
     handOver(WindowId::CardEditor);
 }
 
@@ -80,10 +80,10 @@ void MainWindow::openBook() {
     m_book = std::move(read.book);
     m_bookLoadedFrom = path;
     m_bookStamp = read.stamp;
-    Text1()->setText(path);
+    m_currentFile = path;
     m_ctx.state.currentFile = path;
     showBook(m_book);
-    Text2()->setText(QStringLiteral("3"));
+    m_bookMode = QStringLiteral("3");
     if (m_bookLists->count() > 0)
         m_bookLists->nameList()->setCurrentRow(0);
     setBookCommandsEnabled(true);
@@ -126,10 +126,10 @@ bool MainWindow::Test(const QString &path, const BookRead &failedRead) {
     m_book = std::move(converted.book);
     m_bookLoadedFrom = path;
     m_bookStamp = converted.stamp;
-    Text1()->setText(path);
+    m_currentFile = path;
     m_ctx.state.currentFile = path;
     showBook(m_book);
-    Text2()->setText(QStringLiteral("3"));
+    m_bookMode = QStringLiteral("3");
     setBookCommandsEnabled(true);
     return true;
 }

@@ -140,8 +140,6 @@ void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout) {
     next->setObjectName(QStringLiteral("cmdPrint"));
     grid->addWidget(next, 4, 2, Qt::AlignRight);
 
-    // Settings channel: value 1 (current file) and value 2 (book mode).
-    addHiddenTextBoxes(content, {"Text1", "Text2"});
     layout->addLayout(grid);
 }
 
@@ -195,14 +193,6 @@ void MainWindow::connectCommands() {
     onClick("cmdPrint", [this] { nextToPrint(); });
 }
 
-QLineEdit *MainWindow::Text1() const {
-    return control<QLineEdit>("Text1");
-}
-
-QLineEdit *MainWindow::Text2() const {
-    return control<QLineEdit>("Text2");
-}
-
 QString MainWindow::settingsPath() const {
     return m_ctx.platform.programFile(QStringLiteral("Nuvel.ini"));
 }
@@ -212,13 +202,12 @@ void MainWindow::INIGet() {
     // A FIFO or device in its place is not read (it would block) and is named.
     if (read.status == TextFileRead::Status::NotRegular)
         m_ctx.platform.messages.show(read.problem);
-    Text1()->setText(read.values.at(0));
-    Text2()->setText(read.values.at(1));
+    m_currentFile = read.values.at(0);
+    m_bookMode = read.values.at(1);
 }
 
 WriteResult MainWindow::writeSettings() {
-    const WriteResult result =
-        writeBookSettings(settingsPath(), {Text1()->text(), Text2()->text()});
+    const WriteResult result = writeBookSettings(settingsPath(), {m_currentFile, m_bookMode});
     if (!result)
         m_ctx.platform.messages.show(result.error);
     return result;
@@ -255,8 +244,8 @@ void MainWindow::setBookCommandsEnabled(bool enabled) {
 
 void MainWindow::formLoad() {
     centreOnScreen();
-    Text1()->clear();
-    Text2()->clear();
+    m_currentFile.clear();
+    m_bookMode.clear();
     control<QLabel>("lblCount")->setText(QStringLiteral("0"));
     setListsEnabled(false);
     setBookCommandsEnabled(false);
@@ -271,12 +260,12 @@ void MainWindow::formLoad() {
         return;
     }
     m_reloadOnLoad = 0;
-    if (Text1()->text().isEmpty()) {
+    if (m_currentFile.isEmpty()) {
         m_bookLoadedFrom.clear();
         return;
     }
     // "新規作成" left by New, or a file that has gone: an empty, disabled book.
-    BookRead read = ReadBookFile(Text1()->text());
+    BookRead read = ReadBookFile(m_currentFile);
     if (!read.ok()) {
         // Nothing of that file is in memory now.
         m_book = AddressBook();
@@ -284,7 +273,7 @@ void MainWindow::formLoad() {
         return;
     }
     m_book = std::move(read.book);
-    m_bookLoadedFrom = Text1()->text();
+    m_bookLoadedFrom = m_currentFile;
     m_bookStamp = read.stamp;
     showBook(m_book);
     setListsEnabled(true);

@@ -27,12 +27,14 @@ public:
     void setReloadOnLoad(int value) { m_reloadOnLoad = value; }
 
     const AddressBook &book() const { return m_book; }
+    QString currentFile() const { return m_currentFile; }
+    QString bookMode() const { return m_bookMode; }
 
     // Hands over to another full window: this window unloads (writing the
     // settings) and the other one is shown.
     void handOver(WindowId target);
 
-    // Copies Text1 and Text2 into Nuvel.ini.
+    // Writes the current file and book mode into Nuvel.ini.
     WriteResult writeSettings();
 
     // The short list sheet, for the card editor's list command.
@@ -82,13 +84,14 @@ private:
     void updatePrintListCount();
     int printListCount() const;
 
-    QLineEdit *Text1() const;
-    QLineEdit *Text2() const;
-
     int m_reloadOnLoad = 0;
     AddressBook m_book;
     // The file m_book was read from in this run; only that file is ever
     // written back with it.
+    // What Nuvel.ini holds: the current data file ("新規作成" after New) and
+    // the book mode ("3" after Open, "2" after New).
+    QString m_currentFile;
+    QString m_bookMode;
     QString m_bookLoadedFrom;
     FileStamp m_bookStamp;
     CommonDialog m_dialog;

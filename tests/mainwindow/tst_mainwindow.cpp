@@ -132,8 +132,8 @@ void TestMainWindow::startupNeverReopensLastFile() {
                              "cmdView", "cmdReorder"})
         QVERIFY2(!ctl<QWidget>(name)->isEnabled(), name);
     QVERIFY(ctl<QWidget>("cmdOpen")->isEnabled());
-    QCOMPARE(ctl<QLineEdit>("Text1")->text(), book);
-    QCOMPARE(ctl<QLineEdit>("Text2")->text(), QStringLiteral("3"));
+    QCOMPARE(m_main->currentFile(), book);
+    QCOMPARE(m_main->bookMode(), QStringLiteral("3"));
     QVERIFY(m_desk->context.state.bookFromFile);
     QVERIFY(m_desk->context.state.endOnMainUnload);
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("0"));
@@ -153,8 +153,8 @@ void TestMainWindow::startupWithBadSettings() {
     if (present)
         writeBytes(m_desk->file("Nuvel.ini"), bytes);
     start();
-    QCOMPARE(ctl<QLineEdit>("Text1")->text(), QString());
-    QCOMPARE(ctl<QLineEdit>("Text2")->text(), QString());
+    QCOMPARE(m_main->currentFile(), QString());
+    QCOMPARE(m_main->bookMode(), QString());
     QVERIFY(m_desk->messages.shown.isEmpty());
 }
 
@@ -172,7 +172,7 @@ void TestMainWindow::openFillsBookAndSettings() {
     QCOMPARE(itemTexts(ctl<QListWidget>("lstKata1")).at(1), QStringLiteral("棟2"));
     QCOMPARE(ctl<QListWidget>("lstSet1")->currentRow(), 0);
     QCOMPARE(m_desk->context.state.currentFile, path);
-    QCOMPARE(ctl<QLineEdit>("Text2")->text(), QStringLiteral("3"));
+    QCOMPARE(m_main->bookMode(), QStringLiteral("3"));
     for (const char *name : {"cmdSave", "cmdCard", "cmdAdd", "lstSet1", "lstSet2"})
         QVERIFY2(ctl<QWidget>(name)->isEnabled(), name);
 
@@ -238,7 +238,7 @@ void TestMainWindow::openFailuresLeaveEverything() {
     QCOMPARE(readBytes(path), bytes);
     QVERIFY(!QFile::exists(path + ".bak"));
     // The current book and file are still the good ones.
-    QCOMPARE(ctl<QLineEdit>("Text1")->text(), good);
+    QCOMPARE(m_main->currentFile(), good);
     QCOMPARE(m_desk->context.state.currentFile, good);
     QCOMPARE(m_main->book().recordCount(), 1);
 }
@@ -265,8 +265,8 @@ void TestMainWindow::oldFormatIsConvertedWithBackup() {
     QCOMPARE(readBytes(path + ".bak"), original);
     QCOMPARE(itemTexts(ctl<QListWidget>("lstSet1")),
              QStringList({"旧1", "旧2", "旧3", "旧4", "旧5"}));
-    QCOMPARE(ctl<QLineEdit>("Text1")->text(), path);
-    QCOMPARE(ctl<QLineEdit>("Text2")->text(), QStringLiteral("3"));
+    QCOMPARE(m_main->currentFile(), path);
+    QCOMPARE(m_main->bookMode(), QStringLiteral("3"));
     QVERIFY(ctl<QWidget>("cmdSave")->isEnabled());
 }
 
@@ -297,7 +297,7 @@ void TestMainWindow::saveAsWritesCopy() {
              QStringLiteral("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv"));
     QCOMPARE(readBytes(copy), bookBytes({"a", "b", "c"}));
     // The current file does not change.
-    QCOMPARE(ctl<QLineEdit>("Text1")->text(), path);
+    QCOMPARE(m_main->currentFile(), path);
     QCOMPARE(m_desk->context.state.currentFile, path);
 
     // The menu entry keeps the name of the dialog's last use.
@@ -317,22 +317,24 @@ void TestMainWindow::saveAsFailureIsReported() {
 }
 
 void TestMainWindow::newWritesBackOnlyInBookMode3_data() {
-    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("changedSince");
     QTest::addColumn<bool>("writesBack");
-    QTest::newRow("after Open") << "3" << true;
-    QTest::newRow("after New") << "2" << false;
-    QTest::newRow("never set") << "" << false;
+    QTest::newRow("after Open") << false << true;
+    QTest::newRow("changed by another program since") << true << false;
 }
 
 void TestMainWindow::newWritesBackOnlyInBookMode3() {
-    QFETCH(QString, mode);
+    QFETCH(bool, changedSince);
     QFETCH(bool, writesBack);
     // Without its final line end the file changes when it is written back.
-    const QByteArray original = bookBytes({"a", "b"}, false);
+    QByteArray original = bookBytes({"a", "b"}, false);
     const QString path = writeBook("book.dat", original);
     start();
     openFile(path);
-    ctl<QLineEdit>("Text2")->setText(mode);
+    if (changedSince) {
+        original = bookBytes({"a", "b", "c"}, false);
+        writeBytes(path, original);
+    }
     click("cmdNew");
     QCOMPARE(readBytes(path), writesBack ? bookBytes({"a", "b"}) : original);
     QCOMPARE(readBytes(m_desk->file("Nuvel.ini")), cp932(QStringLiteral("\"新規作成\",\"2\"\r\n")));
@@ -405,12 +407,13 @@ void TestMainWindow::helpAndHomePage() {
 }
 
 void TestMainWindow::closeBoxBeforeHandOverEndsProgram() {
+    const QString path = writeBook("x.dat", bookBytes({"a"}));
     start();
-    ctl<QLineEdit>("Text1")->setText(QStringLiteral("/x.dat"));
-    ctl<QLineEdit>("Text2")->setText(QStringLiteral("3"));
+    openFile(path);
     m_main->close();
     QCOMPARE(m_desk->endCalls, 1);
-    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")), QByteArray("\"/x.dat\",\"3\"\r\n"));
+    QCOMPARE(readBytes(m_desk->file("Nuvel.ini")),
+             cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(path)));
 }
 
 void TestMainWindow::printListSelection() {
