@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -90,6 +91,18 @@ QToolButton *addPictureButton(QWidget *parent, const char *name, const QString &
                                     static_cast<QStyle::StandardPixmap>(fallbackStandardPixmap)));
     button->setIcon(icon);
     button->setAutoRaise(true);
+    return button;
+}
+
+QPushButton *addCommandButton(QWidget *parent, const char *name, const QString &text,
+                              const QString &tip) {
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    if (!tip.isEmpty()) {
+        button->setToolTip(tip);
+        button->setAccessibleDescription(tip);
+    }
+    button->setAutoDefault(false);
     return button;
 }
 

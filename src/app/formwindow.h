@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 
+class QPushButton;
 class QToolButton;
 
 namespace nvl {
@@ -59,6 +60,11 @@ private:
 // fallback, and its tip as accessible name for screen readers.
 QToolButton *addPictureButton(QWidget *parent, const char *name, const QString &tip,
                               const char *themeIcon, int fallbackStandardPixmap);
+
+// A command button of a window: its caption is what screen readers read,
+// its tip (if any) their description; Return never presses it by default.
+QPushButton *addCommandButton(QWidget *parent, const char *name, const QString &text,
+                              const QString &tip = {});
 
 // Hidden text boxes the windows pass settings through, by name.
 void addHiddenTextBoxes(QWidget *parent, std::initializer_list<const char *> names);

@@ -16,16 +16,6 @@ namespace nvl {
 
 namespace {
 
-QPushButton *addButton(QWidget *parent, const char *name, const QString &text,
-                       const QString &tip = {}) {
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    if (!tip.isEmpty())
-        button->setToolTip(tip);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QLineEdit *addEdit(QWidget *parent, const char *name, bool japanese) {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
@@ -57,7 +47,7 @@ void CardEditor::buildNavigation(QWidget *content, QGridLayout *grid) {
     };
     for (const auto &b : buttons) {
         QPushButton *button =
-            addButton(content, b.name, QString::fromUtf8(b.text), QString::fromUtf8(b.tip));
+            addCommandButton(content, b.name, QString::fromUtf8(b.text), QString::fromUtf8(b.tip));
         button->setFixedWidth(40);
         button->setFocusPolicy(Qt::NoFocus);
         row->addWidget(button);
@@ -123,19 +113,19 @@ void CardEditor::buildAddressEntry(QWidget *content, QGridLayout *grid) {
     without->setObjectName(QStringLiteral("Option2"));
     row->addWidget(with);
     row->addWidget(without);
-    row->addWidget(addButton(frame, "Command5", QStringLiteral("自動振り分け")));
-    row->addWidget(addButton(frame, "Command2", QStringLiteral("使わない")));
+    row->addWidget(addCommandButton(frame, "Command5", QStringLiteral("自動振り分け")));
+    row->addWidget(addCommandButton(frame, "Command2", QStringLiteral("使わない")));
     grid->addWidget(frame, 3, 1, 1, 3);
 }
 
 void CardEditor::buildCommands(QWidget *content, QGridLayout *grid) {
     auto *row = new QHBoxLayout;
-    row->addWidget(addButton(content, "cmdAdd", QStringLiteral("登録")));
-    row->addWidget(addButton(content, "cmdCancel", QStringLiteral("キャンセル")));
-    row->addWidget(addButton(content, "cmdDel", QStringLiteral("削除")));
-    row->addWidget(addButton(content, "cmdOp", QStringLiteral("オプション入力")));
+    row->addWidget(addCommandButton(content, "cmdAdd", QStringLiteral("登録")));
+    row->addWidget(addCommandButton(content, "cmdCancel", QStringLiteral("キャンセル")));
+    row->addWidget(addCommandButton(content, "cmdDel", QStringLiteral("削除")));
+    row->addWidget(addCommandButton(content, "cmdOp", QStringLiteral("オプション入力")));
     row->addStretch();
-    row->addWidget(addButton(content, "Command1", QStringLiteral("戻る")));
+    row->addWidget(addCommandButton(content, "Command1", QStringLiteral("戻る")));
     grid->addLayout(row, 6, 0, 1, 4);
 }
 

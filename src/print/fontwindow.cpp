@@ -45,19 +45,13 @@ void FontWindow::buildForm(QWidget *content) {
     demo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(demo, 1, 1, 1, 3);
 
-    const auto addButton = [content](const char *objectName, const QString &text) {
-        auto *button = new QPushButton(text, content);
-        button->setObjectName(QLatin1String(objectName));
-        button->setAutoDefault(false);
-        return button;
-    };
-    QPushButton *apply = addButton("cmdApl", QStringLiteral("表示"));
+    QPushButton *apply = addCommandButton(content, "cmdApl", QStringLiteral("表示"));
     apply->setEnabled(false);
     grid->addWidget(apply, 2, 1);
-    QPushButton *ok = addButton("cmdOk", QStringLiteral("OK"));
+    QPushButton *ok = addCommandButton(content, "cmdOk", QStringLiteral("OK"));
     ok->setEnabled(false);
     grid->addWidget(ok, 4, 1);
-    grid->addWidget(addButton("Command2", QStringLiteral("キャンセル")), 4, 2);
+    grid->addWidget(addCommandButton(content, "Command2", QStringLiteral("キャンセル")), 4, 2);
     grid->addWidget(addPictureButton(content, "Command1", QStringLiteral("ヘルプ"), "help-contents",
                                      QStyle::SP_MessageBoxQuestion),
                     4, 3);

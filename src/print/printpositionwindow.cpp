@@ -27,14 +27,6 @@ QPixmap cardPicture() {
     return picture;
 }
 
-QPushButton *addButton(QWidget *parent, const char *name, const QString &text, QRect geometry) {
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QLabel *addLabel(QWidget *parent, const char *name, const QString &text, QRect geometry) {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
@@ -66,24 +58,26 @@ void PrintPositionWindow::buildForm(QWidget *content) {
     addLabel(content, "lblXscale", QString(), {320, 20, 40, 24})
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     addLabel(content, "Label3", QStringLiteral("mm"), {364, 20, 30, 24});
-    addButton(content, "Command1", QStringLiteral("＜"), {210, 46, 40, 28});
-    addButton(content, "Command2", QStringLiteral("＞"), {254, 46, 40, 28});
+    addCommandButton(content, "Command1", QStringLiteral("＜"))->setGeometry({210, 46, 40, 28});
+    addCommandButton(content, "Command2", QStringLiteral("＞"))->setGeometry({254, 46, 40, 28});
 
     addLabel(content, "Label2", QStringLiteral("Ｙ位置（縦）"), {210, 84, 110, 24});
     addLabel(content, "lblYscale", QString(), {320, 84, 40, 24})
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     addLabel(content, "Label4", QStringLiteral("mm"), {364, 84, 30, 24});
-    addButton(content, "Command4", QStringLiteral("∧"), {210, 110, 40, 28});
-    addButton(content, "Command3", QStringLiteral("∨"), {254, 110, 40, 28});
+    addCommandButton(content, "Command4", QStringLiteral("∧"))->setGeometry({210, 110, 40, 28});
+    addCommandButton(content, "Command3", QStringLiteral("∨"))->setGeometry({254, 110, 40, 28});
 
     addLabel(content, "Label5", QStringLiteral("２段目の印字位置"), {210, 148, 110, 24});
     addLabel(content, "lblY2scale", QString(), {320, 148, 40, 24})
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     addLabel(content, "Label7", QStringLiteral("mm"), {364, 148, 30, 24});
-    addButton(content, "Command6", QStringLiteral("つめる"), {210, 174, 70, 28});
-    addButton(content, "Command7", QStringLiteral("はなす"), {284, 174, 70, 28});
+    addCommandButton(content, "Command6", QStringLiteral("つめる"))
+        ->setGeometry({210, 174, 70, 28});
+    addCommandButton(content, "Command7", QStringLiteral("はなす"))
+        ->setGeometry({284, 174, 70, 28});
 
-    addButton(content, "Command5", QStringLiteral("OK"), {380, 206, 70, 30});
+    addCommandButton(content, "Command5", QStringLiteral("OK"))->setGeometry({380, 206, 70, 30});
 
     addHiddenTextBoxes(content, {"txtXpoint", "txtYpoint", "txtY2point"});
 

@@ -21,16 +21,6 @@ namespace nvl {
 
 namespace {
 
-QPushButton *addButton(QWidget *parent, QBoxLayout *layout, const char *name, const QString &text,
-                       const QString &tip = {}) {
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(tip);
-    button->setAutoDefault(false);
-    layout->addWidget(button);
-    return button;
-}
-
 QRadioButton *addOption(QGroupBox *frame, const char *name, const QString &text) {
     auto *option = new QRadioButton(text, frame);
     option->setObjectName(QLatin1String(name));
@@ -101,19 +91,21 @@ void PrintWindow::buildPreview(QWidget *content, QVBoxLayout *layout) {
     captions->addWidget(addCaption(content, "Label4", QStringLiteral("差出人データ")));
 
     auto *labels = new QHBoxLayout;
-    addButton(content, labels, "cmdRew", QStringLiteral("＜"), QStringLiteral("戻る"));
+    labels->addWidget(
+        addCommandButton(content, "cmdRew", QStringLiteral("＜"), QStringLiteral("戻る")));
     QLabel *position = addCaption(content, "lblPP", QString());
     position->setAlignment(Qt::AlignCenter);
     labels->addWidget(position);
-    addButton(content, labels, "cmdFF", QStringLiteral("＞"), QStringLiteral("次のラベルへ"));
+    labels->addWidget(
+        addCommandButton(content, "cmdFF", QStringLiteral("＞"), QStringLiteral("次のラベルへ")));
     captions->addLayout(labels);
 
     auto *senders = new QHBoxLayout;
-    addButton(content, senders, "Command4", QStringLiteral("＜"));
+    senders->addWidget(addCommandButton(content, "Command4", QStringLiteral("＜")));
     QLabel *sender = addCaption(content, "lbltx", QString());
     sender->setAlignment(Qt::AlignCenter);
     senders->addWidget(sender);
-    addButton(content, senders, "Command5", QStringLiteral("＞"));
+    senders->addWidget(addCommandButton(content, "Command5", QStringLiteral("＞")));
     captions->addLayout(senders);
 
     row->addLayout(captions);
@@ -124,10 +116,10 @@ void PrintWindow::buildPreview(QWidget *content, QVBoxLayout *layout) {
 void PrintWindow::buildCommands(QWidget *content, QVBoxLayout *layout) {
     auto *row = new QHBoxLayout;
     row->addStretch();
-    addButton(content, row, "cmdPreview", QStringLiteral("印刷プレビュー"));
-    addButton(content, row, "cmdPrint", QStringLiteral("印刷"));
-    addButton(content, row, "cmdCancel", QStringLiteral("戻る"));
-    addButton(content, row, "cmdExit", QStringLiteral("終了"));
+    row->addWidget(addCommandButton(content, "cmdPreview", QStringLiteral("印刷プレビュー")));
+    row->addWidget(addCommandButton(content, "cmdPrint", QStringLiteral("印刷")));
+    row->addWidget(addCommandButton(content, "cmdCancel", QStringLiteral("戻る")));
+    row->addWidget(addCommandButton(content, "cmdExit", QStringLiteral("終了")));
     layout->addLayout(row);
 
     // Settings channel to the print job and the settings windows.

@@ -43,21 +43,15 @@ void SenderWindow::buildForm(QWidget *content) {
         label->setBuddy(edit);
         grid->addWidget(edit, row++, 0, 1, 4);
     }
-    const auto addButton = [content](const char *name, const QString &text) {
-        auto *button = new QPushButton(text, content);
-        button->setObjectName(QLatin1String(name));
-        button->setAutoDefault(false);
-        return button;
-    };
     auto *position = new QLabel(content);
     position->setObjectName(QStringLiteral("lblTx"));
     position->setAlignment(Qt::AlignCenter);
-    grid->addWidget(addButton("Command3", QStringLiteral("＜")), row, 0);
+    grid->addWidget(addCommandButton(content, "Command3", QStringLiteral("＜")), row, 0);
     grid->addWidget(position, row, 1);
-    grid->addWidget(addButton("Command4", QStringLiteral("＞")), row, 2);
+    grid->addWidget(addCommandButton(content, "Command4", QStringLiteral("＞")), row, 2);
     ++row;
-    grid->addWidget(addButton("cmdTxRec", QStringLiteral("登録")), row, 0);
-    grid->addWidget(addButton("Command2", QStringLiteral("戻る")), row, 3);
+    grid->addWidget(addCommandButton(content, "cmdTxRec", QStringLiteral("登録")), row, 0);
+    grid->addWidget(addCommandButton(content, "Command2", QStringLiteral("戻る")), row, 3);
 
     connect(control<QAbstractButton>("Command3"), &QAbstractButton::clicked, this, [this] {
         if (m_current > 0) {
