@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPrinter>
 
 namespace nvl {
@@ -21,9 +20,9 @@ void PrintWindow::reloadOffsets() {
         ReadOffsetFile(m_ctx.platform.settingsFileToRead(QStringLiteral("Nuvel.opt")), &problem);
     if (!problem.isEmpty())
         m_ctx.platform.messages.show(problem);
-    text("Text4")->setText(offsets.xSteps());
-    text("Text5")->setText(offsets.ySteps());
-    text("Text9")->setText(offsets.secondRow);
+    m_settings.xSteps = offsets.xSteps();
+    m_settings.ySteps = offsets.ySteps();
+    m_settings.secondRow = offsets.secondRow;
 }
 
 bool PrintWindow::fourUp() const {
@@ -32,7 +31,7 @@ bool PrintWindow::fourUp() const {
 
 QString PrintWindow::Page() {
     const QString sheets = QString::number(sheetCount(labelCount(), fourUp()));
-    text("Text1")->setText(sheets);
+    m_settings.sheetCount = sheets;
     return sheets;
 }
 
@@ -55,15 +54,14 @@ std::optional<LayoutInput> PrintWindow::PriSet() {
         }
         input.zipDigits.append(*digits);
     }
-    input.sheetCount = text("Text1")->text();
-    input.xOffset = text("Text4")->text();
-    input.yOffset = text("Text5")->text();
-    input.secondRow = text("Text9")->text();
+    input.sheetCount = m_settings.sheetCount;
+    input.xOffset = m_settings.xSteps;
+    input.yOffset = m_settings.ySteps;
+    input.secondRow = m_settings.secondRow;
     // A font uninstalled since it was chosen prints in Mincho; the user is told once.
     QStringList missing;
-    for (const auto &[target, box] :
-         {std::pair{&input.addressFont, "Text6"}, std::pair{&input.postalFont, "Text8"}}) {
-        const QString chosen = text(box)->text();
+    for (const auto &[target, chosen] : {std::pair{&input.addressFont, m_settings.addressFont},
+                                         std::pair{&input.postalFont, m_settings.postalFont}}) {
         *target = printableFont(chosen);
         if (*target != chosen && !missing.contains(chosen))
             missing.append(chosen);

@@ -4,7 +4,6 @@
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
 
@@ -32,10 +31,6 @@ QLabel *PrintWindow::label(const char *name) const {
     return control<QLabel>(name);
 }
 
-QLineEdit *PrintWindow::text(const char *name) const {
-    return control<QLineEdit>(name);
-}
-
 QString PrintWindow::senderPath() const {
     return m_ctx.platform.settingsFileToRead(QStringLiteral("Wolt.tds"));
 }
@@ -46,8 +41,8 @@ void PrintWindow::formLoad() {
     control<QRadioButton>("Option1")->setChecked(true);
     control<QRadioButton>("opt3")->setChecked(true);
     m_currentLabel = 0;
-    text("Text6")->setText(MinchoFontName);
-    text("Text8")->setText(MinchoFontName);
+    m_settings.addressFont = MinchoFontName;
+    m_settings.postalFont = MinchoFontName;
     GetPage();
     showLabelPosition();
     QString problem;
@@ -83,14 +78,14 @@ void PrintWindow::Rezip() {
     for (int i = 0; i < 7; ++i) {
         QLabel *box = control<QLabel>(qPrintable(QStringLiteral("lblZipb(%1)").arg(i)));
         box->setText(boxes.at(i));
-        setFontFamily(box, text("Text8")->text());
+        setFontFamily(box, m_settings.postalFont);
     }
 }
 
 void PrintWindow::setAddressFont(const QString &family) {
     if (!isFormLoaded())
         return;
-    text("Text6")->setText(family);
+    m_settings.addressFont = family;
     Reget();
 }
 
@@ -98,9 +93,9 @@ void PrintWindow::setOffsets(const QString &xSteps, const QString &ySteps,
                              const QString &secondRow) {
     if (!isFormLoaded())
         return;
-    text("Text4")->setText(xSteps);
-    text("Text5")->setText(ySteps);
-    text("Text9")->setText(secondRow);
+    m_settings.xSteps = xSteps;
+    m_settings.ySteps = ySteps;
+    m_settings.secondRow = secondRow;
 }
 
 void PrintWindow::reloadSenders() {
@@ -110,7 +105,7 @@ void PrintWindow::reloadSenders() {
 
 void PrintWindow::Reget() {
     showRecipient();
-    const QString font = text("Text6")->text();
+    const QString font = m_settings.addressFont;
     for (const char *name : RecipientLabels)
         setFontFamily(label(name), font);
     GetTx();
@@ -162,7 +157,7 @@ void PrintWindow::previousLabel() {
 }
 
 void PrintWindow::setPostalFont(const QString &font) {
-    text("Text8")->setText(font);
+    m_settings.postalFont = font;
     Rezip();
 }
 

@@ -8,10 +8,20 @@
 #include <optional>
 
 class QLabel;
-class QLineEdit;
 class QVBoxLayout;
 
 namespace nvl {
+
+// What the next print job uses, as the print window shows and the settings
+// windows set it.
+struct PrintSettings {
+    QString sheetCount;
+    QString xSteps; // print offsets in steps, from Nuvel.opt
+    QString ySteps;
+    QString secondRow;
+    QString addressFont;
+    QString postalFont;
+};
 
 // frmPrint: previews the print list one postcard at a time, with the
 // sender block and the print settings, and prints it.
@@ -21,6 +31,7 @@ public:
     explicit PrintWindow(AppContext &context);
 
     const PrintList &printList() const { return m_printList; }
+    const PrintSettings &settings() const { return m_settings; }
     // What the next load shows and prints.
     void setPrintList(PrintList records) { m_printList = std::move(records); }
     int labelCount() const { return static_cast<int>(m_printList.size()); }
@@ -72,10 +83,10 @@ private:
     void exitProgram();
 
     QLabel *label(const char *name) const;
-    QLineEdit *text(const char *name) const;
     QString senderPath() const;
 
     PrintList m_printList;
+    PrintSettings m_settings;
     int m_currentLabel = 0;
     SenderTable m_senders;
     int m_currentSender = 0;

@@ -121,9 +121,6 @@ void PrintWindow::buildCommands(QWidget *content, QVBoxLayout *layout) {
     row->addWidget(addCommandButton(content, "cmdCancel", QStringLiteral("戻る")));
     row->addWidget(addCommandButton(content, "cmdExit", QStringLiteral("終了")));
     layout->addLayout(row);
-
-    // Settings channel to the print job and the settings windows.
-    addHiddenTextBoxes(content, {"Text1", "Text4", "Text5", "Text6", "Text8", "Text9"});
 }
 
 void PrintWindow::buildForm(QWidget *content) {

@@ -261,8 +261,8 @@ void TestFaults::settingsFiles() {
     } else {
         QVERIFY(m_desk->messages.shown.isEmpty());
     }
-    const QString x = print->control<QLineEdit>("Text4")->text();
-    const QString y = print->control<QLineEdit>("Text5")->text();
+    const QString x = print->settings().xSteps;
+    const QString y = print->settings().ySteps;
     if (kind == QLatin1String("Nuvel.opt") && bytes == "\"1\"")
         QCOMPARE(x, QStringLiteral("-71.95")); // the one value it holds: X 1
     else

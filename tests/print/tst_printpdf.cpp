@@ -91,7 +91,7 @@ void TestPrintPdf::sheetQuestion() {
     QCOMPARE(m_desk->messages.texts(), QStringList{question});
     QCOMPARE(m_desk->messages.shown.at(0).buttons, MessageButtons::OkCancel);
     QCOMPARE(pdfPageCount(pdf), pages);
-    QCOMPARE(m_print->control<QLineEdit>("Text1")->text(), QString::number(pages));
+    QCOMPARE(m_print->settings().sheetCount, QString::number(pages));
     QVERIFY(m_print->control<QWidget>("cmdPrint")->isEnabled());
 
     // Cancel at the question: nothing printed.
@@ -110,9 +110,9 @@ void TestPrintPdf::cancelledDialogReloadsOffsets() {
     m_print->control<QAbstractButton>("cmdPrint")->click();
     QCOMPARE(m_desk->printerDialog.calls, 1);
     QVERIFY(m_desk->messages.shown.isEmpty());
-    QCOMPARE(m_print->control<QLineEdit>("Text4")->text(), QStringLiteral("-10"));
-    QCOMPARE(m_print->control<QLineEdit>("Text5")->text(), QStringLiteral("1"));
-    QCOMPARE(m_print->control<QLineEdit>("Text9")->text(), QStringLiteral("3"));
+    QCOMPARE(m_print->settings().xSteps, QStringLiteral("-10"));
+    QCOMPARE(m_print->settings().ySteps, QStringLiteral("1"));
+    QCOMPARE(m_print->settings().secondRow, QStringLiteral("3"));
     QVERIFY(m_print->control<QWidget>("cmdPrint")->isEnabled());
 }
 
@@ -120,9 +120,9 @@ void TestPrintPdf::missingOffsetFileIsNeutral() {
     m_print = openPrintWindow(*m_desk, labels(1));
     m_desk->printerDialog.answers = {false};
     m_print->control<QAbstractButton>("cmdPrint")->click();
-    QCOMPARE(m_print->control<QLineEdit>("Text4")->text(), QStringLiteral("0"));
-    QCOMPARE(m_print->control<QLineEdit>("Text5")->text(), QStringLiteral("0"));
-    QCOMPARE(m_print->control<QLineEdit>("Text9")->text(), QStringLiteral("0"));
+    QCOMPARE(m_print->settings().xSteps, QStringLiteral("0"));
+    QCOMPARE(m_print->settings().ySteps, QStringLiteral("0"));
+    QCOMPARE(m_print->settings().secondRow, QStringLiteral("0"));
 }
 
 void TestPrintPdf::unprintablePostalCode_data() {

@@ -122,9 +122,9 @@ void TestPrintPosition::okHandsOffsetsToPrintWindow() {
     press("Command5", 1);
     QCOMPARE(readBytes(m_desk->file("Nuvel.opt")), QByteArray("\"1500\",\"840\",\"1\"\r\n"));
     auto *print = m_desk->context.windows.get<PrintWindow>(WindowId::Print);
-    QCOMPARE(print->control<QLineEdit>("Text4")->text(), QStringLiteral("3"));
-    QCOMPARE(print->control<QLineEdit>("Text5")->text(), QStringLiteral("-2"));
-    QCOMPARE(print->control<QLineEdit>("Text9")->text(), QStringLiteral("1"));
+    QCOMPARE(print->settings().xSteps, QStringLiteral("3"));
+    QCOMPARE(print->settings().ySteps, QStringLiteral("-2"));
+    QCOMPARE(print->settings().secondRow, QStringLiteral("1"));
 }
 
 void TestPrintPosition::closingOtherwiseDiscards() {

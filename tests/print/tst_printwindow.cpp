@@ -89,8 +89,8 @@ void TestPrintWindow::loadsPrintListAndUnloadsMain() {
     QCOMPARE(ctl<QLabel>("lblAdd1")->text(), QStringLiteral("住所1"));
     QCOMPARE(ctl<QLabel>("lblAdd3")->text(), QStringLiteral("棟1"));
     QCOMPARE(ctl<QLabel>("lblCode")->text(), QStringLiteral("c1"));
-    QCOMPARE(ctl<QLineEdit>("Text6")->text(), QStringLiteral("ＭＳ 明朝"));
-    QCOMPARE(ctl<QLineEdit>("Text8")->text(), QStringLiteral("ＭＳ 明朝"));
+    QCOMPARE(m_print->settings().addressFont, QStringLiteral("ＭＳ 明朝"));
+    QCOMPARE(m_print->settings().postalFont, QStringLiteral("ＭＳ 明朝"));
     QVERIFY(ctl<QRadioButton>("opt3")->isChecked());
     QVERIFY(ctl<QRadioButton>("Option1")->isChecked());
     // The main window was rebuilt out of sight, with an empty print list.
@@ -179,12 +179,12 @@ void TestPrintWindow::postalFontChangesOnlyBoxes() {
     openWith({"一"});
     const QFont nameFont = ctl<QLabel>("lblName")->font();
     click("Option2");
-    QCOMPARE(ctl<QLineEdit>("Text8")->text(), QStringLiteral("OCR-B"));
+    QCOMPARE(m_print->settings().postalFont, QStringLiteral("OCR-B"));
     for (int i = 0; i < 7; ++i)
         QCOMPARE(ctl<QLabel>(qPrintable(QStringLiteral("lblZipb(%1)").arg(i)))->font().family(),
                  QStringLiteral("OCR-B"));
     QCOMPARE(ctl<QLabel>("lblName")->font(), nameFont);
-    QCOMPARE(ctl<QLineEdit>("Text6")->text(), QStringLiteral("ＭＳ 明朝"));
+    QCOMPARE(m_print->settings().addressFont, QStringLiteral("ＭＳ 明朝"));
     QCOMPARE(QFontInfo(ctl<QLabel>("lblZipb(0)")->font()).family(), QStringLiteral("OCR B"));
     click("Option1");
     QCOMPARE(ctl<QLabel>("lblZipb(6)")->font().family(), QStringLiteral("ＭＳ 明朝"));

@@ -234,7 +234,7 @@ void TestSenderFont::cancelChangesNothing() {
     emit list->itemDoubleClicked(list->item(0));
     font->control<QAbstractButton>("Command2")->click();
     QVERIFY(!font->isFormLoaded());
-    QCOMPARE(m_print->control<QLineEdit>("Text6")->text(), QStringLiteral("ＭＳ 明朝"));
+    QCOMPARE(m_print->settings().addressFont, QStringLiteral("ＭＳ 明朝"));
     QCOMPARE(printLabel("lblName")->font(), before);
 }
 
@@ -244,7 +244,7 @@ void TestSenderFont::okAppliesFontToTextNotBoxes() {
     emit list->itemDoubleClicked(list->item(0));
     font->control<QAbstractButton>("cmdOk")->click();
     QVERIFY(!font->isFormLoaded());
-    QCOMPARE(m_print->control<QLineEdit>("Text6")->text(), QStringLiteral("IPAGothic"));
+    QCOMPARE(m_print->settings().addressFont, QStringLiteral("IPAGothic"));
     for (const char *name : {"lblName", "lblAdd1", "lblAdd2", "lblAdd3", "lblCode", "lblTxZp",
                              "lblTxAd1", "lblTxAd2", "lblTxNm"})
         QCOMPARE(printLabel(name)->font().family(), QStringLiteral("IPAGothic"));
@@ -270,7 +270,7 @@ void TestSenderFont::chosenFontIsPrinted() {
 }
 
 void TestSenderFont::missingFontPrintsInMincho() {
-    m_print->control<QLineEdit>("Text6")->setText(QStringLiteral("Uninstalled Font"));
+    m_print->setAddressFont(QStringLiteral("Uninstalled Font"));
     const QString pdf = m_desk->file(QStringLiteral("missing.pdf"));
     m_desk->printerDialog.outputFile = pdf;
     m_desk->printerDialog.answers = {true};
