@@ -37,35 +37,18 @@ QString foldForCp932(QString text) {
 // U+007F, 0x7F is U+001A); Windows maps every byte below 0x80 to itself.
 // Undone on both sides, so the bytes are Windows' and ASCII reads the same
 // whichever way it is decoded.
-QChar icuControl(QChar c) {
-    switch (c.unicode()) {
-    case 0x1A:
-        return QChar(0x1C);
-    case 0x1C:
-        return QChar(0x7F);
-    case 0x7F:
-        return QChar(0x1A);
-    default:
-        return c;
-    }
-}
+// {Windows character, ICU character} for the same byte.
+constexpr char16_t ControlSwap[][2] = {{0x1A, 0x1C}, {0x1C, 0x7F}, {0x7F, 0x1A}};
 
-QChar windowsControl(QChar c) {
-    switch (c.unicode()) {
-    case 0x1C:
-        return QChar(0x1A);
-    case 0x7F:
-        return QChar(0x1C);
-    case 0x1A:
-        return QChar(0x7F);
-    default:
-        return c;
+QString swapControls(QString text, bool toIcu) {
+    for (QChar &c : text) {
+        for (const auto &pair : ControlSwap) {
+            if (c.unicode() == pair[toIcu ? 0 : 1]) {
+                c = QChar(pair[toIcu ? 1 : 0]);
+                break;
+            }
+        }
     }
-}
-
-QString mapChars(QString text, QChar (*map)(QChar)) {
-    for (QChar &c : text)
-        c = map(c);
     return text;
 }
 
@@ -96,7 +79,7 @@ std::optional<DecodedText> decodeText(const QByteArray &bytes) {
     std::optional<QString> utf8 = strictDecode("UTF-8", bytes);
     std::optional<QString> cp932 = strictDecode(Cp932Name, bytes);
     if (cp932)
-        cp932 = mapChars(*cp932, windowsControl);
+        cp932 = swapControls(*cp932, false);
     if (utf8 && cp932) {
         // Valid both ways. Japanese in UTF-8 takes three bytes a character;
         // two-byte UTF-8 characters (U+0080..U+07FF) are what CP932's
@@ -118,7 +101,7 @@ QByteArray encodeText(const QString &text, TextEncoding *used) {
     const QString folded = foldForCp932(text);
     QStringEncoder encoder(Cp932Name, QStringConverter::Flag::Stateless);
     if (encoder.isValid()) {
-        QByteArray bytes = encoder.encode(mapChars(folded, icuControl));
+        QByteArray bytes = encoder.encode(swapControls(folded, true));
         // The converter may substitute silently, and some CP932 bytes also
         // read as UTF-8: only bytes that read back as this very text count.
         const std::optional<DecodedText> back =

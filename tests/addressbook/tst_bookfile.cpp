@@ -220,9 +220,12 @@ void TestBookFile::strayFieldIsNotOldFormat() {
 
 void TestBookFile::everyAcceptedTextReadsBack_data() {
     QTest::addColumn<QString>("field");
-    QTest::newRow("U+001C") << QStringLiteral("a\x1c" "b");
-    QTest::newRow("U+007F") << QStringLiteral("a\x7f" "b");
-    QTest::newRow("U+001A") << QStringLiteral("a\x1a" "b");
+    QTest::newRow("U+001C") << QStringLiteral("a\x1c"
+                                              "b");
+    QTest::newRow("U+007F") << QStringLiteral("a\x7f"
+                                              "b");
+    QTest::newRow("U+001A") << QStringLiteral("a\x1a"
+                                              "b");
     QTest::newRow("all three, ASCII only") << QStringLiteral("\x1c\x7f\x1a");
     QTest::newRow("with Japanese") << QStringLiteral("山田\x1c\x7f\x1a太郎");
     QTest::newRow("line break inside") << QStringLiteral("一行目\r\n二行目");
@@ -231,14 +234,19 @@ void TestBookFile::everyAcceptedTextReadsBack_data() {
 void TestBookFile::everyAcceptedTextReadsBack() {
     QFETCH(QString, field);
     AddressBook book;
-    book.records.append(AddressRecord::fromList({field, field, QString(), QStringLiteral("1"),
-                                                 QString(), QStringLiteral("0"), field}));
+    book.records.append(AddressRecord::fromList(
+        {field, field, QString(), QStringLiteral("1"), QString(), QStringLiteral("0"), field}));
     const QString path = m_dir.filePath(QStringLiteral("rt.dat"));
     QVERIFY(WriteBookFile(path, book));
     const BookRead read = ReadBookFile(path);
     QVERIFY(read.ok());
     QCOMPARE(read.book.record(1).field(AddressRecord::Name), field);
     QCOMPARE(read.book.record(1).field(AddressRecord::Address3), field);
+    // Stored as CP932 with each control code as its own byte, as Windows has it.
+    QCOMPARE(read.encoding, TextEncoding::Cp932);
+    for (const QChar c : field)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            QVERIFY(readBytes(path).contains(char(c.unicode())));
 }
 
 void TestBookFile::nulRefused() {

@@ -9,7 +9,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -232,12 +231,9 @@ void TestBatchFaults::injectedFaults() {
 }
 
 void TestBatchFaults::fullDisk() {
-    QTemporaryDir disk;
-    if (geteuid() != 0 ||
-        ::mount("tmpfs", QFile::encodeName(disk.path()).constData(), "tmpfs", 0, "size=64k") != 0)
+    const SmallDisk disk("64k");
+    if (!disk.mounted())
         QSKIP("mounting a small tmpfs is not allowed here");
-    const auto unmount =
-        qScopeGuard([&disk] { ::umount(QFile::encodeName(disk.path()).constData()); });
     const QString out = disk.filePath(QStringLiteral("out.pdf"));
     writeBytes(out, OldPdf);
     // The rest of the disk is taken: the new PDF finds no room.

@@ -16,7 +16,6 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QtTest>
-#include <sys/mount.h>
 #include <unistd.h>
 
 using namespace nvl;
@@ -128,12 +127,9 @@ void TestFaults::reorderOnWriteProtectedFile() {
 }
 
 void TestFaults::fullDiskDuringSave() {
-    QTemporaryDir disk;
-    if (geteuid() != 0 ||
-        ::mount("tmpfs", QFile::encodeName(disk.path()).constData(), "tmpfs", 0, "size=24k") != 0)
+    const SmallDisk disk("24k");
+    if (!disk.mounted())
         QSKIP("mounting a small tmpfs is not allowed here");
-    const auto unmount =
-        qScopeGuard([&disk] { ::umount(QFile::encodeName(disk.path()).constData()); });
     const QString book = disk.filePath(QStringLiteral("book.dat"));
     const QByteArray bytes = bookBytes(300, QStringLiteral("名"));
     QVERIFY(bytes.size() > 12 * 1024); // the disk cannot hold two copies

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QPrinter>
 #include <QStringEncoder>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace nvl::test {
 
@@ -93,6 +95,17 @@ FakeDesktop::FakeDesktop()
 
 QString FakeDesktop::file(const QString &name) const {
     return QDir(m_folder.path()).filePath(name);
+}
+
+SmallDisk::SmallDisk(const char *size) {
+    const QByteArray options = QByteArray("size=") + size;
+    m_mounted = geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(m_folder.path()).constData(),
+                                          "tmpfs", 0, options.constData()) == 0;
+}
+
+SmallDisk::~SmallDisk() {
+    if (m_mounted)
+        ::umount(QFile::encodeName(m_folder.path()).constData());
 }
 
 QByteArray readBytes(const QString &path) {

@@ -101,6 +101,21 @@ private:
     QTemporaryDir m_folder;
 };
 
+// A tmpfs of `size` (e.g. "24k") mounted on a temporary folder for the
+// test's lifetime: a disk that really fills up. Needs root.
+class SmallDisk {
+public:
+    explicit SmallDisk(const char *size);
+    ~SmallDisk();
+    bool mounted() const { return m_mounted; }
+    QString filePath(const QString &name) const { return m_folder.filePath(name); }
+    QString path() const { return m_folder.path(); }
+
+private:
+    QTemporaryDir m_folder;
+    bool m_mounted = false;
+};
+
 // Helpers for files in tests.
 QByteArray readBytes(const QString &path);
 void writeBytes(const QString &path, const QByteArray &bytes);
