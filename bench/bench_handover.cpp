@@ -11,7 +11,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
-#include <QListWidget>
+#include <QListView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -35,7 +35,7 @@ long residentKb() {
 }
 
 void click(nvl::FormWindow *window, const char *name) {
-    if (auto *button = window ? window->control<QAbstractButton>(name) : nullptr)
+    if (auto *button = window ? window->findChild<QAbstractButton *>(QLatin1String(name)) : nullptr)
         button->click();
 }
 
@@ -130,7 +130,7 @@ int main(int argc, char *argv[]) {
     }
     for (int i = 0; i < Trips; ++i) {
         steps.add([&] {
-            if (auto *list = window(nvl::WindowId::Main)->control<QListWidget>("lstSet1"))
+            if (auto *list = window(nvl::WindowId::Main)->findChild<QListView *>(QStringLiteral("lstSet1")))
                 list->selectAll();
             click(window(nvl::WindowId::Main), "cmdAdd");
             click(window(nvl::WindowId::Main), "cmdPrint");

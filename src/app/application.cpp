@@ -32,7 +32,7 @@ void registerWindows(AppContext &context) {
         auto *editor = new CardEditor(ctx);
         QObject::connect(editor, &CardEditor::bookListRequested, editor, [&ctx] {
             if (auto *main = ctx.windows.get<MainWindow>(WindowId::Main))
-                main->SetView();
+                main->showShortListSheet();
         });
         return editor;
     });

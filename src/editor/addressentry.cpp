@@ -1,53 +1,53 @@
 // Line entry and option entry of the address, and the automatic split.
 #include "cardeditor.h"
+#include "cardeditor_ui.h"
 
 #include "splitaddress.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
 namespace nvl {
 
-namespace {
-
-const char *const LineEntryControls[] = {"txtAdd1", "txtAdd2", "lblAdd1", "lblAdd2"};
-const char *const OptionEntryControls[] = {"Frame1", "Label2", "txtNewadd"};
-
-} // namespace
+void CardEditor::showAddressEntry(bool optionEntry) {
+    const std::initializer_list<QWidget *> lineEntry = {m_ui->address1, m_ui->address2,
+                                                        m_ui->address1Caption, m_ui->address2Caption};
+    const std::initializer_list<QWidget *> oneLine = {m_ui->optionFrame, m_ui->oneLineCaption,
+                                                      m_ui->oneLineAddress};
+    for (QWidget *widget : optionEntry ? lineEntry : oneLine)
+        widget->hide();
+    for (QWidget *widget : optionEntry ? oneLine : lineEntry)
+        widget->show();
+}
 
 void CardEditor::setLineEntry() {
-    for (const char *name : OptionEntryControls)
-        control<QWidget>(name)->hide();
-    for (const char *name : LineEntryControls)
-        control<QWidget>(name)->show();
+    showAddressEntry(false);
 }
 
 void CardEditor::setOptionEntry() {
-    for (const char *name : LineEntryControls)
-        control<QWidget>(name)->hide();
-    for (const char *name : OptionEntryControls)
-        control<QWidget>(name)->show();
+    showAddressEntry(true);
 }
 
 void CardEditor::leaveOptionEntry() {
     setLineEntry();
-    control<QWidget>("cmdOp")->setEnabled(true);
-    edit("txtAdd1")->setFocus();
+    m_ui->optionEntry->setEnabled(true);
+    m_ui->address1->setFocus();
 }
 
 void CardEditor::splitAddress() {
-    const QString text = edit("txtNewadd")->text();
+    const QString text = m_ui->oneLineAddress->text();
     if (text.isEmpty()) {
         m_ctx.platform.messages.show(QStringLiteral("入力データがありません！"));
-        edit("txtZip")->setFocus();
+        m_ui->postalCode->setFocus();
         return;
     }
-    const SplitLines lines = SplitAddress(text, control<QRadioButton>("Option1")->isChecked());
-    edit("txtAdd1")->setText(lines.line1);
-    edit("txtAdd2")->setText(lines.line2);
+    const SplitLines lines = SplitAddress(text, m_ui->withPrefecture->isChecked());
+    m_ui->address1->setText(lines.line1);
+    m_ui->address2->setText(lines.line2);
     setLineEntry();
-    edit("txtAdd3")->setFocus();
+    m_ui->address3->setFocus();
 }
 
 } // namespace nvl

@@ -1,4 +1,5 @@
 #include "cardeditor.h"
+#include "cardeditor_ui.h"
 
 #include "bookfile.h"
 #include "commondialog.h"
@@ -24,13 +25,7 @@ CardEditor::CardEditor(AppContext &context) : FormWindow(context, WindowId::Card
     resize(620, 330);
 }
 
-QLineEdit *CardEditor::edit(const char *name) const {
-    return control<QLineEdit>(name);
-}
-
-QComboBox *CardEditor::honorific() const {
-    return control<QComboBox>("Combo1");
-}
+CardEditor::~CardEditor() = default;
 
 MessageAnswer CardEditor::ask(const QString &text, const QString &title) {
     return m_ctx.platform.messages.show(text, MessageButtons::YesNo, title);
@@ -44,52 +39,52 @@ bool CardEditor::bookFromDataFile() const {
     return leadingNumber(m_bookMode) == 3;
 }
 
-void CardEditor::GetInfo() {
+void CardEditor::loadBookSettings() {
     const BookSettings settings = readBookSettings(settingsPath());
     m_bookFile = settings.currentFile;
     m_bookMode = settings.bookMode;
 }
 
-void CardEditor::SetInfo() {
+void CardEditor::saveBookSettings() {
     const WriteResult written = writeBookSettings(settingsPath(), {m_bookFile, m_bookMode});
     if (!written)
         m_ctx.platform.messages.show(written.error);
 }
 
-void CardEditor::GetData() {
+void CardEditor::putCardInFields() {
     const QScopedValueRollback loading(m_loadingCard, true);
     const AddressRecord &record = m_cards.at(m_cardNo - 1);
-    edit("txtName")->setText(record.field(AddressRecord::Name));
-    edit("txtAdd1")->setText(record.field(AddressRecord::Address1));
-    edit("txtAdd2")->setText(record.field(AddressRecord::Address2));
-    edit("txtZip")->setText(record.field(AddressRecord::PostalCode));
-    edit("txtCode")->setText(record.field(AddressRecord::Code));
-    honorific()->setCurrentIndex(honorificIndexForList(record.field(AddressRecord::Honorific)));
-    edit("txtAdd3")->setText(record.field(AddressRecord::Address3));
+    m_ui->name->setText(record.field(AddressRecord::Name));
+    m_ui->address1->setText(record.field(AddressRecord::Address1));
+    m_ui->address2->setText(record.field(AddressRecord::Address2));
+    m_ui->postalCode->setText(record.field(AddressRecord::PostalCode));
+    m_ui->code->setText(record.field(AddressRecord::Code));
+    m_ui->honorific->setCurrentIndex(honorificIndexForList(record.field(AddressRecord::Honorific)));
+    m_ui->address3->setText(record.field(AddressRecord::Address3));
     m_changes.modified = false;
 }
 
-void CardEditor::SetData() {
+void CardEditor::takeCardFromFields() {
     AddressRecord &record = m_cards[m_cardNo - 1];
-    record.setField(AddressRecord::Name, edit("txtName")->text());
-    record.setField(AddressRecord::Address1, edit("txtAdd1")->text());
-    record.setField(AddressRecord::Address2, edit("txtAdd2")->text());
-    record.setField(AddressRecord::PostalCode, edit("txtZip")->text());
-    record.setField(AddressRecord::Code, edit("txtCode")->text());
-    record.setField(AddressRecord::Honorific, QString::number(honorific()->currentIndex()));
-    record.setField(AddressRecord::Address3, edit("txtAdd3")->text());
+    record.setField(AddressRecord::Name, m_ui->name->text());
+    record.setField(AddressRecord::Address1, m_ui->address1->text());
+    record.setField(AddressRecord::Address2, m_ui->address2->text());
+    record.setField(AddressRecord::PostalCode, m_ui->postalCode->text());
+    record.setField(AddressRecord::Code, m_ui->code->text());
+    record.setField(AddressRecord::Honorific, QString::number(m_ui->honorific->currentIndex()));
+    record.setField(AddressRecord::Address3, m_ui->address3->text());
 }
 
-void CardEditor::NewData() {
+void CardEditor::clearFields() {
     const QScopedValueRollback loading(m_loadingCard, true);
-    for (const char *name :
-         {"txtName", "txtAdd1", "txtAdd2", "txtZip", "txtCode", "txtNewadd", "txtAdd3"})
-        edit(name)->clear();
+    for (QLineEdit *edit : {m_ui->name, m_ui->address1, m_ui->address2, m_ui->postalCode, m_ui->code,
+                            m_ui->oneLineAddress, m_ui->address3})
+        edit->clear();
 }
 
 void CardEditor::formLoad() {
     centreOnScreen();
-    GetInfo();
+    loadBookSettings();
     const QString file = m_bookFile;
     setWindowTitle(QStringLiteral("住所録編集　　") + file);
     m_changes = ChangeTracker();
@@ -101,25 +96,25 @@ void CardEditor::formLoad() {
         if (!loadBook())
             return;
         m_cardNo = 1;
-        GetData();
-        control<QWidget>("cmdOp")->setEnabled(true);
+        putCardInFields();
+        m_ui->optionEntry->setEnabled(true);
         showRegisteredLabel();
     } else {
         // A new book, also when no book was handed over at all.
         m_ctx.state.bookFromFile = false;
         m_bookFile.clear();
         setWindowTitle(QStringLiteral("住所録　　"));
-        NewData();
+        clearFields();
         m_cardNo = 1;
         m_cardCount = 0;
         showNewCardLabel();
-        control<QWidget>("cmdDel")->setEnabled(false);
-        control<QWidget>("cmdOp")->setEnabled(false);
+        m_ui->deleteCard->setEnabled(false);
+        m_ui->optionEntry->setEnabled(false);
         setOptionEntry();
         const QScopedValueRollback loading(m_loadingCard, true);
-        honorific()->setCurrentIndex(0);
+        m_ui->honorific->setCurrentIndex(0);
     }
-    control<QRadioButton>("Option1")->setChecked(true);
+    m_ui->withPrefecture->setChecked(true);
     m_changes.modified = false;
 }
 
@@ -235,7 +230,7 @@ bool CardEditor::formQueryUnload() {
         if (m_changes.modified) {
             const bool fresh = isNewCard();
             if (ask(fresh ? NewCardQuestion : SaveEditedQuestion) == MessageAnswer::Yes) {
-                SetData();
+                takeCardFromFields();
                 registerIfNew();
             }
             m_changes.modified = false;
@@ -253,7 +248,7 @@ bool CardEditor::formQueryUnload() {
 }
 
 void CardEditor::formUnload() {
-    SetInfo();
+    saveBookSettings();
     m_bookLock.reset();
     if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
         main->showForm();
@@ -262,7 +257,7 @@ void CardEditor::formUnload() {
 void CardEditor::showCard(int number) {
     loadForm();
     m_cardNo = std::clamp(number, 1, std::max(m_cardCount, 1));
-    GetData();
+    putCardInFields();
     showRegisteredLabel();
     m_changes.modified = false;
 }

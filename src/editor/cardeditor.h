@@ -15,6 +15,8 @@ class QLineEdit;
 
 namespace nvl {
 
+struct CardEditorUi;
+
 // The editor's questions about unsaved work, asked on each way out.
 inline const QString NewCardQuestion = QStringLiteral("新規カードを登録しますか？");
 inline const QString SaveEditedQuestion = QStringLiteral("変更した内容を保存しますか…?");
@@ -26,6 +28,7 @@ class CardEditor : public FormWindow {
     Q_OBJECT
 public:
     explicit CardEditor(AppContext &context);
+    ~CardEditor() override;
 
     static constexpr int CardMax = AddressBook::Capacity;
 
@@ -51,6 +54,7 @@ protected:
     void formLoad() override;
     bool formQueryUnload() override;
     void formUnload() override;
+    void releaseControls() override;
 
 private:
     // Building the window.
@@ -61,11 +65,11 @@ private:
     void connectHandlers();
 
     // Card <-> fields.
-    void GetData();
-    void SetData();
-    void NewData();
-    void GetInfo();
-    void SetInfo();
+    void putCardInFields();
+    void takeCardFromFields();
+    void clearFields();
+    void loadBookSettings();
+    void saveBookSettings();
     bool loadBook();
     void refuseBook(const QString &message);
 
@@ -82,7 +86,7 @@ private:
     void previous();
     void next();
     void last();
-    void jump();
+    void startNewCard();
     void registerCard();
     void returnToMain();
     void toListSheet();
@@ -100,6 +104,7 @@ private:
     bool lockBook(const QString &path, QString *holder);
 
     // Address entry modes and splitting.
+    void showAddressEntry(bool optionEntry);
     void setLineEntry();
     void setOptionEntry();
     void splitAddress();
@@ -107,10 +112,9 @@ private:
 
     bool bookFromDataFile() const;
     QString settingsPath() const;
-    QLineEdit *edit(const char *name) const;
-    QComboBox *honorific() const;
     MessageAnswer ask(const QString &text, const QString &title = ProgramTitle);
 
+    std::unique_ptr<CardEditorUi> m_ui;
     QList<AddressRecord> m_cards;
     int m_cardNo = 1;
     int m_cardCount = 0;

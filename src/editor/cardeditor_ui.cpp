@@ -1,5 +1,6 @@
 // The controls of the card editor and the wiring of their events.
 #include "cardeditor.h"
+#include "cardeditor_ui.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -27,8 +28,7 @@ QLineEdit *addEdit(QWidget *parent, const char *name, bool japanese) {
 
 QLabel *addLabel(QWidget *parent, const char *name, const QString &text) {
     auto *label = new QLabel(text, parent);
-    if (name)
-        label->setObjectName(QLatin1String(name));
+    label->setObjectName(QLatin1String(name));
     return label;
 }
 
@@ -36,36 +36,32 @@ QLabel *addLabel(QWidget *parent, const char *name, const QString &text) {
 
 void CardEditor::buildNavigation(QWidget *content, QGridLayout *grid) {
     auto *row = new QHBoxLayout;
-    const struct {
-        const char *name;
-        const char *text;
-        const char *tip;
-    } buttons[] = {
-        {"cmdRR", "≪", "最初のカードへ"}, {"cmdRew", "＜", "戻る"},
-        {"cmdFow", "＞", "次のカードへ"}, {"cmdFF", "≫", "最後のカードへ"},
-        {"cmdJump", "∥", "新規カード"},
-    };
-    for (const auto &b : buttons) {
-        QPushButton *button =
-            addCommandButton(content, b.name, QString::fromUtf8(b.text), QString::fromUtf8(b.tip));
+    const auto navigationButton = [content, row](const char *name, const QString &text,
+                                                 const QString &tip) {
+        QPushButton *button = addCommandButton(content, name, text, tip);
         button->setFixedWidth(40);
         button->setFocusPolicy(Qt::NoFocus);
         row->addWidget(button);
-    }
+        return button;
+    };
+    m_ui->firstCard = navigationButton("cmdRR", tr("≪"), tr("最初のカードへ"));
+    m_ui->previousCard = navigationButton("cmdRew", tr("＜"), tr("戻る"));
+    m_ui->nextCard = navigationButton("cmdFow", tr("＞"), tr("次のカードへ"));
+    m_ui->lastCard = navigationButton("cmdFF", tr("≫"), tr("最後のカードへ"));
+    m_ui->newCard = navigationButton("cmdJump", tr("∥"), tr("新規カード"));
     row->addSpacing(16);
-    QLabel *label = addLabel(content, "lblRec", QString());
-    label->setMinimumWidth(80);
-    label->setFrameShape(QFrame::Panel);
-    label->setFrameShadow(QFrame::Sunken);
-    label->setAlignment(Qt::AlignCenter);
-    row->addWidget(label);
+    m_ui->cardLabel = addLabel(content, "lblRec", QString());
+    m_ui->cardLabel->setMinimumWidth(80);
+    m_ui->cardLabel->setFrameShape(QFrame::Panel);
+    m_ui->cardLabel->setFrameShadow(QFrame::Sunken);
+    m_ui->cardLabel->setAlignment(Qt::AlignCenter);
+    row->addWidget(m_ui->cardLabel);
     row->addStretch();
-    for (const auto &[name, tip, icon, fallback] :
-         {std::tuple{"Command3", "住所録一覧", "view-list-details",
-                     QStyle::SP_FileDialogDetailedView},
-          std::tuple{"Command4", "ヘルプ", "help-contents", QStyle::SP_MessageBoxQuestion}}) {
-        QToolButton *button =
-            addPictureButton(content, name, QString::fromUtf8(tip), icon, fallback);
+    m_ui->bookList = addPictureButton(content, "Command3", tr("住所録一覧"), "view-list-details",
+                                      QStyle::SP_FileDialogDetailedView);
+    m_ui->help = addPictureButton(content, "Command4", tr("ヘルプ"), "help-contents",
+                                  QStyle::SP_MessageBoxQuestion);
+    for (QToolButton *button : {m_ui->bookList, m_ui->help}) {
         button->setFocusPolicy(Qt::NoFocus);
         row->addWidget(button);
     }
@@ -82,54 +78,64 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
         label->setBuddy(edit);
         grid->addWidget(label, row, column);
         grid->addWidget(edit, row, column + 1, 1, span);
+        return std::pair{label, edit};
     };
-    addField("lblZip", QStringLiteral("〒 xxx-xxxx"), "txtZip", false, 1, 0, 1);
-    addField("lblCode", QStringLiteral("Code"), "txtCode", false, 1, 2, 1);
-    addField("lblAdd1", QStringLiteral("住所  １"), "txtAdd1", true, 2, 0, 3);
-    addField("lblAdd2", QStringLiteral("住所  ２"), "txtAdd2", true, 3, 0, 3);
-    addField("lblAdd3", QStringLiteral("建物名/(肩付)"), "txtAdd3", true, 4, 0, 3);
-    addField("lblName", QStringLiteral("宛名／敬称"), "txtName", true, 5, 0, 2);
-    auto *combo = new QComboBox(content);
-    combo->setObjectName(QStringLiteral("Combo1"));
-    combo->setAccessibleName(QStringLiteral("敬称"));
-    combo->addItems(honorificWords());
-    grid->addWidget(combo, 5, 3);
+    m_ui->postalCode = addField("lblZip", tr("〒 xxx-xxxx"), "txtZip", false, 1, 0, 1).second;
+    m_ui->code = addField("lblCode", tr("Code"), "txtCode", false, 1, 2, 1).second;
+    std::tie(m_ui->address1Caption, m_ui->address1) =
+        addField("lblAdd1", tr("住所  １"), "txtAdd1", true, 2, 0, 3);
+    std::tie(m_ui->address2Caption, m_ui->address2) =
+        addField("lblAdd2", tr("住所  ２"), "txtAdd2", true, 3, 0, 3);
+    m_ui->address3 = addField("lblAdd3", tr("建物名/(肩付)"), "txtAdd3", true, 4, 0, 3).second;
+    m_ui->name = addField("lblName", tr("宛名／敬称"), "txtName", true, 5, 0, 2).second;
+    m_ui->honorific = new QComboBox(content);
+    m_ui->honorific->setObjectName(QStringLiteral("Combo1"));
+    m_ui->honorific->setAccessibleName(tr("敬称"));
+    m_ui->honorific->addItems(honorificWords());
+    grid->addWidget(m_ui->honorific, 5, 3);
 }
 
 void CardEditor::buildAddressEntry(QWidget *content, QGridLayout *grid) {
     // Option entry takes the place of the two address lines.
-    QLabel *caption = addLabel(content, "Label2", QStringLiteral("住所オプション入力"));
-    QLineEdit *oneLine = addEdit(content, "txtNewadd", true);
-    caption->setBuddy(oneLine);
-    grid->addWidget(caption, 2, 0);
-    grid->addWidget(oneLine, 2, 1, 1, 3);
+    m_ui->oneLineCaption = addLabel(content, "Label2", tr("住所オプション入力"));
+    m_ui->oneLineAddress = addEdit(content, "txtNewadd", true);
+    m_ui->oneLineCaption->setBuddy(m_ui->oneLineAddress);
+    grid->addWidget(m_ui->oneLineCaption, 2, 0);
+    grid->addWidget(m_ui->oneLineAddress, 2, 1, 1, 3);
 
-    auto *frame = new QGroupBox(QStringLiteral("住所オプション入力"), content);
-    frame->setObjectName(QStringLiteral("Frame1"));
-    auto *row = new QHBoxLayout(frame);
-    auto *with = new QRadioButton(QStringLiteral("都府県名あり"), frame);
-    with->setObjectName(QStringLiteral("Option1"));
-    auto *without = new QRadioButton(QStringLiteral("都府県名なし"), frame);
-    without->setObjectName(QStringLiteral("Option2"));
-    row->addWidget(with);
-    row->addWidget(without);
-    row->addWidget(addCommandButton(frame, "Command5", QStringLiteral("自動振り分け")));
-    row->addWidget(addCommandButton(frame, "Command2", QStringLiteral("使わない")));
-    grid->addWidget(frame, 3, 1, 1, 3);
+    m_ui->optionFrame = new QGroupBox(tr("住所オプション入力"), content);
+    m_ui->optionFrame->setObjectName(QStringLiteral("Frame1"));
+    auto *row = new QHBoxLayout(m_ui->optionFrame);
+    m_ui->withPrefecture = new QRadioButton(tr("都府県名あり"), m_ui->optionFrame);
+    m_ui->withPrefecture->setObjectName(QStringLiteral("Option1"));
+    m_ui->withoutPrefecture = new QRadioButton(tr("都府県名なし"), m_ui->optionFrame);
+    m_ui->withoutPrefecture->setObjectName(QStringLiteral("Option2"));
+    m_ui->split = addCommandButton(m_ui->optionFrame, "Command5", tr("自動振り分け"));
+    m_ui->leaveOptionEntry = addCommandButton(m_ui->optionFrame, "Command2", tr("使わない"));
+    row->addWidget(m_ui->withPrefecture);
+    row->addWidget(m_ui->withoutPrefecture);
+    row->addWidget(m_ui->split);
+    row->addWidget(m_ui->leaveOptionEntry);
+    grid->addWidget(m_ui->optionFrame, 3, 1, 1, 3);
 }
 
 void CardEditor::buildCommands(QWidget *content, QGridLayout *grid) {
     auto *row = new QHBoxLayout;
-    row->addWidget(addCommandButton(content, "cmdAdd", QStringLiteral("登録")));
-    row->addWidget(addCommandButton(content, "cmdCancel", QStringLiteral("キャンセル")));
-    row->addWidget(addCommandButton(content, "cmdDel", QStringLiteral("削除")));
-    row->addWidget(addCommandButton(content, "cmdOp", QStringLiteral("オプション入力")));
+    m_ui->registerCard = addCommandButton(content, "cmdAdd", tr("登録"));
+    m_ui->cancel = addCommandButton(content, "cmdCancel", tr("キャンセル"));
+    m_ui->deleteCard = addCommandButton(content, "cmdDel", tr("削除"));
+    m_ui->optionEntry = addCommandButton(content, "cmdOp", tr("オプション入力"));
+    m_ui->back = addCommandButton(content, "Command1", tr("戻る"));
+    for (QPushButton *button :
+         {m_ui->registerCard, m_ui->cancel, m_ui->deleteCard, m_ui->optionEntry})
+        row->addWidget(button);
     row->addStretch();
-    row->addWidget(addCommandButton(content, "Command1", QStringLiteral("戻る")));
+    row->addWidget(m_ui->back);
     grid->addLayout(row, 6, 0, 1, 4);
 }
 
 void CardEditor::buildForm(QWidget *content) {
+    m_ui = std::make_unique<CardEditorUi>();
     auto *grid = new QGridLayout(content);
     grid->setContentsMargins(16, 12, 16, 12);
     grid->setColumnStretch(1, 1);
@@ -139,57 +145,59 @@ void CardEditor::buildForm(QWidget *content) {
     buildAddressEntry(content, grid);
     buildCommands(content, grid);
 
-    QWidget::setTabOrder(edit("txtZip"), edit("txtNewadd"));
-    QWidget::setTabOrder(edit("txtNewadd"), edit("txtAdd1"));
-    QWidget::setTabOrder(edit("txtAdd1"), edit("txtAdd2"));
-    QWidget::setTabOrder(edit("txtAdd2"), edit("txtAdd3"));
-    QWidget::setTabOrder(edit("txtAdd3"), edit("txtName"));
-    QWidget::setTabOrder(edit("txtName"), honorific());
-    QWidget::setTabOrder(honorific(), edit("txtCode"));
+    QWidget *const order[] = {m_ui->postalCode, m_ui->oneLineAddress, m_ui->address1,
+                              m_ui->address2,   m_ui->address3,       m_ui->name,
+                              m_ui->honorific,  m_ui->code};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
 
     setLineEntry();
     connectHandlers();
 }
 
+void CardEditor::releaseControls() {
+    m_ui.reset();
+}
+
 void CardEditor::connectHandlers() {
-    const auto onClick = [this](const char *name, auto handler) {
-        connect(control<QAbstractButton>(name), &QAbstractButton::clicked, this, handler);
+    const auto onClick = [this](QAbstractButton *button, auto handler) {
+        connect(button, &QAbstractButton::clicked, this, handler);
     };
-    onClick("cmdRR", [this] { first(); });
-    onClick("cmdRew", [this] { previous(); });
-    onClick("cmdFow", [this] { next(); });
-    onClick("cmdFF", [this] { last(); });
-    onClick("cmdJump", [this] { jump(); });
-    onClick("cmdAdd", [this] { registerCard(); });
-    onClick("cmdCancel", [this] { unloadForm(); });
-    onClick("cmdDel", [this] { deleteCard(); });
-    onClick("Command1", [this] { returnToMain(); });
-    onClick("Command3", [this] { toListSheet(); });
-    onClick("Command4", [this] {
+    onClick(m_ui->firstCard, [this] { first(); });
+    onClick(m_ui->previousCard, [this] { previous(); });
+    onClick(m_ui->nextCard, [this] { next(); });
+    onClick(m_ui->lastCard, [this] { last(); });
+    onClick(m_ui->newCard, [this] { startNewCard(); });
+    onClick(m_ui->registerCard, [this] { registerCard(); });
+    onClick(m_ui->cancel, [this] { unloadForm(); });
+    onClick(m_ui->deleteCard, [this] { deleteCard(); });
+    onClick(m_ui->back, [this] { returnToMain(); });
+    onClick(m_ui->bookList, [this] { toListSheet(); });
+    onClick(m_ui->help, [this] {
         m_ctx.platform.help.show(QStringLiteral("Nuvelk.hlp"), HelpCommand::Topic, 26);
     });
-    onClick("cmdOp", [this] { setOptionEntry(); });
-    onClick("Command2", [this] { leaveOptionEntry(); });
-    onClick("Command5", [this] { splitAddress(); });
+    onClick(m_ui->optionEntry, [this] { setOptionEntry(); });
+    onClick(m_ui->leaveOptionEntry, [this] { leaveOptionEntry(); });
+    onClick(m_ui->split, [this] { splitAddress(); });
 
     // Every change of a field is an edit, however it was made, except while
     // a card is being put into the fields.
-    const std::pair<const char *, WatchedField> watched[] = {
-        {"txtName", WatchedField::Name},     {"txtAdd1", WatchedField::Address1},
-        {"txtAdd2", WatchedField::Address2}, {"txtCode", WatchedField::Code},
-        {"txtZip", WatchedField::Zip},
+    const std::pair<QLineEdit *, WatchedField> watched[] = {
+        {m_ui->name, WatchedField::Name},         {m_ui->address1, WatchedField::Address1},
+        {m_ui->address2, WatchedField::Address2}, {m_ui->code, WatchedField::Code},
+        {m_ui->postalCode, WatchedField::Zip},
     };
-    for (const auto &[name, field] : watched) {
-        connect(edit(name), &QLineEdit::textChanged, this,
+    for (const auto &[edit, field] : watched) {
+        connect(edit, &QLineEdit::textChanged, this,
                 [this, field = field](const QString &text) { fieldChanged(field, text); });
     }
     const auto edited = [this] {
         if (!m_loadingCard)
             m_changes.modified = true;
     };
-    connect(edit("txtAdd3"), &QLineEdit::textChanged, this, edited);
-    connect(edit("txtNewadd"), &QLineEdit::textChanged, this, edited);
-    connect(honorific(), &QComboBox::currentIndexChanged, this, edited);
+    connect(m_ui->address3, &QLineEdit::textChanged, this, edited);
+    connect(m_ui->oneLineAddress, &QLineEdit::textChanged, this, edited);
+    connect(m_ui->honorific, &QComboBox::currentIndexChanged, this, edited);
 }
 
 } // namespace nvl

@@ -1,5 +1,6 @@
 // Field change handling and card deletion.
 #include "cardeditor.h"
+#include "cardeditor_ui.h"
 
 #include "bookfile.h"
 
@@ -55,7 +56,7 @@ void CardEditor::deleteCard() {
     for (int i = 0; i < CardMax; ++i)
         m_cards[i] = i < m_cardCount ? readBack.book.records.at(i) : AddressRecord();
     m_cardNo = 1;
-    GetData();
+    putCardInFields();
     showRegisteredLabel();
     m_changes.modified = false;
 }

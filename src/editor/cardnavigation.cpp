@@ -1,5 +1,6 @@
 // Moving between cards, registering, and leaving the editor.
 #include "cardeditor.h"
+#include "cardeditor_ui.h"
 
 #include "commondialog.h"
 
@@ -21,16 +22,16 @@ bool CardEditor::isNewCard() const {
 }
 
 void CardEditor::showRegisteredLabel() {
-    control<QLabel>("lblRec")->setText(registeredLabel(m_cardNo, m_cardCount));
+    m_ui->cardLabel->setText(registeredLabel(m_cardNo, m_cardCount));
 }
 
 void CardEditor::showNewCardLabel() {
-    control<QLabel>("lblRec")->setText(newCardLabel(m_cardNo));
+    m_ui->cardLabel->setText(newCardLabel(m_cardNo));
 }
 
 void CardEditor::askSaveChanges() {
     if (m_changes.modified && ask(SaveChangesQuestion) == MessageAnswer::Yes) {
-        SetData();
+        takeCardFromFields();
         m_changes.modified = false;
     }
 }
@@ -55,11 +56,11 @@ void CardEditor::registerIfNew() {
 
 void CardEditor::moveBackTo(int cardNo) {
     m_cardNo = cardNo;
-    GetData();
+    putCardInFields();
     showRegisteredLabel();
     setLineEntry();
-    control<QWidget>("cmdOp")->setEnabled(true);
-    edit("txtZip")->setFocus();
+    m_ui->optionEntry->setEnabled(true);
+    m_ui->postalCode->setFocus();
 }
 
 void CardEditor::first() {
@@ -82,10 +83,10 @@ void CardEditor::last() {
     if (!leaveCard(QStringLiteral("NUVELK")))
         return;
     m_cardNo = m_cardCount;
-    GetData();
+    putCardInFields();
     showRegisteredLabel();
     setLineEntry();
-    edit("txtZip")->setFocus();
+    m_ui->postalCode->setFocus();
     m_changes.modified = false;
 }
 
@@ -99,37 +100,37 @@ void CardEditor::next() {
     askSaveChanges();
     m_changes.modified = false;
     if (m_cardNo == m_cardCount) {
-        NewData();
+        clearFields();
         m_cardNo = m_cardCount + 1;
         showNewCardLabel();
         setOptionEntry();
     } else if (m_cardNo < m_cardCount) {
         ++m_cardNo;
-        GetData();
+        putCardInFields();
         showRegisteredLabel();
     }
-    edit("txtZip")->setFocus();
+    m_ui->postalCode->setFocus();
 }
 
-void CardEditor::jump() {
+void CardEditor::startNewCard() {
     if (isNewCard())
         return;
     askSaveChanges();
     if (m_cardCount >= CardMax)
         return;
-    NewData();
+    clearFields();
     m_cardNo = m_cardCount + 1;
     showNewCardLabel();
-    control<QWidget>("cmdDel")->setEnabled(false);
+    m_ui->deleteCard->setEnabled(false);
     setOptionEntry();
-    control<QAbstractButton>("Option1")->setChecked(true);
-    control<QWidget>("cmdOp")->setEnabled(false);
+    m_ui->withPrefecture->setChecked(true);
+    m_ui->optionEntry->setEnabled(false);
     m_changes.modified = false;
 }
 
 void CardEditor::registerCard() {
     m_changes.modified = false;
-    SetData();
+    takeCardFromFields();
     registerIfNew();
 }
 
@@ -156,7 +157,7 @@ bool CardEditor::saveNewBookAs() {
 void CardEditor::returnToMain() {
     if (m_changes.modified && isNewCard() && ask(NewCardQuestion) == MessageAnswer::Yes) {
         m_changes.modified = false;
-        SetData();
+        takeCardFromFields();
         registerIfNew();
     }
     if (bookFromDataFile()) {
@@ -164,7 +165,7 @@ void CardEditor::returnToMain() {
         if (!writeCards(m_bookFile))
             return;
         if (m_changes.modified && ask(SaveEditedQuestion) == MessageAnswer::Yes) {
-            SetData();
+            takeCardFromFields();
             registerIfNew();
         }
         m_changes.modified = false;
@@ -182,7 +183,7 @@ void CardEditor::toListSheet() {
         return;
     }
     if (m_changes.modified && ask(SaveEditedQuestion) == MessageAnswer::Yes) {
-        SetData();
+        takeCardFromFields();
         registerIfNew();
     }
     if (!writeCards(m_bookFile))

@@ -21,52 +21,65 @@ AboutBox::AboutBox(AppContext &context) : FormWindow(context, WindowId::About) {
 void AboutBox::buildForm(QWidget *content) {
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(20, 16, 20, 16);
-    for (const char *name : {"lblApplication", "lblVer", "lblHeading"}) {
+    const auto addLine = [content, layout](const char *name) {
         auto *label = new QLabel(content);
         label->setObjectName(QLatin1String(name));
         layout->addWidget(label);
-    }
-    QFont big = control<QLabel>("lblApplication")->font();
+        return label;
+    };
+    m_application = addLine("lblApplication");
+    m_version = addLine("lblVer");
+    m_heading = addLine("lblHeading");
+    QFont big = m_application->font();
     big.setPointSizeF(big.pointSizeF() * 1.4);
-    control<QLabel>("lblApplication")->setFont(big);
+    m_application->setFont(big);
     auto *line = new QFrame(content);
-    line->setObjectName(QStringLiteral("Line1"));
     line->setFrameShape(QFrame::HLine);
     layout->addWidget(line);
-    auto *notice = new CrLabel(content);
-    notice->setObjectName(QStringLiteral("lblCopyright"));
-    notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    notice->setMinimumHeight(80);
-    layout->addWidget(notice);
-    auto *ok = new QPushButton(QStringLiteral("OK"), content);
+    m_notice = new CrLabel(content);
+    m_notice->setObjectName(QStringLiteral("lblCopyright"));
+    m_notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_notice->setMinimumHeight(80);
+    layout->addWidget(m_notice);
+    auto *ok = new QPushButton(tr("OK"), content);
     ok->setObjectName(QStringLiteral("cmdOK"));
     layout->addWidget(ok, 0, Qt::AlignRight);
     connect(ok, &QPushButton::clicked, this, [this] { unloadForm(); });
 }
 
+void AboutBox::releaseControls() {
+    m_application = m_version = m_heading = nullptr;
+    m_notice = nullptr;
+}
+
 void AboutBox::formLoad() {
     centreOnScreen();
-    control<QLabel>("lblApplication")->setText(QStringLiteral("- Heading -"));
-    control<QLabel>("lblHeading")->setText(QStringLiteral("- Heading -"));
-    control<QLabel>("lblCopyright")->setText(QStringLiteral("- Copyright -"));
+    m_application->setText(QStringLiteral("- Heading -"));
+    m_heading->setText(QStringLiteral("- Heading -"));
+    m_notice->setText(QStringLiteral("- Copyright -"));
 }
 
 void AboutBox::setApplication(const QString &text) {
     loadForm();
-    control<QLabel>("lblApplication")->setText(text);
+    m_application->setText(text);
+}
+
+void AboutBox::setVersion(const QString &text) {
+    loadForm();
+    m_version->setText(text);
 }
 
 void AboutBox::setHeading(const QString &text) {
     loadForm();
-    control<QLabel>("lblHeading")->setText(text);
+    m_heading->setText(text);
 }
 
 void AboutBox::setCopyright(const QString &text) {
     loadForm();
-    control<QLabel>("lblCopyright")->setText(NoticePrefix + text);
+    m_notice->setText(NoticePrefix + text);
 }
 
-void AboutBox::Display() {
+void AboutBox::showModal() {
     // Modal: the main window takes no input until OK.
     setWindowModality(Qt::ApplicationModal);
     showForm();

@@ -19,13 +19,21 @@ public:
 
     // Each loads the box first, as its load sets the placeholders.
     void setApplication(const QString &text);
+    void setVersion(const QString &text);
     void setHeading(const QString &text);
     void setCopyright(const QString &text);
-    void Display();
+    void showModal();
 
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;
+    void releaseControls() override;
+
+private:
+    QLabel *m_application = nullptr;
+    QLabel *m_version = nullptr;
+    QLabel *m_heading = nullptr;
+    QLabel *m_notice = nullptr;
 };
 
 } // namespace nvl

@@ -32,7 +32,7 @@ void MainWindow::showListSheet(bool fullVariant) {
     unloadForm();
 }
 
-void MainWindow::SetView() {
+void MainWindow::showShortListSheet() {
     showListSheet(false);
 }
 
@@ -41,10 +41,10 @@ void MainWindow::showVersion() {
     if (!about)
         return;
     about->setApplication(QStringLiteral("ＮＶＬはがき宛名プリント "));
-    about->control<QLabel>("lblVer")->setText(QStringLiteral("Ver 2.0"));
+    about->setVersion(QStringLiteral("Ver 2.0"));
     about->setHeading(QStringLiteral(" ******   Orbek   *****        "));
     about->setCopyright(AboutBox::MakerNotice);
-    about->Display();
+    about->showModal();
 }
 
 } // namespace nvl

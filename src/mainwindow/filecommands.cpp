@@ -1,10 +1,11 @@
 // New, Open, Save As, the old-format conversion and the exit of the main window.
 #include "mainwindow.h"
+#include "mainwindow_ui.h"
 
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
+
 
 namespace nvl {
 
@@ -50,6 +51,7 @@ void MainWindow::newBook() {
             m_ctx.platform.messages.show(written.error);
     }
     m_book = AddressBook();
+    m_bookModel.clear();
     m_bookLoadedFrom.clear();
     m_ctx.state.bookFromFile = false;
     m_bookMode = QStringLiteral("2");
@@ -59,8 +61,8 @@ void MainWindow::newBook() {
 
 void MainWindow::openBook() {
     setListsEnabled(true);
-    m_bookLists->clear();
-    m_printLists->clear();
+    m_bookModel.clear();
+    m_printModel.clear();
     updatePrintListCount();
 
     m_dialog.initialFolder = m_ctx.platform.programFolder;
@@ -73,23 +75,23 @@ void MainWindow::openBook() {
     BookRead read = ReadBookFile(path);
     if (!read.ok()) {
         // The book in memory and the current file stay as they were.
-        if (!Test(path, read))
+        if (!convertOldBook(path, read))
             m_ctx.platform.messages.show(describeBookFailure(path, read));
         return;
     }
     m_book = std::move(read.book);
+    m_bookModel.setRecords(m_book.records);
     m_bookLoadedFrom = path;
     m_bookStamp = read.stamp;
     m_currentFile = path;
     m_ctx.state.currentFile = path;
-    showBook(m_book);
     m_bookMode = QStringLiteral("3");
-    if (m_bookLists->count() > 0)
-        m_bookLists->nameList()->setCurrentRow(0);
+    if (m_bookModel.count() > 0)
+        m_ui->bookList->setCurrentIndex(m_bookModel.index(0));
     setBookCommandsEnabled(true);
 }
 
-bool MainWindow::Test(const QString &path, const BookRead &failedRead) {
+bool MainWindow::convertOldBook(const QString &path, const BookRead &failedRead) {
     if (!mayBeOldFormat(failedRead))
         return false;
     const TextFileRead file = readTextFile(path);
@@ -124,11 +126,11 @@ bool MainWindow::Test(const QString &path, const BookRead &failedRead) {
         return true;
     }
     m_book = std::move(converted.book);
+    m_bookModel.setRecords(m_book.records);
     m_bookLoadedFrom = path;
     m_bookStamp = converted.stamp;
     m_currentFile = path;
     m_ctx.state.currentFile = path;
-    showBook(m_book);
     m_bookMode = QStringLiteral("3");
     setBookCommandsEnabled(true);
     return true;

@@ -1,10 +1,9 @@
 #include "listsheet.h"
 
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyle>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 
 namespace nvl {
@@ -60,103 +59,119 @@ QString listHonorific(const QString &field) {
     return field;
 }
 
+void BookTableModel::setBook(const QList<AddressRecord> &records,
+                             const QList<GridColumn> &columns, const QList<int> &fields) {
+    beginResetModel();
+    m_records = records;
+    m_columns = columns;
+    m_fields = fields;
+    endResetModel();
+}
+
+int BookTableModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_records.size());
+}
+
+int BookTableModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QVariant BookTableModel::data(const QModelIndex &index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole: {
+        if (column == 0)
+            return QString::number(index.row() + 1);
+        const AddressRecord &entry = m_records.at(index.row());
+        const int field = m_fields.at(column - 1);
+        return field == 0 ? listHonorific(entry.field(AddressRecord::Honorific))
+                          : entry.field(field);
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(m_columns.at(column).alignment);
+    case Qt::BackgroundRole:
+        return column == 0 ? QVariant(m_numberBackground) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant BookTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return m_columns.at(section).header;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(m_columns.at(section).alignment);
+    return {};
+}
+
 ListSheet::ListSheet(AppContext &context) : FormWindow(context, WindowId::ListSheet) {
     setObjectName(QStringLiteral("frmVew"));
-    setWindowTitle(QStringLiteral("住所一覧"));
+    setWindowTitle(tr("住所一覧"));
     resize(900, 520);
 }
 
-QTableWidget *ListSheet::grid() const {
-    return control<QTableWidget>("fg1");
-}
-
 void ListSheet::buildForm(QWidget *content) {
-    auto *table = new QTableWidget(content);
-    table->setObjectName(QStringLiteral("fg1"));
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->verticalHeader()->hide();
-    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table->horizontalHeader()->setSectionsMovable(false);
-    table->horizontalHeader()->setSectionsClickable(false);
-    table->horizontalHeader()->viewport()->installEventFilter(this);
+    m_grid = new QTableView(content);
+    m_grid->setObjectName(QStringLiteral("fg1"));
+    m_grid->setModel(&m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->horizontalHeader()->setSectionsMovable(false);
+    m_grid->horizontalHeader()->setSectionsClickable(false);
+    m_grid->horizontalHeader()->viewport()->installEventFilter(this);
 
-    auto *help = addPictureButton(content, "cmdHelp", QStringLiteral("ヘルプ"), "help-contents",
+    auto *help = addPictureButton(content, "cmdHelp", tr("ヘルプ"), "help-contents",
                                   QStyle::SP_MessageBoxQuestion);
     help->move(14, 8);
-    addHiddenTextBoxes(content, {"Text1"});
 
-    connect(table, &QTableWidget::cellClicked, this, [this](int row) { chooseRow(row); });
-    connect(table, &QTableWidget::cellDoubleClicked, this, [this](int row) { openCard(row); });
+    connect(m_grid, &QTableView::clicked, this,
+            [this](const QModelIndex &index) { chooseRow(index.row()); });
+    connect(m_grid, &QTableView::doubleClicked, this,
+            [this](const QModelIndex &index) { openCard(index.row()); });
     connect(help, &QToolButton::clicked, this, [this] {
         m_ctx.platform.help.show(QStringLiteral("Nuvelk.hlp"), HelpCommand::Topic, 12);
     });
 }
 
-int ListSheet::faIndex(int row, int column) const {
-    return (row + 1) * grid()->columnCount() + column;
-}
-
-void ListSheet::setCell(int index, const QString &text, Qt::Alignment alignment) {
-    const int columns = grid()->columnCount();
-    // Grid row 0 is the header; record rows start at table row 0.
-    auto *item = new QTableWidgetItem(text);
-    item->setTextAlignment(alignment);
-    if (index % columns == 0)
-        item->setBackground(palette().button());
-    grid()->setItem(index / columns - 1, index % columns, item);
+void ListSheet::releaseControls() {
+    m_grid = nullptr;
 }
 
 bool ListSheet::fill(const AddressBook &book, Variant variant) {
     loadForm();
-    QTableWidget *table = grid();
     const QList<GridColumn> columns =
         parseGridFormat(variant == Variant::Full ? FullFormat : ShortFormat);
     const QList<int> &fields = variant == Variant::Full ? FullFields : ShortFields;
     if (columns.size() != fields.size() + 1)
         return false;
-    table->clear();
-    table->setColumnCount(static_cast<int>(columns.size()));
-    table->setRowCount(book.recordCount());
-    const QFontMetrics metrics(table->font());
-    for (int c = 0; c < columns.size(); ++c) {
-        auto *header = new QTableWidgetItem(columns.at(c).header);
-        header->setTextAlignment(columns.at(c).alignment);
-        table->setHorizontalHeaderItem(c, header);
-        table->setColumnWidth(c, metrics.horizontalAdvance(columns.at(c).header) + 8);
-    }
-    // Column by column, as the cells are addressed by their single index.
-    for (int c = 0; c < columns.size(); ++c) {
-        for (int r = 1; r <= book.recordCount(); ++r) {
-            QString value;
-            if (c == 0)
-                value = QString::number(r);
-            else if (fields.at(c - 1) == 0)
-                value = listHonorific(book.record(r).field(AddressRecord::Honorific));
-            else
-                value = book.record(r).field(fields.at(c - 1));
-            setCell(faIndex(r - 1, c), value, columns.at(c).alignment);
-        }
-    }
+    m_model.setNumberBackground(palette().button());
+    m_model.setBook(book.records, columns, fields);
+    m_chosenNumber = 0;
+    const QFontMetrics metrics(m_grid->font());
+    for (int c = 0; c < columns.size(); ++c)
+        m_grid->setColumnWidth(c, metrics.horizontalAdvance(columns.at(c).header) + 8);
     const int rowHeight = (RowHeightTwips + TwipsPerPixel / 2) / TwipsPerPixel;
-    table->verticalHeader()->setMinimumSectionSize(1);
-    table->verticalHeader()->setDefaultSectionSize(rowHeight);
-    table->horizontalHeader()->setFixedHeight(rowHeight + 2);
-    setWindowTitle(QStringLiteral("住所一覧"));
+    m_grid->verticalHeader()->setMinimumSectionSize(1);
+    m_grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    m_grid->horizontalHeader()->setFixedHeight(rowHeight + 2);
+    setWindowTitle(tr("住所一覧"));
     return true;
 }
 
 void ListSheet::chooseRow(int row) {
-    QTableWidget *table = grid();
-    table->setCurrentCell(row, 0);
-    const QTableWidgetItem *number = table->item(row, 0);
-    control<QLineEdit>("Text1")->setText(number ? number->text() : QString());
+    m_grid->setCurrentIndex(m_model.index(row, 0));
+    m_chosenNumber = row + 1;
 }
 
 void ListSheet::openCard(int row) {
     chooseRow(row);
-    const QTableWidgetItem *number = grid()->item(row, 0);
-    emit cardChosen(number ? roundHalfEven(leadingNumber(number->text())) : 1);
+    emit cardChosen(m_chosenNumber);
 }
 
 void ListSheet::formLoad() {
@@ -170,10 +185,10 @@ void ListSheet::formUnload() {
 }
 
 void ListSheet::placeGrid() {
-    if (QTableWidget *table = grid()) {
+    if (m_grid) {
         // 210, 600 twips from the corner; 600 narrower than the window's
         // inside and 1000 lower than its outside.
-        table->setGeometry(210 / TwipsPerPixel, 600 / TwipsPerPixel, width() - 600 / TwipsPerPixel,
+        m_grid->setGeometry(210 / TwipsPerPixel, 600 / TwipsPerPixel, width() - 600 / TwipsPerPixel,
                            frameGeometry().height() - 1000 / TwipsPerPixel);
     }
 }
@@ -184,10 +199,9 @@ void ListSheet::resizeEvent(QResizeEvent *event) {
 }
 
 bool ListSheet::eventFilter(QObject *watched, QEvent *event) {
-    QTableWidget *table = grid();
-    if (!table || watched != table->horizontalHeader()->viewport())
+    if (!m_grid || watched != m_grid->horizontalHeader()->viewport())
         return FormWindow::eventFilter(watched, event);
-    QHeaderView *header = table->horizontalHeader();
+    QHeaderView *header = m_grid->horizontalHeader();
     if (event->type() == QEvent::MouseButtonPress) {
         const int column = header->visualIndexAt(static_cast<QMouseEvent *>(event)->pos().x());
         m_dragColumn = column > 0 ? column : -1;
@@ -200,9 +214,9 @@ bool ListSheet::eventFilter(QObject *watched, QEvent *event) {
         const int column = header->visualIndexAt(static_cast<QMouseEvent *>(event)->pos().x());
         // Column 0 holds the record numbers: never moved, nothing moved onto it.
         if (m_dragColumn > 0 && column > 0) {
-            table->setUpdatesEnabled(false);
+            m_grid->setUpdatesEnabled(false);
             header->moveSection(m_dragColumn, column);
-            table->setUpdatesEnabled(true);
+            m_grid->setUpdatesEnabled(true);
         }
         m_dragColumn = -1;
         return true;

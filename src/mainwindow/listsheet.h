@@ -3,7 +3,10 @@
 #include "bookfile.h"
 #include "formwindow.h"
 
-class QTableWidget;
+#include <QAbstractTableModel>
+#include <QBrush>
+
+class QTableView;
 
 namespace nvl {
 
@@ -20,6 +23,29 @@ QList<GridColumn> parseGridFormat(const QString &format);
 // word; any other value is shown as stored.
 QString listHonorific(const QString &field);
 
+// The book as a table: the record number, then one column a field.
+class BookTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    // Record fields shown in columns 1.. (0 = the honorific as a word).
+    void setBook(const QList<AddressRecord> &records, const QList<GridColumn> &columns,
+                 const QList<int> &fields);
+    void setNumberBackground(const QBrush &brush) { m_numberBackground = brush; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    QList<AddressRecord> m_records;
+    QList<GridColumn> m_columns;
+    QList<int> m_fields;
+    QBrush m_numberBackground;
+};
+
 // frmVew: the whole book as a grid, one row a record.
 class ListSheet : public FormWindow {
     Q_OBJECT
@@ -30,11 +56,10 @@ public:
     static const QString FullFormat;
     static const QString ShortFormat;
 
-    // Single cell index of a record row (from 0, below the header) and column.
-    int faIndex(int row, int column) const;
-
     // Fills the grid from the book; false when it could not be filled.
     bool fill(const AddressBook &book, Variant variant);
+    // The record number of the row last clicked, 0 before any.
+    int chosenNumber() const { return m_chosenNumber; }
 
 signals:
     // The user asked to edit card `number` (from 1).
@@ -44,15 +69,18 @@ protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;
     void formUnload() override;
+    void releaseControls() override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void setCell(int index, const QString &text, Qt::Alignment alignment);
     void chooseRow(int row);
     void openCard(int row);
     void placeGrid();
-    QTableWidget *grid() const;
+
+    BookTableModel m_model;
+    QTableView *m_grid = nullptr;
+    int m_chosenNumber = 0;
 
     // Header drag: the column picked up, or -1.
     int m_dragColumn = -1;

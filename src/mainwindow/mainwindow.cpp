@@ -1,10 +1,10 @@
 #include "mainwindow.h"
+#include "mainwindow_ui.h"
 
 #include <QAction>
 #include <QGridLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStyle>
@@ -16,33 +16,22 @@ namespace nvl {
 
 namespace {
 
-const std::array<const char *, AddressRecord::FieldCount> BookListNames = {
-    "lstSet1", "lstOpt1", "lstAdd1", "lstZip1", "lstCode1", "lstKei", "lstKata1"};
-const std::array<const char *, AddressRecord::FieldCount> PrintListNames = {
-    "lstSet2", "lstOpt2", "lstAdd2", "lstZip2", "lstCode2", "lstKei2", "lstKata2"};
-
-struct ToolDef {
-    const char *name;
-    const char *tip;
-    const char *themeIcon;
-    QStyle::StandardPixmap fallback;
-};
-
-const ToolDef Tools[] = {
-    {"cmdNew", "新規作成", "document-new", QStyle::SP_FileIcon},
-    {"cmdOpen", "ファイルを開く", "document-open", QStyle::SP_DialogOpenButton},
-    {"cmdSave", "名前をつけて保存", "document-save-as", QStyle::SP_DialogSaveButton},
-    {"cmdCard", "住所録編集", "document-edit", QStyle::SP_FileDialogContentsView},
-    {"cmdView", "住所録一覧", "view-list-details", QStyle::SP_FileDialogDetailedView},
-    {"cmdReorder", "順序入替", "view-sort", QStyle::SP_ArrowDown},
-    {"cmdHlp", "ヘルプ", "help-contents", QStyle::SP_MessageBoxQuestion},
-    {"cmdTexit", "終了", "application-exit", QStyle::SP_DialogCloseButton},
-};
-
 QAction *addMenuAction(QMenu *menu, const char *name, const QString &text) {
     QAction *action = menu->addAction(text);
     action->setObjectName(QLatin1String(name));
     return action;
+}
+
+QListView *addRecordList(QWidget *parent, const char *name, const QString &accessibleName,
+                         RecordListModel *model) {
+    auto *view = new QListView(parent);
+    view->setObjectName(QLatin1String(name));
+    view->setAccessibleName(accessibleName);
+    view->setModel(model);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setUniformItemSizes(true);
+    return view;
 }
 
 } // namespace
@@ -55,38 +44,57 @@ MainWindow::MainWindow(AppContext &context)
     m_ctx.state.endOnMainUnload = true;
 }
 
+MainWindow::~MainWindow() = default;
+
 void MainWindow::buildMenus(QWidget *content, QVBoxLayout *layout) {
     auto *bar = new QMenuBar(content);
     bar->setObjectName(QStringLiteral("menuBar"));
     layout->setMenuBar(bar);
 
-    QMenu *file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    QMenu *file = bar->addMenu(tr("ﾌｧｲﾙ(&F)"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    addMenuAction(file, "mnuNewfile", QStringLiteral("新規作成(&N)"));
-    addMenuAction(file, "mnuOpen", QStringLiteral("ファイルを開く(&O)"));
-    addMenuAction(file, "mnuSave", QStringLiteral("名前をつけて保存(&A)"));
+    m_ui->newBookAction = addMenuAction(file, "mnuNewfile", tr("新規作成(&N)"));
+    m_ui->openAction = addMenuAction(file, "mnuOpen", tr("ファイルを開く(&O)"));
+    m_ui->saveAsAction = addMenuAction(file, "mnuSave", tr("名前をつけて保存(&A)"));
     file->addSeparator();
-    addMenuAction(file, "mnuExit", QStringLiteral("終了(&X)"));
+    m_ui->exitAction = addMenuAction(file, "mnuExit", tr("終了(&X)"));
 
-    QMenu *edit = bar->addMenu(QStringLiteral("編集(&E)"));
+    QMenu *edit = bar->addMenu(tr("編集(&E)"));
     edit->setObjectName(QStringLiteral("mnuEdit"));
-    addMenuAction(edit, "mnuSet", QStringLiteral("住所録編集(&R)"));
-    addMenuAction(edit, "mnuSheet", QStringLiteral("住所録一覧(&V)"));
-    addMenuAction(edit, "mnuReorder", QStringLiteral("順序入替(&T)"));
+    m_ui->editCardsAction = addMenuAction(edit, "mnuSet", tr("住所録編集(&R)"));
+    m_ui->listSheetAction = addMenuAction(edit, "mnuSheet", tr("住所録一覧(&V)"));
+    m_ui->reorderAction = addMenuAction(edit, "mnuReorder", tr("順序入替(&T)"));
 
-    QMenu *help = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    QMenu *help = bar->addMenu(tr("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    addMenuAction(help, "mnuVer", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    addMenuAction(help, "mnuHome", QStringLiteral("Orbekホームページ"));
+    m_ui->versionAction = addMenuAction(help, "mnuVer", tr("ﾊﾞｰｼﾞｮﾝ情報"));
+    m_ui->homePageAction = addMenuAction(help, "mnuHome", tr("Orbekホームページ"));
 }
 
 void MainWindow::buildToolbar(QWidget *content, QVBoxLayout *layout) {
     auto *toolbar = new QToolBar(content);
     toolbar->setObjectName(QStringLiteral("Toolbar1"));
     toolbar->setIconSize(QSize(24, 24));
-    for (const ToolDef &tool : Tools)
-        toolbar->addWidget(addPictureButton(toolbar, tool.name, QString::fromUtf8(tool.tip),
-                                            tool.themeIcon, tool.fallback));
+    const auto tool = [toolbar](const char *name, const QString &tip, const char *themeIcon,
+                                QStyle::StandardPixmap fallback) {
+        QToolButton *button = addPictureButton(toolbar, name, tip, themeIcon, fallback);
+        toolbar->addWidget(button);
+        return button;
+    };
+    m_ui->newBookButton = tool("cmdNew", tr("新規作成"), "document-new", QStyle::SP_FileIcon);
+    m_ui->openButton =
+        tool("cmdOpen", tr("ファイルを開く"), "document-open", QStyle::SP_DialogOpenButton);
+    m_ui->saveAsButton =
+        tool("cmdSave", tr("名前をつけて保存"), "document-save-as", QStyle::SP_DialogSaveButton);
+    m_ui->editCardsButton = tool("cmdCard", tr("住所録編集"), "document-edit",
+                                 QStyle::SP_FileDialogContentsView);
+    m_ui->listSheetButton = tool("cmdView", tr("住所録一覧"), "view-list-details",
+                                 QStyle::SP_FileDialogDetailedView);
+    m_ui->reorderButton = tool("cmdReorder", tr("順序入替"), "view-sort", QStyle::SP_ArrowDown);
+    m_ui->helpButton =
+        tool("cmdHlp", tr("ヘルプ"), "help-contents", QStyle::SP_MessageBoxQuestion);
+    m_ui->exitButton =
+        tool("cmdTexit", tr("終了"), "application-exit", QStyle::SP_DialogCloseButton);
     layout->addWidget(toolbar);
 }
 
@@ -94,56 +102,45 @@ void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout) {
     auto *grid = new QGridLayout;
     grid->setContentsMargins(12, 8, 12, 12);
 
-    auto *heading = new QLabel(QStringLiteral("印刷リスト選択"), content);
-    heading->setObjectName(QStringLiteral("lblMain"));
-    grid->addWidget(heading, 0, 0, 1, 3);
+    grid->addWidget(new QLabel(tr("印刷リスト選択"), content), 0, 0, 1, 3);
+    grid->addWidget(new QLabel(tr("宛名一覧　："), content), 1, 0);
+    grid->addWidget(new QLabel(tr("選択リスト　："), content), 1, 2);
 
-    auto *caption1 = new QLabel(QStringLiteral("宛名一覧　："), content);
-    caption1->setObjectName(QStringLiteral("lblList1"));
-    grid->addWidget(caption1, 1, 0);
-    auto *caption2 = new QLabel(QStringLiteral("選択リスト　："), content);
-    caption2->setObjectName(QStringLiteral("lblList2"));
-    grid->addWidget(caption2, 1, 2);
-
-    m_bookLists = std::make_unique<RecordLists>(content, BookListNames);
-    m_printLists = std::make_unique<RecordLists>(content, PrintListNames);
-    m_bookLists->nameList()->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_printLists->nameList()->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_bookLists->nameList()->setAccessibleName(QStringLiteral("宛名一覧"));
-    m_printLists->nameList()->setAccessibleName(QStringLiteral("選択リスト"));
-    grid->addWidget(m_bookLists->nameList(), 2, 0);
-    grid->addWidget(m_printLists->nameList(), 2, 2);
+    m_ui->bookList = addRecordList(content, "lstSet1", tr("宛名一覧"), &m_bookModel);
+    m_ui->printList = addRecordList(content, "lstSet2", tr("選択リスト"), &m_printModel);
+    grid->addWidget(m_ui->bookList, 2, 0);
+    grid->addWidget(m_ui->printList, 2, 2);
 
     auto *buttons = new QVBoxLayout;
-    const std::pair<const char *, const char *> buttonDefs[] = {
-        {"cmdAdd", "一括選択"}, {"cmdDel", "削除"}, {"cmdClear", "クリアー"}};
-    for (const auto &[name, text] : buttonDefs) {
-        auto *button = new QPushButton(QString::fromUtf8(text), content);
-        button->setObjectName(QLatin1String(name));
+    m_ui->addButton = new QPushButton(tr("一括選択"), content);
+    m_ui->addButton->setObjectName(QStringLiteral("cmdAdd"));
+    m_ui->deleteButton = new QPushButton(tr("削除"), content);
+    m_ui->deleteButton->setObjectName(QStringLiteral("cmdDel"));
+    m_ui->clearButton = new QPushButton(tr("クリアー"), content);
+    m_ui->clearButton->setObjectName(QStringLiteral("cmdClear"));
+    for (QPushButton *button : {m_ui->addButton, m_ui->deleteButton, m_ui->clearButton})
         buttons->addWidget(button);
-    }
     buttons->addStretch();
     grid->addLayout(buttons, 2, 1);
 
     auto *countRow = new QHBoxLayout;
-    auto *count = new QLabel(QStringLiteral("0"), content);
-    count->setObjectName(QStringLiteral("lblCount"));
-    count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto *unit = new QLabel(QStringLiteral("件"), content);
-    unit->setObjectName(QStringLiteral("lblAcount"));
+    m_ui->countLabel = new QLabel(QStringLiteral("0"), content);
+    m_ui->countLabel->setObjectName(QStringLiteral("lblCount"));
+    m_ui->countLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     countRow->addStretch();
-    countRow->addWidget(count);
-    countRow->addWidget(unit);
+    countRow->addWidget(m_ui->countLabel);
+    countRow->addWidget(new QLabel(tr("件"), content));
     grid->addLayout(countRow, 3, 2);
 
-    auto *next = new QPushButton(QStringLiteral("次へ"), content);
-    next->setObjectName(QStringLiteral("cmdPrint"));
-    grid->addWidget(next, 4, 2, Qt::AlignRight);
+    m_ui->nextButton = new QPushButton(tr("次へ"), content);
+    m_ui->nextButton->setObjectName(QStringLiteral("cmdPrint"));
+    grid->addWidget(m_ui->nextButton, 4, 2, Qt::AlignRight);
 
     layout->addLayout(grid);
 }
 
 void MainWindow::buildForm(QWidget *content) {
+    m_ui = std::make_unique<MainWindowUi>();
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     buildMenus(content, layout);
@@ -152,52 +149,57 @@ void MainWindow::buildForm(QWidget *content) {
     connectCommands();
 }
 
+void MainWindow::releaseControls() {
+    m_ui.reset();
+}
+
 void MainWindow::connectCommands() {
-    const auto onClick = [this](const char *name, auto handler) {
-        connect(control<QAbstractButton>(name), &QAbstractButton::clicked, this, handler);
+    const auto on = [this](QObject *control, auto handler) {
+        if (auto *button = qobject_cast<QAbstractButton *>(control))
+            connect(button, &QAbstractButton::clicked, this, handler);
+        else
+            connect(qobject_cast<QAction *>(control), &QAction::triggered, this, handler);
     };
-    const auto onMenu = [this](const char *name, auto handler) {
-        connect(control<QAction>(name), &QAction::triggered, this, handler);
-    };
-    onClick("cmdNew", [this] { newBook(); });
-    onMenu("mnuNewfile", [this] { newBook(); });
-    onClick("cmdOpen", [this] { openBook(); });
-    onMenu("mnuOpen", [this] { openBook(); });
-    onClick("cmdSave", [this] { saveBookAs(true); });
-    onMenu("mnuSave", [this] { saveBookAs(false); });
-    onClick("cmdCard", [this] { openCardEditor(); });
-    onMenu("mnuSet", [this] { openCardEditor(); });
-    onClick("cmdTexit", [this] { exitProgram(); });
-    onClick("cmdView", [this] { showListSheet(true); });
-    onMenu("mnuSheet", [this] { showListSheet(false); });
-    onClick("cmdReorder", [this] { handOver(WindowId::Reorder); });
-    onMenu("mnuReorder", [this] { handOver(WindowId::Reorder); });
-    onMenu("mnuVer", [this] { showVersion(); });
-    onMenu("mnuExit", [this] { exitProgram(); });
+    on(m_ui->newBookButton, [this] { newBook(); });
+    on(m_ui->newBookAction, [this] { newBook(); });
+    on(m_ui->openButton, [this] { openBook(); });
+    on(m_ui->openAction, [this] { openBook(); });
+    on(m_ui->saveAsButton, [this] { saveBookAs(true); });
+    on(m_ui->saveAsAction, [this] { saveBookAs(false); });
+    on(m_ui->editCardsButton, [this] { openCardEditor(); });
+    on(m_ui->editCardsAction, [this] { openCardEditor(); });
+    on(m_ui->exitButton, [this] { exitProgram(); });
+    on(m_ui->exitAction, [this] { exitProgram(); });
+    on(m_ui->listSheetButton, [this] { showListSheet(true); });
+    on(m_ui->listSheetAction, [this] { showListSheet(false); });
+    on(m_ui->reorderButton, [this] { handOver(WindowId::Reorder); });
+    on(m_ui->reorderAction, [this] { handOver(WindowId::Reorder); });
+    on(m_ui->versionAction, [this] { showVersion(); });
     // The shell reports nothing back; a missing browser is the desktop's to tell.
-    onMenu("mnuHome", [this] { m_ctx.platform.shell.openUrl(QStringLiteral(NVL_HOME_PAGE)); });
-    onClick("cmdHlp", [this] {
+    on(m_ui->homePageAction,
+       [this] { m_ctx.platform.shell.openUrl(QStringLiteral(NVL_HOME_PAGE)); });
+    on(m_ui->helpButton, [this] {
         m_ctx.platform.help.show(QStringLiteral("Nuvelk.hlp"), HelpCommand::Contents, 0);
     });
 
-    onClick("cmdAdd", [this] { addSelection(); });
-    connect(m_bookLists->nameList(), &QListWidget::itemDoubleClicked, this, [this] {
+    on(m_ui->addButton, [this] { addSelection(); });
+    connect(m_ui->bookList, &QListView::doubleClicked, this, [this] {
         addSelection();
-        control<QWidget>("cmdClear")->setEnabled(true);
+        m_ui->clearButton->setEnabled(true);
     });
-    connect(m_printLists->nameList(), &QListWidget::itemClicked, this, [this] {
-        control<QWidget>("cmdDel")->setEnabled(m_printLists->nameList()->currentItem() != nullptr);
+    connect(m_ui->printList, &QListView::clicked, this, [this] {
+        m_ui->deleteButton->setEnabled(m_ui->printList->currentIndex().isValid());
     });
-    onClick("cmdDel", [this] { deleteSelection(); });
-    onClick("cmdClear", [this] { clearSelection(); });
-    onClick("cmdPrint", [this] { nextToPrint(); });
+    on(m_ui->deleteButton, [this] { deleteSelection(); });
+    on(m_ui->clearButton, [this] { clearSelection(); });
+    on(m_ui->nextButton, [this] { nextToPrint(); });
 }
 
 QString MainWindow::settingsPath() const {
     return m_ctx.platform.programFile(QStringLiteral("Nuvel.ini"));
 }
 
-void MainWindow::INIGet() {
+void MainWindow::loadStartupSettings() {
     const SettingsRead read = readSettingsFile(settingsPath(), 2);
     // A FIFO or device in its place is not read (it would block) and is named.
     if (read.status == TextFileRead::Status::NotRegular)
@@ -213,46 +215,44 @@ WriteResult MainWindow::writeSettings() {
     return result;
 }
 
-void MainWindow::enableIfAvailable(QWidget *control, WindowId target, bool enabled) {
-    control->setEnabled(enabled && m_ctx.windows.canCreate(target));
+void MainWindow::enableIfAvailable(QObject *control, WindowId target, bool enabled) {
+    control->setProperty("enabled", enabled && m_ctx.windows.canCreate(target));
 }
 
 void MainWindow::setListsEnabled(bool enabled) {
-    m_bookLists->nameList()->setEnabled(enabled);
-    m_printLists->nameList()->setEnabled(enabled);
-    for (const char *name : {"cmdAdd", "cmdDel", "cmdClear"})
-        control<QWidget>(name)->setEnabled(enabled);
-    enableIfAvailable(control<QWidget>("cmdPrint"), WindowId::Print, enabled);
+    for (QWidget *widget : std::initializer_list<QWidget *>{
+             m_ui->bookList, m_ui->printList, m_ui->addButton, m_ui->deleteButton,
+             m_ui->clearButton})
+        widget->setEnabled(enabled);
+    enableIfAvailable(m_ui->nextButton, WindowId::Print, enabled);
 }
 
 void MainWindow::setBookCommandsEnabled(bool enabled) {
-    control<QWidget>("cmdSave")->setEnabled(enabled);
-    control<QAction>("mnuSave")->setEnabled(enabled);
-    const std::pair<const char *, WindowId> targets[] = {
-        {"cmdCard", WindowId::CardEditor}, {"mnuSet", WindowId::CardEditor},
-        {"cmdView", WindowId::ListSheet},  {"mnuSheet", WindowId::ListSheet},
-        {"cmdReorder", WindowId::Reorder}, {"mnuReorder", WindowId::Reorder},
+    m_ui->saveAsButton->setEnabled(enabled);
+    m_ui->saveAsAction->setEnabled(enabled);
+    const std::pair<QObject *, WindowId> targets[] = {
+        {m_ui->editCardsButton, WindowId::CardEditor}, {m_ui->editCardsAction, WindowId::CardEditor},
+        {m_ui->listSheetButton, WindowId::ListSheet},  {m_ui->listSheetAction, WindowId::ListSheet},
+        {m_ui->reorderButton, WindowId::Reorder},      {m_ui->reorderAction, WindowId::Reorder},
     };
-    for (const auto &[name, target] : targets) {
-        const bool on = enabled && m_ctx.windows.canCreate(target);
-        if (auto *action = control<QAction>(name))
-            action->setEnabled(on);
-        else
-            control<QWidget>(name)->setEnabled(on);
-    }
+    for (const auto &[control, target] : targets)
+        enableIfAvailable(control, target, enabled);
 }
 
 void MainWindow::formLoad() {
     centreOnScreen();
     m_currentFile.clear();
     m_bookMode.clear();
-    control<QLabel>("lblCount")->setText(QStringLiteral("0"));
+    // A fresh window shows no book and an empty print list.
+    m_bookModel.clear();
+    m_printModel.clear();
+    updatePrintListCount();
     setListsEnabled(false);
     setBookCommandsEnabled(false);
-    enableIfAvailable(control<QWidget>("cmdNew"), WindowId::CardEditor, true);
-    control<QAction>("mnuNewfile")->setEnabled(m_ctx.windows.canCreate(WindowId::CardEditor));
-    control<QAction>("mnuVer")->setEnabled(m_ctx.windows.canCreate(WindowId::About));
-    INIGet();
+    enableIfAvailable(m_ui->newBookButton, WindowId::CardEditor, true);
+    enableIfAvailable(m_ui->newBookAction, WindowId::CardEditor, true);
+    enableIfAvailable(m_ui->versionAction, WindowId::About, true);
+    loadStartupSettings();
 
     if (m_reloadOnLoad != 1) {
         // First start: the last book is not reopened.
@@ -273,18 +273,12 @@ void MainWindow::formLoad() {
         return;
     }
     m_book = std::move(read.book);
+    m_bookModel.setRecords(m_book.records);
     m_bookLoadedFrom = m_currentFile;
     m_bookStamp = read.stamp;
-    showBook(m_book);
     setListsEnabled(true);
     setBookCommandsEnabled(true);
     m_ctx.state.bookFromFile = true;
-}
-
-void MainWindow::showBook(const AddressBook &book) {
-    m_bookLists->clear();
-    for (const AddressRecord &record : book.records)
-        m_bookLists->append(record);
 }
 
 void MainWindow::formUnload() {

@@ -3,15 +3,16 @@
 #include "bookfile.h"
 #include "commondialog.h"
 #include "formwindow.h"
-#include "recordlists.h"
+#include "recordlistmodel.h"
 #include "settingsfile.h"
 
 #include <memory>
 
-class QLineEdit;
 class QVBoxLayout;
 
 namespace nvl {
+
+struct MainWindowUi;
 
 // frmStart: the hub of the program. Holds the open book, mirrors it in the
 // book lists, keeps the print list, and steps aside for the other windows.
@@ -19,6 +20,7 @@ class MainWindow : public FormWindow {
     Q_OBJECT
 public:
     explicit MainWindow(AppContext &context);
+    ~MainWindow() override;
 
     static inline const QString Caption = QStringLiteral("NVL  ﾊｶﾞｷ  Print");
 
@@ -27,6 +29,9 @@ public:
     void setReloadOnLoad(int value) { m_reloadOnLoad = value; }
 
     const AddressBook &book() const { return m_book; }
+    // The book and the print list as the lists show them.
+    const RecordListModel &bookModel() const { return m_bookModel; }
+    const RecordListModel &printListModel() const { return m_printModel; }
     QString currentFile() const { return m_currentFile; }
     QString bookMode() const { return m_bookMode; }
 
@@ -37,19 +42,19 @@ public:
     // Writes the current file and book mode into Nuvel.ini.
     WriteResult writeSettings();
 
-    // The short list sheet, for the card editor's list command.
-    // Shows the book as the list sheet (short form), leaving this window.
-    void SetView();
+    // Shows the book as the list sheet (short form), leaving this window:
+    // the card editor's list command.
+    void showShortListSheet();
 
 signals:
     // 次へ: the chosen records, in print-list order, for the print window.
     void printListChosen(const QList<AddressRecord> &records);
 
-public:
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;
     void formUnload() override;
+    void releaseControls() override;
 
 private:
     void buildMenus(QWidget *content, QVBoxLayout *layout);
@@ -57,12 +62,11 @@ private:
     void buildSelection(QWidget *content, QVBoxLayout *layout);
     void connectCommands();
 
-    void INIGet();
+    void loadStartupSettings();
     QString settingsPath() const;
     void setBookCommandsEnabled(bool enabled);
     void setListsEnabled(bool enabled);
-    void showBook(const AddressBook &book);
-    void enableIfAvailable(QWidget *control, WindowId target, bool enabled);
+    void enableIfAvailable(QObject *control, WindowId target, bool enabled);
 
     // File commands.
     void newBook();
@@ -70,7 +74,9 @@ private:
     void saveBookAs(bool fromToolbar);
     void openCardEditor();
     void exitProgram();
-    bool Test(const QString &path, const BookRead &failedRead);
+    // Offers to convert a book of the old six-field format; false when the
+    // file is not one.
+    bool convertOldBook(const QString &path, const BookRead &failedRead);
 
     // List sheet, reorder window and version box.
     void showListSheet(bool fullVariant);
@@ -82,21 +88,24 @@ private:
     void clearSelection();
     void nextToPrint();
     void updatePrintListCount();
-    int printListCount() const;
+    int printListCount() const { return m_printModel.count(); }
 
     int m_reloadOnLoad = 0;
+    std::unique_ptr<MainWindowUi> m_ui;
+    // The book in memory; the book list shows it, but is emptied while a
+    // file is being chosen.
     AddressBook m_book;
-    // The file m_book was read from in this run; only that file is ever
-    // written back with it.
+    RecordListModel m_bookModel;
+    RecordListModel m_printModel;
     // What Nuvel.ini holds: the current data file ("新規作成" after New) and
     // the book mode ("3" after Open, "2" after New).
     QString m_currentFile;
     QString m_bookMode;
+    // The file the book was read from in this run; only that file is ever
+    // written back with it.
     QString m_bookLoadedFrom;
     FileStamp m_bookStamp;
     CommonDialog m_dialog;
-    std::unique_ptr<RecordLists> m_bookLists;
-    std::unique_ptr<RecordLists> m_printLists;
 };
 
 } // namespace nvl

@@ -1,80 +1,73 @@
 // The print list: records copied from the book list, handed to the print window.
 #include "mainwindow.h"
+#include "mainwindow_ui.h"
 
-#include <QLabel>
-#include <QListWidget>
+#include <algorithm>
 
 namespace nvl {
 
 namespace {
 
-constexpr int PrintListLimit = AddressBook::Capacity;
-const QString NothingChosen = QStringLiteral("リストが選択されていません。");
+const char *const NothingChosen = QT_TRANSLATE_NOOP("nvl::MainWindow", "リストが選択されていません。");
+
+QList<int> selectedRows(const QAbstractItemView *view) {
+    QList<int> rows;
+    for (const QModelIndex &index : view->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
 
 } // namespace
 
-int MainWindow::printListCount() const {
-    return m_printLists->count();
-}
-
 void MainWindow::updatePrintListCount() {
-    control<QLabel>("lblCount")->setText(QString::number(m_printLists->count()));
+    if (m_ui)
+        m_ui->countLabel->setText(QString::number(printListCount()));
 }
 
 void MainWindow::addSelection() {
-    QListWidget *names = m_bookLists->nameList();
-    for (int i = 0; i < names->count(); ++i) {
-        if (names->item(i)->isSelected())
-            m_printLists->append(m_bookLists->recordAt(i));
-    }
+    QList<AddressRecord> chosen;
+    for (int row : selectedRows(m_ui->bookList))
+        chosen.append(m_bookModel.record(row));
+    m_printModel.append(chosen);
     updatePrintListCount();
-    if (printListCount() > PrintListLimit) {
-        m_ctx.platform.messages.show(QStringLiteral("選択は300件までです。"));
-        control<QWidget>("cmdPrint")->setEnabled(false);
+    if (printListCount() > AddressBook::Capacity) {
+        m_ctx.platform.messages.show(tr("選択は300件までです。"));
+        m_ui->nextButton->setEnabled(false);
     } else {
-        control<QWidget>("cmdClear")->setEnabled(true);
+        m_ui->clearButton->setEnabled(true);
     }
 }
 
 void MainWindow::deleteSelection() {
     if (printListCount() == 0) {
-        m_ctx.platform.messages.show(NothingChosen);
+        m_ctx.platform.messages.show(tr(NothingChosen));
         return;
     }
-    QListWidget *names = m_printLists->nameList();
-    int i = 0;
-    while (i < names->count()) {
-        if (names->item(i)->isSelected())
-            m_printLists->removeAt(i);
-        else
-            ++i;
-    }
+    m_printModel.removeRowList(selectedRows(m_ui->printList));
     updatePrintListCount();
-    control<QWidget>("cmdDel")->setEnabled(names->currentItem() != nullptr);
-    if (printListCount() <= PrintListLimit)
-        enableIfAvailable(control<QWidget>("cmdPrint"), WindowId::Print, true);
+    m_ui->deleteButton->setEnabled(m_ui->printList->currentIndex().isValid());
+    if (printListCount() <= AddressBook::Capacity)
+        enableIfAvailable(m_ui->nextButton, WindowId::Print, true);
 }
 
 void MainWindow::clearSelection() {
-    m_printLists->clear();
-    control<QWidget>("cmdDel")->setEnabled(false);
-    control<QWidget>("cmdClear")->setEnabled(false);
+    m_printModel.clear();
+    m_ui->deleteButton->setEnabled(false);
+    m_ui->clearButton->setEnabled(false);
     updatePrintListCount();
-    enableIfAvailable(control<QWidget>("cmdPrint"), WindowId::Print, true);
+    enableIfAvailable(m_ui->nextButton, WindowId::Print, true);
 }
 
 void MainWindow::nextToPrint() {
     if (printListCount() == 0) {
-        m_ctx.platform.messages.show(NothingChosen);
+        m_ctx.platform.messages.show(tr(NothingChosen));
         return;
     }
     FormWindow *print = m_ctx.windows.window(WindowId::Print);
     if (!print)
         return;
-    QList<AddressRecord> records;
-    for (int i = 0; i < m_printLists->count(); ++i)
-        records.append(m_printLists->recordAt(i));
-    emit printListChosen(records);
+    emit printListChosen(m_printModel.records());
     m_reloadOnLoad = 1;
     print->showForm();
     m_ctx.state.endOnMainUnload = false;

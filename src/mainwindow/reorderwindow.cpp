@@ -24,10 +24,6 @@ ReorderWindow::ReorderWindow(AppContext &context) : FormWindow(context, WindowId
     resize(460, 420);
 }
 
-QLineEdit *ReorderWindow::text(const char *name) const {
-    return control<QLineEdit>(name);
-}
-
 void ReorderWindow::buildForm(QWidget *content) {
     auto *grid = new QGridLayout(content);
     grid->setContentsMargins(16, 12, 16, 12);
@@ -36,56 +32,65 @@ void ReorderWindow::buildForm(QWidget *content) {
         label->setObjectName(QLatin1String(name));
         return label;
     };
-    grid->addWidget(addLabel("Label1", QStringLiteral("移動をするリストをクリックしてください")), 0,
-                    0, 1, 4);
-    auto *list = new QListWidget(content);
-    list->setObjectName(QStringLiteral("lstName"));
-    grid->addWidget(list, 1, 0, 1, 4);
-    grid->addWidget(addLabel("lblName", QString()), 2, 0);
-    grid->addWidget(addLabel("Label2", QStringLiteral("を")), 2, 1);
-    auto *destination = new QLineEdit(content);
-    destination->setObjectName(QStringLiteral("txt2"));
-    destination->setAccessibleName(QStringLiteral("挿入先の番号"));
-    destination->setMaximumWidth(60);
-    destination->hide();
-    grid->addWidget(destination, 2, 2);
-    grid->addWidget(addLabel("Label3", QStringLiteral("番に挿入します。")), 2, 3);
-    for (const char *name : {"txt3", "txt4"}) {
+    grid->addWidget(addLabel("Label1", tr("移動をするリストをクリックしてください")), 0, 0, 1, 4);
+    m_list = new QListWidget(content);
+    m_list->setObjectName(QStringLiteral("lstName"));
+    grid->addWidget(m_list, 1, 0, 1, 4);
+    m_chosenName = addLabel("lblName", QString());
+    grid->addWidget(m_chosenName, 2, 0);
+    grid->addWidget(addLabel("Label2", tr("を")), 2, 1);
+    m_destination = new QLineEdit(content);
+    m_destination->setObjectName(QStringLiteral("txt2"));
+    m_destination->setAccessibleName(tr("挿入先の番号"));
+    m_destination->setMaximumWidth(60);
+    m_destination->hide();
+    grid->addWidget(m_destination, 2, 2);
+    grid->addWidget(addLabel("Label3", tr("番に挿入します。")), 2, 3);
+    const auto addNumberBox = [content, grid](const char *name, int column) {
         auto *box = new QLineEdit(content);
         box->setObjectName(QLatin1String(name));
         box->setReadOnly(true);
         box->setMaximumWidth(60);
-        grid->addWidget(box, 3, name == QLatin1String("txt3") ? 0 : 1);
-    }
-    auto *run = new QPushButton(QStringLiteral("実行"), content);
+        grid->addWidget(box, 3, column);
+        return box;
+    };
+    m_sourceBox = addNumberBox("txt3", 0);
+    m_countBox = addNumberBox("txt4", 1);
+    auto *run = new QPushButton(tr("実行"), content);
     run->setObjectName(QStringLiteral("Command1"));
     grid->addWidget(run, 4, 2);
-    auto *back = new QPushButton(QStringLiteral("戻る"), content);
+    auto *back = new QPushButton(tr("戻る"), content);
     back->setObjectName(QStringLiteral("Command2"));
     grid->addWidget(back, 4, 3);
 
-    connect(list, &QListWidget::itemClicked, this,
-            [this, list](QListWidgetItem *item) { chooseItem(list->row(item)); });
-    connect(destination, &QLineEdit::textChanged, this, [this] { destinationChanged(); });
+    connect(m_list, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { chooseItem(m_list->row(item)); });
+    connect(m_destination, &QLineEdit::textChanged, this, [this] { destinationChanged(); });
     connect(run, &QPushButton::clicked, this, [this] { execute(); });
     connect(back, &QPushButton::clicked, this, [this] { unloadForm(); });
+}
+
+void ReorderWindow::releaseControls() {
+    m_list = nullptr;
+    m_chosenName = nullptr;
+    m_destination = m_sourceBox = m_countBox = nullptr;
 }
 
 void ReorderWindow::formLoad() {
     centreOnScreen();
     m_path = m_ctx.state.currentFile;
     m_fileUsable = false;
+    m_source = 0;
     if (!QFileInfo::exists(m_path)) {
         m_ctx.platform.messages.show(QStringLiteral("指定ファイルがありません。"));
         return;
     }
     if (readFile())
-        text("txt4")->setText(QString::number(control<QListWidget>("lstName")->count()));
+        m_countBox->setText(QString::number(m_book.recordCount()));
 }
 
 bool ReorderWindow::readFile() {
-    auto *list = control<QListWidget>("lstName");
-    list->clear();
+    m_list->clear();
     BookRead read = ReadBookFile(m_path);
     if (!read.ok()) {
         // A partial read must never be written back: nothing can be moved.
@@ -97,42 +102,43 @@ bool ReorderWindow::readFile() {
     }
     m_book = std::move(read.book);
     for (int n = 1; n <= m_book.recordCount(); ++n)
-        list->addItem(
+        m_list->addItem(
             QStringLiteral("%1  %2").arg(n).arg(m_book.record(n).field(AddressRecord::Name)));
     m_fileUsable = true;
     return true;
 }
 
 void ReorderWindow::chooseItem(int index) {
-    text("txt3")->setText(QString::number(index + 1));
-    control<QLabel>("lblName")->setText(control<QListWidget>("lstName")->item(index)->text());
-    text("txt2")->show();
-    text("txt2")->setFocus();
+    m_source = index + 1;
+    m_sourceBox->setText(QString::number(m_source));
+    m_chosenName->setText(m_list->item(index)->text());
+    m_destination->show();
+    m_destination->setFocus();
 }
 
 void ReorderWindow::refuse(const QString &message) {
     m_ctx.platform.messages.show(message);
-    text("txt2")->clear();
+    m_destination->clear();
 }
 
 void ReorderWindow::destinationChanged() {
-    const QString destination = text("txt2")->text();
+    const QString destination = m_destination->text();
     if (destination.isEmpty())
         return;
-    if (destination == text("txt3")->text())
-        refuse(QStringLiteral("移動元と移動先が同じです！"));
-    else if (leadingNumber(text("txt4")->text()) < leadingNumber(destination))
+    if (m_source > 0 && destination == QString::number(m_source))
+        refuse(tr("移動元と移動先が同じです！"));
+    else if ((m_fileUsable ? m_book.recordCount() : 0) < leadingNumber(destination))
         refuse(WrongDestination);
 }
 
 void ReorderWindow::execute() {
-    const QString destination = text("txt2")->text();
+    const QString destination = m_destination->text();
     if (destination.isEmpty()) {
-        m_ctx.platform.messages.show(QStringLiteral("移動先が指定されていません"));
+        m_ctx.platform.messages.show(tr("移動先が指定されていません"));
         return;
     }
-    const int source = roundHalfEven(leadingNumber(text("txt3")->text()));
-    const int count = roundHalfEven(leadingNumber(text("txt4")->text()));
+    const int source = m_source;
+    const int count = m_fileUsable ? m_book.recordCount() : 0;
     // Only a whole number within the book is a place.
     static const QRegularExpression whole(QStringLiteral("^\\s*\\d+\\s*$"));
     const int target = roundHalfEven(leadingNumber(destination));
@@ -151,9 +157,9 @@ void ReorderWindow::execute() {
         return;
     }
     readFile();
-    control<QLabel>("lblName")->clear();
-    text("txt2")->clear();
-    text("txt2")->hide();
+    m_chosenName->clear();
+    m_destination->clear();
+    m_destination->hide();
 }
 
 void ReorderWindow::formUnload() {

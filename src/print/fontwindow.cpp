@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -21,111 +20,108 @@ FontWindow::FontWindow(AppContext &context) : FormWindow(context, WindowId::Font
     resize(520, 360);
 }
 
-QLabel *FontWindow::label(const char *name) const {
-    return control<QLabel>(name);
-}
-
 void FontWindow::buildForm(QWidget *content) {
     auto *grid = new QGridLayout(content);
     grid->setContentsMargins(12, 12, 12, 12);
-    auto *list = new QListWidget(content);
-    list->setObjectName(QStringLiteral("List1"));
-    grid->addWidget(list, 0, 0, 5, 1);
+    m_list = new QListWidget(content);
+    m_list->setObjectName(QStringLiteral("List1"));
+    grid->addWidget(m_list, 0, 0, 5, 1);
 
-    auto *caption = new QLabel(QStringLiteral("選択フォント名："), content);
-    caption->setObjectName(QStringLiteral("Label1"));
-    grid->addWidget(caption, 0, 1);
-    auto *name = new QLabel(content);
-    name->setObjectName(QStringLiteral("lblNameF"));
-    grid->addWidget(name, 0, 2, 1, 2);
-    auto *demo = new CrLabel(content);
-    demo->setObjectName(QStringLiteral("lblDemo"));
-    demo->setMinimumSize(260, 140);
-    demo->setFrameShape(QFrame::StyledPanel);
-    demo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    grid->addWidget(demo, 1, 1, 1, 3);
+    grid->addWidget(new QLabel(tr("選択フォント名："), content), 0, 1);
+    m_nameLabel = new QLabel(content);
+    m_nameLabel->setObjectName(QStringLiteral("lblNameF"));
+    grid->addWidget(m_nameLabel, 0, 2, 1, 2);
+    m_sample = new CrLabel(content);
+    m_sample->setObjectName(QStringLiteral("lblDemo"));
+    m_sample->setMinimumSize(260, 140);
+    m_sample->setFrameShape(QFrame::StyledPanel);
+    m_sample->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(m_sample, 1, 1, 1, 3);
 
-    QPushButton *apply = addCommandButton(content, "cmdApl", QStringLiteral("表示"));
-    apply->setEnabled(false);
-    grid->addWidget(apply, 2, 1);
-    QPushButton *ok = addCommandButton(content, "cmdOk", QStringLiteral("OK"));
-    ok->setEnabled(false);
-    grid->addWidget(ok, 4, 1);
-    grid->addWidget(addCommandButton(content, "Command2", QStringLiteral("キャンセル")), 4, 2);
-    grid->addWidget(addPictureButton(content, "Command1", QStringLiteral("ヘルプ"), "help-contents",
-                                     QStyle::SP_MessageBoxQuestion),
-                    4, 3);
+    m_applyButton = addCommandButton(content, "cmdApl", tr("表示"));
+    m_applyButton->setEnabled(false);
+    grid->addWidget(m_applyButton, 2, 1);
+    m_okButton = addCommandButton(content, "cmdOk", tr("OK"));
+    m_okButton->setEnabled(false);
+    grid->addWidget(m_okButton, 4, 1);
+    QPushButton *cancel = addCommandButton(content, "Command2", tr("キャンセル"));
+    grid->addWidget(cancel, 4, 2);
+    QToolButton *help = addPictureButton(content, "Command1", tr("ヘルプ"), "help-contents",
+                                         QStyle::SP_MessageBoxQuestion);
+    grid->addWidget(help, 4, 3);
 
-    auto *timer = new QTimer(content);
-    timer->setObjectName(QStringLiteral("Timer1"));
-    timer->setInterval(1);
-    connect(timer, &QTimer::timeout, this, [this] { SetFont(); });
+    m_fillTimer = new QTimer(content);
+    m_fillTimer->setInterval(1);
+    connect(m_fillTimer, &QTimer::timeout, this, [this] { fillFontList(); });
 
-    connect(list, &QListWidget::itemDoubleClicked, this,
+    connect(m_list, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem *item) { chooseFont(item->text()); });
-    connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this] { label("lblDemo")->clear(); });
-    connect(apply, &QAbstractButton::clicked, this, [this] { showSample(); });
-    connect(ok, &QAbstractButton::clicked, this, [this] { accept(); });
-    connect(control<QAbstractButton>("Command2"), &QAbstractButton::clicked, this,
-            [this] { unloadForm(); });
-    connect(control<QAbstractButton>("Command1"), &QAbstractButton::clicked, this, [this] {
+    connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { m_sample->clear(); });
+    connect(m_applyButton, &QAbstractButton::clicked, this, [this] { showSample(); });
+    connect(m_okButton, &QAbstractButton::clicked, this, [this] { accept(); });
+    connect(cancel, &QAbstractButton::clicked, this, [this] { unloadForm(); });
+    connect(help, &QAbstractButton::clicked, this, [this] {
         m_ctx.platform.help.show(QStringLiteral("Nuvelk.hlp"), HelpCommand::Topic, 9);
     });
 }
 
-void FontWindow::formLoad() {
-    centreOnScreen();
-    setWindowTitle(QStringLiteral("読込み中…"));
-    // The list fills once the window is on screen.
-    control<QTimer>("Timer1")->start();
+void FontWindow::releaseControls() {
+    m_list = nullptr;
+    m_nameLabel = m_sample = nullptr;
+    m_applyButton = m_okButton = nullptr;
+    m_fillTimer = nullptr;
 }
 
-void FontWindow::SetFont() {
-    auto *timer = control<QTimer>("Timer1");
-    if (!timer || !timer->isActive())
+void FontWindow::formLoad() {
+    centreOnScreen();
+    m_chosenFont.clear();
+    setWindowTitle(tr("読込み中…"));
+    // The list fills once the window is on screen.
+    m_fillTimer->start();
+}
+
+void FontWindow::fillFontList() {
+    if (!m_fillTimer || !m_fillTimer->isActive())
         return;
-    timer->stop();
+    m_fillTimer->stop();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    auto *list = control<QListWidget>("List1");
     const PrinterSurface &printer = m_ctx.platform.printer;
     const int count = printer.fontCount();
     for (int i = 0; i < count; ++i) {
         const QString name = printer.fontName(i);
         // "@" names are the vertical-writing forms of fonts.
         if (!name.startsWith(u'@'))
-            list->addItem(name);
-        setWindowTitle(QString::number(i) + QStringLiteral("行読込み中…"));
+            m_list->addItem(name);
+        setWindowTitle(QString::number(i) + tr("行読込み中…"));
     }
     setWindowTitle(QStringLiteral("Font"));
-    control<QWidget>("cmdOk")->setEnabled(true);
+    m_okButton->setEnabled(true);
     QApplication::restoreOverrideCursor();
 }
 
 void FontWindow::chooseFont(const QString &name) {
-    label("lblNameF")->setText(name);
-    QWidget *apply = control<QWidget>("cmdApl");
-    if (!apply->isEnabled())
-        apply->setEnabled(true);
+    m_chosenFont = name;
+    m_nameLabel->setText(name);
+    if (!m_applyButton->isEnabled())
+        m_applyButton->setEnabled(true);
     else
-        label("lblDemo")->clear();
+        m_sample->clear();
 }
 
 void FontWindow::showSample() {
-    QLabel *demo = label("lblDemo");
-    demo->setText(Sample);
-    QFont font = demo->font();
-    font.setFamily(label("lblNameF")->text());
-    demo->setFont(font);
+    m_sample->setText(Sample);
+    QFont font = m_sample->font();
+    font.setFamily(m_chosenFont);
+    m_sample->setFont(font);
 }
 
 void FontWindow::accept() {
-    const QString name = label("lblNameF")->text();
-    if (name.isEmpty()) {
-        m_ctx.platform.messages.show(QStringLiteral("フォントが選択されていません。"));
+    if (m_chosenFont.isEmpty()) {
+        m_ctx.platform.messages.show(tr("フォントが選択されていません。"));
         return;
     }
-    emit fontChosen(name);
+    emit fontChosen(m_chosenFont);
     unloadForm();
 }
 

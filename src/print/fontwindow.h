@@ -3,6 +3,8 @@
 #include "formwindow.h"
 
 class QLabel;
+class QListWidget;
+class QPushButton;
 class QTimer;
 
 namespace nvl {
@@ -24,13 +26,21 @@ signals:
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;
+    void releaseControls() override;
 
 private:
-    void SetFont();
+    void fillFontList();
     void chooseFont(const QString &name);
     void showSample();
     void accept();
-    QLabel *label(const char *name) const;
+
+    QString m_chosenFont;
+    QListWidget *m_list = nullptr;
+    QLabel *m_nameLabel = nullptr;
+    QLabel *m_sample = nullptr;
+    QPushButton *m_applyButton = nullptr;
+    QPushButton *m_okButton = nullptr;
+    QTimer *m_fillTimer = nullptr;
 };
 
 } // namespace nvl

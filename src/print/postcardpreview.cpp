@@ -29,18 +29,55 @@ PostcardPreview::PostcardPreview(QWidget *parent) : QFrame(parent) {
         digit->setGeometry(box);
         digit->setAlignment(Qt::AlignCenter);
         digit->setFont(QFont(MinchoFontName, 12));
+        m_digits.at(i) = digit;
     }
 
     // Positions of the layout's top-left cell, in twips; preview sizes.
-    addLine("lblAdd1", 1500, 2850, 11.25);
-    addLine("lblAdd2", 1500, 3150, 11.25);
-    addLine("lblAdd3", 1700, 3450, 11.25);
-    addLine("lblName", 2300, 3800, 12);
-    addLine("lblCode", 2500, 4200, 11.25);
-    addLine("lblTxZp", 1700, 5900, 9);
-    addLine("lblTxAd1", 1700, 6150, 9);
-    addLine("lblTxAd2", 1700, 6400, 9);
-    addLine("lblTxNm", 1800, 6700, 9);
+    m_address1 = addLine("lblAdd1", 1500, 2850, 11.25);
+    m_address2 = addLine("lblAdd2", 1500, 3150, 11.25);
+    m_address3 = addLine("lblAdd3", 1700, 3450, 11.25);
+    m_name = addLine("lblName", 2300, 3800, 12);
+    m_code = addLine("lblCode", 2500, 4200, 11.25);
+    m_senderPostalCode = addLine("lblTxZp", 1700, 5900, 9);
+    m_senderAddress1 = addLine("lblTxAd1", 1700, 6150, 9);
+    m_senderAddress2 = addLine("lblTxAd2", 1700, 6400, 9);
+    m_senderName = addLine("lblTxNm", 1800, 6700, 9);
+}
+
+void PostcardPreview::setRecipient(const QString &nameLine, const QString &address1,
+                                   const QString &address2, const QString &address3,
+                                   const QString &code) {
+    m_name->setText(nameLine);
+    m_address1->setText(address1);
+    m_address2->setText(address2);
+    m_address3->setText(address3);
+    m_code->setText(code);
+}
+
+void PostcardPreview::setPostalBoxes(const std::array<QString, 7> &digits,
+                                     const QString &fontFamily) {
+    for (size_t i = 0; i < digits.size(); ++i) {
+        m_digits.at(i)->setText(digits.at(i));
+        QFont font = m_digits.at(i)->font();
+        font.setFamily(fontFamily);
+        m_digits.at(i)->setFont(font);
+    }
+}
+
+void PostcardPreview::setSender(const SenderEntry &sender) {
+    m_senderPostalCode->setText(sender.postalCode);
+    m_senderAddress1->setText(sender.address1);
+    m_senderAddress2->setText(sender.address2);
+    m_senderName->setText(sender.name);
+}
+
+void PostcardPreview::setTextFont(const QString &family) {
+    for (QLabel *line : {m_address1, m_address2, m_address3, m_name, m_code, m_senderPostalCode,
+                         m_senderAddress1, m_senderAddress2, m_senderName}) {
+        QFont font = line->font();
+        font.setFamily(family);
+        line->setFont(font);
+    }
 }
 
 int PostcardPreview::px(double mm) const {

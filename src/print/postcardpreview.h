@@ -1,6 +1,9 @@
 #pragma once
 
+#include "senderfile.h"
+
 #include <QFrame>
+#include <array>
 
 class QLabel;
 
@@ -25,6 +28,13 @@ public:
 
     QSize sizeHint() const override;
 
+    void setRecipient(const QString &nameLine, const QString &address1, const QString &address2,
+                      const QString &address3, const QString &code);
+    void setPostalBoxes(const std::array<QString, 7> &digits, const QString &fontFamily);
+    void setSender(const SenderEntry &sender);
+    // The family of the recipient and sender lines.
+    void setTextFont(const QString &family);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -33,6 +43,9 @@ private:
     QLabel *addLine(const char *name, double xTwips, double yTwips, double points);
 
     double m_pxPerMm;
+    std::array<QLabel *, 7> m_digits{};
+    QLabel *m_address1, *m_address2, *m_address3, *m_name, *m_code;
+    QLabel *m_senderPostalCode, *m_senderAddress1, *m_senderAddress2, *m_senderName;
 };
 
 } // namespace nvl

@@ -1,6 +1,7 @@
 // The print job of the print window: offsets, printer, sheet count, digits
 // and the layout of the chosen sheet type; and the whole-sheet preview.
 #include "printwindow.h"
+#include "printwindow_ui.h"
 
 #include "fonts.h"
 #include "offsetfile.h"
@@ -26,22 +27,23 @@ void PrintWindow::reloadOffsets() {
 }
 
 bool PrintWindow::fourUp() const {
-    return control<QAbstractButton>("opt3")->isChecked();
+    return m_ui->fourUpSheet->isChecked();
 }
 
-QString PrintWindow::Page() {
+QString PrintWindow::countSheets() {
     const QString sheets = QString::number(sheetCount(labelCount(), fourUp()));
     m_settings.sheetCount = sheets;
     return sheets;
 }
 
-std::optional<LayoutInput> PrintWindow::PriSet() {
+std::optional<LayoutInput> PrintWindow::layoutInput() {
     LayoutInput input;
     input.printList = m_printList;
-    input.sendZip = label("lblTxZp")->text();
-    input.sendAdd1 = label("lblTxAd1")->text();
-    input.sendAdd2 = label("lblTxAd2")->text();
-    input.sendName = label("lblTxNm")->text();
+    const SenderEntry &sender = m_senders.at(m_currentSender);
+    input.sendZip = sender.postalCode;
+    input.sendAdd1 = sender.address1;
+    input.sendAdd2 = sender.address2;
+    input.sendName = sender.name;
     for (const AddressRecord &record : m_printList) {
         const QString code = record.field(AddressRecord::PostalCode);
         const std::optional<ZipDigits> digits = postalDigits(code);
@@ -72,14 +74,14 @@ std::optional<LayoutInput> PrintWindow::PriSet() {
 }
 
 void PrintWindow::runPrintJob() {
-    QWidget *printButton = control<QWidget>("cmdPrint");
+    QWidget *printButton = m_ui->printButton;
     reloadOffsets();
     QPrinter printer(QPrinter::HighResolution);
     if (!m_ctx.platform.printerDialog.choose(printer)) {
         printButton->setEnabled(true);
         return;
     }
-    const QString sheets = Page();
+    const QString sheets = countSheets();
     if (m_ctx.platform.messages.show(QStringLiteral("シート数は") + sheets +
                                          QStringLiteral("枚です。"),
                                      MessageButtons::OkCancel) != MessageAnswer::Ok) {
@@ -89,7 +91,7 @@ void PrintWindow::runPrintJob() {
     printButton->setEnabled(false);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Portrait);
-    const std::optional<LayoutInput> input = PriSet();
+    const std::optional<LayoutInput> input = layoutInput();
     if (!input) {
         printButton->setEnabled(true);
         return;
@@ -116,8 +118,8 @@ void PrintWindow::runPrintJob() {
 
 void PrintWindow::showSheetPreview() {
     reloadOffsets();
-    Page();
-    const std::optional<LayoutInput> input = PriSet();
+    countSheets();
+    const std::optional<LayoutInput> input = layoutInput();
     if (!input)
         return;
     QPrinter printer(QPrinter::HighResolution);

@@ -3,7 +3,6 @@
 #include "postcardlayout.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 
@@ -39,7 +38,7 @@ QLabel *addLabel(QWidget *parent, const char *name, const QString &text, QRect g
 PrintPositionWindow::PrintPositionWindow(AppContext &context)
     : FormWindow(context, WindowId::PrintPosition) {
     setObjectName(QStringLiteral("frmPriloc"));
-    setWindowTitle(QStringLiteral("印字位置調整"));
+    setWindowTitle(tr("印字位置調整"));
     setFixedSize(470, 250);
 }
 
@@ -54,74 +53,62 @@ void PrintPositionWindow::buildForm(QWidget *content) {
     image->setPixmap(cardPicture());
     image->resize(60, 88);
 
-    addLabel(content, "Label1", QStringLiteral("X 位置（横）"), {210, 20, 110, 24});
-    addLabel(content, "lblXscale", QString(), {320, 20, 40, 24})
-        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    addLabel(content, "Label3", QStringLiteral("mm"), {364, 20, 30, 24});
-    addCommandButton(content, "Command1", QStringLiteral("＜"))->setGeometry({210, 46, 40, 28});
-    addCommandButton(content, "Command2", QStringLiteral("＞"))->setGeometry({254, 46, 40, 28});
+    m_card = image;
 
-    addLabel(content, "Label2", QStringLiteral("Ｙ位置（縦）"), {210, 84, 110, 24});
-    addLabel(content, "lblYscale", QString(), {320, 84, 40, 24})
-        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    addLabel(content, "Label4", QStringLiteral("mm"), {364, 84, 30, 24});
-    addCommandButton(content, "Command4", QStringLiteral("∧"))->setGeometry({210, 110, 40, 28});
-    addCommandButton(content, "Command3", QStringLiteral("∨"))->setGeometry({254, 110, 40, 28});
+    addLabel(content, "Label1", tr("X 位置（横）"), {210, 20, 110, 24});
+    m_xScale = addLabel(content, "lblXscale", QString(), {320, 20, 40, 24});
+    addLabel(content, "Label3", tr("mm"), {364, 20, 30, 24});
+    QPushButton *left = addCommandButton(content, "Command1", tr("＜"));
+    left->setGeometry({210, 46, 40, 28});
+    QPushButton *right = addCommandButton(content, "Command2", tr("＞"));
+    right->setGeometry({254, 46, 40, 28});
 
-    addLabel(content, "Label5", QStringLiteral("２段目の印字位置"), {210, 148, 110, 24});
-    addLabel(content, "lblY2scale", QString(), {320, 148, 40, 24})
-        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    addLabel(content, "Label7", QStringLiteral("mm"), {364, 148, 30, 24});
-    addCommandButton(content, "Command6", QStringLiteral("つめる"))
-        ->setGeometry({210, 174, 70, 28});
-    addCommandButton(content, "Command7", QStringLiteral("はなす"))
-        ->setGeometry({284, 174, 70, 28});
+    addLabel(content, "Label2", tr("Ｙ位置（縦）"), {210, 84, 110, 24});
+    m_yScale = addLabel(content, "lblYscale", QString(), {320, 84, 40, 24});
+    addLabel(content, "Label4", tr("mm"), {364, 84, 30, 24});
+    QPushButton *up = addCommandButton(content, "Command4", tr("∧"));
+    up->setGeometry({210, 110, 40, 28});
+    QPushButton *down = addCommandButton(content, "Command3", tr("∨"));
+    down->setGeometry({254, 110, 40, 28});
 
-    addCommandButton(content, "Command5", QStringLiteral("OK"))->setGeometry({380, 206, 70, 30});
+    addLabel(content, "Label5", tr("２段目の印字位置"), {210, 148, 110, 24});
+    m_secondRowScale = addLabel(content, "lblY2scale", QString(), {320, 148, 40, 24});
+    addLabel(content, "Label7", tr("mm"), {364, 148, 30, 24});
+    QPushButton *closer = addCommandButton(content, "Command6", tr("つめる"));
+    closer->setGeometry({210, 174, 70, 28});
+    QPushButton *apart = addCommandButton(content, "Command7", tr("はなす"));
+    apart->setGeometry({284, 174, 70, 28});
+    for (QLabel *scale : {m_xScale, m_yScale, m_secondRowScale})
+        scale->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    addHiddenTextBoxes(content, {"txtXpoint", "txtYpoint", "txtY2point"});
+    QPushButton *ok = addCommandButton(content, "Command5", tr("OK"));
+    ok->setGeometry({380, 206, 70, 30});
 
-    const auto onClick = [this](const char *name, auto handler) {
-        connect(control<QAbstractButton>(name), &QAbstractButton::clicked, this, handler);
+    const auto onClick = [this](QAbstractButton *button, auto handler) {
+        connect(button, &QAbstractButton::clicked, this, handler);
     };
-    onClick("Command1", [this] { stepX(-1); });
-    onClick("Command2", [this] { stepX(1); });
-    onClick("Command4", [this] { stepY(-1); });
-    onClick("Command3", [this] { stepY(1); });
-    onClick("Command6", [this] { stepSecondRow(-1); });
-    onClick("Command7", [this] { stepSecondRow(1); });
-    onClick("Command5", [this] { accept(); });
+    onClick(left, [this] { stepX(-1); });
+    onClick(right, [this] { stepX(1); });
+    onClick(up, [this] { stepY(-1); });
+    onClick(down, [this] { stepY(1); });
+    onClick(closer, [this] { stepSecondRow(-1); });
+    onClick(apart, [this] { stepSecondRow(1); });
+    onClick(ok, [this] { accept(); });
 }
 
-QLineEdit *PrintPositionWindow::text(const char *name) const {
-    return control<QLineEdit>(name);
-}
-
-QLabel *PrintPositionWindow::label(const char *name) const {
-    return control<QLabel>(name);
+void PrintPositionWindow::releaseControls() {
+    m_card = m_xScale = m_yScale = m_secondRowScale = nullptr;
 }
 
 QString PrintPositionWindow::optionsPath() const {
     return m_ctx.platform.programFile(QStringLiteral("Nuvel.opt"));
 }
 
-void PrintPositionWindow::GetOpt() {
-    m_offsets.x = text("txtXpoint")->text();
-    m_offsets.y = text("txtYpoint")->text();
-    m_offsets.secondRow = text("txtY2point")->text();
-}
-
-void PrintPositionWindow::SetOpt() {
-    text("txtXpoint")->setText(m_offsets.x);
-    text("txtYpoint")->setText(m_offsets.y);
-    text("txtY2point")->setText(m_offsets.secondRow);
-}
-
 void PrintPositionWindow::placeCard() {
     // The picture stands where the settings say, in twips from the window's corner.
-    const double x = leadingNumber(text("txtXpoint")->text());
-    const double y = leadingNumber(text("txtYpoint")->text());
-    control<QLabel>("Image1")->move(qRound(x / TwipsPerPixel), qRound(y / TwipsPerPixel));
+    const double x = leadingNumber(m_offsets.x);
+    const double y = leadingNumber(m_offsets.y);
+    m_card->move(qRound(x / TwipsPerPixel), qRound(y / TwipsPerPixel));
 }
 
 void PrintPositionWindow::formLoad() {
@@ -131,52 +118,50 @@ void PrintPositionWindow::formLoad() {
         ReadOffsetFile(m_ctx.platform.settingsFileToRead(QStringLiteral("Nuvel.opt")), &problem);
     if (!problem.isEmpty())
         m_ctx.platform.messages.show(problem);
-    SetOpt();
     placeCard();
-    label("lblXscale")->setText(m_offsets.xSteps());
-    label("lblYscale")->setText(m_offsets.ySteps());
-    label("lblY2scale")->setText(shortestDecimal(leadingNumber(m_offsets.secondRow)));
+    m_xScale->setText(m_offsets.xSteps());
+    m_yScale->setText(m_offsets.ySteps());
+    m_secondRowScale->setText(shortestDecimal(leadingNumber(m_offsets.secondRow)));
 }
 
 void PrintPositionWindow::stepX(int direction) {
-    double x = leadingNumber(text("txtXpoint")->text());
+    double x = leadingNumber(m_offsets.x);
     if ((direction < 0 && x <= MinX) || (direction > 0 && x >= MaxX))
         return;
     x += 20 * direction;
-    text("txtXpoint")->setText(shortestDecimal(x));
+    m_offsets.x = shortestDecimal(x);
     placeCard();
-    label("lblXscale")->setText(OffsetRecord::xStepsOf(x));
+    m_xScale->setText(m_offsets.xSteps());
 }
 
 void PrintPositionWindow::stepY(int direction) {
-    double y = leadingNumber(text("txtYpoint")->text());
+    double y = leadingNumber(m_offsets.y);
     if ((direction < 0 && y <= MinY) || (direction > 0 && y >= MaxY))
         return;
     y += 20 * direction;
-    text("txtYpoint")->setText(shortestDecimal(y));
+    m_offsets.y = shortestDecimal(y);
     placeCard();
-    label("lblYscale")->setText(OffsetRecord::yStepsOf(y));
+    m_yScale->setText(m_offsets.ySteps());
 }
 
 void PrintPositionWindow::stepSecondRow(int direction) {
-    double v = leadingNumber(text("txtY2point")->text());
+    double v = leadingNumber(m_offsets.secondRow);
     if ((direction < 0 && v < MinSecondRow + 1) || (direction > 0 && v > MaxSecondRow - 1))
         return;
     v += direction;
-    text("txtY2point")->setText(shortestDecimal(v));
-    label("lblY2scale")->setText(shortestDecimal(v));
+    m_offsets.secondRow = shortestDecimal(v);
+    m_secondRowScale->setText(m_offsets.secondRow);
 }
 
 void PrintPositionWindow::accept() {
-    GetOpt();
     const WriteResult written = WriteOffsetFile(optionsPath(), m_offsets);
     if (!written) {
         // The settings stay on screen, to try again.
         m_ctx.platform.messages.show(written.error);
         return;
     }
-    emit offsetsChosen(label("lblXscale")->text(), label("lblYscale")->text(),
-                       label("lblY2scale")->text());
+    emit offsetsChosen(m_offsets.xSteps(), m_offsets.ySteps(),
+                       shortestDecimal(leadingNumber(m_offsets.secondRow)));
     unloadForm();
 }
 

@@ -4,7 +4,6 @@
 #include "offsetfile.h"
 
 class QLabel;
-class QLineEdit;
 
 namespace nvl {
 
@@ -22,6 +21,9 @@ public:
     static constexpr int MinSecondRow = -7;
     static constexpr int MaxSecondRow = 7;
 
+    // The offsets as they stand in the window now.
+    const OffsetRecord &offsets() const { return m_offsets; }
+
 signals:
     // OK: the offsets in steps (X, Y) and the second-row offset, as stored.
     void offsetsChosen(const QString &xSteps, const QString &ySteps, const QString &secondRow);
@@ -29,20 +31,21 @@ signals:
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;
+    void releaseControls() override;
 
 private:
-    void GetOpt();
-    void SetOpt();
     void stepX(int direction);
     void stepY(int direction);
     void stepSecondRow(int direction);
     void placeCard();
     void accept();
-    QLineEdit *text(const char *name) const;
-    QLabel *label(const char *name) const;
     QString optionsPath() const;
 
     OffsetRecord m_offsets;
+    QLabel *m_card = nullptr;
+    QLabel *m_xScale = nullptr;
+    QLabel *m_yScale = nullptr;
+    QLabel *m_secondRowScale = nullptr;
 };
 
 } // namespace nvl

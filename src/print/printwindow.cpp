@@ -1,35 +1,22 @@
 #include "printwindow.h"
+#include "printwindow_ui.h"
 
 #include "fonts.h"
 
 #include <QCloseEvent>
-#include <QLabel>
-#include <QListWidget>
-#include <QRadioButton>
 
 namespace nvl {
 
 namespace {
 
-const char *const RecipientLabels[] = {"lblName", "lblAdd1", "lblAdd2", "lblAdd3", "lblCode"};
-const char *const SenderLabels[] = {"lblTxZp", "lblTxAd1", "lblTxAd2", "lblTxNm"};
-
-void setFontFamily(QLabel *label, const QString &family) {
-    QFont font = label->font();
-    font.setFamily(family);
-    label->setFont(font);
-}
-
 } // namespace
 
 PrintWindow::PrintWindow(AppContext &context) : FormWindow(context, WindowId::Print) {
     setObjectName(QStringLiteral("frmPrint"));
-    setWindowTitle(QStringLiteral("印刷フォーマット"));
+    setWindowTitle(tr("印刷フォーマット"));
 }
 
-QLabel *PrintWindow::label(const char *name) const {
-    return control<QLabel>(name);
-}
+PrintWindow::~PrintWindow() = default;
 
 QString PrintWindow::senderPath() const {
     return m_ctx.platform.settingsFileToRead(QStringLiteral("Wolt.tds"));
@@ -38,19 +25,19 @@ QString PrintWindow::senderPath() const {
 void PrintWindow::formLoad() {
     adjustSize();
     centreOnScreen();
-    control<QRadioButton>("Option1")->setChecked(true);
-    control<QRadioButton>("opt3")->setChecked(true);
+    m_ui->minchoDigits->setChecked(true);
+    m_ui->fourUpSheet->setChecked(true);
     m_currentLabel = 0;
     m_settings.addressFont = MinchoFontName;
     m_settings.postalFont = MinchoFontName;
-    GetPage();
+    showCurrentLabel();
     showLabelPosition();
     QString problem;
     m_senders = ReadSenderFile(senderPath(), &problem);
     if (!problem.isEmpty())
         m_ctx.platform.messages.show(problem);
     m_currentSender = 0;
-    GetTx();
+    showCurrentSender();
     showSenderPosition();
 }
 
@@ -60,33 +47,27 @@ AddressRecord PrintWindow::currentRecord() const {
 
 void PrintWindow::showRecipient() {
     const AddressRecord record = currentRecord();
-    label("lblName")->setText(previewNameLine(record));
-    label("lblAdd1")->setText(record.field(AddressRecord::Address1));
-    label("lblAdd2")->setText(record.field(AddressRecord::Address2));
-    label("lblAdd3")->setText(record.field(AddressRecord::Address3));
-    label("lblCode")->setText(record.field(AddressRecord::Code));
+    m_ui->card->setRecipient(previewNameLine(record), record.field(AddressRecord::Address1),
+                             record.field(AddressRecord::Address2),
+                             record.field(AddressRecord::Address3),
+                             record.field(AddressRecord::Code));
 }
 
-void PrintWindow::GetPage() {
+void PrintWindow::showCurrentLabel() {
     showRecipient();
-    Rezip();
+    redrawPostalCodeBoxes();
 }
 
-void PrintWindow::Rezip() {
-    const std::array<QString, 7> boxes =
-        postalBoxes(currentRecord().field(AddressRecord::PostalCode));
-    for (int i = 0; i < 7; ++i) {
-        QLabel *box = control<QLabel>(qPrintable(QStringLiteral("lblZipb(%1)").arg(i)));
-        box->setText(boxes.at(i));
-        setFontFamily(box, m_settings.postalFont);
-    }
+void PrintWindow::redrawPostalCodeBoxes() {
+    m_ui->card->setPostalBoxes(postalBoxes(currentRecord().field(AddressRecord::PostalCode)),
+                               m_settings.postalFont);
 }
 
 void PrintWindow::setAddressFont(const QString &family) {
     if (!isFormLoaded())
         return;
     m_settings.addressFont = family;
-    Reget();
+    applyAddressFont();
 }
 
 void PrintWindow::setOffsets(const QString &xSteps, const QString &ySteps,
@@ -100,65 +81,58 @@ void PrintWindow::setOffsets(const QString &xSteps, const QString &ySteps,
 
 void PrintWindow::reloadSenders() {
     if (isFormLoaded())
-        RegetTx();
+        rereadSenders();
 }
 
-void PrintWindow::Reget() {
+void PrintWindow::applyAddressFont() {
     showRecipient();
-    const QString font = m_settings.addressFont;
-    for (const char *name : RecipientLabels)
-        setFontFamily(label(name), font);
-    GetTx();
-    for (const char *name : SenderLabels)
-        setFontFamily(label(name), font);
+    m_ui->card->setTextFont(m_settings.addressFont);
+    showCurrentSender();
 }
 
-void PrintWindow::GetTx() {
-    const SenderEntry &entry = m_senders.at(m_currentSender);
-    label("lblTxZp")->setText(entry.postalCode);
-    label("lblTxAd1")->setText(entry.address1);
-    label("lblTxAd2")->setText(entry.address2);
-    label("lblTxNm")->setText(entry.name);
+void PrintWindow::showCurrentSender() {
+    m_ui->card->setSender(m_senders.at(m_currentSender));
 }
 
-void PrintWindow::RegetTx() {
+void PrintWindow::rereadSenders() {
     m_senders = ReadSenderFile(senderPath());
     m_currentSender = 0;
-    GetTx();
+    showCurrentSender();
     showSenderPosition();
 }
 
 void PrintWindow::showLabelPosition() {
-    label("lblPP")->setText(QStringLiteral("%1/%2").arg(m_currentLabel + 1).arg(labelCount()));
+    m_ui->labelPosition->setText(
+        QStringLiteral("%1/%2").arg(m_currentLabel + 1).arg(labelCount()));
 }
 
 void PrintWindow::showSenderPosition() {
-    label("lbltx")->setText(QStringLiteral("%1/ 4 ").arg(m_currentSender + 1));
+    m_ui->senderPosition->setText(QStringLiteral("%1/ 4 ").arg(m_currentSender + 1));
 }
 
 void PrintWindow::nextLabel() {
     if (m_currentLabel + 1 >= labelCount()) {
-        m_ctx.platform.messages.show(QStringLiteral("最後のﾗﾍﾞﾙです。"));
+        m_ctx.platform.messages.show(tr("最後のﾗﾍﾞﾙです。"));
         return;
     }
     ++m_currentLabel;
-    GetPage();
+    showCurrentLabel();
     showLabelPosition();
 }
 
 void PrintWindow::previousLabel() {
     if (m_currentLabel == 0) {
-        m_ctx.platform.messages.show(QStringLiteral("最初のﾗﾍﾞﾙです。"));
+        m_ctx.platform.messages.show(tr("最初のﾗﾍﾞﾙです。"));
         return;
     }
     --m_currentLabel;
-    GetPage();
+    showCurrentLabel();
     showLabelPosition();
 }
 
 void PrintWindow::setPostalFont(const QString &font) {
     m_settings.postalFont = font;
-    Rezip();
+    redrawPostalCodeBoxes();
 }
 
 void PrintWindow::openWindow(WindowId id) {

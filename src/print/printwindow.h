@@ -5,12 +5,14 @@
 #include "printlist.h"
 #include "senderfile.h"
 
+#include <memory>
 #include <optional>
 
-class QLabel;
 class QVBoxLayout;
 
 namespace nvl {
+
+struct PrintWindowUi;
 
 // What the next print job uses, as the print window shows and the settings
 // windows set it.
@@ -29,6 +31,7 @@ class PrintWindow : public FormWindow {
     Q_OBJECT
 public:
     explicit PrintWindow(AppContext &context);
+    ~PrintWindow() override;
 
     const PrintList &printList() const { return m_printList; }
     const PrintSettings &settings() const { return m_settings; }
@@ -44,16 +47,14 @@ public:
     void setOffsets(const QString &xSteps, const QString &ySteps, const QString &secondRow);
     void reloadSenders();
 
-    // Procedures the settings windows call.
-    void GetPage();
-    void Rezip();
-    void Reget();
-    void GetTx();
-    void RegetTx();
+    // Reads the sender file again and shows its first entry.
+    void rereadSenders();
 
     // The print job and its parts.
-    QString Page();
-    std::optional<LayoutInput> PriSet();
+    // The number of sheets the print list takes, kept for the job.
+    QString countSheets();
+    // What the layout needs; none (the user told why) when a record cannot print.
+    std::optional<LayoutInput> layoutInput();
     void runPrintJob();
     void showSheetPreview();
 
@@ -61,6 +62,7 @@ protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;
     void closeEvent(QCloseEvent *event) override;
+    void releaseControls() override;
 
 private:
     void buildMenuAndToolbar(QWidget *content, QVBoxLayout *layout);
@@ -73,6 +75,10 @@ private:
     bool fourUp() const;
     AddressRecord currentRecord() const;
     void showRecipient();
+    void showCurrentLabel();
+    void redrawPostalCodeBoxes();
+    void applyAddressFont();
+    void showCurrentSender();
     void nextLabel();
     void previousLabel();
     void showLabelPosition();
@@ -82,9 +88,9 @@ private:
     void backToMain();
     void exitProgram();
 
-    QLabel *label(const char *name) const;
     QString senderPath() const;
 
+    std::unique_ptr<PrintWindowUi> m_ui;
     PrintList m_printList;
     PrintSettings m_settings;
     int m_currentLabel = 0;

@@ -2,7 +2,7 @@
 #include "printwindow.h"
 
 #include "fonts.h"
-#include "postcardpreview.h"
+#include "printwindow_ui.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -28,55 +28,48 @@ QRadioButton *addOption(QGroupBox *frame, const char *name, const QString &text)
     return option;
 }
 
-QLabel *addCaption(QWidget *parent, const char *name, const QString &text) {
-    auto *caption = new QLabel(text, parent);
-    caption->setObjectName(QLatin1String(name));
-    return caption;
-}
-
 } // namespace
 
 void PrintWindow::buildMenuAndToolbar(QWidget *content, QVBoxLayout *layout) {
     auto *bar = new QMenuBar(content);
     layout->setMenuBar(bar);
-    QMenu *settings = bar->addMenu(QStringLiteral("設定"));
+    QMenu *settings = bar->addMenu(tr("設定"));
     settings->setObjectName(QStringLiteral("mnuSet"));
-    settings->addAction(QStringLiteral("フォント指定"))->setObjectName(QStringLiteral("mnuFont"));
-    settings->addAction(QStringLiteral("印字位置"))->setObjectName(QStringLiteral("mnuLocate"));
+    m_ui->fontAction = settings->addAction(tr("フォント指定"));
+    m_ui->fontAction->setObjectName(QStringLiteral("mnuFont"));
+    m_ui->positionAction = settings->addAction(tr("印字位置"));
+    m_ui->positionAction->setObjectName(QStringLiteral("mnuLocate"));
 
     auto *toolbar = new QToolBar(content);
-    toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    const struct {
-        const char *name;
-        const char *tip;
-        const char *themeIcon;
-        QStyle::StandardPixmap fallback;
-    } tools[] = {
-        {"Command6", "差出人編集", "contact-new", QStyle::SP_FileDialogInfoView},
-        {"Command1", "フォント選択", "preferences-desktop-font", QStyle::SP_FileDialogListView},
-        {"Command2", "印字位置設定", "transform-move", QStyle::SP_ArrowRight},
-        {"Command3", "ヘルプ", "help-contents", QStyle::SP_MessageBoxQuestion},
+    const auto tool = [toolbar](const char *name, const QString &tip, const char *themeIcon,
+                                QStyle::StandardPixmap fallback) {
+        QToolButton *button = addPictureButton(toolbar, name, tip, themeIcon, fallback);
+        toolbar->addWidget(button);
+        return button;
     };
-    for (const auto &tool : tools)
-        toolbar->addWidget(addPictureButton(toolbar, tool.name, QString::fromUtf8(tool.tip),
-                                            tool.themeIcon, tool.fallback));
+    m_ui->senderButton =
+        tool("Command6", tr("差出人編集"), "contact-new", QStyle::SP_FileDialogInfoView);
+    m_ui->fontButton = tool("Command1", tr("フォント選択"), "preferences-desktop-font",
+                            QStyle::SP_FileDialogListView);
+    m_ui->positionButton =
+        tool("Command2", tr("印字位置設定"), "transform-move", QStyle::SP_ArrowRight);
+    m_ui->helpButton =
+        tool("Command3", tr("ヘルプ"), "help-contents", QStyle::SP_MessageBoxQuestion);
     layout->addWidget(toolbar);
 }
 
 void PrintWindow::buildSettings(QWidget *content, QVBoxLayout *layout) {
     auto *row = new QHBoxLayout;
-    auto *type = new QGroupBox(QStringLiteral("用紙"), content);
-    type->setObjectName(QStringLiteral("fraType"));
+    auto *type = new QGroupBox(tr("用紙"), content);
     type->setLayout(new QHBoxLayout);
-    addOption(type, "opt3", QStringLiteral("通常  1s4p"));
-    addOption(type, "opt4", QStringLiteral("往復  1s2p"));
+    m_ui->fourUpSheet = addOption(type, "opt3", tr("通常  1s4p"));
+    m_ui->returnCardSheet = addOption(type, "opt4", tr("往復  1s2p"));
     row->addWidget(type);
 
-    auto *font = new QGroupBox(QStringLiteral("〒：フォント"), content);
-    font->setObjectName(QStringLiteral("fraFont"));
+    auto *font = new QGroupBox(tr("〒：フォント"), content);
     font->setLayout(new QHBoxLayout);
-    addOption(font, "Option1", QStringLiteral("ＭＳ明朝"));
-    addOption(font, "Option2", QStringLiteral("OCR-B"));
+    m_ui->minchoDigits = addOption(font, "Option1", tr("ＭＳ明朝"));
+    m_ui->ocrDigits = addOption(font, "Option2", tr("OCR-B"));
     row->addWidget(font);
     row->addStretch();
     layout->addLayout(row);
@@ -85,45 +78,52 @@ void PrintWindow::buildSettings(QWidget *content, QVBoxLayout *layout) {
 void PrintWindow::buildPreview(QWidget *content, QVBoxLayout *layout) {
     auto *row = new QHBoxLayout;
     auto *captions = new QVBoxLayout;
-    captions->addWidget(addCaption(content, "Label2", QStringLiteral("郵便番号")));
-    captions->addWidget(addCaption(content, "Label3", QStringLiteral("受取人データ")));
+    captions->addWidget(new QLabel(tr("郵便番号"), content));
+    captions->addWidget(new QLabel(tr("受取人データ"), content));
     captions->addStretch();
-    captions->addWidget(addCaption(content, "Label4", QStringLiteral("差出人データ")));
+    captions->addWidget(new QLabel(tr("差出人データ"), content));
 
-    auto *labels = new QHBoxLayout;
-    labels->addWidget(
-        addCommandButton(content, "cmdRew", QStringLiteral("＜"), QStringLiteral("戻る")));
-    QLabel *position = addCaption(content, "lblPP", QString());
-    position->setAlignment(Qt::AlignCenter);
-    labels->addWidget(position);
-    labels->addWidget(
-        addCommandButton(content, "cmdFF", QStringLiteral("＞"), QStringLiteral("次のラベルへ")));
-    captions->addLayout(labels);
-
-    auto *senders = new QHBoxLayout;
-    senders->addWidget(addCommandButton(content, "Command4", QStringLiteral("＜")));
-    QLabel *sender = addCaption(content, "lbltx", QString());
-    sender->setAlignment(Qt::AlignCenter);
-    senders->addWidget(sender);
-    senders->addWidget(addCommandButton(content, "Command5", QStringLiteral("＞")));
-    captions->addLayout(senders);
+    const auto stepper = [content, captions](QPushButton **back, QLabel **position,
+                                             QPushButton **forward, const char *names[3],
+                                             const QString &backTip, const QString &forwardTip) {
+        auto *line = new QHBoxLayout;
+        *back = addCommandButton(content, names[0], tr("＜"), backTip);
+        *position = new QLabel(content);
+        (*position)->setObjectName(QLatin1String(names[1]));
+        (*position)->setAlignment(Qt::AlignCenter);
+        *forward = addCommandButton(content, names[2], tr("＞"), forwardTip);
+        line->addWidget(*back);
+        line->addWidget(*position);
+        line->addWidget(*forward);
+        captions->addLayout(line);
+    };
+    const char *labelNames[3] = {"cmdRew", "lblPP", "cmdFF"};
+    stepper(&m_ui->previousLabel, &m_ui->labelPosition, &m_ui->nextLabel, labelNames, tr("戻る"),
+            tr("次のラベルへ"));
+    const char *senderNames[3] = {"Command4", "lbltx", "Command5"};
+    stepper(&m_ui->previousSender, &m_ui->senderPosition, &m_ui->nextSender, senderNames, {}, {});
 
     row->addLayout(captions);
-    row->addWidget(new PostcardPreview(content));
+    m_ui->card = new PostcardPreview(content);
+    row->addWidget(m_ui->card);
     layout->addLayout(row);
 }
 
 void PrintWindow::buildCommands(QWidget *content, QVBoxLayout *layout) {
     auto *row = new QHBoxLayout;
     row->addStretch();
-    row->addWidget(addCommandButton(content, "cmdPreview", QStringLiteral("印刷プレビュー")));
-    row->addWidget(addCommandButton(content, "cmdPrint", QStringLiteral("印刷")));
-    row->addWidget(addCommandButton(content, "cmdCancel", QStringLiteral("戻る")));
-    row->addWidget(addCommandButton(content, "cmdExit", QStringLiteral("終了")));
+    m_ui->previewButton = addCommandButton(content, "cmdPreview", tr("印刷プレビュー"));
+    m_ui->printButton = addCommandButton(content, "cmdPrint", tr("印刷"));
+    m_ui->backButton = addCommandButton(content, "cmdCancel", tr("戻る"));
+    m_ui->exitButton = addCommandButton(content, "cmdExit", tr("終了"));
+    for (QPushButton *button :
+         {m_ui->previewButton, m_ui->printButton, m_ui->backButton, m_ui->exitButton})
+        row->addWidget(button);
     layout->addLayout(row);
 }
 
 void PrintWindow::buildForm(QWidget *content) {
+    m_ui = std::make_unique<PrintWindowUi>();
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(8, 0, 8, 8);
     buildMenuAndToolbar(content, layout);
@@ -133,53 +133,52 @@ void PrintWindow::buildForm(QWidget *content) {
     connectCommands();
 }
 
+void PrintWindow::releaseControls() {
+    m_ui.reset();
+}
+
 void PrintWindow::connectCommands() {
-    const auto onClick = [this](const char *name, auto handler) {
-        connect(control<QAbstractButton>(name), &QAbstractButton::clicked, this, handler);
+    const auto onClick = [this](QAbstractButton *button, auto handler) {
+        connect(button, &QAbstractButton::clicked, this, handler);
     };
-    onClick("cmdFF", [this] { nextLabel(); });
-    onClick("cmdRew", [this] { previousLabel(); });
-    onClick("Command4", [this] {
+    onClick(m_ui->nextLabel, [this] { nextLabel(); });
+    onClick(m_ui->previousLabel, [this] { previousLabel(); });
+    onClick(m_ui->previousSender, [this] {
         if (m_currentSender > 0) {
             --m_currentSender;
-            GetTx();
+            showCurrentSender();
             showSenderPosition();
         }
     });
-    onClick("Command5", [this] {
+    onClick(m_ui->nextSender, [this] {
         if (m_currentSender < 3) {
             ++m_currentSender;
-            GetTx();
+            showCurrentSender();
             showSenderPosition();
         }
     });
-    onClick("Option1", [this] { setPostalFont(MinchoFontName); });
-    onClick("Option2", [this] { setPostalFont(OcrFontName); });
-    onClick("Command1", [this] { openWindow(WindowId::Font); });
-    onClick("Command2", [this] { openWindow(WindowId::PrintPosition); });
-    onClick("Command6", [this] { openWindow(WindowId::Sender); });
-    onClick("Command3", [this] {
+    onClick(m_ui->minchoDigits, [this] { setPostalFont(MinchoFontName); });
+    onClick(m_ui->ocrDigits, [this] { setPostalFont(OcrFontName); });
+    onClick(m_ui->fontButton, [this] { openWindow(WindowId::Font); });
+    onClick(m_ui->positionButton, [this] { openWindow(WindowId::PrintPosition); });
+    onClick(m_ui->senderButton, [this] { openWindow(WindowId::Sender); });
+    onClick(m_ui->helpButton, [this] {
         m_ctx.platform.help.show(QStringLiteral("Nuvelk.hlp"), HelpCommand::Topic, 8);
     });
-    connect(control<QAction>("mnuFont"), &QAction::triggered, this,
-            [this] { openWindow(WindowId::Font); });
-    connect(control<QAction>("mnuLocate"), &QAction::triggered, this,
+    connect(m_ui->fontAction, &QAction::triggered, this, [this] { openWindow(WindowId::Font); });
+    connect(m_ui->positionAction, &QAction::triggered, this,
             [this] { openWindow(WindowId::PrintPosition); });
-    onClick("cmdPrint", [this] { runPrintJob(); });
-    onClick("cmdPreview", [this] { showSheetPreview(); });
-    onClick("cmdCancel", [this] { backToMain(); });
-    onClick("cmdExit", [this] { exitProgram(); });
+    onClick(m_ui->printButton, [this] { runPrintJob(); });
+    onClick(m_ui->previewButton, [this] { showSheetPreview(); });
+    onClick(m_ui->backButton, [this] { backToMain(); });
+    onClick(m_ui->exitButton, [this] { exitProgram(); });
 
     // Windows this build does not have yet stay disabled.
-    const std::pair<const char *, WindowId> targets[] = {
-        {"Command1", WindowId::Font},
-        {"Command2", WindowId::PrintPosition},
-        {"Command6", WindowId::Sender},
-    };
-    for (const auto &[name, id] : targets)
-        control<QWidget>(name)->setEnabled(m_ctx.windows.canCreate(id));
-    control<QAction>("mnuFont")->setEnabled(m_ctx.windows.canCreate(WindowId::Font));
-    control<QAction>("mnuLocate")->setEnabled(m_ctx.windows.canCreate(WindowId::PrintPosition));
+    m_ui->fontButton->setEnabled(m_ctx.windows.canCreate(WindowId::Font));
+    m_ui->fontAction->setEnabled(m_ctx.windows.canCreate(WindowId::Font));
+    m_ui->positionButton->setEnabled(m_ctx.windows.canCreate(WindowId::PrintPosition));
+    m_ui->positionAction->setEnabled(m_ctx.windows.canCreate(WindowId::PrintPosition));
+    m_ui->senderButton->setEnabled(m_ctx.windows.canCreate(WindowId::Sender));
 }
 
 } // namespace nvl

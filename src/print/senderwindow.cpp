@@ -16,65 +16,62 @@ constexpr int EditableEntries = 3;
 
 SenderWindow::SenderWindow(AppContext &context) : FormWindow(context, WindowId::Sender) {
     setObjectName(QStringLiteral("frmTx"));
-    setWindowTitle(QStringLiteral("差出人データ"));
+    setWindowTitle(tr("差出人データ"));
     resize(420, 300);
 }
 
 void SenderWindow::buildForm(QWidget *content) {
     auto *grid = new QGridLayout(content);
     grid->setContentsMargins(16, 12, 16, 12);
-    const struct {
-        const char *label;
-        const char *caption;
-        const char *edit;
-    } fields[] = {
-        {"Label1", "〒", "txtZiptx"},
-        {"Label2", "住所１", "txtAdd1tx"},
-        {"Label3", "住所２", "txtAdd2tx"},
-        {"Label4", "差出人", "txtNmtx"},
-    };
     int row = 0;
-    for (const auto &field : fields) {
-        auto *label = new QLabel(QString::fromUtf8(field.caption), content);
-        label->setObjectName(QLatin1String(field.label));
+    const auto addField = [content, grid, &row](const QString &caption, const char *name) {
+        auto *label = new QLabel(caption, content);
         grid->addWidget(label, row++, 0);
         auto *edit = new QLineEdit(content);
-        edit->setObjectName(QLatin1String(field.edit));
+        edit->setObjectName(QLatin1String(name));
         label->setBuddy(edit);
         grid->addWidget(edit, row++, 0, 1, 4);
-    }
-    auto *position = new QLabel(content);
-    position->setObjectName(QStringLiteral("lblTx"));
-    position->setAlignment(Qt::AlignCenter);
-    grid->addWidget(addCommandButton(content, "Command3", QStringLiteral("＜")), row, 0);
-    grid->addWidget(position, row, 1);
-    grid->addWidget(addCommandButton(content, "Command4", QStringLiteral("＞")), row, 2);
+        return edit;
+    };
+    m_postalCode = addField(tr("〒"), "txtZiptx");
+    m_address1 = addField(tr("住所１"), "txtAdd1tx");
+    m_address2 = addField(tr("住所２"), "txtAdd2tx");
+    m_name = addField(tr("差出人"), "txtNmtx");
+    m_position = new QLabel(content);
+    m_position->setObjectName(QStringLiteral("lblTx"));
+    m_position->setAlignment(Qt::AlignCenter);
+    QPushButton *previous = addCommandButton(content, "Command3", tr("＜"));
+    QPushButton *next = addCommandButton(content, "Command4", tr("＞"));
+    grid->addWidget(previous, row, 0);
+    grid->addWidget(m_position, row, 1);
+    grid->addWidget(next, row, 2);
     ++row;
-    grid->addWidget(addCommandButton(content, "cmdTxRec", QStringLiteral("登録")), row, 0);
-    grid->addWidget(addCommandButton(content, "Command2", QStringLiteral("戻る")), row, 3);
+    QPushButton *store = addCommandButton(content, "cmdTxRec", tr("登録"));
+    QPushButton *back = addCommandButton(content, "Command2", tr("戻る"));
+    grid->addWidget(store, row, 0);
+    grid->addWidget(back, row, 3);
 
-    connect(control<QAbstractButton>("Command3"), &QAbstractButton::clicked, this, [this] {
+    connect(previous, &QAbstractButton::clicked, this, [this] {
         if (m_current > 0) {
             --m_current;
-            GetTx();
+            showCurrentEntry();
             showPosition();
         }
     });
-    connect(control<QAbstractButton>("Command4"), &QAbstractButton::clicked, this, [this] {
+    connect(next, &QAbstractButton::clicked, this, [this] {
         if (m_current < EditableEntries - 1) {
             ++m_current;
-            GetTx();
+            showCurrentEntry();
             showPosition();
         }
     });
-    connect(control<QAbstractButton>("cmdTxRec"), &QAbstractButton::clicked, this,
-            [this] { storeEntry(); });
-    connect(control<QAbstractButton>("Command2"), &QAbstractButton::clicked, this,
-            [this] { saveAndReturn(); });
+    connect(store, &QAbstractButton::clicked, this, [this] { storeEntry(); });
+    connect(back, &QAbstractButton::clicked, this, [this] { saveAndReturn(); });
 }
 
-QLineEdit *SenderWindow::edit(const char *name) const {
-    return control<QLineEdit>(name);
+void SenderWindow::releaseControls() {
+    m_postalCode = m_address1 = m_address2 = m_name = nullptr;
+    m_position = nullptr;
 }
 
 QString SenderWindow::senderPath() const {
@@ -91,33 +88,32 @@ void SenderWindow::formLoad() {
     if (m_damagedFile)
         m_ctx.platform.messages.show(problem);
     m_current = 0;
-    GetTx();
+    showCurrentEntry();
     showPosition();
 }
 
-void SenderWindow::GetTx() {
+void SenderWindow::showCurrentEntry() {
     const SenderEntry &entry = m_senders.at(m_current);
-    edit("txtZiptx")->setText(entry.postalCode);
-    edit("txtAdd1tx")->setText(entry.address1);
-    edit("txtAdd2tx")->setText(entry.address2);
-    edit("txtNmtx")->setText(entry.name);
+    m_postalCode->setText(entry.postalCode);
+    m_address1->setText(entry.address1);
+    m_address2->setText(entry.address2);
+    m_name->setText(entry.name);
 }
 
 void SenderWindow::showPosition() {
-    control<QLabel>("lblTx")->setText(QStringLiteral("%1/ 3 ").arg(m_current + 1));
+    m_position->setText(QStringLiteral("%1/ 3 ").arg(m_current + 1));
 }
 
 void SenderWindow::storeEntry() {
-    m_senders.at(m_current) = {edit("txtZiptx")->text(), edit("txtAdd1tx")->text(),
-                               edit("txtAdd2tx")->text(), edit("txtNmtx")->text()};
+    m_senders.at(m_current) = {m_postalCode->text(), m_address1->text(), m_address2->text(),
+                               m_name->text()};
 }
 
 void SenderWindow::saveAndReturn() {
     if (m_damagedFile &&
         m_ctx.platform.messages.show(
-            QStringLiteral(
-                "差出人ファイル「%1」は正しく読めなかったため、読めなかった差出人データは"
-                "空欄になっています。このまま上書きしますか？")
+            tr("差出人ファイル「%1」は正しく読めなかったため、読めなかった差出人データは"
+               "空欄になっています。このまま上書きしますか？")
                 .arg(senderPath()),
             MessageButtons::YesNo) != MessageAnswer::Yes)
         return;

@@ -3,6 +3,7 @@
 #include "formwindow.h"
 #include "senderfile.h"
 
+class QLabel;
 class QLineEdit;
 
 namespace nvl {
@@ -20,18 +21,24 @@ signals:
 protected:
     void buildForm(QWidget *content) override;
     void formLoad() override;
+    void releaseControls() override;
 
 private:
-    void GetTx();
+    void showCurrentEntry();
     void showPosition();
     void storeEntry();
     void saveAndReturn();
-    QLineEdit *edit(const char *name) const;
     QString senderPath() const;
 
     SenderTable m_senders;
     int m_current = 0;
     bool m_damagedFile = false;
+
+    QLineEdit *m_postalCode = nullptr;
+    QLineEdit *m_address1 = nullptr;
+    QLineEdit *m_address2 = nullptr;
+    QLineEdit *m_name = nullptr;
+    QLabel *m_position = nullptr;
 };
 
 } // namespace nvl

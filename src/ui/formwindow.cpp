@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QHash>
 #include <QIcon>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
@@ -55,6 +54,7 @@ bool FormWindow::unloadForm() {
     layout()->removeWidget(old);
     old->setParent(nullptr);
     old->deleteLater();
+    releaseControls();
     m_ctx.scheduleEndCheck();
     return true;
 }
@@ -104,14 +104,6 @@ QPushButton *addCommandButton(QWidget *parent, const char *name, const QString &
     }
     button->setAutoDefault(false);
     return button;
-}
-
-void addHiddenTextBoxes(QWidget *parent, std::initializer_list<const char *> names) {
-    for (const char *name : names) {
-        auto *box = new QLineEdit(parent);
-        box->setObjectName(QLatin1String(name));
-        box->hide();
-    }
 }
 
 } // namespace nvl

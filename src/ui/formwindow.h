@@ -4,7 +4,6 @@
 
 #include <QWidget>
 
-#include <initializer_list>
 
 class QPushButton;
 class QToolButton;
@@ -30,11 +29,6 @@ public:
 
     WindowId windowId() const { return m_id; }
 
-    // A control of the loaded window, by its name.
-    template <typename T> T *control(const char *name) const {
-        return m_content ? m_content->findChild<T *>(QLatin1String(name)) : nullptr;
-    }
-
 protected:
     // Creates the controls with their initial properties inside `content`.
     virtual void buildForm(QWidget *content) = 0;
@@ -42,6 +36,8 @@ protected:
     // Asked before unloading; false keeps the window open.
     virtual bool formQueryUnload() { return true; }
     virtual void formUnload() {}
+    // The controls are gone: drop every pointer to them.
+    virtual void releaseControls() {}
 
     void closeEvent(QCloseEvent *event) override;
 
@@ -65,9 +61,6 @@ QToolButton *addPictureButton(QWidget *parent, const char *name, const QString &
 // its tip (if any) their description; Return never presses it by default.
 QPushButton *addCommandButton(QWidget *parent, const char *name, const QString &text,
                               const QString &tip = {});
-
-// Hidden text boxes the windows pass settings through, by name.
-void addHiddenTextBoxes(QWidget *parent, std::initializer_list<const char *> names);
 
 // Twips per pixel at the usual 96 dpi.
 constexpr int TwipsPerPixel = 15;

@@ -89,7 +89,7 @@ private:
     CardEditor *openOn(int cards);
     CardEditor *openOnFile();
     CardEditor *openNew();
-    template <typename T> T *ctl(const char *name) { return m_editor->control<T>(name); }
+    template <typename T> T *ctl(const char *name) { return child<T>(m_editor, name); }
     void click(const char *name) { ctl<QAbstractButton>(name)->click(); }
     QString label() { return ctl<QLabel>("lblRec")->text(); }
     QString bookPath() const { return m_desk->file(QStringLiteral("book.dat")); }
@@ -689,8 +689,8 @@ void TestCardEditor::fromMainWindowAndBack() {
     auto *main = m_desk->context.windows.get<MainWindow>(WindowId::Main);
     main->showForm();
     m_desk->fileDialogs.openAnswers = {bookPath()};
-    main->control<QAbstractButton>("cmdOpen")->click();
-    main->control<QAbstractButton>("cmdCard")->click();
+    child<QAbstractButton>(main, "cmdOpen")->click();
+    child<QAbstractButton>(main, "cmdCard")->click();
     m_editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
     QVERIFY(m_editor->isVisible());
     QVERIFY(!main->isFormLoaded());
@@ -702,13 +702,13 @@ void TestCardEditor::fromMainWindowAndBack() {
     click("Command1");
     QVERIFY(!m_editor->isFormLoaded());
     QVERIFY(main->isFormLoaded() && main->isVisible());
-    auto *names = main->control<QListWidget>("lstSet1");
-    QCOMPARE(names->count(), 3);
-    QCOMPARE(names->item(2)->text(), QStringLiteral("三人目"));
+    auto *names = child<QListView>(main, "lstSet1");
+    QCOMPARE(rowCount(names), 3);
+    QCOMPARE(cellText(names, 2), QStringLiteral("三人目"));
     QVERIFY(m_desk->context.state.bookFromFile);
 
     // New: the book is written back, the editor starts empty.
-    main->control<QAbstractButton>("cmdNew")->click();
+    child<QAbstractButton>(main, "cmdNew")->click();
     QVERIFY(m_editor->isVisible());
     QCOMPARE(label(), QStringLiteral("1/新規"));
     QCOMPARE(fileBook(bookPath()).recordCount(), 3);

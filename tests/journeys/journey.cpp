@@ -4,7 +4,7 @@
 #include "fakeplatform.h"
 #include "formwindow.h"
 
-#include <QListWidget>
+#include <QListView>
 #include <QtTest>
 
 namespace nvl::test {
@@ -56,19 +56,15 @@ void Journey::openBook(const QString &file, ModalAnswers &answers) {
     press(mainWindow(), QStringLiteral("ファイルを開く"));
 }
 
-QListWidget *bookList(QWidget *mainWindow) {
-    // The visible list beside the caption 宛名一覧 is the first visible one.
-    for (QListWidget *list : mainWindow->findChildren<QListWidget *>()) {
-        if (list->isVisible())
-            return list;
-    }
-    return nullptr;
+QListView *bookList(QWidget *mainWindow) {
+    // The list a screen reader calls 宛名一覧.
+    return qobject_cast<QListView *>(controlNamed(mainWindow, QStringLiteral("宛名一覧")));
 }
 
-void selectRows(QListWidget *list, const QList<int> &rows) {
+void clickRows(QListView *list, const QList<int> &rows) {
     bool first = true;
     for (int row : rows) {
-        const QRect rect = list->visualItemRect(list->item(row));
+        const QRect rect = cellRect(list, row);
         QTest::mouseClick(list->viewport(), Qt::LeftButton,
                           first ? Qt::NoModifier : Qt::ControlModifier, rect.center());
         first = false;

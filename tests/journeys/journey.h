@@ -5,12 +5,13 @@
 
 #include "desktopprogram.h"
 #include "userdriver.h"
+#include "widgetlookup.h"
 
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
 
-class QListWidget;
+class QListView;
 
 namespace nvl::test {
 
@@ -37,7 +38,7 @@ public:
 };
 
 // Clicks a list's rows as a user does: the first plainly, the rest with Ctrl.
-void selectRows(QListWidget *list, const QList<int> &rows);
-QListWidget *bookList(QWidget *mainWindow);
+void clickRows(QListView *list, const QList<int> &rows);
+QListView *bookList(QWidget *mainWindow);
 
 } // namespace nvl::test

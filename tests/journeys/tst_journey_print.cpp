@@ -53,10 +53,10 @@ void TestJourneyPrint::printFromPrintWindow() {
     const QString book = journey.writeBook(QStringLiteral("友人.dat"), 6);
     const QByteArray bookBefore = readBytes(book);
     journey.openBook(book, answers);
-    QListWidget *list = bookList(journey.mainWindow());
+    QListView *list = bookList(journey.mainWindow());
     QVERIFY(list);
-    QCOMPARE(list->count(), 6);
-    selectRows(list, {0, 1, 2, 3, 4});
+    QCOMPARE(rowCount(list), 6);
+    clickRows(list, {0, 1, 2, 3, 4});
     QVERIFY(press(journey.mainWindow(), QStringLiteral("一括選択")));
     QVERIFY(press(journey.mainWindow(), QStringLiteral("次へ")));
     QWidget *print = journey.window(WindowId::Print);

@@ -23,7 +23,7 @@ namespace {
 
 QWidget *openPrintWindow(Journey &journey, ModalAnswers &answers) {
     journey.openBook(journey.writeBook(QStringLiteral("a.dat"), 2), answers);
-    selectRows(bookList(journey.mainWindow()), {0});
+    clickRows(bookList(journey.mainWindow()), {0});
     press(journey.mainWindow(), QStringLiteral("一括選択"));
     press(journey.mainWindow(), QStringLiteral("次へ"));
     return journey.window(WindowId::Print);

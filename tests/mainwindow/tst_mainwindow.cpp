@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QToolButton>
 #include <QtTest>
 
@@ -40,10 +40,11 @@ QByteArray bookBytes(const QStringList &names, bool finalLineEnd = true) {
     return cp932(text);
 }
 
-QStringList itemTexts(QListWidget *list) {
+// One field of every record of a list, in list order.
+QStringList fieldTexts(const RecordListModel &model, int field) {
     QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts.append(list->item(i)->text());
+    for (const AddressRecord &entry : model.records())
+        texts.append(entry.field(field));
     return texts;
 }
 
@@ -79,7 +80,7 @@ private slots:
 private:
     MainWindow *start();
     void openFile(const QString &path);
-    template <typename T> T *ctl(const char *name) { return m_main->control<T>(name); }
+    template <typename T> T *ctl(const char *name) { return child<T>(m_main, name); }
     void click(const char *name) { ctl<QAbstractButton>(name)->click(); }
     QString writeBook(const char *name, const QByteArray &bytes);
 
@@ -126,8 +127,8 @@ void TestMainWindow::startupNeverReopensLastFile() {
     writeBytes(m_desk->file("Nuvel.ini"), cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(book)));
     start();
     QCOMPARE(m_main->windowTitle(), QStringLiteral("NVL  ﾊｶﾞｷ  Print"));
-    QCOMPARE(ctl<QListWidget>("lstSet1")->count(), 0);
-    QVERIFY(!ctl<QListWidget>("lstSet1")->isEnabled());
+    QCOMPARE(rowCount(ctl<QListView>("lstSet1")), 0);
+    QVERIFY(!ctl<QListView>("lstSet1")->isEnabled());
     for (const char *name : {"cmdAdd", "cmdDel", "cmdClear", "cmdPrint", "cmdSave", "cmdCard",
                              "cmdView", "cmdReorder"})
         QVERIFY2(!ctl<QWidget>(name)->isEnabled(), name);
@@ -166,11 +167,14 @@ void TestMainWindow::openFillsBookAndSettings() {
     QCOMPARE(m_desk->fileDialogs.openRequests.at(0).initialFolder, m_desk->folder());
     QCOMPARE(m_desk->fileDialogs.openRequests.at(0).filter,
              QStringLiteral("データファイル(*.dat)|*.dat|CSVファイル(*.csv)|*.csv"));
-    QCOMPARE(itemTexts(ctl<QListWidget>("lstSet1")), QStringList({"山田", "佐藤", "鈴木"}));
-    QCOMPARE(itemTexts(ctl<QListWidget>("lstKei")), QStringList({"0", "1", "2"}));
-    QCOMPARE(itemTexts(ctl<QListWidget>("lstOpt1")).at(2), QStringLiteral("住所3"));
-    QCOMPARE(itemTexts(ctl<QListWidget>("lstKata1")).at(1), QStringLiteral("棟2"));
-    QCOMPARE(ctl<QListWidget>("lstSet1")->currentRow(), 0);
+    QCOMPARE(rowTexts(ctl<QListView>("lstSet1")), QStringList({"山田", "佐藤", "鈴木"}));
+    QCOMPARE(fieldTexts(m_main->bookModel(), AddressRecord::Honorific),
+             QStringList({"0", "1", "2"}));
+    QCOMPARE(fieldTexts(m_main->bookModel(), AddressRecord::Address1).at(2),
+             QStringLiteral("住所3"));
+    QCOMPARE(fieldTexts(m_main->bookModel(), AddressRecord::Address3).at(1),
+             QStringLiteral("棟2"));
+    QCOMPARE(ctl<QListView>("lstSet1")->currentIndex().row(), 0);
     QCOMPARE(m_desk->context.state.currentFile, path);
     QCOMPARE(m_main->bookMode(), QStringLiteral("3"));
     for (const char *name : {"cmdSave", "cmdCard", "cmdAdd", "lstSet1", "lstSet2"})
@@ -187,8 +191,8 @@ void TestMainWindow::openTwiceShowsEachRecordOnce() {
     start();
     openFile(path);
     openFile(path);
-    QCOMPARE(itemTexts(ctl<QListWidget>("lstSet1")), QStringList({"一", "二"}));
-    QCOMPARE(itemTexts(ctl<QListWidget>("lstKei")), QStringList({"0", "1"}));
+    QCOMPARE(rowTexts(ctl<QListView>("lstSet1")), QStringList({"一", "二"}));
+    QCOMPARE(fieldTexts(m_main->bookModel(), AddressRecord::Honorific), QStringList({"0", "1"}));
 }
 
 void TestMainWindow::cancelledOpenEmptiesListsButKeepsBook() {
@@ -196,7 +200,7 @@ void TestMainWindow::cancelledOpenEmptiesListsButKeepsBook() {
     start();
     openFile(path);
     openFile(QString()); // cancelled
-    QCOMPARE(ctl<QListWidget>("lstSet1")->count(), 0);
+    QCOMPARE(rowCount(ctl<QListView>("lstSet1")), 0);
     QCOMPARE(m_main->book().recordCount(), 3);
     const QString copy = m_desk->file("copy.dat");
     m_desk->fileDialogs.saveAnswers.push_back(copy);
@@ -263,7 +267,7 @@ void TestMainWindow::oldFormatIsConvertedWithBackup() {
                 .arg(i % 3);
     QCOMPARE(readBytes(path), cp932(expected));
     QCOMPARE(readBytes(path + ".bak"), original);
-    QCOMPARE(itemTexts(ctl<QListWidget>("lstSet1")),
+    QCOMPARE(rowTexts(ctl<QListView>("lstSet1")),
              QStringList({"旧1", "旧2", "旧3", "旧4", "旧5"}));
     QCOMPARE(m_main->currentFile(), path);
     QCOMPARE(m_main->bookMode(), QStringLiteral("3"));
@@ -279,7 +283,7 @@ void TestMainWindow::sevenOldRecordsReadAsSixCurrent() {
     start();
     openFile(path);
     QVERIFY(m_desk->messages.shown.isEmpty());
-    QCOMPARE(ctl<QListWidget>("lstSet1")->count(), 6);
+    QCOMPARE(rowCount(ctl<QListView>("lstSet1")), 6);
     QCOMPARE(readBytes(path), original);
 }
 
@@ -351,8 +355,7 @@ void TestMainWindow::handOverAndRebuild() {
     const QString path = writeBook("book.dat", bookBytes({"a", "b"}));
     start();
     openFile(path);
-    ctl<QListWidget>("lstSet1")->clearSelection();
-    ctl<QListWidget>("lstSet1")->item(1)->setSelected(true);
+    selectRows(ctl<QListView>("lstSet1"), {1});
     click("cmdAdd");
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("1"));
 
@@ -370,8 +373,8 @@ void TestMainWindow::handOverAndRebuild() {
     m_main->showForm();
     QCoreApplication::processEvents();
     QCOMPARE(m_desk->endCalls, 0);
-    QCOMPARE(itemTexts(ctl<QListWidget>("lstSet1")), QStringList({"a", "b", "c"}));
-    QCOMPARE(ctl<QListWidget>("lstSet2")->count(), 0);
+    QCOMPARE(rowTexts(ctl<QListView>("lstSet1")), QStringList({"a", "b", "c"}));
+    QCOMPARE(rowCount(ctl<QListView>("lstSet2")), 0);
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("0"));
     QVERIFY(ctl<QWidget>("cmdCard")->isEnabled());
     QVERIFY(ctl<QWidget>("lstSet1")->isEnabled());
@@ -386,7 +389,7 @@ void TestMainWindow::rebuildWithoutReadableFileShowsEmptyBook() {
     m_main->setReloadOnLoad(1);
     m_desk->context.state.bookFromFile = false;
     m_main->showForm();
-    QCOMPARE(ctl<QListWidget>("lstSet1")->count(), 0);
+    QCOMPARE(rowCount(ctl<QListView>("lstSet1")), 0);
     QVERIFY(!ctl<QWidget>("lstSet1")->isEnabled());
     QVERIFY(!ctl<QWidget>("cmdCard")->isEnabled());
     QCOMPARE(m_main->reloadOnLoad(), 0);
@@ -420,53 +423,48 @@ void TestMainWindow::printListSelection() {
     const QString path = writeBook("five.dat", bookBytes({"a", "b", "c", "d", "e"}));
     start();
     openFile(path);
-    QListWidget *book = ctl<QListWidget>("lstSet1");
-    QListWidget *chosen = ctl<QListWidget>("lstSet2");
-    book->clearSelection();
+    QListView *book = ctl<QListView>("lstSet1");
+    QListView *chosen = ctl<QListView>("lstSet2");
     // Ctrl-selected in another order: added in book order, twice.
-    book->item(3)->setSelected(true);
-    book->item(1)->setSelected(true);
+    selectRows(book, {3, 1});
     click("cmdAdd");
     click("cmdAdd");
-    QCOMPARE(itemTexts(chosen), QStringList({"b", "d", "b", "d"}));
-    QCOMPARE(itemTexts(ctl<QListWidget>("lstZip2")),
+    QCOMPARE(rowTexts(chosen), QStringList({"b", "d", "b", "d"}));
+    QCOMPARE(fieldTexts(m_main->printListModel(), AddressRecord::PostalCode),
              QStringList({"123-4562", "123-4564", "123-4562", "123-4564"}));
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("4"));
 
     // A double click adds the whole selection, in book order, and enables クリアー.
     click("cmdClear");
-    book->clearSelection();
-    book->item(4)->setSelected(true);
-    book->item(0)->setSelected(true);
-    emit book->itemDoubleClicked(book->item(4));
-    QCOMPARE(itemTexts(chosen), QStringList({"a", "e"}));
+    selectRows(book, {4, 0});
+    emit book->doubleClicked(book->model()->index(4, 0));
+    QCOMPARE(rowTexts(chosen), QStringList({"a", "e"}));
     QVERIFY(ctl<QWidget>("cmdClear")->isEnabled());
     click("cmdClear");
-    book->clearSelection();
-    book->item(3)->setSelected(true);
-    book->item(1)->setSelected(true);
+    selectRows(book, {3, 1});
     click("cmdAdd");
     click("cmdAdd");
 
     // Three adjacent items go in one pass, from every list.
     QVERIFY(!ctl<QWidget>("cmdDel")->isEnabled());
-    for (int i = 0; i < 3; ++i)
-        chosen->setCurrentItem(chosen->item(i), QItemSelectionModel::Select);
-    emit chosen->itemClicked(chosen->item(2));
+    selectRows(chosen, {0, 1, 2});
+    chosen->selectionModel()->setCurrentIndex(chosen->model()->index(2, 0),
+                                              QItemSelectionModel::NoUpdate);
+    emit chosen->clicked(chosen->model()->index(2, 0));
     QVERIFY(ctl<QWidget>("cmdDel")->isEnabled());
     click("cmdDel");
-    QCOMPARE(itemTexts(chosen), QStringList({"d"}));
-    QCOMPARE(itemTexts(ctl<QListWidget>("lstKei2")), QStringList({"3"}));
+    QCOMPARE(rowTexts(chosen), QStringList({"d"}));
+    QCOMPARE(fieldTexts(m_main->printListModel(), AddressRecord::Honorific), QStringList({"3"}));
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("1"));
 
     // Nothing selected: nothing removed.
     chosen->clearSelection();
     click("cmdDel");
-    QCOMPARE(chosen->count(), 1);
+    QCOMPARE(rowCount(chosen), 1);
 
     click("cmdClear");
-    QCOMPARE(chosen->count(), 0);
-    QCOMPARE(ctl<QListWidget>("lstKata2")->count(), 0);
+    QCOMPARE(rowCount(chosen), 0);
+    QVERIFY(m_main->printListModel().records().isEmpty());
     QVERIFY(!ctl<QWidget>("cmdClear")->isEnabled());
     QVERIFY(!ctl<QWidget>("cmdDel")->isEnabled());
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("0"));
@@ -481,21 +479,20 @@ void TestMainWindow::printListLimit() {
         WindowId::Print, [](AppContext &c) { return new OtherWindow(c, WindowId::Print); });
     start();
     openFile(path);
-    ctl<QListWidget>("lstSet1")->selectAll();
+    ctl<QListView>("lstSet1")->selectAll();
     click("cmdAdd");
     click("cmdAdd");
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("300"));
     QVERIFY(ctl<QWidget>("cmdPrint")->isEnabled());
     QVERIFY(m_desk->messages.shown.isEmpty());
 
-    ctl<QListWidget>("lstSet1")->clearSelection();
-    ctl<QListWidget>("lstSet1")->item(0)->setSelected(true);
+    selectRows(ctl<QListView>("lstSet1"), {0});
     click("cmdAdd");
     QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("選択は300件までです。")});
     QVERIFY(!ctl<QWidget>("cmdPrint")->isEnabled());
-    QCOMPARE(ctl<QListWidget>("lstSet2")->count(), 301);
+    QCOMPARE(rowCount(ctl<QListView>("lstSet2")), 301);
 
-    ctl<QListWidget>("lstSet2")->item(300)->setSelected(true);
+    selectRow(ctl<QListView>("lstSet2"), 300);
     click("cmdDel");
     QVERIFY(ctl<QWidget>("cmdPrint")->isEnabled());
 

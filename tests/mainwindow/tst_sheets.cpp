@@ -16,7 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QtTest>
 
 using namespace nvl;
@@ -70,10 +70,10 @@ private slots:
 
 private:
     MainWindow *openBook(const QStringList &names, const QStringList &honorifics = {});
-    QTableWidget *sheetGrid();
+    QTableView *sheetGrid();
     FormWindow *openReorder(int records);
     template <typename T> T *reorderCtl(const char *name) {
-        return m_desk->context.windows.existing(WindowId::Reorder)->control<T>(name);
+        return child<T>(m_desk->context.windows.existing(WindowId::Reorder), name);
     }
     void type(QLineEdit *edit, const QString &text);
 
@@ -97,13 +97,13 @@ MainWindow *TestSheets::openBook(const QStringList &names, const QStringList &ho
     m_main = m_desk->context.windows.get<MainWindow>(WindowId::Main);
     m_main->showForm();
     m_desk->fileDialogs.openAnswers = {m_book};
-    m_main->control<QAbstractButton>("cmdOpen")->click();
+    child<QAbstractButton>(m_main, "cmdOpen")->click();
     return m_main;
 }
 
-QTableWidget *TestSheets::sheetGrid() {
+QTableView *TestSheets::sheetGrid() {
     FormWindow *sheet = m_desk->context.windows.existing(WindowId::ListSheet);
-    return sheet ? sheet->control<QTableWidget>("fg1") : nullptr;
+    return sheet ? child<QTableView>(sheet, "fg1") : nullptr;
 }
 
 void TestSheets::gridFormat() {
@@ -122,11 +122,11 @@ void TestSheets::gridFormat() {
 
 void TestSheets::emptyBookShowsHeaderOnly() {
     openBook({});
-    m_main->control<QAction>("mnuSheet")->trigger();
-    QTableWidget *grid = sheetGrid();
+    child<QAction>(m_main, "mnuSheet")->trigger();
+    QTableView *grid = sheetGrid();
     QVERIFY(grid && grid->isVisible());
-    QCOMPARE(grid->rowCount(), 0);
-    QCOMPARE(grid->columnCount(), 7);
+    QCOMPARE(grid->model()->rowCount(), 0);
+    QCOMPARE(grid->model()->columnCount(), 7);
     QVERIFY(!m_main->isFormLoaded());
     QCOMPARE(m_desk->context.windows.existing(WindowId::ListSheet)->windowTitle(),
              QStringLiteral("住所一覧"));
@@ -145,24 +145,24 @@ void TestSheets::honorificColumn() {
     QFETCH(QString, field);
     QFETCH(QString, shown);
     openBook({"甲", "乙"}, {"0", field});
-    m_main->control<QAction>("mnuSheet")->trigger();
-    QTableWidget *grid = sheetGrid();
-    QCOMPARE(grid->item(0, 2)->text(), QStringLiteral("様"));
-    QCOMPARE(grid->item(1, 2)->text(), shown);
-    QCOMPARE(grid->item(1, 0)->text(), QStringLiteral("2"));
-    QCOMPARE(grid->item(1, 1)->text(), QStringLiteral("乙"));
-    QCOMPARE(grid->item(1, 6)->text(), QStringLiteral("c2")); // short variant: code
+    child<QAction>(m_main, "mnuSheet")->trigger();
+    QTableView *grid = sheetGrid();
+    QCOMPARE(cellText(grid, 0, 2), QStringLiteral("様"));
+    QCOMPARE(cellText(grid, 1, 2), shown);
+    QCOMPARE(cellText(grid, 1, 0), QStringLiteral("2"));
+    QCOMPARE(cellText(grid, 1, 1), QStringLiteral("乙"));
+    QCOMPARE(cellText(grid, 1, 6), QStringLiteral("c2")); // short variant: code
 }
 
 void TestSheets::fullVariantCaptionAndColumns() {
     openBook({"甲"});
-    m_main->control<QAbstractButton>("cmdView")->click();
+    child<QAbstractButton>(m_main, "cmdView")->click();
     FormWindow *sheet = m_desk->context.windows.existing(WindowId::ListSheet);
     QCOMPARE(sheet->windowTitle(), m_book + QStringLiteral("住所一覧　"));
-    QTableWidget *grid = sheetGrid();
-    QCOMPARE(grid->columnCount(), 8);
-    QCOMPARE(grid->item(0, 6)->text(), QStringLiteral("棟1"));
-    QCOMPARE(grid->item(0, 7)->text(), QStringLiteral("c1"));
+    QTableView *grid = sheetGrid();
+    QCOMPARE(grid->model()->columnCount(), 8);
+    QCOMPARE(cellText(grid, 0, 6), QStringLiteral("棟1"));
+    QCOMPARE(cellText(grid, 0, 7), QStringLiteral("c1"));
     QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 17); // 250 twips
     // Each header's trailing blanks widen its column.
     QVERIFY(grid->columnWidth(4) > grid->columnWidth(2) * 4);
@@ -174,8 +174,8 @@ void TestSheets::fullVariantWithoutFile() {
     m_main = m_desk->context.windows.get<MainWindow>(WindowId::Main);
     m_main->showForm();
     // A book chosen in the dialog but no current file: enable by hand.
-    m_main->control<QWidget>("cmdView")->setEnabled(true);
-    m_main->control<QAbstractButton>("cmdView")->click();
+    child<QWidget>(m_main, "cmdView")->setEnabled(true);
+    child<QAbstractButton>(m_main, "cmdView")->click();
     QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("表示するデータがありません。")});
     QVERIFY(m_main->isFormLoaded());
 }
@@ -194,8 +194,8 @@ void TestSheets::headerDrag() {
     QFETCH(int, to);
     QFETCH(int, postalCodeAt);
     openBook({"甲"});
-    m_main->control<QAbstractButton>("cmdView")->click();
-    QTableWidget *grid = sheetGrid();
+    child<QAbstractButton>(m_main, "cmdView")->click();
+    QTableView *grid = sheetGrid();
     QHeaderView *header = grid->horizontalHeader();
     const auto centre = [header](int visual) {
         const int logical = header->logicalIndex(visual);
@@ -213,43 +213,43 @@ void TestSheets::doubleClickOpensCard() {
     for (int i = 1; i <= 9; ++i)
         names.append(QStringLiteral("名%1").arg(i));
     openBook(names);
-    m_main->control<QAction>("mnuSheet")->trigger();
-    QTableWidget *grid = sheetGrid();
-    const QRect cell = grid->visualItemRect(grid->item(6, 1));
+    child<QAction>(m_main, "mnuSheet")->trigger();
+    QTableView *grid = sheetGrid();
+    const QRect cell = cellRect(grid, 6, 1);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     FormWindow *sheet = m_desk->context.windows.existing(WindowId::ListSheet);
-    QCOMPARE(sheet->control<QLineEdit>("Text1")->text(), QStringLiteral("7"));
+    QCOMPARE(qobject_cast<ListSheet *>(sheet)->chosenNumber(), 7);
     auto *editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
     QVERIFY(editor->isVisible());
-    QCOMPARE(editor->control<QLabel>("lblRec")->text(), QStringLiteral("7/9"));
-    QCOMPARE(editor->control<QLineEdit>("txtName")->text(), QStringLiteral("名7"));
+    QCOMPARE(child<QLabel>(editor, "lblRec")->text(), QStringLiteral("7/9"));
+    QCOMPARE(child<QLineEdit>(editor, "txtName")->text(), QStringLiteral("名7"));
     QVERIFY(sheet->isVisible());
 }
 
 void TestSheets::closingRebuildsMain() {
     openBook({"甲", "乙"});
-    m_main->control<QAction>("mnuSheet")->trigger();
+    child<QAction>(m_main, "mnuSheet")->trigger();
     writeBytes(m_book, cp932(bookText({"甲", "乙", "丙"})));
     m_desk->context.windows.existing(WindowId::ListSheet)->close();
     QVERIFY(m_main->isVisible());
-    QCOMPARE(m_main->control<QListWidget>("lstSet1")->count(), 3);
+    QCOMPARE(rowCount(child<QListView>(m_main, "lstSet1")), 3);
     QCoreApplication::processEvents();
     QCOMPARE(m_desk->endCalls, 0);
 }
 
 void TestSheets::editorListCommandShowsSheet() {
     openBook({"甲", "乙"});
-    m_main->control<QAbstractButton>("cmdCard")->click();
+    child<QAbstractButton>(m_main, "cmdCard")->click();
     auto *editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
-    editor->control<QLineEdit>("txtName")->setText(QStringLiteral("甲改"));
+    child<QLineEdit>(editor, "txtName")->setText(QStringLiteral("甲改"));
     m_desk->messages.answers = {MessageAnswer::Yes};
-    editor->control<QAbstractButton>("Command3")->click();
+    child<QAbstractButton>(editor, "Command3")->click();
     QVERIFY(!editor->isFormLoaded());
-    QTableWidget *grid = sheetGrid();
+    QTableView *grid = sheetGrid();
     QVERIFY(grid && grid->isVisible());
-    QCOMPARE(grid->columnCount(), 7);
-    QCOMPARE(grid->item(0, 1)->text(), QStringLiteral("甲改"));
+    QCOMPARE(grid->model()->columnCount(), 7);
+    QCOMPARE(cellText(grid, 0, 1), QStringLiteral("甲改"));
     QVERIFY(!m_main->isFormLoaded());
 }
 
@@ -258,7 +258,7 @@ FormWindow *TestSheets::openReorder(int records) {
     for (int i = 0; i < records; ++i)
         names.append(QString(QChar(u'A' + i % 26)) + (i >= 26 ? QString::number(i) : QString()));
     openBook(names);
-    m_main->control<QAbstractButton>("cmdReorder")->click();
+    child<QAbstractButton>(m_main, "cmdReorder")->click();
     return m_desk->context.windows.existing(WindowId::Reorder);
 }
 
@@ -321,7 +321,7 @@ void TestSheets::moves() {
 
     reorderCtl<QAbstractButton>("Command2")->click();
     QVERIFY(m_main->isVisible());
-    QCOMPARE(m_main->control<QListWidget>("lstSet1")->item(0)->text(), QString(order.at(0)));
+    QCOMPARE(cellText(child<QListView>(m_main, "lstSet1"), 0), QString(order.at(0)));
 }
 
 void TestSheets::keystrokeChecks_data() {
@@ -399,7 +399,7 @@ void TestSheets::reorderMissingOrBrokenFile() {
         writeBytes(m_book, broken);
     else
         QFile::remove(m_book);
-    m_main->control<QAbstractButton>("cmdReorder")->click();
+    child<QAbstractButton>(m_main, "cmdReorder")->click();
     QVERIFY(m_desk->messages.texts().first().contains(message));
     FormWindow *reorder = m_desk->context.windows.existing(WindowId::Reorder);
     QVERIFY(reorder->isVisible());
@@ -416,20 +416,20 @@ void TestSheets::reorderMissingOrBrokenFile() {
 void TestSheets::versionBox() {
     openBook({"A"});
     for (int round = 0; round < 2; ++round) {
-        m_main->control<QAction>("mnuVer")->trigger();
+        child<QAction>(m_main, "mnuVer")->trigger();
         FormWindow *about = m_desk->context.windows.existing(WindowId::About);
         QVERIFY(about && about->isVisible());
         QCOMPARE(about->windowModality(), Qt::ApplicationModal);
         QCOMPARE(about->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-        QCOMPARE(about->control<QLabel>("lblApplication")->text(),
+        QCOMPARE(child<QLabel>(about, "lblApplication")->text(),
                  QStringLiteral("ＮＶＬはがき宛名プリント "));
-        QCOMPARE(about->control<QLabel>("lblVer")->text(), QStringLiteral("Ver 2.0"));
-        QCOMPARE(about->control<QLabel>("lblHeading")->text(),
+        QCOMPARE(child<QLabel>(about, "lblVer")->text(), QStringLiteral("Ver 2.0"));
+        QCOMPARE(child<QLabel>(about, "lblHeading")->text(),
                  QStringLiteral(" ******   Orbek   *****        "));
-        const QString notice = about->control<QLabel>("lblCopyright")->text();
+        const QString notice = child<QLabel>(about, "lblCopyright")->text();
         QVERIFY(notice.startsWith(AboutBox::NoticePrefix + AboutBox::MakerNotice));
         QVERIFY(m_main->isVisible());
-        about->control<QAbstractButton>("cmdOK")->click();
+        child<QAbstractButton>(about, "cmdOK")->click();
         QVERIFY(!about->isFormLoaded());
     }
 }

@@ -47,10 +47,10 @@ inline PrintWindow *openPrintWindow(FakeDesktop &desk, const QList<Label> &list)
     auto *main = desk.context.windows.get<MainWindow>(WindowId::Main);
     main->showForm();
     desk.fileDialogs.openAnswers.push_back(book);
-    main->control<QAbstractButton>("cmdOpen")->click();
-    main->control<QListWidget>("lstSet1")->selectAll();
-    main->control<QAbstractButton>("cmdAdd")->click();
-    main->control<QAbstractButton>("cmdPrint")->click();
+    child<QAbstractButton>(main, "cmdOpen")->click();
+    child<QListView>(main, "lstSet1")->selectAll();
+    child<QAbstractButton>(main, "cmdAdd")->click();
+    child<QAbstractButton>(main, "cmdPrint")->click();
     return desk.context.windows.get<PrintWindow>(WindowId::Print);
 }
 

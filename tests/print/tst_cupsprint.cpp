@@ -37,7 +37,7 @@ void TestCupsPrint::printsTwoSheetsForFiveLabels() {
     desk.printerDialog.printerName = QStringLiteral("nvltest");
     desk.printerDialog.answers = {true};
     desk.messages.answers = {MessageAnswer::Ok};
-    print->control<QAbstractButton>("cmdPrint")->click();
+    child<QAbstractButton>(print, "cmdPrint")->click();
     QCOMPARE(desk.messages.texts(), QStringList{QStringLiteral("シート数は2枚です。")});
     const QString job = m_cups.jobFile();
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job), 20000);

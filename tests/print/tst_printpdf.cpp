@@ -66,12 +66,12 @@ void TestPrintPdf::cleanup() {
 QString TestPrintPdf::printToPdf(const QList<Label> &list, bool fourUp) {
     m_print = openPrintWindow(*m_desk, list);
     if (!fourUp)
-        m_print->control<QRadioButton>("opt4")->setChecked(true);
+        child<QRadioButton>(m_print, "opt4")->setChecked(true);
     const QString pdf = m_desk->file(QStringLiteral("out.pdf"));
     m_desk->printerDialog.outputFile = pdf;
     m_desk->printerDialog.answers = {true};
     m_desk->messages.answers = {MessageAnswer::Ok};
-    m_print->control<QAbstractButton>("cmdPrint")->click();
+    child<QAbstractButton>(m_print, "cmdPrint")->click();
     return pdf;
 }
 
@@ -92,34 +92,34 @@ void TestPrintPdf::sheetQuestion() {
     QCOMPARE(m_desk->messages.shown.at(0).buttons, MessageButtons::OkCancel);
     QCOMPARE(pdfPageCount(pdf), pages);
     QCOMPARE(m_print->settings().sheetCount, QString::number(pages));
-    QVERIFY(m_print->control<QWidget>("cmdPrint")->isEnabled());
+    QVERIFY(child<QWidget>(m_print, "cmdPrint")->isEnabled());
 
     // Cancel at the question: nothing printed.
     QFile::remove(pdf);
     m_desk->printerDialog.answers = {true};
     m_desk->messages.answers = {MessageAnswer::Cancel};
-    m_print->control<QAbstractButton>("cmdPrint")->click();
+    child<QAbstractButton>(m_print, "cmdPrint")->click();
     QVERIFY(!QFile::exists(pdf));
-    QVERIFY(m_print->control<QWidget>("cmdPrint")->isEnabled());
+    QVERIFY(child<QWidget>(m_print, "cmdPrint")->isEnabled());
 }
 
 void TestPrintPdf::cancelledDialogReloadsOffsets() {
     writeBytes(m_desk->file("Nuvel.opt"), QByteArray("\"1240\",\"900\",\"3\"\r\n"));
     m_print = openPrintWindow(*m_desk, labels(2));
     m_desk->printerDialog.answers = {false};
-    m_print->control<QAbstractButton>("cmdPrint")->click();
+    child<QAbstractButton>(m_print, "cmdPrint")->click();
     QCOMPARE(m_desk->printerDialog.calls, 1);
     QVERIFY(m_desk->messages.shown.isEmpty());
     QCOMPARE(m_print->settings().xSteps, QStringLiteral("-10"));
     QCOMPARE(m_print->settings().ySteps, QStringLiteral("1"));
     QCOMPARE(m_print->settings().secondRow, QStringLiteral("3"));
-    QVERIFY(m_print->control<QWidget>("cmdPrint")->isEnabled());
+    QVERIFY(child<QWidget>(m_print, "cmdPrint")->isEnabled());
 }
 
 void TestPrintPdf::missingOffsetFileIsNeutral() {
     m_print = openPrintWindow(*m_desk, labels(1));
     m_desk->printerDialog.answers = {false};
-    m_print->control<QAbstractButton>("cmdPrint")->click();
+    child<QAbstractButton>(m_print, "cmdPrint")->click();
     QCOMPARE(m_print->settings().xSteps, QStringLiteral("0"));
     QCOMPARE(m_print->settings().ySteps, QStringLiteral("0"));
     QCOMPARE(m_print->settings().secondRow, QStringLiteral("0"));
@@ -141,7 +141,7 @@ void TestPrintPdf::unprintablePostalCode() {
     QVERIFY2(message.contains(QStringLiteral("宛名2")) && message.contains(code),
              qPrintable(message));
     QVERIFY(!QFile::exists(pdf));
-    QVERIFY(m_print->control<QWidget>("cmdPrint")->isEnabled());
+    QVERIFY(child<QWidget>(m_print, "cmdPrint")->isEnabled());
 }
 
 void TestPrintPdf::glyphPositions() {
@@ -222,7 +222,7 @@ void TestPrintPdf::wholeSheetPreview() {
     m_print = openPrintWindow(*m_desk, labels(5));
     const QString pdf = m_desk->file(QStringLiteral("preview.pdf"));
     m_desk->printerDialog.outputFile = pdf;
-    m_print->control<QAbstractButton>("cmdPreview")->click();
+    child<QAbstractButton>(m_print, "cmdPreview")->click();
     QCOMPARE(m_desk->printerDialog.previews, 1);
     QCOMPARE(m_desk->printerDialog.calls, 0);
     QVERIFY(m_desk->messages.shown.isEmpty());
@@ -234,10 +234,10 @@ void TestPrintPdf::outputFailureIsReported() {
     m_desk->printerDialog.outputFile = m_desk->file(QStringLiteral("no/such/folder/out.pdf"));
     m_desk->printerDialog.answers = {true};
     m_desk->messages.answers = {MessageAnswer::Ok};
-    m_print->control<QAbstractButton>("cmdPrint")->click();
+    child<QAbstractButton>(m_print, "cmdPrint")->click();
     QCOMPARE(m_desk->messages.shown.size(), 2);
     QVERIFY(m_desk->messages.shown.at(1).text.contains(QStringLiteral("印刷")));
-    QVERIFY(m_print->control<QWidget>("cmdPrint")->isEnabled());
+    QVERIFY(child<QWidget>(m_print, "cmdPrint")->isEnabled());
 }
 
 QTEST_MAIN(TestPrintPdf)

@@ -1,4 +1,5 @@
 #include "printfixture.h"
+#include "printpositionwindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -24,9 +25,9 @@ private:
     FormWindow *open();
     void press(const char *name, int times) {
         for (int i = 0; i < times; ++i)
-            m_window->control<QAbstractButton>(name)->click();
+            child<QAbstractButton>(m_window, name)->click();
     }
-    QString caption(const char *name) { return m_window->control<QLabel>(name)->text(); }
+    QString caption(const char *name) { return child<QLabel>(m_window, name)->text(); }
 
     std::unique_ptr<FakeDesktop> m_desk;
     FormWindow *m_window = nullptr;
@@ -40,7 +41,7 @@ void TestPrintPosition::init() {
 }
 
 FormWindow *TestPrintPosition::open() {
-    openPrintWindow(*m_desk, labels(2))->control<QAbstractButton>("Command2")->click();
+    child<QAbstractButton>(openPrintWindow(*m_desk, labels(2)), "Command2")->click();
     m_window = m_desk->context.windows.existing(WindowId::PrintPosition);
     return m_window;
 }
@@ -55,35 +56,35 @@ void TestPrintPosition::steps_data() {
 
     QTest::newRow("＜ ten times") << "Command1" << 10 << "-10"
                                   << "1240"
-                                  << "txtXpoint"
+                                  << "x"
                                   << "lblXscale";
     QTest::newRow("＜ eleven times stops") << "Command1" << 11 << "-10"
                                            << "1240"
-                                           << "txtXpoint"
+                                           << "x"
                                            << "lblXscale";
     QTest::newRow("＞ stops at 1640") << "Command2" << 12 << "10"
                                       << "1640"
-                                      << "txtXpoint"
+                                      << "x"
                                       << "lblXscale";
     QTest::newRow("∨ ten times") << "Command3" << 10 << "10"
                                  << "1080"
-                                 << "txtYpoint"
+                                 << "y"
                                  << "lblYscale";
     QTest::newRow("∧ stops at 680") << "Command4" << 15 << "-10"
                                     << "680"
-                                    << "txtYpoint"
+                                    << "y"
                                     << "lblYscale";
     QTest::newRow("はなす seven times") << "Command7" << 7 << "7"
                                         << "7"
-                                        << "txtY2point"
+                                        << "secondRow"
                                         << "lblY2scale";
     QTest::newRow("はなす stops at 7") << "Command7" << 8 << "7"
                                        << "7"
-                                       << "txtY2point"
+                                       << "secondRow"
                                        << "lblY2scale";
     QTest::newRow("つめる stops at -7") << "Command6" << 9 << "-7"
                                         << "-7"
-                                        << "txtY2point"
+                                        << "secondRow"
                                         << "lblY2scale";
 }
 
@@ -98,12 +99,14 @@ void TestPrintPosition::steps() {
     QCOMPARE(m_window->windowTitle(), QStringLiteral("印字位置調整"));
     press(qPrintable(button), presses);
     QCOMPARE(caption(qPrintable(label)), scale);
-    QCOMPARE(m_window->control<QLineEdit>(qPrintable(field))->text(), value);
-    const QPoint picture = m_window->control<QWidget>("Image1")->pos();
-    QCOMPARE(picture.x(),
-             qRound(m_window->control<QLineEdit>("txtXpoint")->text().toDouble() / 15));
-    QCOMPARE(picture.y(),
-             qRound(m_window->control<QLineEdit>("txtYpoint")->text().toDouble() / 15));
+    const OffsetRecord &offsets = qobject_cast<PrintPositionWindow *>(m_window)->offsets();
+    const QString stored = field == QLatin1String("x")   ? offsets.x
+                           : field == QLatin1String("y") ? offsets.y
+                                                         : offsets.secondRow;
+    QCOMPARE(stored, value);
+    const QPoint picture = child<QWidget>(m_window, "Image1")->pos();
+    QCOMPARE(picture.x(), qRound(offsets.x.toDouble() / 15));
+    QCOMPARE(picture.y(), qRound(offsets.y.toDouble() / 15));
 }
 
 void TestPrintPosition::okWithoutChangeRewritesSameValues() {

@@ -38,7 +38,7 @@ private slots:
 private:
     PrintWindow *openWith(const QStringList &names, const QStringList &zips = {},
                           const QStringList &honorifics = {});
-    template <typename T> T *ctl(const char *name) { return m_print->control<T>(name); }
+    template <typename T> T *ctl(const char *name) { return child<T>(m_print, name); }
     void click(const char *name) { ctl<QAbstractButton>(name)->click(); }
     QStringList boxes();
 
@@ -96,8 +96,8 @@ void TestPrintWindow::loadsPrintListAndUnloadsMain() {
     // The main window was rebuilt out of sight, with an empty print list.
     QVERIFY(m_main->isFormLoaded());
     QVERIFY(!m_main->isVisible());
-    QCOMPARE(m_main->control<QListWidget>("lstSet2")->count(), 0);
-    QCOMPARE(m_main->control<QListWidget>("lstSet1")->count(), 12);
+    QCOMPARE(rowCount(child<QListView>(m_main, "lstSet2")), 0);
+    QCOMPARE(rowCount(child<QListView>(m_main, "lstSet1")), 12);
     QVERIFY(!m_desk->context.state.endOnMainUnload);
     QCoreApplication::processEvents();
     QCOMPARE(m_desk->endCalls, 0);
@@ -166,11 +166,11 @@ void TestPrintWindow::senderNavigation() {
     QCOMPARE(m_print->currentSender(), 3);
     QVERIFY(m_desk->messages.shown.isEmpty());
 
-    // RegetTx re-reads the file and starts at the first entry again.
+    // rereadSenders re-reads the file and starts at the first entry again.
     SenderTable changed = m_print->senderTable();
     changed[0].name = QStringLiteral("新しい差出人");
     QVERIFY(WriteSenderFile(m_desk->file("Wolt.tds"), changed).ok);
-    m_print->RegetTx();
+    m_print->rereadSenders();
     QCOMPARE(ctl<QLabel>("lbltx")->text(), QStringLiteral("1/ 4 "));
     QCOMPARE(ctl<QLabel>("lblTxNm")->text(), QStringLiteral("新しい差出人"));
 }
@@ -211,9 +211,9 @@ void TestPrintWindow::backReturnsToRebuiltMain() {
         click("cmdCancel");
     QVERIFY(!m_print->isFormLoaded());
     QVERIFY(m_main->isVisible());
-    QCOMPARE(m_main->control<QListWidget>("lstSet1")->count(), 2);
-    QCOMPARE(m_main->control<QListWidget>("lstSet2")->count(), 0);
-    QCOMPARE(m_main->control<QLabel>("lblCount")->text(), QStringLiteral("0"));
+    QCOMPARE(rowCount(child<QListView>(m_main, "lstSet1")), 2);
+    QCOMPARE(rowCount(child<QListView>(m_main, "lstSet2")), 0);
+    QCOMPARE(child<QLabel>(m_main, "lblCount")->text(), QStringLiteral("0"));
     QCoreApplication::processEvents();
     QCOMPARE(m_desk->endCalls, 0);
 }

@@ -40,7 +40,7 @@ private slots:
 private:
     FormWindow *openSender();
     FormWindow *openFont(const QStringList &fonts);
-    QLabel *printLabel(const char *name) { return m_print->control<QLabel>(name); }
+    QLabel *printLabel(const char *name) { return child<QLabel>(m_print, name); }
 
     std::unique_ptr<FakeDesktop> m_desk;
     PrintWindow *m_print = nullptr;
@@ -60,14 +60,14 @@ void TestSenderFont::init() {
 }
 
 FormWindow *TestSenderFont::openSender() {
-    m_print->control<QAbstractButton>("Command6")->click();
+    child<QAbstractButton>(m_print, "Command6")->click();
     FormWindow *window = m_desk->context.windows.existing(WindowId::Sender);
     return window && window->isVisible() ? window : nullptr;
 }
 
 FormWindow *TestSenderFont::openFont(const QStringList &fonts) {
     m_desk->printer.fonts = fonts;
-    m_print->control<QAbstractButton>("Command1")->click();
+    child<QAbstractButton>(m_print, "Command1")->click();
     FormWindow *window = m_desk->context.windows.existing(WindowId::Font);
     // Null when the list never finished filling.
     if (!window ||
@@ -80,32 +80,32 @@ void TestSenderFont::senderNavigationStopsAtThree() {
     FormWindow *sender = openSender();
     QVERIFY(sender);
     QCOMPARE(sender->windowTitle(), QStringLiteral("差出人データ"));
-    QCOMPARE(sender->control<QLabel>("lblTx")->text(), QStringLiteral("1/ 3 "));
+    QCOMPARE(child<QLabel>(sender, "lblTx")->text(), QStringLiteral("1/ 3 "));
     for (int i = 0; i < 4; ++i)
-        sender->control<QAbstractButton>("Command4")->click();
-    QCOMPARE(sender->control<QLabel>("lblTx")->text(), QStringLiteral("3/ 3 "));
-    QCOMPARE(sender->control<QLineEdit>("txtNmtx")->text(), QStringLiteral("三番"));
-    sender->control<QAbstractButton>("Command3")->click();
-    QCOMPARE(sender->control<QLabel>("lblTx")->text(), QStringLiteral("2/ 3 "));
-    QCOMPARE(sender->control<QLineEdit>("txtAdd2tx")->text(), QStringLiteral("中区"));
+        child<QAbstractButton>(sender, "Command4")->click();
+    QCOMPARE(child<QLabel>(sender, "lblTx")->text(), QStringLiteral("3/ 3 "));
+    QCOMPARE(child<QLineEdit>(sender, "txtNmtx")->text(), QStringLiteral("三番"));
+    child<QAbstractButton>(sender, "Command3")->click();
+    QCOMPARE(child<QLabel>(sender, "lblTx")->text(), QStringLiteral("2/ 3 "));
+    QCOMPARE(child<QLineEdit>(sender, "txtAdd2tx")->text(), QStringLiteral("中区"));
 }
 
 void TestSenderFont::returnWithoutRegisterKeepsFile() {
     FormWindow *sender = openSender();
-    sender->control<QLineEdit>("txtNmtx")->setText(QStringLiteral("書いたが登録せず"));
-    sender->control<QAbstractButton>("Command4")->click();
-    sender->control<QAbstractButton>("Command2")->click();
+    child<QLineEdit>(sender, "txtNmtx")->setText(QStringLiteral("書いたが登録せず"));
+    child<QAbstractButton>(sender, "Command4")->click();
+    child<QAbstractButton>(sender, "Command2")->click();
     QVERIFY(!sender->isFormLoaded());
     QCOMPARE(readBytes(m_desk->file("Wolt.tds")), m_senderBytes);
 }
 
 void TestSenderFont::registeredEditReachesFileAndPrintWindow() {
-    m_print->control<QAbstractButton>("Command5")->click();
+    child<QAbstractButton>(m_print, "Command5")->click();
     QCOMPARE(printLabel("lbltx")->text(), QStringLiteral("2/ 4 "));
     FormWindow *sender = openSender();
-    sender->control<QLineEdit>("txtNmtx")->setText(QStringLiteral("新しい名前"));
-    sender->control<QAbstractButton>("cmdTxRec")->click();
-    sender->control<QAbstractButton>("Command2")->click();
+    child<QLineEdit>(sender, "txtNmtx")->setText(QStringLiteral("新しい名前"));
+    child<QAbstractButton>(sender, "cmdTxRec")->click();
+    child<QAbstractButton>(sender, "Command2")->click();
     QCOMPARE(ReadSenderFile(m_desk->file("Wolt.tds"))[0].name, QStringLiteral("新しい名前"));
     QCOMPARE(printLabel("lbltx")->text(), QStringLiteral("1/ 4 "));
     QCOMPARE(printLabel("lblTxNm")->text(), QStringLiteral("新しい名前"));
@@ -113,31 +113,31 @@ void TestSenderFont::registeredEditReachesFileAndPrintWindow() {
 
 void TestSenderFont::fourthEntryKeptAndSelectable() {
     FormWindow *sender = openSender();
-    sender->control<QLineEdit>("txtZiptx")->setText(QStringLiteral("999-9999"));
-    sender->control<QAbstractButton>("cmdTxRec")->click();
-    sender->control<QAbstractButton>("Command2")->click();
+    child<QLineEdit>(sender, "txtZiptx")->setText(QStringLiteral("999-9999"));
+    child<QAbstractButton>(sender, "cmdTxRec")->click();
+    child<QAbstractButton>(sender, "Command2")->click();
     const QByteArray written = readBytes(m_desk->file("Wolt.tds"));
     const QByteArray fourthLine = m_senderBytes.mid(m_senderBytes.lastIndexOf("\"400-0004\""));
     QVERIFY(written.endsWith(fourthLine));
     for (int i = 0; i < 3; ++i)
-        m_print->control<QAbstractButton>("Command5")->click();
+        child<QAbstractButton>(m_print, "Command5")->click();
     QCOMPARE(printLabel("lbltx")->text(), QStringLiteral("4/ 4 "));
     QCOMPARE(printLabel("lblTxAd1")->text(), QStringLiteral("四番地, 4F"));
 }
 
 void TestSenderFont::unwritableFileKeepsWindowOpen() {
     FormWindow *sender = openSender();
-    sender->control<QLineEdit>("txtNmtx")->setText(QStringLiteral("保存したい"));
-    sender->control<QAbstractButton>("cmdTxRec")->click();
+    child<QLineEdit>(sender, "txtNmtx")->setText(QStringLiteral("保存したい"));
+    child<QAbstractButton>(sender, "cmdTxRec")->click();
     QFile::setPermissions(m_desk->file("Wolt.tds"), QFile::ReadOwner);
-    sender->control<QAbstractButton>("Command2")->click();
+    child<QAbstractButton>(sender, "Command2")->click();
     QCOMPARE(m_desk->messages.shown.size(), 1);
     QVERIFY(m_desk->messages.shown.at(0).text.contains(QStringLiteral("Wolt.tds")));
     QVERIFY(sender->isFormLoaded());
-    QCOMPARE(sender->control<QLineEdit>("txtNmtx")->text(), QStringLiteral("保存したい"));
+    QCOMPARE(child<QLineEdit>(sender, "txtNmtx")->text(), QStringLiteral("保存したい"));
     QCOMPARE(readBytes(m_desk->file("Wolt.tds")), m_senderBytes);
     QFile::setPermissions(m_desk->file("Wolt.tds"), QFile::ReadOwner | QFile::WriteOwner);
-    sender->control<QAbstractButton>("Command2")->click();
+    child<QAbstractButton>(sender, "Command2")->click();
     QVERIFY(!sender->isFormLoaded());
     QCOMPARE(ReadSenderFile(m_desk->file("Wolt.tds"))[0].name, QStringLiteral("保存したい"));
 }
@@ -157,9 +157,9 @@ void TestSenderFont::damagedFileReplacedOnlyWhenAgreed() {
     FormWindow *sender = openSender();
     QCOMPARE(m_desk->messages.shown.size(), 1); // the damage is named on opening
     QVERIFY(m_desk->messages.shown.first().text.contains(m_desk->file("Wolt.tds")));
-    QCOMPARE(sender->control<QLineEdit>("txtNmtx")->text(), QStringLiteral("一番"));
+    QCOMPARE(child<QLineEdit>(sender, "txtNmtx")->text(), QStringLiteral("一番"));
     m_desk->messages.answers = {agree ? MessageAnswer::Yes : MessageAnswer::No};
-    sender->control<QAbstractButton>("Command2")->click();
+    child<QAbstractButton>(sender, "Command2")->click();
     QCOMPARE(m_desk->messages.shown.size(), 2);
     QCOMPARE(m_desk->messages.shown.last().buttons, MessageButtons::YesNo);
     QCOMPARE(sender->isFormLoaded(), !agree);
@@ -175,8 +175,8 @@ void TestSenderFont::damagedFileReplacedOnlyWhenAgreed() {
 
 void TestSenderFont::closingOtherwiseDiscards() {
     FormWindow *sender = openSender();
-    sender->control<QLineEdit>("txtNmtx")->setText(QStringLiteral("捨てる"));
-    sender->control<QAbstractButton>("cmdTxRec")->click();
+    child<QLineEdit>(sender, "txtNmtx")->setText(QStringLiteral("捨てる"));
+    child<QAbstractButton>(sender, "cmdTxRec")->click();
     sender->close();
     QVERIFY(!sender->isFormLoaded());
     QCOMPARE(readBytes(m_desk->file("Wolt.tds")), m_senderBytes);
@@ -184,15 +184,15 @@ void TestSenderFont::closingOtherwiseDiscards() {
 
 void TestSenderFont::fontListLeavesOutVerticalNames() {
     m_desk->printer.fonts = {"@IPAMincho", "IPAMincho", "@IPAGothic", "IPAGothic", "DejaVu Sans"};
-    m_print->control<QAction>("mnuFont")->trigger();
+    child<QAction>(m_print, "mnuFont")->trigger();
     FormWindow *font = m_desk->context.windows.existing(WindowId::Font);
     QVERIFY(font);
     QCOMPARE(font->windowTitle(), QStringLiteral("読込み中…"));
-    QVERIFY(!font->control<QWidget>("cmdOk")->isEnabled());
-    QVERIFY(!font->control<QWidget>("cmdApl")->isEnabled());
+    QVERIFY(!child<QWidget>(font, "cmdOk")->isEnabled());
+    QVERIFY(!child<QWidget>(font, "cmdApl")->isEnabled());
     QTRY_COMPARE(font->windowTitle(), QStringLiteral("Font"));
-    QVERIFY(font->control<QWidget>("cmdOk")->isEnabled());
-    auto *list = font->control<QListWidget>("List1");
+    QVERIFY(child<QWidget>(font, "cmdOk")->isEnabled());
+    auto *list = child<QListWidget>(font, "List1");
     QStringList names;
     for (int i = 0; i < list->count(); ++i)
         names.append(list->item(i)->text());
@@ -201,27 +201,27 @@ void TestSenderFont::fontListLeavesOutVerticalNames() {
 
 void TestSenderFont::doubleClicksAndSample() {
     FormWindow *font = openFont({"IPAMincho", "IPAGothic"});
-    auto *list = font->control<QListWidget>("List1");
-    auto *demo = font->control<QLabel>("lblDemo");
+    auto *list = child<QListWidget>(font, "List1");
+    auto *demo = child<QLabel>(font, "lblDemo");
     emit list->itemDoubleClicked(list->item(0));
-    QCOMPARE(font->control<QLabel>("lblNameF")->text(), QStringLiteral("IPAMincho"));
-    QVERIFY(font->control<QWidget>("cmdApl")->isEnabled());
-    font->control<QAbstractButton>("cmdApl")->click();
+    QCOMPARE(child<QLabel>(font, "lblNameF")->text(), QStringLiteral("IPAMincho"));
+    QVERIFY(child<QWidget>(font, "cmdApl")->isEnabled());
+    child<QAbstractButton>(font, "cmdApl")->click();
     QCOMPARE(demo->text(), QStringLiteral("123\r東京都  様　御中\rあいうえお　ＡＢＣ"));
     QCOMPARE(demo->font().family(), QStringLiteral("IPAMincho"));
     emit list->itemDoubleClicked(list->item(1));
-    QCOMPARE(font->control<QLabel>("lblNameF")->text(), QStringLiteral("IPAGothic"));
+    QCOMPARE(child<QLabel>(font, "lblNameF")->text(), QStringLiteral("IPAGothic"));
     QCOMPARE(demo->text(), QString());
-    font->control<QAbstractButton>("cmdApl")->click();
+    child<QAbstractButton>(font, "cmdApl")->click();
     QCOMPARE(demo->font().family(), QStringLiteral("IPAGothic"));
     QVERIFY(!demo->text().isEmpty());
-    font->control<QAbstractButton>("Command1")->click();
+    child<QAbstractButton>(font, "Command1")->click();
     QCOMPARE(m_desk->help.calls.last().context, 9);
 }
 
 void TestSenderFont::okWithoutChoice() {
     FormWindow *font = openFont({"IPAMincho"});
-    font->control<QAbstractButton>("cmdOk")->click();
+    child<QAbstractButton>(font, "cmdOk")->click();
     QCOMPARE(m_desk->messages.texts(),
              QStringList{QStringLiteral("フォントが選択されていません。")});
     QVERIFY(font->isFormLoaded());
@@ -230,9 +230,9 @@ void TestSenderFont::okWithoutChoice() {
 void TestSenderFont::cancelChangesNothing() {
     const QFont before = printLabel("lblName")->font();
     FormWindow *font = openFont({"IPAGothic"});
-    auto *list = font->control<QListWidget>("List1");
+    auto *list = child<QListWidget>(font, "List1");
     emit list->itemDoubleClicked(list->item(0));
-    font->control<QAbstractButton>("Command2")->click();
+    child<QAbstractButton>(font, "Command2")->click();
     QVERIFY(!font->isFormLoaded());
     QCOMPARE(m_print->settings().addressFont, QStringLiteral("ＭＳ 明朝"));
     QCOMPARE(printLabel("lblName")->font(), before);
@@ -240,9 +240,9 @@ void TestSenderFont::cancelChangesNothing() {
 
 void TestSenderFont::okAppliesFontToTextNotBoxes() {
     FormWindow *font = openFont({"IPAGothic"});
-    auto *list = font->control<QListWidget>("List1");
+    auto *list = child<QListWidget>(font, "List1");
     emit list->itemDoubleClicked(list->item(0));
-    font->control<QAbstractButton>("cmdOk")->click();
+    child<QAbstractButton>(font, "cmdOk")->click();
     QVERIFY(!font->isFormLoaded());
     QCOMPARE(m_print->settings().addressFont, QStringLiteral("IPAGothic"));
     for (const char *name : {"lblName", "lblAdd1", "lblAdd2", "lblAdd3", "lblCode", "lblTxZp",
@@ -255,14 +255,14 @@ void TestSenderFont::okAppliesFontToTextNotBoxes() {
 
 void TestSenderFont::chosenFontIsPrinted() {
     FormWindow *font = openFont({"IPAGothic"});
-    auto *list = font->control<QListWidget>("List1");
+    auto *list = child<QListWidget>(font, "List1");
     emit list->itemDoubleClicked(list->item(0));
-    font->control<QAbstractButton>("cmdOk")->click();
+    child<QAbstractButton>(font, "cmdOk")->click();
     const QString pdf = m_desk->file(QStringLiteral("font.pdf"));
     m_desk->printerDialog.outputFile = pdf;
     m_desk->printerDialog.answers = {true};
     m_desk->messages.answers = {MessageAnswer::Ok};
-    m_print->control<QAbstractButton>("cmdPrint")->click();
+    child<QAbstractButton>(m_print, "cmdPrint")->click();
     const QStringList fonts = pdfFonts(pdf);
     QVERIFY2(fonts.contains(QStringLiteral("IPAGothic")), qPrintable(fonts.join(',')));
     // The postal-code digits stay in their own font.
@@ -275,7 +275,7 @@ void TestSenderFont::missingFontPrintsInMincho() {
     m_desk->printerDialog.outputFile = pdf;
     m_desk->printerDialog.answers = {true};
     m_desk->messages.answers = {MessageAnswer::Ok};
-    m_print->control<QAbstractButton>("cmdPrint")->click();
+    child<QAbstractButton>(m_print, "cmdPrint")->click();
     QCOMPARE(m_desk->messages.shown.size(), 2);
     QVERIFY(m_desk->messages.shown.at(1).text.contains(QStringLiteral("Uninstalled Font")));
     QCOMPARE(pdfFonts(pdf), QStringList{QStringLiteral("IPAMincho")});

@@ -60,19 +60,19 @@ void TestScreenshots::mainWindowWithBook() {
     auto *main = desk.context.windows.get<MainWindow>(WindowId::Main);
     main->showForm();
     desk.fileDialogs.openAnswers.push_back(book);
-    main->control<QAbstractButton>("cmdOpen")->click();
-    QListWidget *names = main->control<QListWidget>("lstSet1");
-    QCOMPARE(names->count(), 3);
-    names->item(1)->setSelected(true);
-    main->control<QAbstractButton>("cmdAdd")->click();
+    child<QAbstractButton>(main, "cmdOpen")->click();
+    QListView *names = child<QListView>(main, "lstSet1");
+    QCOMPARE(rowCount(names), 3);
+    selectRows(names, {1});
+    child<QAbstractButton>(main, "cmdAdd")->click();
     save(main, QStringLiteral("main-window.png"));
 
-    main->control<QAction>("mnuVer")->trigger();
+    child<QAction>(main, "mnuVer")->trigger();
     FormWindow *about = desk.context.windows.window(WindowId::About);
     save(about, QStringLiteral("version-box.png"));
-    about->control<QAbstractButton>("cmdOK")->click();
+    child<QAbstractButton>(about, "cmdOK")->click();
 
-    main->control<QAbstractButton>("cmdView")->click();
+    child<QAbstractButton>(main, "cmdView")->click();
     save(desk.context.windows.window(WindowId::ListSheet), QStringLiteral("list-sheet.png"));
 }
 
@@ -88,7 +88,7 @@ void TestScreenshots::cardEditor() {
     FormWindow *editor = desk.context.windows.window(WindowId::CardEditor);
     editor->showForm();
     save(editor, QStringLiteral("card-editor.png"));
-    editor->control<QAbstractButton>("cmdOp")->click();
+    child<QAbstractButton>(editor, "cmdOp")->click();
     save(editor, QStringLiteral("card-editor-option-entry.png"));
 }
 
@@ -105,26 +105,26 @@ void TestScreenshots::printWindow() {
     auto *main = desk.context.windows.get<MainWindow>(WindowId::Main);
     main->showForm();
     desk.fileDialogs.openAnswers.push_back(book);
-    main->control<QAbstractButton>("cmdOpen")->click();
-    main->control<QListWidget>("lstSet1")->selectAll();
-    main->control<QAbstractButton>("cmdAdd")->click();
-    main->control<QAbstractButton>("cmdPrint")->click();
+    child<QAbstractButton>(main, "cmdOpen")->click();
+    child<QListView>(main, "lstSet1")->selectAll();
+    child<QAbstractButton>(main, "cmdAdd")->click();
+    child<QAbstractButton>(main, "cmdPrint")->click();
     FormWindow *print = desk.context.windows.window(WindowId::Print);
     save(print, QStringLiteral("print-window.png"));
 
-    print->control<QAbstractButton>("Command2")->click();
+    child<QAbstractButton>(print, "Command2")->click();
     save(desk.context.windows.window(WindowId::PrintPosition),
          QStringLiteral("print-position-window.png"));
-    print->control<QAbstractButton>("Command6")->click();
+    child<QAbstractButton>(print, "Command6")->click();
     save(desk.context.windows.window(WindowId::Sender), QStringLiteral("sender-window.png"));
 
     desk.printer.fonts = {QStringLiteral("IPAMincho"), QStringLiteral("IPAGothic")};
-    print->control<QAbstractButton>("Command1")->click();
+    child<QAbstractButton>(print, "Command1")->click();
     FormWindow *font = desk.context.windows.window(WindowId::Font);
     QTRY_COMPARE(font->windowTitle(), QStringLiteral("Font"));
-    auto *list = font->control<QListWidget>("List1");
+    auto *list = child<QListWidget>(font, "List1");
     emit list->itemDoubleClicked(list->item(1));
-    font->control<QAbstractButton>("cmdApl")->click();
+    child<QAbstractButton>(font, "cmdApl")->click();
     save(font, QStringLiteral("font-window.png"));
 }
 

@@ -3,6 +3,7 @@
 #include "appcontext.h"
 #include "printersurface.h"
 #include "services.h"
+#include "widgetlookup.h"
 
 #include <QList>
 #include <QStringList>

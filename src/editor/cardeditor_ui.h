@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+namespace nvl {
+
+// The card editor's controls while it is loaded.
+struct CardEditorUi {
+    QPushButton *firstCard = nullptr;
+    QPushButton *previousCard = nullptr;
+    QPushButton *nextCard = nullptr;
+    QPushButton *lastCard = nullptr;
+    QPushButton *newCard = nullptr;
+    QLabel *cardLabel = nullptr;
+    QToolButton *bookList = nullptr;
+    QToolButton *help = nullptr;
+
+    QLineEdit *postalCode = nullptr;
+    QLineEdit *code = nullptr;
+    QLabel *address1Caption = nullptr;
+    QLineEdit *address1 = nullptr;
+    QLabel *address2Caption = nullptr;
+    QLineEdit *address2 = nullptr;
+    QLineEdit *address3 = nullptr;
+    QLineEdit *name = nullptr;
+    QComboBox *honorific = nullptr;
+
+    // Option entry: the whole address on one line, split on request.
+    QLabel *oneLineCaption = nullptr;
+    QLineEdit *oneLineAddress = nullptr;
+    QGroupBox *optionFrame = nullptr;
+    QRadioButton *withPrefecture = nullptr;
+    QRadioButton *withoutPrefecture = nullptr;
+    QPushButton *split = nullptr;
+    QPushButton *leaveOptionEntry = nullptr;
+
+    QPushButton *registerCard = nullptr;
+    QPushButton *cancel = nullptr;
+    QPushButton *deleteCard = nullptr;
+    QPushButton *optionEntry = nullptr;
+    QPushButton *back = nullptr;
+};
+
+} // namespace nvl

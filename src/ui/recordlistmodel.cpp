@@ -1,0 +1,56 @@
+#include "recordlistmodel.h"
+
+#include <algorithm>
+
+namespace nvl {
+
+int RecordListModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant RecordListModel::data(const QModelIndex &index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const AddressRecord &entry = m_records.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return entry.field(AddressRecord::Name);
+    case RecordRole:
+        return QVariant::fromValue(entry);
+    default:
+        return {};
+    }
+}
+
+void RecordListModel::setRecords(const QList<AddressRecord> &records) {
+    beginResetModel();
+    m_records = records;
+    endResetModel();
+    emit countChanged(count());
+}
+
+void RecordListModel::append(const QList<AddressRecord> &records) {
+    if (records.isEmpty())
+        return;
+    beginInsertRows({}, count(), count() + static_cast<int>(records.size()) - 1);
+    m_records.append(records);
+    endInsertRows();
+    emit countChanged(count());
+}
+
+void RecordListModel::removeRowList(QList<int> rows) {
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int row : rows) {
+        if (row < 0 || row >= count())
+            continue;
+        beginRemoveRows({}, row, row);
+        m_records.removeAt(row);
+        endRemoveRows();
+    }
+    if (!rows.isEmpty())
+        emit countChanged(count());
+}
+
+} // namespace nvl
