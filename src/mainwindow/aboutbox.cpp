@@ -79,6 +79,14 @@ void AboutBox::setCopyright(const QString &text) {
     m_notice->setText(NoticePrefix + text);
 }
 
+void AboutBox::showProgramVersion() {
+    setApplication(QStringLiteral("ＮＶＬはがき宛名プリント "));
+    setVersion(QStringLiteral("Ver 2.0"));
+    setHeading(QStringLiteral(" ******   Orbek   *****        "));
+    setCopyright(MakerNotice);
+    showModal();
+}
+
 void AboutBox::showModal() {
     // Modal: the main window takes no input until OK.
     setWindowModality(Qt::ApplicationModal);

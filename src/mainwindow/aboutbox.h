@@ -23,6 +23,8 @@ public:
     void setHeading(const QString &text);
     void setCopyright(const QString &text);
     void showModal();
+    // The program's own name, version and notice, shown modal.
+    void showProgramVersion();
 
 protected:
     void buildForm(QWidget *content) override;

@@ -164,6 +164,12 @@ bool ListSheet::fill(const AddressBook &book, Variant variant) {
     return true;
 }
 
+void ListSheet::showBook(const AddressBook &book, Variant variant, const QString &title) {
+    fill(book, variant);
+    setWindowTitle(title);
+    showForm();
+}
+
 void ListSheet::chooseRow(int row) {
     m_grid->setCurrentIndex(m_model.index(row, 0));
     m_chosenNumber = row + 1;

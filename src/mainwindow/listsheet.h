@@ -58,6 +58,8 @@ public:
 
     // Fills the grid from the book; false when it could not be filled.
     bool fill(const AddressBook &book, Variant variant);
+    // Fills the grid and shows it under that title.
+    void showBook(const AddressBook &book, Variant variant, const QString &title);
     // The record number of the row last clicked, 0 before any.
     int chosenNumber() const { return m_chosenNumber; }
 

@@ -174,7 +174,7 @@ void MainWindow::connectCommands() {
     on(m_ui->listSheetAction, [this] { showListSheet(false); });
     on(m_ui->reorderButton, [this] { handOver(WindowId::Reorder); });
     on(m_ui->reorderAction, [this] { handOver(WindowId::Reorder); });
-    on(m_ui->versionAction, [this] { showVersion(); });
+    on(m_ui->versionAction, [this] { emit versionRequested(); });
     // The shell reports nothing back; a missing browser is the desktop's to tell.
     on(m_ui->homePageAction,
        [this] { m_ctx.platform.shell.openUrl(QStringLiteral(NVL_HOME_PAGE)); });

@@ -49,6 +49,9 @@ public:
 signals:
     // 次へ: the chosen records, in print-list order, for the print window.
     void printListChosen(const QList<AddressRecord> &records);
+    // The book as the list sheet, full or short, under that title.
+    void listSheetRequested(const AddressBook &book, bool fullVariant, const QString &title);
+    void versionRequested();
 
 protected:
     void buildForm(QWidget *content) override;
@@ -80,7 +83,6 @@ private:
 
     // List sheet, reorder window and version box.
     void showListSheet(bool fullVariant);
-    void showVersion();
 
     // Print-list selection.
     void addSelection();

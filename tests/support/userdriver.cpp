@@ -237,12 +237,16 @@ ModalAnswers::Action typeFileNameAndPress(const QString &path, const QString &bu
                 return target && target->isEnabled();
             },
             3000);
-        if (named) {
+        if (named)
             press(dialog, button);
-        } else {
-            // The list under the name may keep a folder current (the button
-            // then reads 開く); Return in the name box acts on the name typed.
-            QTest::keyClick(edit, Qt::Key_Return);
+        // The list under the name may keep a folder current (the button
+        // then reads 開く), or catch up only after the press on a busy
+        // machine; Return in the name box acts on the name typed.
+        const QPointer<QWidget> open(dialog);
+        const QPointer<QLineEdit> name(edit);
+        if (!named || !QTest::qWaitFor([&] { return !open || !open->isVisible(); }, 2000)) {
+            if (name && name->isVisible())
+                QTest::keyClick(name, Qt::Key_Return);
         }
     };
 }
