@@ -130,7 +130,8 @@ int main(int argc, char *argv[]) {
     }
     for (int i = 0; i < Trips; ++i) {
         steps.add([&] {
-            if (auto *list = window(nvl::WindowId::Main)->findChild<QListView *>(QStringLiteral("lstSet1")))
+            if (auto *list =
+                    window(nvl::WindowId::Main)->findChild<QListView *>(QStringLiteral("lstSet1")))
                 list->selectAll();
             click(window(nvl::WindowId::Main), "cmdAdd");
             click(window(nvl::WindowId::Main), "cmdPrint");

@@ -2,6 +2,7 @@
 
 #include "quotedfields.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 namespace nvl {
@@ -16,10 +17,12 @@ SettingsRead readSettingsFile(const QString &path, int count) {
     int damaged = 0;
     result.values = settingsValuesFromBytes(bytes, count, &damaged);
     if (damaged > 0)
-        result.problem = QStringLiteral("ファイル「%1」の一部が壊れているため、%2個の値を読めません"
+        result.problem =
+            QCoreApplication::translate("nvl::SettingsFile",
+                                        "ファイル「%1」の一部が壊れているため、%2個の値を読めません"
                                         "でした。")
-                             .arg(path)
-                             .arg(damaged);
+                .arg(path)
+                .arg(damaged);
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "quotedfields.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
@@ -83,16 +84,23 @@ QString describeReadFailure(const QString &path, TextFileRead::Status status) {
     case TextFileRead::Status::Ok:
         return {};
     case TextFileRead::Status::Missing:
-        return QStringLiteral("ファイル「%1」が見つかりません。").arg(path);
+        return QCoreApplication::translate("nvl::TextFile", "ファイル「%1」が見つかりません。")
+            .arg(path);
     case TextFileRead::Status::Unreadable:
-        return QStringLiteral("ファイル「%1」を読み込めません。").arg(path);
+        return QCoreApplication::translate("nvl::TextFile", "ファイル「%1」を読み込めません。")
+            .arg(path);
     case TextFileRead::Status::TooLarge:
-        return QStringLiteral("ファイル「%1」は大きすぎるため、住所録として読み込めません。")
+        return QCoreApplication::translate(
+                   "nvl::TextFile", "ファイル「%1」は大きすぎるため、住所録として読み込めません。")
             .arg(path);
     case TextFileRead::Status::NotRegular:
-        return QStringLiteral("「%1」は通常のファイルではないため読み込めません。").arg(path);
+        return QCoreApplication::translate("nvl::TextFile",
+                                           "「%1」は通常のファイルではないため読み込めません。")
+            .arg(path);
     case TextFileRead::Status::NotText:
-        return QStringLiteral("ファイル「%1」は住所録のテキストファイルではありません。").arg(path);
+        return QCoreApplication::translate(
+                   "nvl::TextFile", "ファイル「%1」は住所録のテキストファイルではありません。")
+            .arg(path);
     }
     return {};
 }
@@ -104,16 +112,16 @@ QString describeErrno(int error) {
     switch (error) {
     case ENOSPC:
     case EDQUOT:
-        return QStringLiteral("ディスクの空き容量が足りません。");
+        return QCoreApplication::translate("nvl::TextFile", "ディスクの空き容量が足りません。");
     case EACCES:
     case EPERM:
-        return QStringLiteral("書き込む権限がありません。");
+        return QCoreApplication::translate("nvl::TextFile", "書き込む権限がありません。");
     case EROFS:
-        return QStringLiteral("読み取り専用のディスクです。");
+        return QCoreApplication::translate("nvl::TextFile", "読み取り専用のディスクです。");
     case EIO:
-        return QStringLiteral("ディスクへの書き込みに失敗しました。");
+        return QCoreApplication::translate("nvl::TextFile", "ディスクへの書き込みに失敗しました。");
     default:
-        return QStringLiteral("書き込みに失敗しました（%1）。")
+        return QCoreApplication::translate("nvl::TextFile", "書き込みに失敗しました（%1）。")
             .arg(QString::fromLocal8Bit(std::strerror(error)));
     }
 }
@@ -140,21 +148,24 @@ bool writeAll(int fd, const QByteArray &bytes) {
 
 WriteResult replaceFileContents(const QString &path, const QByteArray &bytes) {
     const auto failure = [&path](const QString &why) {
-        return WriteResult{false,
-                           QStringLiteral("ファイル「%1」に書き込めません。\n%2").arg(path, why)};
+        return WriteResult{false, QCoreApplication::translate(
+                                      "nvl::TextFile", "ファイル「%1」に書き込めません。\n%2")
+                                      .arg(path, why)};
     };
     if (path.isEmpty())
-        return failure(QStringLiteral("ファイル名がありません。"));
+        return failure(QCoreApplication::translate("nvl::TextFile", "ファイル名がありません。"));
     // A link is followed: the file it names is the one replaced.
     QFileInfo info(path);
     const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
     info = QFileInfo(target);
     if (info.exists() && !info.isFile())
-        return failure(QStringLiteral("通常のファイルではありません。"));
+        return failure(
+            QCoreApplication::translate("nvl::TextFile", "通常のファイルではありません。"));
     // The rename would replace a write-protected file; respect the protection,
     // by its permission bits too, so it holds even for the superuser.
     if (info.exists() && (!info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner)))
-        return failure(QStringLiteral("ファイルが書き込み禁止になっています。"));
+        return failure(
+            QCoreApplication::translate("nvl::TextFile", "ファイルが書き込み禁止になっています。"));
 
     const QByteArray targetName = QFile::encodeName(target);
     QByteArray tempName = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
@@ -197,9 +208,11 @@ WriteResult replaceFileContents(const QString &path, const QByteArray &bytes) {
 WriteResult writeTextFileAtomically(const QString &path, const QString &text) {
     // No reader takes a NUL back: such text is refused rather than lost on reading.
     if (text.contains(QChar(0)))
-        return {false, QStringLiteral("ファイル「%1」に書き込めません。\n保存できない文字（NUL）が"
-                                      "含まれています。")
-                           .arg(path)};
+        return {false,
+                QCoreApplication::translate(
+                    "nvl::TextFile", "ファイル「%1」に書き込めません。\n保存できない文字（NUL）が"
+                                     "含まれています。")
+                    .arg(path)};
     return replaceFileContents(path, encodeText(text));
 }
 

@@ -11,6 +11,7 @@
 #include "textfile.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -48,12 +49,15 @@ QString refusedOutput(const QString &bookPath, const QString &outPath) {
     if (::stat(QFile::encodeName(outPath).constData(), &out) != 0)
         return {};
     if (!S_ISREG(out.st_mode))
-        return QStringLiteral("「%1」は通常のファイルではないため、PDF を書き込めません。")
+        return QCoreApplication::translate(
+                   "nvl::BatchPdf", "「%1」は通常のファイルではないため、PDF を書き込めません。")
             .arg(outPath);
     if (::stat(QFile::encodeName(bookPath).constData(), &book) == 0 && book.st_dev == out.st_dev &&
         book.st_ino == out.st_ino)
-        return QStringLiteral("出力先「%1」は住所録そのものです。別の PDF ファイル名を指定して"
-                              "ください。")
+        return QCoreApplication::translate(
+                   "nvl::BatchPdf",
+                   "出力先「%1」は住所録そのものです。別の PDF ファイル名を指定して"
+                   "ください。")
             .arg(outPath);
     return {};
 }
@@ -69,7 +73,8 @@ int runPrintPdf(int argc, char *argv[]) {
     installFontSubstitutions();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "nvl::BatchPdf",
         "住所録の宛名面を PDF に印刷します (prints a book's address sides to PDF)."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("print-pdf"), QStringLiteral("this command"));
@@ -77,8 +82,9 @@ int runPrintPdf(int argc, char *argv[]) {
                                  QStringLiteral("address book (.dat/.csv)"));
     parser.addPositionalArgument(QStringLiteral("OUT"),
                                  QStringLiteral("PDF file to write, or - for standard output"));
-    const QCommandLineOption twoUp(QStringLiteral("two-up"),
-                                   QStringLiteral("two return postcards a sheet (往復  1s2p)"));
+    const QCommandLineOption twoUp(
+        QStringLiteral("two-up"),
+        QCoreApplication::translate("nvl::BatchPdf", "two return postcards a sheet (往復  1s2p)"));
     const QCommandLineOption sender(QStringLiteral("sender"),
                                     QStringLiteral("sender entry 1-4 of Wolt.tds (default 1)"),
                                     QStringLiteral("N"), QStringLiteral("1"));
@@ -98,8 +104,8 @@ int runPrintPdf(int argc, char *argv[]) {
     }
     const QStringList args = parser.positionalArguments();
     if (args.size() != 3)
-        return fail(
-            QStringLiteral("使い方 (usage): nvl-hagaki print-pdf BOOK OUT [options]; --help"));
+        return fail(QCoreApplication::translate(
+            "nvl::BatchPdf", "使い方 (usage): nvl-hagaki print-pdf BOOK OUT [options]; --help"));
     const QString bookPath = args.at(1);
     const QString outPath = args.at(2);
 
@@ -108,16 +114,18 @@ int runPrintPdf(int argc, char *argv[]) {
 
     const BookRead read = ReadBookFile(bookPath);
     if (!read.ok()) {
-        return fail(
-            read.status == BookRead::Status::FileError
-                ? describeReadFailure(bookPath, read.fileStatus)
-                : QStringLiteral("ファイル「%1」は住所録として読み込めません。").arg(bookPath));
+        return fail(read.status == BookRead::Status::FileError
+                        ? describeReadFailure(bookPath, read.fileStatus)
+                        : QCoreApplication::translate(
+                              "nvl::BatchPdf", "ファイル「%1」は住所録として読み込めません。")
+                              .arg(bookPath));
     }
     QList<int> numbers;
     if (parser.isSet(records)) {
         const auto parsed = parseRecordList(parser.value(records), read.book.recordCount());
         if (!parsed)
-            return fail(QStringLiteral("--records「%1」が正しくありません（1〜%2）。")
+            return fail(QCoreApplication::translate("nvl::BatchPdf",
+                                                    "--records「%1」が正しくありません（1〜%2）。")
                             .arg(parser.value(records))
                             .arg(read.book.recordCount()));
         numbers = *parsed;
@@ -126,12 +134,12 @@ int runPrintPdf(int argc, char *argv[]) {
             numbers.append(n);
     }
     if (numbers.isEmpty())
-        return fail(QStringLiteral("印刷するデータがありません。"));
+        return fail(QCoreApplication::translate("nvl::BatchPdf", "印刷するデータがありません。"));
 
     bool senderOk = false;
     const int senderIndex = parser.value(sender).toInt(&senderOk);
     if (!senderOk || senderIndex < 1 || senderIndex > 4)
-        return fail(QStringLiteral("--sender は 1〜4 です。"));
+        return fail(QCoreApplication::translate("nvl::BatchPdf", "--sender は 1〜4 です。"));
     const QString programFolder = resolveProgramFolder();
     const QString executableFolder = QCoreApplication::applicationDirPath();
     const QString senderFile =
@@ -157,7 +165,8 @@ int runPrintPdf(int argc, char *argv[]) {
         const AddressRecord &record = read.book.record(n);
         const auto digits = postalDigits(record.field(AddressRecord::PostalCode));
         if (!digits)
-            return fail(QStringLiteral("%1件目「%2」の郵便番号「%3」は印刷できません。")
+            return fail(QCoreApplication::translate(
+                            "nvl::BatchPdf", "%1件目「%2」の郵便番号「%3」は印刷できません。")
                             .arg(n)
                             .arg(record.field(AddressRecord::Name),
                                  record.field(AddressRecord::PostalCode)));
@@ -184,7 +193,7 @@ int runPrintPdf(int argc, char *argv[]) {
         const bool written = std::fwrite(pdf.constData(), 1, static_cast<size_t>(pdf.size()),
                                          stdout) == static_cast<size_t>(pdf.size());
         if (!written || std::fflush(stdout) != 0 || std::ferror(stdout))
-            return fail(QStringLiteral("標準出力に書き込めません。"));
+            return fail(QCoreApplication::translate("nvl::BatchPdf", "標準出力に書き込めません。"));
         return 0;
     }
     const WriteResult written = replaceFileContents(outPath, pdf);

@@ -12,8 +12,8 @@
 namespace nvl {
 
 void CardEditor::showAddressEntry(bool optionEntry) {
-    const std::initializer_list<QWidget *> lineEntry = {m_ui->address1, m_ui->address2,
-                                                        m_ui->address1Caption, m_ui->address2Caption};
+    const std::initializer_list<QWidget *> lineEntry = {
+        m_ui->address1, m_ui->address2, m_ui->address1Caption, m_ui->address2Caption};
     const std::initializer_list<QWidget *> oneLine = {m_ui->optionFrame, m_ui->oneLineCaption,
                                                       m_ui->oneLineAddress};
     for (QWidget *widget : optionEntry ? lineEntry : oneLine)
@@ -39,7 +39,7 @@ void CardEditor::leaveOptionEntry() {
 void CardEditor::splitAddress() {
     const QString text = m_ui->oneLineAddress->text();
     if (text.isEmpty()) {
-        m_ctx.platform.messages.show(QStringLiteral("入力データがありません！"));
+        m_ctx.platform.messages.show(tr("入力データがありません！"));
         m_ui->postalCode->setFocus();
         return;
     }

@@ -21,7 +21,7 @@ namespace nvl {
 
 CardEditor::CardEditor(AppContext &context) : FormWindow(context, WindowId::CardEditor) {
     setObjectName(QStringLiteral("frmSet"));
-    setWindowTitle(QStringLiteral("住所録編集"));
+    setWindowTitle(tr("住所録編集"));
     resize(620, 330);
 }
 
@@ -77,8 +77,8 @@ void CardEditor::takeCardFromFields() {
 
 void CardEditor::clearFields() {
     const QScopedValueRollback loading(m_loadingCard, true);
-    for (QLineEdit *edit : {m_ui->name, m_ui->address1, m_ui->address2, m_ui->postalCode, m_ui->code,
-                            m_ui->oneLineAddress, m_ui->address3})
+    for (QLineEdit *edit : {m_ui->name, m_ui->address1, m_ui->address2, m_ui->postalCode,
+                            m_ui->code, m_ui->oneLineAddress, m_ui->address3})
         edit->clear();
 }
 
@@ -86,13 +86,13 @@ void CardEditor::formLoad() {
     centreOnScreen();
     loadBookSettings();
     const QString file = m_bookFile;
-    setWindowTitle(QStringLiteral("住所録編集　　") + file);
+    setWindowTitle(tr("住所録編集　　") + file);
     m_changes = ChangeTracker();
     m_bookRefused = false;
     m_cards = QList<AddressRecord>(CardMax);
 
     if (bookFromDataFile()) {
-        setWindowTitle(QStringLiteral("住所録　　") + file);
+        setWindowTitle(tr("住所録　　") + file);
         if (!loadBook())
             return;
         m_cardNo = 1;
@@ -103,7 +103,7 @@ void CardEditor::formLoad() {
         // A new book, also when no book was handed over at all.
         m_ctx.state.bookFromFile = false;
         m_bookFile.clear();
-        setWindowTitle(QStringLiteral("住所録　　"));
+        setWindowTitle(tr("住所録　　"));
         clearFields();
         m_cardNo = 1;
         m_cardCount = 0;
@@ -126,11 +126,9 @@ bool CardEditor::loadBook() {
         if (read.status == BookRead::Status::FileError)
             why = describeReadFailure(path, read.fileStatus);
         else if (read.status == BookRead::Status::TooManyRecords)
-            why = QStringLiteral("ファイル「%1」には%2件を超えるデータがあります。")
-                      .arg(path)
-                      .arg(CardMax);
+            why = tr("ファイル「%1」には%2件を超えるデータがあります。").arg(path).arg(CardMax);
         else
-            why = QStringLiteral("ファイル「%1」は途中で終わっています。").arg(path);
+            why = tr("ファイル「%1」は途中で終わっています。").arg(path);
         refuseBook(why);
         return false;
     }
@@ -164,7 +162,7 @@ bool CardEditor::lockBook(const QString &path, QString *holder) {
     qint64 pid = 0;
     QString host, application;
     lock->getLockInfo(&pid, &host, &application);
-    *holder = QStringLiteral("住所録「%1」は、ほかの住所録編集（%2 のプロセス %3）で編集中です。")
+    *holder = tr("住所録「%1」は、ほかの住所録編集（%2 のプロセス %3）で編集中です。")
                   .arg(path, host)
                   .arg(pid);
     return false;
@@ -177,17 +175,16 @@ bool CardEditor::writeBook(const QString &path, const AddressBook &book) {
     if (path == m_bookFile && bookFromDataFile() && QFileInfo::exists(path) &&
         stampOf(path) != m_bookStamp) {
         const MessageAnswer answer = m_ctx.platform.messages.show(
-            QStringLiteral("ファイル「%1」は、読み込んだ後でほかのプログラムに変更されています。\n"
-                           "「はい」で上書き、「いいえ」で別の名前で保存、「キャンセル」で"
-                           "保存しません。")
+            tr("ファイル「%1」は、読み込んだ後でほかのプログラムに変更されています。\n"
+               "「はい」で上書き、「いいえ」で別の名前で保存、「キャンセル」で"
+               "保存しません。")
                 .arg(path),
             MessageButtons::YesNoCancel);
         if (answer == MessageAnswer::Cancel)
             return false;
         if (answer == MessageAnswer::No) {
             CommonDialog dialog(m_ctx.platform.fileDialogs);
-            dialog.filter =
-                QStringLiteral("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
+            dialog.filter = tr("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
             dialog.confirmOverwrite = true;
             target = dialog.showSave();
             if (target.isEmpty())
@@ -212,8 +209,8 @@ bool CardEditor::writeBook(const QString &path, const AddressBook &book) {
 void CardEditor::refuseBook(const QString &message) {
     // Editing a partial copy and writing it back would lose records.
     m_bookRefused = true;
-    m_ctx.platform.messages.show(
-        message + QStringLiteral("\n住所録編集を開けません。ファイルは変更していません。"));
+    m_ctx.platform.messages.show(message +
+                                 tr("\n住所録編集を開けません。ファイルは変更していません。"));
     QTimer::singleShot(0, this, [this] { unloadForm(); });
 }
 
@@ -229,22 +226,21 @@ bool CardEditor::formQueryUnload() {
     if (!m_bookRefused && !m_leavingAsked) {
         if (m_changes.modified) {
             const bool fresh = isNewCard();
-            if (ask(fresh ? NewCardQuestion : SaveEditedQuestion) == MessageAnswer::Yes) {
+            if (ask(fresh ? tr(NewCardQuestion) : tr(SaveEditedQuestion)) == MessageAnswer::Yes) {
                 takeCardFromFields();
                 registerIfNew();
             }
             m_changes.modified = false;
         }
-        if (!bookFromDataFile() && m_cardCount > 0 && ask(SaveAsQuestion) == MessageAnswer::Yes &&
-            !saveNewBookAs())
+        if (!bookFromDataFile() && m_cardCount > 0 &&
+            ask(tr(SaveAsQuestion)) == MessageAnswer::Yes && !saveNewBookAs())
             return false;
     }
     const QString file = m_bookFile;
     if (m_bookRefused || file.isEmpty() || writeCards(file))
         return true;
     // The book could not be written: closing now would lose it.
-    return ask(QStringLiteral("住所録を保存できませんでした。保存せずに閉じますか？")) ==
-           MessageAnswer::Yes;
+    return ask(tr("住所録を保存できませんでした。保存せずに閉じますか？")) == MessageAnswer::Yes;
 }
 
 void CardEditor::formUnload() {

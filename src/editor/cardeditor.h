@@ -18,9 +18,12 @@ namespace nvl {
 struct CardEditorUi;
 
 // The editor's questions about unsaved work, asked on each way out.
-inline const QString NewCardQuestion = QStringLiteral("新規カードを登録しますか？");
-inline const QString SaveEditedQuestion = QStringLiteral("変更した内容を保存しますか…?");
-inline const QString SaveAsQuestion = QStringLiteral("ファイル名をつけて保存しますか…?");
+inline const char *const NewCardQuestion =
+    QT_TRANSLATE_NOOP("nvl::CardEditor", "新規カードを登録しますか？");
+inline const char *const SaveEditedQuestion =
+    QT_TRANSLATE_NOOP("nvl::CardEditor", "変更した内容を保存しますか…?");
+inline const char *const SaveAsQuestion =
+    QT_TRANSLATE_NOOP("nvl::CardEditor", "ファイル名をつけて保存しますか…?");
 
 // frmSet: edits its own copy of the book one card at a time and writes it
 // back to the data file when it closes.

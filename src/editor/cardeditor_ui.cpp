@@ -1,6 +1,6 @@
 // The controls of the card editor and the wiring of their events.
-#include "cardeditor.h"
 #include "cardeditor_ui.h"
+#include "cardeditor.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -145,9 +145,9 @@ void CardEditor::buildForm(QWidget *content) {
     buildAddressEntry(content, grid);
     buildCommands(content, grid);
 
-    QWidget *const order[] = {m_ui->postalCode, m_ui->oneLineAddress, m_ui->address1,
-                              m_ui->address2,   m_ui->address3,       m_ui->name,
-                              m_ui->honorific,  m_ui->code};
+    QWidget *const order[] = {
+        m_ui->postalCode, m_ui->oneLineAddress, m_ui->address1,  m_ui->address2,
+        m_ui->address3,   m_ui->name,           m_ui->honorific, m_ui->code};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 

@@ -17,7 +17,7 @@ void CardEditor::fieldChanged(WatchedField field, const QString &text) {
         m_lastLength = m_changes.lastLength;
     // The text stays as typed; the user is told at every over-long change.
     if (!accepted)
-        m_ctx.platform.messages.show(QStringLiteral("文字数が範囲を超えています。"));
+        m_ctx.platform.messages.show(tr("文字数が範囲を超えています。"));
 }
 
 void CardEditor::deleteCard() {
@@ -25,8 +25,7 @@ void CardEditor::deleteCard() {
         m_changes.modified = false;
         return;
     }
-    if (m_ctx.platform.messages.show(QStringLiteral("このカードを削除します。"),
-                                     MessageButtons::OkCancel,
+    if (m_ctx.platform.messages.show(tr("このカードを削除します。"), MessageButtons::OkCancel,
                                      QStringLiteral("Nuvel Ver.2.1")) != MessageAnswer::Ok)
         return;
 
@@ -48,8 +47,7 @@ void CardEditor::deleteCard() {
     }
     BookRead readBack = ReadBookFile(target);
     if (!readBack.ok()) {
-        m_ctx.platform.messages.show(
-            QStringLiteral("ファイル「%1」を読み直せませんでした。").arg(target));
+        m_ctx.platform.messages.show(tr("ファイル「%1」を読み直せませんでした。").arg(target));
         readBack.book = remaining;
     }
     m_cardCount = readBack.book.recordCount();

@@ -13,7 +13,8 @@ namespace nvl {
 
 namespace {
 
-const QString SaveChangesQuestion = QStringLiteral("内容が変更されています、保存しますか…?");
+const char *const SaveChangesQuestion =
+    QT_TRANSLATE_NOOP("nvl::CardEditor", "内容が変更されています、保存しますか…?");
 
 } // namespace
 
@@ -30,7 +31,7 @@ void CardEditor::showNewCardLabel() {
 }
 
 void CardEditor::askSaveChanges() {
-    if (m_changes.modified && ask(SaveChangesQuestion) == MessageAnswer::Yes) {
+    if (m_changes.modified && ask(tr(SaveChangesQuestion)) == MessageAnswer::Yes) {
         takeCardFromFields();
         m_changes.modified = false;
     }
@@ -38,7 +39,7 @@ void CardEditor::askSaveChanges() {
 
 bool CardEditor::leaveCard(const QString &discardTitle) {
     if (isNewCard()) {
-        if (ask(QStringLiteral("このカードは未登録です。破棄して戻りますか?。"), discardTitle) ==
+        if (ask(tr("このカードは未登録です。破棄して戻りますか?。"), discardTitle) ==
             MessageAnswer::No)
             return false;
         m_changes.modified = false;
@@ -94,7 +95,7 @@ void CardEditor::next() {
     if (m_cardNo == CardMax)
         return;
     if (isNewCard()) {
-        m_ctx.platform.messages.show(QStringLiteral("登録されていません。"));
+        m_ctx.platform.messages.show(tr("登録されていません。"));
         return;
     }
     askSaveChanges();
@@ -144,7 +145,7 @@ bool CardEditor::closeEditorAndList() {
 
 bool CardEditor::saveNewBookAs() {
     CommonDialog dialog(m_ctx.platform.fileDialogs);
-    dialog.filter = QStringLiteral("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
+    dialog.filter = tr("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
     dialog.confirmOverwrite = true;
     const QString path = dialog.showSave();
     if (path.isEmpty() || !writeCards(path))
@@ -155,7 +156,7 @@ bool CardEditor::saveNewBookAs() {
 }
 
 void CardEditor::returnToMain() {
-    if (m_changes.modified && isNewCard() && ask(NewCardQuestion) == MessageAnswer::Yes) {
+    if (m_changes.modified && isNewCard() && ask(tr(NewCardQuestion)) == MessageAnswer::Yes) {
         m_changes.modified = false;
         takeCardFromFields();
         registerIfNew();
@@ -164,12 +165,12 @@ void CardEditor::returnToMain() {
         // A failed write keeps the editor open with its book.
         if (!writeCards(m_bookFile))
             return;
-        if (m_changes.modified && ask(SaveEditedQuestion) == MessageAnswer::Yes) {
+        if (m_changes.modified && ask(tr(SaveEditedQuestion)) == MessageAnswer::Yes) {
             takeCardFromFields();
             registerIfNew();
         }
         m_changes.modified = false;
-    } else if (ask(SaveAsQuestion) == MessageAnswer::Yes && !saveNewBookAs()) {
+    } else if (ask(tr(SaveAsQuestion)) == MessageAnswer::Yes && !saveNewBookAs()) {
         return;
     }
     m_ctx.state.bookFromFile = false;
@@ -179,10 +180,10 @@ void CardEditor::returnToMain() {
 void CardEditor::toListSheet() {
     // A new card, or a book without a file, has nothing to list.
     if (isNewCard() || m_bookFile.isEmpty()) {
-        m_ctx.platform.messages.show(QStringLiteral("表示するデータがありません。"));
+        m_ctx.platform.messages.show(tr("表示するデータがありません。"));
         return;
     }
-    if (m_changes.modified && ask(SaveEditedQuestion) == MessageAnswer::Yes) {
+    if (m_changes.modified && ask(tr(SaveEditedQuestion)) == MessageAnswer::Yes) {
         takeCardFromFields();
         registerIfNew();
     }

@@ -14,7 +14,7 @@ const QString AboutBox::MakerNotice = QStringLiteral(
 
 AboutBox::AboutBox(AppContext &context) : FormWindow(context, WindowId::About) {
     setObjectName(QStringLiteral("About"));
-    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    setWindowTitle(tr("ﾊﾞｰｼﾞｮﾝ情報"));
     resize(420, 260);
 }
 
@@ -80,7 +80,7 @@ void AboutBox::setCopyright(const QString &text) {
 }
 
 void AboutBox::showProgramVersion() {
-    setApplication(QStringLiteral("ＮＶＬはがき宛名プリント "));
+    setApplication(tr("ＮＶＬはがき宛名プリント "));
     setVersion(QStringLiteral("Ver 2.0"));
     setHeading(QStringLiteral(" ******   Orbek   *****        "));
     setCopyright(MakerNotice);

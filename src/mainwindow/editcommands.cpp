@@ -5,14 +5,14 @@ namespace nvl {
 
 namespace {
 
-const char *const NothingToShow = QT_TRANSLATE_NOOP("nvl::MainWindow", "表示するデータがありません。");
+const char *const NothingToShow =
+    QT_TRANSLATE_NOOP("nvl::MainWindow", "表示するデータがありません。");
 
 } // namespace
 
 void MainWindow::showListSheet(bool fullVariant) {
     m_reloadOnLoad = 1;
-    if ((fullVariant && m_currentFile.isEmpty()) ||
-        !m_ctx.windows.canCreate(WindowId::ListSheet)) {
+    if ((fullVariant && m_currentFile.isEmpty()) || !m_ctx.windows.canCreate(WindowId::ListSheet)) {
         m_ctx.platform.messages.show(tr(NothingToShow));
         return;
     }

@@ -6,15 +6,16 @@
 #include <QFile>
 #include <QLineEdit>
 
-
 namespace nvl {
 
 namespace {
 
-const QString OpenFilter = QStringLiteral("データファイル(*.dat)|*.dat|CSVファイル(*.csv)|*.csv");
-const QString SaveFilter =
-    QStringLiteral("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
-const QString ConvertMessage = QStringLiteral("データーをNuvelkVer2. x  形式にコンバートします。");
+const char *const OpenFilter =
+    QT_TRANSLATE_NOOP("nvl::MainWindow", "データファイル(*.dat)|*.dat|CSVファイル(*.csv)|*.csv");
+const char *const SaveFilter = QT_TRANSLATE_NOOP(
+    "nvl::MainWindow", "データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
+const char *const ConvertMessage =
+    QT_TRANSLATE_NOOP("nvl::MainWindow", "データーをNuvelkVer2. x  形式にコンバートします。");
 
 QString describeBookFailure(const QString &path, const BookRead &read) {
     switch (read.status) {
@@ -23,14 +24,14 @@ QString describeBookFailure(const QString &path, const BookRead &read) {
     case BookRead::Status::FileError:
         return describeReadFailure(path, read.fileStatus);
     case BookRead::Status::TooManyRecords:
-        return QStringLiteral("ファイル「%1」には%2件を超えるデータがあるため開けません。\n"
+        return MainWindow::tr("ファイル「%1」には%2件を超えるデータがあるため開けません。\n"
                               "ファイルは変更していません。")
             .arg(path)
             .arg(AddressBook::Capacity);
     case BookRead::Status::EndInsideRecord:
         break;
     }
-    return QStringLiteral("ファイル「%1」は住所録の形式になっていないため開けません。\n"
+    return MainWindow::tr("ファイル「%1」は住所録の形式になっていないため開けません。\n"
                           "ファイルは変更していません。")
         .arg(path);
 }
@@ -66,7 +67,7 @@ void MainWindow::openBook() {
     updatePrintListCount();
 
     m_dialog.initialFolder = m_ctx.platform.programFolder;
-    m_dialog.filter = OpenFilter;
+    m_dialog.filter = tr(OpenFilter);
     m_dialog.confirmOverwrite = false;
     const QString path = m_dialog.showOpen();
     if (path.isEmpty())
@@ -102,21 +103,20 @@ bool MainWindow::convertOldBook(const QString &path, const BookRead &failedRead)
     if (!old.ok || old.records.isEmpty())
         return false;
 
-    m_ctx.platform.messages.show(ConvertMessage);
+    m_ctx.platform.messages.show(tr(ConvertMessage));
 
     const QString backup = path + QStringLiteral(".bak");
     QFile::remove(backup);
     if (!QFile::copy(path, backup)) {
-        m_ctx.platform.messages.show(
-            QStringLiteral("バックアップ「%1」を作れないため、変換を中止しました。\n"
-                           "ファイルは変更していません。")
-                .arg(backup));
+        m_ctx.platform.messages.show(tr("バックアップ「%1」を作れないため、変換を中止しました。\n"
+                                        "ファイルは変更していません。")
+                                         .arg(backup));
         return true;
     }
     const WriteResult written = WriteBookFile(path, convertOldRecords(old.records));
     if (!written) {
-        m_ctx.platform.messages.show(
-            written.error + QStringLiteral("\n変換を中止しました。ファイルは変更していません。"));
+        m_ctx.platform.messages.show(written.error +
+                                     tr("\n変換を中止しました。ファイルは変更していません。"));
         return true;
     }
 
@@ -137,7 +137,7 @@ bool MainWindow::convertOldBook(const QString &path, const BookRead &failedRead)
 }
 
 void MainWindow::saveBookAs(bool fromToolbar) {
-    m_dialog.filter = SaveFilter;
+    m_dialog.filter = tr(SaveFilter);
     m_dialog.confirmOverwrite = true;
     if (fromToolbar)
         m_dialog.fileName = m_ctx.state.currentFile;

@@ -59,8 +59,8 @@ QString listHonorific(const QString &field) {
     return field;
 }
 
-void BookTableModel::setBook(const QList<AddressRecord> &records,
-                             const QList<GridColumn> &columns, const QList<int> &fields) {
+void BookTableModel::setBook(const QList<AddressRecord> &records, const QList<GridColumn> &columns,
+                             const QList<int> &fields) {
     beginResetModel();
     m_records = records;
     m_columns = columns;
@@ -195,7 +195,7 @@ void ListSheet::placeGrid() {
         // 210, 600 twips from the corner; 600 narrower than the window's
         // inside and 1000 lower than its outside.
         m_grid->setGeometry(210 / TwipsPerPixel, 600 / TwipsPerPixel, width() - 600 / TwipsPerPixel,
-                           frameGeometry().height() - 1000 / TwipsPerPixel);
+                            frameGeometry().height() - 1000 / TwipsPerPixel);
     }
 }
 

@@ -86,13 +86,12 @@ void MainWindow::buildToolbar(QWidget *content, QVBoxLayout *layout) {
         tool("cmdOpen", tr("ファイルを開く"), "document-open", QStyle::SP_DialogOpenButton);
     m_ui->saveAsButton =
         tool("cmdSave", tr("名前をつけて保存"), "document-save-as", QStyle::SP_DialogSaveButton);
-    m_ui->editCardsButton = tool("cmdCard", tr("住所録編集"), "document-edit",
-                                 QStyle::SP_FileDialogContentsView);
-    m_ui->listSheetButton = tool("cmdView", tr("住所録一覧"), "view-list-details",
-                                 QStyle::SP_FileDialogDetailedView);
+    m_ui->editCardsButton =
+        tool("cmdCard", tr("住所録編集"), "document-edit", QStyle::SP_FileDialogContentsView);
+    m_ui->listSheetButton =
+        tool("cmdView", tr("住所録一覧"), "view-list-details", QStyle::SP_FileDialogDetailedView);
     m_ui->reorderButton = tool("cmdReorder", tr("順序入替"), "view-sort", QStyle::SP_ArrowDown);
-    m_ui->helpButton =
-        tool("cmdHlp", tr("ヘルプ"), "help-contents", QStyle::SP_MessageBoxQuestion);
+    m_ui->helpButton = tool("cmdHlp", tr("ヘルプ"), "help-contents", QStyle::SP_MessageBoxQuestion);
     m_ui->exitButton =
         tool("cmdTexit", tr("終了"), "application-exit", QStyle::SP_DialogCloseButton);
     layout->addWidget(toolbar);
@@ -187,9 +186,8 @@ void MainWindow::connectCommands() {
         addSelection();
         m_ui->clearButton->setEnabled(true);
     });
-    connect(m_ui->printList, &QListView::clicked, this, [this] {
-        m_ui->deleteButton->setEnabled(m_ui->printList->currentIndex().isValid());
-    });
+    connect(m_ui->printList, &QListView::clicked, this,
+            [this] { m_ui->deleteButton->setEnabled(m_ui->printList->currentIndex().isValid()); });
     on(m_ui->deleteButton, [this] { deleteSelection(); });
     on(m_ui->clearButton, [this] { clearSelection(); });
     on(m_ui->nextButton, [this] { nextToPrint(); });
@@ -220,9 +218,9 @@ void MainWindow::enableIfAvailable(QObject *control, WindowId target, bool enabl
 }
 
 void MainWindow::setListsEnabled(bool enabled) {
-    for (QWidget *widget : std::initializer_list<QWidget *>{
-             m_ui->bookList, m_ui->printList, m_ui->addButton, m_ui->deleteButton,
-             m_ui->clearButton})
+    for (QWidget *widget :
+         std::initializer_list<QWidget *>{m_ui->bookList, m_ui->printList, m_ui->addButton,
+                                          m_ui->deleteButton, m_ui->clearButton})
         widget->setEnabled(enabled);
     enableIfAvailable(m_ui->nextButton, WindowId::Print, enabled);
 }
@@ -231,9 +229,12 @@ void MainWindow::setBookCommandsEnabled(bool enabled) {
     m_ui->saveAsButton->setEnabled(enabled);
     m_ui->saveAsAction->setEnabled(enabled);
     const std::pair<QObject *, WindowId> targets[] = {
-        {m_ui->editCardsButton, WindowId::CardEditor}, {m_ui->editCardsAction, WindowId::CardEditor},
-        {m_ui->listSheetButton, WindowId::ListSheet},  {m_ui->listSheetAction, WindowId::ListSheet},
-        {m_ui->reorderButton, WindowId::Reorder},      {m_ui->reorderAction, WindowId::Reorder},
+        {m_ui->editCardsButton, WindowId::CardEditor},
+        {m_ui->editCardsAction, WindowId::CardEditor},
+        {m_ui->listSheetButton, WindowId::ListSheet},
+        {m_ui->listSheetAction, WindowId::ListSheet},
+        {m_ui->reorderButton, WindowId::Reorder},
+        {m_ui->reorderAction, WindowId::Reorder},
     };
     for (const auto &[control, target] : targets)
         enableIfAvailable(control, target, enabled);

@@ -8,7 +8,8 @@ namespace nvl {
 
 namespace {
 
-const char *const NothingChosen = QT_TRANSLATE_NOOP("nvl::MainWindow", "リストが選択されていません。");
+const char *const NothingChosen =
+    QT_TRANSLATE_NOOP("nvl::MainWindow", "リストが選択されていません。");
 
 QList<int> selectedRows(const QAbstractItemView *view) {
     QList<int> rows;

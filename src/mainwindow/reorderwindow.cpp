@@ -14,7 +14,8 @@ namespace nvl {
 
 namespace {
 
-const QString WrongDestination = QStringLiteral("指定に誤りがあります。");
+const char *const WrongDestination =
+    QT_TRANSLATE_NOOP("nvl::ReorderWindow", "指定に誤りがあります。");
 
 } // namespace
 
@@ -82,7 +83,7 @@ void ReorderWindow::formLoad() {
     m_fileUsable = false;
     m_source = 0;
     if (!QFileInfo::exists(m_path)) {
-        m_ctx.platform.messages.show(QStringLiteral("指定ファイルがありません。"));
+        m_ctx.platform.messages.show(tr("指定ファイルがありません。"));
         return;
     }
     if (readFile())
@@ -96,8 +97,7 @@ bool ReorderWindow::readFile() {
         // A partial read must never be written back: nothing can be moved.
         m_fileUsable = false;
         m_ctx.platform.messages.show(
-            QStringLiteral("ファイル「%1」を正しく読み込めないため、順序を入れ替えられません。")
-                .arg(m_path));
+            tr("ファイル「%1」を正しく読み込めないため、順序を入れ替えられません。").arg(m_path));
         return false;
     }
     m_book = std::move(read.book);
@@ -128,7 +128,7 @@ void ReorderWindow::destinationChanged() {
     if (m_source > 0 && destination == QString::number(m_source))
         refuse(tr("移動元と移動先が同じです！"));
     else if ((m_fileUsable ? m_book.recordCount() : 0) < leadingNumber(destination))
-        refuse(WrongDestination);
+        refuse(tr(WrongDestination));
 }
 
 void ReorderWindow::execute() {
@@ -144,7 +144,7 @@ void ReorderWindow::execute() {
     const int target = roundHalfEven(leadingNumber(destination));
     if (!whole.match(destination).hasMatch() || target < 1 || target > count || source < 1 ||
         source > count) {
-        refuse(WrongDestination);
+        refuse(tr(WrongDestination));
         return;
     }
     if (!m_fileUsable)

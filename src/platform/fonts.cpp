@@ -1,5 +1,6 @@
 #include "fonts.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QStringList>
@@ -27,7 +28,9 @@ QString printableFont(const QString &family) {
 }
 
 QString missingFontMessage(const QString &family) {
-    return QStringLiteral("フォント「%1」が見つからないため、明朝体で印刷します。").arg(family);
+    return QCoreApplication::translate("nvl::Fonts",
+                                       "フォント「%1」が見つからないため、明朝体で印刷します。")
+        .arg(family);
 }
 
 } // namespace nvl

@@ -1,5 +1,7 @@
 #include "offsetfile.h"
 
+#include <QCoreApplication>
+
 #include "addressrecord.h"
 #include "postcardlayout.h"
 #include "settingsfile.h"
@@ -21,9 +23,11 @@ OffsetRecord ReadOffsetFile(const QString &path, QString *problem) {
     if (problem) {
         *problem = read.problem;
         if (problem->isEmpty() && unreadable > 0)
-            *problem = QStringLiteral("ファイル「%1」の印字位置の値が読めないため、その値は標準の"
-                                      "位置にしました。")
-                           .arg(path);
+            *problem =
+                QCoreApplication::translate(
+                    "nvl::OffsetFile", "ファイル「%1」の印字位置の値が読めないため、その値は標準の"
+                                       "位置にしました。")
+                    .arg(path);
     }
     return offsets;
 }

@@ -49,8 +49,8 @@ std::optional<LayoutInput> PrintWindow::layoutInput() {
         const std::optional<ZipDigits> digits = postalDigits(code);
         if (!digits) {
             m_ctx.platform.messages.show(
-                QStringLiteral("「%1」の郵便番号「%2」は印刷できません。\n"
-                               "郵便番号は7桁の数字で入力してください。印刷を中止しました。")
+                tr("「%1」の郵便番号「%2」は印刷できません。\n"
+                   "郵便番号は7桁の数字で入力してください。印刷を中止しました。")
                     .arg(record.field(AddressRecord::Name), code));
             return std::nullopt;
         }
@@ -82,8 +82,7 @@ void PrintWindow::runPrintJob() {
         return;
     }
     const QString sheets = countSheets();
-    if (m_ctx.platform.messages.show(QStringLiteral("シート数は") + sheets +
-                                         QStringLiteral("枚です。"),
+    if (m_ctx.platform.messages.show(tr("シート数は") + sheets + tr("枚です。"),
                                      MessageButtons::OkCancel) != MessageAnswer::Ok) {
         printButton->setEnabled(true);
         return;

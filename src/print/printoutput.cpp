@@ -5,6 +5,7 @@
 #include "textfile.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QPdfWriter>
 
@@ -14,13 +15,15 @@ PrintOutcome renderCards(const LayoutInput &input, bool fourUp, QPagedPaintDevic
                          QPointF origin) {
     PainterSurface surface(device, origin);
     if (!surface.begin())
-        return {false, QStringLiteral("印刷を開始できませんでした。")};
+        return {false,
+                QCoreApplication::translate("nvl::PrintOutput", "印刷を開始できませんでした。")};
     if (fourUp)
         PriMain(input, surface);
     else
         PriMain2(input, surface);
     if (!surface.endDocument())
-        return {false, QStringLiteral("印刷を終了できませんでした。")};
+        return {false,
+                QCoreApplication::translate("nvl::PrintOutput", "印刷を終了できませんでした。")};
     return {};
 }
 
@@ -41,7 +44,9 @@ QByteArray renderCardsToPdf(const LayoutInput &input, bool fourUp, PrintOutcome 
 PrintOutcome finishPdfFile(const QString &path) {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
-        return {false, QStringLiteral("PDF ファイル「%1」を読み直せません。").arg(path)};
+        return {false, QCoreApplication::translate("nvl::PrintOutput",
+                                                   "PDF ファイル「%1」を読み直せません。")
+                           .arg(path)};
     const QByteArray original = in.readAll();
     in.close();
     const QByteArray tagged = tagSubsetFontNames(original);

@@ -7,9 +7,7 @@
 
 namespace nvl {
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 PrintWindow::PrintWindow(AppContext &context) : FormWindow(context, WindowId::Print) {
     setObjectName(QStringLiteral("frmPrint"));
@@ -102,8 +100,7 @@ void PrintWindow::rereadSenders() {
 }
 
 void PrintWindow::showLabelPosition() {
-    m_ui->labelPosition->setText(
-        QStringLiteral("%1/%2").arg(m_currentLabel + 1).arg(labelCount()));
+    m_ui->labelPosition->setText(QStringLiteral("%1/%2").arg(m_currentLabel + 1).arg(labelCount()));
 }
 
 void PrintWindow::showSenderPosition() {

@@ -4,7 +4,6 @@
 
 #include <QWidget>
 
-
 class QPushButton;
 class QToolButton;
 

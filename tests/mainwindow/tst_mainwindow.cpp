@@ -172,8 +172,7 @@ void TestMainWindow::openFillsBookAndSettings() {
              QStringList({"0", "1", "2"}));
     QCOMPARE(fieldTexts(m_main->bookModel(), AddressRecord::Address1).at(2),
              QStringLiteral("住所3"));
-    QCOMPARE(fieldTexts(m_main->bookModel(), AddressRecord::Address3).at(1),
-             QStringLiteral("棟2"));
+    QCOMPARE(fieldTexts(m_main->bookModel(), AddressRecord::Address3).at(1), QStringLiteral("棟2"));
     QCOMPARE(ctl<QListView>("lstSet1")->currentIndex().row(), 0);
     QCOMPARE(m_desk->context.state.currentFile, path);
     QCOMPARE(m_main->bookMode(), QStringLiteral("3"));
@@ -267,8 +266,7 @@ void TestMainWindow::oldFormatIsConvertedWithBackup() {
                 .arg(i % 3);
     QCOMPARE(readBytes(path), cp932(expected));
     QCOMPARE(readBytes(path + ".bak"), original);
-    QCOMPARE(rowTexts(ctl<QListView>("lstSet1")),
-             QStringList({"旧1", "旧2", "旧3", "旧4", "旧5"}));
+    QCOMPARE(rowTexts(ctl<QListView>("lstSet1")), QStringList({"旧1", "旧2", "旧3", "旧4", "旧5"}));
     QCOMPARE(m_main->currentFile(), path);
     QCOMPARE(m_main->bookMode(), QStringLiteral("3"));
     QVERIFY(ctl<QWidget>("cmdSave")->isEnabled());

@@ -1,7 +1,7 @@
 #include "fakeplatform.h"
+#include "offsetfile.h"
 #include "pdfsubsetnames.h"
 #include "printlist.h"
-#include "offsetfile.h"
 #include "senderfile.h"
 
 #include <QTemporaryDir>
@@ -155,13 +155,14 @@ void TestPrintCore::unreadableOffsetsAreNeutral_data() {
     QTest::addColumn<QString>("x");
     QTest::addColumn<QString>("y");
     QTest::addColumn<bool>("told");
-    QTest::newRow("numbers") << QByteArray("\"1460\",\"900\",\"-2\"\r\n") << "1460" << "900"
-                             << false;
-    QTest::newRow("not a number") << QByteArray("\"abc\",\"900\",\"0\"\r\n") << "1440" << "900"
-                                  << true;
+    QTest::newRow("numbers") << QByteArray("\"1460\",\"900\",\"-2\"\r\n") << "1460"
+                             << "900" << false;
+    QTest::newRow("not a number") << QByteArray("\"abc\",\"900\",\"0\"\r\n") << "1440"
+                                  << "900" << true;
     QTest::newRow("number and rubbish") << QByteArray("\"1460\",\"9x\",\"0\"\r\n") << "1460"
                                         << "880" << true;
-    QTest::newRow("short") << QByteArray("\"1460\"\r\n") << "1460" << "880" << false;
+    QTest::newRow("short") << QByteArray("\"1460\"\r\n") << "1460"
+                           << "880" << false;
 }
 
 void TestPrintCore::unreadableOffsetsAreNeutral() {
