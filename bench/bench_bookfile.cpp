@@ -28,7 +28,7 @@ void BM_WriteBook300(benchmark::State &state) {
     const QString path = dir.filePath("book.dat");
     const nvl::AddressBook book = fullBook();
     for (auto _ : state) {
-        if (!nvl::WriteBookFile(path, book))
+        if (!nvl::writeBookFile(path, book))
             state.SkipWithError("write failed");
     }
 }
@@ -37,9 +37,9 @@ BENCHMARK(BM_WriteBook300)->Unit(benchmark::kMicrosecond);
 void BM_ReadBook300(benchmark::State &state) {
     QTemporaryDir dir;
     const QString path = dir.filePath("book.dat");
-    nvl::WriteBookFile(path, fullBook());
+    nvl::writeBookFile(path, fullBook());
     for (auto _ : state) {
-        const nvl::BookRead read = nvl::ReadBookFile(path);
+        const nvl::BookRead read = nvl::readBookFile(path);
         if (read.book.recordCount() != nvl::AddressBook::Capacity)
             state.SkipWithError("read failed");
         benchmark::DoNotOptimize(read);

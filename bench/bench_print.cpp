@@ -38,7 +38,7 @@ void BM_Layout300(benchmark::State &state) {
     const nvl::LayoutInput in = fullJob();
     for (auto _ : state) {
         nvl::RecordingSurface surface;
-        nvl::PriMain(in, surface);
+        nvl::drawFourUpSheets(in, surface);
         benchmark::DoNotOptimize(surface.items.size());
     }
 }

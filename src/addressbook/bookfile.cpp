@@ -48,7 +48,7 @@ BookRead parseBook(const QString &text) {
     return result;
 }
 
-BookRead ReadBookFile(const QString &path) {
+BookRead readBookFile(const QString &path) {
     const TextFileRead file = readTextFile(path);
     if (!file.ok()) {
         BookRead result;
@@ -69,7 +69,7 @@ QString formatBook(const AddressBook &book) {
     return text;
 }
 
-WriteResult WriteBookFile(const QString &path, const AddressBook &book) {
+WriteResult writeBookFile(const QString &path, const AddressBook &book) {
     return writeTextFileAtomically(path, formatBook(book));
 }
 

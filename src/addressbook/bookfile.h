@@ -40,10 +40,10 @@ struct BookRead {
 
 // Reads fields as a stream, seven to a record, until only blanks and line
 // ends are left.
-BookRead ReadBookFile(const QString &path);
+BookRead readBookFile(const QString &path);
 BookRead parseBook(const QString &text);
 
-WriteResult WriteBookFile(const QString &path, const AddressBook &book);
+WriteResult writeBookFile(const QString &path, const AddressBook &book);
 QString formatBook(const AddressBook &book);
 
 // The previous version's files: six fields a record, at most 200 records.

@@ -112,7 +112,7 @@ int runPrintPdf(int argc, char *argv[]) {
     if (const QString refused = refusedOutput(bookPath, outPath); !refused.isEmpty())
         return fail(refused);
 
-    const BookRead read = ReadBookFile(bookPath);
+    const BookRead read = readBookFile(bookPath);
     if (!read.ok()) {
         return fail(read.status == BookRead::Status::FileError
                         ? describeReadFailure(bookPath, read.fileStatus)
@@ -145,7 +145,7 @@ int runPrintPdf(int argc, char *argv[]) {
     const QString senderFile =
         settingsFileIn(programFolder, executableFolder, QStringLiteral("Wolt.tds"));
     QString problem;
-    const SenderEntry entry = ReadSenderFile(senderFile, &problem).at(senderIndex - 1);
+    const SenderEntry entry = readSenderFile(senderFile, &problem).at(senderIndex - 1);
     if (!problem.isEmpty()) {
         // A file that cannot be read at all is refused; damaged values are
         // printed empty, and the user is told.
@@ -155,7 +155,7 @@ int runPrintPdf(int argc, char *argv[]) {
             return fail(problem);
         warn(problem);
     }
-    const OffsetRecord offsets = ReadOffsetFile(
+    const OffsetRecord offsets = readOffsetFile(
         settingsFileIn(programFolder, executableFolder, QStringLiteral("Nuvel.opt")), &problem);
     if (!problem.isEmpty())
         warn(problem);

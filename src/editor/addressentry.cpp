@@ -43,7 +43,7 @@ void CardEditor::splitAddress() {
         m_ui->postalCode->setFocus();
         return;
     }
-    const SplitLines lines = SplitAddress(text, m_ui->withPrefecture->isChecked());
+    const SplitLines lines = splitAddressText(text, m_ui->withPrefecture->isChecked());
     m_ui->address1->setText(lines.line1);
     m_ui->address2->setText(lines.line2);
     setLineEntry();

@@ -82,7 +82,7 @@ void CardEditor::clearFields() {
         edit->clear();
 }
 
-void CardEditor::formLoad() {
+void CardEditor::afterLoad() {
     centreOnScreen();
     loadBookSettings();
     const QString file = m_bookFile;
@@ -120,7 +120,7 @@ void CardEditor::formLoad() {
 
 bool CardEditor::loadBook() {
     const QString path = m_bookFile;
-    BookRead read = ReadBookFile(path);
+    BookRead read = readBookFile(path);
     if (!read.ok()) {
         QString why;
         if (read.status == BookRead::Status::FileError)
@@ -191,7 +191,7 @@ bool CardEditor::writeBook(const QString &path, const AddressBook &book) {
                 return false;
         }
     }
-    const WriteResult written = WriteBookFile(target, book);
+    const WriteResult written = writeBookFile(target, book);
     if (!written) {
         m_ctx.platform.messages.show(written.error);
         return false;
@@ -220,7 +220,7 @@ bool CardEditor::writeCards(const QString &path) {
     return writeBook(path, book);
 }
 
-bool CardEditor::formQueryUnload() {
+bool CardEditor::canUnload() {
     // Leaving by キャンセル or the close box: what is not registered or not
     // saved is asked about, as 戻る asks.
     if (!m_bookRefused && !m_leavingAsked) {
@@ -243,7 +243,7 @@ bool CardEditor::formQueryUnload() {
     return ask(tr("住所録を保存できませんでした。保存せずに閉じますか？")) == MessageAnswer::Yes;
 }
 
-void CardEditor::formUnload() {
+void CardEditor::beforeUnload() {
     saveBookSettings();
     m_bookLock.reset();
     if (FormWindow *main = m_ctx.windows.window(WindowId::Main))

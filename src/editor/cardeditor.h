@@ -25,7 +25,7 @@ inline const char *const SaveEditedQuestion =
 inline const char *const SaveAsQuestion =
     QT_TRANSLATE_NOOP("nvl::CardEditor", "ファイル名をつけて保存しますか…?");
 
-// frmSet: edits its own copy of the book one card at a time and writes it
+// Edits its own copy of the book one card at a time and writes it
 // back to the data file when it closes.
 class CardEditor : public FormWindow {
     Q_OBJECT
@@ -42,8 +42,6 @@ public:
     QString bookFile() const { return m_bookFile; }
     const AddressRecord &card(int number) const { return m_cards.at(number - 1); }
 
-    // Called by the list sheet after loading the editor: shows the card
-    // whose number the sheet's Text1 holds.
     // Shows card `number` of the book (kept within the book).
     void showCard(int number);
 
@@ -53,10 +51,10 @@ signals:
 
 public:
 protected:
-    void buildForm(QWidget *content) override;
-    void formLoad() override;
-    bool formQueryUnload() override;
-    void formUnload() override;
+    void buildControls(QWidget *content) override;
+    void afterLoad() override;
+    bool canUnload() override;
+    void beforeUnload() override;
     void releaseControls() override;
 
 private:

@@ -134,7 +134,7 @@ void CardEditor::buildCommands(QWidget *content, QGridLayout *grid) {
     grid->addLayout(row, 6, 0, 1, 4);
 }
 
-void CardEditor::buildForm(QWidget *content) {
+void CardEditor::buildControls(QWidget *content) {
     m_ui = std::make_unique<CardEditorUi>();
     auto *grid = new QGridLayout(content);
     grid->setContentsMargins(16, 12, 16, 12);

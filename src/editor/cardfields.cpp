@@ -41,11 +41,11 @@ void CardEditor::deleteCard() {
         // Nothing is deleted unless written: the book and the file stay as before.
         if (!writeBook(target, remaining))
             return;
-    } else if (const WriteResult written = WriteBookFile(target, remaining); !written) {
+    } else if (const WriteResult written = writeBookFile(target, remaining); !written) {
         m_ctx.platform.messages.show(written.error);
         return;
     }
-    BookRead readBack = ReadBookFile(target);
+    BookRead readBack = readBookFile(target);
     if (!readBack.ok()) {
         m_ctx.platform.messages.show(tr("ファイル「%1」を読み直せませんでした。").arg(target));
         readBack.book = remaining;

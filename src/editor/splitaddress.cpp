@@ -47,7 +47,7 @@ qsizetype municipalityLength(const QString &rest) {
 
 } // namespace
 
-SplitLines SplitAddress(const QString &text, bool withPrefecture) {
+SplitLines splitAddressText(const QString &text, bool withPrefecture) {
     const QString prefecture = text.left(prefectureEnd(text));
     const QString rest = text.mid(prefecture.size());
     const QString city = rest.left(municipalityLength(rest));

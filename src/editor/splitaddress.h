@@ -13,6 +13,6 @@ struct SplitLines {
 // (郡区市) markers. Purely textual: only the first marker of each kind
 // counts, and a few municipality names that hold a marker inside them are
 // recognised by name.
-SplitLines SplitAddress(const QString &text, bool withPrefecture);
+SplitLines splitAddressText(const QString &text, bool withPrefecture);
 
 } // namespace nvl

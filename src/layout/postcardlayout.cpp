@@ -157,7 +157,7 @@ int sheetCount(int labelCount, bool fourUp) {
                   : static_cast<int>(std::floor(labelCount / 2.0 + 0.5));
 }
 
-void PriMain(const LayoutInput &input, PrinterSurface &surface) {
+void drawFourUpSheets(const LayoutInput &input, PrinterSurface &surface) {
     CardDrawer card(input, surface);
     const int count = card.labelCount();
     const int sheets = card.sheets(4);
@@ -187,7 +187,7 @@ void PriMain(const LayoutInput &input, PrinterSurface &surface) {
     }
 }
 
-void PriMain2(const LayoutInput &input, PrinterSurface &surface) {
+void drawReturnCardSheets(const LayoutInput &input, PrinterSurface &surface) {
     CardDrawer card(input, surface);
     const int count = card.labelCount();
     const int sheets = card.sheets(2);

@@ -19,12 +19,12 @@ struct LayoutInput {
     QString sendAdd1;
     QString sendAdd2;
     QString sendName;
-    QString sheetCount;  // Text1
-    QString xOffset;     // Text4, steps of 55 twips
-    QString yOffset;     // Text5
-    QString secondRow;   // Text9
-    QString addressFont; // Text6
-    QString postalFont;  // Text8
+    QString sheetCount;
+    QString xOffset; // steps of 55 twips
+    QString yOffset;
+    QString secondRow; // steps of the second row's own offset
+    QString addressFont;
+    QString postalFont;
 };
 
 // The seven digits of a postal code, one per box (the hyphen after the
@@ -36,9 +36,9 @@ std::optional<ZipDigits> postalDigits(const QString &postalCode);
 int sheetCount(int labelCount, bool fourUp);
 
 // Four postcards a sheet, two columns and two rows.
-void PriMain(const LayoutInput &input, PrinterSurface &surface);
+void drawFourUpSheets(const LayoutInput &input, PrinterSurface &surface);
 // Two return postcards a sheet, one above the other.
-void PriMain2(const LayoutInput &input, PrinterSurface &surface);
+void drawReturnCardSheets(const LayoutInput &input, PrinterSurface &surface);
 
 // The shortest decimal text of a number, as offsets are shown ("-10", "0.5").
 QString shortestDecimal(double value);

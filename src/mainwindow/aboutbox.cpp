@@ -18,7 +18,7 @@ AboutBox::AboutBox(AppContext &context) : FormWindow(context, WindowId::About) {
     resize(420, 260);
 }
 
-void AboutBox::buildForm(QWidget *content) {
+void AboutBox::buildControls(QWidget *content) {
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(20, 16, 20, 16);
     const auto addLine = [content, layout](const char *name) {
@@ -52,7 +52,7 @@ void AboutBox::releaseControls() {
     m_notice = nullptr;
 }
 
-void AboutBox::formLoad() {
+void AboutBox::afterLoad() {
     centreOnScreen();
     m_application->setText(QStringLiteral("- Heading -"));
     m_heading->setText(QStringLiteral("- Heading -"));

@@ -6,7 +6,7 @@
 
 namespace nvl {
 
-// About: the version box, filled by the main window and shown modal.
+// The version box, filled by the main window and shown modal.
 class AboutBox : public FormWindow {
     Q_OBJECT
 public:
@@ -27,8 +27,8 @@ public:
     void showProgramVersion();
 
 protected:
-    void buildForm(QWidget *content) override;
-    void formLoad() override;
+    void buildControls(QWidget *content) override;
+    void afterLoad() override;
     void releaseControls() override;
 
 private:

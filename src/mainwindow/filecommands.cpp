@@ -47,7 +47,7 @@ void MainWindow::newBook() {
         m_bookLoadedFrom == m_currentFile && stampOf(m_bookLoadedFrom) == m_bookStamp) {
         // The book is the file's content: writing it back loses nothing
         // when it fails, so the user is told and New goes on.
-        const WriteResult written = WriteBookFile(m_currentFile, m_book);
+        const WriteResult written = writeBookFile(m_currentFile, m_book);
         if (!written)
             m_ctx.platform.messages.show(written.error);
     }
@@ -73,7 +73,7 @@ void MainWindow::openBook() {
     if (path.isEmpty())
         return;
 
-    BookRead read = ReadBookFile(path);
+    BookRead read = readBookFile(path);
     if (!read.ok()) {
         // The book in memory and the current file stay as they were.
         if (!convertOldBook(path, read))
@@ -113,14 +113,14 @@ bool MainWindow::convertOldBook(const QString &path, const BookRead &failedRead)
                                          .arg(backup));
         return true;
     }
-    const WriteResult written = WriteBookFile(path, convertOldRecords(old.records));
+    const WriteResult written = writeBookFile(path, convertOldRecords(old.records));
     if (!written) {
         m_ctx.platform.messages.show(written.error +
                                      tr("\n変換を中止しました。ファイルは変更していません。"));
         return true;
     }
 
-    BookRead converted = ReadBookFile(path);
+    BookRead converted = readBookFile(path);
     if (!converted.ok()) {
         m_ctx.platform.messages.show(describeBookFailure(path, converted));
         return true;
@@ -144,7 +144,7 @@ void MainWindow::saveBookAs(bool fromToolbar) {
     const QString path = m_dialog.showSave();
     if (path.isEmpty())
         return;
-    const WriteResult written = WriteBookFile(path, m_book);
+    const WriteResult written = writeBookFile(path, m_book);
     if (!written)
         m_ctx.platform.messages.show(written.error);
 }

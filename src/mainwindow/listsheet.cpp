@@ -114,7 +114,7 @@ ListSheet::ListSheet(AppContext &context) : FormWindow(context, WindowId::ListSh
     resize(900, 520);
 }
 
-void ListSheet::buildForm(QWidget *content) {
+void ListSheet::buildControls(QWidget *content) {
     m_grid = new QTableView(content);
     m_grid->setObjectName(QStringLiteral("fg1"));
     m_grid->setModel(&m_model);
@@ -180,12 +180,12 @@ void ListSheet::openCard(int row) {
     emit cardChosen(m_chosenNumber);
 }
 
-void ListSheet::formLoad() {
+void ListSheet::afterLoad() {
     centreOnScreen();
     placeGrid();
 }
 
-void ListSheet::formUnload() {
+void ListSheet::beforeUnload() {
     if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
         main->showForm();
 }

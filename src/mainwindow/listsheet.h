@@ -46,7 +46,7 @@ private:
     QBrush m_numberBackground;
 };
 
-// frmVew: the whole book as a grid, one row a record.
+// The whole book as a grid, one row a record.
 class ListSheet : public FormWindow {
     Q_OBJECT
 public:
@@ -68,9 +68,9 @@ signals:
     void cardChosen(int number);
 
 protected:
-    void buildForm(QWidget *content) override;
-    void formLoad() override;
-    void formUnload() override;
+    void buildControls(QWidget *content) override;
+    void afterLoad() override;
+    void beforeUnload() override;
     void releaseControls() override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -138,7 +138,7 @@ void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout) {
     layout->addLayout(grid);
 }
 
-void MainWindow::buildForm(QWidget *content) {
+void MainWindow::buildControls(QWidget *content) {
     m_ui = std::make_unique<MainWindowUi>();
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -240,7 +240,7 @@ void MainWindow::setBookCommandsEnabled(bool enabled) {
         enableIfAvailable(control, target, enabled);
 }
 
-void MainWindow::formLoad() {
+void MainWindow::afterLoad() {
     centreOnScreen();
     m_currentFile.clear();
     m_bookMode.clear();
@@ -266,7 +266,7 @@ void MainWindow::formLoad() {
         return;
     }
     // "新規作成" left by New, or a file that has gone: an empty, disabled book.
-    BookRead read = ReadBookFile(m_currentFile);
+    BookRead read = readBookFile(m_currentFile);
     if (!read.ok()) {
         // Nothing of that file is in memory now.
         m_book = AddressBook();
@@ -282,7 +282,7 @@ void MainWindow::formLoad() {
     m_ctx.state.bookFromFile = true;
 }
 
-void MainWindow::formUnload() {
+void MainWindow::beforeUnload() {
     writeSettings();
     if (m_ctx.state.endOnMainUnload) {
         m_ctx.windows.release(WindowId::Main);

@@ -14,7 +14,7 @@ namespace nvl {
 
 struct MainWindowUi;
 
-// frmStart: the hub of the program. Holds the open book, mirrors it in the
+// The hub of the program. Holds the open book, mirrors it in the
 // book lists, keeps the print list, and steps aside for the other windows.
 class MainWindow : public FormWindow {
     Q_OBJECT
@@ -54,9 +54,9 @@ signals:
     void versionRequested();
 
 protected:
-    void buildForm(QWidget *content) override;
-    void formLoad() override;
-    void formUnload() override;
+    void buildControls(QWidget *content) override;
+    void afterLoad() override;
+    void beforeUnload() override;
     void releaseControls() override;
 
 private:

@@ -25,7 +25,7 @@ ReorderWindow::ReorderWindow(AppContext &context) : FormWindow(context, WindowId
     resize(460, 420);
 }
 
-void ReorderWindow::buildForm(QWidget *content) {
+void ReorderWindow::buildControls(QWidget *content) {
     auto *grid = new QGridLayout(content);
     grid->setContentsMargins(16, 12, 16, 12);
     const auto addLabel = [content](const char *name, const QString &caption) {
@@ -77,7 +77,7 @@ void ReorderWindow::releaseControls() {
     m_destination = m_sourceBox = m_countBox = nullptr;
 }
 
-void ReorderWindow::formLoad() {
+void ReorderWindow::afterLoad() {
     centreOnScreen();
     m_path = m_ctx.state.currentFile;
     m_fileUsable = false;
@@ -92,7 +92,7 @@ void ReorderWindow::formLoad() {
 
 bool ReorderWindow::readFile() {
     m_list->clear();
-    BookRead read = ReadBookFile(m_path);
+    BookRead read = readBookFile(m_path);
     if (!read.ok()) {
         // A partial read must never be written back: nothing can be moved.
         m_fileUsable = false;
@@ -151,7 +151,7 @@ void ReorderWindow::execute() {
         return;
     AddressBook moved;
     moved.records = moveRecord(m_book.records, source, target);
-    const WriteResult written = WriteBookFile(m_path, moved);
+    const WriteResult written = writeBookFile(m_path, moved);
     if (!written) {
         m_ctx.platform.messages.show(written.error);
         return;
@@ -162,7 +162,7 @@ void ReorderWindow::execute() {
     m_destination->hide();
 }
 
-void ReorderWindow::formUnload() {
+void ReorderWindow::beforeUnload() {
     if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
         main->showForm();
 }

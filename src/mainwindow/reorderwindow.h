@@ -9,16 +9,16 @@ class QListWidget;
 
 namespace nvl {
 
-// frmOrder: moves one record of the current data file to another place.
+// Moves one record of the current data file to another place.
 class ReorderWindow : public FormWindow {
     Q_OBJECT
 public:
     explicit ReorderWindow(AppContext &context);
 
 protected:
-    void buildForm(QWidget *content) override;
-    void formLoad() override;
-    void formUnload() override;
+    void buildControls(QWidget *content) override;
+    void afterLoad() override;
+    void beforeUnload() override;
     void releaseControls() override;
 
 private:

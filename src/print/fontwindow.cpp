@@ -20,7 +20,7 @@ FontWindow::FontWindow(AppContext &context) : FormWindow(context, WindowId::Font
     resize(520, 360);
 }
 
-void FontWindow::buildForm(QWidget *content) {
+void FontWindow::buildControls(QWidget *content) {
     auto *grid = new QGridLayout(content);
     grid->setContentsMargins(12, 12, 12, 12);
     m_list = new QListWidget(content);
@@ -73,7 +73,7 @@ void FontWindow::releaseControls() {
     m_fillTimer = nullptr;
 }
 
-void FontWindow::formLoad() {
+void FontWindow::afterLoad() {
     centreOnScreen();
     m_chosenFont.clear();
     setWindowTitle(tr("読込み中…"));

@@ -9,7 +9,7 @@ class QTimer;
 
 namespace nvl {
 
-// frmFont: lists the printer's fonts, shows a sample, and gives the chosen
+// Lists the printer's fonts, shows a sample, and gives the chosen
 // one to the print window as the address font.
 class FontWindow : public FormWindow {
     Q_OBJECT
@@ -24,8 +24,8 @@ signals:
     void fontChosen(const QString &family);
 
 protected:
-    void buildForm(QWidget *content) override;
-    void formLoad() override;
+    void buildControls(QWidget *content) override;
+    void afterLoad() override;
     void releaseControls() override;
 
 private:

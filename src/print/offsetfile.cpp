@@ -16,7 +16,7 @@ QString OffsetRecord::yStepsOf(double twips) {
     return shortestDecimal((twips - NeutralY.toDouble()) / 20);
 }
 
-OffsetRecord ReadOffsetFile(const QString &path, QString *problem) {
+OffsetRecord readOffsetFile(const QString &path, QString *problem) {
     const SettingsRead read = readSettingsFile(path, 3);
     int unreadable = 0;
     const OffsetRecord offsets = offsetsFromValues(read.values, &unreadable);
@@ -52,7 +52,7 @@ OffsetRecord offsetsFromValues(const QStringList &values, int *unreadable) {
     return offsets;
 }
 
-WriteResult WriteOffsetFile(const QString &path, const OffsetRecord &offsets) {
+WriteResult writeOffsetFile(const QString &path, const OffsetRecord &offsets) {
     return writeSettingsValues(path, {offsets.x, offsets.y, offsets.secondRow});
 }
 

@@ -29,10 +29,10 @@ struct OffsetRecord {
 // A missing or short file gives the neutral values for what it lacks; a
 // value that is not a number takes the neutral value too, and `problem`
 // (when given) then says so in Japanese, naming the file.
-OffsetRecord ReadOffsetFile(const QString &path, QString *problem = nullptr);
+OffsetRecord readOffsetFile(const QString &path, QString *problem = nullptr);
 // Three values; an empty or non-numeric one takes the neutral value and
 // counts in `unreadable`.
 OffsetRecord offsetsFromValues(const QStringList &values, int *unreadable = nullptr);
-WriteResult WriteOffsetFile(const QString &path, const OffsetRecord &offsets);
+WriteResult writeOffsetFile(const QString &path, const OffsetRecord &offsets);
 
 } // namespace nvl

@@ -10,7 +10,7 @@ class QLabel;
 namespace nvl {
 
 // A postcard drawn at its real size: white card, the seven red postal-code
-// boxes where Japan Post puts them, and the recipient and sender lines
+// Boxes where Japan Post puts them, and the recipient and sender lines
 // where the layout prints them.
 class PostcardPreview : public QFrame {
     Q_OBJECT

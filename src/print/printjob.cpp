@@ -18,7 +18,7 @@ namespace nvl {
 void PrintWindow::reloadOffsets() {
     QString problem;
     const OffsetRecord offsets =
-        ReadOffsetFile(m_ctx.platform.settingsFileToRead(QStringLiteral("Nuvel.opt")), &problem);
+        readOffsetFile(m_ctx.platform.settingsFileToRead(QStringLiteral("Nuvel.opt")), &problem);
     if (!problem.isEmpty())
         m_ctx.platform.messages.show(problem);
     m_settings.xSteps = offsets.xSteps();

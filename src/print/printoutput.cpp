@@ -18,9 +18,9 @@ PrintOutcome renderCards(const LayoutInput &input, bool fourUp, QPagedPaintDevic
         return {false,
                 QCoreApplication::translate("nvl::PrintOutput", "印刷を開始できませんでした。")};
     if (fourUp)
-        PriMain(input, surface);
+        drawFourUpSheets(input, surface);
     else
-        PriMain2(input, surface);
+        drawReturnCardSheets(input, surface);
     if (!surface.endDocument())
         return {false,
                 QCoreApplication::translate("nvl::PrintOutput", "印刷を終了できませんでした。")};

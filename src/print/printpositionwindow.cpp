@@ -42,7 +42,7 @@ PrintPositionWindow::PrintPositionWindow(AppContext &context)
     setFixedSize(470, 250);
 }
 
-void PrintPositionWindow::buildForm(QWidget *content) {
+void PrintPositionWindow::buildControls(QWidget *content) {
     // Placed by coordinates: the card picture's position is the setting.
     content->setFixedSize(470, 250);
     auto *area = new QFrame(content);
@@ -111,11 +111,11 @@ void PrintPositionWindow::placeCard() {
     m_card->move(qRound(x / TwipsPerPixel), qRound(y / TwipsPerPixel));
 }
 
-void PrintPositionWindow::formLoad() {
+void PrintPositionWindow::afterLoad() {
     centreOnScreen();
     QString problem;
     m_offsets =
-        ReadOffsetFile(m_ctx.platform.settingsFileToRead(QStringLiteral("Nuvel.opt")), &problem);
+        readOffsetFile(m_ctx.platform.settingsFileToRead(QStringLiteral("Nuvel.opt")), &problem);
     if (!problem.isEmpty())
         m_ctx.platform.messages.show(problem);
     placeCard();
@@ -154,7 +154,7 @@ void PrintPositionWindow::stepSecondRow(int direction) {
 }
 
 void PrintPositionWindow::accept() {
-    const WriteResult written = WriteOffsetFile(optionsPath(), m_offsets);
+    const WriteResult written = writeOffsetFile(optionsPath(), m_offsets);
     if (!written) {
         // The settings stay on screen, to try again.
         m_ctx.platform.messages.show(written.error);

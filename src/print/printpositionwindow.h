@@ -7,7 +7,7 @@ class QLabel;
 
 namespace nvl {
 
-// frmPriloc: moves a picture of the card in steps and stores the print
+// Moves a picture of the card in steps and stores the print
 // offsets in Nuvel.opt on OK.
 class PrintPositionWindow : public FormWindow {
     Q_OBJECT
@@ -29,8 +29,8 @@ signals:
     void offsetsChosen(const QString &xSteps, const QString &ySteps, const QString &secondRow);
 
 protected:
-    void buildForm(QWidget *content) override;
-    void formLoad() override;
+    void buildControls(QWidget *content) override;
+    void afterLoad() override;
     void releaseControls() override;
 
 private:

@@ -20,7 +20,7 @@ QString PrintWindow::senderPath() const {
     return m_ctx.platform.settingsFileToRead(QStringLiteral("Wolt.tds"));
 }
 
-void PrintWindow::formLoad() {
+void PrintWindow::afterLoad() {
     adjustSize();
     centreOnScreen();
     m_ui->minchoDigits->setChecked(true);
@@ -31,7 +31,7 @@ void PrintWindow::formLoad() {
     showCurrentLabel();
     showLabelPosition();
     QString problem;
-    m_senders = ReadSenderFile(senderPath(), &problem);
+    m_senders = readSenderFile(senderPath(), &problem);
     if (!problem.isEmpty())
         m_ctx.platform.messages.show(problem);
     m_currentSender = 0;
@@ -93,7 +93,7 @@ void PrintWindow::showCurrentSender() {
 }
 
 void PrintWindow::rereadSenders() {
-    m_senders = ReadSenderFile(senderPath());
+    m_senders = readSenderFile(senderPath());
     m_currentSender = 0;
     showCurrentSender();
     showSenderPosition();

@@ -25,7 +25,7 @@ struct PrintSettings {
     QString postalFont;
 };
 
-// frmPrint: previews the print list one postcard at a time, with the
+// Previews the print list one postcard at a time, with the
 // sender block and the print settings, and prints it.
 class PrintWindow : public FormWindow {
     Q_OBJECT
@@ -59,8 +59,8 @@ public:
     void showSheetPreview();
 
 protected:
-    void buildForm(QWidget *content) override;
-    void formLoad() override;
+    void buildControls(QWidget *content) override;
+    void afterLoad() override;
     void closeEvent(QCloseEvent *event) override;
     void releaseControls() override;
 

@@ -122,7 +122,7 @@ void PrintWindow::buildCommands(QWidget *content, QVBoxLayout *layout) {
     layout->addLayout(row);
 }
 
-void PrintWindow::buildForm(QWidget *content) {
+void PrintWindow::buildControls(QWidget *content) {
     m_ui = std::make_unique<PrintWindowUi>();
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(8, 0, 8, 8);

@@ -4,7 +4,7 @@
 
 namespace nvl {
 
-SenderTable ReadSenderFile(const QString &path, QString *problem) {
+SenderTable readSenderFile(const QString &path, QString *problem) {
     const SettingsRead read = readSettingsFile(path, 16);
     if (problem)
         *problem = read.problem;
@@ -19,7 +19,7 @@ SenderTable senderTableFromValues(const QStringList &values) {
     return table;
 }
 
-WriteResult WriteSenderFile(const QString &path, const SenderTable &table) {
+WriteResult writeSenderFile(const QString &path, const SenderTable &table) {
     QList<QStringList> lines;
     for (const SenderEntry &entry : table)
         lines.append({entry.postalCode, entry.address1, entry.address2, entry.name});

@@ -26,9 +26,9 @@ using SenderTable = std::array<SenderEntry, 4>;
 // A missing, short or unreadable file gives empty texts for every value it
 // does not hold; `problem` (when given) says in Japanese what could not be
 // read of a file that exists.
-SenderTable ReadSenderFile(const QString &path, QString *problem = nullptr);
+SenderTable readSenderFile(const QString &path, QString *problem = nullptr);
 // Sixteen values, four an entry.
 SenderTable senderTableFromValues(const QStringList &values);
-WriteResult WriteSenderFile(const QString &path, const SenderTable &table);
+WriteResult writeSenderFile(const QString &path, const SenderTable &table);
 
 } // namespace nvl

@@ -20,7 +20,7 @@ SenderWindow::SenderWindow(AppContext &context) : FormWindow(context, WindowId::
     resize(420, 300);
 }
 
-void SenderWindow::buildForm(QWidget *content) {
+void SenderWindow::buildControls(QWidget *content) {
     auto *grid = new QGridLayout(content);
     grid->setContentsMargins(16, 12, 16, 12);
     int row = 0;
@@ -78,11 +78,11 @@ QString SenderWindow::senderPath() const {
     return m_ctx.platform.programFile(QStringLiteral("Wolt.tds"));
 }
 
-void SenderWindow::formLoad() {
+void SenderWindow::afterLoad() {
     centreOnScreen();
     QString problem;
     m_senders =
-        ReadSenderFile(m_ctx.platform.settingsFileToRead(QStringLiteral("Wolt.tds")), &problem);
+        readSenderFile(m_ctx.platform.settingsFileToRead(QStringLiteral("Wolt.tds")), &problem);
     // A file not read whole is replaced only when the user agrees.
     m_damagedFile = !problem.isEmpty();
     if (m_damagedFile)
@@ -117,7 +117,7 @@ void SenderWindow::saveAndReturn() {
                 .arg(senderPath()),
             MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
-    const WriteResult written = WriteSenderFile(senderPath(), m_senders);
+    const WriteResult written = writeSenderFile(senderPath(), m_senders);
     if (!written) {
         // The edits stay in this window, to be saved once the file can be written.
         m_ctx.platform.messages.show(written.error);

@@ -8,7 +8,7 @@ class QLineEdit;
 
 namespace nvl {
 
-// frmTx: edits the first three sender entries and writes all four back.
+// Edits the first three sender entries and writes all four back.
 class SenderWindow : public FormWindow {
     Q_OBJECT
 public:
@@ -19,8 +19,8 @@ signals:
     void sendersSaved();
 
 protected:
-    void buildForm(QWidget *content) override;
-    void formLoad() override;
+    void buildControls(QWidget *content) override;
+    void afterLoad() override;
     void releaseControls() override;
 
 private:

@@ -23,8 +23,8 @@ void FormWindow::loadForm() {
     m_content = new QWidget(this);
     m_content->setObjectName(QStringLiteral("formContent"));
     layout()->addWidget(m_content);
-    buildForm(m_content);
-    formLoad();
+    buildControls(m_content);
+    afterLoad();
 }
 
 void FormWindow::showForm() {
@@ -42,9 +42,9 @@ void FormWindow::hideForm() {
 bool FormWindow::unloadForm() {
     if (!isFormLoaded())
         return true;
-    if (!formQueryUnload())
+    if (!canUnload())
         return false;
-    formUnload();
+    beforeUnload();
     hide();
     // The handler that unloads the window may belong to one of its controls:
     // detach them now, delete them once that handler has returned.

@@ -30,11 +30,13 @@ public:
 
 protected:
     // Creates the controls with their initial properties inside `content`.
-    virtual void buildForm(QWidget *content) = 0;
-    virtual void formLoad() {}
+    virtual void buildControls(QWidget *content) = 0;
+    // The controls are built: put the window's state into them.
+    virtual void afterLoad() {}
     // Asked before unloading; false keeps the window open.
-    virtual bool formQueryUnload() { return true; }
-    virtual void formUnload() {}
+    virtual bool canUnload() { return true; }
+    // The window is about to unload: save what it keeps, hand back.
+    virtual void beforeUnload() {}
     // The controls are gone: drop every pointer to them.
     virtual void releaseControls() {}
 

@@ -54,18 +54,18 @@ private:
 void TestBookFile::fullBookRoundTripsByteForByte() {
     const QByteArray original = sampleFile(300);
     writeBytes(path("in.dat"), original);
-    const BookRead read = ReadBookFile(path("in.dat"));
+    const BookRead read = readBookFile(path("in.dat"));
     QVERIFY(read.ok());
     QCOMPARE(read.book.recordCount(), 300);
     QCOMPARE(read.book.record(300).field(AddressRecord::Name), QStringLiteral("山田 太郎300"));
     QCOMPARE(read.book.record(2).field(AddressRecord::Address2), QStringLiteral("丸の内1-2, 3F"));
-    QVERIFY(WriteBookFile(path("out.dat"), read.book).ok);
+    QVERIFY(writeBookFile(path("out.dat"), read.book).ok);
     QCOMPARE(readBytes(path("out.dat")), original);
 }
 
 void TestBookFile::tooManyRecordsFails() {
     writeBytes(path("301.dat"), sampleFile(301));
-    const BookRead read = ReadBookFile(path("301.dat"));
+    const BookRead read = readBookFile(path("301.dat"));
     QCOMPARE(read.status, BookRead::Status::TooManyRecords);
 }
 
@@ -103,14 +103,14 @@ void TestBookFile::layouts() {
     QFETCH(int, records);
     QFETCH(QString, lastName);
     writeBytes(path("l.dat"), bytes);
-    const BookRead read = ReadBookFile(path("l.dat"));
+    const BookRead read = readBookFile(path("l.dat"));
     QCOMPARE(int(read.status), status);
     QCOMPARE(read.book.recordCount(), records);
     if (records > 0)
         QCOMPARE(read.book.record(records).field(AddressRecord::Name), lastName);
     if (status == int(BookRead::Status::Ok)) {
         // Writing back gives every record on a line of its own.
-        QVERIFY(WriteBookFile(path("w.dat"), read.book).ok);
+        QVERIFY(writeBookFile(path("w.dat"), read.book).ok);
         QCOMPARE(readBytes(path("w.dat")).count("\r\n"), records);
     }
 }
@@ -146,9 +146,9 @@ void TestBookFile::unrepresentableTextSurvives() {
     record.setField(AddressRecord::Address1, QStringLiteral("森鷗外記念館, 1F"));
     record.setField(AddressRecord::Honorific, QStringLiteral("0"));
     book.records.append(record);
-    QVERIFY(WriteBookFile(path("u.dat"), book).ok);
+    QVERIFY(writeBookFile(path("u.dat"), book).ok);
     QVERIFY(readBytes(path("u.dat")).startsWith("\xEF\xBB\xBF"));
-    const BookRead read = ReadBookFile(path("u.dat"));
+    const BookRead read = readBookFile(path("u.dat"));
     QVERIFY(read.ok());
     QCOMPARE(read.encoding, TextEncoding::Utf8Bom);
     QCOMPARE(read.book.recordCount(), 1);
@@ -237,8 +237,8 @@ void TestBookFile::everyAcceptedTextReadsBack() {
     book.records.append(AddressRecord::fromList(
         {field, field, QString(), QStringLiteral("1"), QString(), QStringLiteral("0"), field}));
     const QString path = m_dir.filePath(QStringLiteral("rt.dat"));
-    QVERIFY(WriteBookFile(path, book));
-    const BookRead read = ReadBookFile(path);
+    QVERIFY(writeBookFile(path, book));
+    const BookRead read = readBookFile(path);
     QVERIFY(read.ok());
     QCOMPARE(read.book.record(1).field(AddressRecord::Name), field);
     QCOMPARE(read.book.record(1).field(AddressRecord::Address3), field);
@@ -254,7 +254,7 @@ void TestBookFile::nulRefused() {
     writeBytes(path, sampleFile(2));
     AddressBook book;
     book.records.append(AddressRecord::fromList({QStringLiteral("a") + QChar(0) + u'b'}));
-    const WriteResult written = WriteBookFile(path, book);
+    const WriteResult written = writeBookFile(path, book);
     QVERIFY(!written);
     QVERIFY(written.error.contains(path));
     QCOMPARE(readBytes(path), sampleFile(2));

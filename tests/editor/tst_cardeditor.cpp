@@ -136,7 +136,7 @@ CardEditor *TestCardEditor::openNew() {
 }
 
 AddressBook TestCardEditor::fileBook(const QString &path) {
-    BookRead read = ReadBookFile(path);
+    BookRead read = readBookFile(path);
     return read.book;
 }
 

@@ -87,7 +87,7 @@ void TestSplitAddress::split() {
     QFETCH(bool, withPrefecture);
     QFETCH(QString, line1);
     QFETCH(QString, line2);
-    const SplitLines lines = SplitAddress(input, withPrefecture);
+    const SplitLines lines = splitAddressText(input, withPrefecture);
     QCOMPARE(lines.line1, line1);
     QCOMPARE(lines.line2, line2);
 }

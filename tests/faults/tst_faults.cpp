@@ -46,8 +46,8 @@ int saveLoop(const QString &path) {
             b.records.append(record);
     }
     for (;;) {
-        WriteBookFile(path, a);
-        WriteBookFile(path, b);
+        writeBookFile(path, a);
+        writeBookFile(path, b);
     }
 }
 
@@ -161,7 +161,7 @@ void TestFaults::fullDiskDuringSave() {
 void TestFaults::killedDuringSaveLoop() {
     const QString path = m_desk->file("book.dat");
     AddressBook seed;
-    QVERIFY(WriteBookFile(path, seed).ok);
+    QVERIFY(writeBookFile(path, seed).ok);
     int sawA = 0, sawB = 0;
     for (int round = 0; round < 12; ++round) {
         QProcess child;
@@ -170,7 +170,7 @@ void TestFaults::killedDuringSaveLoop() {
         QTest::qWait(40 + QRandomGenerator::global()->bounded(120));
         child.kill(); // SIGKILL
         QVERIFY(child.waitForFinished());
-        const BookRead read = ReadBookFile(path);
+        const BookRead read = readBookFile(path);
         QVERIFY2(read.ok(), "the file is a complete book");
         const int count = read.book.recordCount();
         QVERIFY2(count == 0 || count == 300 || count == 200, qPrintable(QString::number(count)));
@@ -194,7 +194,7 @@ void TestFaults::dataFileDeletedWhileEditing() {
     child<QAbstractButton>(editor, "Command1")->click();
     QVERIFY(m_desk->messages.shown.isEmpty());
     // The editor's copy is the book: it is written back in full.
-    QCOMPARE(ReadBookFile(book).book.recordCount(), 3);
+    QCOMPARE(readBookFile(book).book.recordCount(), 3);
     QCOMPARE(rowCount(child<QListView>(m_main, "lstSet1")), 3);
 }
 
@@ -207,7 +207,7 @@ void TestFaults::dataFileReplacedWhileEditing() {
     auto *editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
     child<QAbstractButton>(editor, "Command1")->click();
     // What the user edited is kept: the book the editor shows is the one saved.
-    const BookRead read = ReadBookFile(book);
+    const BookRead read = readBookFile(book);
     QCOMPARE(read.book.recordCount(), 3);
     QCOMPARE(read.book.record(3).field(AddressRecord::Name), QStringLiteral("名3"));
 }

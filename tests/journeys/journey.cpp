@@ -40,7 +40,7 @@ QString Journey::writeBook(const QString &name, int count) {
 
 QStringList Journey::bookNames(const QString &file) const {
     QStringList names;
-    const BookRead read = ReadBookFile(file);
+    const BookRead read = readBookFile(file);
     for (const AddressRecord &record : read.book.records)
         names.append(record.field(AddressRecord::Name));
     return names;

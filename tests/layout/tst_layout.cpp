@@ -39,9 +39,9 @@ LayoutInput input(int count, bool fourUp = true) {
 RecordingSurface draw(const LayoutInput &in, bool fourUp = true) {
     RecordingSurface surface;
     if (fourUp)
-        PriMain(in, surface);
+        drawFourUpSheets(in, surface);
     else
-        PriMain2(in, surface);
+        drawReturnCardSheets(in, surface);
     return surface;
 }
 

@@ -22,8 +22,8 @@ public:
     int loads = 0;
 
 protected:
-    void buildForm(QWidget *) override {}
-    void formLoad() override { ++loads; }
+    void buildControls(QWidget *) override {}
+    void afterLoad() override { ++loads; }
 };
 
 QByteArray bookBytes(const QStringList &names, bool finalLineEnd = true) {

@@ -305,7 +305,7 @@ void TestSheets::moves() {
     QVERIFY(m_desk->messages.shown.isEmpty());
 
     // The file holds the same record lines, in the new order.
-    const BookRead read = ReadBookFile(m_book);
+    const BookRead read = readBookFile(m_book);
     QString names;
     for (const AddressRecord &r : read.book.records)
         names += r.field(AddressRecord::Name);

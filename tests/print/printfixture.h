@@ -30,7 +30,7 @@ inline void writeSenders(FakeDesktop &desk) {
         senders[i] = {QStringLiteral("100-000%1").arg(i + 1),
                       QStringLiteral("差出住所%1").arg(i + 1), QStringLiteral("番地%1").arg(i + 1),
                       QStringLiteral("差出人%1").arg(i + 1)};
-    WriteSenderFile(desk.file(QStringLiteral("Wolt.tds")), senders);
+    writeSenderFile(desk.file(QStringLiteral("Wolt.tds")), senders);
 }
 
 // Opens a book of the given labels, chooses them all and goes on to the

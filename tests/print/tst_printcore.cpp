@@ -77,16 +77,16 @@ void TestPrintCore::nameLine() {
 void TestPrintCore::senderFileRoundTrip() {
     QTemporaryDir dir;
     const QString path = dir.filePath("Wolt.tds");
-    QVERIFY(WriteSenderFile(path, SenderTable{}).ok);
+    QVERIFY(writeSenderFile(path, SenderTable{}).ok);
     QCOMPARE(test::readBytes(path), QByteArray("\"\",\"\",\"\",\"\"\r\n").repeated(4));
-    QCOMPARE(ReadSenderFile(path), SenderTable{});
+    QCOMPARE(readSenderFile(path), SenderTable{});
 
     SenderTable table;
     table[0] = {"100-0001", QStringLiteral("東京都千代田区1-1, 2F"), QStringLiteral("ビル"),
                 QStringLiteral("山田 太郎")};
     table[3] = {"", QStringLiteral("四番目"), "", QStringLiteral("名")};
-    QVERIFY(WriteSenderFile(path, table).ok);
-    QCOMPARE(ReadSenderFile(path), table);
+    QVERIFY(writeSenderFile(path, table).ok);
+    QCOMPARE(readSenderFile(path), table);
 }
 
 void TestPrintCore::senderFileShortOrMissing_data() {
@@ -112,7 +112,7 @@ void TestPrintCore::senderFileShortOrMissing() {
     const QString path = dir.filePath("Wolt.tds");
     if (present)
         test::writeBytes(path, bytes);
-    const SenderTable table = ReadSenderFile(path);
+    const SenderTable table = readSenderFile(path);
     QCOMPARE(table[0].name, firstName);
     QCOMPARE(table[1].postalCode, secondZip);
     QCOMPARE(table[3], SenderEntry{});
@@ -128,7 +128,7 @@ void TestPrintCore::damagedSenderFileCostsOnlyTheBadValue() {
     bytes.replace(test::cp932(QStringLiteral("住所2")), QByteArray("\x82\xff"));
     test::writeBytes(path, bytes);
     QString problem;
-    const SenderTable table = ReadSenderFile(path, &problem);
+    const SenderTable table = readSenderFile(path, &problem);
     QVERIFY(problem.contains(path));
     QCOMPARE(table[1].address1, QString());
     QCOMPARE(table[1].name, QStringLiteral("差出人2"));
@@ -144,9 +144,9 @@ void TestPrintCore::specialFilesAreNotRead() {
     const QString path = dir.filePath("Wolt.tds");
     QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     QString problem;
-    QCOMPARE(ReadSenderFile(path, &problem), SenderTable{});
+    QCOMPARE(readSenderFile(path, &problem), SenderTable{});
     QVERIFY(problem.contains(path));
-    QCOMPARE(ReadOffsetFile(path, &problem).x, OffsetRecord::NeutralX);
+    QCOMPARE(readOffsetFile(path, &problem).x, OffsetRecord::NeutralX);
     QVERIFY(problem.contains(path));
 }
 
@@ -174,7 +174,7 @@ void TestPrintCore::unreadableOffsetsAreNeutral() {
     const QString path = dir.filePath("Nuvel.opt");
     test::writeBytes(path, bytes);
     QString problem;
-    const OffsetRecord offsets = ReadOffsetFile(path, &problem);
+    const OffsetRecord offsets = readOffsetFile(path, &problem);
     QCOMPARE(offsets.x, x);
     QCOMPARE(offsets.y, y);
     QCOMPARE(problem.contains(path), told);

@@ -169,7 +169,7 @@ void TestPrintWindow::senderNavigation() {
     // rereadSenders re-reads the file and starts at the first entry again.
     SenderTable changed = m_print->senderTable();
     changed[0].name = QStringLiteral("新しい差出人");
-    QVERIFY(WriteSenderFile(m_desk->file("Wolt.tds"), changed).ok);
+    QVERIFY(writeSenderFile(m_desk->file("Wolt.tds"), changed).ok);
     m_print->rereadSenders();
     QCOMPARE(ctl<QLabel>("lbltx")->text(), QStringLiteral("1/ 4 "));
     QCOMPARE(ctl<QLabel>("lblTxNm")->text(), QStringLiteral("新しい差出人"));

@@ -106,7 +106,7 @@ void TestSenderFont::registeredEditReachesFileAndPrintWindow() {
     child<QLineEdit>(sender, "txtNmtx")->setText(QStringLiteral("新しい名前"));
     child<QAbstractButton>(sender, "cmdTxRec")->click();
     child<QAbstractButton>(sender, "Command2")->click();
-    QCOMPARE(ReadSenderFile(m_desk->file("Wolt.tds"))[0].name, QStringLiteral("新しい名前"));
+    QCOMPARE(readSenderFile(m_desk->file("Wolt.tds"))[0].name, QStringLiteral("新しい名前"));
     QCOMPARE(printLabel("lbltx")->text(), QStringLiteral("1/ 4 "));
     QCOMPARE(printLabel("lblTxNm")->text(), QStringLiteral("新しい名前"));
 }
@@ -139,7 +139,7 @@ void TestSenderFont::unwritableFileKeepsWindowOpen() {
     QFile::setPermissions(m_desk->file("Wolt.tds"), QFile::ReadOwner | QFile::WriteOwner);
     child<QAbstractButton>(sender, "Command2")->click();
     QVERIFY(!sender->isFormLoaded());
-    QCOMPARE(ReadSenderFile(m_desk->file("Wolt.tds"))[0].name, QStringLiteral("保存したい"));
+    QCOMPARE(readSenderFile(m_desk->file("Wolt.tds"))[0].name, QStringLiteral("保存したい"));
 }
 
 void TestSenderFont::damagedFileReplacedOnlyWhenAgreed_data() {
@@ -164,7 +164,7 @@ void TestSenderFont::damagedFileReplacedOnlyWhenAgreed() {
     QCOMPARE(m_desk->messages.shown.last().buttons, MessageButtons::YesNo);
     QCOMPARE(sender->isFormLoaded(), !agree);
     if (agree) {
-        const SenderTable table = ReadSenderFile(m_desk->file("Wolt.tds"));
+        const SenderTable table = readSenderFile(m_desk->file("Wolt.tds"));
         QCOMPARE(table[1].name, QStringLiteral("二番"));
         QCOMPARE(table[2].name, QString());
         QCOMPARE(table[3].name, QStringLiteral("四番"));

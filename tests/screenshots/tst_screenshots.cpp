@@ -98,7 +98,7 @@ void TestScreenshots::printWindow() {
     SenderTable senders;
     senders[0] = {QStringLiteral("530-0001"), QStringLiteral("大阪府大阪市北区梅田1-1"),
                   QStringLiteral("梅田ビル 5F"), QStringLiteral("佐藤 一郎")};
-    QVERIFY(WriteSenderFile(desk.file(QStringLiteral("Wolt.tds")), senders).ok);
+    QVERIFY(writeSenderFile(desk.file(QStringLiteral("Wolt.tds")), senders).ok);
     const QString book = desk.file(QStringLiteral("住所録.dat"));
     writeBytes(book, cp932(QStringLiteral("\"山田商事\",\"東京都千代田区丸の内\",\"一丁目2-3\","
                                           "\"100-0005\",\"A1\",\"2\",\"ＮＶＬビル 3F\"\r\n")));
