@@ -9,7 +9,7 @@ namespace nvl {
 
 // The largest file the program reads. A full book of 300 records is far
 // below it; anything larger is not a file of this program.
-constexpr qint64 MaxTextFileBytes = 4 * 1024 * 1024;
+constexpr qint64 MaxTextFileBytes = qint64{4} * 1024 * 1024;
 
 // What a file was when it was read, to tell whether anyone changed it since.
 struct FileStamp {

@@ -106,8 +106,8 @@ int runPrintPdf(int argc, char *argv[]) {
     if (args.size() != 3)
         return fail(QCoreApplication::translate(
             "nvl::BatchPdf", "使い方 (usage): nvl-hagaki print-pdf BOOK OUT [options]; --help"));
-    const QString bookPath = args.at(1);
-    const QString outPath = args.at(2);
+    const QString &bookPath = args.at(1);
+    const QString &outPath = args.at(2);
 
     if (const QString refused = refusedOutput(bookPath, outPath); !refused.isEmpty())
         return fail(refused);

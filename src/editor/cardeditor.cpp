@@ -89,7 +89,7 @@ void CardEditor::afterLoad() {
     setWindowTitle(tr("住所録編集　　") + file);
     m_changes = ChangeTracker();
     m_bookRefused = false;
-    m_cards = QList<AddressRecord>(CardMax);
+    m_cards = QList<AddressRecord>(AddressBook::Capacity);
 
     if (bookFromDataFile()) {
         setWindowTitle(tr("住所録　　") + file);
@@ -126,7 +126,9 @@ bool CardEditor::loadBook() {
         if (read.status == BookRead::Status::FileError)
             why = describeReadFailure(path, read.fileStatus);
         else if (read.status == BookRead::Status::TooManyRecords)
-            why = tr("ファイル「%1」には%2件を超えるデータがあります。").arg(path).arg(CardMax);
+            why = tr("ファイル「%1」には%2件を超えるデータがあります。")
+                      .arg(path)
+                      .arg(AddressBook::Capacity);
         else
             why = tr("ファイル「%1」は途中で終わっています。").arg(path);
         refuseBook(why);

@@ -33,8 +33,6 @@ public:
     explicit CardEditor(AppContext &context);
     ~CardEditor() override;
 
-    static constexpr int CardMax = AddressBook::Capacity;
-
     int cardNo() const { return m_cardNo; }
     int cardCount() const { return m_cardCount; }
     bool modified() const { return m_changes.modified; }

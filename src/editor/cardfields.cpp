@@ -51,7 +51,7 @@ void CardEditor::deleteCard() {
         readBack.book = remaining;
     }
     m_cardCount = readBack.book.recordCount();
-    for (int i = 0; i < CardMax; ++i)
+    for (int i = 0; i < AddressBook::Capacity; ++i)
         m_cards[i] = i < m_cardCount ? readBack.book.records.at(i) : AddressRecord();
     m_cardNo = 1;
     putCardInFields();

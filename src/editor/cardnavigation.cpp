@@ -79,7 +79,7 @@ void CardEditor::previous() {
 
 void CardEditor::last() {
     // A new book has no last card yet: stay on the new one.
-    if (m_cardNo == CardMax || m_cardCount == 0)
+    if (m_cardNo == AddressBook::Capacity || m_cardCount == 0)
         return;
     if (!leaveCard(QStringLiteral("NUVELK")))
         return;
@@ -92,7 +92,7 @@ void CardEditor::last() {
 }
 
 void CardEditor::next() {
-    if (m_cardNo == CardMax)
+    if (m_cardNo == AddressBook::Capacity)
         return;
     if (isNewCard()) {
         m_ctx.platform.messages.show(tr("登録されていません。"));
@@ -117,7 +117,7 @@ void CardEditor::startNewCard() {
     if (isNewCard())
         return;
     askSaveChanges();
-    if (m_cardCount >= CardMax)
+    if (m_cardCount >= AddressBook::Capacity)
         return;
     clearFields();
     m_cardNo = m_cardCount + 1;

@@ -25,9 +25,6 @@ public:
     // False when the text is over the field's limit: then nothing changes
     // but the last length.
     bool fieldChanged(WatchedField field, const QString &text);
-
-private:
-    std::array<bool, 5> m_seen{};
 };
 
 // The combo-box index for a stored honorific field: its leading number

@@ -14,7 +14,7 @@ std::array<QString, 7> postalBoxes(const QString &postalCode) {
 
 QString previewNameLine(const AddressRecord &record) {
     const QString word = honorificWord(record.field(AddressRecord::Honorific));
-    const QString name = record.field(AddressRecord::Name);
+    const QString &name = record.field(AddressRecord::Name);
     return word.isEmpty() ? name : name + QStringLiteral("　") + word;
 }
 

@@ -13,7 +13,7 @@ SenderTable readSenderFile(const QString &path, QString *problem) {
 
 SenderTable senderTableFromValues(const QStringList &values) {
     SenderTable table;
-    for (int i = 0; i < 4; ++i)
+    for (qsizetype i = 0; i < 4; ++i)
         table.at(i) = {values.value(4 * i), values.value(4 * i + 1), values.value(4 * i + 2),
                        values.value(4 * i + 3)};
     return table;

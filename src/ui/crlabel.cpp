@@ -5,7 +5,7 @@
 namespace nvl {
 
 void CrLabel::paintEvent(QPaintEvent *event) {
-    QFrame::paintEvent(event);
+    QFrame::paintEvent(event); // NOLINT(bugprone-parent-virtual-call)
     QPainter painter(this);
     painter.setFont(font());
     painter.drawText(contentsRect().adjusted(margin() + 4, margin() + 4, -4, -4),

@@ -287,7 +287,7 @@ void TestCardEditor::jumpRespectsCapacity() {
         QVERIFY(!ctl<QWidget>("cmdDel")->isEnabled());
         QVERIFY(!ctl<QWidget>("cmdOp")->isEnabled());
         QVERIFY(ctl<QWidget>("Frame1")->isVisible());
-        // CardNo is CardMax now: ＞ and ≫ do nothing.
+        // the card number is the capacity now: ＞ and ≫ do nothing.
         click("cmdFow");
         click("cmdFF");
         QCOMPARE(label(), after);
