@@ -41,8 +41,7 @@ void AboutBox::buildControls(QWidget *content) {
     m_notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_notice->setMinimumHeight(80);
     layout->addWidget(m_notice);
-    auto *ok = new QPushButton(tr("OK"), content);
-    ok->setObjectName(QStringLiteral("cmdOK"));
+    auto *ok = addCommandButton(content, "cmdOK", tr("OK"));
     layout->addWidget(ok, 0, Qt::AlignRight);
     connect(ok, &QPushButton::clicked, this, [this] { unloadForm(); });
 }

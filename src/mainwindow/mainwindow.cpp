@@ -111,12 +111,9 @@ void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout) {
     grid->addWidget(m_ui->printList, 2, 2);
 
     auto *buttons = new QVBoxLayout;
-    m_ui->addButton = new QPushButton(tr("一括選択"), content);
-    m_ui->addButton->setObjectName(QStringLiteral("cmdAdd"));
-    m_ui->deleteButton = new QPushButton(tr("削除"), content);
-    m_ui->deleteButton->setObjectName(QStringLiteral("cmdDel"));
-    m_ui->clearButton = new QPushButton(tr("クリアー"), content);
-    m_ui->clearButton->setObjectName(QStringLiteral("cmdClear"));
+    m_ui->addButton = addCommandButton(content, "cmdAdd", tr("一括選択"));
+    m_ui->deleteButton = addCommandButton(content, "cmdDel", tr("削除"));
+    m_ui->clearButton = addCommandButton(content, "cmdClear", tr("クリアー"));
     for (QPushButton *button : {m_ui->addButton, m_ui->deleteButton, m_ui->clearButton})
         buttons->addWidget(button);
     buttons->addStretch();
@@ -131,8 +128,7 @@ void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout) {
     countRow->addWidget(new QLabel(tr("件"), content));
     grid->addLayout(countRow, 3, 2);
 
-    m_ui->nextButton = new QPushButton(tr("次へ"), content);
-    m_ui->nextButton->setObjectName(QStringLiteral("cmdPrint"));
+    m_ui->nextButton = addCommandButton(content, "cmdPrint", tr("次へ"));
     grid->addWidget(m_ui->nextButton, 4, 2, Qt::AlignRight);
 
     layout->addLayout(grid);

@@ -57,11 +57,9 @@ void ReorderWindow::buildControls(QWidget *content) {
     };
     m_sourceBox = addNumberBox("txt3", 0);
     m_countBox = addNumberBox("txt4", 1);
-    auto *run = new QPushButton(tr("実行"), content);
-    run->setObjectName(QStringLiteral("Command1"));
+    auto *run = addCommandButton(content, "Command1", tr("実行"));
     grid->addWidget(run, 4, 2);
-    auto *back = new QPushButton(tr("戻る"), content);
-    back->setObjectName(QStringLiteral("Command2"));
+    auto *back = addCommandButton(content, "Command2", tr("戻る"));
     grid->addWidget(back, 4, 3);
 
     connect(m_list, &QListWidget::itemClicked, this,
