@@ -6,7 +6,7 @@ setup:
 
 build-release: setup
 	cmake --preset release >/dev/null
-	cmake --build --preset release
+	cmake --build --preset release --target nvl-hagaki
 
 run: build-release
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \

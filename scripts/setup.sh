@@ -8,7 +8,7 @@ packages=(
     fonts-ipafont-mincho fonts-ipafont-gothic fonts-ocr-b
     poppler-utils xvfb xauth time
     cups-daemon cups-client
-    python3-pyatspi at-spi2-core dbus strace
+    python3-pyatspi at-spi2-core dbus strace x11-utils
     libbenchmark-dev
     desktop-file-utils appstream
 )

@@ -64,7 +64,19 @@ QString refusedOutput(const QString &bookPath, const QString &outPath) {
 
 } // namespace
 
+namespace {
+
+// Standard error carries only what the user must know: Qt's own notices
+// (a missing runtime folder, font cache chatter) stay silent.
+void quietQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
 int runPrintPdf(int argc, char *argv[]) {
+    qInstallMessageHandler(quietQtMessages);
     // No display needed: a server without X prints as well.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -173,6 +185,9 @@ int runPrintPdf(int argc, char *argv[]) {
         input.printList.append(record);
         input.zipDigits.append(*digits);
     }
+    const QString odd = honorificWarning(input.printList);
+    if (!odd.isEmpty())
+        warn(odd);
     const bool fourUp = !parser.isSet(twoUp);
     input.sendZip = entry.postalCode;
     input.sendAdd1 = entry.address1;

@@ -10,7 +10,7 @@ namespace nvl {
 
 void prepareApplication(QApplication &app) {
     QApplication::setApplicationName(QStringLiteral("nvl-hagaki"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ＮＶＬはがき宛名プリント"));
+    // No display name: the desktop would add it to every window title.
     // Windows are unloaded, not closed; the registry decides when the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
     installJapaneseTranslations(app);

@@ -73,8 +73,17 @@ std::optional<LayoutInput> PrintWindow::layoutInput() {
     return input;
 }
 
+bool PrintWindow::confirmPrintWarnings() {
+    const QString warning = honorificWarning(m_printList);
+    return warning.isEmpty() ||
+           m_ctx.platform.messages.show(warning + tr("\n\n印刷を続けますか？"),
+                                        MessageButtons::OkCancel) == MessageAnswer::Ok;
+}
+
 void PrintWindow::runPrintJob() {
     QWidget *printButton = m_ui->printButton;
+    if (!confirmPrintWarnings())
+        return;
     reloadOffsets();
     QPrinter printer(QPrinter::HighResolution);
     if (!m_ctx.platform.printerDialog.choose(printer)) {
@@ -116,6 +125,8 @@ void PrintWindow::runPrintJob() {
 }
 
 void PrintWindow::showSheetPreview() {
+    if (!confirmPrintWarnings())
+        return;
     reloadOffsets();
     countSheets();
     const std::optional<LayoutInput> input = layoutInput();

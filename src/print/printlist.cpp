@@ -1,5 +1,7 @@
 #include "printlist.h"
 
+#include <QCoreApplication>
+
 namespace nvl {
 
 std::array<QString, 7> postalBoxes(const QString &postalCode) {
@@ -10,6 +12,28 @@ std::array<QString, 7> postalBoxes(const QString &postalCode) {
         boxes.at(i) = postalCode.mid(position, 1);
     }
     return boxes;
+}
+
+QStringList cardsWithoutHonorific(const QList<AddressRecord> &records) {
+    QStringList lines;
+    for (const AddressRecord &record : records) {
+        const QString &code = record.field(AddressRecord::Honorific);
+        if (honorificWord(code).isEmpty())
+            lines.append(QCoreApplication::translate("nvl::PrintList", "%1（コード %2）")
+                             .arg(record.field(AddressRecord::Name), code));
+    }
+    return lines;
+}
+
+QString honorificWarning(const QList<AddressRecord> &records) {
+    const QStringList lines = cardsWithoutHonorific(records);
+    if (lines.isEmpty())
+        return {};
+    return QCoreApplication::translate("nvl::PrintList",
+                                       "次の%n枚は敬称のコードが 0〜5 のどれでもないため、"
+                                       "敬称なしで印刷されます。",
+                                       nullptr, static_cast<int>(lines.size())) +
+           QStringLiteral("\n") + lines.join(u'\n');
 }
 
 QString previewNameLine(const AddressRecord &record) {

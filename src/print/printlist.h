@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <optional>
 
@@ -15,6 +16,13 @@ using PrintList = QList<AddressRecord>;
 // The seven postal-code boxes as the preview shows them: one character
 // each, the hyphen after the third character skipped; missing ones empty.
 std::array<QString, 7> postalBoxes(const QString &postalCode);
+
+// Cards that would print without an honorific: their honorific field
+// selects none of the six words. One line each, "name（コード code）";
+// empty when every card has its word.
+QStringList cardsWithoutHonorific(const QList<AddressRecord> &records);
+// The one warning shown before printing such cards; empty when there are none.
+QString honorificWarning(const QList<AddressRecord> &records);
 
 // The preview's name line: name, a full-width blank, the honorific; just
 // the name when the honorific field selects no word.

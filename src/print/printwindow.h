@@ -56,6 +56,8 @@ public:
     // What the layout needs; none (the user told why) when a record cannot print.
     std::optional<LayoutInput> layoutInput();
     void runPrintJob();
+    // Warns once of cards that would print oddly; false when the user stops.
+    bool confirmPrintWarnings();
     void showSheetPreview();
 
 protected:

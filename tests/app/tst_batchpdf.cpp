@@ -20,6 +20,7 @@ private slots:
     void failures_data();
     void failures();
     void fonts();
+    void warnsOfCardsWithoutHonorific();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -49,6 +50,8 @@ int TestBatchPdf::run(const QStringList &arguments, QString *errors) {
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    // As on a server without a desktop session: Qt notices the missing runtime folder.
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     process.setProcessEnvironment(env);
     process.start(path(QStringLiteral("nvl-hagaki")), QStringList{"print-pdf"} + arguments);
     if (!process.waitForFinished(60000))
@@ -91,6 +94,8 @@ void TestBatchPdf::prints() {
     const QString pdf = path(QStringLiteral("out.pdf"));
     QString errors;
     QCOMPARE(run(QStringList{path(QStringLiteral("book.dat")), pdf} + options, &errors), 0);
+    // Success is silent.
+    QCOMPARE(errors, QString());
     QCOMPARE(pdfPageCount(pdf), pages);
     QStringList texts;
     for (const PdfWord &word : pdfWords(pdf))
@@ -166,6 +171,26 @@ void TestBatchPdf::fonts() {
     QCOMPARE(run({path(QStringLiteral("book.dat")), pdf, "--font", "No Such Font"}, &errors), 0);
     QVERIFY2(errors.contains(QStringLiteral("No Such Font")), qPrintable(errors));
     QVERIFY(pdfFonts(pdf).contains(QStringLiteral("IPAMincho")));
+}
+
+void TestBatchPdf::warnsOfCardsWithoutHonorific() {
+    // Codes 0..5 name a word (text reads as 0: 様); 9 and -1 name none.
+    writeBytes(path(QStringLiteral("odd.dat")),
+               cp932(QStringLiteral("\"普通\",\"\",\"\",\"123-4567\",\"\",\"5\",\"\"\r\n"
+                                    "\"九番\",\"\",\"\",\"123-4567\",\"A1\",\"9\",\"\"\r\n"
+                                    "\"文字\",\"\",\"\",\"123-4567\",\"\",\"x\",\"\"\r\n"
+                                    "\"無し\",\"\",\"\",\"123-4567\",\"\",\"-1\",\"\"\r\n")));
+    const QString pdf = path(QStringLiteral("odd.pdf"));
+    QString errors;
+    QCOMPARE(run({path(QStringLiteral("odd.dat")), pdf}, &errors), 0);
+    QVERIFY(QFile::exists(pdf));
+    QVERIFY2(errors.contains(QStringLiteral("九番（コード 9）")), qPrintable(errors));
+    QVERIFY2(errors.contains(QStringLiteral("無し（コード -1）")), qPrintable(errors));
+    QVERIFY2(errors.contains(QStringLiteral("次の2枚")), qPrintable(errors));
+    QVERIFY2(!errors.contains(QStringLiteral("普通")), qPrintable(errors));
+    QVERIFY2(!errors.contains(QStringLiteral("文字")), qPrintable(errors));
+    // Said once, not once a card.
+    QCOMPARE(errors.count(QStringLiteral("敬称なしで印刷")), 1);
 }
 
 QTEST_APPLESS_MAIN(TestBatchPdf)

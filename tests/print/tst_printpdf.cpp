@@ -37,6 +37,8 @@ private slots:
     void missingOffsetFileIsNeutral();
     void unprintablePostalCode_data();
     void unprintablePostalCode();
+    void honorificWarning_data();
+    void honorificWarning();
     void glyphPositions();
     void digitsCentredInBoxes_data();
     void digitsCentredInBoxes();
@@ -142,6 +144,38 @@ void TestPrintPdf::unprintablePostalCode() {
              qPrintable(message));
     QVERIFY(!QFile::exists(pdf));
     QVERIFY(child<QWidget>(m_print, "cmdPrint")->isEnabled());
+}
+
+void TestPrintPdf::honorificWarning_data() {
+    QTest::addColumn<bool>("preview");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("印刷, OK goes on") << false << int(MessageAnswer::Ok);
+    QTest::newRow("印刷, キャンセル stops") << false << int(MessageAnswer::Cancel);
+    QTest::newRow("印刷プレビュー, OK goes on") << true << int(MessageAnswer::Ok);
+    QTest::newRow("印刷プレビュー, キャンセル stops") << true << int(MessageAnswer::Cancel);
+}
+
+void TestPrintPdf::honorificWarning() {
+    QFETCH(bool, preview);
+    QFETCH(int, answer);
+    QList<Label> list = labels(4);
+    list[1].honorific = QStringLiteral("9");
+    list[3].honorific = QStringLiteral("-1");
+    m_print = openPrintWindow(*m_desk, list);
+    m_desk->messages.answers = {MessageAnswer(answer), MessageAnswer::Cancel};
+    m_desk->printerDialog.answers = {false};
+    child<QAbstractButton>(m_print, preview ? "cmdPreview" : "cmdPrint")->click();
+    // One box before anything else, naming both cards and their codes.
+    QVERIFY(!m_desk->messages.shown.isEmpty());
+    const ShownMessage &warning = m_desk->messages.shown.at(0);
+    QCOMPARE(warning.buttons, MessageButtons::OkCancel);
+    for (const char *part : {"宛名2（コード 9）", "宛名4（コード -1）", "次の2枚"})
+        QVERIFY2(warning.text.contains(QString::fromUtf8(part)), qPrintable(warning.text));
+    QVERIFY(!warning.text.contains(QStringLiteral("宛名1")));
+    const bool goesOn = MessageAnswer(answer) == MessageAnswer::Ok;
+    QCOMPARE(preview ? m_desk->printerDialog.previews : m_desk->printerDialog.calls,
+             goesOn ? 1 : 0);
+    QCOMPARE(m_desk->messages.shown.size(), 1);
 }
 
 void TestPrintPdf::glyphPositions() {
