@@ -90,6 +90,18 @@ void PrintWindow::runPrintJob() {
         printButton->setEnabled(true);
         return;
     }
+    // Every printer starts the cards at the same point of the paper: the
+    // whole page is painted, the printer's own margin taken out by Qt.
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setFullPage(true);
+    const QString edge = marginProblem(printer.pageLayout());
+    if (!edge.isEmpty() &&
+        m_ctx.platform.messages.show(edge + tr("\n\n印刷を続けますか？"),
+                                     MessageButtons::OkCancel) != MessageAnswer::Ok) {
+        printButton->setEnabled(true);
+        return;
+    }
     const QString sheets = countSheets();
     if (m_ctx.platform.messages.show(tr("シート数は") + sheets + tr("枚です。"),
                                      MessageButtons::OkCancel) != MessageAnswer::Ok) {
@@ -97,20 +109,15 @@ void PrintWindow::runPrintJob() {
         return;
     }
     printButton->setEnabled(false);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
     const std::optional<LayoutInput> input = layoutInput();
     if (!input) {
         printButton->setEnabled(true);
         return;
     }
 
-    // A PDF has no unprintable margin: the program places the cards itself.
-    // A printer's origin is the corner of its printable area.
     const bool pdf = printer.outputFormat() == QPrinter::PdfFormat;
-    printer.setFullPage(pdf);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    PrintOutcome outcome = renderCards(*input, fourUp(), &printer, pdf ? PageOrigin : QPointF());
+    PrintOutcome outcome = renderCards(*input, fourUp(), &printer, PageOrigin);
     if (outcome.ok && pdf)
         outcome = finishPdfFile(printer.outputFileName());
     QApplication::restoreOverrideCursor();

@@ -7,9 +7,33 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
+#include <QPageLayout>
 #include <QPdfWriter>
+#include <algorithm>
 
 namespace nvl {
+
+QString marginProblem(const QPageLayout &layout) {
+    QPageLayout inMillimetres = layout;
+    inMillimetres.setUnits(QPageLayout::Millimeter);
+    const QMarginsF minimum = inMillimetres.minimumMargins();
+    constexpr double MmPerTwip = 25.4 / 1440;
+    const double side = PageOrigin.x() * MmPerTwip;
+    const double end = PageOrigin.y() * MmPerTwip;
+    // The sheet's cards lie as far from the right and bottom edges as from
+    // the left and top ones.
+    const double widest = std::max({minimum.left() - side, minimum.right() - side,
+                                    minimum.top() - end, minimum.bottom() - end});
+    if (widest <= 0.05)
+        return {};
+    const double needed =
+        std::max({minimum.left(), minimum.right(), minimum.top(), minimum.bottom()});
+    return QCoreApplication::translate(
+               "nvl::PrintOutput",
+               "このプリンターは用紙の端から %1 mm の内側までしか印刷できません。はがきの"
+               "端に近い文字（%2 mm より外側）は欠けることがあります。")
+        .arg(QString::number(needed, 'f', 1), QString::number(std::min(side, end), 'f', 1));
+}
 
 PrintOutcome renderCards(const LayoutInput &input, bool fourUp, QPagedPaintDevice *device,
                          QPointF origin) {

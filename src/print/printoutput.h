@@ -5,14 +5,20 @@
 #include <QPointF>
 #include <QString>
 
+class QPageLayout;
 class QPagedPaintDevice;
 
 namespace nvl {
 
-// Where twip (0, 0) of the layouts lies on a page that has no unprintable
-// margin (PDF, preview), in twips from the paper's corner: chosen so the
-// postal-code digits sit centred in the boxes of real postcards.
+// Where twip (0, 0) of the layouts lies, in twips from the paper's corner,
+// on every printer and in every PDF: chosen so the postal-code digits sit
+// centred in the boxes of real postcards.
 constexpr QPointF PageOrigin(174, 188);
+
+// Why a printer with that page layout would cut off text at the paper's
+// edges (its unprintable margin is wider than PageOrigin); empty when it
+// prints everything.
+QString marginProblem(const QPageLayout &layout);
 
 struct PrintOutcome {
     bool ok = true;

@@ -4,9 +4,11 @@
 #include "fonts.h"
 #include "pdftools.h"
 #include "printfixture.h"
+#include "printoutput.h"
 #include "privatecups.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace nvl;
@@ -17,6 +19,8 @@ class TestCupsPrint : public QObject {
 private slots:
     void initTestCase();
     void printsTwoSheetsForFiveLabels();
+    void placesLikeTheDirectPdf_data();
+    void placesLikeTheDirectPdf();
 
 private:
     PrivateCups m_cups;
@@ -46,6 +50,60 @@ void TestCupsPrint::printsTwoSheetsForFiveLabels() {
     for (const PdfWord &word : pdfWords(job))
         texts.append(word.text);
     QVERIFY(texts.contains(QStringLiteral("宛名5")));
+}
+
+void TestCupsPrint::placesLikeTheDirectPdf_data() {
+    QTest::addColumn<bool>("preview");
+    QTest::newRow("印刷") << false;
+    QTest::newRow("印刷プレビュー's print") << true;
+}
+
+void TestCupsPrint::placesLikeTheDirectPdf() {
+    QFETCH(bool, preview);
+    FakeDesktop desk;
+    registerWindows(desk.context);
+    writeSenders(desk);
+    // Offsets away from neutral, so a route that ignored them would show.
+    writeBytes(desk.file(QStringLiteral("Nuvel.opt")), QByteArray("\"1500\",\"840\",\"2\"\r\n"));
+    PrintWindow *print = openPrintWindow(desk, labels(5));
+    desk.printerDialog.printerName = QStringLiteral("nvltest");
+    desk.printerDialog.answers = {true};
+    desk.messages.answers = {MessageAnswer::Ok};
+    const QString job = m_cups.jobFile();
+    QFile::remove(job);
+    const int before = m_cups.completedJobs();
+    child<QAbstractButton>(print, preview ? "cmdPreview" : "cmdPrint")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(m_cups.completedJobs() > before && QFile::exists(job), 20000);
+    // No question about the printer's edges on this queue.
+    QCOMPARE(desk.messages.texts(),
+             preview ? QStringList() : QStringList{QStringLiteral("シート数は2枚です。")});
+
+    // The same job written straight to PDF, as print-pdf writes it.
+    const std::optional<LayoutInput> input = print->layoutInput();
+    QVERIFY(input);
+    PrintOutcome outcome;
+    const QByteArray direct = renderCardsToPdf(*input, true, &outcome);
+    QVERIFY(outcome.ok);
+    QTemporaryDir dir;
+    const QString directFile = dir.filePath(QStringLiteral("direct.pdf"));
+    writeBytes(directFile, direct);
+
+    const QList<PdfWord> printed = pdfWords(job);
+    const QList<PdfWord> expected = pdfWords(directFile);
+    QCOMPARE(printed.size(), expected.size());
+    QVERIFY(expected.size() > 40);
+    constexpr double Tolerance = 0.2 / 25.4 * 72; // 0.2 mm in points
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        const PdfWord &a = printed.at(i);
+        const PdfWord &b = expected.at(i);
+        QCOMPARE(a.text, b.text);
+        QCOMPARE(a.page, b.page);
+        const QPointF off = a.box.topLeft() - b.box.topLeft();
+        QVERIFY2(
+            std::abs(off.x()) <= Tolerance && std::abs(off.y()) <= Tolerance,
+            qPrintable(
+                QStringLiteral("%1 is off by %2, %3 pt").arg(a.text).arg(off.x()).arg(off.y())));
+    }
 }
 
 QTEST_MAIN(TestCupsPrint)

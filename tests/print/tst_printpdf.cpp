@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QPageLayout>
 #include <QRadioButton>
 #include <QtTest>
 
@@ -39,6 +40,8 @@ private slots:
     void unprintablePostalCode();
     void honorificWarning_data();
     void honorificWarning();
+    void printerMargins_data();
+    void printerMargins();
     void glyphPositions();
     void digitsCentredInBoxes_data();
     void digitsCentredInBoxes();
@@ -176,6 +179,29 @@ void TestPrintPdf::honorificWarning() {
     QCOMPARE(preview ? m_desk->printerDialog.previews : m_desk->printerDialog.calls,
              goesOn ? 1 : 0);
     QCOMPARE(m_desk->messages.shown.size(), 1);
+}
+
+void TestPrintPdf::printerMargins_data() {
+    QTest::addColumn<QMarginsF>("minimum"); // mm
+    QTest::addColumn<QString>("said");
+    QTest::newRow("borderless") << QMarginsF() << QString();
+    QTest::newRow("3 mm all round") << QMarginsF(3, 3, 3, 3) << QString();
+    QTest::newRow("4.2 mm at the left") << QMarginsF(4.2, 0, 0, 0) << QStringLiteral("4.2 mm");
+    QTest::newRow("3.3 mm at the bottom")
+        << QMarginsF(0, 0, 0, 3.4) << QStringLiteral("3.4 mm"); // the top needs 3.3
+    QTest::newRow("common inkjet") << QMarginsF(3.4, 3.4, 3.4, 5.1) << QStringLiteral("5.1 mm");
+}
+
+void TestPrintPdf::printerMargins() {
+    QFETCH(QMarginsF, minimum);
+    QFETCH(QString, said);
+    const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(),
+                             QPageLayout::Millimeter, minimum);
+    const QString problem = marginProblem(layout);
+    if (said.isEmpty())
+        QCOMPARE(problem, QString());
+    else
+        QVERIFY2(problem.contains(said), qPrintable(problem));
 }
 
 void TestPrintPdf::glyphPositions() {

@@ -67,9 +67,13 @@ bool FakePrinterDialog::choose(QPrinter &printer) {
 
 void FakePrinterDialog::preview(QPrinter &printer, const std::function<void(QPrinter *)> &paint) {
     ++previews;
+    // The preview's own print button, pressed with that printer chosen.
     if (!outputFile.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(outputFile);
+    } else if (!printerName.isEmpty()) {
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(printerName);
     }
     paint(&printer);
 }
