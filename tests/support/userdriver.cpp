@@ -229,6 +229,10 @@ ModalAnswers::Action typeFileNameAndPress(const QString &path, const QString &bu
         // The completion list that typing opens is dismissed, as Escape would.
         if (QCompleter *completer = edit->completer(); completer && completer->popup()->isVisible())
             completer->popup()->hide();
+        // On a busy machine the completer may take keys while it is shown:
+        // the name box must hold what was typed before anything is pressed.
+        if (edit->text() != path)
+            edit->setText(path);
         // The dialog names its button after what the typed path is (a folder
         // reads 開く) once its file list has caught up: wait for that.
         const bool named = QTest::qWaitFor(
@@ -244,9 +248,15 @@ ModalAnswers::Action typeFileNameAndPress(const QString &path, const QString &bu
         // machine; Return in the name box acts on the name typed.
         const QPointer<QWidget> open(dialog);
         const QPointer<QLineEdit> name(edit);
-        if (!named || !QTest::qWaitFor([&] { return !open || !open->isVisible(); }, 2000)) {
-            if (name && name->isVisible())
-                QTest::keyClick(name, Qt::Key_Return);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if ((named || attempt > 0) &&
+                QTest::qWaitFor([&] { return !open || !open->isVisible(); }, 2000))
+                break;
+            if (!name || !name->isVisible())
+                break;
+            if (name->text() != path)
+                name->setText(path);
+            QTest::keyClick(name, Qt::Key_Return);
         }
     };
 }
