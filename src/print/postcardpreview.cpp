@@ -1,6 +1,7 @@
 #include "postcardpreview.h"
 
 #include "fonts.h"
+#include "printoutput.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -19,7 +20,7 @@ PostcardPreview::PostcardPreview(QWidget *parent) : QFrame(parent) {
     setFixedSize(sizeHint());
 
     for (int i = 0; i < 7; ++i) {
-        const QRect box(px(BoxLeftMm[i]), px(BoxTopMm), px(BoxWidthMm), px(BoxHeightMm));
+        const QRect box(px(boxLeftMm(i)), px(boxTopMm()), px(BoxWidthMm), px(BoxHeightMm));
         auto *shape = new QFrame(this);
         shape->setObjectName(QStringLiteral("Shape2(%1)").arg(i));
         shape->setGeometry(box);
@@ -78,6 +79,14 @@ void PostcardPreview::setTextFont(const QString &family) {
         font.setFamily(family);
         line->setFont(font);
     }
+}
+
+double PostcardPreview::boxLeftMm(int box) {
+    return SheetBoxLeftMm[box] - PageOrigin.x() / TwipsPerMm;
+}
+
+double PostcardPreview::boxTopMm() {
+    return SheetBoxTopMm - PageOrigin.y() / TwipsPerMm;
 }
 
 int PostcardPreview::px(double mm) const {

@@ -20,9 +20,14 @@ public:
     static constexpr double CardWidthMm = 100.0;
     static constexpr double CardHeightMm = 148.0;
 
-    // Left edges of the boxes, in mm from the card's left edge.
-    static constexpr double BoxLeftMm[7] = {44.3, 51.3, 58.3, 65.9, 72.7, 79.5, 86.3};
-    static constexpr double BoxTopMm = 12.0;
+    // The boxes where the printed digits land, relative to the printed text:
+    // Japan Post's boxes on the 105 mm quarter sheet the cards print on,
+    // seen from the layout's origin (PageOrigin from the sheet's corner),
+    // as the text lines are placed from the preview's corner.
+    static constexpr double SheetBoxLeftMm[7] = {49.3, 56.3, 63.3, 70.9, 77.7, 84.5, 91.3};
+    static constexpr double SheetBoxTopMm = 12.0;
+    static double boxLeftMm(int box);
+    static double boxTopMm();
     static constexpr double BoxWidthMm = 5.7;
     static constexpr double BoxHeightMm = 8.0;
 

@@ -1,9 +1,11 @@
 #include "fonts.h"
 #include "pdftools.h"
+#include "postcardpreview.h"
 #include "printfixture.h"
 #include "printoutput.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QRadioButton>
@@ -45,6 +47,7 @@ private slots:
     void glyphPositions();
     void digitsCentredInBoxes_data();
     void digitsCentredInBoxes();
+    void previewBoxesSitWhereDigitsPrint();
     void wholeSheetPreview();
     void outputFailureIsReported();
 
@@ -276,6 +279,38 @@ void TestPrintPdf::digitsCentredInBoxes() {
         }
     }
     QCOMPARE_LE(worst, 0.5);
+}
+
+void TestPrintPdf::previewBoxesSitWhereDigitsPrint() {
+    // Card 1 (top left): its first digit and its first address line, on
+    // paper and on screen, measured from each other.
+    const QString pdf = printToPdf(labels(1));
+    QRectF digit, address;
+    for (const PdfWord &word : pdfWords(pdf)) {
+        if (word.page != 1)
+            continue;
+        if (word.text == QLatin1String("1") && (digit.isNull() || word.box.left() < digit.left()))
+            digit = word.box;
+        if (word.text == QStringLiteral("住所1"))
+            address = word.box;
+    }
+    QVERIFY(!digit.isNull() && !address.isNull());
+    const QPointF onPaper = (digit.center() - address.topLeft()) * MmPerPoint;
+
+    auto *preview = m_print->findChild<PostcardPreview *>();
+    QVERIFY(preview);
+    const double pxPerMm = preview->logicalDpiX() / 25.4;
+    const QRect box = child<QLabel>(preview, "lblZipb(0)")->geometry();
+    const QRect line = child<QLabel>(preview, "lblAdd1")->geometry();
+    const QPointF onScreen = QPointF(box.center() - line.topLeft()) / pxPerMm;
+    // The text line's box starts a little above its glyphs; the boxes moved
+    // by 2 mm across and 3.3 mm down before they were placed from the print.
+    QVERIFY2(qAbs(onScreen.x() - onPaper.x()) < 0.6 && qAbs(onScreen.y() - onPaper.y()) < 1.2,
+             qPrintable(QStringLiteral("screen %1, %2 mm; paper %3, %4 mm")
+                            .arg(onScreen.x())
+                            .arg(onScreen.y())
+                            .arg(onPaper.x())
+                            .arg(onPaper.y())));
 }
 
 void TestPrintPdf::wholeSheetPreview() {
