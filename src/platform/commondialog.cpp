@@ -6,8 +6,23 @@
 
 namespace nvl {
 
+QString fileInFolder(const QString &folder, const QString &name) {
+    const QDir dir(folder);
+    const QString exact = dir.filePath(name);
+    if (QFileInfo::exists(exact))
+        return exact;
+    // A settings file copied from another machine may be spelt NUVEL.INI:
+    // it is the same file, read and written where it is.
+    const QStringList entries = dir.entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+    for (const QString &entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return dir.filePath(entry);
+    }
+    return exact;
+}
+
 QString Platform::programFile(const QString &name) const {
-    return QDir(programFolder).filePath(name);
+    return fileInFolder(programFolder, name);
 }
 
 QString Platform::settingsFileToRead(const QString &name) const {
@@ -16,10 +31,10 @@ QString Platform::settingsFileToRead(const QString &name) const {
 
 QString settingsFileIn(const QString &programFolder, const QString &executableFolder,
                        const QString &name) {
-    const QString own = QDir(programFolder).filePath(name);
+    const QString own = fileInFolder(programFolder, name);
     if (QFileInfo::exists(own) || executableFolder.isEmpty())
         return own;
-    const QString shipped = QDir(executableFolder).filePath(name);
+    const QString shipped = fileInFolder(executableFolder, name);
     return QFileInfo::exists(shipped) ? shipped : own;
 }
 

@@ -26,6 +26,9 @@ private:
 
 // The working folder's copy of a settings file when there is one, else the
 // executable folder's when that has one, else the working folder's path.
+// The file `name` in the folder, its name matched without regard to case
+// when no file has exactly that name; the exact path when none matches.
+QString fileInFolder(const QString &folder, const QString &name);
 QString settingsFileIn(const QString &programFolder, const QString &executableFolder,
                        const QString &name);
 
