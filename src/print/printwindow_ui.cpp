@@ -157,8 +157,15 @@ void PrintWindow::connectCommands() {
             showSenderPosition();
         }
     });
-    onClick(m_ui->minchoDigits, [this] { setPostalFont(MinchoFontName); });
-    onClick(m_ui->ocrDigits, [this] { setPostalFont(OcrFontName); });
+    // By state, not by click: the keyboard and screen readers choose too.
+    connect(m_ui->minchoDigits, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            setPostalFont(MinchoFontName);
+    });
+    connect(m_ui->ocrDigits, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            setPostalFont(OcrFontName);
+    });
     onClick(m_ui->fontButton, [this] { openWindow(WindowId::Font); });
     onClick(m_ui->positionButton, [this] { openWindow(WindowId::PrintPosition); });
     onClick(m_ui->senderButton, [this] { openWindow(WindowId::Sender); });

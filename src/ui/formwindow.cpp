@@ -1,5 +1,6 @@
 #include "formwindow.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QHash>
 #include <QIcon>
@@ -10,8 +11,26 @@
 
 namespace nvl {
 
+namespace {
+
+// Screen readers announce each window of the program as a window (a frame),
+// not as a filler inside nothing.
+QAccessibleInterface *windowAccessible(const QString &key, QObject *object) {
+    Q_UNUSED(key)
+    if (auto *window = qobject_cast<FormWindow *>(object))
+        return new QAccessibleWidget(window, QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
 FormWindow::FormWindow(AppContext &context, WindowId id)
     : QWidget(nullptr), m_ctx(context), m_id(id) {
+    static const bool installed = [] {
+        QAccessible::installFactory(windowAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

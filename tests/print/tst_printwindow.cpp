@@ -5,6 +5,7 @@
 #include "senderfile.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,9 @@ private slots:
     void nameWithHonorific();
     void senderNavigation();
     void postalFontChangesOnlyBoxes();
+    void postalFontFollowsTheChoice_data();
+    void postalFontFollowsTheChoice();
+    void windowsAreWindowsToScreenReaders();
     void previewUsesMincho();
     void backReturnsToRebuiltMain_data();
     void backReturnsToRebuiltMain();
@@ -188,6 +192,45 @@ void TestPrintWindow::postalFontChangesOnlyBoxes() {
     QCOMPARE(QFontInfo(ctl<QLabel>("lblZipb(0)")->font()).family(), QStringLiteral("OCR B"));
     click("Option1");
     QCOMPARE(ctl<QLabel>("lblZipb(6)")->font().family(), QStringLiteral("ＭＳ 明朝"));
+}
+
+void TestPrintWindow::postalFontFollowsTheChoice_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("screen reader's toggle action") << "toggle";
+    QTest::newRow("screen reader's press action") << "press";
+    QTest::newRow("keyboard focus (state set)") << "state";
+}
+
+void TestPrintWindow::postalFontFollowsTheChoice() {
+    QFETCH(QString, how);
+    openWith({"一"});
+    auto *ocr = ctl<QRadioButton>("Option2");
+    QAccessibleInterface *button = QAccessible::queryAccessibleInterface(ocr);
+    QVERIFY(button && button->actionInterface());
+    if (how == QLatin1String("state"))
+        ocr->setChecked(true);
+    else
+        button->actionInterface()->doAction(how == QLatin1String("toggle")
+                                                ? QAccessibleActionInterface::toggleAction()
+                                                : QAccessibleActionInterface::pressAction());
+    QTRY_VERIFY(ocr->isChecked());
+    QTRY_COMPARE(m_print->settings().postalFont, QStringLiteral("OCR-B"));
+    QCOMPARE(ctl<QLabel>("lblZipb(3)")->font().family(), QStringLiteral("OCR-B"));
+    ctl<QRadioButton>("Option1")->setChecked(true);
+    QCOMPARE(m_print->settings().postalFont, QStringLiteral("ＭＳ 明朝"));
+}
+
+void TestPrintWindow::windowsAreWindowsToScreenReaders() {
+    openWith({"一"});
+    for (WindowId id : {WindowId::Print, WindowId::Main, WindowId::Font, WindowId::Sender}) {
+        FormWindow *window = m_desk->context.windows.window(id);
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(window);
+        QVERIFY(face);
+        QCOMPARE(face->role(), QAccessible::Window);
+    }
+    // Buttons are read by their captions.
+    QAccessibleInterface *print = QAccessible::queryAccessibleInterface(ctl<QWidget>("cmdPrint"));
+    QCOMPARE(print->text(QAccessible::Name), QStringLiteral("印刷"));
 }
 
 void TestPrintWindow::previewUsesMincho() {

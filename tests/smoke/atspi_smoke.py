@@ -398,6 +398,9 @@ def scenario_open_book(d):
     d.start()
     main = d.window('NVL  ﾊｶﾞｷ  Print')
     d.check_names(main)
+    # A window of its own to a screen reader, titled exactly by its caption.
+    if main.getRoleName() != 'frame':
+        raise Failure('the main window presents itself as %r' % main.getRoleName())
     main, book = open_book(d, path)
     items = [n.name for n in d.find_all(book, 'list item')]
     if items != ['宛名1', '宛名2', '宛名3', '宛名4']:
