@@ -143,6 +143,11 @@ void QtHelpService::show(const QString &helpFile, HelpCommand command, int conte
         m_window->setWindowTitle(QStringLiteral("ヘルプ"));
         m_window->setOpenExternalLinks(true);
         m_window->resize(560, 480);
+        // Centred like the program's own windows, not over the main window's menu.
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->geometry();
+            m_window->move(area.center() - QPoint(m_window->width() / 2, m_window->height() / 2));
+        }
     }
     m_window->setSource(QUrl(QStringLiteral("qrc") + helpPageFor(command, context)));
     m_window->show();

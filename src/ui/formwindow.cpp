@@ -48,6 +48,10 @@ void FormWindow::loadForm() {
 
 void FormWindow::showForm() {
     loadForm();
+    // Placed once its size is final (what was filled in since loading may
+    // have made it larger): as it is being shown, before it appears.
+    if (!isVisible())
+        m_centreWhenShown = true;
     show();
     raise();
     activateWindow();
@@ -88,6 +92,14 @@ QPoint centredPosition(QSize screen, QSize window) {
     const int left = (screen.width() - window.width()) * TwipsPerPixel / 2;
     const int top = (screen.height() - window.height()) * TwipsPerPixel / 2;
     return {left / TwipsPerPixel, top / TwipsPerPixel};
+}
+
+void FormWindow::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (m_centreWhenShown) {
+        m_centreWhenShown = false;
+        centreOnScreen();
+    }
 }
 
 void FormWindow::centreOnScreen() {

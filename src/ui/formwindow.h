@@ -41,6 +41,7 @@ protected:
     virtual void releaseControls() {}
 
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
     // Centres the window on the screen, computed in twips as the windows
     // always have been.
@@ -51,6 +52,7 @@ protected:
 private:
     WindowId m_id;
     QWidget *m_content = nullptr;
+    bool m_centreWhenShown = false;
 };
 
 // A picture button of a window's toolbar: a theme icon with a built-in
