@@ -9,9 +9,11 @@
 #include "printwindow.h"
 #include "reorderwindow.h"
 #include "senderwindow.h"
+#include "sourcetexttranslator.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace nvl {
@@ -91,6 +93,13 @@ void registerWindows(AppContext &context) {
 }
 
 void installJapaneseTranslations(QCoreApplication &app) {
+    // Dates and sizes in Qt's dialogs read as Japanese ones.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    // Installed first, so Qt's own catalogue is asked before it.
+    auto *extra = new SourceTextTranslator;
+    extra->setParent(&app);
+    if (extra->loadTs(QStringLiteral(":/i18n/qt_extra_ja.ts")))
+        QCoreApplication::installTranslator(extra);
     auto *translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_ja"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

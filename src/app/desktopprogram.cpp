@@ -8,6 +8,19 @@
 
 namespace nvl {
 
+void preferJapaneseLocale() {
+    // LC_ALL would override every category below: keep its character
+    // handling, drop the rest.
+    const QByteArray all = qgetenv("LC_ALL");
+    if (!all.isEmpty()) {
+        if (!qEnvironmentVariableIsSet("LC_CTYPE"))
+            qputenv("LC_CTYPE", all);
+        qunsetenv("LC_ALL");
+    }
+    for (const char *category : {"LC_TIME", "LC_MESSAGES", "LC_NUMERIC"})
+        qputenv(category, "ja_JP.UTF-8");
+}
+
 void prepareApplication(QApplication &app) {
     QApplication::setApplicationName(QStringLiteral("nvl-hagaki"));
     // No display name: the desktop would add it to every window title.

@@ -10,6 +10,10 @@ namespace nvl {
 
 // Names, Qt's Japanese dialog texts and the font substitutes, set once per
 // process before the first window.
+// Dates, sizes and the texts of Qt's own dialogs in Japanese, whatever the
+// desktop's language; called before the application object exists.
+void preferJapaneseLocale();
+
 void prepareApplication(QApplication &app);
 
 // The program as the desktop runs it: the real dialogs, help and shell

@@ -8,6 +8,7 @@ int main(int argc, char *argv[]) {
     if (argc > 1 && qstrcmp(argv[1], "print-pdf") == 0)
         return nvl::runPrintPdf(argc, argv);
 
+    nvl::preferJapaneseLocale();
     QApplication app(argc, argv);
     nvl::prepareApplication(app);
     nvl::DesktopProgram program(nvl::resolveProgramFolder());

@@ -13,7 +13,8 @@ QString fileInFolder(const QString &folder, const QString &name) {
         return exact;
     // A settings file copied from another machine may be spelt NUVEL.INI:
     // it is the same file, read and written where it is.
-    const QStringList entries = dir.entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+    const QStringList entries =
+        dir.entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
     for (const QString &entry : entries) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return dir.filePath(entry);

@@ -82,6 +82,9 @@ QString runFileDialog(const FileDialogRequest &request, QFileDialog::AcceptMode 
         dialog.setDirectory(request.initialFolder);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+    // Name, size, type and date all readable without widening the window.
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.resize(880, 540);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

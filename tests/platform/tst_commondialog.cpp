@@ -2,8 +2,8 @@
 #include "fakeplatform.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace nvl;
@@ -59,17 +59,20 @@ void TestCommonDialog::settingsNameWithoutCase_data() {
     QTest::addColumn<QString>("read");        // folder/name read, "" = none there
     QTest::addColumn<QString>("written");
 
-    QTest::newRow("exact name") << QStringList{"Nuvel.ini"} << QStringList{}
-                                << "own/Nuvel.ini" << "own/Nuvel.ini";
+    QTest::newRow("exact name") << QStringList{"Nuvel.ini"} << QStringList{} << "own/Nuvel.ini"
+                                << "own/Nuvel.ini";
     QTest::newRow("upper case from another machine")
-        << QStringList{"NUVEL.INI"} << QStringList{} << "own/NUVEL.INI" << "own/NUVEL.INI";
+        << QStringList{"NUVEL.INI"} << QStringList{} << "own/NUVEL.INI"
+        << "own/NUVEL.INI";
     QTest::newRow("both spellings: the exact one")
         << QStringList{"nuvel.ini", "Nuvel.ini"} << QStringList{} << "own/Nuvel.ini"
         << "own/Nuvel.ini";
     QTest::newRow("none: the exact name is created")
-        << QStringList{"Other.ini"} << QStringList{} << "own/Nuvel.ini" << "own/Nuvel.ini";
+        << QStringList{"Other.ini"} << QStringList{} << "own/Nuvel.ini"
+        << "own/Nuvel.ini";
     QTest::newRow("shipped copy in other case")
-        << QStringList{} << QStringList{"NUVEL.ini"} << "exe/NUVEL.ini" << "own/Nuvel.ini";
+        << QStringList{} << QStringList{"NUVEL.ini"} << "exe/NUVEL.ini"
+        << "own/Nuvel.ini";
 }
 
 void TestCommonDialog::settingsNameWithoutCase() {

@@ -3,6 +3,7 @@
 #include "desktopprogram.h"
 #include "fakeplatform.h"
 #include "privatecups.h"
+#include "sourcetexttranslator.h"
 #include "userdriver.h"
 
 #include <QAbstractButton>
@@ -31,6 +32,8 @@ private slots:
     void saveDialogAsksBeforeOverwriting();
     void printerDialog_data();
     void printerDialog();
+    void translationsFillQtsGaps();
+    void dialogsSpeakJapanese();
     void helpPages_data();
     void helpPages();
     void homePage();
@@ -244,6 +247,70 @@ void TestQtServices::printerDialog() {
     }
 }
 
+void TestQtServices::translationsFillQtsGaps() {
+    // Strings Qt's catalogue lacks come from the program's own file...
+    QCOMPARE(QCoreApplication::translate("QPrintSettingsOutput", "Pages"),
+             QStringLiteral("ページ指定"));
+    QCOMPARE(QCoreApplication::translate("QPrintDialog", "Double Sided Printing"),
+             QStringLiteral("両面印刷"));
+    // ...while Qt's own translations stay Qt's.
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "Folder"), QStringLiteral("フォルダ"));
+    // A file that is not a translation file is refused.
+    QTemporaryDir dir;
+    const QString broken = dir.filePath(QStringLiteral("broken.ts"));
+    writeBytes(broken, QByteArray("<TS><context><message><source>a</source>"));
+    SourceTextTranslator translator;
+    QVERIFY(!translator.loadTs(broken));
+    QVERIFY(!translator.loadTs(dir.filePath(QStringLiteral("missing.ts"))));
+}
+
+void TestQtServices::dialogsSpeakJapanese() {
+    if (!m_cupsMissing.isEmpty())
+        QSKIP(qPrintable(m_cupsMissing));
+    QStringList printerTexts, fileTexts;
+    const QString home = QDir::home().dirName();
+    ModalAnswers answers;
+    answers.then(inspectThen(
+        [&](QWidget *dialog) {
+            if (QAbstractButton *more = buttonNamed(dialog, QStringLiteral("オプション >>")))
+                more->click();
+            QTest::qWait(200);
+            printerTexts = latinTexts(dialog);
+        },
+        pressButton(QStringLiteral("キャンセル"))));
+    QPrinter printer(QPrinter::HighResolution);
+    QtPrinterDialogService printers;
+    printers.choose(printer);
+
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("住所録"));
+    writeBytes(dir.filePath(QStringLiteral("book.dat")), QByteArray(2048, 'x'));
+    answers.then(inspectThen(
+        [&](QWidget *dialog) {
+            QTest::qWait(500); // the file list fills in the background
+            fileTexts = latinTexts(dialog);
+        },
+        pressButton(QStringLiteral("キャンセル"))));
+    QtFileDialogService files;
+    files.open({dir.path(), QStringLiteral("データファイル(*.dat)|*.dat"), QString(), false});
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    // The queue's name and make, the file's name and its extension are not
+    // words to translate.
+    const QStringList own = {PrivateCups::queueName(), QStringLiteral("Local Raw Printer"),
+                             QStringLiteral("book.dat"), QStringLiteral("データファイル(*.dat)")};
+    for (const QString &text : own) {
+        printerTexts.removeAll(text);
+        fileTexts.removeAll(text);
+    }
+    fileTexts.removeIf([&dir, &home](const QString &text) {
+        // Paths, and sizes with their units (KiB), are not words.
+        static const QRegularExpression size(QStringLiteral("^[0-9.,]+ [KMG]?i?B$"));
+        return text.startsWith(dir.path()) || text == home || size.match(text).hasMatch();
+    });
+    QVERIFY2(printerTexts.isEmpty(), qPrintable(printerTexts.join(QStringLiteral(" | "))));
+    QVERIFY2(fileTexts.isEmpty(), qPrintable(fileTexts.join(QStringLiteral(" | "))));
+}
+
 void TestQtServices::helpPages_data() {
     QTest::addColumn<int>("command");
     QTest::addColumn<int>("context");
@@ -287,5 +354,12 @@ void TestQtServices::homePage() {
                               10000);
 }
 
-QTEST_MAIN(TestQtServices)
+// As main() starts the program: the Japanese locale is asked for before
+// the application exists, whatever the test machine's language.
+int main(int argc, char *argv[]) {
+    preferJapaneseLocale();
+    QApplication app(argc, argv);
+    TestQtServices test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_qtservices.moc"

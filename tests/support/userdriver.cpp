@@ -7,11 +7,13 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QFile>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QtTest>
 
 namespace nvl::test {
@@ -69,6 +71,42 @@ bool press(QWidget *window, const QString &text) {
     }
     QTest::mouseClick(button, Qt::LeftButton);
     return true;
+}
+
+QStringList latinTexts(QWidget *dialog) {
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
+    QStringList found;
+    const auto note = [&found](const QString &text) {
+        const QString shown = visibleText(text);
+        if (shown.contains(word) && !found.contains(shown))
+            found.append(shown);
+    };
+    for (QWidget *w : dialog->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(dialog))
+            continue;
+        if (auto *label = qobject_cast<QLabel *>(w))
+            note(label->text());
+        if (auto *button = qobject_cast<QAbstractButton *>(w))
+            note(button->text());
+        if (auto *group = qobject_cast<QGroupBox *>(w))
+            note(group->title());
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            for (int i = 0; i < combo->count(); ++i)
+                note(combo->itemText(i));
+        if (auto *tabs = qobject_cast<QTabWidget *>(w))
+            for (int i = 0; i < tabs->count(); ++i)
+                note(tabs->tabText(i));
+        if (auto *view = qobject_cast<QAbstractItemView *>(w); view && view->model()) {
+            const QAbstractItemModel *model = view->model();
+            const QModelIndex root = view->rootIndex();
+            for (int c = 0; c < model->columnCount(root); ++c) {
+                note(model->headerData(c, Qt::Horizontal).toString());
+                for (int r = 0; r < std::min(5, model->rowCount(root)); ++r)
+                    note(model->index(r, c, root).data().toString());
+            }
+        }
+    }
+    return found;
 }
 
 QWidget *controlNamed(QWidget *window, const QString &name) {

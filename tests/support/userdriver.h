@@ -26,6 +26,10 @@ QAbstractButton *buttonNamed(QWidget *window, const QString &text);
 bool press(QWidget *window, const QString &text);
 // The visible control of `window` a screen reader calls `name`, or null.
 QWidget *controlNamed(QWidget *window, const QString &name);
+// Every text the dialog shows that holds a Latin word (two letters or
+// more): labels, buttons, group and tab titles, list entries, column
+// headers and the first rows of its lists.
+QStringList latinTexts(QWidget *dialog);
 // Types into a widget one key event per character, as an input method delivers them.
 void typeText(QWidget *widget, const QString &text);
 // The visible top-level window with that title, or null.
