@@ -1,6 +1,7 @@
 #include "qtservices.h"
 
 #include "commondialog.h"
+#include "messagetext.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -22,11 +23,24 @@
 
 namespace nvl {
 
+namespace {
+
+// Below the width at which QMessageBox starts wrapping (half the screen, at
+// most 500 pixels, less its icon and margins).
+constexpr int MessageLineWidth = 380;
+
+} // namespace
+
 MessageAnswer QtMessageService::show(const QString &text, MessageButtons buttons,
                                      const QString &title) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
-    box.setText(text);
+    // Lines broken where Japanese breaks them, short enough that the box
+    // does not wrap them again: the box is as wide as its longest line.
+    const QFontMetrics metrics(box.font());
+    box.setText(breakMessageLines(
+        text, [&metrics](const QString &line) { return metrics.horizontalAdvance(line); },
+        MessageLineWidth));
     switch (buttons) {
     case MessageButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);

@@ -1,5 +1,6 @@
 #include "commondialog.h"
 #include "fakeplatform.h"
+#include "messagetext.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,8 @@ private slots:
     void filterConversion_data();
     void filterConversion();
     void keepsStateBetweenUses();
+    void messageLines_data();
+    void messageLines();
     void settingsNameWithoutCase_data();
     void settingsNameWithoutCase();
 };
@@ -51,6 +54,57 @@ void TestCommonDialog::keepsStateBetweenUses() {
     QCOMPARE(service.saveRequests.at(0).fileName, QStringLiteral("/data/a.dat"));
     QVERIFY(service.saveRequests.at(0).confirmOverwrite);
     QCOMPARE(dialog.fileName, QString()); // cancelled: empty
+}
+
+namespace {
+
+// Columns as a terminal counts them: two for a full-width character.
+int columns(const QString &text) {
+    int count = 0;
+    for (QChar c : text)
+        count += c.unicode() >= 0x1100 ? 2 : 1;
+    return count;
+}
+
+} // namespace
+
+void TestCommonDialog::messageLines_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("expected"); // empty: only the general rules are checked
+
+    QTest::newRow("short stays") << QStringLiteral("削除しますか？")
+                                 << QStringList{"削除しますか？"};
+    QTest::newRow("line breaks kept")
+        << QStringLiteral("一行目。\n二行目。") << QStringList{"一行目。", "二行目。"};
+    QTest::newRow("after the full stop")
+        << QStringLiteral("ファイルを保存しました。続けて印刷しますか？")
+        << QStringList{"ファイルを保存しました。", "続けて印刷しますか？"};
+    QTest::newRow("long path, no lone ん。")
+        << QStringLiteral(
+               "ファイル「/home/user/documents/addresses/2027/nenga.dat」が見つかりません。")
+        << QStringList{};
+    QTest::newRow("no closing mark first")
+        << QStringLiteral("ああああああああああああああああああ、いいいいいいいい。")
+        << QStringList{};
+    QTest::newRow("one long word") << QString(60, u'x') << QStringList{};
+}
+
+void TestCommonDialog::messageLines() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, expected);
+    constexpr int Limit = 40;
+    const QString broken = breakMessageLines(text, columns, Limit);
+    const QStringList lines = broken.split(u'\n');
+    if (!expected.isEmpty())
+        QCOMPARE(lines, expected);
+    QCOMPARE(QString(broken).remove(u'\n'), QString(text).remove(u'\n'));
+    for (const QString &line : lines) {
+        QVERIFY2(columns(line) <= Limit, qPrintable(line));
+        QVERIFY2(!QStringLiteral("。、」）").contains(line.at(0)), qPrintable(broken));
+    }
+    // A paragraph that needed breaking never ends in a scrap of a line.
+    if (lines.size() > 1 && !text.contains(u'\n'))
+        QVERIFY2(columns(lines.last()) * 4 >= Limit, qPrintable(broken));
 }
 
 void TestCommonDialog::settingsNameWithoutCase_data() {

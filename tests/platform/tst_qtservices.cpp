@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QTextBrowser>
@@ -32,6 +33,7 @@ private slots:
     void saveDialogAsksBeforeOverwriting();
     void printerDialog_data();
     void printerDialog();
+    void messageBoxFitsItsText();
     void translationsFillQtsGaps();
     void dialogsSpeakJapanese();
     void helpPages_data();
@@ -245,6 +247,35 @@ void TestQtServices::printerDialog() {
         QCOMPARE(printer.printerName(), PrivateCups::queueName());
         QCOMPARE(printer.outputFormat(), QPrinter::NativeFormat);
     }
+}
+
+void TestQtServices::messageBoxFitsItsText() {
+    const QString text = QStringLiteral("ファイル「/home/user/documents/addresses/2027/"
+                                        "nenga-friends-and-family.dat」に書き込めません。"
+                                        "\nディスクの空き容量が足りません。");
+    QString shown;
+    bool wrapped = true;
+    ModalAnswers answers;
+    answers.then(inspectThen(
+        [&](QWidget *dialog) {
+            auto *box = qobject_cast<QMessageBox *>(dialog);
+            QVERIFY(box);
+            shown = box->text();
+            for (QLabel *label : box->findChildren<QLabel *>())
+                if (label->text() == shown)
+                    wrapped = label->wordWrap() &&
+                              label->heightForWidth(label->width()) >
+                                  label->fontMetrics().lineSpacing() * (shown.count(u'\n') + 1) + 4;
+        },
+        pressButton(QStringLiteral("OK"))));
+    QtMessageService messages;
+    messages.show(text, MessageButtons::Ok, ProgramTitle);
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    // The same words, broken where Japanese breaks, and not wrapped again.
+    QCOMPARE(QString(shown).remove(u'\n'), QString(text).remove(u'\n'));
+    QVERIFY2(!wrapped, qPrintable(shown));
+    for (const QString &line : shown.split(u'\n'))
+        QVERIFY2(line.size() > 3, qPrintable(shown));
 }
 
 void TestQtServices::translationsFillQtsGaps() {

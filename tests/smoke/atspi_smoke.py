@@ -331,14 +331,15 @@ class Driver:
     def alert(self, text):
         """The message box now showing, checked to say `text`."""
         box = self.window(role='alert')
-        labels = [plain(n.name) for n in self.find_all(box, 'label')]
+        # Line breaks are the box's layout, not its words.
+        labels = [plain(n.name).replace('\n', '') for n in self.find_all(box, 'label')]
         if text not in labels:
             raise Failure('the message box says %r, not %r' % (labels, text))
         return box
 
     def alert_containing(self, text):
         box = self.window(role='alert')
-        labels = [n.name or '' for n in self.find_all(box, 'label')]
+        labels = [(n.name or '').replace('\n', '') for n in self.find_all(box, 'label')]
         if not any(text in label for label in labels):
             raise Failure('the message box says %r, not %r' % (labels, text))
         return box
