@@ -103,8 +103,10 @@ void CardEditor::buildAddressEntry(QWidget *content, QGridLayout *grid) {
     grid->addWidget(m_ui->oneLineCaption, 2, 0);
     grid->addWidget(m_ui->oneLineAddress, 2, 1, 1, 3);
 
-    m_ui->optionFrame = new QGroupBox(tr("住所オプション入力"), content);
+    // Its caption is the one-line box's: the frame itself stays untitled.
+    m_ui->optionFrame = new QGroupBox(content);
     m_ui->optionFrame->setObjectName(QStringLiteral("Frame1"));
+    m_ui->optionFrame->setAccessibleName(tr("住所オプション入力"));
     auto *row = new QHBoxLayout(m_ui->optionFrame);
     m_ui->withPrefecture = new QRadioButton(tr("都府県名あり"), m_ui->optionFrame);
     m_ui->withPrefecture->setObjectName(QStringLiteral("Option1"));
@@ -151,6 +153,15 @@ void CardEditor::buildControls(QWidget *content) {
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 
+    // The two entry modes share rows 2 and 3: each keeps its space while
+    // hidden, so the card does not move when the mode changes.
+    for (QWidget *swapped : std::initializer_list<QWidget *>{
+             m_ui->address1, m_ui->address2, m_ui->address1Caption, m_ui->address2Caption,
+             m_ui->optionFrame, m_ui->oneLineCaption, m_ui->oneLineAddress}) {
+        QSizePolicy policy = swapped->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        swapped->setSizePolicy(policy);
+    }
     setLineEntry();
     connectHandlers();
 }

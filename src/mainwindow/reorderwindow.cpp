@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,19 +45,32 @@ void ReorderWindow::buildControls(QWidget *content) {
     m_destination->setObjectName(QStringLiteral("txt2"));
     m_destination->setAccessibleName(tr("挿入先の番号"));
     m_destination->setMaximumWidth(60);
+    // It appears once a record is chosen; its place is kept meanwhile.
+    QSizePolicy keep = m_destination->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    m_destination->setSizePolicy(keep);
     m_destination->hide();
     grid->addWidget(m_destination, 2, 2);
     grid->addWidget(addLabel("Label3", tr("番に挿入します。")), 2, 3);
-    const auto addNumberBox = [content, grid](const char *name, int column) {
+    // Read-only numbers, each with its caption before it.
+    const auto addNumberBox = [content](const char *name, const QString &caption,
+                                        QHBoxLayout *row) {
+        auto *label = new QLabel(caption, content);
         auto *box = new QLineEdit(content);
         box->setObjectName(QLatin1String(name));
         box->setReadOnly(true);
         box->setMaximumWidth(60);
-        grid->addWidget(box, 3, column);
+        label->setBuddy(box);
+        row->addWidget(label);
+        row->addWidget(box);
         return box;
     };
-    m_sourceBox = addNumberBox("txt3", 0);
-    m_countBox = addNumberBox("txt4", 1);
+    auto *numbers = new QHBoxLayout;
+    m_sourceBox = addNumberBox("txt3", tr("移動元の番号"), numbers);
+    numbers->addSpacing(12);
+    m_countBox = addNumberBox("txt4", tr("件数"), numbers);
+    numbers->addStretch();
+    grid->addLayout(numbers, 3, 0, 1, 4);
     auto *run = addCommandButton(content, "Command1", tr("実行"));
     grid->addWidget(run, 4, 2);
     auto *back = addCommandButton(content, "Command2", tr("戻る"));

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -49,6 +50,7 @@ private slots:
     void cleanup();
 
     void opensOnBook();
+    void entryModesKeepTheCardStill();
     void opensNewBook_data();
     void opensNewBook();
     void nextBeginsNewCardAndRegisters();
@@ -110,6 +112,32 @@ void TestCardEditor::init() {
 void TestCardEditor::cleanup() {
     m_desk.reset();
     m_editor = nullptr;
+}
+
+void TestCardEditor::entryModesKeepTheCardStill() {
+    openOn(3);
+    m_editor->adjustSize();
+    QCoreApplication::processEvents();
+    auto *building = ctl<QWidget>("txtAdd3");
+    const int y = building->y();
+    const QSize size = m_editor->size();
+    click("cmdOp");
+    QVERIFY(ctl<QWidget>("txtNewadd")->isVisibleTo(m_editor));
+    QCoreApplication::processEvents();
+    QCOMPARE(building->y(), y);
+    QCOMPARE(m_editor->size(), size);
+    // The option entry's caption is said once.
+    int captions = 0;
+    for (QLabel *label : m_editor->findChildren<QLabel *>())
+        captions +=
+            label->isVisibleTo(m_editor) && label->text() == QStringLiteral("住所オプション入力");
+    for (QGroupBox *frame : m_editor->findChildren<QGroupBox *>())
+        captions +=
+            frame->isVisibleTo(m_editor) && frame->title() == QStringLiteral("住所オプション入力");
+    QCOMPARE(captions, 1);
+    click("Command2");
+    QCoreApplication::processEvents();
+    QCOMPARE(building->y(), y);
 }
 
 CardEditor *TestCardEditor::openOn(int cards) {

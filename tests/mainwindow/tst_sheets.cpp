@@ -10,6 +10,7 @@
 #include "reorder.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QFile>
 #include <QHeaderView>
@@ -61,6 +62,7 @@ private slots:
     void keystrokeChecks();
     void executeRefusals_data();
     void executeRefusals();
+    void reorderLayoutHoldsStill();
     void reorderMissingOrBrokenFile_data();
     void reorderMissingOrBrokenFile();
 
@@ -378,6 +380,24 @@ void TestSheets::executeRefusals() {
     reorderCtl<QAbstractButton>("Command1")->click();
     QCOMPARE(m_desk->messages.texts().last(), message);
     QCOMPARE(readBytes(m_book), before);
+}
+
+void TestSheets::reorderLayoutHoldsStill() {
+    FormWindow *reorder = openReorder(5);
+    // The two number boxes are named by their captions.
+    for (const auto &[name, caption] :
+         {std::pair{"txt3", "移動元の番号"}, std::pair{"txt4", "件数"}}) {
+        QAccessibleInterface *box =
+            QAccessible::queryAccessibleInterface(reorderCtl<QLineEdit>(name));
+        QCOMPARE(box->text(QAccessible::Name), QString::fromUtf8(caption));
+    }
+    auto *run = reorderCtl<QWidget>("Command1");
+    const QRect before = run->geometry();
+    auto *list = reorderCtl<QListWidget>("lstName");
+    emit list->itemClicked(list->item(2));
+    QVERIFY(reorderCtl<QLineEdit>("txt2")->isVisibleTo(reorder));
+    QCoreApplication::processEvents();
+    QCOMPARE(run->geometry(), before);
 }
 
 void TestSheets::reorderMissingOrBrokenFile_data() {
