@@ -10,7 +10,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScreen>
 #include <QtTest>
 
@@ -40,8 +42,35 @@ void TestScreenshots::initTestCase() {
 void TestScreenshots::save(QWidget *window, const QString &name) {
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QTest::qWait(200);
+    // What the picture shows: the whole window on the screen, and no caption
+    // or button text cut off by its widget.
+    const QRect screen = window->screen()->geometry();
+    QVERIFY2(screen.contains(window->frameGeometry()),
+             qPrintable(QStringLiteral("%1 runs off the screen").arg(name)));
+    QVERIFY2(window->width() >= window->minimumSizeHint().width() &&
+                 window->height() >= window->minimumSizeHint().height(),
+             qPrintable(QStringLiteral("%1 is smaller than its contents").arg(name)));
+    QStringList clipped;
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(window) || w->width() <= 0)
+            continue;
+        QString text;
+        if (auto *label = qobject_cast<QLabel *>(w); label && !label->wordWrap())
+            text = label->text();
+        else if (auto *button = qobject_cast<QPushButton *>(w))
+            text = button->text();
+        if (text.isEmpty() || text.contains(u'\r') || text.contains(u'\n'))
+            continue;
+        const int needed = w->fontMetrics().horizontalAdvance(QString(text).remove(u'&'));
+        const int room =
+            qobject_cast<QPushButton *>(w) ? w->width() - 4 : w->contentsRect().width();
+        if (needed > room)
+            clipped.append(QStringLiteral("%1 (%2 > %3 px)").arg(text).arg(needed).arg(room));
+    }
+    QVERIFY2(clipped.isEmpty(), qPrintable(name + QStringLiteral(": ") + clipped.join(u',')));
     const QPixmap shot = window->grab();
     QVERIFY(!shot.isNull());
+    QCOMPARE(shot.size(), window->size() * shot.devicePixelRatio());
     const QString path = QDir(m_outDir).filePath(name);
     QVERIFY(shot.save(path));
     qInfo("saved %s", qPrintable(path));
