@@ -107,7 +107,13 @@ int runPrintPdf(int argc, char *argv[]) {
     const QCommandLineOption records(QStringLiteral("records"),
                                      QStringLiteral("record numbers to print, e.g. 1,3,5-9"),
                                      QStringLiteral("LIST"));
-    parser.addOptions({twoUp, sender, font, zipFont, records});
+    const QCommandLineOption paper(
+        QStringLiteral("paper"),
+        QCoreApplication::translate("nvl::BatchPdf",
+                                    "a4 (default: the A4 sheets) or hagaki (real postcards, "
+                                    "100 × 148 mm, one a page)"),
+        QStringLiteral("PAPER"), QStringLiteral("a4"));
+    parser.addOptions({twoUp, sender, font, zipFont, records, paper});
     if (!parser.parse(QCoreApplication::arguments()))
         return fail(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -188,6 +194,13 @@ int runPrintPdf(int argc, char *argv[]) {
     const QString odd = honorificWarning(input.printList);
     if (!odd.isEmpty())
         warn(odd);
+    const QString paperName = parser.value(paper).toLower();
+    if (paperName != QLatin1String("a4") && paperName != QLatin1String("hagaki"))
+        return fail(QCoreApplication::translate("nvl::BatchPdf", "--paper は a4 か hagaki です。"));
+    const bool postcards = paperName == QLatin1String("hagaki");
+    if (postcards && parser.isSet(twoUp))
+        return fail(QCoreApplication::translate(
+            "nvl::BatchPdf", "--two-up は A4 の用紙だけに使えます（--paper a4）。"));
     const bool fourUp = !parser.isSet(twoUp);
     input.sendZip = entry.postalCode;
     input.sendAdd1 = entry.address1;
@@ -201,7 +214,10 @@ int runPrintPdf(int argc, char *argv[]) {
     input.postalFont = usableFont(parser.value(zipFont));
 
     PrintOutcome outcome;
-    const QByteArray pdf = renderCardsToPdf(input, fourUp, &outcome);
+    // Postcard paper is placed from the card's own geometry, without the A4
+    // offsets of Nuvel.opt: its output depends on the arguments alone.
+    const QByteArray pdf = postcards ? renderPostcardsToPdf(input, &outcome)
+                                     : renderCardsToPdf(input, fourUp, &outcome);
     if (!outcome.ok)
         return fail(outcome.error);
     if (outPath == QLatin1String("-")) {

@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
+#include <QPainterPath>
 
 namespace nvl {
 
@@ -38,15 +39,32 @@ void PainterSurface::setFontSize(double points) {
     }
 }
 
+void PainterSurface::applyFont() {
+    if (!m_fontDirty)
+        return;
+    QFont font(m_fontName);
+    // One painter unit is one twip: a point is 20 of them.
+    font.setPixelSize(qRound(m_points * 20));
+    m_painter.setFont(font);
+    m_ascent = QFontMetricsF(font, m_device).ascent();
+    m_fontDirty = false;
+}
+
+double PainterSurface::advance(const QString &text) {
+    applyFont();
+    return QFontMetricsF(m_painter.font(), m_device).horizontalAdvance(text);
+}
+
+QRectF PainterSurface::inkBounds(const QString &text) {
+    applyFont();
+    // The glyphs' outlines, placed as printText places them.
+    QPainterPath outline;
+    outline.addText(QPointF(0, m_ascent), m_painter.font(), text);
+    return outline.boundingRect();
+}
+
 void PainterSurface::printText(const QString &text) {
-    if (m_fontDirty) {
-        QFont font(m_fontName);
-        // One painter unit is one twip: a point is 20 of them.
-        font.setPixelSize(qRound(m_points * 20));
-        m_painter.setFont(font);
-        m_ascent = QFontMetricsF(font, m_device).ascent();
-        m_fontDirty = false;
-    }
+    applyFont();
     if (!text.isEmpty())
         m_painter.drawText(QPointF(m_x, m_y + m_ascent), text);
 }

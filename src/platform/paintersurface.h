@@ -27,6 +27,8 @@ public:
     void setFontName(const QString &name) override;
     void setFontSize(double points) override;
     void printText(const QString &text) override;
+    double advance(const QString &text) override;
+    QRectF inkBounds(const QString &text) override;
     void newPage() override;
     bool endDocument() override;
 
@@ -43,6 +45,7 @@ private:
     float m_x = 0;
     float m_y = 0;
     double m_ascent = 0;
+    void applyFont();
 };
 
 } // namespace nvl

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QRectF>
 #include <QString>
 
 namespace nvl {
@@ -16,6 +17,10 @@ public:
     virtual void setFontName(const QString &name) = 0;
     virtual void setFontSize(double points) = 0;
     virtual void printText(const QString &text) = 0;
+    // For the current font, in twips: how far the text advances, and where
+    // its ink lies relative to the point text is placed at (setX, setY).
+    virtual double advance(const QString &text) = 0;
+    virtual QRectF inkBounds(const QString &text) = 0;
     virtual void newPage() = 0;
     // Completes the document; false when the output could not be finished.
     virtual bool endDocument() = 0;
@@ -43,6 +48,19 @@ public:
     void setFontSize(double points) override { m_size = points; }
     void printText(const QString &text) override {
         items.append({m_x, m_y, m_font, m_size, text, pages});
+    }
+    // A fixed model of a font, for tests: a full-width character advances
+    // one em, any other half; the ink fills the middle of each advance.
+    double advance(const QString &text) override {
+        double em = 0;
+        for (QChar c : text)
+            em += c.unicode() >= 0x1100 ? 1.0 : 0.5;
+        return em * m_size * 20;
+    }
+    QRectF inkBounds(const QString &text) override {
+        const double width = advance(text);
+        const double em = m_size * 20;
+        return {width * 0.1, em * 0.2, width * 0.8, em * 0.7};
     }
     void newPage() override { ++pages; }
     bool endDocument() override {

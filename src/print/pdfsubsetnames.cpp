@@ -9,20 +9,24 @@ namespace nvl {
 
 namespace {
 
-struct Insertion {
+// `removed` bytes at `at` replaced by `text`.
+struct Edit {
     qsizetype at;
+    qsizetype removed;
     QByteArray text;
 };
 
-// Offset `offset` of the original after the insertions.
-qint64 shifted(qint64 offset, const QList<Insertion> &insertions) {
+// Offset `offset` of the original after the edits.
+qint64 shifted(qint64 offset, const QList<Edit> &edits) {
     qint64 result = offset;
-    for (const Insertion &insertion : insertions) {
-        if (insertion.at < offset)
-            result += insertion.text.size();
+    for (const Edit &edit : edits) {
+        if (edit.at < offset)
+            result += edit.text.size() - edit.removed;
     }
     return result;
 }
+
+QByteArray applyEdits(const QByteArray &pdf, const QList<Edit> &edits);
 
 } // namespace
 
@@ -39,17 +43,37 @@ QByteArray tagSubsetFontNames(const QByteArray &pdf) {
     if (tags.isEmpty())
         return pdf;
 
-    QList<Insertion> insertions;
+    QList<Edit> insertions;
     static const QRegularExpression baseFont(QStringLiteral("/BaseFont\\s*/([^\\s/<>\\[\\]()]+)"));
     for (auto match = baseFont.globalMatch(latin); match.hasNext();) {
         const auto m = match.next();
         const auto tag = tags.constFind(m.captured(1).toLatin1());
         if (tag != tags.constEnd())
-            insertions.append({m.capturedStart(1), *tag});
+            insertions.append({m.capturedStart(1), 0, *tag});
     }
     if (insertions.isEmpty())
         return pdf;
 
+    return applyEdits(pdf, insertions);
+}
+
+QByteArray exactPageBoxes(const QByteArray &pdf, double widthPoints, double heightPoints) {
+    static const QRegularExpression box(
+        QStringLiteral("/MediaBox\\s*\\[\\s*0\\s+0\\s+[0-9.]+\\s+[0-9.]+\\s*\\]"));
+    const QByteArray exact = "/MediaBox [0 0 " + QByteArray::number(widthPoints, 'f', 3) + ' ' +
+                             QByteArray::number(heightPoints, 'f', 3) + ']';
+    QList<Edit> edits;
+    const QString latin = QString::fromLatin1(pdf);
+    for (auto match = box.globalMatch(latin); match.hasNext();) {
+        const auto m = match.next();
+        edits.append({m.capturedStart(), m.capturedLength(), exact});
+    }
+    return edits.isEmpty() ? pdf : applyEdits(pdf, edits);
+}
+
+namespace {
+
+QByteArray applyEdits(const QByteArray &pdf, const QList<Edit> &insertions) {
     // One classic cross-reference table, as Qt writes it.
     const qsizetype startxref = pdf.lastIndexOf("startxref");
     const qsizetype xref = pdf.lastIndexOf("\nxref");
@@ -60,7 +84,7 @@ QByteArray tagSubsetFontNames(const QByteArray &pdf) {
     const qint64 xrefOffset = tail.value(0).trimmed().toLongLong(&ok);
     if (!ok || xrefOffset != xref + 1)
         return pdf;
-    for (const Insertion &insertion : insertions) {
+    for (const Edit &insertion : insertions) {
         if (insertion.at > xref)
             return pdf;
     }
@@ -68,10 +92,10 @@ QByteArray tagSubsetFontNames(const QByteArray &pdf) {
     QByteArray out;
     out.reserve(pdf.size() + insertions.size() * 8);
     qsizetype from = 0;
-    for (const Insertion &insertion : insertions) {
+    for (const Edit &insertion : insertions) {
         out += pdf.mid(from, insertion.at - from);
         out += insertion.text;
-        from = insertion.at;
+        from = insertion.at + insertion.removed;
     }
     out += pdf.mid(from, xref + 1 - from);
 
@@ -102,5 +126,7 @@ QByteArray tagSubsetFontNames(const QByteArray &pdf) {
     out += "startxref\n" + QByteArray::number(shifted(xrefOffset, insertions)) + "\n%%EOF\n";
     return out;
 }
+
+} // namespace
 
 } // namespace nvl

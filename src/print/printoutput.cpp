@@ -2,6 +2,7 @@
 
 #include "paintersurface.h"
 #include "pdfsubsetnames.h"
+#include "postcardpaper.h"
 #include "textfile.h"
 
 #include <QBuffer>
@@ -63,6 +64,40 @@ QByteArray renderCardsToPdf(const LayoutInput &input, bool fourUp, PrintOutcome 
         *outcome = renderCards(input, fourUp, &writer, PageOrigin);
     }
     return outcome->ok ? tagSubsetFontNames(buffer.data()) : QByteArray();
+}
+
+PrintOutcome renderPostcards(const LayoutInput &input, QPagedPaintDevice *device,
+                             QPointF offsetMm) {
+    PainterSurface surface(device, QPointF());
+    if (!surface.begin())
+        return {false,
+                QCoreApplication::translate("nvl::PrintOutput", "印刷を開始できませんでした。")};
+    drawPostcardPages(input, surface, offsetMm);
+    if (!surface.endDocument())
+        return {false,
+                QCoreApplication::translate("nvl::PrintOutput", "印刷を終了できませんでした。")};
+    return {};
+}
+
+QByteArray renderPostcardsToPdf(const LayoutInput &input, PrintOutcome *outcome) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setCreator(QStringLiteral("nvl-hagaki"));
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(
+            QPageSize(QSizeF(postcard::WidthMm, postcard::HeightMm), QPageSize::Millimeter,
+                      QStringLiteral("Postcard"), QPageSize::ExactMatch),
+            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        *outcome = renderPostcards(input, &writer);
+    }
+    if (!outcome->ok)
+        return {};
+    // The card is drawn from its own geometry; the page box is made to match it.
+    constexpr double PointsPerMm = 72 / 25.4;
+    return exactPageBoxes(tagSubsetFontNames(buffer.data()), postcard::WidthMm * PointsPerMm,
+                          postcard::HeightMm * PointsPerMm);
 }
 
 PrintOutcome finishPdfFile(const QString &path) {

@@ -33,6 +33,13 @@ PrintOutcome renderCards(const LayoutInput &input, bool fourUp, QPagedPaintDevic
 // The whole job as a PDF document on A4 paper, its fonts named as subsets.
 QByteArray renderCardsToPdf(const LayoutInput &input, bool fourUp, PrintOutcome *outcome);
 
+// One postcard a page on postcard paper (100 × 148 mm), drawn from the
+// paper's corner, moved by `offsetMm`.
+PrintOutcome renderPostcards(const LayoutInput &input, QPagedPaintDevice *device,
+                             QPointF offsetMm = {});
+// The same as a PDF whose pages are exactly 100 × 148 mm.
+QByteArray renderPostcardsToPdf(const LayoutInput &input, PrintOutcome *outcome);
+
 // Names the embedded font subsets of a PDF file Qt has just written.
 PrintOutcome finishPdfFile(const QString &path);
 

@@ -21,6 +21,7 @@ private slots:
     void failures();
     void fonts();
     void warnsOfCardsWithoutHonorific();
+    void postcardPaperIgnoresSheetOffsets();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -84,6 +85,9 @@ void TestBatchPdf::prints_data() {
                                       << QStringList{"宛名3", "宛名1"} << QStringList{"宛名2"};
     QTest::newRow("sender 2") << QStringList{"--sender", "2"} << 2 << QStringList{"差出人2"}
                               << QStringList{"差出人1"};
+    QTest::newRow("postcard paper, one a page")
+        << QStringList{"--paper", "hagaki"} << 5 << QStringList{"宛名1", "宛名5", "差出人1"}
+        << QStringList{};
 }
 
 void TestBatchPdf::prints() {
@@ -126,6 +130,11 @@ void TestBatchPdf::failures_data() {
     QTest::newRow("bad sender") << QStringList{"book.dat", "out.pdf", "--sender", "5"}
                                 << QStringLiteral("--sender");
     QTest::newRow("missing arguments") << QStringList{"book.dat"} << QStringLiteral("usage");
+    QTest::newRow("unknown paper")
+        << QStringList{"book.dat", "out.pdf", "--paper", "b5"} << QStringLiteral("--paper");
+    QTest::newRow("two-up on postcards")
+        << QStringList{"book.dat", "out.pdf", "--paper", "hagaki", "--two-up"}
+        << QStringLiteral("--two-up");
     QTest::newRow("unwritable output")
         << QStringList{"book.dat", "no/such/dir/out.pdf"} << QStringLiteral("out.pdf");
 }
@@ -191,6 +200,28 @@ void TestBatchPdf::warnsOfCardsWithoutHonorific() {
     QVERIFY2(!errors.contains(QStringLiteral("文字")), qPrintable(errors));
     // Said once, not once a card.
     QCOMPARE(errors.count(QStringLiteral("敬称なしで印刷")), 1);
+}
+
+void TestBatchPdf::postcardPaperIgnoresSheetOffsets() {
+    // Nuvel.opt adjusts the A4 sheets; postcard paper is placed from the
+    // card's own geometry, whatever the file says.
+    const QString plain = path(QStringLiteral("plain.pdf"));
+    QCOMPARE(run({path(QStringLiteral("book.dat")), plain, "--paper", "hagaki"}), 0);
+    writeBytes(path(QStringLiteral("Nuvel.opt")), QByteArray("\"1640\",\"1080\",\"7\"\r\n"));
+    const QString shifted = path(QStringLiteral("shifted.pdf"));
+    QCOMPARE(run({path(QStringLiteral("book.dat")), shifted, "--paper", "hagaki"}), 0);
+    const QList<PdfWord> a = pdfWords(plain);
+    const QList<PdfWord> b = pdfWords(shifted);
+    QCOMPARE(a.size(), b.size());
+    for (qsizetype i = 0; i < a.size(); ++i)
+        QCOMPARE(a.at(i).box, b.at(i).box);
+    // The A4 sheets do follow it.
+    const QString sheet = path(QStringLiteral("sheet.pdf"));
+    QCOMPARE(run({path(QStringLiteral("book.dat")), sheet}), 0);
+    writeBytes(path(QStringLiteral("Nuvel.opt")), QByteArray("\"1440\",\"880\",\"0\"\r\n"));
+    const QString neutral = path(QStringLiteral("neutral.pdf"));
+    QCOMPARE(run({path(QStringLiteral("book.dat")), neutral}), 0);
+    QVERIFY(pdfWords(sheet).first().box != pdfWords(neutral).first().box);
 }
 
 QTEST_APPLESS_MAIN(TestBatchPdf)

@@ -1,0 +1,190 @@
+#include "postcardpaper.h"
+
+#include <algorithm>
+
+namespace nvl {
+
+namespace postcard {
+
+QPointF boxCentre(int index) {
+    return {(BoxLeftMm.at(index) + BoxWidthMm / 2) * TwipsPerMm,
+            (BoxTopMm + BoxHeightMm / 2) * TwipsPerMm};
+}
+
+} // namespace postcard
+
+namespace {
+
+using postcard::TwipsPerMm;
+
+// A digit of a number: a line must not break between two of these.
+bool numeric(QChar c) {
+    return c.isDigit() || QStringLiteral("-－−‐ー―.．,，").contains(c);
+}
+
+bool mayBreakBefore(const QString &text, qsizetype at) {
+    if (at <= 0 || at >= text.size())
+        return false;
+    const QChar before = text.at(at - 1);
+    const QChar after = text.at(at);
+    if (numeric(before) && numeric(after))
+        return false;
+    if (QStringLiteral("。、」）』】ーぁぃぅぇぉっゃゅょァィゥェォッャュョ").contains(after))
+        return false;
+    return !before.isHighSurrogate();
+}
+
+// How good a break before `at` is: after a blank or closing mark best, then
+// between a word and a number, else anywhere allowed.
+int breakQuality(const QString &text, qsizetype at) {
+    const QChar before = text.at(at - 1);
+    const QChar after = text.at(at);
+    if (before.isSpace() || QStringLiteral("　、」）").contains(before))
+        return 2;
+    if (numeric(before) != numeric(after))
+        return 1;
+    return 0;
+}
+
+struct Item {
+    double xMm;
+    double yMm;
+    double points;
+};
+
+// The usual places on a horizontal address side, from the card's corner.
+constexpr Item Address1{12, 28, 12};
+constexpr Item Address2{12, 34, 12};
+constexpr Item Address3{16, 40, 11};
+constexpr Item NameLine{20, 54, 18};
+constexpr Item CodeLine{24, 66, 10};
+constexpr Item SenderZip{10, 114, 9};
+constexpr Item SenderAdd1{10, 119, 9};
+constexpr Item SenderAdd2{10, 124, 9};
+constexpr Item SenderName{14, 130, 11};
+constexpr double DigitPoints = 14;
+
+class PostcardDrawer {
+public:
+    PostcardDrawer(const LayoutInput &input, PrinterSurface &surface, QPointF offsetMm)
+        : m_in(input), m_surface(surface), m_offset(offsetMm * TwipsPerMm) {}
+
+    void card(int entry) {
+        digits(entry);
+        const AddressRecord &record = m_in.printList.at(entry);
+        const QString word = honorificWord(record.field(AddressRecord::Honorific));
+        const QString name = record.field(AddressRecord::Name);
+        double below = 0; // how far wrapped lines pushed what follows
+        below = text(Address1, record.field(AddressRecord::Address1), below);
+        below = text(Address2, record.field(AddressRecord::Address2), below);
+        below = text(Address3, record.field(AddressRecord::Address3), below);
+        below = text(NameLine, word.isEmpty() ? name : name + u'　' + word, below);
+        text(CodeLine, record.field(AddressRecord::Code), below);
+        double senderBelow = 0;
+        senderBelow = text(SenderZip, m_in.sendZip, senderBelow);
+        senderBelow = text(SenderAdd1, m_in.sendAdd1, senderBelow);
+        senderBelow = text(SenderAdd2, m_in.sendAdd2, senderBelow);
+        text(SenderName, m_in.sendName, senderBelow);
+    }
+
+private:
+    void digits(int entry) {
+        const ZipDigits digits = m_in.zipDigits.value(entry, ZipDigits{});
+        m_surface.setFontName(m_in.postalFont);
+        m_surface.setFontSize(DigitPoints);
+        for (int i = 0; i < 7; ++i) {
+            const QString digit = QString::number(digits.at(i));
+            // Centred by the digit's ink, not by its em box.
+            const QPointF ink = m_surface.inkBounds(digit).center();
+            const QPointF at = postcard::boxCentre(i) - ink + m_offset;
+            m_surface.setX(static_cast<float>(at.x()));
+            m_surface.setY(static_cast<float>(at.y()));
+            m_surface.printText(digit);
+        }
+    }
+
+    // Prints an item, fitted to the card; returns how much further down the
+    // items after it go.
+    double text(const Item &item, const QString &value, double below) {
+        if (value.isEmpty())
+            return below;
+        const double width = (postcard::WidthMm - postcard::EdgeMm - item.xMm) * TwipsPerMm;
+        const FittedText fitted = fitText(m_surface, m_in.addressFont, item.points, value, width);
+        const double lineHeight = fitted.points * 20 * 1.25;
+        double y = item.yMm * TwipsPerMm + below;
+        for (const QString &line : fitted.lines) {
+            m_surface.setX(static_cast<float>(item.xMm * TwipsPerMm + m_offset.x()));
+            m_surface.setY(static_cast<float>(y + m_offset.y()));
+            m_surface.printText(line);
+            y += lineHeight;
+        }
+        return below + lineHeight * static_cast<double>(fitted.lines.size() - 1);
+    }
+
+    const LayoutInput &m_in;
+    PrinterSurface &m_surface;
+    QPointF m_offset;
+};
+
+} // namespace
+
+FittedText fitText(PrinterSurface &surface, const QString &font, double points, const QString &text,
+                   double widthTwips) {
+    surface.setFontName(font);
+    double size = points;
+    surface.setFontSize(size);
+    while (surface.advance(text) > widthTwips && size - 0.5 >= postcard::SmallestPoints) {
+        size -= 0.5;
+        surface.setFontSize(size);
+    }
+    FittedText fitted{size, {}};
+    QString rest = text;
+    while (surface.advance(rest) > widthTwips) {
+        // The longest start that fits, then the best allowed break in it.
+        qsizetype fits = 1;
+        while (fits < rest.size() && surface.advance(rest.left(fits + 1)) <= widthTwips)
+            ++fits;
+        qsizetype best = -1;
+        int quality = -1;
+        for (qsizetype at = fits; at > 0 && at * 3 >= fits; --at) {
+            if (!mayBreakBefore(rest, at))
+                continue;
+            const int q = breakQuality(rest, at);
+            if (q > quality) {
+                best = at;
+                quality = q;
+            }
+            if (q == 2)
+                break;
+        }
+        if (best < 0) {
+            // No allowed break in the line: the first one after it, even if
+            // that line is then wider (a number is never cut).
+            best = fits;
+            while (best < rest.size() && !mayBreakBefore(rest, best))
+                ++best;
+        }
+        QString line = rest.left(best);
+        // The blank a line was broken at is not printed.
+        while (line.size() > 1 && line.back().isSpace())
+            line.chop(1);
+        fitted.lines.append(line);
+        rest = rest.mid(best);
+        if (rest.startsWith(u' ') || rest.startsWith(u'　'))
+            rest.remove(0, 1);
+    }
+    if (!rest.isEmpty() || fitted.lines.isEmpty())
+        fitted.lines.append(rest);
+    return fitted;
+}
+
+void drawPostcardPages(const LayoutInput &input, PrinterSurface &surface, QPointF offsetMm) {
+    PostcardDrawer drawer(input, surface, offsetMm);
+    for (int entry = 0; entry < input.printList.size(); ++entry) {
+        if (entry > 0)
+            surface.newPage();
+        drawer.card(entry);
+    }
+}
+
+} // namespace nvl

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "postcardlayout.h"
+
+#include <QPointF>
+#include <array>
+
+namespace nvl {
+
+// A real postcard (郵便はがき), 100 × 148 mm, fed one card per page, with
+// Japan Post's published geometry for the postal-code boxes of the
+// address side: seven 5.7 × 8.0 mm boxes, top edge 12.0 mm from the card's
+// top, box 7's right edge 8.0 mm from the card's right edge, gaps 1.3, 1.3,
+// 1.9, 1.1, 1.1, 1.1 mm.
+namespace postcard {
+
+constexpr double WidthMm = 100.0;
+constexpr double HeightMm = 148.0;
+constexpr double BoxTopMm = 12.0;
+constexpr double BoxWidthMm = 5.7;
+constexpr double BoxHeightMm = 8.0;
+constexpr std::array<double, 7> BoxLeftMm = {44.3, 51.3, 58.3, 65.9, 72.7, 79.5, 86.3};
+// Nothing is printed nearer the card's edges than this.
+constexpr double EdgeMm = 5.0;
+// Text is made smaller down to this size before it is broken into lines.
+constexpr double SmallestPoints = 8.0;
+
+constexpr double TwipsPerMm = 1440.0 / 25.4;
+
+// The centre of box `index` (0–6), in twips from the card's top-left corner.
+QPointF boxCentre(int index);
+
+} // namespace postcard
+
+// Where a text of one line goes, and how large it may be.
+struct FittedText {
+    double points;
+    QStringList lines;
+};
+
+// Makes `text` fit `widthTwips` on the surface in the given font: the same
+// size if it fits, else smaller (half a point at a time) down to
+// postcard::SmallestPoints, then broken into lines at sensible places —
+// never inside a number.
+FittedText fitText(PrinterSurface &surface, const QString &font, double points, const QString &text,
+                   double widthTwips);
+
+// One postcard per page, the recipient of each entry of the print list and
+// the sender block, each postal-code digit centred (by its ink) in its box.
+// `offsetMm` moves everything, for a printer's feed.
+void drawPostcardPages(const LayoutInput &input, PrinterSurface &surface, QPointF offsetMm = {});
+
+} // namespace nvl

@@ -1,0 +1,190 @@
+// Real postcards, one a page: Japan Post's box geometry, digits centred by
+// their ink, nothing past the card's edge, exact page size.
+#include "fonts.h"
+#include "pdftools.h"
+#include "postcardpaper.h"
+#include "printoutput.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace nvl;
+using namespace nvl::test;
+
+namespace {
+
+constexpr double MmPerPoint = 25.4 / 72;
+
+AddressRecord card(const QString &name, const QString &code, const QString &address1 = {},
+                   const QString &address2 = {}, const QString &address3 = {}) {
+    AddressRecord entry;
+    entry.setField(AddressRecord::Name, name);
+    entry.setField(AddressRecord::PostalCode, code);
+    entry.setField(AddressRecord::Address1, address1);
+    entry.setField(AddressRecord::Address2, address2);
+    entry.setField(AddressRecord::Address3, address3);
+    entry.setField(AddressRecord::Code, QStringLiteral("C-1"));
+    entry.setField(AddressRecord::Honorific, QStringLiteral("0"));
+    return entry;
+}
+
+LayoutInput job(const QList<AddressRecord> &cards, const QString &zipFont = MinchoFontName) {
+    LayoutInput input;
+    input.printList = cards;
+    for (const AddressRecord &entry : cards)
+        input.zipDigits.append(postalDigits(entry.field(AddressRecord::PostalCode)).value());
+    input.sendZip = QStringLiteral("〒100-0005");
+    input.sendAdd1 = QStringLiteral("東京都千代田区丸の内1-1-1");
+    input.sendName = QStringLiteral("差出 太郎");
+    input.addressFont = MinchoFontName;
+    input.postalFont = zipFont;
+    return input;
+}
+
+QString writePdf(const QTemporaryDir &dir, const LayoutInput &input) {
+    PrintOutcome outcome;
+    const QByteArray pdf = renderPostcardsToPdf(input, &outcome);
+    if (!outcome.ok)
+        return {};
+    const QString path = dir.filePath(QStringLiteral("cards.pdf"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
+        return {};
+    return path;
+}
+
+QString pageSize(const QString &pdf) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    info.waitForFinished(30000);
+    for (const QString &line : QString::fromUtf8(info.readAllStandardOutput()).split(u'\n'))
+        if (line.startsWith(QLatin1String("Page size:")))
+            return line.mid(10).trimmed();
+    return {};
+}
+
+} // namespace
+
+class TestPostcardPaper : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void boxGeometry();
+    void digitsCentredInBoxes_data();
+    void digitsCentredInBoxes();
+    void nothingPastTheEdge();
+    void fitting_data();
+    void fitting();
+};
+
+void TestPostcardPaper::boxGeometry() {
+    // Japan Post: box 7's right edge 8.0 mm from the right, the gaps as published.
+    QCOMPARE(postcard::BoxLeftMm.at(6) + postcard::BoxWidthMm, postcard::WidthMm - 8.0);
+    const double gaps[6] = {1.3, 1.3, 1.9, 1.1, 1.1, 1.1};
+    for (int i = 0; i < 6; ++i)
+        QVERIFY(qAbs(postcard::BoxLeftMm.at(i + 1) - postcard::BoxLeftMm.at(i) -
+                     postcard::BoxWidthMm - gaps[i]) < 1e-9);
+}
+
+void TestPostcardPaper::digitsCentredInBoxes_data() {
+    QTest::addColumn<QString>("font");
+    QTest::newRow("Mincho") << MinchoFontName;
+    QTest::newRow("OCR-B") << OcrFontName;
+}
+
+void TestPostcardPaper::digitsCentredInBoxes() {
+    QFETCH(QString, font);
+    // Every digit shape, on three pages.
+    const QStringList codes = {QStringLiteral("123-4567"), QStringLiteral("890-1234"),
+                               QStringLiteral("5678900")};
+    QList<AddressRecord> cards;
+    for (const QString &code : codes)
+        cards.append(card(QStringLiteral("宛名"), code));
+    QTemporaryDir dir;
+    const QString pdf = writePdf(dir, job(cards, font));
+    QVERIFY(!pdf.isEmpty());
+    QCOMPARE(pdfPageCount(pdf), 3);
+    QCOMPARE(pageSize(pdf), QStringLiteral("283.465 x 419.528 pts"));
+
+    constexpr int Dpi = 400;
+    const double pxPerMm = Dpi / 25.4;
+    double worst = 0;
+    for (int page = 1; page <= 3; ++page) {
+        const QImage image = renderPdfPage(pdf, page, Dpi);
+        QVERIFY(!image.isNull());
+        for (int box = 0; box < 7; ++box) {
+            const double cx = postcard::BoxLeftMm.at(box) + postcard::BoxWidthMm / 2;
+            const double cy = postcard::BoxTopMm + postcard::BoxHeightMm / 2;
+            const QRect area(qRound((cx - 2.8) * pxPerMm), qRound((cy - 5.0) * pxPerMm),
+                             qRound(5.6 * pxPerMm), qRound(10.0 * pxPerMm));
+            const QPointF ink = inkCentre(image, area);
+            QVERIFY2(!ink.isNull(), qPrintable(QStringLiteral("no ink in box %1").arg(box + 1)));
+            worst = std::max({worst, qAbs(ink.x() / pxPerMm - cx), qAbs(ink.y() / pxPerMm - cy)});
+        }
+    }
+    QVERIFY2(worst <= 0.2, qPrintable(QStringLiteral("a digit is %1 mm off").arg(worst)));
+}
+
+void TestPostcardPaper::nothingPastTheEdge() {
+    // The longest values the editor accepts: 20-character names, 22-character lines.
+    const QString name = QString(20, QChar(0x9f8d)); // 龍…
+    const QString line = QStringLiteral("北海道札幌市中央区北一条西二十丁目１２３４５");
+    QCOMPARE(line.size(), 22);
+    const QString building = QString(22, QChar(0x30D3)); // ビ…
+    QTemporaryDir dir;
+    const QString pdf =
+        writePdf(dir, job({card(name, QStringLiteral("0600001"), line, line, building)}));
+    QVERIFY(!pdf.isEmpty());
+    const QList<PdfWord> words = pdfWords(pdf);
+    QVERIFY(words.size() > 5);
+    for (const PdfWord &word : words) {
+        const QRectF mm(word.box.topLeft() * MmPerPoint, word.box.size() * MmPerPoint);
+        QVERIFY2(mm.left() >= 0 && mm.top() >= 0 && mm.right() <= postcard::WidthMm - 3 &&
+                     mm.bottom() <= postcard::HeightMm - 3,
+                 qPrintable(QStringLiteral("%1 at %2, %3 – %4, %5 mm")
+                                .arg(word.text)
+                                .arg(mm.left())
+                                .arg(mm.top())
+                                .arg(mm.right())
+                                .arg(mm.bottom())));
+    }
+    // Every character printed, none lost to the fitting.
+    QString all;
+    for (const PdfWord &word : words)
+        all += word.text;
+    for (const QChar c : line + name)
+        QVERIFY2(all.contains(c), qPrintable(QString(c)));
+}
+
+void TestPostcardPaper::fitting_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("widthEm"); // at 12 points
+    QTest::addColumn<double>("points");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("fits as it is")
+        << QStringLiteral("千代田区") << 10.0 << 12.0 << QStringList{"千代田区"};
+    QTest::newRow("smaller to fit") << QStringLiteral("千代田区千代田一丁目") << 9.0 << 10.5
+                                    << QStringList{"千代田区千代田一丁目"};
+    QTest::newRow("8 pt, then broken after the blank")
+        << QStringLiteral("東京都千代田区 千代田一丁目一番一号") << 8.0 << 8.0
+        << QStringList{"東京都千代田区", "千代田一丁目一番一号"};
+    QTest::newRow("a number is never cut")
+        << QStringLiteral("札幌市中央区北一条西12345-678") << 7.0 << 8.0
+        << QStringList{"札幌市中央区北一条西", "12345-678"};
+}
+
+void TestPostcardPaper::fitting() {
+    QFETCH(QString, text);
+    QFETCH(double, widthEm);
+    QFETCH(double, points);
+    QFETCH(QStringList, lines);
+    RecordingSurface surface;
+    const FittedText fitted = fitText(surface, MinchoFontName, 12, text, widthEm * 12 * 20);
+    QCOMPARE(fitted.points, points);
+    QCOMPARE(fitted.lines, lines);
+}
+
+QTEST_MAIN(TestPostcardPaper)
+#include "tst_postcardpaper.moc"
