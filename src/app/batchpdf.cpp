@@ -110,8 +110,10 @@ int runPrintPdf(int argc, char *argv[]) {
     const QCommandLineOption paper(
         QStringLiteral("paper"),
         QCoreApplication::translate("nvl::BatchPdf",
-                                    "a4 (default: the A4 sheets) or hagaki (real postcards, "
-                                    "100 × 148 mm, one a page)"),
+                                    "a4 (default: the A4 sheets), hagaki (real postcards, "
+                                    "100 × 148 mm, one a page), ofuku (return postcards, "
+                                    "200 × 148 mm: the outgoing address sides) or ofuku-reply "
+                                    "(their reply address sides, back to the sender)"),
         QStringLiteral("PAPER"), QStringLiteral("a4"));
     parser.addOptions({twoUp, sender, font, zipFont, records, paper});
     if (!parser.parse(QCoreApplication::arguments()))
@@ -195,9 +197,12 @@ int runPrintPdf(int argc, char *argv[]) {
     if (!odd.isEmpty())
         warn(odd);
     const QString paperName = parser.value(paper).toLower();
-    if (paperName != QLatin1String("a4") && paperName != QLatin1String("hagaki"))
-        return fail(QCoreApplication::translate("nvl::BatchPdf", "--paper は a4 か hagaki です。"));
-    const bool postcards = paperName == QLatin1String("hagaki");
+    const QStringList papers = {QStringLiteral("a4"), QStringLiteral("hagaki"),
+                                QStringLiteral("ofuku"), QStringLiteral("ofuku-reply")};
+    if (!papers.contains(paperName))
+        return fail(QCoreApplication::translate(
+            "nvl::BatchPdf", "--paper は a4、hagaki、ofuku、ofuku-reply のどれかです。"));
+    const bool postcards = paperName != QLatin1String("a4");
     if (postcards && parser.isSet(twoUp))
         return fail(QCoreApplication::translate(
             "nvl::BatchPdf", "--two-up は A4 の用紙だけに使えます（--paper a4）。"));
@@ -216,8 +221,17 @@ int runPrintPdf(int argc, char *argv[]) {
     PrintOutcome outcome;
     // Postcard paper is placed from the card's own geometry, without the A4
     // offsets of Nuvel.opt: its output depends on the arguments alone.
-    const QByteArray pdf = postcards ? renderPostcardsToPdf(input, &outcome)
-                                     : renderCardsToPdf(input, fourUp, &outcome);
+    QByteArray pdf;
+    if (paperName == QLatin1String("hagaki"))
+        pdf = renderPostcardsToPdf(input, &outcome);
+    else if (postcards)
+        pdf = renderReturnPostcardsToPdf(input,
+                                         paperName == QLatin1String("ofuku")
+                                             ? ReturnPostcardFace::Outgoing
+                                             : ReturnPostcardFace::Reply,
+                                         &outcome);
+    else
+        pdf = renderCardsToPdf(input, fourUp, &outcome);
     if (!outcome.ok)
         return fail(outcome.error);
     if (outPath == QLatin1String("-")) {

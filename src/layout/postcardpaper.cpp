@@ -70,9 +70,25 @@ public:
         : m_in(input), m_surface(surface), m_offset(offsetMm * TwipsPerMm) {}
 
     void card(int entry) {
-        digits(entry);
+        digits(m_in.zipDigits.value(entry, ZipDigits{}));
         const AddressRecord &record = m_in.printList.at(entry);
-        const QString word = honorificWord(record.field(AddressRecord::Honorific));
+        recipient(record, honorificWord(record.field(AddressRecord::Honorific)));
+        senderBlock();
+    }
+
+    // The reply half: addressed back to the sender, with 行.
+    void replyCard() {
+        if (const std::optional<ZipDigits> code = postalDigits(m_in.sendZip))
+            digits(*code);
+        AddressRecord back;
+        back.setField(AddressRecord::Name, m_in.sendName);
+        back.setField(AddressRecord::Address1, m_in.sendAdd1);
+        back.setField(AddressRecord::Address2, m_in.sendAdd2);
+        recipient(back, QStringLiteral("行"));
+    }
+
+private:
+    void recipient(const AddressRecord &record, const QString &word) {
         const QString name = record.field(AddressRecord::Name);
         double below = 0; // how far wrapped lines pushed what follows
         below = text(Address1, record.field(AddressRecord::Address1), below);
@@ -80,6 +96,9 @@ public:
         below = text(Address3, record.field(AddressRecord::Address3), below);
         below = text(NameLine, word.isEmpty() ? name : name + u'　' + word, below);
         text(CodeLine, record.field(AddressRecord::Code), below);
+    }
+
+    void senderBlock() {
         double senderBelow = 0;
         senderBelow = text(SenderZip, m_in.sendZip, senderBelow);
         senderBelow = text(SenderAdd1, m_in.sendAdd1, senderBelow);
@@ -87,9 +106,7 @@ public:
         text(SenderName, m_in.sendName, senderBelow);
     }
 
-private:
-    void digits(int entry) {
-        const ZipDigits digits = m_in.zipDigits.value(entry, ZipDigits{});
+    void digits(const ZipDigits &digits) {
         m_surface.setFontName(m_in.postalFont);
         m_surface.setFontSize(DigitPoints);
         for (int i = 0; i < 7; ++i) {
@@ -176,6 +193,20 @@ FittedText fitText(PrinterSurface &surface, const QString &font, double points, 
     if (!rest.isEmpty() || fitted.lines.isEmpty())
         fitted.lines.append(rest);
     return fitted;
+}
+
+void drawReturnPostcardPages(const LayoutInput &input, PrinterSurface &surface,
+                             ReturnPostcardFace face, QPointF offsetMm) {
+    // Both address sides are the left half of their face.
+    PostcardDrawer drawer(input, surface, offsetMm);
+    for (int entry = 0; entry < input.printList.size(); ++entry) {
+        if (entry > 0)
+            surface.newPage();
+        if (face == ReturnPostcardFace::Outgoing)
+            drawer.card(entry);
+        else
+            drawer.replyCard();
+    }
 }
 
 void drawPostcardPages(const LayoutInput &input, PrinterSurface &surface, QPointF offsetMm) {

@@ -66,38 +66,66 @@ QByteArray renderCardsToPdf(const LayoutInput &input, bool fourUp, PrintOutcome 
     return outcome->ok ? tagSubsetFontNames(buffer.data()) : QByteArray();
 }
 
-PrintOutcome renderPostcards(const LayoutInput &input, QPagedPaintDevice *device,
-                             QPointF offsetMm) {
+namespace {
+
+template <typename Draw> PrintOutcome renderOnDevice(QPagedPaintDevice *device, Draw draw) {
     PainterSurface surface(device, QPointF());
     if (!surface.begin())
         return {false,
                 QCoreApplication::translate("nvl::PrintOutput", "印刷を開始できませんでした。")};
-    drawPostcardPages(input, surface, offsetMm);
+    draw(surface);
     if (!surface.endDocument())
         return {false,
                 QCoreApplication::translate("nvl::PrintOutput", "印刷を終了できませんでした。")};
     return {};
 }
 
-QByteArray renderPostcardsToPdf(const LayoutInput &input, PrintOutcome *outcome) {
+template <typename Draw>
+QByteArray renderPaperToPdf(QSizeF paperMm, PrintOutcome *outcome, Draw draw) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
         writer.setCreator(QStringLiteral("nvl-hagaki"));
         writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(
-            QPageSize(QSizeF(postcard::WidthMm, postcard::HeightMm), QPageSize::Millimeter,
-                      QStringLiteral("Postcard"), QPageSize::ExactMatch),
-            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        *outcome = renderPostcards(input, &writer);
+        writer.setPageLayout(
+            QPageLayout(QPageSize(paperMm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        *outcome = renderOnDevice(&writer, draw);
     }
     if (!outcome->ok)
         return {};
     // The card is drawn from its own geometry; the page box is made to match it.
     constexpr double PointsPerMm = 72 / 25.4;
-    return exactPageBoxes(tagSubsetFontNames(buffer.data()), postcard::WidthMm * PointsPerMm,
-                          postcard::HeightMm * PointsPerMm);
+    return exactPageBoxes(tagSubsetFontNames(buffer.data()), paperMm.width() * PointsPerMm,
+                          paperMm.height() * PointsPerMm);
+}
+
+} // namespace
+
+PrintOutcome renderPostcards(const LayoutInput &input, QPagedPaintDevice *device,
+                             QPointF offsetMm) {
+    return renderOnDevice(
+        device, [&](PrinterSurface &surface) { drawPostcardPages(input, surface, offsetMm); });
+}
+
+QByteArray renderPostcardsToPdf(const LayoutInput &input, PrintOutcome *outcome) {
+    return renderPaperToPdf(QSizeF(postcard::WidthMm, postcard::HeightMm), outcome,
+                            [&](PrinterSurface &surface) { drawPostcardPages(input, surface); });
+}
+
+PrintOutcome renderReturnPostcards(const LayoutInput &input, ReturnPostcardFace face,
+                                   QPagedPaintDevice *device, QPointF offsetMm) {
+    return renderOnDevice(device, [&](PrinterSurface &surface) {
+        drawReturnPostcardPages(input, surface, face, offsetMm);
+    });
+}
+
+QByteArray renderReturnPostcardsToPdf(const LayoutInput &input, ReturnPostcardFace face,
+                                      PrintOutcome *outcome) {
+    return renderPaperToPdf(
+        QSizeF(ReturnPostcardWidthMm, postcard::HeightMm), outcome,
+        [&](PrinterSurface &surface) { drawReturnPostcardPages(input, surface, face); });
 }
 
 PrintOutcome finishPdfFile(const QString &path) {

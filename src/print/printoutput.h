@@ -1,6 +1,7 @@
 #pragma once
 
 #include "postcardlayout.h"
+#include "postcardpaper.h"
 
 #include <QPointF>
 #include <QString>
@@ -39,6 +40,12 @@ PrintOutcome renderPostcards(const LayoutInput &input, QPagedPaintDevice *device
                              QPointF offsetMm = {});
 // The same as a PDF whose pages are exactly 100 × 148 mm.
 QByteArray renderPostcardsToPdf(const LayoutInput &input, PrintOutcome *outcome);
+
+// Return postcards (200 × 148 mm), one face of each a page.
+PrintOutcome renderReturnPostcards(const LayoutInput &input, ReturnPostcardFace face,
+                                   QPagedPaintDevice *device, QPointF offsetMm = {});
+QByteArray renderReturnPostcardsToPdf(const LayoutInput &input, ReturnPostcardFace face,
+                                      PrintOutcome *outcome);
 
 // Names the embedded font subsets of a PDF file Qt has just written.
 PrintOutcome finishPdfFile(const QString &path);

@@ -88,6 +88,12 @@ void TestBatchPdf::prints_data() {
     QTest::newRow("postcard paper, one a page")
         << QStringList{"--paper", "hagaki"} << 5 << QStringList{"宛名1", "宛名5", "差出人1"}
         << QStringList{};
+    QTest::newRow("return postcards, outgoing faces")
+        << QStringList{"--paper", "ofuku"} << 5 << QStringList{"宛名1", "宛名5", "差出人1"}
+        << QStringList{"行"};
+    QTest::newRow("return postcards, reply faces")
+        << QStringList{"--paper", "ofuku-reply", "--sender", "2"} << 5
+        << QStringList{"差出人2", "行"} << QStringList{"宛名1"};
 }
 
 void TestBatchPdf::prints() {

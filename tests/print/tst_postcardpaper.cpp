@@ -42,9 +42,18 @@ LayoutInput job(const QList<AddressRecord> &cards, const QString &zipFont = Minc
     return input;
 }
 
-QString writePdf(const QTemporaryDir &dir, const LayoutInput &input) {
+enum class Paper { Postcard, ReturnOutgoing, ReturnReply };
+
+QString writePdf(const QTemporaryDir &dir, const LayoutInput &input,
+                 Paper paper = Paper::Postcard) {
     PrintOutcome outcome;
-    const QByteArray pdf = renderPostcardsToPdf(input, &outcome);
+    const QByteArray pdf = paper == Paper::Postcard
+                               ? renderPostcardsToPdf(input, &outcome)
+                               : renderReturnPostcardsToPdf(input,
+                                                            paper == Paper::ReturnOutgoing
+                                                                ? ReturnPostcardFace::Outgoing
+                                                                : ReturnPostcardFace::Reply,
+                                                            &outcome);
     if (!outcome.ok)
         return {};
     const QString path = dir.filePath(QStringLiteral("cards.pdf"));
@@ -74,6 +83,7 @@ private slots:
     void digitsCentredInBoxes_data();
     void digitsCentredInBoxes();
     void nothingPastTheEdge();
+    void returnPostcardFaces();
     void fitting_data();
     void fitting();
 };
@@ -89,12 +99,22 @@ void TestPostcardPaper::boxGeometry() {
 
 void TestPostcardPaper::digitsCentredInBoxes_data() {
     QTest::addColumn<QString>("font");
-    QTest::newRow("Mincho") << MinchoFontName;
-    QTest::newRow("OCR-B") << OcrFontName;
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<QString>("size");
+    const QString postcardSize = QStringLiteral("283.465 x 419.528 pts");
+    const QString returnSize = QStringLiteral("566.929 x 419.528 pts");
+    QTest::newRow("郵便はがき, Mincho") << MinchoFontName << int(Paper::Postcard) << postcardSize;
+    QTest::newRow("郵便はがき, OCR-B") << OcrFontName << int(Paper::Postcard) << postcardSize;
+    QTest::newRow("往復はがき 往信, OCR-B")
+        << OcrFontName << int(Paper::ReturnOutgoing) << returnSize;
+    QTest::newRow("往復はがき 返信, Mincho")
+        << MinchoFontName << int(Paper::ReturnReply) << returnSize;
 }
 
 void TestPostcardPaper::digitsCentredInBoxes() {
     QFETCH(QString, font);
+    QFETCH(int, paper);
+    QFETCH(QString, size);
     // Every digit shape, on three pages.
     const QStringList codes = {QStringLiteral("123-4567"), QStringLiteral("890-1234"),
                                QStringLiteral("5678900")};
@@ -102,10 +122,12 @@ void TestPostcardPaper::digitsCentredInBoxes() {
     for (const QString &code : codes)
         cards.append(card(QStringLiteral("宛名"), code));
     QTemporaryDir dir;
-    const QString pdf = writePdf(dir, job(cards, font));
+    LayoutInput input = job(cards, font);
+    input.sendZip = QStringLiteral("123-4567");
+    const QString pdf = writePdf(dir, input, Paper(paper));
     QVERIFY(!pdf.isEmpty());
     QCOMPARE(pdfPageCount(pdf), 3);
-    QCOMPARE(pageSize(pdf), QStringLiteral("283.465 x 419.528 pts"));
+    QCOMPARE(pageSize(pdf), size);
 
     constexpr int Dpi = 400;
     const double pxPerMm = Dpi / 25.4;
@@ -155,6 +177,32 @@ void TestPostcardPaper::nothingPastTheEdge() {
         all += word.text;
     for (const QChar c : line + name)
         QVERIFY2(all.contains(c), qPrintable(QString(c)));
+}
+
+void TestPostcardPaper::returnPostcardFaces() {
+    QTemporaryDir dir;
+    const LayoutInput input = job({card(QStringLiteral("受取 花子"), QStringLiteral("5300001"),
+                                        QStringLiteral("大阪府大阪市北区梅田"))});
+    const auto words = [&](Paper paper) {
+        QStringList texts;
+        QList<QRectF> boxes;
+        for (const PdfWord &word : pdfWords(writePdf(dir, input, paper))) {
+            texts.append(word.text);
+            boxes.append(word.box);
+        }
+        return std::pair{texts, boxes};
+    };
+    // 往信: the recipient and the sender block, on the left half.
+    const auto [outgoing, outgoingBoxes] = words(Paper::ReturnOutgoing);
+    QVERIFY(outgoing.contains(QStringLiteral("受取")) && outgoing.contains(QStringLiteral("様")));
+    QVERIFY(outgoing.contains(QStringLiteral("差出")));
+    // 返信: back to the sender, with 行, and nothing of the recipient.
+    const auto [reply, replyBoxes] = words(Paper::ReturnReply);
+    QVERIFY(reply.contains(QStringLiteral("差出")) && reply.contains(QStringLiteral("行")));
+    QVERIFY(!reply.contains(QStringLiteral("受取")) && !reply.contains(QStringLiteral("様")));
+    for (const QList<QRectF> &boxes : {outgoingBoxes, replyBoxes})
+        for (const QRectF &box : boxes)
+            QVERIFY(box.right() * MmPerPoint <= postcard::WidthMm);
 }
 
 void TestPostcardPaper::fitting_data() {
