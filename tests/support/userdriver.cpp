@@ -286,9 +286,14 @@ ModalAnswers::Action typeFileNameAndPress(const QString &path, const QString &bu
         // machine; Return in the name box acts on the name typed.
         const QPointer<QWidget> open(dialog);
         const QPointer<QLineEdit> name(edit);
+        // Done when the dialog closes or asks something (an overwrite
+        // question on top is answered by whoever scripted it, never pressed
+        // past by a second Return).
+        const auto settled = [&] {
+            return !open || !open->isVisible() || QApplication::activeModalWidget() != open;
+        };
         for (int attempt = 0; attempt < 3; ++attempt) {
-            if ((named || attempt > 0) &&
-                QTest::qWaitFor([&] { return !open || !open->isVisible(); }, 2000))
+            if ((named || attempt > 0) && QTest::qWaitFor(settled, 3000))
                 break;
             if (!name || !name->isVisible())
                 break;
