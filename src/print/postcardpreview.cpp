@@ -1,6 +1,7 @@
 #include "postcardpreview.h"
 
 #include "fonts.h"
+#include "postcardpaper.h"
 #include "printoutput.h"
 
 #include <QLabel>
@@ -21,7 +22,7 @@ PostcardPreview::PostcardPreview(QWidget *parent) : QFrame(parent) {
 
     for (int i = 0; i < 7; ++i) {
         const QRect box(px(boxLeftMm(i)), px(boxTopMm()), px(BoxWidthMm), px(BoxHeightMm));
-        auto *shape = new QFrame(this);
+        auto *shape = m_boxes.at(i) = new QFrame(this);
         shape->setObjectName(QStringLiteral("Shape2(%1)").arg(i));
         shape->setGeometry(box);
         shape->setStyleSheet(QStringLiteral("border: 1px solid #d22; background: transparent;"));
@@ -43,6 +44,20 @@ PostcardPreview::PostcardPreview(QWidget *parent) : QFrame(parent) {
     m_senderAddress1 = addLine("lblTxAd1", 1700, 6150, 9);
     m_senderAddress2 = addLine("lblTxAd2", 1700, 6400, 9);
     m_senderName = addLine("lblTxNm", 1800, 6700, 9);
+}
+
+void PostcardPreview::setRealPostcard(bool real) {
+    placeBoxes(real);
+}
+
+void PostcardPreview::placeBoxes(bool real) {
+    for (int i = 0; i < 7; ++i) {
+        const double left = real ? postcard::BoxLeftMm.at(i) : boxLeftMm(i);
+        const double top = real ? postcard::BoxTopMm : boxTopMm();
+        const QRect box(px(left), px(top), px(BoxWidthMm), px(BoxHeightMm));
+        m_boxes.at(i)->setGeometry(box);
+        m_digits.at(i)->setGeometry(box);
+    }
 }
 
 void PostcardPreview::setRecipient(const QString &nameLine, const QString &address1,

@@ -37,6 +37,9 @@ public:
                       const QString &address3, const QString &code);
     void setPostalBoxes(const std::array<QString, 7> &digits, const QString &fontFamily);
     void setSender(const SenderEntry &sender);
+    // Real postcard paper: the boxes where Japan Post puts them on the card
+    // (the text is then placed from the card's corner as the print places it).
+    void setRealPostcard(bool real);
     // The family of the recipient and sender lines.
     void setTextFont(const QString &family);
 
@@ -49,6 +52,8 @@ private:
 
     double m_pxPerMm;
     std::array<QLabel *, 7> m_digits{};
+    std::array<QFrame *, 7> m_boxes{};
+    void placeBoxes(bool real);
     QLabel *m_address1, *m_address2, *m_address3, *m_name, *m_code;
     QLabel *m_senderPostalCode, *m_senderAddress1, *m_senderAddress2, *m_senderName;
 };

@@ -31,7 +31,10 @@ bool PrintWindow::fourUp() const {
 }
 
 QString PrintWindow::countSheets() {
-    const QString sheets = QString::number(sheetCount(labelCount(), fourUp()));
+    // Postcards: one card, one sheet.
+    const QString sheets = QString::number(m_paper.onPostcards()
+                                               ? labelCount()
+                                               : sheetCount(labelCount(), fourUp()));
     m_settings.sheetCount = sheets;
     return sheets;
 }
@@ -92,10 +95,13 @@ void PrintWindow::runPrintJob() {
     }
     // Every printer starts the cards at the same point of the paper: the
     // whole page is painted, the printer's own margin taken out by Qt.
-    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageSize(jobPageSize());
     printer.setPageOrientation(QPageLayout::Portrait);
     printer.setFullPage(true);
-    const QString edge = marginProblem(printer.pageLayout());
+    const QString edge = marginProblem(
+        printer.pageLayout(), m_paper.onPostcards()
+                                  ? QPointF(postcard::EdgeMm, postcard::EdgeMm) * postcard::TwipsPerMm
+                                  : PageOrigin);
     if (!edge.isEmpty() &&
         m_ctx.platform.messages.show(edge + tr("\n\n印刷を続けますか？"),
                                      MessageButtons::OkCancel) != MessageAnswer::Ok) {
@@ -117,7 +123,7 @@ void PrintWindow::runPrintJob() {
 
     const bool pdf = printer.outputFormat() == QPrinter::PdfFormat;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    PrintOutcome outcome = renderCards(*input, fourUp(), &printer, PageOrigin);
+    PrintOutcome outcome = renderJob(*input, &printer);
     if (outcome.ok && pdf)
         outcome = finishPdfFile(printer.outputFileName());
     QApplication::restoreOverrideCursor();
@@ -140,14 +146,11 @@ void PrintWindow::showSheetPreview() {
     if (!input)
         return;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageSize(jobPageSize());
     printer.setPageOrientation(QPageLayout::Portrait);
     printer.setFullPage(true);
-    const bool four = fourUp();
-    m_ctx.platform.printerDialog.preview(printer, [&input, four](QPrinter *target) {
-        target->setFullPage(true);
-        renderCards(*input, four, target, PageOrigin);
-    });
+    m_ctx.platform.printerDialog.preview(
+        printer, [this, &input](QPrinter *target) { renderJob(*input, target); });
 }
 
 } // namespace nvl

@@ -9,18 +9,19 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QPageLayout>
+#include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
 
 namespace nvl {
 
-QString marginProblem(const QPageLayout &layout) {
+QString marginProblem(const QPageLayout &layout, QPointF originTwips) {
     QPageLayout inMillimetres = layout;
     inMillimetres.setUnits(QPageLayout::Millimeter);
     const QMarginsF minimum = inMillimetres.minimumMargins();
     constexpr double MmPerTwip = 25.4 / 1440;
-    const double side = PageOrigin.x() * MmPerTwip;
-    const double end = PageOrigin.y() * MmPerTwip;
+    const double side = originTwips.x() * MmPerTwip;
+    const double end = originTwips.y() * MmPerTwip;
     // The sheet's cards lie as far from the right and bottom edges as from
     // the left and top ones.
     const double widest = std::max({minimum.left() - side, minimum.right() - side,
@@ -126,6 +127,29 @@ QByteArray renderReturnPostcardsToPdf(const LayoutInput &input, ReturnPostcardFa
     return renderPaperToPdf(
         QSizeF(ReturnPostcardWidthMm, postcard::HeightMm), outcome,
         [&](PrinterSurface &surface) { drawReturnPostcardPages(input, surface, face); });
+}
+
+PrintOutcome renderAlignmentPage(QPagedPaintDevice *device, QPointF offsetMm) {
+    QPainter painter;
+    if (!device || !painter.begin(device))
+        return {false,
+                QCoreApplication::translate("nvl::PrintOutput", "印刷を開始できませんでした。")};
+    // Millimetres from the paper's corner.
+    painter.scale(device->logicalDpiX() / 25.4, device->logicalDpiY() / 25.4);
+    painter.translate(offsetMm);
+    QPen pen(Qt::black);
+    pen.setWidthF(0.2);
+    painter.setPen(pen);
+    for (const double left : postcard::BoxLeftMm)
+        painter.drawRect(QRectF(left, postcard::BoxTopMm, postcard::BoxWidthMm,
+                                postcard::BoxHeightMm));
+    constexpr double Cross = 10.0;
+    painter.drawLine(QPointF(Cross - 4, Cross), QPointF(Cross + 4, Cross));
+    painter.drawLine(QPointF(Cross, Cross - 4), QPointF(Cross, Cross + 4));
+    if (!painter.end())
+        return {false,
+                QCoreApplication::translate("nvl::PrintOutput", "印刷を終了できませんでした。")};
+    return {};
 }
 
 PrintOutcome finishPdfFile(const QString &path) {

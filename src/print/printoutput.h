@@ -19,7 +19,7 @@ constexpr QPointF PageOrigin(174, 188);
 // Why a printer with that page layout would cut off text at the paper's
 // edges (its unprintable margin is wider than PageOrigin); empty when it
 // prints everything.
-QString marginProblem(const QPageLayout &layout);
+QString marginProblem(const QPageLayout &layout, QPointF originTwips = PageOrigin);
 
 struct PrintOutcome {
     bool ok = true;
@@ -46,6 +46,11 @@ PrintOutcome renderReturnPostcards(const LayoutInput &input, ReturnPostcardFace 
                                    QPagedPaintDevice *device, QPointF offsetMm = {});
 QByteArray renderReturnPostcardsToPdf(const LayoutInput &input, ReturnPostcardFace face,
                                       PrintOutcome *outcome);
+
+// A plain-paper page of the postcard's size: the outlines of the seven
+// postal-code boxes and a cross 10 mm from the left and top edges, moved by
+// `offsetMm`, to hold against a real postcard.
+PrintOutcome renderAlignmentPage(QPagedPaintDevice *device, QPointF offsetMm);
 
 // Names the embedded font subsets of a PDF file Qt has just written.
 PrintOutcome finishPdfFile(const QString &path);

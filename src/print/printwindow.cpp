@@ -25,6 +25,7 @@ void PrintWindow::afterLoad() {
     centreOnScreen();
     m_ui->minchoDigits->setChecked(true);
     m_ui->fourUpSheet->setChecked(true);
+    showPaperChoice();
     m_currentLabel = 0;
     m_settings.addressFont = MinchoFontName;
     m_settings.postalFont = MinchoFontName;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "formwindow.h"
+#include "paperchoice.h"
+#include "printoutput.h"
 #include "postcardlayout.h"
 #include "printlist.h"
 #include "senderfile.h"
@@ -8,6 +10,8 @@
 #include <memory>
 #include <optional>
 
+class QPageSize;
+class QPrinter;
 class QVBoxLayout;
 
 namespace nvl {
@@ -35,6 +39,7 @@ public:
 
     const PrintList &printList() const { return m_printList; }
     const PrintSettings &settings() const { return m_settings; }
+    const PaperChoice &paper() const { return m_paper; }
     // What the next load shows and prints.
     void setPrintList(PrintList records) { m_printList = std::move(records); }
     int labelCount() const { return static_cast<int>(m_printList.size()); }
@@ -69,6 +74,7 @@ protected:
 private:
     void buildMenuAndToolbar(QWidget *content, QVBoxLayout *layout);
     void buildSettings(QWidget *content, QVBoxLayout *layout);
+    void buildPaperChoice(QWidget *content, QVBoxLayout *layout);
     void buildPreview(QWidget *content, QVBoxLayout *layout);
     void buildCommands(QWidget *content, QVBoxLayout *layout);
     void connectCommands();
@@ -87,12 +93,23 @@ private:
     void showSenderPosition();
     void setPostalFont(const QString &font);
     void openWindow(WindowId id);
+
+    // The paper: A4 sheets or postcards, as chosen and kept.
+    QString paperSettingsPath() const;
+    void showPaperChoice();
+    void enablePaperControls();
+    void paperChanged();
+    QPageSize jobPageSize() const;
+    PrintOutcome renderJob(const LayoutInput &input, QPrinter *printer) const;
+    void printAlignmentPage();
     void backToMain();
     void exitProgram();
 
     QString senderPath() const;
 
     std::unique_ptr<PrintWindowUi> m_ui;
+    PaperChoice m_paper;
+    bool m_showingPaper = false;
     PrintList m_printList;
     PrintSettings m_settings;
     int m_currentLabel = 0;

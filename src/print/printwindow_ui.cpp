@@ -2,6 +2,7 @@
 #include "printwindow.h"
 
 #include "fonts.h"
+#include "paperchoice.h"
 #include "printwindow_ui.h"
 
 #include <QAction>
@@ -61,6 +62,7 @@ void PrintWindow::buildMenuAndToolbar(QWidget *content, QVBoxLayout *layout) {
 void PrintWindow::buildSettings(QWidget *content, QVBoxLayout *layout) {
     auto *row = new QHBoxLayout;
     auto *type = new QGroupBox(tr("用紙"), content);
+    m_ui->sheetType = type;
     type->setLayout(new QHBoxLayout);
     m_ui->fourUpSheet = addOption(type, "opt3", tr("通常  1s4p"));
     m_ui->returnCardSheet = addOption(type, "opt4", tr("往復  1s2p"));
@@ -71,6 +73,46 @@ void PrintWindow::buildSettings(QWidget *content, QVBoxLayout *layout) {
     m_ui->minchoDigits = addOption(font, "Option1", tr("ＭＳ明朝"));
     m_ui->ocrDigits = addOption(font, "Option2", tr("OCR-B"));
     row->addWidget(font);
+    row->addStretch();
+    layout->addLayout(row);
+    buildPaperChoice(content, layout);
+}
+
+void PrintWindow::buildPaperChoice(QWidget *content, QVBoxLayout *layout) {
+    auto *row = new QHBoxLayout;
+    auto *paper = new QGroupBox(tr("印刷用紙"), content);
+    paper->setLayout(new QHBoxLayout);
+    m_ui->paperA4 = addOption(paper, "optPaperA4", tr("A4用紙"));
+    m_ui->paperPostcard = addOption(paper, "optPaperHagaki", tr("はがき用紙"));
+    m_ui->paperReturn = addOption(paper, "optPaperOfuku", tr("往復はがき用紙"));
+    row->addWidget(paper);
+
+    auto *face = new QGroupBox(tr("往復はがきの面"), content);
+    face->setLayout(new QHBoxLayout);
+    m_ui->faceOutgoing = addOption(face, "optFaceOut", tr("往信面"));
+    m_ui->faceReply = addOption(face, "optFaceReply", tr("返信面"));
+    row->addWidget(face);
+
+    auto *offsets = new QGroupBox(tr("はがきの印字位置（mm）"), content);
+    auto *grid = new QHBoxLayout(offsets);
+    const auto spin = [offsets, grid](const char *name, const QString &caption) {
+        auto *label = new QLabel(caption, offsets);
+        auto *box = new QDoubleSpinBox(offsets);
+        box->setObjectName(QLatin1String(name));
+        box->setRange(-PaperChoice::MaxOffsetMm, PaperChoice::MaxOffsetMm);
+        box->setSingleStep(0.5);
+        box->setDecimals(1);
+        label->setBuddy(box);
+        grid->addWidget(label);
+        grid->addWidget(box);
+        return box;
+    };
+    m_ui->offsetX = spin("spinPaperX", tr("横"));
+    m_ui->offsetY = spin("spinPaperY", tr("縦"));
+    m_ui->alignButton = addCommandButton(offsets, "cmdAlign", tr("位置合わせ印刷"),
+                                         tr("はがきの枠と十字を普通紙に印刷します"));
+    grid->addWidget(m_ui->alignButton);
+    row->addWidget(offsets);
     row->addStretch();
     layout->addLayout(row);
 }
@@ -175,6 +217,15 @@ void PrintWindow::connectCommands() {
     connect(m_ui->fontAction, &QAction::triggered, this, [this] { openWindow(WindowId::Font); });
     connect(m_ui->positionAction, &QAction::triggered, this,
             [this] { openWindow(WindowId::PrintPosition); });
+    for (QRadioButton *choice : {m_ui->paperA4, m_ui->paperPostcard, m_ui->paperReturn,
+                                 m_ui->faceOutgoing, m_ui->faceReply})
+        connect(choice, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                paperChanged();
+        });
+    for (QDoubleSpinBox *box : {m_ui->offsetX, m_ui->offsetY})
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { paperChanged(); });
+    onClick(m_ui->alignButton, [this] { printAlignmentPage(); });
     onClick(m_ui->printButton, [this] { runPrintJob(); });
     onClick(m_ui->previewButton, [this] { showSheetPreview(); });
     onClick(m_ui->backButton, [this] { backToMain(); });

@@ -3,6 +3,7 @@
 #include "postcardpreview.h"
 
 #include <QAction>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +19,17 @@ struct PrintWindowUi {
     QToolButton *fontButton = nullptr;
     QToolButton *positionButton = nullptr;
     QToolButton *helpButton = nullptr;
+
+    // What the cards are printed on, and the postcard papers' own settings.
+    QRadioButton *paperA4 = nullptr;
+    QRadioButton *paperPostcard = nullptr;
+    QRadioButton *paperReturn = nullptr;
+    QRadioButton *faceOutgoing = nullptr;
+    QRadioButton *faceReply = nullptr;
+    QDoubleSpinBox *offsetX = nullptr;
+    QDoubleSpinBox *offsetY = nullptr;
+    QPushButton *alignButton = nullptr;
+    QWidget *sheetType = nullptr;
 
     QRadioButton *fourUpSheet = nullptr;
     QRadioButton *returnCardSheet = nullptr;

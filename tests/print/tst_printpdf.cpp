@@ -1,10 +1,12 @@
 #include "fonts.h"
 #include "pdftools.h"
+#include "paperchoice.h"
 #include "postcardpreview.h"
 #include "printfixture.h"
 #include "printoutput.h"
 
 #include <QFile>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
@@ -48,6 +50,7 @@ private slots:
     void digitsCentredInBoxes_data();
     void digitsCentredInBoxes();
     void previewBoxesSitWhereDigitsPrint();
+    void postcardPaperFromTheWindow();
     void wholeSheetPreview();
     void outputFailureIsReported();
 
@@ -311,6 +314,44 @@ void TestPrintPdf::previewBoxesSitWhereDigitsPrint() {
                             .arg(onScreen.y())
                             .arg(onPaper.x())
                             .arg(onPaper.y())));
+}
+
+void TestPrintPdf::postcardPaperFromTheWindow() {
+    m_print = openPrintWindow(*m_desk, labels(3));
+    QVERIFY(child<QRadioButton>(m_print, "optPaperA4")->isChecked());
+    QVERIFY(!child<QWidget>(m_print, "spinPaperX")->isEnabled());
+    child<QRadioButton>(m_print, "optPaperHagaki")->setChecked(true);
+    child<QDoubleSpinBox>(m_print, "spinPaperY")->setValue(1.5);
+    // Kept in the program's own settings file; the A4 files untouched.
+    const PaperChoice kept = readPaperChoice(m_desk->file(QStringLiteral("nvl-hagaki.ini")));
+    QCOMPARE(kept.kind, PaperKind::Postcard);
+    QCOMPARE(kept.offsetMm, QPointF(0, 1.5));
+    QVERIFY(!QFile::exists(m_desk->file(QStringLiteral("Nuvel.opt"))));
+    QVERIFY(!child<QWidget>(m_print, "opt3")->isEnabled());
+
+    const QString pdf = m_desk->file(QStringLiteral("cards.pdf"));
+    m_desk->printerDialog.outputFile = pdf;
+    m_desk->printerDialog.answers = {true};
+    m_desk->messages.answers = {MessageAnswer::Ok};
+    child<QAbstractButton>(m_print, "cmdPrint")->click();
+    QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("シート数は3枚です。")});
+    QCOMPARE(pdfPageCount(pdf), 3);
+    // The first digit stands in box 1 of the card, 1.5 mm lower as set.
+    QRectF digit;
+    for (const PdfWord &word : pdfWords(pdf))
+        if (word.page == 1 && word.text == QLatin1String("1") &&
+            (digit.isNull() || word.box.left() < digit.left()))
+            digit = word.box;
+    const QPointF centre = digit.center() * MmPerPoint;
+    QVERIFY2(qAbs(centre.x() - (postcard::BoxLeftMm.at(0) + postcard::BoxWidthMm / 2)) < 0.6 &&
+                 qAbs(centre.y() - (postcard::BoxTopMm + postcard::BoxHeightMm / 2 + 1.5)) < 0.8,
+             qPrintable(QStringLiteral("%1, %2 mm").arg(centre.x()).arg(centre.y())));
+
+    // The next time the window opens, the choice is there.
+    child<QAbstractButton>(m_print, "cmdCancel")->click();
+    m_print = openPrintWindow(*m_desk, labels(1));
+    QVERIFY(child<QRadioButton>(m_print, "optPaperHagaki")->isChecked());
+    QCOMPARE(child<QDoubleSpinBox>(m_print, "spinPaperY")->value(), 1.5);
 }
 
 void TestPrintPdf::wholeSheetPreview() {

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "postcardpaper.h"
+
+#include <QPointF>
+#include <QString>
+
+namespace nvl {
+
+// What the cards are printed on. The A4 sheets are the program's own
+// settings files' business (Nuvel.opt); the postcard papers and their
+// offsets are kept in a settings file of their own, so those files stay
+// as they always were.
+enum class PaperKind { A4Sheets, Postcard, ReturnPostcard };
+
+struct PaperChoice {
+    PaperKind kind = PaperKind::A4Sheets;
+    ReturnPostcardFace face = ReturnPostcardFace::Outgoing;
+    // Postcard papers only: how far everything moves, for a printer's feed.
+    QPointF offsetMm;
+
+    bool onPostcards() const { return kind != PaperKind::A4Sheets; }
+    QSizeF paperMm() const;
+
+    static constexpr double MaxOffsetMm = 5.0;
+    static QString settingsFileName() { return QStringLiteral("nvl-hagaki.ini"); }
+};
+
+// Missing or unreadable values give the defaults (A4 sheets, no offset);
+// offsets are kept within ±MaxOffsetMm.
+PaperChoice readPaperChoice(const QString &path);
+// False when the file could not be written.
+bool writePaperChoice(const QString &path, const PaperChoice &choice);
+
+} // namespace nvl

@@ -1,0 +1,85 @@
+// The paper the cards print on: the choice in the print window, kept in the
+// program's own settings file, and what it means for printing and preview.
+#include "paperchoice.h"
+#include "printoutput.h"
+#include "printwindow.h"
+#include "printwindow_ui.h"
+
+#include <QPrinter>
+#include <QScopedValueRollback>
+
+namespace nvl {
+
+QString PrintWindow::paperSettingsPath() const {
+    return m_ctx.platform.programFile(PaperChoice::settingsFileName());
+}
+
+void PrintWindow::showPaperChoice() {
+    const QScopedValueRollback loading(m_showingPaper, true);
+    m_paper = readPaperChoice(paperSettingsPath());
+    QRadioButton *kind = m_paper.kind == PaperKind::Postcard         ? m_ui->paperPostcard
+                         : m_paper.kind == PaperKind::ReturnPostcard ? m_ui->paperReturn
+                                                                     : m_ui->paperA4;
+    kind->setChecked(true);
+    (m_paper.face == ReturnPostcardFace::Reply ? m_ui->faceReply : m_ui->faceOutgoing)
+        ->setChecked(true);
+    m_ui->offsetX->setValue(m_paper.offsetMm.x());
+    m_ui->offsetY->setValue(m_paper.offsetMm.y());
+    enablePaperControls();
+}
+
+void PrintWindow::enablePaperControls() {
+    const bool postcards = m_paper.onPostcards();
+    m_ui->sheetType->setEnabled(!postcards);
+    m_ui->faceOutgoing->parentWidget()->setEnabled(m_paper.kind == PaperKind::ReturnPostcard);
+    m_ui->offsetX->parentWidget()->setEnabled(postcards);
+    m_ui->card->setRealPostcard(postcards);
+}
+
+void PrintWindow::paperChanged() {
+    if (m_showingPaper || !m_ui)
+        return;
+    m_paper.kind = m_ui->paperPostcard->isChecked()  ? PaperKind::Postcard
+                   : m_ui->paperReturn->isChecked() ? PaperKind::ReturnPostcard
+                                                    : PaperKind::A4Sheets;
+    m_paper.face = m_ui->faceReply->isChecked() ? ReturnPostcardFace::Reply
+                                                : ReturnPostcardFace::Outgoing;
+    m_paper.offsetMm = {m_ui->offsetX->value(), m_ui->offsetY->value()};
+    enablePaperControls();
+    if (!writePaperChoice(paperSettingsPath(), m_paper))
+        m_ctx.platform.messages.show(
+            tr("用紙の設定を「%1」に保存できませんでした。").arg(paperSettingsPath()));
+}
+
+QPageSize PrintWindow::jobPageSize() const {
+    if (!m_paper.onPostcards())
+        return QPageSize(QPageSize::A4);
+    return QPageSize(m_paper.paperMm(), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+}
+
+PrintOutcome PrintWindow::renderJob(const LayoutInput &input, QPrinter *printer) const {
+    printer->setFullPage(true);
+    switch (m_paper.kind) {
+    case PaperKind::Postcard:
+        return renderPostcards(input, printer, m_paper.offsetMm);
+    case PaperKind::ReturnPostcard:
+        return renderReturnPostcards(input, m_paper.face, printer, m_paper.offsetMm);
+    case PaperKind::A4Sheets:
+        break;
+    }
+    return renderCards(input, fourUp(), printer, PageOrigin);
+}
+
+void PrintWindow::printAlignmentPage() {
+    QPrinter printer(QPrinter::HighResolution);
+    if (!m_ctx.platform.printerDialog.choose(printer))
+        return;
+    printer.setPageSize(jobPageSize());
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setFullPage(true);
+    const PrintOutcome outcome = renderAlignmentPage(&printer, m_paper.offsetMm);
+    if (!outcome.ok)
+        m_ctx.platform.messages.show(outcome.error);
+}
+
+} // namespace nvl
