@@ -46,22 +46,16 @@ int breakQuality(const QString &text, qsizetype at) {
     return 0;
 }
 
-struct Item {
-    double xMm;
-    double yMm;
-    double points;
-};
-
-// The usual places on a horizontal address side, from the card's corner.
-constexpr Item Address1{12, 28, 12};
-constexpr Item Address2{12, 34, 12};
-constexpr Item Address3{16, 40, 11};
-constexpr Item NameLine{20, 54, 18};
-constexpr Item CodeLine{24, 66, 10};
-constexpr Item SenderZip{10, 114, 9};
-constexpr Item SenderAdd1{10, 119, 9};
-constexpr Item SenderAdd2{10, 124, 9};
-constexpr Item SenderName{14, 130, 11};
+using Item = postcard::LinePlace;
+using postcard::Address1;
+using postcard::Address2;
+using postcard::Address3;
+using postcard::CodeLine;
+using postcard::NameLine;
+using postcard::SenderAdd1;
+using postcard::SenderAdd2;
+using postcard::SenderName;
+using postcard::SenderZip;
 constexpr double DigitPoints = 14;
 
 class PostcardDrawer {

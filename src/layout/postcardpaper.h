@@ -27,6 +27,22 @@ constexpr double SmallestPoints = 8.0;
 
 constexpr double TwipsPerMm = 1440.0 / 25.4;
 
+// Where each line of the address side starts, from the card's corner.
+struct LinePlace {
+    double xMm;
+    double yMm;
+    double points;
+};
+constexpr LinePlace Address1{12, 28, 12};
+constexpr LinePlace Address2{12, 34, 12};
+constexpr LinePlace Address3{16, 40, 11};
+constexpr LinePlace NameLine{20, 54, 18};
+constexpr LinePlace CodeLine{24, 66, 10};
+constexpr LinePlace SenderZip{10, 114, 9};
+constexpr LinePlace SenderAdd1{10, 119, 9};
+constexpr LinePlace SenderAdd2{10, 124, 9};
+constexpr LinePlace SenderName{14, 130, 11};
+
 // The centre of box `index` (0–6), in twips from the card's top-left corner.
 QPointF boxCentre(int index);
 

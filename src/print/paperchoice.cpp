@@ -53,8 +53,9 @@ bool writePaperChoice(const QString &path, const PaperChoice &choice) {
                        : choice.kind == PaperKind::ReturnPostcard ? "return-postcard"
                                                                   : "a4-sheets";
     settings.setValue(KindKey, QLatin1String(kind));
-    settings.setValue(FaceKey, choice.face == ReturnPostcardFace::Reply ? QStringLiteral("reply")
-                                                                        : QStringLiteral("outgoing"));
+    settings.setValue(FaceKey, choice.face == ReturnPostcardFace::Reply
+                                   ? QStringLiteral("reply")
+                                   : QStringLiteral("outgoing"));
     settings.setValue(OffsetXKey, choice.offsetMm.x());
     settings.setValue(OffsetYKey, choice.offsetMm.y());
     settings.sync();

@@ -39,11 +39,11 @@ void PrintWindow::enablePaperControls() {
 void PrintWindow::paperChanged() {
     if (m_showingPaper || !m_ui)
         return;
-    m_paper.kind = m_ui->paperPostcard->isChecked()  ? PaperKind::Postcard
+    m_paper.kind = m_ui->paperPostcard->isChecked() ? PaperKind::Postcard
                    : m_ui->paperReturn->isChecked() ? PaperKind::ReturnPostcard
                                                     : PaperKind::A4Sheets;
-    m_paper.face = m_ui->faceReply->isChecked() ? ReturnPostcardFace::Reply
-                                                : ReturnPostcardFace::Outgoing;
+    m_paper.face =
+        m_ui->faceReply->isChecked() ? ReturnPostcardFace::Reply : ReturnPostcardFace::Outgoing;
     m_paper.offsetMm = {m_ui->offsetX->value(), m_ui->offsetY->value()};
     enablePaperControls();
     if (!writePaperChoice(paperSettingsPath(), m_paper))

@@ -44,10 +44,25 @@ PostcardPreview::PostcardPreview(QWidget *parent) : QFrame(parent) {
     m_senderAddress1 = addLine("lblTxAd1", 1700, 6150, 9);
     m_senderAddress2 = addLine("lblTxAd2", 1700, 6400, 9);
     m_senderName = addLine("lblTxNm", 1800, 6700, 9);
+    // On a real card the lines stand where the postcard print puts them.
+    const std::pair<QLabel *, postcard::LinePlace> onCard[] = {
+        {m_address1, postcard::Address1},
+        {m_address2, postcard::Address2},
+        {m_address3, postcard::Address3},
+        {m_name, postcard::NameLine},
+        {m_code, postcard::CodeLine},
+        {m_senderPostalCode, postcard::SenderZip},
+        {m_senderAddress1, postcard::SenderAdd1},
+        {m_senderAddress2, postcard::SenderAdd2},
+        {m_senderName, postcard::SenderName}};
+    for (const auto &[label, place] : onCard)
+        m_lines.append({label, label->pos(), QPoint(px(place.xMm), px(place.yMm))});
 }
 
 void PostcardPreview::setRealPostcard(bool real) {
     placeBoxes(real);
+    for (const Line &line : std::as_const(m_lines))
+        line.label->move(real ? line.card : line.sheet);
 }
 
 void PostcardPreview::placeBoxes(bool real) {

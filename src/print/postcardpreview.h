@@ -3,6 +3,7 @@
 #include "senderfile.h"
 
 #include <QFrame>
+#include <QList>
 #include <array>
 
 class QLabel;
@@ -54,6 +55,13 @@ private:
     std::array<QLabel *, 7> m_digits{};
     std::array<QFrame *, 7> m_boxes{};
     void placeBoxes(bool real);
+    // Each line with its place on the quarter sheet and on a real card.
+    struct Line {
+        QLabel *label;
+        QPoint sheet;
+        QPoint card;
+    };
+    QList<Line> m_lines;
     QLabel *m_address1, *m_address2, *m_address3, *m_name, *m_code;
     QLabel *m_senderPostalCode, *m_senderAddress1, *m_senderAddress2, *m_senderName;
 };

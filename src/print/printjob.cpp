@@ -32,9 +32,8 @@ bool PrintWindow::fourUp() const {
 
 QString PrintWindow::countSheets() {
     // Postcards: one card, one sheet.
-    const QString sheets = QString::number(m_paper.onPostcards()
-                                               ? labelCount()
-                                               : sheetCount(labelCount(), fourUp()));
+    const QString sheets =
+        QString::number(m_paper.onPostcards() ? labelCount() : sheetCount(labelCount(), fourUp()));
     m_settings.sheetCount = sheets;
     return sheets;
 }
@@ -99,9 +98,9 @@ void PrintWindow::runPrintJob() {
     printer.setPageOrientation(QPageLayout::Portrait);
     printer.setFullPage(true);
     const QString edge = marginProblem(
-        printer.pageLayout(), m_paper.onPostcards()
-                                  ? QPointF(postcard::EdgeMm, postcard::EdgeMm) * postcard::TwipsPerMm
-                                  : PageOrigin);
+        printer.pageLayout(),
+        m_paper.onPostcards() ? QPointF(postcard::EdgeMm, postcard::EdgeMm) * postcard::TwipsPerMm
+                              : PageOrigin);
     if (!edge.isEmpty() &&
         m_ctx.platform.messages.show(edge + tr("\n\n印刷を続けますか？"),
                                      MessageButtons::OkCancel) != MessageAnswer::Ok) {

@@ -141,8 +141,8 @@ PrintOutcome renderAlignmentPage(QPagedPaintDevice *device, QPointF offsetMm) {
     pen.setWidthF(0.2);
     painter.setPen(pen);
     for (const double left : postcard::BoxLeftMm)
-        painter.drawRect(QRectF(left, postcard::BoxTopMm, postcard::BoxWidthMm,
-                                postcard::BoxHeightMm));
+        painter.drawRect(
+            QRectF(left, postcard::BoxTopMm, postcard::BoxWidthMm, postcard::BoxHeightMm));
     constexpr double Cross = 10.0;
     painter.drawLine(QPointF(Cross - 4, Cross), QPointF(Cross + 4, Cross));
     painter.drawLine(QPointF(Cross, Cross - 4), QPointF(Cross, Cross + 4));

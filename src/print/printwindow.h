@@ -2,9 +2,9 @@
 
 #include "formwindow.h"
 #include "paperchoice.h"
-#include "printoutput.h"
 #include "postcardlayout.h"
 #include "printlist.h"
+#include "printoutput.h"
 #include "senderfile.h"
 
 #include <memory>

@@ -1,12 +1,12 @@
 #include "fonts.h"
-#include "pdftools.h"
 #include "paperchoice.h"
+#include "pdftools.h"
 #include "postcardpreview.h"
 #include "printfixture.h"
 #include "printoutput.h"
 
-#include <QFile>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
@@ -328,6 +328,14 @@ void TestPrintPdf::postcardPaperFromTheWindow() {
     QCOMPARE(kept.offsetMm, QPointF(0, 1.5));
     QVERIFY(!QFile::exists(m_desk->file(QStringLiteral("Nuvel.opt"))));
     QVERIFY(!child<QWidget>(m_print, "opt3")->isEnabled());
+    // The preview shows the real card: Japan Post's boxes, the lines where they print.
+    auto *preview = m_print->findChild<PostcardPreview *>();
+    const double pxPerMm = preview->logicalDpiX() / 25.4;
+    QCOMPARE(child<QLabel>(preview, "lblZipb(0)")->x(),
+             qRound(postcard::BoxLeftMm.at(0) * pxPerMm));
+    QCOMPARE(
+        child<QLabel>(preview, "lblName")->pos(),
+        QPoint(qRound(postcard::NameLine.xMm * pxPerMm), qRound(postcard::NameLine.yMm * pxPerMm)));
 
     const QString pdf = m_desk->file(QStringLiteral("cards.pdf"));
     m_desk->printerDialog.outputFile = pdf;
