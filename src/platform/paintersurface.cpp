@@ -46,21 +46,26 @@ void PainterSurface::applyFont() {
     // One painter unit is one twip: a point is 20 of them.
     font.setPixelSize(qRound(m_points * 20));
     m_painter.setFont(font);
-    m_ascent = QFontMetricsF(font, m_device).ascent();
+    m_metrics.emplace(font, m_device);
+    m_ascent = m_metrics->ascent();
     m_fontDirty = false;
 }
 
 double PainterSurface::advance(const QString &text) {
     applyFont();
-    return QFontMetricsF(m_painter.font(), m_device).horizontalAdvance(text);
+    return m_metrics->horizontalAdvance(text);
 }
 
 QRectF PainterSurface::inkBounds(const QString &text) {
     applyFont();
-    // The glyphs' outlines, placed as printText places them.
+    // The glyphs' outlines, placed as printText places them; the same few
+    // digits are asked for on every card.
+    const QString key = m_fontName + u'\x1f' + QString::number(m_points) + u'\x1f' + text;
+    if (const auto known = m_inkCache.constFind(key); known != m_inkCache.constEnd())
+        return *known;
     QPainterPath outline;
     outline.addText(QPointF(0, m_ascent), m_painter.font(), text);
-    return outline.boundingRect();
+    return *m_inkCache.insert(key, outline.boundingRect());
 }
 
 void PainterSurface::printText(const QString &text) {

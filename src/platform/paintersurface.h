@@ -3,8 +3,11 @@
 #include "printersurface.h"
 
 #include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QPointF>
+#include <optional>
 
 class QPagedPaintDevice;
 
@@ -45,6 +48,8 @@ private:
     float m_x = 0;
     float m_y = 0;
     double m_ascent = 0;
+    std::optional<QFontMetricsF> m_metrics;
+    QHash<QString, QRectF> m_inkCache;
     void applyFont();
 };
 

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# 300 postcards on postcard paper against the same 300 on A4 sheets, in one
+# run: CPU time (user + system) of `nvl-hagaki print-pdf` as a ratio, and the
+# postcard run's peak memory. Targets: ratio ≤ 1.5, peak ≤ 40 MB.
+set -euo pipefail
+exe=${1:-build/release/src/app/nvl-hagaki}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$exe" "$work/nvl-hagaki"
+python3 - "$work/book.dat" <<'PY'
+import sys
+lines = []
+for i in range(1, 301):
+    lines.append('"山田 太郎%d","東京都千代田区丸の内%d","一丁目2番3号","100-%04d","C%d","%d","ＮＶＬビル %d階"\r\n'
+                 % (i, i, i, i, i % 6, i % 30))
+open(sys.argv[1], 'wb').write(''.join(lines).encode('cp932'))
+PY
+run() { # paper → "cpu_seconds peak_kb"
+    /usr/bin/time -f "%U %S %M" -o "$work/time" "$work/nvl-hagaki" print-pdf "$work/book.dat" "$work/out.pdf" --paper "$1"
+    awk '{printf "%.3f %d\n", $1 + $2, $3}' "$work/time"
+}
+run a4 >/dev/null # warm the caches
+a4_cpu=0; card_cpu=0; card_peak=0
+for i in 1 2 3 4 5; do
+    read -r c _ < <(run a4); a4_cpu=$(echo "$a4_cpu + $c" | bc -l)
+    read -r c p < <(run hagaki); card_cpu=$(echo "$card_cpu + $c" | bc -l)
+    [ "$p" -gt "$card_peak" ] && card_peak=$p
+done
+printf 'A4 sheets (75 pages): %.3f s CPU a run\n' "$(echo "$a4_cpu / 5" | bc -l)"
+printf 'postcards (300 pages): %.3f s CPU a run, peak %d kB\n' "$(echo "$card_cpu / 5" | bc -l)" "$card_peak"
+printf 'ratio: %.2f (target ≤ 1.5), peak %.1f MB (target ≤ 40)\n' \
+    "$(echo "$card_cpu / $a4_cpu" | bc -l)" "$(echo "$card_peak / 1024" | bc -l)"
