@@ -124,7 +124,8 @@ void PrintWindow::runPrintJob() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     PrintOutcome outcome = renderJob(*input, &printer);
     if (outcome.ok && pdf)
-        outcome = finishPdfFile(printer.outputFileName());
+        outcome = finishPdfFile(printer.outputFileName(),
+                                m_paper.onPostcards() ? m_paper.paperMm() : QSizeF());
     QApplication::restoreOverrideCursor();
     if (!outcome.ok) {
         // Nothing half-printed may stay queued.

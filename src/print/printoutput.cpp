@@ -152,7 +152,7 @@ PrintOutcome renderAlignmentPage(QPagedPaintDevice *device, QPointF offsetMm) {
     return {};
 }
 
-PrintOutcome finishPdfFile(const QString &path) {
+PrintOutcome finishPdfFile(const QString &path, QSizeF paperMm) {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
         return {false, QCoreApplication::translate("nvl::PrintOutput",
@@ -160,7 +160,12 @@ PrintOutcome finishPdfFile(const QString &path) {
                            .arg(path)};
     const QByteArray original = in.readAll();
     in.close();
-    const QByteArray tagged = tagSubsetFontNames(original);
+    constexpr double PointsPerMm = 72 / 25.4;
+    const QByteArray tagged =
+        paperMm.isValid()
+            ? exactPageBoxes(tagSubsetFontNames(original), paperMm.width() * PointsPerMm,
+                             paperMm.height() * PointsPerMm)
+            : tagSubsetFontNames(original);
     if (tagged == original)
         return {};
     const WriteResult written = replaceFileContents(path, tagged);

@@ -53,6 +53,7 @@ QByteArray renderReturnPostcardsToPdf(const LayoutInput &input, ReturnPostcardFa
 PrintOutcome renderAlignmentPage(QPagedPaintDevice *device, QPointF offsetMm);
 
 // Names the embedded font subsets of a PDF file Qt has just written.
-PrintOutcome finishPdfFile(const QString &path);
+// On postcard paper (`paperMm` given) its page boxes are set to the exact size.
+PrintOutcome finishPdfFile(const QString &path, QSizeF paperMm = {});
 
 } // namespace nvl

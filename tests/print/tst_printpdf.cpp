@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
+#include <QProcess>
 #include <QRadioButton>
 #include <QtTest>
 
@@ -344,6 +345,10 @@ void TestPrintPdf::postcardPaperFromTheWindow() {
     child<QAbstractButton>(m_print, "cmdPrint")->click();
     QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("シート数は3枚です。")});
     QCOMPARE(pdfPageCount(pdf), 3);
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY(info.waitForFinished(30000));
+    QVERIFY2(info.readAllStandardOutput().contains("283.465 x 419.528 pts"), "not 100 × 148 mm");
     // The first digit stands in box 1 of the card, 1.5 mm lower as set.
     QRectF digit;
     for (const PdfWord &word : pdfWords(pdf))
