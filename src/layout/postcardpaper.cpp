@@ -83,7 +83,7 @@ public:
 
 private:
     void recipient(const AddressRecord &record, const QString &word) {
-        const QString name = record.field(AddressRecord::Name);
+        const QString &name = record.field(AddressRecord::Name);
         double below = 0; // how far wrapped lines pushed what follows
         below = text(Address1, record.field(AddressRecord::Address1), below);
         below = text(Address2, record.field(AddressRecord::Address2), below);
