@@ -34,6 +34,8 @@ public:
     QRectF inkBounds(const QString &text) override;
     void newPage() override;
     bool endDocument() override;
+    // The painter, in twips from the origin, for what only this surface draws.
+    QPainter &painter() { return m_painter; }
 
     int fontCount() const override;
     QString fontName(int index) const override;

@@ -57,13 +57,14 @@ QPageSize PrintWindow::jobPageSize() const {
     return QPageSize(m_paper.paperMm(), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
 }
 
-PrintOutcome PrintWindow::renderJob(const LayoutInput &input, QPrinter *printer) const {
+PrintOutcome PrintWindow::renderJob(const LayoutInput &input, QPrinter *printer,
+                                    bool onScreen) const {
     printer->setFullPage(true);
     switch (m_paper.kind) {
     case PaperKind::Postcard:
-        return renderPostcards(input, printer, m_paper.offsetMm);
+        return renderPostcards(input, printer, m_paper.offsetMm, onScreen);
     case PaperKind::ReturnPostcard:
-        return renderReturnPostcards(input, m_paper.face, printer, m_paper.offsetMm);
+        return renderReturnPostcards(input, m_paper.face, printer, m_paper.offsetMm, onScreen);
     case PaperKind::A4Sheets:
         break;
     }

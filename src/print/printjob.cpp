@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QPaintEngine>
 #include <QPrinter>
 
 namespace nvl {
@@ -149,8 +150,12 @@ void PrintWindow::showSheetPreview() {
     printer.setPageSize(jobPageSize());
     printer.setPageOrientation(QPageLayout::Portrait);
     printer.setFullPage(true);
-    m_ctx.platform.printerDialog.preview(
-        printer, [this, &input](QPrinter *target) { renderJob(*input, target); });
+    m_ctx.platform.printerDialog.preview(printer, [this, &input](QPrinter *target) {
+        // The preview draws through a picture engine, its print button
+        // through the printer's own: only the preview shows the boxes.
+        const QPaintEngine *engine = target->paintEngine();
+        renderJob(*input, target, engine && engine->type() == QPaintEngine::Picture);
+    });
 }
 
 } // namespace nvl

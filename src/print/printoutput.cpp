@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
+#include <memory>
 
 namespace nvl {
 
@@ -69,11 +70,42 @@ QByteArray renderCardsToPdf(const LayoutInput &input, bool fourUp, PrintOutcome 
 
 namespace {
 
-template <typename Draw> PrintOutcome renderOnDevice(QPagedPaintDevice *device, Draw draw) {
-    PainterSurface surface(device, QPointF());
+// Japan Post's boxes as thin red outlines, where the card's own are.
+void drawBoxGuides(QPainter &painter) {
+    constexpr double T = postcard::TwipsPerMm;
+    painter.save();
+    QPen pen(QColor(0xd2, 0x22, 0x22));
+    pen.setWidthF(0.15 * T);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    for (const double left : postcard::BoxLeftMm)
+        painter.drawRect(QRectF(left * T, postcard::BoxTopMm * T, postcard::BoxWidthMm * T,
+                                postcard::BoxHeightMm * T));
+    painter.restore();
+}
+
+// Each page shows the card's boxes under what is printed: for the preview.
+class GuidedSurface : public PainterSurface {
+public:
+    using PainterSurface::PainterSurface;
+    void drawGuides() { drawBoxGuides(painter()); }
+    void newPage() override {
+        PainterSurface::newPage();
+        drawGuides();
+    }
+};
+
+template <typename Draw>
+PrintOutcome renderOnDevice(QPagedPaintDevice *device, Draw draw, bool guides = false) {
+    std::unique_ptr<PainterSurface> owned =
+        guides ? std::make_unique<GuidedSurface>(device, QPointF())
+               : std::make_unique<PainterSurface>(device, QPointF());
+    PainterSurface &surface = *owned;
     if (!surface.begin())
         return {false,
                 QCoreApplication::translate("nvl::PrintOutput", "印刷を開始できませんでした。")};
+    if (guides)
+        static_cast<GuidedSurface &>(surface).drawGuides();
     draw(surface);
     if (!surface.endDocument())
         return {false,
@@ -104,10 +136,11 @@ QByteArray renderPaperToPdf(QSizeF paperMm, PrintOutcome *outcome, Draw draw) {
 
 } // namespace
 
-PrintOutcome renderPostcards(const LayoutInput &input, QPagedPaintDevice *device,
-                             QPointF offsetMm) {
+PrintOutcome renderPostcards(const LayoutInput &input, QPagedPaintDevice *device, QPointF offsetMm,
+                             bool guides) {
     return renderOnDevice(
-        device, [&](PrinterSurface &surface) { drawPostcardPages(input, surface, offsetMm); });
+        device, [&](PrinterSurface &surface) { drawPostcardPages(input, surface, offsetMm); },
+        guides);
 }
 
 QByteArray renderPostcardsToPdf(const LayoutInput &input, PrintOutcome *outcome) {
@@ -116,10 +149,11 @@ QByteArray renderPostcardsToPdf(const LayoutInput &input, PrintOutcome *outcome)
 }
 
 PrintOutcome renderReturnPostcards(const LayoutInput &input, ReturnPostcardFace face,
-                                   QPagedPaintDevice *device, QPointF offsetMm) {
-    return renderOnDevice(device, [&](PrinterSurface &surface) {
-        drawReturnPostcardPages(input, surface, face, offsetMm);
-    });
+                                   QPagedPaintDevice *device, QPointF offsetMm, bool guides) {
+    return renderOnDevice(
+        device,
+        [&](PrinterSurface &surface) { drawReturnPostcardPages(input, surface, face, offsetMm); },
+        guides);
 }
 
 QByteArray renderReturnPostcardsToPdf(const LayoutInput &input, ReturnPostcardFace face,
@@ -161,11 +195,10 @@ PrintOutcome finishPdfFile(const QString &path, QSizeF paperMm) {
     const QByteArray original = in.readAll();
     in.close();
     constexpr double PointsPerMm = 72 / 25.4;
-    const QByteArray tagged =
-        paperMm.isValid()
-            ? exactPageBoxes(tagSubsetFontNames(original), paperMm.width() * PointsPerMm,
-                             paperMm.height() * PointsPerMm)
-            : tagSubsetFontNames(original);
+    const QByteArray tagged = paperMm.isValid() ? exactPageBoxes(tagSubsetFontNames(original),
+                                                                 paperMm.width() * PointsPerMm,
+                                                                 paperMm.height() * PointsPerMm)
+                                                : tagSubsetFontNames(original);
     if (tagged == original)
         return {};
     const WriteResult written = replaceFileContents(path, tagged);

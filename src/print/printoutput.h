@@ -36,14 +36,16 @@ QByteArray renderCardsToPdf(const LayoutInput &input, bool fourUp, PrintOutcome 
 
 // One postcard a page on postcard paper (100 × 148 mm), drawn from the
 // paper's corner, moved by `offsetMm`.
+// With `guides`, Japan Post's boxes are drawn too: for the preview only.
 PrintOutcome renderPostcards(const LayoutInput &input, QPagedPaintDevice *device,
-                             QPointF offsetMm = {});
+                             QPointF offsetMm = {}, bool guides = false);
 // The same as a PDF whose pages are exactly 100 × 148 mm.
 QByteArray renderPostcardsToPdf(const LayoutInput &input, PrintOutcome *outcome);
 
 // Return postcards (200 × 148 mm), one face of each a page.
 PrintOutcome renderReturnPostcards(const LayoutInput &input, ReturnPostcardFace face,
-                                   QPagedPaintDevice *device, QPointF offsetMm = {});
+                                   QPagedPaintDevice *device, QPointF offsetMm = {},
+                                   bool guides = false);
 QByteArray renderReturnPostcardsToPdf(const LayoutInput &input, ReturnPostcardFace face,
                                       PrintOutcome *outcome);
 

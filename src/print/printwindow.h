@@ -100,7 +100,9 @@ private:
     void enablePaperControls();
     void paperChanged();
     QPageSize jobPageSize() const;
-    PrintOutcome renderJob(const LayoutInput &input, QPrinter *printer) const;
+    // `onScreen`: the preview's own rendering, which shows the card's boxes.
+    PrintOutcome renderJob(const LayoutInput &input, QPrinter *printer,
+                           bool onScreen = false) const;
     void printAlignmentPage();
     void backToMain();
     void exitProgram();

@@ -5,6 +5,8 @@
 #include "postcardpaper.h"
 #include "printoutput.h"
 
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -84,6 +86,8 @@ private slots:
     void digitsCentredInBoxes();
     void nothingPastTheEdge();
     void returnPostcardFaces();
+    void previewShowsTheBoxes_data();
+    void previewShowsTheBoxes();
     void fitting_data();
     void fitting();
 };
@@ -203,6 +207,37 @@ void TestPostcardPaper::returnPostcardFaces() {
     for (const QList<QRectF> &boxes : {outgoingBoxes, replyBoxes})
         for (const QRectF &box : boxes)
             QVERIFY(box.right() * MmPerPoint <= postcard::WidthMm);
+}
+
+void TestPostcardPaper::previewShowsTheBoxes_data() {
+    QTest::addColumn<bool>("guides");
+    QTest::newRow("preview: red boxes") << true;
+    QTest::newRow("print: no boxes") << false;
+}
+
+void TestPostcardPaper::previewShowsTheBoxes() {
+    QFETCH(bool, guides);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("guides.pdf"));
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QSizeF(100, 148), QPageSize::Millimeter),
+                                         QPageLayout::Portrait, QMarginsF()));
+        QVERIFY(renderPostcards(job({card(QStringLiteral("宛名"), QStringLiteral("1234567"))}),
+                                &writer, {}, guides)
+                    .ok);
+    }
+    const QImage page = renderPdfPage(path, 1, 200);
+    QVERIFY(!page.isNull());
+    // The left edge of box 1, halfway down: dark only where a box is drawn.
+    const double pxPerMm = 200 / 25.4;
+    const int x = qRound(postcard::BoxLeftMm.at(0) * pxPerMm);
+    const int y = qRound((postcard::BoxTopMm + 1.0) * pxPerMm);
+    int darkest = 255;
+    for (int dx = -2; dx <= 2; ++dx)
+        darkest = std::min(darkest, qGray(page.pixel(x + dx, y)));
+    QCOMPARE(darkest < 200, guides);
 }
 
 void TestPostcardPaper::fitting_data() {
