@@ -30,3 +30,18 @@ printf 'A4 sheets (75 pages): %.3f s CPU a run\n' "$(echo "$a4_cpu / 5" | bc -l)
 printf 'postcards (300 pages): %.3f s CPU a run, peak %d kB\n' "$(echo "$card_cpu / 5" | bc -l)" "$card_peak"
 printf 'ratio: %.2f (target ≤ 1.5), peak %.1f MB (target ≤ 40)\n' \
     "$(echo "$card_cpu / $a4_cpu" | bc -l)" "$(echo "$card_peak / 1024" | bc -l)"
+# CPU time on a busy machine varies by a tenth or more from run to run;
+# instruction counts do not: the same ratio by callgrind, start-up taken out
+# (a one-card run of each).
+if command -v valgrind >/dev/null; then
+    head -n 1 "$work/book.dat" > "$work/one.dat"
+    count() { # book paper → instructions
+        QT_QPA_PLATFORM=offscreen valgrind --tool=callgrind --callgrind-out-file=/dev/null \
+            "$work/nvl-hagaki" print-pdf "$1" "$work/count.pdf" --paper "$2" 2>&1 |
+            awk '/Collected/ {print $NF}'
+    }
+    a4=$(( $(count "$work/book.dat" a4) - $(count "$work/one.dat" a4) ))
+    cards=$(( $(count "$work/book.dat" hagaki) - $(count "$work/one.dat" hagaki) ))
+    printf 'instructions, start-up aside: A4 %d, postcards %d, ratio %.2f\n' "$a4" "$cards" \
+        "$(echo "$cards / $a4" | bc -l)"
+fi

@@ -144,6 +144,10 @@ FittedText fitText(PrinterSurface &surface, const QString &font, double points, 
     surface.setFontName(font);
     double size = points;
     surface.setFontSize(size);
+    // No character of a text font is wider than its em: a text that fits at
+    // one em a character fits, without shaping it to measure.
+    if (static_cast<double>(text.size()) * points * 20 <= widthTwips)
+        return {points, {text}};
     while (surface.advance(text) > widthTwips && size - 0.5 >= postcard::SmallestPoints) {
         size -= 0.5;
         surface.setFontSize(size);

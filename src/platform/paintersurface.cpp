@@ -42,11 +42,17 @@ void PainterSurface::setFontSize(double points) {
 void PainterSurface::applyFont() {
     if (!m_fontDirty)
         return;
-    QFont font(m_fontName);
-    // One painter unit is one twip: a point is 20 of them.
-    font.setPixelSize(qRound(m_points * 20));
-    m_painter.setFont(font);
-    m_metrics.emplace(font, m_device);
+    // The layouts switch between a few fonts on every card: each is made once.
+    const QString key = m_fontName + u'\x1f' + QString::number(m_points);
+    auto known = m_fonts.find(key);
+    if (known == m_fonts.end()) {
+        QFont font(m_fontName);
+        // One painter unit is one twip: a point is 20 of them.
+        font.setPixelSize(qRound(m_points * 20));
+        known = m_fonts.insert(key, {font, QFontMetricsF(font, m_device)});
+    }
+    m_painter.setFont(known->font);
+    m_metrics.emplace(known->metrics);
     m_ascent = m_metrics->ascent();
     m_fontDirty = false;
 }

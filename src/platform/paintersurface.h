@@ -52,6 +52,11 @@ private:
     double m_ascent = 0;
     std::optional<QFontMetricsF> m_metrics;
     QHash<QString, QRectF> m_inkCache;
+    struct MadeFont {
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    QHash<QString, MadeFont> m_fonts;
     void applyFont();
 };
 
