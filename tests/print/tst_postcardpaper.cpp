@@ -86,6 +86,7 @@ private slots:
     void digitsCentredInBoxes();
     void nothingPastTheEdge();
     void returnPostcardFaces();
+    void alignmentPage();
     void previewShowsTheBoxes_data();
     void previewShowsTheBoxes();
     void fitting_data();
@@ -207,6 +208,35 @@ void TestPostcardPaper::returnPostcardFaces() {
     for (const QList<QRectF> &boxes : {outgoingBoxes, replyBoxes})
         for (const QRectF &box : boxes)
             QVERIFY(box.right() * MmPerPoint <= postcard::WidthMm);
+}
+
+void TestPostcardPaper::alignmentPage() {
+    // The cross 10 mm from the left and top edges, and the boxes' outlines,
+    // moved by the postcard offsets.
+    const QPointF offset(1.0, -0.5);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("align.pdf"));
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QSizeF(100, 148), QPageSize::Millimeter),
+                                         QPageLayout::Portrait, QMarginsF()));
+        QVERIFY(renderAlignmentPage(&writer, offset).ok);
+    }
+    const QImage page = renderPdfPage(path, 1, 200);
+    QVERIFY(!page.isNull());
+    const double pxPerMm = 200 / 25.4;
+    const auto darkNear = [&](double xMm, double yMm) {
+        int darkest = 255;
+        for (int dx = -2; dx <= 2; ++dx)
+            for (int dy = -2; dy <= 2; ++dy)
+                darkest = std::min(darkest, qGray(page.pixel(qRound(xMm * pxPerMm) + dx,
+                                                             qRound(yMm * pxPerMm) + dy)));
+        return darkest < 160;
+    };
+    QVERIFY(darkNear(10 + offset.x() + 3, 10 + offset.y())); // the cross's arm
+    QVERIFY(darkNear(postcard::BoxLeftMm.at(0) + offset.x(), postcard::BoxTopMm + 4 + offset.y()));
+    QVERIFY(!darkNear(50, 80)); // plain paper elsewhere
 }
 
 void TestPostcardPaper::previewShowsTheBoxes_data() {
