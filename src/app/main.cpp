@@ -1,5 +1,6 @@
 #include "batchpdf.h"
 #include "desktopprogram.h"
+#include "zipcommand.h"
 
 #include <QApplication>
 
@@ -7,6 +8,8 @@ int main(int argc, char *argv[]) {
     // With no arguments the program is the desktop application.
     if (argc > 1 && qstrcmp(argv[1], "print-pdf") == 0)
         return nvl::runPrintPdf(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "zip") == 0)
+        return nvl::runZipCommand(argc, argv);
 
     nvl::preferJapaneseLocale();
     QApplication app(argc, argv);

@@ -1,0 +1,40 @@
+#include "zipcommand.h"
+
+#include "postaldirectory.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace nvl {
+
+int runZipCommand(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() != 3) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QCoreApplication::translate(
+                         "nvl::ZipCommand", "使い方 (usage): nvl-hagaki zip 郵便番号|住所")));
+        return 2;
+    }
+    const QString &asked = arguments.at(2);
+    const PostalDirectory &directory = PostalDirectory::shipped();
+    const QList<PostalPlace> places = normalizedPostalCode(asked).isEmpty()
+                                          ? directory.byAddress(asked)
+                                          : directory.byCode(asked);
+    if (places.isEmpty()) {
+        std::fprintf(stderr, "nvl-hagaki zip: %s\n",
+                     qPrintable(QCoreApplication::translate(
+                                    "nvl::ZipCommand", "「%1」に当てはまる郵便番号はありません。")
+                                    .arg(asked)));
+        return 1;
+    }
+    for (const PostalPlace &place : places) {
+        const QStringList fields = {place.code, place.prefecture, place.municipality, place.town};
+        std::printf("%s\n", fields.join(u'\t').toUtf8().constData());
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+} // namespace nvl

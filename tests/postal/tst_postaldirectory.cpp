@@ -1,0 +1,103 @@
+#include "postaldirectory.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtTest>
+
+using namespace nvl;
+
+class TestPostalDirectory : public QObject {
+    Q_OBJECT
+private slots:
+    void normalizedCodes_data();
+    void normalizedCodes();
+    void shippedDataIsWhole();
+    void byCode_data();
+    void byCode();
+    void byAddress_data();
+    void byAddress();
+    void refusesMalformedData();
+};
+
+void TestPostalDirectory::normalizedCodes_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("plain") << "1000001"
+                           << "1000001";
+    QTest::newRow("hyphen") << "100-0001"
+                            << "1000001";
+    QTest::newRow("full width") << QStringLiteral("１００－０００１") << "1000001";
+    QTest::newRow("with 〒") << QStringLiteral("〒100-0001") << "1000001";
+    QTest::newRow("six digits") << "100-001"
+                                << "";
+    QTest::newRow("letters") << "100-00A1"
+                             << "";
+}
+
+void TestPostalDirectory::normalizedCodes() {
+    QFETCH(QString, text);
+    QFETCH(QString, code);
+    QCOMPARE(normalizedPostalCode(text), code);
+}
+
+void TestPostalDirectory::shippedDataIsWhole() {
+    // Every row of the checked-in data file, no more, no fewer.
+    QFile source(QStringLiteral(NVL_POSTAL_DATA));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    int rows = 0;
+    for (const QByteArray &line : source.readAll().split('\n'))
+        rows += !line.isEmpty() && !line.startsWith('#');
+    QVERIFY(rows > 120000);
+    QCOMPARE(PostalDirectory::shipped().rowCount(), rows);
+}
+
+void TestPostalDirectory::byCode_data() {
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QStringList>("addresses");
+    QTest::newRow("one town") << "100-0001" << QStringList{"東京都千代田区千代田"};
+    QTest::newRow("the whole municipality") << "1000000" << QStringList{"東京都千代田区"};
+    QTest::newRow("several towns")
+        << "0985701" << QStringList{"北海道枝幸郡浜頓別町栄和", "北海道枝幸郡浜頓別町頓別"};
+    QTest::newRow("unknown") << "0000000" << QStringList{};
+}
+
+void TestPostalDirectory::byCode() {
+    QFETCH(QString, code);
+    QFETCH(QStringList, addresses);
+    QStringList found;
+    for (const PostalPlace &place : PostalDirectory::shipped().byCode(code))
+        found.append(place.address());
+    QCOMPARE(found, addresses);
+}
+
+void TestPostalDirectory::byAddress_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QStringList>("codes");
+    QTest::newRow("with the prefecture")
+        << QStringLiteral("東京都千代田区千代田1-1") << QStringList{"1000001"};
+    QTest::newRow("without it") << QStringLiteral("千代田区千代田1-1") << QStringList{"1000001"};
+    QTest::newRow("town unknown: the municipality")
+        << QStringLiteral("東京都千代田区どこか町1") << QStringList{"1000000"};
+    QTest::newRow("nothing") << QStringLiteral("どこにもない") << QStringList{};
+}
+
+void TestPostalDirectory::byAddress() {
+    QFETCH(QString, address);
+    QFETCH(QStringList, codes);
+    QStringList found;
+    for (const PostalPlace &place : PostalDirectory::shipped().byAddress(address))
+        found.append(place.code);
+    QCOMPARE(found, codes);
+}
+
+void TestPostalDirectory::refusesMalformedData() {
+    PostalDirectory directory;
+    QVERIFY(directory.load(QByteArray("# ok\n1000001\t東京都\t千代田区\t千代田\n")));
+    QCOMPARE(directory.rowCount(), 1);
+    QVERIFY(!directory.load(QByteArray("1000001\t東京都\t千代田区\n")));
+    QVERIFY(!directory.load(QByteArray("100000x\ta\tb\tc\n")));
+    QVERIFY(!directory.load(QByteArray("2000000\ta\tb\tc\n1000000\ta\tb\tc\n"))); // not sorted
+}
+
+QTEST_APPLESS_MAIN(TestPostalDirectory)
+#include "tst_postaldirectory.moc"
