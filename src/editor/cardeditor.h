@@ -102,6 +102,12 @@ private:
     // False, with who holds it, when another editor has the book open.
     bool lockBook(const QString &path, QString *holder);
 
+    // 〒 ⇄ 住所.
+    bool inOptionEntry() const;
+    QString typedAddress() const;
+    void fillAddressFromCode();
+    void offerCodeForAddress();
+
     // Address entry modes and splitting.
     void showAddressEntry(bool optionEntry);
     void setLineEntry();

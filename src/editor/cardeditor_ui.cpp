@@ -209,6 +209,11 @@ void CardEditor::connectHandlers() {
     connect(m_ui->address3, &QLineEdit::textChanged, this, edited);
     connect(m_ui->oneLineAddress, &QLineEdit::textChanged, this, edited);
     connect(m_ui->honorific, &QComboBox::currentIndexChanged, this, edited);
+
+    // Leaving 〒 fills the address; leaving the address offers the code.
+    connect(m_ui->postalCode, &QLineEdit::editingFinished, this, [this] { fillAddressFromCode(); });
+    for (QLineEdit *address : {m_ui->address1, m_ui->oneLineAddress})
+        connect(address, &QLineEdit::editingFinished, this, [this] { offerCodeForAddress(); });
 }
 
 } // namespace nvl

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -137,6 +138,13 @@ void QtPrinterDialogService::preview(QPrinter &printer,
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
     dialog.resize(900, 1000);
     dialog.exec();
+}
+
+int QtMessageService::choose(const QString &text, const QStringList &items, const QString &title) {
+    bool ok = false;
+    const QString chosen =
+        QInputDialog::getItem(QApplication::activeWindow(), title, text, items, 0, false, &ok);
+    return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
 }
 
 QtHelpService::~QtHelpService() {

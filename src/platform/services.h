@@ -2,6 +2,7 @@
 
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QPrinter;
@@ -20,6 +21,9 @@ public:
     // Shows a modal message and returns the button the user chose.
     virtual MessageAnswer show(const QString &text, MessageButtons buttons = MessageButtons::Ok,
                                const QString &title = ProgramTitle) = 0;
+    // Asks the user to pick one of `items`; the index, or -1 when cancelled.
+    virtual int choose(const QString &text, const QStringList &items,
+                       const QString &title = ProgramTitle) = 0;
 };
 
 inline const QString OpenDialogTitle = QStringLiteral("ファイルを開く");

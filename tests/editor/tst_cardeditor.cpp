@@ -51,6 +51,9 @@ private slots:
 
     void opensOnBook();
     void entryModesKeepTheCardStill();
+    void addressFromPostalCode_data();
+    void addressFromPostalCode();
+    void postalCodeFromAddress();
     void opensNewBook_data();
     void opensNewBook();
     void nextBeginsNewCardAndRegisters();
@@ -138,6 +141,98 @@ void TestCardEditor::entryModesKeepTheCardStill() {
     click("Command2");
     QCoreApplication::processEvents();
     QCOMPARE(building->y(), y);
+}
+
+void TestCardEditor::addressFromPostalCode_data() {
+    QTest::addColumn<bool>("optionEntry");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("before");  // address already there
+    QTest::addColumn<int>("choice");      // among several towns
+    QTest::addColumn<int>("answer");      // to "replace?"
+    QTest::addColumn<QString>("address"); // 住所１ afterwards
+    QTest::addColumn<QString>("line2");   // 住所２ afterwards
+
+    QTest::newRow("line entry, one town") << false << "1000001"
+                                          << "" << -2 << -1 << "東京都千代田区千代田"
+                                          << "";
+    QTest::newRow("full-width with hyphen")
+        << false << QStringLiteral("１００－０００１") << "" << -2 << -1 << "東京都千代田区千代田"
+        << "";
+    QTest::newRow("several towns, the second chosen") << false << "098-5701"
+                                                      << "" << 1 << -1 << "北海道枝幸郡浜頓別町頓別"
+                                                      << "";
+    QTest::newRow("several towns, cancelled") << false << "0985701"
+                                              << "" << -1 << -1 << ""
+                                              << "";
+    QTest::newRow("typed address kept on いいえ")
+        << false << "1000001"
+        << "大阪市" << -2 << int(MessageAnswer::No) << "大阪市"
+        << "";
+    QTest::newRow("typed address replaced on はい")
+        << false << "1000001"
+        << "大阪市" << -2 << int(MessageAnswer::Yes) << "東京都千代田区千代田"
+        << "";
+    QTest::newRow("unknown code: nothing") << false << "0000000"
+                                           << "" << -2 << -1 << ""
+                                           << "";
+    QTest::newRow("option entry: split into the two lines") << true << "1000001"
+                                                            << "" << -2 << -1 << "東京都千代田区"
+                                                            << "千代田";
+}
+
+void TestCardEditor::addressFromPostalCode() {
+    QFETCH(bool, optionEntry);
+    QFETCH(QString, typed);
+    QFETCH(QString, before);
+    QFETCH(int, choice);
+    QFETCH(int, answer);
+    QFETCH(QString, address);
+    QFETCH(QString, line2);
+    openOn(1);
+    click("cmdJump"); // a new card begins in option entry
+    if (!optionEntry)
+        click("Command2"); // 使わない: line entry
+    QCOMPARE(ctl<QWidget>("txtNewadd")->isVisibleTo(m_editor), optionEntry);
+    if (!before.isEmpty())
+        ctl<QLineEdit>("txtAdd1")->setText(before);
+    if (choice > -2)
+        m_desk->messages.choices = {choice};
+    if (answer >= 0)
+        m_desk->messages.answers = {MessageAnswer(answer)};
+    auto *zip = ctl<QLineEdit>("txtZip");
+    zip->setText(typed);
+    emit zip->editingFinished();
+    QCOMPARE(ctl<QLineEdit>("txtAdd1")->text(), address);
+    QCOMPARE(ctl<QLineEdit>("txtAdd2")->text(), line2);
+    if (choice > -2)
+        QCOMPARE(m_desk->messages.offered.value(0),
+                 QStringList({"北海道枝幸郡浜頓別町栄和", "北海道枝幸郡浜頓別町頓別"}));
+    if (!address.isEmpty() && address != before) {
+        // On to the house number.
+        auto *target = ctl<QLineEdit>(optionEntry ? "txtNewadd" : "txtAdd1");
+        QCOMPARE(m_editor->focusWidget(), target);
+        QCOMPARE(target->cursorPosition(), target->text().size());
+    }
+}
+
+void TestCardEditor::postalCodeFromAddress() {
+    openOn(1);
+    click("cmdJump");
+    click("Command2");
+    auto *line = ctl<QLineEdit>("txtAdd1");
+    // いいえ: the code stays empty; はい: it is filled.
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        m_desk->messages.answers = {answer};
+        line->setText(QStringLiteral("東京都千代田区千代田1-1-1"));
+        emit line->editingFinished();
+        QVERIFY(m_desk->messages.texts().last().contains(QStringLiteral("100-0001")));
+        QCOMPARE(ctl<QLineEdit>("txtZip")->text(),
+                 answer == MessageAnswer::Yes ? QStringLiteral("100-0001") : QString());
+    }
+    // With a code already there, nothing is offered.
+    const qsizetype asked = m_desk->messages.shown.size();
+    emit line->editingFinished();
+    QCOMPARE(m_desk->messages.shown.size(), asked);
 }
 
 CardEditor *TestCardEditor::openOn(int cards) {

@@ -20,6 +20,17 @@ MessageAnswer FakeMessages::show(const QString &text, MessageButtons buttons,
     return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
 }
 
+int FakeMessages::choose(const QString &text, const QStringList &items, const QString &title) {
+    shown.append({text, MessageButtons::OkCancel, title});
+    offered.append(items);
+    if (!choices.empty()) {
+        const int choice = choices.front();
+        choices.pop_front();
+        return choice;
+    }
+    return items.isEmpty() ? -1 : 0;
+}
+
 QStringList FakeMessages::texts() const {
     QStringList result;
     for (const ShownMessage &message : shown)

@@ -23,7 +23,11 @@ struct ShownMessage {
 class FakeMessages : public MessageService {
 public:
     MessageAnswer show(const QString &text, MessageButtons buttons, const QString &title) override;
+    // Scripted picks (-1 = cancel); with none left, the first item.
+    int choose(const QString &text, const QStringList &items, const QString &title) override;
 
+    std::deque<int> choices;
+    QList<QStringList> offered;
     std::deque<MessageAnswer> answers;
     QList<ShownMessage> shown;
     QStringList texts() const;

@@ -1,0 +1,98 @@
+// 〒 ⇄ 住所: the address from the postal code, and the code from the address.
+#include "cardeditor.h"
+#include "cardeditor_ui.h"
+
+#include "postaldirectory.h"
+#include "splitaddress.h"
+
+namespace nvl {
+
+namespace {
+
+QString withHyphen(const QString &code) {
+    return code.left(3) + u'-' + code.mid(3);
+}
+
+} // namespace
+
+bool CardEditor::inOptionEntry() const {
+    return m_ui->oneLineAddress->isVisibleTo(this);
+}
+
+QString CardEditor::typedAddress() const {
+    return inOptionEntry() ? m_ui->oneLineAddress->text()
+                           : m_ui->address1->text() + m_ui->address2->text();
+}
+
+void CardEditor::fillAddressFromCode() {
+    if (m_loadingCard || !m_ui)
+        return;
+    const QString code = normalizedPostalCode(m_ui->postalCode->text());
+    if (code.isEmpty())
+        return;
+    const QList<PostalPlace> places = PostalDirectory::shipped().byCode(code);
+    if (places.isEmpty())
+        return;
+    int pick = 0;
+    if (places.size() > 1) {
+        QStringList towns;
+        for (const PostalPlace &place : places)
+            towns.append(place.address());
+        pick = m_ctx.platform.messages.choose(
+            tr("郵便番号「%1」には住所がいくつかあります。選んでください。").arg(withHyphen(code)),
+            towns);
+        if (pick < 0)
+            return;
+    }
+    const QString address = places.at(pick).address();
+    const QString typed = typedAddress();
+    if (typed.startsWith(address))
+        return;
+    // What the user typed is never replaced without asking.
+    if (!typed.isEmpty() &&
+        ask(tr("住所「%1」を「%2」に置き換えますか？").arg(typed, address)) != MessageAnswer::Yes)
+        return;
+    QLineEdit *target = m_ui->address1;
+    if (inOptionEntry()) {
+        m_ui->oneLineAddress->setText(address);
+        const SplitLines lines = splitAddressText(address, m_ui->withPrefecture->isChecked());
+        m_ui->address1->setText(lines.line1);
+        m_ui->address2->setText(lines.line2);
+        target = m_ui->oneLineAddress;
+    } else {
+        m_ui->address1->setText(address);
+        m_ui->address2->clear();
+    }
+    // On to the house number.
+    target->setFocus();
+    target->end(false);
+}
+
+void CardEditor::offerCodeForAddress() {
+    if (m_loadingCard || !m_ui || !m_ui->postalCode->text().trimmed().isEmpty())
+        return;
+    const QString address = typedAddress();
+    if (address.isEmpty())
+        return;
+    QStringList codes;
+    QStringList choices;
+    for (const PostalPlace &place : PostalDirectory::shipped().byAddress(address)) {
+        if (codes.contains(place.code))
+            continue;
+        codes.append(place.code);
+        choices.append(withHyphen(place.code) + u' ' + place.address());
+    }
+    int pick = -1;
+    if (codes.size() == 1) {
+        if (ask(tr("住所「%1」の郵便番号は「%2」です。入れますか？")
+                    .arg(address, withHyphen(codes.first()))) == MessageAnswer::Yes)
+            pick = 0;
+    } else if (codes.size() > 1) {
+        pick = m_ctx.platform.messages.choose(
+            tr("住所「%1」に当てはまる郵便番号を選んでください。").arg(address), choices);
+    }
+    if (pick >= 0)
+        m_ui->postalCode->setText(withHyphen(codes.at(pick)));
+}
+
+} // namespace nvl
