@@ -25,8 +25,10 @@ QString CardEditor::typedAddress() const {
 }
 
 void CardEditor::fillAddressFromCode() {
-    if (m_loadingCard || !m_ui)
+    // Only a code the user has just typed: passing through the field asks nothing.
+    if (m_loadingCard || !m_ui || !m_ui->postalCode->isModified())
         return;
+    m_ui->postalCode->setModified(false);
     const QString code = normalizedPostalCode(m_ui->postalCode->text());
     if (code.isEmpty())
         return;
@@ -71,6 +73,10 @@ void CardEditor::fillAddressFromCode() {
 void CardEditor::offerCodeForAddress() {
     if (m_loadingCard || !m_ui || !m_ui->postalCode->text().trimmed().isEmpty())
         return;
+    QLineEdit *typedIn = inOptionEntry() ? m_ui->oneLineAddress : m_ui->address1;
+    if (!typedIn->isModified())
+        return;
+    typedIn->setModified(false);
     const QString address = typedAddress();
     if (address.isEmpty())
         return;
