@@ -193,7 +193,7 @@ int runPrintPdf(int argc, char *argv[]) {
         input.printList.append(record);
         input.zipDigits.append(*digits);
     }
-    const QString odd = honorificWarning(input.printList);
+    const QString odd = printWarnings(input.printList);
     if (!odd.isEmpty())
         warn(odd);
     const QString paperName = parser.value(paper).toLower();

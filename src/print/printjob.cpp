@@ -77,7 +77,7 @@ std::optional<LayoutInput> PrintWindow::layoutInput() {
 }
 
 bool PrintWindow::confirmPrintWarnings() {
-    const QString warning = honorificWarning(m_printList);
+    const QString warning = printWarnings(m_printList);
     return warning.isEmpty() ||
            m_ctx.platform.messages.show(warning + tr("\n\n印刷を続けますか？"),
                                         MessageButtons::OkCancel) == MessageAnswer::Ok;

@@ -1,6 +1,9 @@
 #include "printlist.h"
 
+#include "postaldirectory.h"
+
 #include <QCoreApplication>
+#include <algorithm>
 
 namespace nvl {
 
@@ -34,6 +37,41 @@ QString honorificWarning(const QList<AddressRecord> &records) {
                                        "敬称なしで印刷されます。",
                                        nullptr, static_cast<int>(lines.size())) +
            QStringLiteral("\n") + lines.join(u'\n');
+}
+
+QStringList cardsWithDoubtfulPostalCode(const QList<AddressRecord> &records) {
+    const PostalDirectory &directory = PostalDirectory::shipped();
+    QStringList lines;
+    for (const AddressRecord &record : records) {
+        const QString &code = record.field(AddressRecord::PostalCode);
+        const QString address =
+            record.field(AddressRecord::Address1) + record.field(AddressRecord::Address2);
+        const QString compact = QString(address).remove(u' ').remove(u'　');
+        const QList<PostalPlace> places = directory.byCode(code);
+        // The code's municipality must be named (with or without the prefecture).
+        const bool belongs = std::any_of(places.begin(), places.end(), [&](const PostalPlace &p) {
+            return compact.startsWith(p.prefecture + p.municipality) ||
+                   compact.startsWith(p.municipality);
+        });
+        if (!belongs)
+            lines.append(QCoreApplication::translate("nvl::PrintList", "%1（〒%2）%3")
+                             .arg(record.field(AddressRecord::Name), code, address));
+    }
+    return lines;
+}
+
+QString printWarnings(const QList<AddressRecord> &records) {
+    QStringList parts;
+    if (const QString honorifics = honorificWarning(records); !honorifics.isEmpty())
+        parts.append(honorifics);
+    const QStringList doubtful = cardsWithDoubtfulPostalCode(records);
+    if (!doubtful.isEmpty())
+        parts.append(
+            QCoreApplication::translate("nvl::PrintList",
+                                        "次の%n枚は郵便番号が存在しないか、住所と合っていません。",
+                                        nullptr, static_cast<int>(doubtful.size())) +
+            u'\n' + doubtful.join(u'\n'));
+    return parts.join(QStringLiteral("\n\n"));
 }
 
 QString previewNameLine(const AddressRecord &record) {

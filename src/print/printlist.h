@@ -24,6 +24,12 @@ QStringList cardsWithoutHonorific(const QList<AddressRecord> &records);
 // The one warning shown before printing such cards; empty when there are none.
 QString honorificWarning(const QList<AddressRecord> &records);
 
+// Cards whose postal code does not exist, or belongs to no place their
+// address names: "name（〒code）address" each.
+QStringList cardsWithDoubtfulPostalCode(const QList<AddressRecord> &records);
+// Every warning before printing, in one text; empty when there is none.
+QString printWarnings(const QList<AddressRecord> &records);
+
 // The preview's name line: name, a full-width blank, the honorific; just
 // the name when the honorific field selects no word.
 QString previewNameLine(const AddressRecord &record);
