@@ -48,10 +48,9 @@ QStringList cardsWithDoubtfulPostalCode(const QList<AddressRecord> &records) {
             record.field(AddressRecord::Address1) + record.field(AddressRecord::Address2);
         const QString compact = QString(address).remove(u' ').remove(u'　');
         const QList<PostalPlace> places = directory.byCode(code);
-        // The code's municipality must be named (with or without the prefecture).
+        // The address must name the code's municipality.
         const bool belongs = std::any_of(places.begin(), places.end(), [&](const PostalPlace &p) {
-            return compact.startsWith(p.prefecture + p.municipality) ||
-                   compact.startsWith(p.municipality);
+            return compact.contains(p.municipality);
         });
         if (!belongs)
             lines.append(QCoreApplication::translate("nvl::PrintList", "%1（〒%2）%3")

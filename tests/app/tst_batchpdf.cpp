@@ -22,6 +22,9 @@ private slots:
     void fonts();
     void warnsOfCardsWithoutHonorific();
     void postcardPaperIgnoresSheetOffsets();
+    void warnsOfDoubtfulPostalCodes();
+    void zipCommand_data();
+    void zipCommand();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -36,7 +39,8 @@ void TestBatchPdf::init() {
     QVERIFY(QFile::copy(QStringLiteral(NVL_PROGRAM), path(QStringLiteral("nvl-hagaki"))));
     QString book;
     for (int i = 1; i <= 5; ++i)
-        book += QStringLiteral("\"宛名%1\",\"住所%1\",\"番地%1\",\"123-456%1\",\"\",\"0\",\"\"\r\n")
+        book += QStringLiteral(
+                    "\"宛名%1\",\"住所%1\",\"千代田区番地%1\",\"100-000%1\",\"\",\"0\",\"\"\r\n")
                     .arg(i);
     writeBytes(path(QStringLiteral("book.dat")), cp932(book));
     QString senders;
@@ -190,11 +194,12 @@ void TestBatchPdf::fonts() {
 
 void TestBatchPdf::warnsOfCardsWithoutHonorific() {
     // Codes 0..5 name a word (text reads as 0: 様); 9 and -1 name none.
-    writeBytes(path(QStringLiteral("odd.dat")),
-               cp932(QStringLiteral("\"普通\",\"\",\"\",\"123-4567\",\"\",\"5\",\"\"\r\n"
-                                    "\"九番\",\"\",\"\",\"123-4567\",\"A1\",\"9\",\"\"\r\n"
-                                    "\"文字\",\"\",\"\",\"123-4567\",\"\",\"x\",\"\"\r\n"
-                                    "\"無し\",\"\",\"\",\"123-4567\",\"\",\"-1\",\"\"\r\n")));
+    writeBytes(
+        path(QStringLiteral("odd.dat")),
+        cp932(QStringLiteral("\"普通\",\"千代田区\",\"\",\"100-0001\",\"\",\"5\",\"\"\r\n"
+                             "\"九番\",\"千代田区\",\"\",\"100-0001\",\"A1\",\"9\",\"\"\r\n"
+                             "\"文字\",\"千代田区\",\"\",\"100-0001\",\"\",\"x\",\"\"\r\n"
+                             "\"無し\",\"千代田区\",\"\",\"100-0001\",\"\",\"-1\",\"\"\r\n")));
     const QString pdf = path(QStringLiteral("odd.pdf"));
     QString errors;
     QCOMPARE(run({path(QStringLiteral("odd.dat")), pdf}, &errors), 0);
@@ -228,6 +233,52 @@ void TestBatchPdf::postcardPaperIgnoresSheetOffsets() {
     const QString neutral = path(QStringLiteral("neutral.pdf"));
     QCOMPARE(run({path(QStringLiteral("book.dat")), neutral}), 0);
     QVERIFY(pdfWords(sheet).first().box != pdfWords(neutral).first().box);
+}
+
+void TestBatchPdf::warnsOfDoubtfulPostalCodes() {
+    writeBytes(path(QStringLiteral("codes.dat")),
+               cp932(QStringLiteral(
+                   "\"合う\",\"東京都千代田区千代田1-1\",\"\",\"100-0001\",\"\",\"0\",\"\"\r\n"
+                   "\"違う\",\"大阪府大阪市北区梅田1\",\"\",\"100-0001\",\"\",\"0\",\"\"\r\n"
+                   "\"無い\",\"東京都千代田区\",\"\",\"000-0000\",\"\",\"0\",\"\"\r\n")));
+    QString errors;
+    QCOMPARE(run({path(QStringLiteral("codes.dat")), path(QStringLiteral("codes.pdf"))}, &errors),
+             0);
+    QVERIFY2(errors.contains(QStringLiteral("違う（〒100-0001）大阪府大阪市北区梅田1")),
+             qPrintable(errors));
+    QVERIFY2(errors.contains(QStringLiteral("無い（〒000-0000）")), qPrintable(errors));
+    QVERIFY2(!errors.contains(QStringLiteral("合う")), qPrintable(errors));
+}
+
+void TestBatchPdf::zipCommand_data() {
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("a code") << "1000001" << 0 << "1000001\t東京都\t千代田区\t千代田\n";
+    QTest::newRow("a code in full width")
+        << QStringLiteral("１００－０００１") << 0 << "1000001\t東京都\t千代田区\t千代田\n";
+    QTest::newRow("several towns")
+        << "0985701" << 0
+        << "0985701\t北海道\t枝幸郡浜頓別町\t栄和\n0985701\t北海道\t枝幸郡浜頓別町\t頓別\n";
+    QTest::newRow("an address") << QStringLiteral("東京都千代田区千代田1-1") << 0
+                                << "1000001\t東京都\t千代田区\t千代田\n";
+    QTest::newRow("nothing") << "0000000" << 1 << "";
+}
+
+void TestBatchPdf::zipCommand() {
+    QFETCH(QString, asked);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(env);
+    process.start(path(QStringLiteral("nvl-hagaki")), {QStringLiteral("zip"), asked});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), status);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), output);
+    QCOMPARE(process.readAllStandardError().isEmpty(), status == 0);
 }
 
 QTEST_APPLESS_MAIN(TestBatchPdf)

@@ -62,7 +62,8 @@ void TestBatchFaults::init() {
     QVERIFY(QFile::copy(program, path(QStringLiteral("nvl-hagaki"))));
     QString book;
     for (int i = 1; i <= 5; ++i)
-        book += QStringLiteral("\"宛名%1\",\"住所%1\",\"番地%1\",\"123-456%1\",\"\",\"0\",\"\"\r\n")
+        book += QStringLiteral(
+                    "\"宛名%1\",\"住所%1\",\"千代田区番地%1\",\"100-000%1\",\"\",\"0\",\"\"\r\n")
                     .arg(i);
     writeBytes(path(QStringLiteral("book.dat")), cp932(book));
     writeBytes(path(QStringLiteral("Wolt.tds")),

@@ -13,7 +13,7 @@ namespace nvl::test {
 
 struct Label {
     QString name;
-    QString postalCode = QStringLiteral("123-4567");
+    QString postalCode = QStringLiteral("100-0001"); // 千代田区千代田
     QString honorific = QStringLiteral("0");
 };
 
@@ -38,7 +38,8 @@ inline void writeSenders(FakeDesktop &desk) {
 inline PrintWindow *openPrintWindow(FakeDesktop &desk, const QList<Label> &list) {
     QString text;
     for (qsizetype i = 0; i < list.size(); ++i)
-        text += QStringLiteral("\"%1\",\"住所%2\",\"番地%2\",\"%3\",\"c%2\",\"%4\",\"棟%2\"\r\n")
+        text += QStringLiteral(
+                    "\"%1\",\"住所%2\",\"千代田区番地%2\",\"%3\",\"c%2\",\"%4\",\"棟%2\"\r\n")
                     .arg(list.at(i).name)
                     .arg(i + 1)
                     .arg(list.at(i).postalCode, list.at(i).honorific);
