@@ -1,0 +1,53 @@
+// The postal-code data: what the first lookup costs (loading), what a
+// lookup by code and by address takes afterwards, and how much memory the
+// loaded data holds. Targets: a code lookup < 1 ms, < 15 MB after first use.
+#include "postaldirectory.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <cstdio>
+#include <malloc.h>
+#include <unistd.h>
+
+namespace {
+
+long residentKb() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLong() * sysconf(_SC_PAGESIZE) / 1024 : -1;
+}
+
+} // namespace
+
+int main() {
+    malloc_trim(0);
+    const long before = residentKb();
+    QElapsedTimer timer;
+    timer.start();
+    const nvl::PostalDirectory &directory = nvl::PostalDirectory::shipped();
+    const double loadMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    malloc_trim(0);
+    const long after = residentKb();
+
+    const QStringList codes = {QStringLiteral("1000001"), QStringLiteral("0985701"),
+                               QStringLiteral("9071801"), QStringLiteral("5300001"),
+                               QStringLiteral("0000000")};
+    constexpr int Rounds = 20000;
+    int found = 0;
+    timer.restart();
+    for (int i = 0; i < Rounds; ++i)
+        found += static_cast<int>(directory.byCode(codes.at(i % codes.size())).size());
+    const double codeUs = static_cast<double>(timer.nsecsElapsed()) / 1e3 / Rounds;
+    timer.restart();
+    const int addresses =
+        static_cast<int>(directory.byAddress(QStringLiteral("東京都千代田区千代田1-1")).size());
+    const double addressMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+
+    std::printf("rows %d; first use (load) %.1f ms, resident +%ld kB\n", directory.rowCount(),
+                loadMs, after - before);
+    std::printf("lookup by code %.2f us (%d found over %d lookups)\n", codeUs, found, Rounds);
+    std::printf("lookup by address %.1f ms (%d found)\n", addressMs, addresses);
+    return directory.rowCount() > 0 ? 0 : 1;
+}
