@@ -58,6 +58,9 @@ void TestPostalDirectory::byCode_data() {
     QTest::newRow("the whole municipality") << "1000000" << QStringList{"東京都千代田区"};
     QTest::newRow("several towns")
         << "0985701" << QStringList{"北海道枝幸郡浜頓別町栄和", "北海道枝幸郡浜頓別町頓別"};
+    // Japan Post splits this row's long list of lot numbers over several
+    // lines: it is one town, not fragments.
+    QTest::newRow("split row joined") << "066-0005" << QStringList{"北海道千歳市協和"};
     QTest::newRow("unknown") << "0000000" << QStringList{};
 }
 
