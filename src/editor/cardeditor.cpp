@@ -25,7 +25,14 @@ CardEditor::CardEditor(AppContext &context) : FormWindow(context, WindowId::Card
     resize(620, 330);
 }
 
-CardEditor::~CardEditor() = default;
+CardEditor::~CardEditor() {
+    // The fields lose focus as the window's widgets go: that is not the user
+    // leaving them, and this object is no longer whole by then.
+    if (m_ui) {
+        for (QLineEdit *field : {m_ui->postalCode, m_ui->address1, m_ui->oneLineAddress})
+            QObject::disconnect(field, &QLineEdit::editingFinished, this, nullptr);
+    }
+}
 
 MessageAnswer CardEditor::ask(const QString &text, const QString &title) {
     return m_ctx.platform.messages.show(text, MessageButtons::YesNo, title);
