@@ -115,7 +115,16 @@ int runPrintPdf(int argc, char *argv[]) {
                                     "200 × 148 mm: the outgoing address sides) or ofuku-reply "
                                     "(their reply address sides, back to the sender)"),
         QStringLiteral("PAPER"), QStringLiteral("a4"));
-    parser.addOptions({twoUp, sender, font, zipFont, records, paper});
+    const QCommandLineOption vertical(
+        QStringLiteral("vertical"),
+        QCoreApplication::translate("nvl::BatchPdf",
+                                    "vertical address sides (縦書き; numbers in kanji numerals)"));
+    const QCommandLineOption arabic(
+        QStringLiteral("arabic-numerals"),
+        QCoreApplication::translate("nvl::BatchPdf",
+                                    "with --vertical: Arabic numerals upright, two digits side by "
+                                    "side (縦中横)"));
+    parser.addOptions({twoUp, sender, font, zipFont, records, paper, vertical, arabic});
     if (!parser.parse(QCoreApplication::arguments()))
         return fail(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -206,7 +215,12 @@ int runPrintPdf(int argc, char *argv[]) {
     if (postcards && parser.isSet(twoUp))
         return fail(QCoreApplication::translate(
             "nvl::BatchPdf", "--two-up は A4 の用紙だけに使えます（--paper a4）。"));
+    if (parser.isSet(arabic) && !parser.isSet(vertical))
+        return fail(QCoreApplication::translate(
+            "nvl::BatchPdf", "--arabic-numerals は縦書き（--vertical）と一緒に使います。"));
     const bool fourUp = !parser.isSet(twoUp);
+    input.vertical = parser.isSet(vertical);
+    input.numbers = parser.isSet(arabic) ? VerticalNumbers::Arabic : VerticalNumbers::Kanji;
     input.sendZip = entry.postalCode;
     input.sendAdd1 = entry.address1;
     input.sendAdd2 = entry.address2;

@@ -37,6 +37,13 @@ constexpr TextItem SenderName{1800, 7900, 6700, 11, -1};
 
 enum class Column { Left, Right };
 
+// A card's corner on the A4 sheets, from the layout's origin: the quarter
+// sheet's corner (printing puts the origin 174, 188 twips in from the
+// paper's) plus 5 mm, as the boxes lie 5 mm further right on the 105 mm
+// quarter sheet than on a 100 mm postcard.
+constexpr QPointF SheetCardCorner(5 * 1440 / 25.4 - 174, -188);
+constexpr float ColumnPitch = 5950;
+
 std::array<float, 7> digitRow(float y, int higherBox = -1) {
     std::array<float, 7> ys;
     ys.fill(y);
@@ -105,8 +112,23 @@ public:
         text(SenderName, column, top, m_in.sendName, nameX);
     }
 
+    // One card with its sender block, alone in its row.
+    void single(int entry, Column column, double top, float add1X, float nameX) {
+        if (m_in.vertical) {
+            verticalCard(entry, column, top);
+            return;
+        }
+        recipient(entry, column, top);
+        sender(column, top, add1X, nameX);
+    }
+
     // A row of two cards: their lines alternate, then the two sender blocks.
     void fullRow(int left, double top, float leftSenderNameX) {
+        if (m_in.vertical) {
+            verticalCard(left, Column::Left, top);
+            verticalCard(left + 1, Column::Right, top);
+            return;
+        }
         for (const TextItem &item : RecipientItems) {
             text(item, Column::Left, top, recipientText(left, item));
             text(item, Column::Right, top, recipientText(left + 1, item));
@@ -118,6 +140,18 @@ public:
     void newPage() { m_surface.newPage(); }
 
 private:
+    void verticalCard(int entry, Column column, double top) {
+        const AddressRecord &record = m_in.printList.at(entry);
+        const VerticalSenderText sender = verticalSenderText(m_in);
+        const QPointF corner(m_h + (column == Column::Right ? ColumnPitch : 0) +
+                                 SheetCardCorner.x(),
+                             top + SheetCardCorner.y());
+        drawVerticalCard(
+            m_surface, m_in.addressFont, corner, m_in.numbers,
+            verticalCardText(record, honorificWord(record.field(AddressRecord::Honorific))),
+            &sender);
+    }
+
     void print(float x, double y, const QString &font, double points, const QString &text) {
         m_surface.setX(static_cast<float>(m_h + x));
         m_surface.setY(static_cast<float>(y));
@@ -166,8 +200,7 @@ void drawFourUpSheets(const LayoutInput &input, PrinterSurface &surface) {
         const int b = 4 * (s - 1);
         card.digits(b, Column::Left, card.v(), digitRow(600));
         if (b + 1 >= count) {
-            card.recipient(b, Column::Left, card.v());
-            card.sender(Column::Left, card.v(), 2000, 1900);
+            card.single(b, Column::Left, card.v(), 2000, 1900);
             return;
         }
         card.digits(b + 1, Column::Right, card.v(), digitRow(600, 3));
@@ -176,8 +209,7 @@ void drawFourUpSheets(const LayoutInput &input, PrinterSurface &surface) {
             return;
         card.digits(b + 2, Column::Left, bottom, digitRow(590));
         if (b + 3 >= count) {
-            card.recipient(b + 2, Column::Left, bottom);
-            card.sender(Column::Left, bottom, 0, 1900);
+            card.single(b + 2, Column::Left, bottom, 0, 1900);
             return;
         }
         card.digits(b + 3, Column::Right, bottom, digitRow(590));
@@ -195,16 +227,26 @@ void drawReturnCardSheets(const LayoutInput &input, PrinterSurface &surface) {
     for (int s = 1; s <= sheets; ++s) {
         const int b = 2 * (s - 1);
         card.digits(b, Column::Left, card.v(), digitRow(600, 1));
-        card.recipient(b, Column::Left, card.v());
-        card.sender(Column::Left, card.v(), 0, 1900);
+        card.single(b, Column::Left, card.v(), 0, 1900);
         if (b + 1 >= count)
             return;
         card.digits(b + 1, Column::Left, bottom, digitRow(590));
-        card.recipient(b + 1, Column::Left, bottom);
-        card.sender(Column::Left, bottom, 0, 1900);
+        card.single(b + 1, Column::Left, bottom, 0, 1900);
         if (s < sheets)
             card.newPage();
     }
+}
+
+VerticalCardText verticalCardText(const AddressRecord &record, const QString &honorific) {
+    const QString &name = record.field(AddressRecord::Name);
+    return {record.field(AddressRecord::Address1), record.field(AddressRecord::Address2),
+            record.field(AddressRecord::Address3),
+            honorific.isEmpty() ? name : name + u'　' + honorific,
+            record.field(AddressRecord::Code)};
+}
+
+VerticalSenderText verticalSenderText(const LayoutInput &input) {
+    return {input.sendZip, input.sendAdd1, input.sendAdd2, input.sendName};
 }
 
 QString shortestDecimal(double value) {

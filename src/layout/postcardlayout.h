@@ -2,6 +2,7 @@
 
 #include "addressrecord.h"
 #include "printersurface.h"
+#include "verticallayout.h"
 
 #include <QList>
 #include <array>
@@ -25,7 +26,14 @@ struct LayoutInput {
     QString secondRow; // steps of the second row's own offset
     QString addressFont;
     QString postalFont;
+    // Written downwards (縦書き); the postal-code digits stay where they are.
+    bool vertical = false;
+    VerticalNumbers numbers = VerticalNumbers::Kanji;
 };
+
+// The lines of a card as the vertical layouts set them.
+VerticalCardText verticalCardText(const AddressRecord &record, const QString &honorific);
+VerticalSenderText verticalSenderText(const LayoutInput &input);
 
 // The seven digits of a postal code, one per box (the hyphen after the
 // third character skipped; boxes the code does not fill hold 0). Nothing

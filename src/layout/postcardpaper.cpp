@@ -19,7 +19,7 @@ using postcard::TwipsPerMm;
 
 // A digit of a number: a line must not break between two of these.
 bool numeric(QChar c) {
-    return c.isDigit() || QStringLiteral("-－−‐ー―.．,，").contains(c);
+    return c.isDigit() || QStringLiteral("-－−‐ー―.．,，〇一二三四五六七八九").contains(c);
 }
 
 bool mayBreakBefore(const QString &text, qsizetype at) {
@@ -66,7 +66,14 @@ public:
     void card(int entry) {
         digits(m_in.zipDigits.value(entry, ZipDigits{}));
         const AddressRecord &record = m_in.printList.at(entry);
-        recipient(record, honorificWord(record.field(AddressRecord::Honorific)));
+        const QString word = honorificWord(record.field(AddressRecord::Honorific));
+        if (m_in.vertical) {
+            const VerticalSenderText sender = verticalSenderText(m_in);
+            drawVerticalCard(m_surface, m_in.addressFont, m_offset, m_in.numbers,
+                             verticalCardText(record, word), &sender);
+            return;
+        }
+        recipient(record, word);
         senderBlock();
     }
 
@@ -78,6 +85,13 @@ public:
         back.setField(AddressRecord::Name, m_in.sendName);
         back.setField(AddressRecord::Address1, m_in.sendAdd1);
         back.setField(AddressRecord::Address2, m_in.sendAdd2);
+        if (m_in.vertical) {
+            // The sender's second line is set as the building column.
+            VerticalCardText text = verticalCardText(back, QStringLiteral("行"));
+            std::swap(text.address2, text.building);
+            drawVerticalCard(m_surface, m_in.addressFont, m_offset, m_in.numbers, text, nullptr);
+            return;
+        }
         recipient(back, QStringLiteral("行"));
     }
 
@@ -140,7 +154,10 @@ private:
 } // namespace
 
 FittedText fitText(PrinterSurface &surface, const QString &font, double points, const QString &text,
-                   double widthTwips) {
+                   double widthTwips, bool vertical) {
+    const auto advance = [&](const QString &part) {
+        return vertical ? surface.verticalAdvance(part) : surface.advance(part);
+    };
     surface.setFontName(font);
     double size = points;
     surface.setFontSize(size);
@@ -148,16 +165,16 @@ FittedText fitText(PrinterSurface &surface, const QString &font, double points, 
     // one em a character fits, without shaping it to measure.
     if (static_cast<double>(text.size()) * points * 20 <= widthTwips)
         return {points, {text}};
-    while (surface.advance(text) > widthTwips && size - 0.5 >= postcard::SmallestPoints) {
+    while (advance(text) > widthTwips && size - 0.5 >= postcard::SmallestPoints) {
         size -= 0.5;
         surface.setFontSize(size);
     }
     FittedText fitted{size, {}};
     QString rest = text;
-    while (surface.advance(rest) > widthTwips) {
+    while (advance(rest) > widthTwips) {
         // The longest start that fits, then the best allowed break in it.
         qsizetype fits = 1;
-        while (fits < rest.size() && surface.advance(rest.left(fits + 1)) <= widthTwips)
+        while (fits < rest.size() && advance(rest.left(fits + 1)) <= widthTwips)
             ++fits;
         qsizetype best = -1;
         int quality = -1;

@@ -57,9 +57,10 @@ struct FittedText {
 // Makes `text` fit `widthTwips` on the surface in the given font: the same
 // size if it fits, else smaller (half a point at a time) down to
 // postcard::SmallestPoints, then broken into lines at sensible places —
-// never inside a number.
+// never inside a number. `vertical` measures columns (widthTwips is then
+// the column's height).
 FittedText fitText(PrinterSurface &surface, const QString &font, double points, const QString &text,
-                   double widthTwips);
+                   double widthTwips, bool vertical = false);
 
 // One postcard per page, the recipient of each entry of the print list and
 // the sender block, each postal-code digit centred (by its ink) in its box.

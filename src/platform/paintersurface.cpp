@@ -1,7 +1,10 @@
 #include "paintersurface.h"
 
+#include "verticalshaper.h"
+
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPagedPaintDevice>
 #include <QPainterPath>
 
@@ -49,8 +52,9 @@ void PainterSurface::applyFont() {
         QFont font(m_fontName);
         // One painter unit is one twip: a point is 20 of them.
         font.setPixelSize(qRound(m_points * 20));
-        known = m_fonts.insert(key, {font, QFontMetricsF(font, m_device)});
+        known = m_fonts.insert(key, {font, QFontMetricsF(font, m_device), nullptr});
     }
+    m_current = &*known;
     m_painter.setFont(known->font);
     m_metrics.emplace(known->metrics);
     m_ascent = m_metrics->ascent();
@@ -72,6 +76,57 @@ QRectF PainterSurface::inkBounds(const QString &text) {
     QPainterPath outline;
     outline.addText(QPointF(0, m_ascent), m_painter.font(), text);
     return *m_inkCache.insert(key, outline.boundingRect());
+}
+
+VerticalShaper &PainterSurface::shaper() {
+    applyFont();
+    if (!m_current->vertical)
+        m_current->vertical = std::make_shared<VerticalShaper>(QRawFont::fromFont(m_current->font));
+    return *m_current->vertical;
+}
+
+double PainterSurface::verticalAdvance(const QString &text) {
+    VerticalShaper &vertical = shaper();
+    double length = 0;
+    for (const QString &cell : verticalCells(text))
+        length += vertical.cell(cell).advance;
+    return length;
+}
+
+void PainterSurface::printVertical(const QString &text, double gap) {
+    VerticalShaper &vertical = shaper();
+    const QRawFont &font = vertical.rawFont();
+    // Upright glyphs go out as one run; turned or squeezed ones one by one.
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    double y = m_y;
+    for (const QString &piece : verticalCells(text)) {
+        const VerticalShaper::Cell &cell = vertical.cell(piece);
+        for (const VerticalShaper::Glyph &glyph : cell.glyphs) {
+            if (glyph.upright) {
+                indexes.append(glyph.index);
+                positions.append(QPointF(m_x + glyph.place.dx(), y + glyph.place.dy()));
+                continue;
+            }
+            QGlyphRun one;
+            one.setRawFont(font);
+            one.setGlyphIndexes({glyph.index});
+            one.setPositions({QPointF()});
+            m_painter.save();
+            m_painter.translate(m_x, y);
+            m_painter.setTransform(glyph.place, true);
+            m_painter.drawGlyphRun(QPointF(), one);
+            m_painter.restore();
+        }
+        y += cell.advance + gap;
+    }
+    if (indexes.isEmpty())
+        return;
+    QGlyphRun run;
+    run.setRawFont(font);
+    run.setGlyphIndexes(indexes);
+    run.setPositions(positions);
+    m_painter.drawGlyphRun(QPointF(), run);
 }
 
 void PainterSurface::printText(const QString &text) {

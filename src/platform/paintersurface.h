@@ -7,9 +7,14 @@
 #include <QHash>
 #include <QPainter>
 #include <QPointF>
+#include <memory>
 #include <optional>
 
 class QPagedPaintDevice;
+
+namespace nvl {
+class VerticalShaper;
+}
 
 namespace nvl {
 
@@ -32,6 +37,8 @@ public:
     void printText(const QString &text) override;
     double advance(const QString &text) override;
     QRectF inkBounds(const QString &text) override;
+    double verticalAdvance(const QString &text) override;
+    void printVertical(const QString &text, double gap) override;
     void newPage() override;
     bool endDocument() override;
     // The painter, in twips from the origin, for what only this surface draws.
@@ -55,9 +62,12 @@ private:
     struct MadeFont {
         QFont font;
         QFontMetricsF metrics;
+        std::shared_ptr<VerticalShaper> vertical; // made when first needed
     };
     QHash<QString, MadeFont> m_fonts;
+    MadeFont *m_current = nullptr;
     void applyFont();
+    VerticalShaper &shaper();
 };
 
 } // namespace nvl

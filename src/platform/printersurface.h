@@ -4,6 +4,8 @@
 #include <QRectF>
 #include <QString>
 
+#include "verticalcells.h"
+
 namespace nvl {
 
 // What the layouts draw on: a printer in twips (1/1440 inch) from the
@@ -21,6 +23,11 @@ public:
     // its ink lies relative to the point text is placed at (setX, setY).
     virtual double advance(const QString &text) = 0;
     virtual QRectF inkBounds(const QString &text) = 0;
+    // Vertical writing: the text read downwards in a column whose top centre
+    // is at (setX, setY), in the font's vertical forms, cell by cell
+    // (verticalCells), `gap` twips more between cells.
+    virtual double verticalAdvance(const QString &text) = 0;
+    virtual void printVertical(const QString &text, double gap = 0) = 0;
     virtual void newPage() = 0;
     // Completes the document; false when the output could not be finished.
     virtual bool endDocument() = 0;
@@ -40,6 +47,8 @@ public:
         double size;
         QString text;
         int page;
+        bool vertical = false;
+        double gap = 0;
     };
 
     void setX(float twips) override { m_x = twips; }
@@ -48,6 +57,13 @@ public:
     void setFontSize(double points) override { m_size = points; }
     void printText(const QString &text) override {
         items.append({m_x, m_y, m_font, m_size, text, pages});
+    }
+    // Every vertical cell is one em high.
+    double verticalAdvance(const QString &text) override {
+        return static_cast<double>(verticalCells(text).size()) * m_size * 20;
+    }
+    void printVertical(const QString &text, double gap) override {
+        items.append({m_x, m_y, m_font, m_size, text, pages, true, gap});
     }
     // A fixed model of a font, for tests: a full-width character advances
     // one em, any other half; the ink fills the middle of each advance.

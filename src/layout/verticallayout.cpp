@@ -1,0 +1,185 @@
+#include "verticallayout.h"
+
+#include "postcardpaper.h"
+
+#include <algorithm>
+
+namespace nvl {
+
+namespace {
+
+using postcard::TwipsPerMm;
+
+int digitValue(QChar c) {
+    if (c >= u'0' && c <= u'9')
+        return c.unicode() - u'0';
+    if (c >= QChar(0xFF10) && c <= QChar(0xFF19))
+        return c.unicode() - 0xFF10;
+    return -1;
+}
+
+bool isHyphen(QChar c) {
+    return QStringLiteral("-－−‐‑–—―").contains(c);
+}
+
+// Printable ASCII as its full-width form, which stands upright in a column.
+QChar fullWidth(QChar c) {
+    if (c == u' ')
+        return QChar(0x3000);
+    if (c.unicode() > 0x20 && c.unicode() < 0x7F)
+        return QChar(c.unicode() + 0xFEE0);
+    return c;
+}
+
+} // namespace
+
+QString verticalAddressText(const QString &text, VerticalNumbers numbers) {
+    static const QString Kanji = QStringLiteral("〇一二三四五六七八九");
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (digitValue(c) >= 0) {
+            qsizetype end = i;
+            while (end < text.size() && digitValue(text.at(end)) >= 0)
+                ++end;
+            const bool pair = numbers == VerticalNumbers::Arabic && end - i == 2;
+            for (qsizetype j = i; j < end; ++j) {
+                const int d = digitValue(text.at(j));
+                if (numbers == VerticalNumbers::Kanji)
+                    out += Kanji.at(d);
+                else
+                    out += pair ? QChar(u'0' + d) : QChar(0xFF10 + d);
+            }
+            i = end - 1;
+            continue;
+        }
+        const bool betweenDigits = i > 0 && i + 1 < text.size() &&
+                                   digitValue(text.at(i - 1)) >= 0 &&
+                                   digitValue(text.at(i + 1)) >= 0;
+        if (isHyphen(c) || ((c == u'ー' || c == u'ｰ') && betweenDigits))
+            out += u'―';
+        else
+            out += fullWidth(c);
+    }
+    return out;
+}
+
+QString verticalNameText(const QString &text) {
+    QString out = text;
+    for (QChar &c : out)
+        c = fullWidth(c);
+    return out;
+}
+
+namespace {
+
+class VerticalDrawer {
+public:
+    VerticalDrawer(PrinterSurface &surface, const QString &font, QPointF corner)
+        : m_surface(surface), m_font(font), m_corner(corner) {}
+
+    // Sets a text in columns from `place`, moved `shift` twips to the left;
+    // returns the shift for the columns after it.
+    double columns(const vertical::ColumnPlace &place, const QString &text, double shift) {
+        if (text.isEmpty())
+            return shift;
+        const FittedText fitted = fit(place, text);
+        const double pitch = fitted.points * 20 * 1.5;
+        double x = place.xMm * TwipsPerMm - shift;
+        for (const QString &line : fitted.lines) {
+            print(x, place.topMm * TwipsPerMm, line, 0);
+            x -= pitch;
+        }
+        return shift + pitch * static_cast<double>(fitted.lines.size() - 1);
+    }
+
+    // The name column, its characters spread over the column's height.
+    void name(const QString &text) {
+        if (text.isEmpty())
+            return;
+        const vertical::ColumnPlace &place = vertical::Name;
+        const FittedText fitted = fit(place, text);
+        const double height = (place.bottomMm - place.topMm) * TwipsPerMm;
+        const double top = place.topMm * TwipsPerMm;
+        if (fitted.lines.size() == 1) {
+            const QString &line = fitted.lines.first();
+            const double length = m_surface.verticalAdvance(line);
+            const auto cells = static_cast<double>(verticalCells(line).size());
+            // Spread, but never more than an em apart: a short name stays
+            // a name, centred in the column.
+            const double em = fitted.points * 20;
+            const double gap = cells > 1 ? std::min((height - length) / (cells - 1), em) : 0;
+            const double used = length + gap * (cells - 1);
+            print(place.xMm * TwipsPerMm, top + (height - used) / 2, line, gap);
+            return;
+        }
+        const double pitch = fitted.points * 20 * 1.5;
+        double x =
+            place.xMm * TwipsPerMm + pitch * static_cast<double>(fitted.lines.size() - 1) / 2;
+        for (const QString &line : fitted.lines) {
+            print(x, top, line, 0);
+            x -= pitch;
+        }
+    }
+
+    // A horizontal text starting at `leftMm`, or centred on `centreMm`.
+    void across(const QString &text, double leftMm, double centreMm, double topMm, double points,
+                double widthMm) {
+        if (text.isEmpty())
+            return;
+        const FittedText fitted = fitText(m_surface, m_font, points, text, widthMm * TwipsPerMm);
+        double y = topMm * TwipsPerMm;
+        for (const QString &line : fitted.lines) {
+            const double x = centreMm > 0 ? centreMm * TwipsPerMm - m_surface.advance(line) / 2
+                                          : leftMm * TwipsPerMm;
+            m_surface.setX(static_cast<float>(m_corner.x() + x));
+            m_surface.setY(static_cast<float>(m_corner.y() + y));
+            m_surface.printText(line);
+            y += fitted.points * 20 * 1.25;
+        }
+    }
+
+private:
+    FittedText fit(const vertical::ColumnPlace &place, const QString &text) {
+        const double height = (place.bottomMm - place.topMm) * TwipsPerMm;
+        FittedText fitted = fitText(m_surface, m_font, place.points, text, height, true);
+        m_surface.setFontSize(fitted.points);
+        return fitted;
+    }
+
+    void print(double x, double y, const QString &text, double gap) {
+        m_surface.setX(static_cast<float>(m_corner.x() + x));
+        m_surface.setY(static_cast<float>(m_corner.y() + y));
+        m_surface.printVertical(text, gap);
+    }
+
+    PrinterSurface &m_surface;
+    const QString &m_font;
+    QPointF m_corner;
+};
+
+} // namespace
+
+void drawVerticalCard(PrinterSurface &surface, const QString &font, QPointF cornerTwips,
+                      VerticalNumbers numbers, const VerticalCardText &card,
+                      const VerticalSenderText *sender) {
+    VerticalDrawer drawer(surface, font, cornerTwips);
+    const double shift = drawer.columns(
+        vertical::Address, verticalAddressText(card.address1 + card.address2, numbers), 0);
+    drawer.columns(vertical::Building, verticalAddressText(card.building, numbers), shift);
+    drawer.name(verticalNameText(card.nameLine));
+    // The code is an identifier, printed as it is typed.
+    drawer.across(card.code, 0, vertical::Name.xMm, vertical::CodeTopMm, vertical::CodePoints, 30);
+    if (!sender)
+        return;
+    const double senderShift =
+        drawer.columns(vertical::SenderAddress, verticalAddressText(sender->address1, numbers), 0);
+    const double nameShift = drawer.columns(
+        vertical::SenderBuilding, verticalAddressText(sender->address2, numbers), senderShift);
+    drawer.columns(vertical::SenderName, verticalNameText(sender->name), nameShift);
+    drawer.across(sender->postalCode, vertical::SenderZipXMm, 0, vertical::SenderZipTopMm,
+                  vertical::SenderZipPoints, 30);
+}
+
+} // namespace nvl

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace nvl {
+
+// The cells of a vertical line, top to bottom: one character each (a
+// surrogate pair is one character), except that a pair of half-width digits
+// standing alone shares one cell, set side by side (縦中横).
+QStringList verticalCells(const QString &text);
+
+// True when a cell is set across the column rather than upright.
+bool isAcrossCell(const QString &cell);
+
+} // namespace nvl
