@@ -37,11 +37,6 @@ constexpr TextItem SenderName{1800, 7900, 6700, 11, -1};
 
 enum class Column { Left, Right };
 
-// A card's corner on the A4 sheets, from the layout's origin: the quarter
-// sheet's corner (printing puts the origin 174, 188 twips in from the
-// paper's) plus 5 mm, as the boxes lie 5 mm further right on the 105 mm
-// quarter sheet than on a 100 mm postcard.
-constexpr QPointF SheetCardCorner(5 * 1440 / 25.4 - 174, -188);
 constexpr float ColumnPitch = 5950;
 
 std::array<float, 7> digitRow(float y, int higherBox = -1) {

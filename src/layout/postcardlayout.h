@@ -5,6 +5,7 @@
 #include "verticallayout.h"
 
 #include <QList>
+#include <QPointF>
 #include <array>
 #include <optional>
 
@@ -30,6 +31,12 @@ struct LayoutInput {
     bool vertical = false;
     VerticalNumbers numbers = VerticalNumbers::Kanji;
 };
+
+// A card's corner on the A4 sheets, in twips from the layout's origin: the
+// quarter sheet's corner (printing puts the origin 174, 188 twips in from
+// the paper's) plus 5 mm, as the boxes lie 5 mm further right on the 105 mm
+// quarter sheet than on a 100 mm postcard.
+constexpr QPointF SheetCardCorner(5 * 1440 / 25.4 - 174, -188);
 
 // The lines of a card as the vertical layouts set them.
 VerticalCardText verticalCardText(const AddressRecord &record, const QString &honorific);

@@ -10,7 +10,7 @@
 
 namespace nvl {
 
-PainterSurface::PainterSurface(QPagedPaintDevice *device, QPointF origin)
+PainterSurface::PainterSurface(QPaintDevice *device, QPointF origin)
     : m_device(device), m_origin(origin) {}
 
 PainterSurface::~PainterSurface() {
@@ -81,7 +81,8 @@ QRectF PainterSurface::inkBounds(const QString &text) {
 VerticalShaper &PainterSurface::shaper() {
     applyFont();
     if (!m_current->vertical)
-        m_current->vertical = std::make_shared<VerticalShaper>(QRawFont::fromFont(m_current->font));
+        m_current->vertical = std::make_shared<VerticalShaper>(
+            QRawFont::fromFont(m_current->font, QFontDatabase::Japanese));
     return *m_current->vertical;
 }
 
@@ -136,7 +137,8 @@ void PainterSurface::printText(const QString &text) {
 }
 
 void PainterSurface::newPage() {
-    m_device->newPage();
+    if (auto *paged = dynamic_cast<QPagedPaintDevice *>(m_device))
+        paged->newPage();
 }
 
 bool PainterSurface::endDocument() {

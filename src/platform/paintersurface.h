@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-class QPagedPaintDevice;
+class QPaintDevice;
 
 namespace nvl {
 class VerticalShaper;
@@ -25,8 +25,9 @@ class PainterSurface : public PrinterSurface {
 public:
     // `origin` is where twip (0, 0) lies, in twips from the painter's own
     // origin (the printable area on a printer, the page corner otherwise).
-    // With no device it only answers the font list.
-    explicit PainterSurface(QPagedPaintDevice *device = nullptr, QPointF origin = {});
+    // With no device it only answers the font list; a device that is not
+    // paged (a widget) has one page.
+    explicit PainterSurface(QPaintDevice *device = nullptr, QPointF origin = {});
     ~PainterSurface() override;
 
     bool begin();
@@ -48,7 +49,7 @@ public:
     QString fontName(int index) const override;
 
 private:
-    QPagedPaintDevice *m_device;
+    QPaintDevice *m_device;
     QPointF m_origin;
     QPainter m_painter;
     QString m_fontName;

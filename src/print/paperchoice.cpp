@@ -12,6 +12,8 @@ const QString KindKey = QStringLiteral("paper/kind");
 const QString FaceKey = QStringLiteral("paper/returnFace");
 const QString OffsetXKey = QStringLiteral("paper/offsetXmm");
 const QString OffsetYKey = QStringLiteral("paper/offsetYmm");
+const QString VerticalKey = QStringLiteral("writing/vertical");
+const QString NumbersKey = QStringLiteral("writing/numbers");
 
 double offset(const QSettings &settings, const QString &key) {
     bool ok = false;
@@ -44,6 +46,9 @@ PaperChoice readPaperChoice(const QString &path) {
     if (settings.value(FaceKey).toString() == QLatin1String("reply"))
         choice.face = ReturnPostcardFace::Reply;
     choice.offsetMm = {offset(settings, OffsetXKey), offset(settings, OffsetYKey)};
+    choice.vertical = settings.value(VerticalKey).toString() == QLatin1String("true");
+    if (settings.value(NumbersKey).toString() == QLatin1String("arabic"))
+        choice.numbers = VerticalNumbers::Arabic;
     return choice;
 }
 
@@ -58,6 +63,11 @@ bool writePaperChoice(const QString &path, const PaperChoice &choice) {
                                    : QStringLiteral("outgoing"));
     settings.setValue(OffsetXKey, choice.offsetMm.x());
     settings.setValue(OffsetYKey, choice.offsetMm.y());
+    settings.setValue(VerticalKey,
+                      choice.vertical ? QStringLiteral("true") : QStringLiteral("false"));
+    settings.setValue(NumbersKey, choice.numbers == VerticalNumbers::Arabic
+                                      ? QStringLiteral("arabic")
+                                      : QStringLiteral("kanji"));
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

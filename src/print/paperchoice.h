@@ -1,13 +1,14 @@
 #pragma once
 
 #include "postcardpaper.h"
+#include "verticallayout.h"
 
 #include <QPointF>
 #include <QString>
 
 namespace nvl {
 
-// What the cards are printed on. The A4 sheets are the program's own
+// What the cards are printed on, and how they are written. The A4 sheets are the program's own
 // settings files' business (Nuvel.opt); the postcard papers and their
 // offsets are kept in a settings file of their own, so those files stay
 // as they always were.
@@ -18,6 +19,9 @@ struct PaperChoice {
     ReturnPostcardFace face = ReturnPostcardFace::Outgoing;
     // Postcard papers only: how far everything moves, for a printer's feed.
     QPointF offsetMm;
+    // Vertical address sides (縦書き), on any paper.
+    bool vertical = false;
+    VerticalNumbers numbers = VerticalNumbers::Kanji;
 
     bool onPostcards() const { return kind != PaperKind::A4Sheets; }
     QSizeF paperMm() const;

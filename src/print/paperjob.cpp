@@ -25,6 +25,8 @@ void PrintWindow::showPaperChoice() {
         ->setChecked(true);
     m_ui->offsetX->setValue(m_paper.offsetMm.x());
     m_ui->offsetY->setValue(m_paper.offsetMm.y());
+    (m_paper.vertical ? m_ui->vertical : m_ui->horizontal)->setChecked(true);
+    m_ui->arabicNumerals->setChecked(m_paper.numbers == VerticalNumbers::Arabic);
     enablePaperControls();
 }
 
@@ -34,6 +36,8 @@ void PrintWindow::enablePaperControls() {
     m_ui->faceOutgoing->parentWidget()->setEnabled(m_paper.kind == PaperKind::ReturnPostcard);
     m_ui->offsetX->parentWidget()->setEnabled(postcards);
     m_ui->card->setRealPostcard(postcards);
+    m_ui->arabicNumerals->setEnabled(m_paper.vertical);
+    m_ui->card->setVertical(m_paper.vertical, m_paper.numbers);
 }
 
 void PrintWindow::paperChanged() {
@@ -45,6 +49,9 @@ void PrintWindow::paperChanged() {
     m_paper.face =
         m_ui->faceReply->isChecked() ? ReturnPostcardFace::Reply : ReturnPostcardFace::Outgoing;
     m_paper.offsetMm = {m_ui->offsetX->value(), m_ui->offsetY->value()};
+    m_paper.vertical = m_ui->vertical->isChecked();
+    m_paper.numbers =
+        m_ui->arabicNumerals->isChecked() ? VerticalNumbers::Arabic : VerticalNumbers::Kanji;
     enablePaperControls();
     if (!writePaperChoice(paperSettingsPath(), m_paper))
         m_ctx.platform.messages.show(

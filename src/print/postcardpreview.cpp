@@ -1,6 +1,7 @@
 #include "postcardpreview.h"
 
 #include "fonts.h"
+#include "paintersurface.h"
 #include "postcardpaper.h"
 #include "printoutput.h"
 
@@ -60,9 +61,30 @@ PostcardPreview::PostcardPreview(QWidget *parent) : QFrame(parent) {
 }
 
 void PostcardPreview::setRealPostcard(bool real) {
+    m_real = real;
     placeBoxes(real);
     for (const Line &line : std::as_const(m_lines))
         line.label->move(real ? line.card : line.sheet);
+    update();
+}
+
+void PostcardPreview::setVertical(bool vertical, VerticalNumbers numbers) {
+    m_vertical = vertical;
+    m_numbers = numbers;
+    showLines();
+}
+
+// Vertical lines are painted, not labels: the labels are hidden, and what
+// they would say is the card's description for screen readers.
+void PostcardPreview::showLines() {
+    QStringList said;
+    for (const Line &line : std::as_const(m_lines)) {
+        line.label->setVisible(!m_vertical);
+        if (!line.label->text().isEmpty())
+            said.append(line.label->text());
+    }
+    setAccessibleDescription(m_vertical ? said.join(u'\n') : QString());
+    update();
 }
 
 void PostcardPreview::placeBoxes(bool real) {
@@ -83,6 +105,8 @@ void PostcardPreview::setRecipient(const QString &nameLine, const QString &addre
     m_address2->setText(address2);
     m_address3->setText(address3);
     m_code->setText(code);
+    m_cardText = {address1, address2, address3, nameLine, code};
+    showLines();
 }
 
 void PostcardPreview::setPostalBoxes(const std::array<QString, 7> &digits,
@@ -100,9 +124,13 @@ void PostcardPreview::setSender(const SenderEntry &sender) {
     m_senderAddress1->setText(sender.address1);
     m_senderAddress2->setText(sender.address2);
     m_senderName->setText(sender.name);
+    m_senderText = {sender.postalCode, sender.address1, sender.address2, sender.name};
+    showLines();
 }
 
 void PostcardPreview::setTextFont(const QString &family) {
+    m_textFamily = family;
+    update();
     for (QLabel *line : {m_address1, m_address2, m_address3, m_name, m_code, m_senderPostalCode,
                          m_senderAddress1, m_senderAddress2, m_senderName}) {
         QFont font = line->font();
@@ -147,6 +175,18 @@ void PostcardPreview::paintEvent(QPaintEvent *event) {
     painter.fillRect(rect(), Qt::white);
     painter.setPen(QColor(0x99, 0x99, 0x99));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.end();
+    if (!m_vertical)
+        return;
+    // The card's corner in the layout's twips: on the A4 sheets the lines
+    // are placed from the layout's origin, as the boxes are.
+    const QPointF corner = m_real ? QPointF() : SheetCardCorner;
+    PainterSurface surface(this);
+    if (!surface.begin())
+        return;
+    const QString family = m_textFamily.isEmpty() ? MinchoFontName : m_textFamily;
+    drawVerticalCard(surface, family, corner, m_numbers, m_cardText, &m_senderText);
+    surface.endDocument();
 }
 
 } // namespace nvl

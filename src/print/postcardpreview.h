@@ -1,6 +1,7 @@
 #pragma once
 
 #include "senderfile.h"
+#include "verticallayout.h"
 
 #include <QFrame>
 #include <QList>
@@ -43,6 +44,8 @@ public:
     void setRealPostcard(bool real);
     // The family of the recipient and sender lines.
     void setTextFont(const QString &family);
+    // Written downwards, as the vertical layouts print it.
+    void setVertical(bool vertical, VerticalNumbers numbers);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -62,6 +65,13 @@ private:
         QPoint card;
     };
     QList<Line> m_lines;
+    bool m_real = false;
+    bool m_vertical = false;
+    VerticalNumbers m_numbers = VerticalNumbers::Kanji;
+    VerticalCardText m_cardText;
+    VerticalSenderText m_senderText;
+    QString m_textFamily;
+    void showLines();
     QLabel *m_address1, *m_address2, *m_address3, *m_name, *m_code;
     QLabel *m_senderPostalCode, *m_senderAddress1, *m_senderAddress2, *m_senderName;
 };

@@ -63,6 +63,8 @@ std::optional<LayoutInput> PrintWindow::layoutInput() {
     input.xOffset = m_settings.xSteps;
     input.yOffset = m_settings.ySteps;
     input.secondRow = m_settings.secondRow;
+    input.vertical = m_paper.vertical;
+    input.numbers = m_paper.numbers;
     // A font uninstalled since it was chosen prints in Mincho; the user is told once.
     QStringList missing;
     for (const auto &[target, chosen] : {std::pair{&input.addressFont, m_settings.addressFont},

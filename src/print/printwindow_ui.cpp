@@ -73,6 +73,17 @@ void PrintWindow::buildSettings(QWidget *content, QVBoxLayout *layout) {
     m_ui->minchoDigits = addOption(font, "Option1", tr("ＭＳ明朝"));
     m_ui->ocrDigits = addOption(font, "Option2", tr("OCR-B"));
     row->addWidget(font);
+
+    auto *writing = new QGroupBox(tr("書き方"), content);
+    writing->setLayout(new QHBoxLayout);
+    m_ui->horizontal = addOption(writing, "optHorizontal", tr("横書き"));
+    m_ui->vertical = addOption(writing, "optVertical", tr("縦書き"));
+    m_ui->arabicNumerals = new QCheckBox(tr("算用数字（縦中横）"), writing);
+    m_ui->arabicNumerals->setObjectName(QStringLiteral("chkArabic"));
+    m_ui->arabicNumerals->setToolTip(
+        tr("縦書きの住所の数字を漢数字にせず、2けたの数は横に並べます"));
+    writing->layout()->addWidget(m_ui->arabicNumerals);
+    row->addWidget(writing);
     row->addStretch();
     layout->addLayout(row);
     buildPaperChoice(content, layout);
@@ -223,6 +234,12 @@ void PrintWindow::connectCommands() {
             if (on)
                 paperChanged();
         });
+    for (QRadioButton *choice : {m_ui->horizontal, m_ui->vertical})
+        connect(choice, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                paperChanged();
+        });
+    connect(m_ui->arabicNumerals, &QCheckBox::toggled, this, [this] { paperChanged(); });
     for (QDoubleSpinBox *box : {m_ui->offsetX, m_ui->offsetY})
         connect(box, &QDoubleSpinBox::valueChanged, this, [this] { paperChanged(); });
     onClick(m_ui->alignButton, [this] { printAlignmentPage(); });

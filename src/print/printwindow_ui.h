@@ -3,6 +3,7 @@
 #include "postcardpreview.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPushButton>
@@ -30,6 +31,9 @@ struct PrintWindowUi {
     QDoubleSpinBox *offsetY = nullptr;
     QPushButton *alignButton = nullptr;
     QWidget *sheetType = nullptr;
+    QRadioButton *horizontal = nullptr;
+    QRadioButton *vertical = nullptr;
+    QCheckBox *arabicNumerals = nullptr;
 
     QRadioButton *fourUpSheet = nullptr;
     QRadioButton *returnCardSheet = nullptr;

@@ -141,6 +141,28 @@ void TestScreenshots::printWindow() {
     FormWindow *print = desk.context.windows.window(WindowId::Print);
     save(print, QStringLiteral("print-window.png"));
 
+    // Written downwards on a real postcard: the name is painted down the
+    // card's centre line, where the horizontal card is blank between its
+    // code line and the sender block.
+    auto *card = child<QWidget>(print, "picCard");
+    const auto inkInNameColumn = [card] {
+        const QImage image = card->grab().toImage();
+        const double pxPerMm = image.width() / 100.0;
+        int dark = 0;
+        for (int y = int(72 * pxPerMm); y < int(110 * pxPerMm); ++y)
+            for (int x = int(46 * pxPerMm); x < int(54 * pxPerMm); ++x)
+                dark += qGray(image.pixel(x, y)) < 128;
+        return dark;
+    };
+    child<QAbstractButton>(print, "optPaperHagaki")->click();
+    QCOMPARE(inkInNameColumn(), 0);
+    child<QAbstractButton>(print, "optVertical")->click();
+    QVERIFY(inkInNameColumn() > 50);
+    QVERIFY(!child<QLabel>(print, "lblName")->isVisible());
+    save(print, QStringLiteral("print-window-vertical.png"));
+    child<QAbstractButton>(print, "optHorizontal")->click();
+    child<QAbstractButton>(print, "optPaperA4")->click();
+
     child<QAbstractButton>(print, "Command2")->click();
     save(desk.context.windows.window(WindowId::PrintPosition),
          QStringLiteral("print-position-window.png"));
