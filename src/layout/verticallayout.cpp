@@ -86,12 +86,27 @@ public:
             return shift;
         const FittedText fitted = fit(place, text);
         const double pitch = fitted.points * 20 * 1.5;
+        m_pitch = pitch;
         double x = place.xMm * TwipsPerMm - shift;
         for (const QString &line : fitted.lines) {
             print(x, place.topMm * TwipsPerMm, line, 0);
             x -= pitch;
         }
         return shift + pitch * static_cast<double>(fitted.lines.size() - 1);
+    }
+
+    // The two address lines as one column when they fit in it; otherwise
+    // the second goes on in a column of its own, a little lower, so a line
+    // breaks where the user broke it. Returns the shift for what follows.
+    double address(const QString &first, const QString &second) {
+        const vertical::ColumnPlace &place = vertical::Address;
+        const QString joined = first + second;
+        if (first.isEmpty() || second.isEmpty() || fit(place, joined).lines.size() == 1)
+            return columns(place, joined, 0);
+        const double shift = columns(place, first, 0) + m_pitch;
+        vertical::ColumnPlace lower = place;
+        lower.topMm += place.points * 25.4 / 72;
+        return columns(lower, second, shift);
     }
 
     // The name column, its characters spread over the column's height.
@@ -157,6 +172,7 @@ private:
     PrinterSurface &m_surface;
     const QString &m_font;
     QPointF m_corner;
+    double m_pitch = 0; // between the columns last set
 };
 
 } // namespace
@@ -165,8 +181,8 @@ void drawVerticalCard(PrinterSurface &surface, const QString &font, QPointF corn
                       VerticalNumbers numbers, const VerticalCardText &card,
                       const VerticalSenderText *sender) {
     VerticalDrawer drawer(surface, font, cornerTwips);
-    const double shift = drawer.columns(
-        vertical::Address, verticalAddressText(card.address1 + card.address2, numbers), 0);
+    const double shift = drawer.address(verticalAddressText(card.address1, numbers),
+                                        verticalAddressText(card.address2, numbers));
     drawer.columns(vertical::Building, verticalAddressText(card.building, numbers), shift);
     drawer.name(verticalNameText(card.nameLine));
     // The code is an identifier, printed as it is typed.
