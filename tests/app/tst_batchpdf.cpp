@@ -95,6 +95,12 @@ void TestBatchPdf::prints_data() {
     QTest::newRow("return postcards, outgoing faces")
         << QStringList{"--paper", "ofuku"} << 5 << QStringList{"宛名1", "宛名5", "差出人1"}
         << QStringList{"行"};
+    // Written downwards: a character a word, the name's number upright.
+    QTest::newRow("vertical") << QStringList{"--vertical"} << 2 << QStringList{"宛", "５"}
+                              << QStringList{"宛名1", "宛名5"};
+    QTest::newRow("vertical postcards, Arabic numerals")
+        << QStringList{"--paper", "hagaki", "--vertical", "--arabic-numerals"} << 5
+        << QStringList{"宛", "５"} << QStringList{"宛名1"};
     QTest::newRow("return postcards, reply faces")
         << QStringList{"--paper", "ofuku-reply", "--sender", "2"} << 5
         << QStringList{"差出人2", "行"} << QStringList{"宛名1"};
@@ -145,6 +151,8 @@ void TestBatchPdf::failures_data() {
     QTest::newRow("two-up on postcards")
         << QStringList{"book.dat", "out.pdf", "--paper", "hagaki", "--two-up"}
         << QStringLiteral("--two-up");
+    QTest::newRow("Arabic numerals without vertical")
+        << QStringList{"book.dat", "out.pdf", "--arabic-numerals"} << QStringLiteral("--vertical");
     QTest::newRow("unwritable output")
         << QStringList{"book.dat", "no/such/dir/out.pdf"} << QStringLiteral("out.pdf");
 }

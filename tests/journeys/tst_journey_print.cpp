@@ -33,16 +33,21 @@ void TestJourneyPrint::printFromPrintWindow_data() {
     QTest::addColumn<QString>("printerButton");
     QTest::addColumn<QString>("sheetAnswer");
     QTest::addColumn<int>("pages");
-    QTest::newRow("印刷, OK") << QStringLiteral("印刷") << QStringLiteral("OK") << 2;
+    QTest::addColumn<bool>("vertical");
+    QTest::newRow("印刷, OK") << QStringLiteral("印刷") << QStringLiteral("OK") << 2 << false;
+    QTest::newRow("縦書き, 印刷, OK")
+        << QStringLiteral("印刷") << QStringLiteral("OK") << 2 << true;
     QTest::newRow("印刷, キャンセル")
-        << QStringLiteral("印刷") << QStringLiteral("キャンセル") << 0;
-    QTest::newRow("printer dialog キャンセル") << QStringLiteral("キャンセル") << QString() << 0;
+        << QStringLiteral("印刷") << QStringLiteral("キャンセル") << 0 << false;
+    QTest::newRow("printer dialog キャンセル")
+        << QStringLiteral("キャンセル") << QString() << 0 << false;
 }
 
 void TestJourneyPrint::printFromPrintWindow() {
     QFETCH(QString, printerButton);
     QFETCH(QString, sheetAnswer);
     QFETCH(int, pages);
+    QFETCH(bool, vertical);
     if (!m_cupsMissing.isEmpty())
         QSKIP(qPrintable(m_cupsMissing));
     QFile::remove(m_cups.jobFile());
@@ -62,6 +67,8 @@ void TestJourneyPrint::printFromPrintWindow() {
     QWidget *print = journey.window(WindowId::Print);
     QVERIFY(print);
     QCOMPARE(print->windowTitle(), QStringLiteral("印刷フォーマット"));
+    if (vertical)
+        QVERIFY(press(print, QStringLiteral("縦書き")));
 
     answers.then(choosePrinterAndPress(PrivateCups::queueName(), printerButton));
     if (!sheetAnswer.isEmpty())
@@ -78,8 +85,15 @@ void TestJourneyPrint::printFromPrintWindow() {
         QStringList words;
         for (const PdfWord &word : pdfWords(m_cups.jobFile()))
             words.append(word.text);
-        QVERIFY(words.contains(QStringLiteral("宛名5")));
-        QVERIFY(!words.contains(QStringLiteral("宛名6")));
+        if (vertical) {
+            // Written downwards: a character a word, the name's number upright.
+            QVERIFY(!words.contains(QStringLiteral("宛名5")));
+            QCOMPARE(words.count(QStringLiteral("５")), 1);
+            QVERIFY(!words.contains(QStringLiteral("６")));
+        } else {
+            QVERIFY(words.contains(QStringLiteral("宛名5")));
+            QVERIFY(!words.contains(QStringLiteral("宛名6")));
+        }
         QTRY_COMPARE_WITH_TIMEOUT(m_cups.completedJobs(), jobsBefore + 1, 10000);
     } else {
         QTest::qWait(500);

@@ -91,6 +91,10 @@ private slots:
     void postalDigits();
     void sheetCounts_data();
     void sheetCounts();
+    void verticalText_data();
+    void verticalText();
+    void verticalCardsStayOnTheirCards_data();
+    void verticalCardsStayOnTheirCards();
 };
 
 void TestLayout::fourUpCells_data() {
@@ -338,4 +342,97 @@ void TestLayout::sheetCounts() {
 }
 
 QTEST_APPLESS_MAIN(TestLayout)
+void TestLayout::verticalText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("arabic");
+    QTest::addColumn<QString>("printed");
+    const auto row = [](const char *name, const char *text, bool arabic, const char *printed) {
+        QTest::newRow(name) << QString::fromUtf8(text) << arabic << QString::fromUtf8(printed);
+    };
+    row("digit by digit", "1-2-3", false, "一―二―三");
+    row("ten", "10", false, "一〇");
+    row("room", "101号室", false, "一〇一号室");
+    row("full width, ー between digits", "３丁目１ー１５", false, "三丁目一―一五");
+    row("katakana ー kept", "ロード1-2", false, "ロード一―二");
+    row("minus sign and hyphen", "1−2‐3", false, "一―二―三");
+    row("letters upright", "3F", false, "三Ｆ");
+    row("blank and signs", "A棟 #2", false, "Ａ棟　＃二");
+    row("Arabic: one digit", "3F", true, "３Ｆ");
+    row("Arabic: two digits side by side", "15階", true, "15階");
+    row("Arabic: full-width pair too", "１５階", true, "15階");
+    row("Arabic: three digits one by one", "101号室", true, "１０１号室");
+    row("Arabic: hyphens", "1-15", true, "１―15");
+    row("no numbers", "千代田区丸の内", false, "千代田区丸の内");
+}
+
+void TestLayout::verticalText() {
+    QFETCH(QString, text);
+    QFETCH(bool, arabic);
+    QFETCH(QString, printed);
+    QCOMPARE(verticalAddressText(text, arabic ? VerticalNumbers::Arabic : VerticalNumbers::Kanji),
+             printed);
+}
+
+void TestLayout::verticalCardsStayOnTheirCards_data() {
+    QTest::addColumn<bool>("fourUp");
+    QTest::addColumn<int>("count");
+    QTest::newRow("four up, full sheet") << true << 4;
+    QTest::newRow("four up, lone cards") << true << 3;
+    QTest::newRow("two up") << false << 2;
+}
+
+void TestLayout::verticalCardsStayOnTheirCards() {
+    QFETCH(bool, fourUp);
+    QFETCH(int, count);
+    // The longest values the editor accepts, on every card.
+    AddressRecord record;
+    record.setField(AddressRecord::Name, QString(20, QChar(0x9f8d)));
+    record.setField(AddressRecord::Address1,
+                    QStringLiteral("北海道札幌市中央区北一条西二十丁目１２３４５"));
+    record.setField(AddressRecord::Address2,
+                    QStringLiteral("北海道札幌市中央区北一条西二十丁目１２３４５"));
+    record.setField(AddressRecord::Address3, QString(22, QChar(0x30D3)));
+    record.setField(AddressRecord::PostalCode, QStringLiteral("060-0001"));
+    LayoutInput input;
+    for (int i = 0; i < count; ++i) {
+        input.printList.append(record);
+        input.zipDigits.append(*nvl::postalDigits(QStringLiteral("060-0001")));
+    }
+    input.sheetCount = QStringLiteral("1");
+    input.sendAdd1 = record.field(AddressRecord::Address1);
+    input.sendAdd2 = record.field(AddressRecord::Address1);
+    input.sendName = record.field(AddressRecord::Name);
+    input.vertical = true;
+    RecordingSurface surface;
+    if (fourUp)
+        drawFourUpSheets(input, surface);
+    else
+        drawReturnCardSheets(input, surface);
+
+    constexpr double Mm = 1440 / 25.4;
+    const double cardWidth = fourUp ? 5950 : 11900;
+    const QPointF corner = SheetCardCorner;
+    int names = 0;
+    for (const Item &item : std::as_const(surface.items)) {
+        if (!item.vertical)
+            continue;
+        names += item.text.startsWith(QChar(0x9f8d)) && item.size > 10;
+        // Which card: by the column and the row the item starts in.
+        const double left = std::floor((item.x - corner.x()) / cardWidth) * cardWidth + corner.x();
+        const double top = std::floor((item.y - corner.y()) / 8450) * 8450 + corner.y();
+        const double em = item.size * 20;
+        const double cells = double(verticalCells(item.text).size());
+        const double bottom = item.y + cells * em + (cells - 1) * item.gap;
+        QVERIFY2(item.x - em / 2 >= left + 5 * Mm && item.x + em / 2 <= left + 95 * Mm &&
+                     item.y >= top + 20 * Mm && bottom <= top + 143 * Mm,
+                 qPrintable(QStringLiteral("%1 at %2, %3 – %4")
+                                .arg(item.text)
+                                .arg(item.x)
+                                .arg(item.y)
+                                .arg(bottom)));
+    }
+    // Every name whole and large, each in its own column.
+    QCOMPARE(names, count);
+}
+
 #include "tst_layout.moc"

@@ -5,6 +5,7 @@
 #include "printfixture.h"
 #include "printoutput.h"
 
+#include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
@@ -52,6 +53,7 @@ private slots:
     void digitsCentredInBoxes();
     void previewBoxesSitWhereDigitsPrint();
     void postcardPaperFromTheWindow();
+    void writingFromTheWindow();
     void wholeSheetPreview();
     void outputFailureIsReported();
 
@@ -367,6 +369,35 @@ void TestPrintPdf::postcardPaperFromTheWindow() {
     m_print = openPrintWindow(*m_desk, labels(1));
     QVERIFY(child<QRadioButton>(m_print, "optPaperHagaki")->isChecked());
     QCOMPARE(child<QDoubleSpinBox>(m_print, "spinPaperY")->value(), 1.5);
+}
+
+void TestPrintPdf::writingFromTheWindow() {
+    m_print = openPrintWindow(*m_desk, labels(1));
+    QVERIFY(child<QRadioButton>(m_print, "optHorizontal")->isChecked());
+    auto *arabic = child<QCheckBox>(m_print, "chkArabic");
+    QVERIFY(!arabic->isEnabled());
+    child<QRadioButton>(m_print, "optVertical")->setChecked(true);
+    QVERIFY(arabic->isEnabled());
+    arabic->setChecked(true);
+    // Kept in the program's own settings file, nothing in Nuvel.ini or Nuvel.opt.
+    const PaperChoice kept = readPaperChoice(m_desk->file(QStringLiteral("nvl-hagaki.ini")));
+    QVERIFY(kept.vertical);
+    QCOMPARE(kept.numbers, VerticalNumbers::Arabic);
+    QVERIFY(!QFile::exists(m_desk->file(QStringLiteral("Nuvel.opt"))));
+    // The preview paints the card instead of showing its horizontal lines,
+    // and says them to a screen reader.
+    auto *preview = m_print->findChild<PostcardPreview *>();
+    QVERIFY(!child<QLabel>(preview, "lblName")->isVisibleTo(preview));
+    QVERIFY(preview->accessibleDescription().contains(child<QLabel>(preview, "lblName")->text()));
+
+    child<QAbstractButton>(m_print, "cmdCancel")->click();
+    m_print = openPrintWindow(*m_desk, labels(1));
+    QVERIFY(child<QRadioButton>(m_print, "optVertical")->isChecked());
+    QVERIFY(child<QCheckBox>(m_print, "chkArabic")->isChecked());
+    child<QRadioButton>(m_print, "optHorizontal")->setChecked(true);
+    QVERIFY(!readPaperChoice(m_desk->file(QStringLiteral("nvl-hagaki.ini"))).vertical);
+    preview = m_print->findChild<PostcardPreview *>();
+    QVERIFY(child<QLabel>(preview, "lblName")->isVisibleTo(preview));
 }
 
 void TestPrintPdf::wholeSheetPreview() {
