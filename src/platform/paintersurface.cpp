@@ -52,9 +52,8 @@ void PainterSurface::applyFont() {
         QFont font(m_fontName);
         // One painter unit is one twip: a point is 20 of them.
         font.setPixelSize(qRound(m_points * 20));
-        known = m_fonts.insert(key, {font, QFontMetricsF(font, m_device), nullptr});
+        known = m_fonts.insert(key, {font, QFontMetricsF(font, m_device)});
     }
-    m_current = &*known;
     m_painter.setFont(known->font);
     m_metrics.emplace(known->metrics);
     m_ascent = m_metrics->ascent();
@@ -78,12 +77,26 @@ QRectF PainterSurface::inkBounds(const QString &text) {
     return *m_inkCache.insert(key, outline.boundingRect());
 }
 
+namespace {
+
+// The size vertical text is shaped at, in pixels an em.
+constexpr int ShapedEm = 1000;
+
+} // namespace
+
 VerticalShaper &PainterSurface::shaper() {
-    applyFont();
-    if (!m_current->vertical)
-        m_current->vertical = std::make_shared<VerticalShaper>(
-            QRawFont::fromFont(m_current->font, QFontDatabase::Japanese));
-    return *m_current->vertical;
+    auto known = m_shapers.find(m_fontName);
+    if (known == m_shapers.end()) {
+        QFont font(m_fontName);
+        font.setPixelSize(ShapedEm);
+        known = m_shapers.insert(m_fontName, std::make_shared<VerticalShaper>(QRawFont::fromFont(
+                                                 font, QFontDatabase::Japanese)));
+    }
+    return **known;
+}
+
+double PainterSurface::verticalScale() const {
+    return m_points * 20 / ShapedEm;
 }
 
 double PainterSurface::verticalAdvance(const QString &text) {
@@ -91,22 +104,26 @@ double PainterSurface::verticalAdvance(const QString &text) {
     double length = 0;
     for (const QString &cell : verticalCells(text))
         length += vertical.cell(cell).advance;
-    return length;
+    return length * verticalScale();
 }
 
 void PainterSurface::printVertical(const QString &text, double gap) {
     VerticalShaper &vertical = shaper();
     const QRawFont &font = vertical.rawFont();
+    const double scale = verticalScale();
+    m_painter.save();
+    m_painter.translate(m_x, m_y);
+    m_painter.scale(scale, scale);
     // Upright glyphs go out as one run; turned or squeezed ones one by one.
     QList<quint32> indexes;
     QList<QPointF> positions;
-    double y = m_y;
+    double y = 0;
     for (const QString &piece : verticalCells(text)) {
         const VerticalShaper::Cell &cell = vertical.cell(piece);
         for (const VerticalShaper::Glyph &glyph : cell.glyphs) {
             if (glyph.upright) {
                 indexes.append(glyph.index);
-                positions.append(QPointF(m_x + glyph.place.dx(), y + glyph.place.dy()));
+                positions.append(QPointF(glyph.place.dx(), y + glyph.place.dy()));
                 continue;
             }
             QGlyphRun one;
@@ -114,20 +131,21 @@ void PainterSurface::printVertical(const QString &text, double gap) {
             one.setGlyphIndexes({glyph.index});
             one.setPositions({QPointF()});
             m_painter.save();
-            m_painter.translate(m_x, y);
+            m_painter.translate(0, y);
             m_painter.setTransform(glyph.place, true);
             m_painter.drawGlyphRun(QPointF(), one);
             m_painter.restore();
         }
-        y += cell.advance + gap;
+        y += cell.advance + gap / scale;
     }
-    if (indexes.isEmpty())
-        return;
-    QGlyphRun run;
-    run.setRawFont(font);
-    run.setGlyphIndexes(indexes);
-    run.setPositions(positions);
-    m_painter.drawGlyphRun(QPointF(), run);
+    if (!indexes.isEmpty()) {
+        QGlyphRun run;
+        run.setRawFont(font);
+        run.setGlyphIndexes(indexes);
+        run.setPositions(positions);
+        m_painter.drawGlyphRun(QPointF(), run);
+    }
+    m_painter.restore();
 }
 
 void PainterSurface::printText(const QString &text) {

@@ -63,12 +63,14 @@ private:
     struct MadeFont {
         QFont font;
         QFontMetricsF metrics;
-        std::shared_ptr<VerticalShaper> vertical; // made when first needed
     };
     QHash<QString, MadeFont> m_fonts;
-    MadeFont *m_current = nullptr;
+    // One shaper a family, at one size, scaled to each: a font's tables are
+    // copied once, not once a size.
+    QHash<QString, std::shared_ptr<VerticalShaper>> m_shapers;
     void applyFont();
     VerticalShaper &shaper();
+    double verticalScale() const;
 };
 
 } // namespace nvl
