@@ -36,19 +36,61 @@ bool turned(const QRectF &normal, const QRectF &vertical) {
     return n * v < 0 && std::abs(n - v) > 0.3;
 }
 
+// Where a glyph's vertical origin lies from its horizontal one: half its
+// advance across, and its top side bearing above the top of its ink.
+hb_bool_t verticalOrigin(hb_font_t *font, void *shaper, hb_codepoint_t glyph, hb_position_t *x,
+                         hb_position_t *y, void *) {
+    const auto *self = static_cast<const VerticalShaper *>(shaper);
+    *x = hb_font_get_glyph_h_advance(font, glyph) / 2;
+    const QRectF ink = self->rawFont().boundingRect(glyph);
+    const double top = ink.isEmpty() ? 0.0 : -ink.top();
+    *y = static_cast<hb_position_t>(
+        std::lround((top + self->topSideBearing(glyph)) * HbUnitsPerPixel));
+    return true;
+}
+
 } // namespace
 
-VerticalShaper::VerticalShaper(const QRawFont &font) : m_font(font), m_em(font.pixelSize()) {
+VerticalShaper::VerticalShaper(const QRawFont &font)
+    : m_font(font), m_em(font.pixelSize()), m_vmtx(font.fontTable("vmtx")) {
+    const QByteArray vhea = font.fontTable("vhea");
+    if (vhea.size() >= 36)
+        m_longMetrics = (static_cast<uchar>(vhea.at(34)) << 8) | static_cast<uchar>(vhea.at(35));
     m_face = hb_face_create_for_tables(fontTable, &m_font, nullptr);
     hb_face_set_upem(m_face, static_cast<unsigned>(std::lround(m_font.unitsPerEm())));
-    m_hbFont = hb_font_create(m_face);
+    hb_font_t *parent = hb_font_create(m_face);
     const int scale = static_cast<int>(std::lround(m_em * HbUnitsPerPixel));
-    hb_font_set_scale(m_hbFont, scale, scale);
+    hb_font_set_scale(parent, scale, scale);
+    // HarfBuzz finds a TrueType glyph's vertical origin from its outline,
+    // which would copy the whole outline table (megabytes) out of the font;
+    // Qt already knows the outline's top.
+    m_hbFont = hb_font_create_sub_font(parent);
+    hb_font_destroy(parent);
+    if (m_longMetrics > 0) {
+        hb_font_funcs_t *funcs = hb_font_funcs_create();
+        hb_font_funcs_set_glyph_v_origin_func(funcs, verticalOrigin, nullptr, nullptr);
+        hb_font_funcs_make_immutable(funcs);
+        hb_font_set_funcs(m_hbFont, funcs, this, nullptr);
+        hb_font_funcs_destroy(funcs);
+    }
 }
 
 VerticalShaper::~VerticalShaper() {
     hb_font_destroy(m_hbFont);
     hb_face_destroy(m_face);
+}
+
+double VerticalShaper::topSideBearing(quint32 glyph) const {
+    // vmtx: (advance, bearing) pairs for the first glyphs, then bearings.
+    const qsizetype at =
+        glyph < quint32(m_longMetrics)
+            ? qsizetype(glyph) * 4 + 2
+            : qsizetype(m_longMetrics) * 4 + (qsizetype(glyph) - m_longMetrics) * 2;
+    if (at < 0 || at + 2 > m_vmtx.size())
+        return 0;
+    const auto units = static_cast<qint16>((static_cast<uchar>(m_vmtx.at(at)) << 8) |
+                                           static_cast<uchar>(m_vmtx.at(at + 1)));
+    return units * m_em / m_font.unitsPerEm();
 }
 
 QList<VerticalShaper::Shaped> VerticalShaper::shape(const QString &text) const {

@@ -45,6 +45,8 @@ public:
     Glyph fontVerticalGlyph(const QString &character);
 
     const QRawFont &rawFont() const { return m_font; }
+    // The gap above a glyph's ink in vertical writing, in pixels (vmtx).
+    double topSideBearing(quint32 glyph) const;
 
 private:
     struct Shaped {
@@ -60,6 +62,8 @@ private:
     hb_face_t *m_face = nullptr;
     hb_font_t *m_hbFont = nullptr;
     double m_em;
+    QByteArray m_vmtx;
+    int m_longMetrics = 0;
     QHash<QString, Cell> m_cells;
 };
 

@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QtTest>
 
+#include <hb.h>
+
 using namespace nvl;
 
 namespace {
@@ -66,6 +68,8 @@ private slots:
     void uprightCharacters();
     void cells_data();
     void cells();
+    void originsAsHarfBuzzFindsThem_data();
+    void originsAsHarfBuzzFindsThem();
 
 private:
     QRawFont m_font;
@@ -161,6 +165,57 @@ void TestVerticalShaper::cells() {
         QVERIFY(ink.top() >= Em && ink.bottom() <= 2 * Em);
     }
     QCOMPARE(seen, across);
+}
+
+void TestVerticalShaper::originsAsHarfBuzzFindsThem_data() {
+    QTest::addColumn<QString>("character");
+    for (const char *c : {"山", "あ", "ー", "「", "っ", "、", "A", "1", "　", "龍"})
+        QTest::newRow(c) << QString::fromUtf8(c);
+}
+
+// The shaper gives HarfBuzz the glyphs' vertical origins itself (so the
+// outline table is never copied); they must be the ones HarfBuzz finds from
+// the outlines.
+void TestVerticalShaper::originsAsHarfBuzzFindsThem() {
+    QFETCH(QString, character);
+    struct Tables {
+        static hb_blob_t *table(hb_face_t *, hb_tag_t tag, void *font) {
+            const char name[4] = {char(tag >> 24), char(tag >> 16), char(tag >> 8), char(tag)};
+            auto *data = new QByteArray(static_cast<QRawFont *>(font)->fontTable(name));
+            return hb_blob_create(data->constData(), unsigned(data->size()),
+                                  HB_MEMORY_MODE_READONLY, data,
+                                  [](void *d) { delete static_cast<QByteArray *>(d); });
+        }
+    };
+    hb_face_t *face = hb_face_create_for_tables(Tables::table, &m_font, nullptr);
+    hb_face_set_upem(face, unsigned(m_font.unitsPerEm()));
+    hb_font_t *font = hb_font_create(face);
+    hb_font_set_scale(font, Em * 64, Em * 64);
+    hb_buffer_t *buffer = hb_buffer_create();
+    hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t *>(character.utf16()),
+                        int(character.size()), 0, int(character.size()));
+    hb_buffer_guess_segment_properties(buffer);
+    hb_buffer_set_direction(buffer, HB_DIRECTION_TTB);
+    hb_shape(font, buffer, nullptr, 0);
+    unsigned count = 0;
+    const hb_glyph_position_t *position = hb_buffer_get_glyph_positions(buffer, &count);
+    QCOMPARE(count, 1u);
+    const QPointF expected(position[0].x_offset / 64.0, -position[0].y_offset / 64.0);
+    hb_buffer_destroy(buffer);
+    hb_font_destroy(font);
+    hb_face_destroy(face);
+
+    VerticalShaper shaper(m_font);
+    const VerticalShaper::Glyph own = shaper.fontVerticalGlyph(character);
+    const QPointF origin(own.place.dx(), own.place.dy());
+    // Within half a percent of an em: Qt's outline bounds come in whole pixels.
+    QVERIFY2(qAbs(origin.x() - expected.x()) <= Em / 200.0 &&
+                 qAbs(origin.y() - expected.y()) <= Em / 200.0,
+             qPrintable(QStringLiteral("%1, %2 against %3, %4")
+                            .arg(origin.x())
+                            .arg(origin.y())
+                            .arg(expected.x())
+                            .arg(expected.y())));
 }
 
 QTEST_MAIN(TestVerticalShaper)
