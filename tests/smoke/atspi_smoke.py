@@ -470,6 +470,10 @@ def scenario_print_to_cups(d, cups_helper):
         d.press(main, '次へ')
         printing = d.window('印刷フォーマット')
         d.check_names(printing)
+        # Written downwards, chosen as a screen-reader user chooses it.
+        vertical = d.find(printing, 'radio button', '縦書き')
+        d.act(vertical, 'Toggle')
+        wait_for('縦書き chosen', lambda: vertical.getState().contains(d.at.STATE_CHECKED))
         d.press(printing, '印刷')
         dialog = d.window('印刷', role='dialog')
         d.press(dialog, '印刷')
@@ -479,6 +483,10 @@ def scenario_print_to_cups(d, cups_helper):
         info = subprocess.run(['pdfinfo', job], capture_output=True, text=True).stdout
         if not re.search(r'^Pages:\s+2$', info, re.M):
             raise Failure('the printed job is not two pages:\n' + info)
+        text = subprocess.run(['pdftotext', job, '-'], capture_output=True, text=True).stdout
+        words = text.split()
+        if '宛名1' in words or '宛' not in words:
+            raise Failure('the job is not written downwards:\n' + text)
     finally:
         queue.stdin.close()
         queue.wait(30)
