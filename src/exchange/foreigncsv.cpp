@@ -1,0 +1,280 @@
+#include "foreigncsv.h"
+
+#include "textcodec.h"
+
+#include <QCoreApplication>
+
+#include <vector>
+
+namespace nvl {
+
+namespace {
+
+const QByteArray Utf8Bom("\xEF\xBB\xBF");
+
+// Header names, compared without blanks and case; the web address books'
+// exports (Google, Outlook in English and Japanese) included.
+struct KnownHeader {
+    ImportColumn column;
+    std::vector<const char *> names;
+};
+const std::vector<KnownHeader> &knownHeaders() {
+    static const std::vector<KnownHeader> known = {
+        {ImportColumn::Name,
+         {"氏名", "名前", "宛名", "表示名", "フルネーム", "name", "fullname", "displayname"}},
+        {ImportColumn::FamilyName, {"姓", "名字", "苗字", "lastname", "familyname"}},
+        {ImportColumn::GivenName, {"名", "firstname", "givenname"}},
+        {ImportColumn::PostalCode,
+         {"郵便番号", "〒", "zip", "zipcode", "postalcode", "postcode", "address1-postalcode",
+          "homepostalcode", "自宅郵便番号", "自宅住所郵便番号"}},
+        {ImportColumn::WholeAddress,
+         {"住所", "address", "address1-formatted", "homeaddress", "自宅住所"}},
+        {ImportColumn::Region,
+         {"都道府県", "address1-region", "homestate", "state", "region", "prefecture",
+          "自宅都道府県", "自宅住所都道府県"}},
+        {ImportColumn::Locality,
+         {"市区町村", "address1-city", "homecity", "city", "自宅市区町村", "自宅住所市区町村"}},
+        {ImportColumn::Street,
+         {"番地", "address1-street", "homestreet", "street", "自宅番地", "自宅住所番地"}},
+        {ImportColumn::Address1, {"住所1", "住所１"}},
+        {ImportColumn::Address2, {"住所2", "住所２"}},
+        {ImportColumn::Building,
+         {"建物名", "建物", "マンション名", "address1-extendedaddress", "homestreet2",
+          "自宅住所番地2"}},
+        {ImportColumn::Honorific, {"敬称"}},
+        {ImportColumn::Code, {"コード", "code"}},
+    };
+    return known;
+}
+
+QString headerKey(const QString &name) {
+    QString key;
+    for (const QChar c : name.normalized(QString::NormalizationForm_KC))
+        if (!c.isSpace())
+            key += c.toLower();
+    return key;
+}
+
+// RFC 4180 with some leniency: any line end, a quote inside an unquoted
+// field kept as it is.
+std::optional<QList<QStringList>> parseCsv(const QString &text) {
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    bool wasQuoted = false;
+    const auto endField = [&] {
+        row.append(field);
+        field.clear();
+        wasQuoted = false;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"') {
+                if (i + 1 < text.size() && text.at(i + 1) == u'"') {
+                    field += u'"';
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                field += c;
+            }
+        } else if (c == u'"' && field.isEmpty() && !wasQuoted) {
+            quoted = wasQuoted = true;
+        } else if (c == u',') {
+            endField();
+        } else if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+                ++i;
+            endField();
+            rows.append(row);
+            row.clear();
+        } else {
+            field += c;
+        }
+    }
+    if (quoted)
+        return std::nullopt;
+    if (!field.isEmpty() || !row.isEmpty()) {
+        endField();
+        rows.append(row);
+    }
+    // Blank lines carry nothing.
+    rows.removeIf([](const QStringList &r) { return r.size() == 1 && r.first().isEmpty(); });
+    return rows;
+}
+
+QString cell(const QStringList &row, int column) {
+    return column >= 0 ? row.value(column).trimmed() : QString();
+}
+
+QString quote(QString text) {
+    text.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + text + u'"';
+}
+
+} // namespace
+
+CsvRead readCsvTable(const QByteArray &bytes) {
+    const std::optional<DecodedText> text = decodeText(bytes);
+    if (!text)
+        return {{},
+                QCoreApplication::translate(
+                    "nvl::Import", "CSV ファイルを UTF-8 としても Shift-JIS としても読めません。")};
+    std::optional<QList<QStringList>> rows = parseCsv(text->text);
+    if (!rows)
+        return {{},
+                QCoreApplication::translate(
+                    "nvl::Import", "CSV ファイルの引用符（\"）が閉じられないまま終わっています。")};
+    if (rows->isEmpty())
+        return {{}, QCoreApplication::translate("nvl::Import", "CSV ファイルに行がありません。")};
+    CsvTable table;
+    table.header = rows->takeFirst();
+    table.rows = *rows;
+    return {table, {}};
+}
+
+bool isForeignCsv(const QByteArray &bytes) {
+    const std::optional<DecodedText> text = decodeText(bytes);
+    if (!text)
+        return false;
+    const qsizetype end = text->text.indexOf(u'\n');
+    const std::optional<QList<QStringList>> first = parseCsv(text->text.left(end));
+    if (first && !first->isEmpty() && mappingNamesSomething(guessMapping(first->first())))
+        return true;
+    return bytes.startsWith(Utf8Bom) && !parseBook(text->text).ok();
+}
+
+QString importColumnCaption(ImportColumn column) {
+    static const char *const Captions[ImportColumnCount] = {
+        QT_TRANSLATE_NOOP("nvl::Import", "氏名"),
+        QT_TRANSLATE_NOOP("nvl::Import", "姓"),
+        QT_TRANSLATE_NOOP("nvl::Import", "名"),
+        QT_TRANSLATE_NOOP("nvl::Import", "郵便番号"),
+        QT_TRANSLATE_NOOP("nvl::Import", "住所（一続き）"),
+        QT_TRANSLATE_NOOP("nvl::Import", "都道府県"),
+        QT_TRANSLATE_NOOP("nvl::Import", "市区町村"),
+        QT_TRANSLATE_NOOP("nvl::Import", "番地"),
+        QT_TRANSLATE_NOOP("nvl::Import", "住所１"),
+        QT_TRANSLATE_NOOP("nvl::Import", "住所２"),
+        QT_TRANSLATE_NOOP("nvl::Import", "建物名"),
+        QT_TRANSLATE_NOOP("nvl::Import", "敬称"),
+        QT_TRANSLATE_NOOP("nvl::Import", "コード"),
+    };
+    return QCoreApplication::translate("nvl::Import", Captions[static_cast<int>(column)]);
+}
+
+CsvMapping guessMapping(const QStringList &header) {
+    CsvMapping mapping;
+    mapping.fill(-1);
+    for (int column = 0; column < header.size(); ++column) {
+        const QString key = headerKey(header.at(column));
+        for (const auto &[field, names] : knownHeaders()) {
+            int &chosen = mapping.at(static_cast<size_t>(field));
+            bool matches = false;
+            for (const char *name : names)
+                matches = matches || key == headerKey(QString::fromUtf8(name));
+            if (matches && chosen < 0)
+                chosen = column;
+        }
+    }
+    return mapping;
+}
+
+bool mappingNamesSomething(const CsvMapping &mapping) {
+    const auto mapped = [&](ImportColumn c) {
+        return mapping.at(static_cast<size_t>(c)) >= 0;
+    };
+    const bool name = mapped(ImportColumn::Name) || mapped(ImportColumn::FamilyName);
+    const bool address = mapped(ImportColumn::PostalCode) || mapped(ImportColumn::WholeAddress) ||
+                         mapped(ImportColumn::Address1) || mapped(ImportColumn::Street) ||
+                         mapped(ImportColumn::Locality);
+    return name && address;
+}
+
+ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) {
+    ImportResult result;
+    if (!mappingNamesSomething(mapping)) {
+        result.error = QCoreApplication::translate(
+            "nvl::Import", "氏名（または姓）と住所か郵便番号の列を選んでください。");
+        return result;
+    }
+    const auto at = [&](ImportColumn c) {
+        return static_cast<int>(mapping.at(size_t(c)));
+    };
+    for (const QStringList &row : table.rows) {
+        QString name = cell(row, at(ImportColumn::Name));
+        if (name.isEmpty())
+            name = QStringList{cell(row, at(ImportColumn::FamilyName)),
+                               cell(row, at(ImportColumn::GivenName))}
+                       .join(u' ')
+                       .trimmed();
+        AddressRecord record;
+        record.setField(AddressRecord::Name, name);
+        const QString line1 = cell(row, at(ImportColumn::Address1));
+        const QString line2 = cell(row, at(ImportColumn::Address2));
+        const QString parts =
+            cell(row, at(ImportColumn::Region)) + cell(row, at(ImportColumn::Locality));
+        const QString street = cell(row, at(ImportColumn::Street));
+        if (!line1.isEmpty() || !line2.isEmpty()) {
+            record.setField(AddressRecord::Address1, line1);
+            record.setField(AddressRecord::Address2, line2);
+        } else if (!parts.isEmpty() || !street.isEmpty()) {
+            setImportedAddress(record, parts, street);
+        } else {
+            setImportedAddress(record, {}, cell(row, at(ImportColumn::WholeAddress)));
+        }
+        record.setField(AddressRecord::Address3, cell(row, at(ImportColumn::Building)));
+        record.setField(AddressRecord::PostalCode,
+                        importedPostalCode(cell(row, at(ImportColumn::PostalCode))));
+        const QString honorific = cell(row, at(ImportColumn::Honorific));
+        record.setField(AddressRecord::Honorific, at(ImportColumn::Honorific) >= 0
+                                                      ? importedHonorific(honorific)
+                                                      : QStringLiteral("0"));
+        record.setField(AddressRecord::Code, cell(row, at(ImportColumn::Code)));
+        const bool noAddress = record.field(AddressRecord::Address1).isEmpty() &&
+                               record.field(AddressRecord::Address2).isEmpty();
+        if (noAddress) {
+            bool blank = name.isEmpty();
+            for (const QString &value : row)
+                blank = blank && value.trimmed().isEmpty();
+            if (!blank)
+                result.skipped.append(
+                    QCoreApplication::translate("nvl::Import", "%1（住所がありません）")
+                        .arg(name.isEmpty() ? row.join(u',') : name));
+            continue;
+        }
+        checkFieldLengths(record, result.warnings);
+        result.records.append(record);
+    }
+    return result;
+}
+
+QByteArray writeExportCsv(const QList<AddressRecord> &records) {
+    // Every field in the book's order, named as the card names them.
+    QString out = QStringList{quote(QStringLiteral("氏名")),   quote(QStringLiteral("住所１")),
+                              quote(QStringLiteral("住所２")), quote(QStringLiteral("郵便番号")),
+                              quote(QStringLiteral("コード")), quote(QStringLiteral("敬称")),
+                              quote(QStringLiteral("建物名"))}
+                      .join(u',') +
+                  QStringLiteral("\r\n");
+    for (const AddressRecord &record : records) {
+        QStringList fields;
+        for (int field = 1; field <= AddressRecord::FieldCount; ++field) {
+            const QString &value = record.field(field);
+            // The honorific as its word where it names one, so other
+            // programs read 様, not 0.
+            const QString word = honorificWords().value(value.toInt());
+            fields.append(quote(field == AddressRecord::Honorific &&
+                                        value == QString::number(value.toInt()) && !word.isEmpty()
+                                    ? word
+                                    : value));
+        }
+        out += fields.join(u',') + QStringLiteral("\r\n");
+    }
+    return Utf8Bom + out.toUtf8();
+}
+
+} // namespace nvl

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "importresult.h"
+
+#include <QByteArray>
+#include <array>
+
+namespace nvl {
+
+// A CSV file another program wrote: a header row, then one contact a row.
+struct CsvTable {
+    QStringList header;
+    QList<QStringList> rows;
+};
+struct CsvRead {
+    CsvTable table;
+    QString error; // Japanese; empty when the table was read
+    bool ok() const { return error.isEmpty(); }
+};
+
+// UTF-8 (with or without a byte-order mark) or CP932, whichever the bytes
+// are; quoted fields may hold commas, quotes ("") and line breaks.
+CsvRead readCsvTable(const QByteArray &bytes);
+
+// A book saved as .csv is the book format itself; a file whose first row
+// names columns, or that starts with a UTF-8 byte-order mark and is not a
+// book, came from another program.
+bool isForeignCsv(const QByteArray &bytes);
+
+// What a column can hold, for the mapping.
+enum class ImportColumn {
+    Name,
+    FamilyName,
+    GivenName,
+    PostalCode,
+    WholeAddress,
+    Region,
+    Locality,
+    Street,
+    Address1,
+    Address2,
+    Building,
+    Honorific,
+    Code,
+};
+constexpr int ImportColumnCount = 13;
+QString importColumnCaption(ImportColumn column);
+
+// The column (0-based) each field is read from, -1 for none.
+using CsvMapping = std::array<int, ImportColumnCount>;
+// Columns matched by their header names: the card's own (氏名, 郵便番号,
+// 住所１, …) and those of the common web address books' exports.
+CsvMapping guessMapping(const QStringList &header);
+bool mappingNamesSomething(const CsvMapping &mapping);
+
+ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping);
+
+// The records as CSV for other programs: UTF-8 with a byte-order mark, a
+// header row, every field in the book's order.
+QByteArray writeExportCsv(const QList<AddressRecord> &records);
+
+} // namespace nvl

@@ -1,0 +1,88 @@
+#include "importresult.h"
+
+#include "splitaddress.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+namespace nvl {
+
+QString importedPostalCode(const QString &text) {
+    // Spellings the book prints already stay as they are.
+    static const QRegularExpression printable(QStringLiteral("^[0-9]{3}-?[0-9]{4}$"));
+    if (printable.match(text.trimmed()).hasMatch())
+        return text.trimmed();
+    QString digits;
+    for (const QChar c : text) {
+        if (c.isDigit())
+            digits += QChar(u'0' + c.digitValue());
+        else if (!QStringLiteral("〒-－−‐ー ").contains(c) && !c.isSpace())
+            return text.trimmed();
+    }
+    if (digits.size() != 7)
+        return text.trimmed();
+    return digits.left(3) + u'-' + digits.mid(3);
+}
+
+QString importedHonorific(const QString &text) {
+    const QString word = text.trimmed();
+    const qsizetype index = honorificWords().indexOf(word);
+    return index >= 0 ? QString::number(index) : word;
+}
+
+void setImportedAddress(AddressRecord &record, const QString &regionAndLocality,
+                        const QString &street) {
+    const QString first = regionAndLocality.trimmed();
+    const QString second = street.trimmed();
+    if (!first.isEmpty()) {
+        record.setField(AddressRecord::Address1, first);
+        record.setField(AddressRecord::Address2, second);
+        return;
+    }
+    const SplitLines lines = splitAddressText(second, true);
+    record.setField(AddressRecord::Address1, lines.line1);
+    record.setField(AddressRecord::Address2, lines.line2);
+}
+
+void checkFieldLengths(const AddressRecord &record, QStringList &warnings) {
+    struct Limit {
+        int field;
+        const char *caption;
+        int length;
+    };
+    static constexpr Limit Limits[] = {
+        {AddressRecord::Name, QT_TRANSLATE_NOOP("nvl::Import", "名前"), 20},
+        {AddressRecord::Address1, QT_TRANSLATE_NOOP("nvl::Import", "住所１"), 22},
+        {AddressRecord::Address2, QT_TRANSLATE_NOOP("nvl::Import", "住所２"), 22},
+        {AddressRecord::Code, QT_TRANSLATE_NOOP("nvl::Import", "コード"), 20},
+    };
+    for (const Limit &limit : Limits) {
+        const qsizetype length = record.field(limit.field).size();
+        if (length > limit.length)
+            warnings.append(QCoreApplication::translate(
+                                "nvl::Import", "「%1」の%2は%3文字あり、入力できる%4文字を超えて"
+                                               "いますが、そのまま取り込みます。")
+                                .arg(record.field(AddressRecord::Name),
+                                     QCoreApplication::translate("nvl::Import", limit.caption))
+                                .arg(length)
+                                .arg(limit.length));
+    }
+}
+
+MergeResult appendRecords(const AddressBook &book, const QList<AddressRecord> &records) {
+    const qsizetype total = book.records.size() + records.size();
+    if (total > AddressBook::Capacity)
+        return {book, QCoreApplication::translate(
+                          "nvl::Import", "取り込む%1件を合わせると%2件になり、住所録に入る%3件を"
+                                         "超えます。あと%4件まで取り込めます。何も取り込み"
+                                         "ませんでした。")
+                          .arg(records.size())
+                          .arg(total)
+                          .arg(AddressBook::Capacity)
+                          .arg(AddressBook::Capacity - book.records.size())};
+    AddressBook merged = book;
+    merged.records.append(records);
+    return {merged, {}};
+}
+
+} // namespace nvl

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "bookfile.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace nvl {
+
+// What an import read from a vCard or a foreign CSV file.
+struct ImportResult {
+    QList<AddressRecord> records;
+    // Contacts left out, each "name（reason）": not imported silently.
+    QStringList skipped;
+    // Records imported whole though a field is longer than the editor
+    // lets one type.
+    QStringList warnings;
+    QString error; // Japanese; the file could not be read at all
+    bool ok() const { return error.isEmpty(); }
+};
+
+// A postal code as the book keeps it: "123-4567" or "1234567" as it is,
+// "123-4567" from any other spelling of seven digits (full width, 〒);
+// other text as it is, trimmed.
+QString importedPostalCode(const QString &text);
+
+// The honorific field for a word (様 → "0"); a number or an empty text
+// stays as it is; another word too (the print check names it).
+QString importedHonorific(const QString &text);
+
+// The address lines of the book from the parts an address book keeps:
+// region and locality as 住所１ and the street as 住所２; an address that
+// is all in one text (the street part) is split at its municipality.
+void setImportedAddress(AddressRecord &record, const QString &regionAndLocality,
+                        const QString &street);
+
+// Adds a warning for every field longer than the editor's typing limits.
+void checkFieldLengths(const AddressRecord &record, QStringList &warnings);
+
+// The book with the records added, or why they do not fit: more than the
+// book holds imports nothing.
+struct MergeResult {
+    AddressBook book;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+MergeResult appendRecords(const AddressBook &book, const QList<AddressRecord> &records);
+
+} // namespace nvl

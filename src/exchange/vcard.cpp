@@ -1,0 +1,268 @@
+#include "vcard.h"
+
+#include "textcodec.h"
+
+#include <QCoreApplication>
+#include <QStringDecoder>
+
+#include <cctype>
+
+namespace nvl {
+
+namespace {
+
+struct Property {
+    QByteArray name;              // upper case, group removed
+    QList<QByteArray> parameters; // upper case as written: "TYPE=HOME", "HOME", "CHARSET=…"
+    QByteArray value;             // raw bytes
+};
+
+QByteArray parameterValue(const Property &p, const QByteArray &key) {
+    for (const QByteArray &parameter : p.parameters)
+        if (parameter.startsWith(key + '='))
+            return parameter.mid(key.size() + 1);
+    return {};
+}
+
+bool quotedPrintable(const Property &p) {
+    return parameterValue(p, "ENCODING") == "QUOTED-PRINTABLE" ||
+           p.parameters.contains("QUOTED-PRINTABLE");
+}
+
+// The logical lines: folded lines (a line break and a blank) joined, and
+// quoted-printable soft breaks (a line ending in '=') too.
+QList<QByteArray> logicalLines(const QByteArray &bytes) {
+    QList<QByteArray> lines;
+    for (QByteArray line : bytes.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!lines.isEmpty() && (line.startsWith(' ') || line.startsWith('\t'))) {
+            lines.last() += line.mid(1);
+            continue;
+        }
+        if (!lines.isEmpty() && lines.last().endsWith('=') &&
+            lines.last().toUpper().contains("QUOTED-PRINTABLE")) {
+            lines.last().chop(1);
+            lines.last() += line;
+            continue;
+        }
+        lines.append(line);
+    }
+    return lines;
+}
+
+std::optional<Property> parseLine(const QByteArray &line) {
+    // The name and parameters end at the first colon outside quotes.
+    qsizetype colon = -1;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line.at(i) == '"')
+            quoted = !quoted;
+        else if (line.at(i) == ':' && !quoted) {
+            colon = i;
+            break;
+        }
+    }
+    if (colon <= 0)
+        return std::nullopt;
+    QList<QByteArray> head = line.left(colon).split(';');
+    Property p;
+    p.name = head.takeFirst().toUpper();
+    if (const qsizetype dot = p.name.lastIndexOf('.'); dot >= 0)
+        p.name = p.name.mid(dot + 1);
+    for (const QByteArray &parameter : head) {
+        // TYPE=home,work counts as TYPE=HOME and TYPE=WORK.
+        const QByteArray upper = parameter.trimmed().toUpper();
+        const qsizetype equals = upper.indexOf('=');
+        if (equals > 0 && upper.contains(','))
+            for (const QByteArray &one : upper.mid(equals + 1).split(','))
+                p.parameters.append(upper.left(equals + 1) + one);
+        else
+            p.parameters.append(upper);
+    }
+    p.value = line.mid(colon + 1);
+    return p;
+}
+
+QByteArray decodeQuotedPrintable(const QByteArray &value) {
+    QByteArray out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value.at(i) == '=' && i + 2 < value.size() &&
+            std::isxdigit(static_cast<uchar>(value.at(i + 1))) &&
+            std::isxdigit(static_cast<uchar>(value.at(i + 2)))) {
+            out += QByteArray::fromHex(value.mid(i + 1, 2));
+            i += 2;
+        } else {
+            out += value.at(i);
+        }
+    }
+    return out;
+}
+
+QString decodeValue(const Property &p) {
+    const QByteArray bytes = quotedPrintable(p) ? decodeQuotedPrintable(p.value) : p.value;
+    const QByteArray charset = parameterValue(p, "CHARSET");
+    if (!charset.isEmpty() && charset != "UTF-8") {
+        // Phones write SHIFT_JIS and mean Windows' CP932, its superset.
+        const bool shiftJis =
+            QList<QByteArray>{"SHIFT_JIS", "SJIS", "CP932", "MS932", "WINDOWS-31J"}.contains(
+                charset);
+        const QByteArray name = shiftJis ? QByteArray("windows-31j") : charset;
+        QStringDecoder decoder(name.constData());
+        if (decoder.isValid()) {
+            const QString text = decoder(bytes);
+            if (!decoder.hasError())
+                return text;
+        }
+    }
+    if (const std::optional<DecodedText> text = decodeText(bytes))
+        return text->text;
+    return QString::fromUtf8(bytes);
+}
+
+// Components split at unescaped semicolons, escapes undone.
+QStringList components(const QString &value) {
+    QStringList parts{QString()};
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c == u'\\' && i + 1 < value.size()) {
+            const QChar next = value.at(++i);
+            parts.last() += next == u'n' || next == u'N' ? QChar(u' ') : next;
+        } else if (c == u';') {
+            parts.append(QString());
+        } else {
+            parts.last() += c;
+        }
+    }
+    return parts;
+}
+
+QString escaped(QString text) {
+    text.replace(u'\\', QStringLiteral("\\\\"));
+    text.replace(u';', QStringLiteral("\\;"));
+    text.replace(u',', QStringLiteral("\\,"));
+    text.replace(u'\n', QStringLiteral("\\n"));
+    return text;
+}
+
+struct Contact {
+    QString formattedName;
+    QString family;
+    QString given;
+    QStringList address; // the chosen ADR's components
+    bool homeAddress = false;
+
+    QString name() const {
+        if (!formattedName.trimmed().isEmpty())
+            return formattedName.trimmed();
+        return QStringList{family.trimmed(), given.trimmed()}.join(u' ').trimmed();
+    }
+};
+
+void take(Contact &contact, const Property &p) {
+    if (p.name == "FN") {
+        contact.formattedName = components(decodeValue(p)).join(u';');
+    } else if (p.name == "N") {
+        const QStringList parts = components(decodeValue(p));
+        contact.family = parts.value(0);
+        contact.given = parts.value(1);
+    } else if (p.name == "ADR") {
+        const bool home = p.parameters.contains("HOME") || p.parameters.contains("TYPE=HOME");
+        if (contact.address.isEmpty() || (home && !contact.homeAddress)) {
+            QStringList parts = components(decodeValue(p));
+            bool empty = true;
+            for (const QString &part : parts)
+                empty = empty && part.trimmed().isEmpty();
+            if (!empty) {
+                contact.address = parts;
+                contact.homeAddress = home;
+            }
+        }
+    }
+}
+
+void finish(const Contact &contact, ImportResult &result) {
+    const QString name = contact.name();
+    if (contact.address.isEmpty()) {
+        if (!name.isEmpty())
+            result.skipped.append(
+                QCoreApplication::translate("nvl::Import", "%1（住所がありません）").arg(name));
+        return;
+    }
+    // pobox; extended; street; locality; region; postal code; country
+    const QStringList &a = contact.address;
+    AddressRecord record;
+    record.setField(AddressRecord::Name, name);
+    setImportedAddress(record, a.value(4).trimmed() + a.value(3).trimmed(), a.value(2));
+    record.setField(AddressRecord::Address3, a.value(1).trimmed());
+    record.setField(AddressRecord::PostalCode, importedPostalCode(a.value(5)));
+    record.setField(AddressRecord::Honorific, QStringLiteral("0"));
+    checkFieldLengths(record, result.warnings);
+    result.records.append(record);
+}
+
+} // namespace
+
+ImportResult readVCards(const QByteArray &bytes) {
+    ImportResult result;
+    std::optional<Contact> open;
+    int cards = 0;
+    for (const QByteArray &line : logicalLines(bytes)) {
+        const QByteArray upper = line.trimmed().toUpper();
+        if (upper == "BEGIN:VCARD") {
+            if (open)
+                break; // a card inside a card: broken
+            open.emplace();
+            ++cards;
+            continue;
+        }
+        if (upper == "END:VCARD") {
+            if (!open)
+                break;
+            finish(*open, result);
+            open.reset();
+            continue;
+        }
+        if (!open)
+            continue;
+        if (const std::optional<Property> property = parseLine(line))
+            take(*open, *property);
+    }
+    if (cards == 0)
+        result.error = QCoreApplication::translate(
+            "nvl::Import", "vCard（BEGIN:VCARD で始まる連絡先）が見つかりません。");
+    else if (open || result.records.size() + result.skipped.size() > cards)
+        result.error = QCoreApplication::translate(
+            "nvl::Import", "vCard が END:VCARD で閉じられないまま終わっています。");
+    if (!result.ok()) {
+        result.records.clear();
+        result.skipped.clear();
+        result.warnings.clear();
+    }
+    return result;
+}
+
+QByteArray writeVCards(const QList<AddressRecord> &records) {
+    QString out;
+    for (const AddressRecord &r : records) {
+        const QString name = r.field(AddressRecord::Name);
+        // The name's first blank parts family from given name.
+        qsizetype blank = name.indexOf(u' ');
+        if (const qsizetype wide = name.indexOf(u'　'); wide >= 0 && (blank < 0 || wide < blank))
+            blank = wide;
+        const QString family = blank >= 0 ? name.left(blank) : name;
+        const QString given = blank >= 0 ? name.mid(blank + 1) : QString();
+        out += QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\n");
+        out += QStringLiteral("FN:%1\r\n").arg(escaped(name));
+        out += QStringLiteral("N:%1;%2;;;\r\n").arg(escaped(family), escaped(given));
+        out += QStringLiteral("ADR;TYPE=HOME:;%1;%2;%3;;%4;\r\n")
+                   .arg(escaped(r.field(AddressRecord::Address3)),
+                        escaped(r.field(AddressRecord::Address2)),
+                        escaped(r.field(AddressRecord::Address1)),
+                        escaped(r.field(AddressRecord::PostalCode)));
+        out += QStringLiteral("END:VCARD\r\n");
+    }
+    return out.toUtf8();
+}
+
+} // namespace nvl

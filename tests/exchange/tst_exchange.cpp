@@ -1,0 +1,287 @@
+// vCard and foreign CSV in, CSV and vCard out: the readers against the
+// files phones and web address books write, broken ones included, and the
+// round trips.
+#include "foreigncsv.h"
+#include "vcard.h"
+
+#include <QStringEncoder>
+#include <QtTest>
+
+using namespace nvl;
+
+namespace {
+
+// name|postal code|住所１|住所２|建物名
+QString summary(const AddressRecord &r) {
+    return QStringList{r.field(AddressRecord::Name), r.field(AddressRecord::PostalCode),
+                       r.field(AddressRecord::Address1), r.field(AddressRecord::Address2),
+                       r.field(AddressRecord::Address3)}
+        .join(u'|');
+}
+
+QStringList summaries(const QList<AddressRecord> &records) {
+    QStringList out;
+    for (const AddressRecord &r : records)
+        out.append(summary(r));
+    return out;
+}
+
+QByteArray sjis(const QString &text) {
+    QStringEncoder encoder("windows-31j");
+    return encoder.encode(text);
+}
+
+QByteArray utf8(const char *text) {
+    return QByteArray(text);
+}
+
+// Quoted-printable of bytes, every byte encoded, soft breaks every 30.
+QByteArray qp(const QByteArray &bytes) {
+    QByteArray out;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        out += '=' + bytes.mid(i, 1).toHex().toUpper();
+        if (i % 10 == 9 && i + 1 < bytes.size())
+            out += "=\r\n";
+    }
+    return out;
+}
+
+AddressRecord record(const QString &name, const QString &zip, const QString &a1, const QString &a2,
+                     const QString &building, const QString &code = {},
+                     const QString &honorific = QStringLiteral("0")) {
+    AddressRecord r;
+    r.setField(AddressRecord::Name, name);
+    r.setField(AddressRecord::PostalCode, zip);
+    r.setField(AddressRecord::Address1, a1);
+    r.setField(AddressRecord::Address2, a2);
+    r.setField(AddressRecord::Address3, building);
+    r.setField(AddressRecord::Code, code);
+    r.setField(AddressRecord::Honorific, honorific);
+    return r;
+}
+
+} // namespace
+
+class TestExchange : public QObject {
+    Q_OBJECT
+private slots:
+    void vcards_data();
+    void vcards();
+    void csvFiles_data();
+    void csvFiles();
+    void foreignOrBook_data();
+    void foreignOrBook();
+    void roundTrips();
+    void capacity();
+    void longFieldsKeptWithAWarning();
+};
+
+void TestExchange::vcards_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("records");
+    QTest::addColumn<QStringList>("skipped");
+    QTest::addColumn<bool>("broken");
+
+    QTest::newRow("3.0, folded, home before work, two cards")
+        << utf8("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:山田 太郎\r\nN:山田;太郎;;;\r\n"
+                "ADR;TYPE=WORK:;;丸の内1-1;千代田区;東京都;100-0005;日本\r\n"
+                "ADR;TYPE=HOME:;グランハイツ101;千代田1-2-3;千代田\r\n 区;東京都;1000001;日本\r\n"
+                "END:VCARD\r\n"
+                "BEGIN:VCARD\r\nVERSION:3.0\r\nN:佐藤;花子;;;\r\n"
+                "item1.ADR;type=HOME;type=pref:;;梅田3-1;大阪市北区;大阪府;〒５３０－０００１;\r\n"
+                "END:VCARD\r\n")
+        << QStringList{"山田 太郎|1000001|東京都千代田区|千代田1-2-3|グランハイツ101",
+                       "佐藤 花子|530-0001|大阪府大阪市北区|梅田3-1|"}
+        << QStringList{} << false;
+    const QByteArray sjisAddress = sjis(QStringLiteral("東京都千代田区千代田１－１"));
+    QTest::newRow("2.1, quoted-printable Shift_JIS with soft breaks")
+        << "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:" +
+               qp(sjis(QStringLiteral("高橋"))) + ";" + qp(sjis(QStringLiteral("一郎"))) +
+               "\r\nADR;HOME;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:;;" + qp(sjisAddress) +
+               ";;;100-0001;\r\nEND:VCARD\r\n"
+        << QStringList{"高橋 一郎|100-0001|東京都千代田区|千代田１－１|"} << QStringList{} << false;
+    QTest::newRow("2.1, quoted-printable UTF-8, bare QUOTED-PRINTABLE")
+        << "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=UTF-8;QUOTED-PRINTABLE:" +
+               qp(QStringLiteral("𠮷田 鷗外").toUtf8()) +
+               "\r\nADR;CHARSET=UTF-8;QUOTED-PRINTABLE:;;" +
+               qp(QStringLiteral("京都市左京区岡崎").toUtf8()) + ";;;6068001;\r\nEND:VCARD\r\n"
+        << QStringList{"𠮷田 鷗外|6068001|京都市左京区|岡崎|"} << QStringList{} << false;
+    QTest::newRow("4.0, quoted label with a colon, TYPE list, no address skipped")
+        << utf8("BEGIN:VCARD\nVERSION:4.0\nFN:伊藤 誠\n"
+                "ADR;TYPE=\"home,work\";LABEL=\"住所: "
+                "札幌\":;;北一条西2-1;札幌市中央区;北海道;060-0001;\n"
+                "END:VCARD\nBEGIN:VCARD\nVERSION:4.0\nFN:電話だけの人\nTEL:0312345678\nEND:VCARD\n")
+        << QStringList{"伊藤 誠|060-0001|北海道札幌市中央区|北一条西2-1|"}
+        << QStringList{"電話だけの人（住所がありません）"} << false;
+    QTest::newRow("whole address in the street, escapes")
+        << utf8("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:中村\\, 商店\r\n"
+                "ADR:;;福岡県福岡市博多区博多駅前1-1;;;812-0011;\r\nEND:VCARD\r\n")
+        << QStringList{"中村, 商店|812-0011|福岡県福岡市博多区|博多駅前1-1|"} << QStringList{}
+        << false;
+    QTest::newRow("no vCard at all")
+        << utf8("山田,東京都\r\n") << QStringList{} << QStringList{} << true;
+    QTest::newRow("card never closed")
+        << utf8("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:途中\r\nADR:;;東京都;;;;\r\n") << QStringList{}
+        << QStringList{} << true;
+    QTest::newRow("card inside a card")
+        << utf8("BEGIN:VCARD\r\nFN:一\r\nBEGIN:VCARD\r\nEND:VCARD\r\n") << QStringList{}
+        << QStringList{} << true;
+    QTest::newRow("empty file") << QByteArray() << QStringList{} << QStringList{} << true;
+}
+
+void TestExchange::vcards() {
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, records);
+    QFETCH(QStringList, skipped);
+    QFETCH(bool, broken);
+    const ImportResult read = readVCards(file);
+    QCOMPARE(!read.ok(), broken);
+    QCOMPARE(summaries(read.records), records);
+    QCOMPARE(read.skipped, skipped);
+    for (const AddressRecord &r : read.records)
+        QCOMPARE(r.field(AddressRecord::Honorific), QStringLiteral("0"));
+}
+
+void TestExchange::csvFiles_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("records");
+    QTest::addColumn<QStringList>("skipped");
+    QTest::addColumn<bool>("broken");
+
+    const QString japanese =
+        QStringLiteral("氏名,郵便番号,住所,建物名,敬称\r\n"
+                       "山田 太郎,〒100-0001,東京都千代田区千代田1-1,\"ハイツ\"\"A\"\", 1\",殿\r\n"
+                       "住所なし,,,,\r\n,,,,\r\n");
+    const QStringList japaneseRecords{"山田 太郎|100-0001|東京都千代田区|千代田1-1|ハイツ\"A\", 1"};
+    QTest::newRow("UTF-8 with BOM") << "\xEF\xBB\xBF" + japanese.toUtf8() << japaneseRecords
+                                    << QStringList{"住所なし（住所がありません）"} << false;
+    QTest::newRow("UTF-8") << japanese.toUtf8() << japaneseRecords
+                           << QStringList{"住所なし（住所がありません）"} << false;
+    QTest::newRow("CP932") << sjis(japanese) << japaneseRecords
+                           << QStringList{"住所なし（住所がありません）"} << false;
+    QTest::newRow("Google Contacts")
+        << utf8("Name,Given Name,Family Name,Address 1 - Type,Address 1 - Formatted,"
+                "Address 1 - Street,Address 1 - City,Address 1 - Region,Address 1 - Postal Code,"
+                "Address 1 - Extended Address\n"
+                "鈴木 一郎,一郎,鈴木,Home,\"〒530-0001\n大阪府大阪市北区梅田1-1\",梅田1-1,"
+                "大阪市北区,大阪府,530-0001,梅田ビル5F\n")
+        << QStringList{"鈴木 一郎|530-0001|大阪府大阪市北区|梅田1-1|梅田ビル5F"} << QStringList{}
+        << false;
+    QTest::newRow("Outlook, family and given name")
+        << utf8("First Name,Last Name,Home Street,Home City,Home State,Home Postal Code\r\n"
+                "花子,佐藤,大保1-2,小郡市,福岡県,8380106\r\n")
+        << QStringList{"佐藤 花子|8380106|福岡県小郡市|大保1-2|"} << QStringList{} << false;
+    QTest::newRow("the card's own columns")
+        << utf8("氏名,住所１,住所２,郵便番号,コード,敬称,建物名\r\n"
+                "\"株式会社 "
+                "NVL\",\"東京都港区\",\"芝公園4-2-8\",\"105-0011\",\"A1\",\"御中\",\"\"\r\n")
+        << QStringList{"株式会社 NVL|105-0011|東京都港区|芝公園4-2-8|"} << QStringList{} << false;
+    QTest::newRow("quote never closed")
+        << utf8("氏名,住所\r\n\"山田,東京都\r\n") << QStringList{} << QStringList{} << true;
+    QTest::newRow("no name column")
+        << utf8("電話,メモ\r\n03,x\r\n") << QStringList{} << QStringList{} << true;
+    QTest::newRow("not text") << QByteArray("\x00\x01\x02", 3) << QStringList{} << QStringList{}
+                              << true;
+}
+
+void TestExchange::csvFiles() {
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, records);
+    QFETCH(QStringList, skipped);
+    QFETCH(bool, broken);
+    const CsvRead table = readCsvTable(file);
+    ImportResult read;
+    if (table.ok())
+        read = recordsFromTable(table.table, guessMapping(table.table.header));
+    else
+        read.error = table.error;
+    QCOMPARE(!read.ok(), broken);
+    QVERIFY(!broken || !read.error.isEmpty());
+    QCOMPARE(summaries(read.records), records);
+    QCOMPARE(read.skipped, skipped);
+    if (QTest::currentDataTag() == QByteArrayLiteral("UTF-8"))
+        QCOMPARE(read.records.first().field(AddressRecord::Honorific), QStringLiteral("1"));
+    if (QTest::currentDataTag() == QByteArrayLiteral("the card's own columns")) {
+        QCOMPARE(read.records.first().field(AddressRecord::Honorific), QStringLiteral("2"));
+        QCOMPARE(read.records.first().field(AddressRecord::Code), QStringLiteral("A1"));
+    }
+}
+
+void TestExchange::foreignOrBook_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("foreign");
+    const QString book = QStringLiteral(
+        "\"山田 太郎\",\"東京都千代田区\",\"千代田1-1\",\"100-0001\",\"\",\"0\",\"\"\r\n");
+    QTest::newRow("a book in CP932") << sjis(book) << false;
+    QTest::newRow("a book in UTF-8 with BOM (𠮷)")
+        << "\xEF\xBB\xBF" + QString(book).replace(u'山', QStringLiteral("𠮷")).toUtf8() << false;
+    QTest::newRow("a header row") << sjis(QStringLiteral("氏名,郵便番号,住所\r\n")) << true;
+    QTest::newRow("English header row") << utf8("Name,Address 1 - Street\n") << true;
+    QTest::newRow("BOM, not a book") << utf8("\xEF\xBB\xBF"
+                                             "a,b\r\n")
+                                     << true;
+    QTest::newRow("plain text") << utf8("memo\r\n") << false;
+}
+
+void TestExchange::foreignOrBook() {
+    QFETCH(QByteArray, file);
+    QFETCH(bool, foreign);
+    QCOMPARE(isForeignCsv(file), foreign);
+}
+
+void TestExchange::roundTrips() {
+    const QList<AddressRecord> records = {
+        record(QStringLiteral("山田 太郎"), QStringLiteral("100-0001"),
+               QStringLiteral("東京都千代田区"), QStringLiteral("千代田1-1"),
+               QStringLiteral("ハイツ\"A\", 1;2\\3"), QStringLiteral("C-1"), QStringLiteral("0")),
+        record(QStringLiteral("𠮷田　鷗外"), QStringLiteral("606-8001"),
+               QStringLiteral("京都府京都市左京区"), QStringLiteral("岡崎"), {}, {},
+               QStringLiteral("4")),
+        record(QStringLiteral("株式会社ＮＶＬ"), QStringLiteral("1050011"),
+               QStringLiteral("東京都港区芝公園"), {}, QStringLiteral("５階"), QStringLiteral("x"),
+               QStringLiteral("2")),
+        record(QStringLiteral("敬称なし"), {}, QStringLiteral("北海道"), QStringLiteral("札幌"), {},
+               {}, QString()),
+    };
+    // CSV keeps every field.
+    const CsvRead table = readCsvTable(writeExportCsv(records));
+    QVERIFY(table.ok());
+    const ImportResult csv = recordsFromTable(table.table, guessMapping(table.table.header));
+    QVERIFY(csv.ok() && csv.skipped.isEmpty());
+    QCOMPARE(csv.records, records);
+    // vCard keeps the name, postal code, address lines and building line.
+    const ImportResult vcf = readVCards(writeVCards(records));
+    QVERIFY(vcf.ok() && vcf.skipped.isEmpty());
+    QCOMPARE(summaries(vcf.records), summaries(records));
+}
+
+void TestExchange::capacity() {
+    AddressBook book;
+    for (int i = 0; i < 298; ++i)
+        book.records.append(record(QString::number(i), {}, QStringLiteral("東京都"), {}, {}));
+    const QList<AddressRecord> two(2,
+                                   record(QStringLiteral("新"), {}, QStringLiteral("a"), {}, {}));
+    const MergeResult fits = appendRecords(book, two);
+    QVERIFY(fits.ok());
+    QCOMPARE(fits.book.recordCount(), 300);
+    const MergeResult over = appendRecords(book, two + two.mid(0, 1));
+    QVERIFY(!over.ok());
+    QCOMPARE(over.book.recordCount(), 298); // nothing imported
+    QVERIFY2(over.error.contains(QStringLiteral("301件")) &&
+                 over.error.contains(QStringLiteral("2件")),
+             qPrintable(over.error));
+}
+
+void TestExchange::longFieldsKeptWithAWarning() {
+    const QString longName(25, QChar(0x9f8d));
+    const QByteArray file = "BEGIN:VCARD\r\nFN:" + longName.toUtf8() +
+                            "\r\nADR:;;一丁目;千代田区;東京都;;\r\nEND:VCARD\r\n";
+    const ImportResult read = readVCards(file);
+    QCOMPARE(read.records.size(), 1);
+    QCOMPARE(read.records.first().field(AddressRecord::Name), longName);
+    QCOMPARE(read.warnings.size(), 1);
+    QVERIFY(read.warnings.first().contains(QStringLiteral("25文字")));
+}
+
+QTEST_MAIN(TestExchange)
+#include "tst_exchange.moc"
