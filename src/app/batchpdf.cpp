@@ -2,6 +2,7 @@
 
 #include "bookfile.h"
 #include "commondialog.h"
+#include "filechecks.h"
 #include "fonts.h"
 #include "offsetfile.h"
 #include "printlist.h"
@@ -16,7 +17,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace nvl {
 
@@ -44,16 +44,11 @@ QString usableFont(const QString &name) {
 QString refusedOutput(const QString &bookPath, const QString &outPath) {
     if (outPath == QLatin1String("-"))
         return {};
-    struct stat book {};
-    struct stat out {};
-    if (::stat(QFile::encodeName(outPath).constData(), &out) != 0)
-        return {};
-    if (!S_ISREG(out.st_mode))
+    if (isSpecialFile(outPath))
         return QCoreApplication::translate(
                    "nvl::BatchPdf", "「%1」は通常のファイルではないため、PDF を書き込めません。")
             .arg(outPath);
-    if (::stat(QFile::encodeName(bookPath).constData(), &book) == 0 && book.st_dev == out.st_dev &&
-        book.st_ino == out.st_ino)
+    if (isSameFile(bookPath, outPath))
         return QCoreApplication::translate(
                    "nvl::BatchPdf",
                    "出力先「%1」は住所録そのものです。別の PDF ファイル名を指定して"

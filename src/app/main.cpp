@@ -1,5 +1,6 @@
 #include "batchpdf.h"
 #include "desktopprogram.h"
+#include "exchangecommand.h"
 #include "zipcommand.h"
 
 #include <QApplication>
@@ -10,6 +11,10 @@ int main(int argc, char *argv[]) {
         return nvl::runPrintPdf(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "zip") == 0)
         return nvl::runZipCommand(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "import") == 0)
+        return nvl::runImportCommand(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "export") == 0)
+        return nvl::runExportCommand(argc, argv);
 
     nvl::preferJapaneseLocale();
     QApplication app(argc, argv);

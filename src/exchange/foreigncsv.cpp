@@ -110,6 +110,24 @@ QString cell(const QStringList &row, int column) {
     return column >= 0 ? row.value(column).trimmed() : QString();
 }
 
+// A formatted address as web address books export it: its lines joined,
+// without the lines that hold only the postal code or the country.
+QString wholeAddress(const QString &text) {
+    QString joined;
+    for (const QString &line : text.split(u'\n')) {
+        const QString part = line.trimmed();
+        const QString code = importedPostalCode(part);
+        const bool postal = code.size() >= 7 && code.at(0).isDigit() && code.back().isDigit() &&
+                            code.count(u'-') <= 1;
+        const bool country = QStringList{QStringLiteral("日本"), QStringLiteral("Japan"),
+                                         QStringLiteral("JP"), QStringLiteral("JAPAN")}
+                                 .contains(part);
+        if (!postal && !country)
+            joined += part;
+    }
+    return joined;
+}
+
 QString quote(QString text) {
     text.replace(u'"', QStringLiteral("\"\""));
     return u'"' + text + u'"';
@@ -224,7 +242,7 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
         } else if (!parts.isEmpty() || !street.isEmpty()) {
             setImportedAddress(record, parts, street);
         } else {
-            setImportedAddress(record, {}, cell(row, at(ImportColumn::WholeAddress)));
+            setImportedAddress(record, {}, wholeAddress(cell(row, at(ImportColumn::WholeAddress))));
         }
         record.setField(AddressRecord::Address3, cell(row, at(ImportColumn::Building)));
         record.setField(AddressRecord::PostalCode,
@@ -246,6 +264,7 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
                         .arg(name.isEmpty() ? row.join(u',') : name));
             continue;
         }
+        tidyImportedRecord(record);
         checkFieldLengths(record, result.warnings);
         result.records.append(record);
     }

@@ -44,6 +44,16 @@ void setImportedAddress(AddressRecord &record, const QString &regionAndLocality,
     record.setField(AddressRecord::Address2, lines.line2);
 }
 
+void tidyImportedRecord(AddressRecord &record) {
+    for (int field = 1; field <= AddressRecord::FieldCount; ++field) {
+        QString text = record.field(field);
+        for (QChar &c : text)
+            if (c.category() == QChar::Other_Control)
+                c = u' ';
+        record.setField(field, text.trimmed());
+    }
+}
+
 void checkFieldLengths(const AddressRecord &record, QStringList &warnings) {
     struct Limit {
         int field;
@@ -67,6 +77,27 @@ void checkFieldLengths(const AddressRecord &record, QStringList &warnings) {
                                 .arg(length)
                                 .arg(limit.length));
     }
+}
+
+ImportFormat importFormat(const QString &path, const QByteArray &bytes) {
+    const QString lower = path.toLower();
+    if (lower.endsWith(QLatin1String(".vcf")) || lower.endsWith(QLatin1String(".vcard")))
+        return ImportFormat::VCard;
+    if (lower.endsWith(QLatin1String(".csv")))
+        return ImportFormat::Csv;
+    return bytes.left(4096).toUpper().contains("BEGIN:VCARD") ? ImportFormat::VCard
+                                                              : ImportFormat::Csv;
+}
+
+QStringList importNotes(const ImportResult &result) {
+    QStringList notes;
+    if (!result.skipped.isEmpty())
+        notes.append(QCoreApplication::translate("nvl::Import",
+                                                 "住所がないため取り込まなかった連絡先（%1件）: %2")
+                         .arg(result.skipped.size())
+                         .arg(result.skipped.join(QStringLiteral("、"))));
+    notes.append(result.warnings);
+    return notes;
 }
 
 MergeResult appendRecords(const AddressBook &book, const QList<AddressRecord> &records) {

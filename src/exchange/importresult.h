@@ -35,6 +35,10 @@ QString importedHonorific(const QString &text);
 void setImportedAddress(AddressRecord &record, const QString &regionAndLocality,
                         const QString &street);
 
+// Line breaks, tabs and other control characters become blanks, and the
+// fields are trimmed: a book's field is one line.
+void tidyImportedRecord(AddressRecord &record);
+
 // Adds a warning for every field longer than the editor's typing limits.
 void checkFieldLengths(const AddressRecord &record, QStringList &warnings);
 
@@ -46,5 +50,14 @@ struct MergeResult {
     bool ok() const { return error.isEmpty(); }
 };
 MergeResult appendRecords(const AddressBook &book, const QList<AddressRecord> &records);
+
+// Which reader a file to import needs: by its name (.vcf, .vcard, .csv),
+// else by its content.
+enum class ImportFormat { VCard, Csv };
+ImportFormat importFormat(const QString &path, const QByteArray &bytes);
+
+// The lines an import reports besides its records: contacts left out and
+// fields kept longer than the editor allows.
+QStringList importNotes(const ImportResult &result);
 
 } // namespace nvl

@@ -101,14 +101,17 @@ QByteArray decodeQuotedPrintable(const QByteArray &value) {
 
 QString decodeValue(const Property &p) {
     const QByteArray bytes = quotedPrintable(p) ? decodeQuotedPrintable(p.value) : p.value;
+    // The character sets Japanese phones and address books write; any
+    // other name is guessed from the bytes like an unnamed one.
     const QByteArray charset = parameterValue(p, "CHARSET");
-    if (!charset.isEmpty() && charset != "UTF-8") {
+    const bool shiftJis = QList<QByteArray>{"SHIFT_JIS", "SJIS", "CP932", "MS932", "WINDOWS-31J"}
+                              .contains(charset);
+    const QByteArray known = shiftJis                                        ? "windows-31j"
+                             : charset == "ISO-2022-JP" || charset == "EUC-JP" ? charset
+                                                                               : QByteArray();
+    if (!known.isEmpty()) {
         // Phones write SHIFT_JIS and mean Windows' CP932, its superset.
-        const bool shiftJis =
-            QList<QByteArray>{"SHIFT_JIS", "SJIS", "CP932", "MS932", "WINDOWS-31J"}.contains(
-                charset);
-        const QByteArray name = shiftJis ? QByteArray("windows-31j") : charset;
-        QStringDecoder decoder(name.constData());
+        QStringDecoder decoder(known.constData());
         if (decoder.isValid()) {
             const QString text = decoder(bytes);
             if (!decoder.hasError())
@@ -197,6 +200,7 @@ void finish(const Contact &contact, ImportResult &result) {
     record.setField(AddressRecord::Address3, a.value(1).trimmed());
     record.setField(AddressRecord::PostalCode, importedPostalCode(a.value(5)));
     record.setField(AddressRecord::Honorific, QStringLiteral("0"));
+    tidyImportedRecord(record);
     checkFieldLengths(record, result.warnings);
     result.records.append(record);
 }

@@ -167,6 +167,10 @@ void TestExchange::csvFiles_data() {
                 "大阪市北区,大阪府,530-0001,梅田ビル5F\n")
         << QStringList{"鈴木 一郎|530-0001|大阪府大阪市北区|梅田1-1|梅田ビル5F"} << QStringList{}
         << false;
+    QTest::newRow("one formatted address, lines and country dropped")
+        << utf8("Name,Address 1 - Formatted\n"
+                "\"高橋 一郎\",\"〒100-0001\n東京都千代田区千代田1-1\n日本\"\n")
+        << QStringList{"高橋 一郎||東京都千代田区|千代田1-1|"} << QStringList{} << false;
     QTest::newRow("Outlook, family and given name")
         << utf8("First Name,Last Name,Home Street,Home City,Home State,Home Postal Code\r\n"
                 "花子,佐藤,大保1-2,小郡市,福岡県,8380106\r\n")

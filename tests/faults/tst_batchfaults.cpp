@@ -29,6 +29,9 @@ private slots:
     void fullDisk();
     void installedCopyReadsShippedSenders_data();
     void installedCopyReadsShippedSenders();
+    void importAndExportFaults_data();
+    void importAndExportFaults();
+    void importOnAFullDisk();
 
 private:
     struct Run {
@@ -41,6 +44,7 @@ private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
     QStringList files() const { return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden); }
     std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_command = QStringLiteral("print-pdf");
 };
 
 namespace {
@@ -55,6 +59,7 @@ const QByteArray OldPdf("%PDF-1.4 the previous print, which must survive\n");
 } // namespace
 
 void TestBatchFaults::init() {
+    m_command = QStringLiteral("print-pdf");
     m_dir = std::make_unique<QTemporaryDir>();
     // NVL_PROGRAM_UNDER_TEST runs these against another build of the program.
     const QString program =
@@ -88,7 +93,7 @@ TestBatchFaults::Run TestBatchFaults::run(const QStringList &arguments,
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(m_dir->path());
     const QStringList command =
-        QStringList{program.isEmpty() ? path(QStringLiteral("nvl-hagaki")) : program, "print-pdf"} +
+        QStringList{program.isEmpty() ? path(QStringLiteral("nvl-hagaki")) : program, m_command} +
         arguments;
     if (straceOptions.isEmpty())
         process.start(command.first(), command.mid(1));
@@ -291,6 +296,72 @@ void TestBatchFaults::installedCopyReadsShippedSenders() {
     QStringList shipped = QDir(prefix.filePath(QStringLiteral("bin"))).entryList(QDir::Files);
     shipped.sort();
     QCOMPARE(shipped, (QStringList{"Wolt.tds", "nvl-hagaki"}));
+}
+
+const QByteArray Contacts("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:新しい人\r\n"
+                          "ADR:;;丸の内1-1;千代田区;東京都;100-0005;\r\nEND:VCARD\r\n");
+
+void TestBatchFaults::importAndExportFaults_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("inject");
+    for (const char *command : {"import", "export"}) {
+        QTest::addRow("%s, fsync: I/O error", command) << command << "fsync,fdatasync:error=EIO";
+        QTest::addRow("%s, rename: cross-device", command)
+            << command << "rename,renameat,renameat2:error=EXDEV";
+    }
+}
+
+// The book an import appends to, and the file an export replaces, stay as
+// they were when the disk fails, and the user is told which file.
+void TestBatchFaults::importAndExportFaults() {
+    QFETCH(QString, command);
+    QFETCH(QString, inject);
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        QSKIP("strace is not installed");
+    m_command = command;
+    writeBytes(path(QStringLiteral("contacts.vcf")), Contacts);
+    const QString target = command == QLatin1String("import") ? path(QStringLiteral("book.dat"))
+                                                              : path(QStringLiteral("old.csv"));
+    if (command == QLatin1String("export"))
+        writeBytes(target, "the previous export\r\n");
+    const QByteArray before = readBytes(target);
+    const QStringList files = this->files();
+    const QStringList args = command == QLatin1String("import")
+                                 ? QStringList{path(QStringLiteral("contacts.vcf")), target,
+                                               QStringLiteral("--append")}
+                                 : QStringList{path(QStringLiteral("book.dat")), target};
+    const Run result = run(args, {"-e", QStringLiteral("inject=%1").arg(inject)});
+    QVERIFY2(result.exitCode > 0, qPrintable(result.errors));
+    QVERIFY2(result.errors.contains(target), qPrintable(result.errors));
+    QCOMPARE(readBytes(target), before);
+    QCOMPARE(this->files(), files);
+    // Without the fault the same command goes through.
+    QCOMPARE(run(args).exitCode, 0);
+    QVERIFY(readBytes(target) != before);
+}
+
+void TestBatchFaults::importOnAFullDisk() {
+    const SmallDisk disk("64k");
+    if (!disk.mounted())
+        QSKIP("mounting a small tmpfs is not allowed here");
+    m_command = QStringLiteral("import");
+    const QString book = disk.filePath(QStringLiteral("book.dat"));
+    QVERIFY(QFile::copy(path(QStringLiteral("book.dat")), book));
+    const QByteArray before = readBytes(book);
+    writeBytes(path(QStringLiteral("contacts.vcf")), Contacts);
+    QFile filler(disk.filePath(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+    const Run result =
+        run({path(QStringLiteral("contacts.vcf")), book, QStringLiteral("--append")});
+    QVERIFY2(result.exitCode > 0, qPrintable(result.errors));
+    QVERIFY(result.errors.contains(book));
+    QCOMPARE(readBytes(book), before);
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"book.dat", "filler"}));
 }
 
 QTEST_MAIN(TestBatchFaults)

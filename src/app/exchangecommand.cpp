@@ -1,0 +1,161 @@
+#include "exchangecommand.h"
+
+#include "bookfile.h"
+#include "filechecks.h"
+#include "foreigncsv.h"
+#include "vcard.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace nvl {
+
+namespace {
+
+int fail(const char *command, const QString &message) {
+    std::fprintf(stderr, "nvl-hagaki %s: %s\n", command, qPrintable(message));
+    return 1;
+}
+
+void warn(const char *command, const QString &message) {
+    std::fprintf(stderr, "nvl-hagaki %s: %s\n", command, qPrintable(message));
+}
+
+QString tr(const char *text) {
+    return QCoreApplication::translate("nvl::ExchangeCommand", text);
+}
+
+// Parses the command line; false (with the exit status) when done already.
+bool parse(QCommandLineParser &parser, const char *usage, int *status) {
+    parser.addHelpOption();
+    if (!parser.parse(QCoreApplication::arguments())) {
+        *status = fail(usage, parser.errorText());
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        *status = 0;
+        return false;
+    }
+    return true;
+}
+
+ImportResult readContacts(const QString &path, const QByteArray &bytes) {
+    if (importFormat(path, bytes) == ImportFormat::VCard)
+        return readVCards(bytes);
+    const CsvRead table = readCsvTable(bytes);
+    if (!table.ok()) {
+        ImportResult failed;
+        failed.error = table.error;
+        return failed;
+    }
+    return recordsFromTable(table.table, guessMapping(table.table.header));
+}
+
+} // namespace
+
+int runImportCommand(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        tr("vCard や CSV の連絡先を住所録に取り込みます (imports contacts into a book)."));
+    parser.addPositionalArgument(QStringLiteral("import"), QStringLiteral("this command"));
+    parser.addPositionalArgument(QStringLiteral("IN"), QStringLiteral("vCard (.vcf) or CSV file"));
+    parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("book (.dat) to write"));
+    const QCommandLineOption append(
+        QStringLiteral("append"), tr("add to an existing book, within its 300 records"));
+    parser.addOption(append);
+    int status = 0;
+    if (!parse(parser, "import", &status))
+        return status;
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 3)
+        return fail("import", tr("使い方 (usage): nvl-hagaki import IN.vcf|IN.csv OUT.dat "
+                                 "[--append]"));
+    const QString &inPath = args.at(1);
+    const QString &outPath = args.at(2);
+
+    TextFileRead::Status readStatus = TextFileRead::Status::Ok;
+    const QByteArray bytes = readFileBytes(inPath, &readStatus);
+    if (readStatus != TextFileRead::Status::Ok)
+        return fail("import", describeReadFailure(inPath, readStatus));
+    if (isSameFile(inPath, outPath))
+        return fail("import", tr("取り込むファイルと住所録「%1」が同じファイルです。").arg(outPath));
+    if (isSpecialFile(outPath))
+        return fail("import", tr("「%1」は通常のファイルではないため、住所録を書き込めません。")
+                                  .arg(outPath));
+    const ImportResult read = readContacts(inPath, bytes);
+    if (!read.ok())
+        return fail("import", QStringLiteral("%1: %2").arg(inPath, read.error));
+    if (read.records.isEmpty()) {
+        for (const QString &note : importNotes(read))
+            warn("import", note);
+        return fail("import", tr("「%1」に取り込める連絡先がありません。住所録は書き込んでいません。")
+                                  .arg(inPath));
+    }
+
+    AddressBook book;
+    if (QFileInfo::exists(outPath)) {
+        if (!parser.isSet(append))
+            return fail("import", tr("住所録「%1」はすでにあります。追加するときは --append を"
+                                     "付けてください。")
+                                      .arg(outPath));
+        BookRead existing = readBookFile(outPath);
+        if (!existing.ok())
+            return fail("import", tr("住所録「%1」を読めないため、取り込みを中止しました。")
+                                      .arg(outPath));
+        book = std::move(existing.book);
+    }
+    const MergeResult merged = appendRecords(book, read.records);
+    if (!merged.ok())
+        return fail("import", merged.error);
+    for (const QString &note : importNotes(read))
+        warn("import", note);
+    const WriteResult written = writeBookFile(outPath, merged.book);
+    if (!written)
+        return fail("import", written.error);
+    return 0;
+}
+
+int runExportCommand(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        tr("住所録を CSV や vCard に書き出します (exports a book to CSV or vCard)."));
+    parser.addPositionalArgument(QStringLiteral("export"), QStringLiteral("this command"));
+    parser.addPositionalArgument(QStringLiteral("BOOK"), QStringLiteral("book (.dat or .csv)"));
+    parser.addPositionalArgument(QStringLiteral("OUT"),
+                                 QStringLiteral("CSV (.csv) or vCard 3.0 (.vcf) to write"));
+    int status = 0;
+    if (!parse(parser, "export", &status))
+        return status;
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 3)
+        return fail("export", tr("使い方 (usage): nvl-hagaki export BOOK.dat OUT.csv|OUT.vcf"));
+    const QString &bookPath = args.at(1);
+    const QString &outPath = args.at(2);
+    const QString lower = outPath.toLower();
+    const bool csv = lower.endsWith(QLatin1String(".csv"));
+    if (!csv && !lower.endsWith(QLatin1String(".vcf")) && !lower.endsWith(QLatin1String(".vcard")))
+        return fail("export", tr("書き出し先は .csv か .vcf のファイル名にしてください。"));
+    const BookRead read = readBookFile(bookPath);
+    if (!read.ok())
+        return fail("export", read.status == BookRead::Status::FileError
+                                  ? describeReadFailure(bookPath, read.fileStatus)
+                                  : tr("「%1」は住所録の形式になっていません。").arg(bookPath));
+    if (isSameFile(bookPath, outPath))
+        return fail("export", tr("書き出し先「%1」は住所録そのものです。").arg(outPath));
+    if (isSpecialFile(outPath))
+        return fail("export", tr("「%1」は通常のファイルではないため、書き出せません。")
+                                  .arg(outPath));
+    const QByteArray bytes =
+        csv ? writeExportCsv(read.book.records) : writeVCards(read.book.records);
+    const WriteResult written = replaceFileContents(outPath, bytes);
+    if (!written)
+        return fail("export", written.error);
+    return 0;
+}
+
+} // namespace nvl
