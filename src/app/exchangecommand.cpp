@@ -64,8 +64,8 @@ int runImportCommand(int argc, char *argv[]) {
     parser.addPositionalArgument(QStringLiteral("import"), QStringLiteral("this command"));
     parser.addPositionalArgument(QStringLiteral("IN"), QStringLiteral("vCard (.vcf) or CSV file"));
     parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("book (.dat) to write"));
-    const QCommandLineOption append(
-        QStringLiteral("append"), tr("add to an existing book, within its 300 records"));
+    const QCommandLineOption append(QStringLiteral("append"),
+                                    tr("add to an existing book, within its 300 records"));
     parser.addOption(append);
     int status = 0;
     if (!parse(parser, "import", &status))
@@ -82,18 +82,21 @@ int runImportCommand(int argc, char *argv[]) {
     if (readStatus != TextFileRead::Status::Ok)
         return fail("import", describeReadFailure(inPath, readStatus));
     if (isSameFile(inPath, outPath))
-        return fail("import", tr("取り込むファイルと住所録「%1」が同じファイルです。").arg(outPath));
+        return fail("import",
+                    tr("取り込むファイルと住所録「%1」が同じファイルです。").arg(outPath));
     if (isSpecialFile(outPath))
-        return fail("import", tr("「%1」は通常のファイルではないため、住所録を書き込めません。")
-                                  .arg(outPath));
+        return fail(
+            "import",
+            tr("「%1」は通常のファイルではないため、住所録を書き込めません。").arg(outPath));
     const ImportResult read = readContacts(inPath, bytes);
     if (!read.ok())
         return fail("import", QStringLiteral("%1: %2").arg(inPath, read.error));
     if (read.records.isEmpty()) {
         for (const QString &note : importNotes(read))
             warn("import", note);
-        return fail("import", tr("「%1」に取り込める連絡先がありません。住所録は書き込んでいません。")
-                                  .arg(inPath));
+        return fail(
+            "import",
+            tr("「%1」に取り込める連絡先がありません。住所録は書き込んでいません。").arg(inPath));
     }
 
     AddressBook book;
@@ -104,8 +107,8 @@ int runImportCommand(int argc, char *argv[]) {
                                       .arg(outPath));
         BookRead existing = readBookFile(outPath);
         if (!existing.ok())
-            return fail("import", tr("住所録「%1」を読めないため、取り込みを中止しました。")
-                                      .arg(outPath));
+            return fail("import",
+                        tr("住所録「%1」を読めないため、取り込みを中止しました。").arg(outPath));
         book = std::move(existing.book);
     }
     const MergeResult merged = appendRecords(book, read.records);
@@ -148,8 +151,8 @@ int runExportCommand(int argc, char *argv[]) {
     if (isSameFile(bookPath, outPath))
         return fail("export", tr("書き出し先「%1」は住所録そのものです。").arg(outPath));
     if (isSpecialFile(outPath))
-        return fail("export", tr("「%1」は通常のファイルではないため、書き出せません。")
-                                  .arg(outPath));
+        return fail("export",
+                    tr("「%1」は通常のファイルではないため、書き出せません。").arg(outPath));
     const QByteArray bytes =
         csv ? writeExportCsv(read.book.records) : writeVCards(read.book.records);
     const WriteResult written = replaceFileContents(outPath, bytes);

@@ -104,9 +104,9 @@ QString decodeValue(const Property &p) {
     // The character sets Japanese phones and address books write; any
     // other name is guessed from the bytes like an unnamed one.
     const QByteArray charset = parameterValue(p, "CHARSET");
-    const bool shiftJis = QList<QByteArray>{"SHIFT_JIS", "SJIS", "CP932", "MS932", "WINDOWS-31J"}
-                              .contains(charset);
-    const QByteArray known = shiftJis                                        ? "windows-31j"
+    const bool shiftJis =
+        QList<QByteArray>{"SHIFT_JIS", "SJIS", "CP932", "MS932", "WINDOWS-31J"}.contains(charset);
+    const QByteArray known = shiftJis                                          ? "windows-31j"
                              : charset == "ISO-2022-JP" || charset == "EUC-JP" ? charset
                                                                                : QByteArray();
     if (!known.isEmpty()) {

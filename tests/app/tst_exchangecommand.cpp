@@ -1,0 +1,166 @@
+// nvl-hagaki import and export as processes, no display: what they write,
+// what they refuse, and what they say.
+#include "bookfile.h"
+#include "fakeplatform.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace nvl;
+using namespace nvl::test;
+
+class TestExchangeCommand : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void imports_data();
+    void imports();
+    void roundTripThroughFiles_data();
+    void roundTripThroughFiles();
+
+private:
+    int run(const QStringList &arguments, QString *errors = nullptr);
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+namespace {
+
+QString card(const QString &name, const QString &street) {
+    return QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:%1\r\nADR:;;%2;千代田区;東京都;"
+                          "100-0001;\r\nEND:VCARD\r\n")
+        .arg(name, street);
+}
+
+QString book(int records) {
+    QString text;
+    for (int i = 1; i <= records; ++i)
+        text += QStringLiteral("\"宛名%1\",\"東京都\",\"一丁目\",\"100-0001\",\"\",\"0\",\"\"\r\n")
+                    .arg(i);
+    return text;
+}
+
+} // namespace
+
+void TestExchangeCommand::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+}
+
+int TestExchangeCommand::run(const QStringList &arguments, QString *errors) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(NVL_PROGRAM), arguments);
+    if (!process.waitForFinished(30000))
+        return -1;
+    if (errors)
+        *errors = QString::fromUtf8(process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+void TestExchangeCommand::imports_data() {
+    QTest::addColumn<QByteArray>("input"); // contacts.vcf or contacts.csv
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("existing"); // records already in OUT, -1 for none
+    QTest::addColumn<bool>("append");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("records");  // in OUT afterwards
+    QTest::addColumn<QString>("says"); // on standard error
+
+    const QByteArray two = (card(QStringLiteral("一人目"), QStringLiteral("千代田1-1")) +
+                            card(QStringLiteral("二人目"), QStringLiteral("千代田2-2")) +
+                            QStringLiteral("BEGIN:VCARD\r\nFN:住所なし\r\nEND:VCARD\r\n"))
+                               .toUtf8();
+    QTest::newRow("a new book; a contact without address named")
+        << two << "contacts.vcf" << -1 << false << 0 << 2 << "住所なし";
+    QTest::newRow("an existing book without --append")
+        << two << "contacts.vcf" << 3 << false << 1 << 3 << "--append";
+    QTest::newRow("appended") << two << "contacts.vcf" << 3 << true << 0 << 5 << "住所なし";
+    QTest::newRow("appended past 300: nothing")
+        << two << "contacts.vcf" << 299 << true << 1 << 299 << "あと1件";
+    QTest::newRow("broken vCard: nothing written")
+        << QByteArray("BEGIN:VCARD\r\nFN:x\r\n") << "contacts.vcf" << -1 << false << 1 << -1
+        << "END:VCARD";
+    QTest::newRow("nothing with an address")
+        << QByteArray("BEGIN:VCARD\r\nFN:x\r\nEND:VCARD\r\n") << "contacts.vcf" << -1 << false << 1
+        << -1 << "取り込める連絡先がありません";
+    QTest::newRow("CSV in CP932")
+        << cp932(QStringLiteral(
+               "氏名,郵便番号,住所\r\n山田 太郎,100-0001,東京都千代田区千代田1-1\r\n"))
+        << "contacts.csv" << -1 << false << 0 << 1 << "";
+    QTest::newRow("CSV without the columns")
+        << QByteArray("a,b\r\n1,2\r\n") << "contacts.csv" << -1 << false << 1 << -1 << "氏名";
+}
+
+void TestExchangeCommand::imports() {
+    QFETCH(QByteArray, input);
+    QFETCH(QString, name);
+    QFETCH(int, existing);
+    QFETCH(bool, append);
+    QFETCH(int, status);
+    QFETCH(int, records);
+    QFETCH(QString, says);
+    writeBytes(path(name), input);
+    const QString out = path(QStringLiteral("out.dat"));
+    if (existing >= 0)
+        writeBytes(out, cp932(book(existing)));
+    const QByteArray before = existing >= 0 ? readBytes(out) : QByteArray();
+    QStringList arguments{QStringLiteral("import"), path(name), out};
+    if (append)
+        arguments.append(QStringLiteral("--append"));
+    QString errors;
+    QCOMPARE(run(arguments, &errors), status);
+    QVERIFY2(errors.contains(says), qPrintable(errors));
+    if (status != 0 && existing >= 0)
+        QCOMPARE(readBytes(out), before);
+    if (records < 0) {
+        QVERIFY(!QFile::exists(out));
+        return;
+    }
+    const BookRead read = readBookFile(out);
+    QVERIFY(read.ok());
+    QCOMPARE(read.book.recordCount(), records);
+    if (status == 0 && existing > 0)
+        QCOMPARE(read.book.record(1).field(AddressRecord::Name), QStringLiteral("宛名1"));
+}
+
+void TestExchangeCommand::roundTripThroughFiles_data() {
+    QTest::addColumn<QString>("exported");
+    QTest::newRow("CSV") << "book.csv";
+    QTest::newRow("vCard") << "book.vcf";
+}
+
+void TestExchangeCommand::roundTripThroughFiles() {
+    QFETCH(QString, exported);
+    const QString original = path(QStringLiteral("original.dat"));
+    writeBytes(original,
+               cp932(QStringLiteral(
+                   "\"山田 太郎\",\"東京都千代田区\",\"千代田1-1\",\"100-0001\",\"C1\",\"1\","
+                   "\"グランハイツ101\"\r\n"
+                   "\"株式会社ＮＶＬ\",\"大阪府大阪市北区\",\"梅田3-1\",\"5300001\",\"\",\"2\","
+                   "\"\"\r\n")));
+    QCOMPARE(run({QStringLiteral("export"), original, path(exported)}), 0);
+    QCOMPARE(run({QStringLiteral("import"), path(exported), path(QStringLiteral("back.dat"))}), 0);
+    const BookRead before = readBookFile(original);
+    const BookRead after = readBookFile(path(QStringLiteral("back.dat")));
+    QVERIFY(before.ok() && after.ok());
+    QCOMPARE(after.book.recordCount(), 2);
+    for (int n = 1; n <= 2; ++n)
+        for (const int field :
+             {AddressRecord::Name, AddressRecord::PostalCode, AddressRecord::Address1,
+              AddressRecord::Address2, AddressRecord::Address3})
+            QCOMPARE(after.book.record(n).field(field), before.book.record(n).field(field));
+    if (exported.endsWith(QLatin1String(".csv")))
+        QCOMPARE(after.book.records, before.book.records); // every field
+    // Export refuses a name it cannot tell the format of.
+    QString errors;
+    QCOMPARE(run({QStringLiteral("export"), original, path(QStringLiteral("book.txt"))}, &errors),
+             1);
+    QVERIFY(errors.contains(QStringLiteral(".csv")));
+}
+
+QTEST_MAIN(TestExchangeCommand)
+#include "tst_exchangecommand.moc"
