@@ -1,4 +1,5 @@
 // New, Open, Save As, the old-format conversion and the exit of the main window.
+#include "foreigncsv.h"
 #include "mainwindow.h"
 #include "mainwindow_ui.h"
 
@@ -73,6 +74,20 @@ void MainWindow::openBook() {
     if (path.isEmpty())
         return;
 
+    // Another program's CSV is not a book: it is offered for import.
+    TextFileRead::Status status = TextFileRead::Status::Ok;
+    if (isForeignCsv(readFileBytes(path, &status))) {
+        if (m_ctx.platform.messages.show(
+                tr("「%1」は住所録ではなく、ほかのプログラムの CSV ファイルです。\n"
+                   "連絡先として取り込みますか？")
+                    .arg(path),
+                MessageButtons::YesNo) == MessageAnswer::Yes)
+            importContacts(path);
+        else if (bookIsOpen())
+            m_bookModel.setRecords(m_book.records);
+        return;
+    }
+
     BookRead read = readBookFile(path);
     if (!read.ok()) {
         // The book in memory and the current file stay as they were.
@@ -80,10 +95,15 @@ void MainWindow::openBook() {
             m_ctx.platform.messages.show(describeBookFailure(path, read));
         return;
     }
-    m_book = std::move(read.book);
+    showBook(path, read.book, read.stamp);
+}
+
+void MainWindow::showBook(const QString &path, const AddressBook &book, const FileStamp &stamp) {
+    setListsEnabled(true);
+    m_book = book;
     m_bookModel.setRecords(m_book.records);
     m_bookLoadedFrom = path;
-    m_bookStamp = read.stamp;
+    m_bookStamp = stamp;
     m_currentFile = path;
     m_ctx.state.currentFile = path;
     m_bookMode = QStringLiteral("3");
@@ -120,19 +140,12 @@ bool MainWindow::convertOldBook(const QString &path, const BookRead &failedRead)
         return true;
     }
 
-    BookRead converted = readBookFile(path);
+    const BookRead converted = readBookFile(path);
     if (!converted.ok()) {
         m_ctx.platform.messages.show(describeBookFailure(path, converted));
         return true;
     }
-    m_book = std::move(converted.book);
-    m_bookModel.setRecords(m_book.records);
-    m_bookLoadedFrom = path;
-    m_bookStamp = converted.stamp;
-    m_currentFile = path;
-    m_ctx.state.currentFile = path;
-    m_bookMode = QStringLiteral("3");
-    setBookCommandsEnabled(true);
+    showBook(path, converted.book, converted.stamp);
     return true;
 }
 

@@ -57,6 +57,9 @@ void MainWindow::buildMenus(QWidget *content, QVBoxLayout *layout) {
     m_ui->openAction = addMenuAction(file, "mnuOpen", tr("ファイルを開く(&O)"));
     m_ui->saveAsAction = addMenuAction(file, "mnuSave", tr("名前をつけて保存(&A)"));
     file->addSeparator();
+    m_ui->importAction = addMenuAction(file, "mnuImport", tr("連絡先を取り込む(&I)..."));
+    m_ui->exportAction = addMenuAction(file, "mnuExport", tr("住所録を書き出す(&E)..."));
+    file->addSeparator();
     m_ui->exitAction = addMenuAction(file, "mnuExit", tr("終了(&X)"));
 
     QMenu *edit = bar->addMenu(tr("編集(&E)"));
@@ -161,6 +164,8 @@ void MainWindow::connectCommands() {
     on(m_ui->openAction, [this] { openBook(); });
     on(m_ui->saveAsButton, [this] { saveBookAs(true); });
     on(m_ui->saveAsAction, [this] { saveBookAs(false); });
+    on(m_ui->importAction, [this] { importContacts(); });
+    on(m_ui->exportAction, [this] { exportBook(); });
     on(m_ui->editCardsButton, [this] { openCardEditor(); });
     on(m_ui->editCardsAction, [this] { openCardEditor(); });
     on(m_ui->exitButton, [this] { exitProgram(); });
@@ -224,6 +229,7 @@ void MainWindow::setListsEnabled(bool enabled) {
 void MainWindow::setBookCommandsEnabled(bool enabled) {
     m_ui->saveAsButton->setEnabled(enabled);
     m_ui->saveAsAction->setEnabled(enabled);
+    m_ui->exportAction->setEnabled(enabled);
     const std::pair<QObject *, WindowId> targets[] = {
         {m_ui->editCardsButton, WindowId::CardEditor},
         {m_ui->editCardsAction, WindowId::CardEditor},

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "importresult.h"
+
 #include "bookfile.h"
 #include "commondialog.h"
 #include "formwindow.h"
@@ -74,6 +76,15 @@ private:
     // File commands.
     void newBook();
     void openBook();
+    // The book now open, read from (or just written to) `path`.
+    void showBook(const QString &path, const AddressBook &book, const FileStamp &stamp);
+    bool bookIsOpen() const;
+    // Import of contacts: into the open book (asked first) or a new one.
+    void importContacts(const QString &path = {});
+    std::optional<ImportResult> readContacts(const QString &path);
+    void appendToOpenBook(const QList<AddressRecord> &records);
+    void saveAsNewBook(const QList<AddressRecord> &records);
+    void exportBook();
     void saveBookAs(bool fromToolbar);
     void openCardEditor();
     void exitProgram();

@@ -13,6 +13,8 @@ struct MainWindowUi {
     QAction *newBookAction = nullptr;
     QAction *openAction = nullptr;
     QAction *saveAsAction = nullptr;
+    QAction *importAction = nullptr;
+    QAction *exportAction = nullptr;
     QAction *exitAction = nullptr;
     QAction *editCardsAction = nullptr;
     QAction *listSheetAction = nullptr;

@@ -1,0 +1,164 @@
+// Import of contacts (vCard, other programs' CSV) and export of the book.
+#include "foreigncsv.h"
+#include "importmappingdialog.h"
+#include "mainwindow.h"
+#include "mainwindow_ui.h"
+#include "vcard.h"
+
+#include <QAction>
+
+namespace nvl {
+
+namespace {
+
+const char *const ImportFilter = QT_TRANSLATE_NOOP(
+    "nvl::MainWindow",
+    "連絡先ファイル(*.vcf;*.csv)|*.vcf;*.csv|vCard(*.vcf)|*.vcf|CSVファイル(*.csv)|*.csv");
+const char *const ExportFilter =
+    QT_TRANSLATE_NOOP("nvl::MainWindow", "CSVファイル(*.csv)|*.csv|vCard(*.vcf)|*.vcf");
+const char *const BookFilter =
+    QT_TRANSLATE_NOOP("nvl::MainWindow", "データ形式ファイル(*.dat)|*.dat");
+
+} // namespace
+
+bool MainWindow::bookIsOpen() const {
+    return !m_bookLoadedFrom.isEmpty() && m_bookLoadedFrom == m_currentFile;
+}
+
+std::optional<ImportResult> MainWindow::readContacts(const QString &path) {
+    TextFileRead::Status status = TextFileRead::Status::Ok;
+    const QByteArray bytes = readFileBytes(path, &status);
+    if (status != TextFileRead::Status::Ok) {
+        m_ctx.platform.messages.show(describeReadFailure(path, status));
+        return std::nullopt;
+    }
+    ImportResult read;
+    if (importFormat(path, bytes) == ImportFormat::VCard) {
+        read = readVCards(bytes);
+    } else {
+        const CsvRead table = readCsvTable(bytes);
+        if (!table.ok()) {
+            read.error = table.error;
+        } else {
+            ImportMappingDialog mapping(table.table, guessMapping(table.table.header), this);
+            if (mapping.exec() != QDialog::Accepted)
+                return std::nullopt;
+            read = recordsFromTable(table.table, mapping.mapping());
+        }
+    }
+    if (!read.ok()) {
+        m_ctx.platform.messages.show(
+            tr("「%1」を取り込めません。\n%2\n住所録は変更していません。").arg(path, read.error));
+        return std::nullopt;
+    }
+    return read;
+}
+
+void MainWindow::importContacts(const QString &chosen) {
+    QString path = chosen;
+    if (path.isEmpty()) {
+        m_dialog.initialFolder = m_ctx.platform.programFolder;
+        m_dialog.filter = tr(ImportFilter);
+        m_dialog.confirmOverwrite = false;
+        path = m_dialog.showOpen();
+        if (path.isEmpty())
+            return;
+    }
+    const std::optional<ImportResult> read = readContacts(path);
+    if (!read)
+        return;
+    const QStringList notes = importNotes(*read);
+    if (read->records.isEmpty()) {
+        m_ctx.platform.messages.show(
+            (QStringList{tr("「%1」に取り込める連絡先がありません。").arg(path)} + notes)
+                .join(u'\n'));
+        return;
+    }
+    if (!notes.isEmpty())
+        m_ctx.platform.messages.show(notes.join(u'\n'));
+
+    if (bookIsOpen()) {
+        const MessageAnswer answer = m_ctx.platform.messages.show(
+            tr("%1件の連絡先を、開いている住所録「%2」（%3件）に追加して保存しますか？\n"
+               "「いいえ」を選ぶと新しい住所録に保存します。")
+                .arg(read->records.size())
+                .arg(m_currentFile)
+                .arg(m_book.recordCount()),
+            MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Cancel)
+            return;
+        if (answer == MessageAnswer::Yes) {
+            appendToOpenBook(read->records);
+            return;
+        }
+    }
+    saveAsNewBook(read->records);
+}
+
+void MainWindow::appendToOpenBook(const QList<AddressRecord> &records) {
+    // Never over changes another program made since the book was read.
+    if (stampOf(m_currentFile) != m_bookStamp) {
+        m_ctx.platform.messages.show(
+            tr("住所録「%1」は読み込んだ後にほかのプログラムで変更されています。\n"
+               "開き直してから取り込んでください。住所録は変更していません。")
+                .arg(m_currentFile));
+        return;
+    }
+    const MergeResult merged = appendRecords(m_book, records);
+    if (!merged.ok()) {
+        m_ctx.platform.messages.show(merged.error);
+        return;
+    }
+    const WriteResult written = writeBookFile(m_currentFile, merged.book);
+    if (!written) {
+        m_ctx.platform.messages.show(written.error);
+        return;
+    }
+    showBook(m_currentFile, merged.book, stampOf(m_currentFile));
+    m_ctx.platform.messages.show(tr("%1件を取り込みました。").arg(records.size()));
+}
+
+void MainWindow::saveAsNewBook(const QList<AddressRecord> &records) {
+    const MergeResult book = appendRecords(AddressBook(), records);
+    if (!book.ok()) {
+        m_ctx.platform.messages.show(book.error);
+        return;
+    }
+    m_dialog.filter = tr(BookFilter);
+    m_dialog.confirmOverwrite = true;
+    m_dialog.fileName.clear();
+    const QString path = m_dialog.showSave();
+    if (path.isEmpty())
+        return;
+    const WriteResult written = writeBookFile(path, book.book);
+    if (!written) {
+        m_ctx.platform.messages.show(written.error);
+        return;
+    }
+    showBook(path, book.book, stampOf(path));
+    m_ctx.platform.messages.show(tr("%1件を取り込みました。").arg(records.size()));
+}
+
+void MainWindow::exportBook() {
+    m_dialog.filter = tr(ExportFilter);
+    m_dialog.confirmOverwrite = true;
+    m_dialog.fileName.clear();
+    QString path = m_dialog.showSave();
+    if (path.isEmpty())
+        return;
+    const QString lower = path.toLower();
+    const bool vcard =
+        lower.endsWith(QLatin1String(".vcf")) || lower.endsWith(QLatin1String(".vcard"));
+    if (!vcard && !lower.endsWith(QLatin1String(".csv")))
+        path += QStringLiteral(".csv");
+    const WriteResult written = replaceFileContents(path, vcard ? writeVCards(m_book.records)
+                                                                : writeExportCsv(m_book.records));
+    if (!written) {
+        m_ctx.platform.messages.show(written.error);
+        return;
+    }
+    m_ctx.platform.messages.show(
+        tr("%1件を「%2」に書き出しました。").arg(m_book.recordCount()).arg(path));
+}
+
+} // namespace nvl
