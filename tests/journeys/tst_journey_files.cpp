@@ -4,6 +4,8 @@
 #include "journey.h"
 
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QtTest>
 
 using namespace nvl;
@@ -19,7 +21,39 @@ private slots:
     void reorderMovesRecordInFile();
     void newAfterRestartKeepsLastBook_data();
     void newAfterRestartKeepsLastBook();
+    void importVCardIntoTheOpenBook();
+    void importCsvIntoANewBookAndExport();
 };
+
+namespace {
+
+// Opens a menu of the window's menu bar and clicks one of its items, as a
+// user does with the mouse.
+bool chooseFromMenu(QWidget *window, const QString &menuTitle, const QString &item) {
+    auto *bar = window->findChild<QMenuBar *>();
+    if (!bar)
+        return false;
+    for (QAction *top : bar->actions()) {
+        if (!top->menu() || !QString(top->text()).remove(u'&').startsWith(menuTitle))
+            continue;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+        QMenu *menu = top->menu();
+        if (!QTest::qWaitForWindowExposed(menu))
+            return false;
+        for (QAction *action : menu->actions())
+            if (QString(action->text()).remove(u'&').startsWith(item)) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                return true;
+            }
+    }
+    return false;
+}
+
+const QByteArray Contacts =
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:一人目\r\nADR:;;千代田1-1;千代田区;東京都;100-0001;\r\n"
+    "END:VCARD\r\nBEGIN:VCARD\r\nFN:住所なし\r\nEND:VCARD\r\n";
+
+} // namespace
 
 void TestJourneyFiles::openCancelledKeepsEverything() {
     Journey journey;
@@ -115,6 +149,66 @@ void TestJourneyFiles::newAfterRestartKeepsLastBook() {
     QVERIFY(journey.window(WindowId::CardEditor));
     QCOMPARE(readBytes(path), before);
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+void TestJourneyFiles::importVCardIntoTheOpenBook() {
+    Journey journey;
+    ModalAnswers answers;
+    const QString book = journey.writeBook(QStringLiteral("a.dat"), 2);
+    const QString contacts = journey.path(QStringLiteral("連絡先.vcf"));
+    writeBytes(contacts, Contacts);
+    journey.openBook(book, answers);
+    answers.then(typeFileNameAndPress(contacts, QStringLiteral("開く")))
+        .then(pressButton(QStringLiteral("OK")))   // the contact without an address
+        .then(pressButton(QStringLiteral("はい"))) // add to the open book
+        .then(pressButton(QStringLiteral("OK")));  // done
+    QVERIFY(chooseFromMenu(journey.mainWindow(), QStringLiteral("ﾌｧｲﾙ"),
+                           QStringLiteral("連絡先を取り込む")));
+    QTRY_VERIFY(answers.allAnswered());
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    const QStringList texts = answers.messageTexts();
+    QCOMPARE(texts.size(), 3);
+    QVERIFY(texts.at(0).contains(QStringLiteral("住所なし")));
+    QCOMPARE(journey.bookNames(book), (QStringList{"宛名1", "宛名2", "一人目"}));
+    QCOMPARE(rowCount(bookList(journey.mainWindow())), 3);
+}
+
+void TestJourneyFiles::importCsvIntoANewBookAndExport() {
+    Journey journey;
+    ModalAnswers answers;
+    const QString csv = journey.path(QStringLiteral("list.csv"));
+    writeBytes(csv,
+               cp932(QStringLiteral("氏名,郵便番号,住所,建物名\r\n"
+                                    "山田 太郎,100-0001,東京都千代田区千代田1-1,ハイツ101\r\n")));
+    const QString book = journey.path(QStringLiteral("取り込み.dat"));
+    bool mappingShown = false;
+    answers.then(typeFileNameAndPress(csv, QStringLiteral("開く")))
+        .then(inspectThen(
+            [&](QWidget *dialog) {
+                mappingShown = dialog->windowTitle() == QStringLiteral("CSV ファイルの取り込み");
+            },
+            pressButton(QStringLiteral("取り込む"))))
+        .then(typeFileNameAndPress(book, QStringLiteral("保存")))
+        .then(pressButton(QStringLiteral("OK")));
+    QVERIFY(chooseFromMenu(journey.mainWindow(), QStringLiteral("ﾌｧｲﾙ"),
+                           QStringLiteral("連絡先を取り込む")));
+    QTRY_VERIFY(answers.allAnswered());
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    QVERIFY(mappingShown);
+    QCOMPARE(journey.bookNames(book), QStringList{"山田 太郎"});
+
+    // The new book is open: it goes out again as vCard.
+    const QString out = journey.path(QStringLiteral("書き出し.vcf"));
+    answers.then(typeFileNameAndPress(out, QStringLiteral("保存")))
+        .then(pressButton(QStringLiteral("OK")));
+    QVERIFY(chooseFromMenu(journey.mainWindow(), QStringLiteral("ﾌｧｲﾙ"),
+                           QStringLiteral("住所録を書き出す")));
+    QTRY_VERIFY(answers.allAnswered());
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    const QString vcard = QString::fromUtf8(readBytes(out));
+    QVERIFY2(vcard.contains(QStringLiteral("FN:山田 太郎")) &&
+                 vcard.contains(QStringLiteral(";ハイツ101;千代田1-1;東京都千代田区;;100-0001;")),
+             qPrintable(vcard));
 }
 
 QTEST_MAIN(TestJourneyFiles)
