@@ -58,4 +58,56 @@ settings = {
 for name, data in settings.items():
     write('fuzz_settings', name, data)
     write('fuzz_quotedfields', name, data)
+
+
+def qp(data):
+    """Quoted-printable, every byte encoded, with soft line breaks."""
+    out = b''
+    for i, x in enumerate(data):
+        out += b'=%02X' % x
+        if i % 10 == 9 and i + 1 < len(data):
+            out += b'=\r\n'
+    return out
+
+
+vcards = {
+    'v30-two-cards.vcf': (
+        'BEGIN:VCARD\r\nVERSION:3.0\r\nFN:山田 太郎\r\nN:山田;太郎;;;\r\n'
+        'ADR;TYPE=WORK:;;丸の内1-1;千代田区;東京都;100-0005;日本\r\n'
+        'ADR;TYPE=HOME:;グランハイツ101;千代田1-2-3;千代田\r\n 区;東京都;1000001;日本\r\n'
+        'END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nN:佐藤;花子;;;\r\n'
+        'item1.ADR;type=HOME;type=pref:;;梅田3-1;大阪市北区;大阪府;〒５３０－０００１;\r\n'
+        'END:VCARD\r\n').encode('utf-8'),
+    'v21-qp-sjis.vcf': (
+        b'BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:' +
+        qp('高橋'.encode('cp932')) + b';' + qp('一郎'.encode('cp932')) +
+        b'\r\nADR;HOME;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:;;' +
+        qp('東京都千代田区千代田１－１'.encode('cp932')) + b';;;100-0001;\r\nEND:VCARD\r\n'),
+    'v40-label.vcf': (
+        'BEGIN:VCARD\nVERSION:4.0\nFN:伊藤 誠\n'
+        'ADR;TYPE="home,work";LABEL="住所: 札幌":;;北一条西2-1;札幌市中央区;北海道;060-0001;\n'
+        'END:VCARD\nBEGIN:VCARD\nVERSION:4.0\nFN:電話だけの人\nTEL:0312345678\nEND:VCARD\n'
+    ).encode('utf-8'),
+}
+for name, data in vcards.items():
+    write('fuzz_vcard', name, data)
+
+japanese = ('氏名,郵便番号,住所,建物名,敬称\r\n'
+            '山田 太郎,〒100-0001,東京都千代田区千代田1-1,"ハイツ""A"", 1",殿\r\n住所なし,,,,\r\n')
+csvs = {
+    'japanese-utf8-bom.csv': b'\xef\xbb\xbf' + japanese.encode('utf-8'),
+    'japanese-cp932.csv': japanese.encode('cp932'),
+    'google.csv': (
+        'Name,Given Name,Family Name,Address 1 - Type,Address 1 - Formatted,'
+        'Address 1 - Street,Address 1 - City,Address 1 - Region,Address 1 - Postal Code,'
+        'Address 1 - Extended Address\n鈴木 一郎,一郎,鈴木,Home,"〒530-0001\n'
+        '大阪府大阪市北区梅田1-1",梅田1-1,大阪市北区,大阪府,530-0001,梅田ビル5F\n').encode('utf-8'),
+    'outlook.csv': ('First Name,Last Name,Home Street,Home City,Home State,Home Postal Code\r\n'
+                    '花子,佐藤,大保1-2,小郡市,福岡県,8380106\r\n').encode('utf-8'),
+    'export.csv': b'\xef\xbb\xbf' + (
+        '"氏名","住所１","住所２","郵便番号","コード","敬称","建物名"\r\n'
+        '"株式会社 NVL","東京都港区","芝公園4-2-8","105-0011","A1","御中",""\r\n').encode('utf-8'),
+}
+for name, data in csvs.items():
+    write('fuzz_csvimport', name, data)
 print('seed corpus written to', out, file=sys.stderr)
