@@ -3,6 +3,7 @@
 #include "fakeplatform.h"
 #include "journey.h"
 
+#include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +24,7 @@ private slots:
     void newAfterRestartKeepsLastBook();
     void importVCardIntoTheOpenBook();
     void importCsvIntoANewBookAndExport();
+    void openingAForeignCsvOffersImport();
 };
 
 namespace {
@@ -209,6 +211,40 @@ void TestJourneyFiles::importCsvIntoANewBookAndExport() {
     QVERIFY2(vcard.contains(QStringLiteral("FN:山田 太郎")) &&
                  vcard.contains(QStringLiteral(";ハイツ101;千代田1-1;東京都千代田区;;100-0001;")),
              qPrintable(vcard));
+}
+
+void TestJourneyFiles::openingAForeignCsvOffersImport() {
+    Journey journey;
+    ModalAnswers answers;
+    const QString book = journey.writeBook(QStringLiteral("a.dat"), 1);
+    const QString csv = journey.path(QStringLiteral("google.csv"));
+    writeBytes(csv, QByteArray("\xEF\xBB\xBF") +
+                        QStringLiteral("Name,Address 1 - Street,Address 1 - City,Address 1 - "
+                                       "Region,Address 1 - Postal Code\n"
+                                       "鈴木 一郎,梅田1-1,大阪市北区,大阪府,530-0001\n")
+                            .toUtf8());
+    journey.openBook(book, answers);
+    // The dialog lists books first: the CSV file type is chosen with the
+    // keyboard, then the file.
+    answers
+        .then(inspectThen(
+            [](QWidget *dialog) {
+                auto *kinds = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+                QVERIFY(kinds);
+                QTest::keyClick(kinds, Qt::Key_Down);
+                QCOMPARE(kinds->currentText(), QStringLiteral("CSVファイル(*.csv)"));
+            },
+            typeFileNameAndPress(csv, QStringLiteral("開く"))))
+        .then(pressButton(QStringLiteral("はい")))     // import it?
+        .then(pressButton(QStringLiteral("取り込む"))) // the mapping as guessed
+        .then(pressButton(QStringLiteral("はい")))     // into the open book
+        .then(pressButton(QStringLiteral("OK")));
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("ファイルを開く")));
+    QTRY_VERIFY(answers.allAnswered());
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    QVERIFY(answers.messageTexts().value(0).contains(QStringLiteral("CSV ファイル")));
+    QCOMPARE(journey.bookNames(book), (QStringList{"宛名1", "鈴木 一郎"}));
+    QCOMPARE(rowCount(bookList(journey.mainWindow())), 2);
 }
 
 QTEST_MAIN(TestJourneyFiles)

@@ -304,6 +304,22 @@ class Driver:
             return None
         return wait_for('%s %r' % (role, name), probe, timeout)
 
+    def choose_menu(self, window, menu, item):
+        """Opens a menu of the window's menu bar and presses one of its items.
+        Qt does not mark menu bar entries as showing, so they are walked
+        without that filter."""
+        def walk(node):
+            for child in node:
+                if child is not None:
+                    yield child
+                    yield from walk(child)
+        window.clearCache()
+        bar = next(n for n in walk(window) if n.getRoleName() == 'menu bar')
+        top = next(n for n in bar if n is not None and plain(n.name) == menu)
+        self.act(top, 'ShowMenu')
+        self.act(next(n for n in walk(top) if n.getRoleName() == 'menu item' and
+                      plain(n.name) == item), 'Press')
+
     def find_all(self, root, role):
         root.clearCache()
         return [n for n in self.descendants(root) if n.getRoleName() == role]
@@ -312,10 +328,15 @@ class Driver:
         self.act(self.find(root, role, name), 'Press')
 
     def act(self, node, action):
-        actions = node.queryAction()
-        names = [actions.getName(i) for i in range(actions.nActions)]
-        if action not in names:
-            raise Failure('%r offers %s, not %s' % (node.name, names, action))
+        def offered():
+            actions = node.queryAction()
+            return [actions.getName(i) for i in range(actions.nActions)]
+        # A control just shown may list its actions a moment later.
+        try:
+            wait_for('%r to offer %s' % (node.name, action), lambda: action in offered(), 5)
+        except Failure:
+            raise Failure('%r offers %s, not %s' % (node.name, offered(), action))
+        names = offered()
         # Sent without waiting: a modal dialog keeps the call open until it closes.
         bus_name = node.app.bus_name
         subprocess.run(['dbus-send', '--bus=' + os.environ['NVL_A11Y_BUS'],
@@ -492,6 +513,27 @@ def scenario_print_to_cups(d, cups_helper):
         queue.wait(30)
 
 
+def scenario_import_contacts(d):
+    path = d.write_book('book.dat', 2)
+    contacts = os.path.join(d.folder, 'contacts.vcf')
+    with open(contacts, 'wb') as f:
+        f.write('BEGIN:VCARD\r\nVERSION:3.0\r\nFN:山田 花子\r\n'
+                'ADR;TYPE=HOME:;;千代田1-1;千代田区;東京都;100-0001;\r\nEND:VCARD\r\n'
+                .encode('utf-8'))
+    d.start()
+    main, book = open_book(d, path)
+    d.choose_menu(main, 'ﾌｧｲﾙ', '連絡先を取り込む...')
+    d.gone(d.use_file_dialog('ファイルを開く', contacts, '開く'))
+    box = d.alert_containing('開いている住所録')
+    d.press(box, 'はい')
+    d.gone(box)
+    d.answer('1件を取り込みました。', 'OK')
+    wait_for('the contact added to the book',
+             lambda: book_names(path) == ['宛名1', '宛名2', '山田 花子'])
+    wait_for('the book list showing it', lambda: [n.name for n in d.find_all(book, 'list item')]
+             == ['宛名1', '宛名2', '山田 花子'])
+
+
 def scenario_fifo_settings(d):
     os.mkfifo(os.path.join(d.program_folder, 'Nuvel.ini'))
     d.start()
@@ -576,7 +618,8 @@ def scenario_delete_with_failing_rename(d):
     delete_card_with_fault(d, books_folder(d), 'rename,renameat,renameat2:error=EXDEV')
 
 
-SCENARIOS = ['open_book', 'delete_card', 'new_register_save', 'print_to_cups', 'fifo_settings',
+SCENARIOS = ['open_book', 'delete_card', 'new_register_save', 'print_to_cups',
+             'import_contacts', 'fifo_settings',
              'delete_on_full_disk', 'delete_with_failing_fsync', 'delete_with_failing_rename']
 
 
