@@ -249,7 +249,7 @@ ImportResult readVCards(const QByteArray &bytes) {
 QByteArray writeVCards(const QList<AddressRecord> &records) {
     QString out;
     for (const AddressRecord &r : records) {
-        const QString name = r.field(AddressRecord::Name);
+        const QString &name = r.field(AddressRecord::Name);
         // The name's first blank parts family from given name.
         qsizetype blank = name.indexOf(u' ');
         if (const qsizetype wide = name.indexOf(u'　'); wide >= 0 && (blank < 0 || wide < blank))

@@ -38,36 +38,6 @@ QString marginProblem(const QPageLayout &layout, QPointF originTwips) {
         .arg(QString::number(needed, 'f', 1), QString::number(std::min(side, end), 'f', 1));
 }
 
-PrintOutcome renderCards(const LayoutInput &input, bool fourUp, QPagedPaintDevice *device,
-                         QPointF origin) {
-    PainterSurface surface(device, origin);
-    if (!surface.begin())
-        return {false,
-                QCoreApplication::translate("nvl::PrintOutput", "印刷を開始できませんでした。")};
-    if (fourUp)
-        drawFourUpSheets(input, surface);
-    else
-        drawReturnCardSheets(input, surface);
-    if (!surface.endDocument())
-        return {false,
-                QCoreApplication::translate("nvl::PrintOutput", "印刷を終了できませんでした。")};
-    return {};
-}
-
-QByteArray renderCardsToPdf(const LayoutInput &input, bool fourUp, PrintOutcome *outcome) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setCreator(QStringLiteral("nvl-hagaki"));
-        writer.setResolution(1200);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        *outcome = renderCards(input, fourUp, &writer, PageOrigin);
-    }
-    return outcome->ok ? tagSubsetFontNames(buffer.data()) : QByteArray();
-}
-
 namespace {
 
 // Japan Post's boxes as thin red outlines, where the card's own are.
@@ -96,10 +66,11 @@ public:
 };
 
 template <typename Draw>
-PrintOutcome renderOnDevice(QPagedPaintDevice *device, Draw draw, bool guides = false) {
-    std::unique_ptr<PainterSurface> owned =
-        guides ? std::make_unique<GuidedSurface>(device, QPointF())
-               : std::make_unique<PainterSurface>(device, QPointF());
+PrintOutcome renderOnDevice(QPagedPaintDevice *device, Draw draw, bool guides = false,
+                            QPointF origin = {}) {
+    std::unique_ptr<PainterSurface> owned = guides
+                                                ? std::make_unique<GuidedSurface>(device, origin)
+                                                : std::make_unique<PainterSurface>(device, origin);
     PainterSurface &surface = *owned;
     if (!surface.begin())
         return {false,
@@ -113,28 +84,57 @@ PrintOutcome renderOnDevice(QPagedPaintDevice *device, Draw draw, bool guides = 
     return {};
 }
 
+// The job as a PDF on `paper`. A card drawn from its own geometry gets page
+// boxes of exactly its size (`exactBoxes`), which Qt's writer rounds.
 template <typename Draw>
-QByteArray renderPaperToPdf(QSizeF paperMm, PrintOutcome *outcome, Draw draw) {
+QByteArray renderPaperToPdf(const QPageSize &paper, PrintOutcome *outcome, Draw draw,
+                            bool exactBoxes = true, QPointF origin = {}) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
         writer.setCreator(QStringLiteral("nvl-hagaki"));
         writer.setResolution(1200);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(paperMm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
-                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        *outcome = renderOnDevice(&writer, draw);
+        writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        *outcome = renderOnDevice(&writer, draw, false, origin);
     }
     if (!outcome->ok)
         return {};
-    // The card is drawn from its own geometry; the page box is made to match it.
+    if (!exactBoxes)
+        return tagSubsetFontNames(buffer.data());
+    const QSizeF paperMm = paper.size(QPageSize::Millimeter);
     constexpr double PointsPerMm = 72 / 25.4;
     return exactPageBoxes(tagSubsetFontNames(buffer.data()), paperMm.width() * PointsPerMm,
                           paperMm.height() * PointsPerMm);
 }
 
+QPageSize cardPaper(double widthMm) {
+    return QPageSize(QSizeF(widthMm, postcard::HeightMm), QPageSize::Millimeter, QString(),
+                     QPageSize::ExactMatch);
+}
+
+// The A4 sheets: four cards or two return postcards a sheet.
+void drawSheets(const LayoutInput &input, bool fourUp, PrinterSurface &surface) {
+    if (fourUp)
+        drawFourUpSheets(input, surface);
+    else
+        drawReturnCardSheets(input, surface);
+}
+
 } // namespace
+
+PrintOutcome renderCards(const LayoutInput &input, bool fourUp, QPagedPaintDevice *device,
+                         QPointF origin) {
+    return renderOnDevice(
+        device, [&](PrinterSurface &surface) { drawSheets(input, fourUp, surface); }, false,
+        origin);
+}
+
+QByteArray renderCardsToPdf(const LayoutInput &input, bool fourUp, PrintOutcome *outcome) {
+    return renderPaperToPdf(
+        QPageSize(QPageSize::A4), outcome,
+        [&](PrinterSurface &surface) { drawSheets(input, fourUp, surface); }, false, PageOrigin);
+}
 
 PrintOutcome renderPostcards(const LayoutInput &input, QPagedPaintDevice *device, QPointF offsetMm,
                              bool guides) {
@@ -144,7 +144,7 @@ PrintOutcome renderPostcards(const LayoutInput &input, QPagedPaintDevice *device
 }
 
 QByteArray renderPostcardsToPdf(const LayoutInput &input, PrintOutcome *outcome) {
-    return renderPaperToPdf(QSizeF(postcard::WidthMm, postcard::HeightMm), outcome,
+    return renderPaperToPdf(cardPaper(postcard::WidthMm), outcome,
                             [&](PrinterSurface &surface) { drawPostcardPages(input, surface); });
 }
 
@@ -159,7 +159,7 @@ PrintOutcome renderReturnPostcards(const LayoutInput &input, ReturnPostcardFace 
 QByteArray renderReturnPostcardsToPdf(const LayoutInput &input, ReturnPostcardFace face,
                                       PrintOutcome *outcome) {
     return renderPaperToPdf(
-        QSizeF(ReturnPostcardWidthMm, postcard::HeightMm), outcome,
+        cardPaper(ReturnPostcardWidthMm), outcome,
         [&](PrinterSurface &surface) { drawReturnPostcardPages(input, surface, face); });
 }
 

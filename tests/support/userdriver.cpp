@@ -187,7 +187,9 @@ void ModalAnswers::poll() {
             m_candidateSince.start();
             return;
         }
-        if (m_candidateSince.elapsed() < 200)
+        // A busy machine may take a while to close it: with no answer left
+        // it would be pressed away as unexpected, so it is given longer.
+        if (m_candidateSince.elapsed() < (m_actions.isEmpty() ? 3000 : 200))
             return;
     }
     m_top = dialog;
