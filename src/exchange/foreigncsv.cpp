@@ -252,6 +252,7 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
                                                       ? importedHonorific(honorific)
                                                       : QStringLiteral("0"));
         record.setField(AddressRecord::Code, cell(row, at(ImportColumn::Code)));
+        tidyImportedRecord(record);
         const bool noAddress = record.field(AddressRecord::Address1).isEmpty() &&
                                record.field(AddressRecord::Address2).isEmpty();
         if (noAddress) {
@@ -264,7 +265,6 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
                         .arg(name.isEmpty() ? row.join(u',') : name));
             continue;
         }
-        tidyImportedRecord(record);
         checkFieldLengths(record, result.warnings);
         result.records.append(record);
     }

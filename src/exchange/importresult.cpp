@@ -7,7 +7,21 @@
 
 namespace nvl {
 
-QString importedPostalCode(const QString &text) {
+namespace {
+
+// Line breaks, tabs and other control characters as blanks.
+QString withoutControls(QString text) {
+    for (QChar &c : text)
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
+    return text;
+}
+
+} // namespace
+
+QString importedPostalCode(const QString &given) {
+    // Cleaned first, so a code read back from an export reads the same.
+    const QString text = withoutControls(given);
     // Spellings the book prints already stay as they are.
     static const QRegularExpression printable(QStringLiteral("^[0-9]{3}-?[0-9]{4}$"));
     if (printable.match(text.trimmed()).hasMatch())
@@ -25,7 +39,7 @@ QString importedPostalCode(const QString &text) {
 }
 
 QString importedHonorific(const QString &text) {
-    const QString word = text.trimmed();
+    const QString word = withoutControls(text).trimmed();
     const qsizetype index = honorificWords().indexOf(word);
     return index >= 0 ? QString::number(index) : word;
 }
@@ -45,13 +59,8 @@ void setImportedAddress(AddressRecord &record, const QString &regionAndLocality,
 }
 
 void tidyImportedRecord(AddressRecord &record) {
-    for (int field = 1; field <= AddressRecord::FieldCount; ++field) {
-        QString text = record.field(field);
-        for (QChar &c : text)
-            if (c.category() == QChar::Other_Control)
-                c = u' ';
-        record.setField(field, text.trimmed());
-    }
+    for (int field = 1; field <= AddressRecord::FieldCount; ++field)
+        record.setField(field, withoutControls(record.field(field)).trimmed());
 }
 
 void checkFieldLengths(const AddressRecord &record, QStringList &warnings) {

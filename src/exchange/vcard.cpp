@@ -186,10 +186,13 @@ void take(Contact &contact, const Property &p) {
 
 void finish(const Contact &contact, ImportResult &result) {
     const QString name = contact.name();
-    if (contact.address.isEmpty()) {
+    const auto skip = [&] {
         if (!name.isEmpty())
             result.skipped.append(
                 QCoreApplication::translate("nvl::Import", "%1（住所がありません）").arg(name));
+    };
+    if (contact.address.isEmpty()) {
+        skip();
         return;
     }
     // pobox; extended; street; locality; region; postal code; country
@@ -201,6 +204,12 @@ void finish(const Contact &contact, ImportResult &result) {
     record.setField(AddressRecord::PostalCode, importedPostalCode(a.value(5)));
     record.setField(AddressRecord::Honorific, QStringLiteral("0"));
     tidyImportedRecord(record);
+    // An address of only a country or control characters is none.
+    if (record.field(AddressRecord::Address1).isEmpty() &&
+        record.field(AddressRecord::Address2).isEmpty()) {
+        skip();
+        return;
+    }
     checkFieldLengths(record, result.warnings);
     result.records.append(record);
 }
