@@ -1,5 +1,6 @@
 // Real postcards, one a page: Japan Post's box geometry, digits centred by
 // their ink, nothing past the card's edge, exact page size.
+#include "cardjob.h"
 #include "fonts.h"
 #include "pdftools.h"
 #include "postcardpaper.h"
@@ -18,51 +19,11 @@ namespace {
 
 constexpr double MmPerPoint = 25.4 / 72;
 
-AddressRecord card(const QString &name, const QString &code, const QString &address1 = {},
-                   const QString &address2 = {}, const QString &address3 = {}) {
-    AddressRecord entry;
-    entry.setField(AddressRecord::Name, name);
-    entry.setField(AddressRecord::PostalCode, code);
-    entry.setField(AddressRecord::Address1, address1);
-    entry.setField(AddressRecord::Address2, address2);
-    entry.setField(AddressRecord::Address3, address3);
-    entry.setField(AddressRecord::Code, QStringLiteral("C-1"));
-    entry.setField(AddressRecord::Honorific, QStringLiteral("0"));
-    return entry;
-}
-
-LayoutInput job(const QList<AddressRecord> &cards, const QString &zipFont = MinchoFontName) {
-    LayoutInput input;
-    input.printList = cards;
-    for (const AddressRecord &entry : cards)
-        input.zipDigits.append(postalDigits(entry.field(AddressRecord::PostalCode)).value());
-    input.sendZip = QStringLiteral("〒100-0005");
-    input.sendAdd1 = QStringLiteral("東京都千代田区丸の内1-1-1");
-    input.sendName = QStringLiteral("差出 太郎");
-    input.addressFont = MinchoFontName;
-    input.postalFont = zipFont;
-    return input;
-}
-
-enum class Paper { Postcard, ReturnOutgoing, ReturnReply };
-
-QString writePdf(const QTemporaryDir &dir, const LayoutInput &input,
-                 Paper paper = Paper::Postcard) {
-    PrintOutcome outcome;
-    const QByteArray pdf = paper == Paper::Postcard
-                               ? renderPostcardsToPdf(input, &outcome)
-                               : renderReturnPostcardsToPdf(input,
-                                                            paper == Paper::ReturnOutgoing
-                                                                ? ReturnPostcardFace::Outgoing
-                                                                : ReturnPostcardFace::Reply,
-                                                            &outcome);
-    if (!outcome.ok)
-        return {};
-    const QString path = dir.filePath(QStringLiteral("cards.pdf"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
-        return {};
-    return path;
+// A writer whose page is a postcard, as a printer loaded with postcards.
+void setPostcardPage(QPdfWriter &writer) {
+    writer.setResolution(1200);
+    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(100, 148), QPageSize::Millimeter),
+                                     QPageLayout::Portrait, QMarginsF()));
 }
 
 QString pageSize(const QString &pdf) {
@@ -160,8 +121,8 @@ void TestPostcardPaper::nothingPastTheEdge() {
     QCOMPARE(line.size(), 22);
     const QString building = QString(22, QChar(0x30D3)); // ビ…
     QTemporaryDir dir;
-    const QString pdf =
-        writePdf(dir, job({card(name, QStringLiteral("0600001"), line, line, building)}));
+    const QString pdf = writePdf(dir, job({card(name, QStringLiteral("0600001"), line, line,
+                                                building, QStringLiteral("C-1"))}));
     QVERIFY(!pdf.isEmpty());
     const QList<PdfWord> words = pdfWords(pdf);
     QVERIFY(words.size() > 5);
@@ -218,9 +179,7 @@ void TestPostcardPaper::alignmentPage() {
     const QString path = dir.filePath(QStringLiteral("align.pdf"));
     {
         QPdfWriter writer(path);
-        writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(QPageSize(QSizeF(100, 148), QPageSize::Millimeter),
-                                         QPageLayout::Portrait, QMarginsF()));
+        setPostcardPage(writer);
         QVERIFY(renderAlignmentPage(&writer, offset).ok);
     }
     const QImage page = renderPdfPage(path, 1, 200);
@@ -251,9 +210,7 @@ void TestPostcardPaper::previewShowsTheBoxes() {
     const QString path = dir.filePath(QStringLiteral("guides.pdf"));
     {
         QPdfWriter writer(path);
-        writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(QPageSize(QSizeF(100, 148), QPageSize::Millimeter),
-                                         QPageLayout::Portrait, QMarginsF()));
+        setPostcardPage(writer);
         QVERIFY(renderPostcards(job({card(QStringLiteral("宛名"), QStringLiteral("1234567"))}),
                                 &writer, {}, guides)
                     .ok);

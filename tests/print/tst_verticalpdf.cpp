@@ -1,5 +1,6 @@
 // Vertical address sides as they come out in the PDF, on every paper: read
 // back with pdftotext -bbox, one word a character down each column.
+#include "cardjob.h"
 #include "fonts.h"
 #include "pdftools.h"
 #include "postcardpaper.h"
@@ -16,58 +17,12 @@ namespace {
 
 constexpr double MmPerPoint = 25.4 / 72;
 
-enum class Paper { FourUp, TwoUp, Postcard, ReturnOutgoing };
-
-AddressRecord card(const QString &name, const QString &code, const QString &address1,
-                   const QString &address2 = {}, const QString &building = {}) {
-    AddressRecord entry;
-    entry.setField(AddressRecord::Name, name);
-    entry.setField(AddressRecord::PostalCode, code);
-    entry.setField(AddressRecord::Address1, address1);
-    entry.setField(AddressRecord::Address2, address2);
-    entry.setField(AddressRecord::Address3, building);
-    entry.setField(AddressRecord::Honorific, QStringLiteral("0"));
-    return entry;
-}
-
-LayoutInput job(const QList<AddressRecord> &cards, bool vertical = true,
-                VerticalNumbers numbers = VerticalNumbers::Kanji) {
-    LayoutInput input;
-    input.printList = cards;
-    for (const AddressRecord &entry : cards)
-        input.zipDigits.append(postalDigits(entry.field(AddressRecord::PostalCode)).value());
-    input.sendZip = QStringLiteral("100-0005");
-    input.sendAdd1 = QStringLiteral("東京都千代田区丸の内1-1");
-    input.sendName = QStringLiteral("差出　太郎");
-    input.addressFont = MinchoFontName;
-    input.postalFont = MinchoFontName;
-    input.sheetCount = QStringLiteral("9");
-    input.vertical = vertical;
+LayoutInput verticalJob(const QList<AddressRecord> &cards,
+                        VerticalNumbers numbers = VerticalNumbers::Kanji) {
+    LayoutInput input = job(cards);
+    input.vertical = true;
     input.numbers = numbers;
     return input;
-}
-
-QString writePdf(const QTemporaryDir &dir, const LayoutInput &input, Paper paper) {
-    PrintOutcome outcome;
-    QByteArray pdf;
-    switch (paper) {
-    case Paper::FourUp:
-    case Paper::TwoUp:
-        pdf = renderCardsToPdf(input, paper == Paper::FourUp, &outcome);
-        break;
-    case Paper::Postcard:
-        pdf = renderPostcardsToPdf(input, &outcome);
-        break;
-    case Paper::ReturnOutgoing:
-        pdf = renderReturnPostcardsToPdf(input, ReturnPostcardFace::Outgoing, &outcome);
-        break;
-    }
-    static int count = 0;
-    const QString path = dir.filePath(QStringLiteral("cards%1.pdf").arg(++count));
-    QFile file(path);
-    if (!outcome.ok || !file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
-        return {};
-    return path;
 }
 
 // A glyph Qt's PDF writer shares between two characters is read back as the
@@ -179,7 +134,7 @@ void TestVerticalPdf::namesAndAddressesDownOneColumn() {
         card(QStringLiteral("檜山　楓"), QStringLiteral("530-0001"),
              QStringLiteral("大阪府大阪市北区梅田"), QStringLiteral("３丁目１ー15"))};
     QTemporaryDir dir;
-    const QString pdf = writePdf(dir, job(cards, true, VerticalNumbers(numbers)), Paper(paper));
+    const QString pdf = writePdf(dir, verticalJob(cards, VerticalNumbers(numbers)), Paper(paper));
     QVERIFY(!pdf.isEmpty());
     const QList<PdfWord> words = pdfWords(pdf);
     const bool onePerPage = paper == int(Paper::Postcard) || paper == int(Paper::ReturnOutgoing);
@@ -231,8 +186,9 @@ void TestVerticalPdf::verticalFormsReadBack() {
     const QString address = QStringLiteral("北海道札幌市中央区（北一条）");
     const QString building = QStringLiteral("メゾン「ちょっと」―ぁぃぅぇぉゃゅょゎ〜");
     QTemporaryDir dir;
-    const QString pdf = writePdf(
-        dir, job({card(name, QStringLiteral("0600001"), address, {}, building)}), Paper(paper));
+    const QString pdf =
+        writePdf(dir, verticalJob({card(name, QStringLiteral("0600001"), address, {}, building)}),
+                 Paper(paper));
     QVERIFY(!pdf.isEmpty());
     const QList<Column> page = columns(pdfWords(pdf), 1);
     const QString seen = columnTexts(page);
@@ -257,7 +213,9 @@ void TestVerticalPdf::postalDigitsStayPut() {
     QTemporaryDir dir;
     const auto digits = [&](bool vertical) {
         QList<QRectF> boxes;
-        const QString pdf = writePdf(dir, job(cards, vertical), Paper(paper));
+        LayoutInput input = job(cards);
+        input.vertical = vertical;
+        const QString pdf = writePdf(dir, input, Paper(paper));
         for (const PdfWord &w : pdfWords(pdf))
             if (w.text.size() == 1 && w.text.at(0).isDigit() &&
                 std::fmod(w.box.top() * MmPerPoint, 148.5) < 25)
@@ -278,8 +236,9 @@ void TestVerticalPdf::nothingPastTheEdge() {
     const QString line = QStringLiteral("北海道札幌市中央区北一条西二十丁目１２３４５");
     const QString building = QString(22, QChar(0x30D3));
     QTemporaryDir dir;
-    const QString pdf = writePdf(
-        dir, job({card(name, QStringLiteral("0600001"), line, line, building)}), Paper::Postcard);
+    const QString pdf =
+        writePdf(dir, verticalJob({card(name, QStringLiteral("0600001"), line, line, building)}),
+                 Paper::Postcard);
     QVERIFY(!pdf.isEmpty());
     const QList<PdfWord> words = pdfWords(pdf);
     for (const PdfWord &word : words) {

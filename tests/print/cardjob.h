@@ -1,0 +1,75 @@
+#pragma once
+
+// Print jobs built in memory and written as PDF files, for the tests of the
+// layouts on every paper.
+
+#include "fonts.h"
+#include "printoutput.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace nvl::test {
+
+enum class Paper { FourUp, TwoUp, Postcard, ReturnOutgoing, ReturnReply };
+
+inline AddressRecord card(const QString &name, const QString &postalCode,
+                          const QString &address1 = {}, const QString &address2 = {},
+                          const QString &building = {}, const QString &code = {}) {
+    AddressRecord entry;
+    entry.setField(AddressRecord::Name, name);
+    entry.setField(AddressRecord::PostalCode, postalCode);
+    entry.setField(AddressRecord::Address1, address1);
+    entry.setField(AddressRecord::Address2, address2);
+    entry.setField(AddressRecord::Address3, building);
+    entry.setField(AddressRecord::Code, code);
+    entry.setField(AddressRecord::Honorific, QStringLiteral("0"));
+    return entry;
+}
+
+// The cards with a sender, every card on some sheet.
+inline LayoutInput job(const QList<AddressRecord> &cards, const QString &zipFont = MinchoFontName) {
+    LayoutInput input;
+    input.printList = cards;
+    for (const AddressRecord &entry : cards)
+        input.zipDigits.append(postalDigits(entry.field(AddressRecord::PostalCode)).value());
+    input.sendZip = QStringLiteral("〒100-0005");
+    input.sendAdd1 = QStringLiteral("東京都千代田区丸の内1-1-1");
+    input.sendName = QStringLiteral("差出 太郎");
+    input.addressFont = MinchoFontName;
+    input.postalFont = zipFont;
+    input.sheetCount = QString::number(cards.size());
+    return input;
+}
+
+// The job as a PDF file of its own in `dir`; empty when it failed.
+inline QString writePdf(const QTemporaryDir &dir, const LayoutInput &input,
+                        Paper paper = Paper::Postcard) {
+    PrintOutcome outcome;
+    QByteArray pdf;
+    switch (paper) {
+    case Paper::FourUp:
+    case Paper::TwoUp:
+        pdf = renderCardsToPdf(input, paper == Paper::FourUp, &outcome);
+        break;
+    case Paper::Postcard:
+        pdf = renderPostcardsToPdf(input, &outcome);
+        break;
+    case Paper::ReturnOutgoing:
+    case Paper::ReturnReply:
+        pdf =
+            renderReturnPostcardsToPdf(input,
+                                       paper == Paper::ReturnOutgoing ? ReturnPostcardFace::Outgoing
+                                                                      : ReturnPostcardFace::Reply,
+                                       &outcome);
+        break;
+    }
+    static int count = 0;
+    const QString path = dir.filePath(QStringLiteral("cards%1.pdf").arg(++count));
+    QFile file(path);
+    if (!outcome.ok || !file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
+        return {};
+    return path;
+}
+
+} // namespace nvl::test
