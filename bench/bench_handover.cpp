@@ -7,6 +7,7 @@
 #include "application.h"
 #include "desktopprogram.h"
 #include "formwindow.h"
+#include "residentsize.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,21 +18,12 @@
 #include <cstdio>
 #include <functional>
 #include <malloc.h>
-#include <unistd.h>
 
 namespace {
 
 // Bytes the program holds on the heap.
 long heapKb() {
     return static_cast<long>(mallinfo2().uordblks / 1024);
-}
-
-long residentKb() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLong() * sysconf(_SC_PAGESIZE) / 1024 : -1;
 }
 
 void click(nvl::FormWindow *window, const char *name) {

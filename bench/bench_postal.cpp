@@ -2,26 +2,13 @@
 // lookup by code and by address takes afterwards, and how much memory the
 // loaded data holds. Targets: a code lookup < 1 ms, < 15 MB after first use.
 #include "postaldirectory.h"
+#include "residentsize.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <algorithm>
 #include <cstdio>
 #include <malloc.h>
-#include <unistd.h>
 #include <vector>
-
-namespace {
-
-long residentKb() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLong() * sysconf(_SC_PAGESIZE) / 1024 : -1;
-}
-
-} // namespace
 
 int main() {
     malloc_trim(0);

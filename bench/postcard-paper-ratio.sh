@@ -11,14 +11,7 @@ card_options=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$exe" "$work/nvl-hagaki"
-python3 - "$work/book.dat" <<'PY'
-import sys
-lines = []
-for i in range(1, 301):
-    lines.append('"山田 太郎%d","東京都千代田区丸の内%d","一丁目2番3号","100-%04d","C%d","%d","ＮＶＬビル %d階"\r\n'
-                 % (i, i, i, i, i % 6, i % 30))
-open(sys.argv[1], 'wb').write(''.join(lines).encode('cp932'))
-PY
+python3 "$(dirname "$0")/write-book.py" "$work/book.dat"
 run() { # paper [options] → "cpu_seconds peak_kb"
     /usr/bin/time -f "%U %S %M" -o "$work/time" "$work/nvl-hagaki" print-pdf "$work/book.dat" "$work/out.pdf" --paper "$@"
     awk '{printf "%.3f %d\n", $1 + $2, $3}' "$work/time"

@@ -6,14 +6,7 @@ exe=${1:-build/release/src/app/nvl-hagaki}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$exe" "$work/nvl-hagaki"
-python3 - "$work/book.dat" <<'PY'
-import sys
-lines = []
-for i in range(1, 301):
-    lines.append('"山田 太郎%d","東京都千代田区丸の内%d","一丁目2番3号","100-%04d","C%d","%d","ＮＶＬビル %d階"\r\n'
-                 % (i, i, i, i, i % 6, i % 30))
-open(sys.argv[1], 'wb').write(''.join(lines).encode('cp932'))
-PY
+python3 "$(dirname "$0")/write-book.py" "$work/book.dat"
 "$work/nvl-hagaki" print-pdf "$work/book.dat" "$work/warm.pdf" 2>/dev/null   # warm the caches
 for run in 1 2 3 4 5; do
     /usr/bin/time -f "%e s wall, %M KB peak" "$work/nvl-hagaki" print-pdf "$work/book.dat" "$work/out.pdf" 2>&1 \
