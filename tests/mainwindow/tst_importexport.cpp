@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QListView>
 #include <QPushButton>
 #include <QTableWidget>
@@ -60,6 +61,7 @@ private slots:
     void openingAForeignCsvOffersImport();
     void neverPastTheCapNorOverOtherChanges_data();
     void neverPastTheCapNorOverOtherChanges();
+    void fullDiskLeavesTheBook();
     void exportWritesCsvAndVCard_data();
     void exportWritesCsvAndVCard();
 
@@ -239,6 +241,34 @@ void TestImportExport::neverPastTheCapNorOverOtherChanges() {
              qPrintable(m_desk->messages.texts().join(u'\n')));
     QCOMPARE(readBytes(book), before);
     QCOMPARE(listed().size(), inBook);
+}
+
+// Adding to a book on a full disk: the book stays as it was, on disk and in
+// the window, and the user is told which file.
+void TestImportExport::fullDiskLeavesTheBook() {
+    const SmallDisk disk("64k");
+    if (!disk.mounted())
+        QSKIP("mounting a small tmpfs is not allowed here");
+    const QString book = disk.filePath(QStringLiteral("book.dat"));
+    writeBytes(book, bookOf(2));
+    const QString contacts = m_desk->file(QStringLiteral("contacts.vcf"));
+    writeBytes(contacts, TwoContacts);
+    start();
+    open(book);
+    QFile filler(disk.filePath(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+    m_desk->messages.answers = {MessageAnswer::Ok, MessageAnswer::Yes, MessageAnswer::Ok};
+    import(contacts);
+    QVERIFY2(m_desk->messages.texts().value(2).contains(book),
+             qPrintable(m_desk->messages.texts().join(u'\n')));
+    QCOMPARE(readBytes(book), bookOf(2));
+    QCOMPARE(listed(), (QStringList{"宛名1", "宛名2"}));
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"book.dat", "filler"}));
 }
 
 void TestImportExport::exportWritesCsvAndVCard_data() {
