@@ -1,5 +1,5 @@
-# The two commands: `make run` and `make test`.
-.PHONY: run test setup build-release build-tests
+# The two commands: `make run` and `make test`; `make check` is the fast loop.
+.PHONY: run test check lint setup build-release build-tests configure-default
 
 setup:
 	@scripts/setup.sh
@@ -16,15 +16,26 @@ run: build-release
 		xvfb-run -a build/release/src/app/nvl-hagaki; \
 	fi
 
-build-tests: setup
+configure-default: setup
 	cmake --preset default >/dev/null
+
+build-tests: configure-default
 	cmake --build --preset default
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan
-	cmake --preset fuzz >/dev/null
-	cmake --build --preset fuzz
 
+# Every test in the plain build, then under ASan+UBSan with the fuzz
+# targets, then the static checks.
 test: build-tests
 	ctest --preset default
 	ctest --preset asan
-	ctest --preset fuzz
+	$(MAKE) --no-print-directory lint
+
+# Unit and window tests of the plain build, built incrementally.
+check: configure-default
+	cmake --build --preset default
+	ctest --preset check
+
+# clang-tidy reads compile commands only: nothing is built for it.
+lint: configure-default
+	ctest --preset lint

@@ -6,7 +6,7 @@
 #
 #   tools/fuzz.sh [--seconds N] [--binary PATH] [--work DIR] TARGET
 #
-# Without --binary it builds the target with the `fuzz` preset first.
+# Without --binary it builds the target with the `asan` preset first.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=20
@@ -22,9 +22,9 @@ while [ $# -gt 1 ]; do
 done
 target=${1:?target name}
 if [ -z "$binary" ]; then
-    cmake --preset fuzz >/dev/null
-    cmake --build --preset fuzz --target "$target"
-    binary="$top/build/fuzz/fuzz/$target"
+    cmake --preset asan >/dev/null
+    cmake --build --preset asan --target "$target"
+    binary="$top/build/asan/fuzz/$target"
 fi
 work=${work:-"$top/build/fuzz-work/$target"}
 mkdir -p "$work/corpus"

@@ -2,6 +2,7 @@
 // output on a tiny tmpfs, and write/fsync/rename failures injected with strace.
 #include "fakeplatform.h"
 #include "pdftools.h"
+#include "testmain.h"
 
 #include <QDir>
 #include <QFile>
@@ -140,7 +141,7 @@ void TestBatchFaults::refusedOutputs() {
         // A private node for /dev/full, so a fault here harms no real device.
         output = path(QStringLiteral("full"));
         if (::mknod(QFile::encodeName(output).constData(), S_IFCHR | 0600, makedev(1, 7)) != 0)
-            QSKIP("device nodes cannot be made here");
+            NVL_SKIP_UNLESS_CI("device nodes cannot be made here");
     }
     const Run result = run({book, output});
     QVERIFY2(result.exitCode > 0, qPrintable(result.errors));
@@ -187,7 +188,7 @@ void TestBatchFaults::injectedFaults_data() {
 void TestBatchFaults::injectedFaults() {
     QFETCH(QString, inject);
     if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
-        QSKIP("strace is not installed");
+        NVL_SKIP_UNLESS_CI("strace is not installed");
     const QString out = path(QStringLiteral("out.pdf"));
     writeBytes(out, OldPdf);
     const QStringList before = files();
@@ -239,7 +240,7 @@ void TestBatchFaults::injectedFaults() {
 void TestBatchFaults::fullDisk() {
     const SmallDisk disk("64k");
     if (!disk.mounted())
-        QSKIP("mounting a small tmpfs is not allowed here");
+        NVL_SKIP_UNLESS_CI("mounting a small tmpfs is not allowed here");
     const QString out = disk.filePath(QStringLiteral("out.pdf"));
     writeBytes(out, OldPdf);
     // The rest of the disk is taken: the new PDF finds no room.
@@ -317,7 +318,7 @@ void TestBatchFaults::importAndExportFaults() {
     QFETCH(QString, command);
     QFETCH(QString, inject);
     if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
-        QSKIP("strace is not installed");
+        NVL_SKIP_UNLESS_CI("strace is not installed");
     m_command = command;
     writeBytes(path(QStringLiteral("contacts.vcf")), Contacts);
     const QString target = command == QLatin1String("import") ? path(QStringLiteral("book.dat"))
@@ -343,7 +344,7 @@ void TestBatchFaults::importAndExportFaults() {
 void TestBatchFaults::importOnAFullDisk() {
     const SmallDisk disk("64k");
     if (!disk.mounted())
-        QSKIP("mounting a small tmpfs is not allowed here");
+        NVL_SKIP_UNLESS_CI("mounting a small tmpfs is not allowed here");
     m_command = QStringLiteral("import");
     const QString book = disk.filePath(QStringLiteral("book.dat"));
     QVERIFY(QFile::copy(path(QStringLiteral("book.dat")), book));
@@ -364,5 +365,5 @@ void TestBatchFaults::importOnAFullDisk() {
              (QStringList{"book.dat", "filler"}));
 }
 
-QTEST_MAIN(TestBatchFaults)
+NVL_TEST_MAIN(TestBatchFaults)
 #include "tst_batchfaults.moc"

@@ -1,6 +1,7 @@
 // How the windows present themselves on the desktop: their titles as the
 // window system has them, and where they open.
 #include "journey.h"
+#include "testmain.h"
 
 #include <QMenuBar>
 #include <QProcess>
@@ -53,7 +54,7 @@ QPoint centred(QSize size) {
 
 void TestJourneyWindows::titlesAreTheirCaptions() {
     if (QStandardPaths::findExecutable(QStringLiteral("xprop")).isEmpty())
-        QSKIP("xprop (x11-utils) is not installed");
+        NVL_SKIP_UNLESS_CI("xprop (x11-utils) is not installed");
     Journey journey;
     QTRY_COMPARE(systemTitle(journey.mainWindow()), QStringLiteral("NVL  ﾊｶﾞｷ  Print"));
     ModalAnswers answers;
@@ -93,5 +94,5 @@ void TestJourneyWindows::windowsOpenCentred() {
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
 }
 
-QTEST_MAIN(TestJourneyWindows)
+NVL_TEST_MAIN(TestJourneyWindows)
 #include "tst_journey_windows.moc"

@@ -5,6 +5,7 @@
 #include "privatecups.h"
 #include "sourcetexttranslator.h"
 #include "userdriver.h"
+#include "testmain.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -216,7 +217,7 @@ void TestQtServices::printerDialog() {
     QFETCH(QString, button);
     QFETCH(bool, accepted);
     if (!m_cupsMissing.isEmpty())
-        QSKIP(qPrintable(m_cupsMissing));
+        NVL_SKIP_UNLESS_CI(m_cupsMissing);
     QStringList printers;
     bool rangeOffered = true;
     ModalAnswers answers;
@@ -297,7 +298,7 @@ void TestQtServices::translationsFillQtsGaps() {
 
 void TestQtServices::dialogsSpeakJapanese() {
     if (!m_cupsMissing.isEmpty())
-        QSKIP(qPrintable(m_cupsMissing));
+        NVL_SKIP_UNLESS_CI(m_cupsMissing);
     QStringList printerTexts, fileTexts;
     const QString home = QDir::home().dirName();
     ModalAnswers answers;
@@ -391,6 +392,6 @@ int main(int argc, char *argv[]) {
     preferJapaneseLocale();
     QApplication app(argc, argv);
     TestQtServices test;
-    return QTest::qExec(&test, argc, argv);
+    return nvl::test::runTests(test, argc, argv);
 }
 #include "tst_qtservices.moc"

@@ -6,6 +6,7 @@
 #include "printfixture.h"
 #include "printoutput.h"
 #include "privatecups.h"
+#include "testmain.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -30,7 +31,7 @@ void TestCupsPrint::initTestCase() {
     installFontSubstitutions();
     QString whyNot;
     if (!m_cups.start(&whyNot))
-        QSKIP(qPrintable(whyNot));
+        NVL_SKIP_UNLESS_CI(whyNot);
 }
 
 void TestCupsPrint::printsTwoSheetsForFiveLabels() {
@@ -106,5 +107,5 @@ void TestCupsPrint::placesLikeTheDirectPdf() {
     }
 }
 
-QTEST_MAIN(TestCupsPrint)
+NVL_TEST_MAIN(TestCupsPrint)
 #include "tst_cupsprint.moc"

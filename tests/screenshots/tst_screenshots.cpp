@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
@@ -116,8 +117,17 @@ void TestScreenshots::cardEditor() {
                cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(book)));
     FormWindow *editor = desk.context.windows.window(WindowId::CardEditor);
     editor->showForm();
+    // The picture is of the book's card, not of an empty form.
+    QCOMPARE(child<QLineEdit>(editor, "txtName")->text(), QStringLiteral("山田 太郎"));
+    QCOMPARE(child<QLineEdit>(editor, "txtAdd1")->text(), QStringLiteral("東京都千代田区丸の内"));
+    QCOMPARE(child<QLineEdit>(editor, "txtAdd3")->text(), QStringLiteral("ＮＶＬビル"));
     save(editor, QStringLiteral("card-editor.png"));
     child<QAbstractButton>(editor, "cmdOp")->click();
+    // Option entry's one-line box stands where the two address lines were.
+    QVERIFY(child<QLineEdit>(editor, "txtNewadd")->isVisible());
+    QVERIFY(child<QWidget>(editor, "Frame1")->isVisible());
+    QVERIFY(!child<QLineEdit>(editor, "txtAdd1")->isVisible());
+    QVERIFY(!child<QLineEdit>(editor, "txtAdd2")->isVisible());
     save(editor, QStringLiteral("card-editor-option-entry.png"));
 }
 

@@ -108,16 +108,29 @@ bool PrivateCups::start(QString *whyNot) {
     return true;
 }
 
-int PrivateCups::completedJobs() const {
+int PrivateCups::jobs(const char *which) const {
     QProcess lpstat;
     lpstat.start(QStringLiteral("lpstat"),
-                 {QStringLiteral("-h"), m_socket, QStringLiteral("-W"), QStringLiteral("completed"),
+                 {QStringLiteral("-h"), m_socket, QStringLiteral("-W"), QString::fromLatin1(which),
                   QStringLiteral("-o"), queueName()});
     if (!lpstat.waitForFinished(10000))
         return -1;
     return static_cast<int>(QString::fromLocal8Bit(lpstat.readAllStandardOutput())
                                 .split(u'\n', Qt::SkipEmptyParts)
                                 .size());
+}
+
+bool PrivateCups::sendMarkerJob(const QByteArray &text) const {
+    QProcess lp;
+    lp.start(QStringLiteral("lp"), {QStringLiteral("-h"), m_socket, QStringLiteral("-d"),
+                                    queueName(), QStringLiteral("-o"), QStringLiteral("raw"),
+                                    QStringLiteral("-t"), QStringLiteral("marker")});
+    if (!lp.waitForStarted(10000))
+        return false;
+    lp.write(text);
+    lp.closeWriteChannel();
+    return lp.waitForFinished(10000) && lp.exitStatus() == QProcess::NormalExit &&
+           lp.exitCode() == 0;
 }
 
 } // namespace nvl::test

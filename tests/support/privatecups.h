@@ -23,9 +23,16 @@ public:
     // Where the backend puts the latest job's document.
     QString jobFile() const;
     // The jobs the server has completed, as `lpstat -W completed` lists them.
-    int completedJobs() const;
+    int completedJobs() const { return jobs("completed"); }
+    // The jobs still queued or printing.
+    int unfinishedJobs() const { return jobs("not-completed"); }
+    // Sends `text` as a raw job of the test's own. The queue prints in order,
+    // so once it is done every job sent before it is done too.
+    bool sendMarkerJob(const QByteArray &text) const;
 
 private:
+    int jobs(const char *which) const;
+
     QTemporaryDir m_dir;
     QProcess m_cupsd;
     QString m_socket;
