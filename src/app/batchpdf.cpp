@@ -1,6 +1,6 @@
 #include "batchpdf.h"
 
-#include "bookfile.h"
+#include "bookdocument.h"
 #include "commondialog.h"
 #include "filechecks.h"
 #include "fonts.h"
@@ -25,6 +25,11 @@ namespace {
 int fail(const QString &message) {
     std::fprintf(stderr, "nvl-hagaki print-pdf: %s\n", qPrintable(message));
     return 1;
+}
+
+int usageError(const QString &message) {
+    fail(message);
+    return 2;
 }
 
 void warn(const QString &message) {
@@ -121,14 +126,14 @@ int runPrintPdf(int argc, char *argv[]) {
                                     "side (縦中横)"));
     parser.addOptions({twoUp, sender, font, zipFont, records, paper, vertical, arabic});
     if (!parser.parse(QCoreApplication::arguments()))
-        return fail(parser.errorText());
+        return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return 0;
     }
     const QStringList args = parser.positionalArguments();
     if (args.size() != 3)
-        return fail(QCoreApplication::translate(
+        return usageError(QCoreApplication::translate(
             "nvl::BatchPdf", "使い方 (usage): nvl-hagaki print-pdf BOOK OUT [options]; --help"));
     const QString &bookPath = args.at(1);
     const QString &outPath = args.at(2);
@@ -136,25 +141,27 @@ int runPrintPdf(int argc, char *argv[]) {
     if (const QString refused = refusedOutput(bookPath, outPath); !refused.isEmpty())
         return fail(refused);
 
-    const BookRead read = readBookFile(bookPath);
-    if (!read.ok()) {
-        return fail(read.status == BookRead::Status::FileError
-                        ? describeReadFailure(bookPath, read.fileStatus)
+    BookDocument document;
+    const BookDocument::Loaded loaded = document.load(bookPath);
+    if (!loaded.ok()) {
+        return fail(loaded.status == BookRead::Status::FileError
+                        ? loaded.error
                         : QCoreApplication::translate(
                               "nvl::BatchPdf", "ファイル「%1」は住所録として読み込めません。")
                               .arg(bookPath));
     }
+    const AddressBook &book = document.book();
     QList<int> numbers;
     if (parser.isSet(records)) {
-        const auto parsed = parseRecordList(parser.value(records), read.book.recordCount());
+        const auto parsed = parseRecordList(parser.value(records), book.recordCount());
         if (!parsed)
-            return fail(QCoreApplication::translate("nvl::BatchPdf",
-                                                    "--records「%1」が正しくありません（1〜%2）。")
+            return usageError(QCoreApplication::translate("nvl::BatchPdf",
+                                                          "--records「%1」が正しくありません（1〜%2）。")
                             .arg(parser.value(records))
-                            .arg(read.book.recordCount()));
+                            .arg(book.recordCount()));
         numbers = *parsed;
     } else {
-        for (int n = 1; n <= read.book.recordCount(); ++n)
+        for (int n = 1; n <= book.recordCount(); ++n)
             numbers.append(n);
     }
     if (numbers.isEmpty())
@@ -163,7 +170,7 @@ int runPrintPdf(int argc, char *argv[]) {
     bool senderOk = false;
     const int senderIndex = parser.value(sender).toInt(&senderOk);
     if (!senderOk || senderIndex < 1 || senderIndex > 4)
-        return fail(QCoreApplication::translate("nvl::BatchPdf", "--sender は 1〜4 です。"));
+        return usageError(QCoreApplication::translate("nvl::BatchPdf", "--sender は 1〜4 です。"));
     const QString programFolder = resolveProgramFolder();
     const QString executableFolder = QCoreApplication::applicationDirPath();
     const QString senderFile =
@@ -186,7 +193,7 @@ int runPrintPdf(int argc, char *argv[]) {
 
     LayoutInput input;
     for (const int n : numbers) {
-        const AddressRecord &record = read.book.record(n);
+        const AddressRecord &record = book.record(n);
         const auto digits = postalDigits(record.field(AddressRecord::PostalCode));
         if (!digits)
             return fail(QCoreApplication::translate(
@@ -204,14 +211,14 @@ int runPrintPdf(int argc, char *argv[]) {
     const QStringList papers = {QStringLiteral("a4"), QStringLiteral("hagaki"),
                                 QStringLiteral("ofuku"), QStringLiteral("ofuku-reply")};
     if (!papers.contains(paperName))
-        return fail(QCoreApplication::translate(
+        return usageError(QCoreApplication::translate(
             "nvl::BatchPdf", "--paper は a4、hagaki、ofuku、ofuku-reply のどれかです。"));
     const bool postcards = paperName != QLatin1String("a4");
     if (postcards && parser.isSet(twoUp))
-        return fail(QCoreApplication::translate(
+        return usageError(QCoreApplication::translate(
             "nvl::BatchPdf", "--two-up は A4 の用紙だけに使えます（--paper a4）。"));
     if (parser.isSet(arabic) && !parser.isSet(vertical))
-        return fail(QCoreApplication::translate(
+        return usageError(QCoreApplication::translate(
             "nvl::BatchPdf", "--arabic-numerals は縦書き（--vertical）と一緒に使います。"));
     const bool fourUp = !parser.isSet(twoUp);
     input.vertical = parser.isSet(vertical);

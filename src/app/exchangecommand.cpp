@@ -1,6 +1,6 @@
 #include "exchangecommand.h"
 
-#include "bookfile.h"
+#include "bookdocument.h"
 #include "filechecks.h"
 #include "foreigncsv.h"
 #include "vcard.h"
@@ -19,6 +19,11 @@ int fail(const char *command, const QString &message) {
     return 1;
 }
 
+int usageError(const char *command, const QString &message) {
+    fail(command, message);
+    return 2;
+}
+
 void warn(const char *command, const QString &message) {
     std::fprintf(stderr, "nvl-hagaki %s: %s\n", command, qPrintable(message));
 }
@@ -31,7 +36,7 @@ QString tr(const char *text) {
 bool parse(QCommandLineParser &parser, const char *usage, int *status) {
     parser.addHelpOption();
     if (!parser.parse(QCoreApplication::arguments())) {
-        *status = fail(usage, parser.errorText());
+        *status = usageError(usage, parser.errorText());
         return false;
     }
     if (parser.isSet(QStringLiteral("help"))) {
@@ -72,7 +77,7 @@ int runImportCommand(int argc, char *argv[]) {
         return status;
     const QStringList args = parser.positionalArguments();
     if (args.size() != 3)
-        return fail("import", tr("使い方 (usage): nvl-hagaki import IN.vcf|IN.csv OUT.dat "
+        return usageError("import", tr("使い方 (usage): nvl-hagaki import IN.vcf|IN.csv OUT.dat "
                                  "[--append]"));
     const QString &inPath = args.at(1);
     const QString &outPath = args.at(2);
@@ -99,26 +104,33 @@ int runImportCommand(int argc, char *argv[]) {
             tr("「%1」に取り込める連絡先がありません。住所録は書き込んでいません。").arg(inPath));
     }
 
-    AddressBook book;
+    // The book's lock is taken before it is read: a second import waits for
+    // the first to be written, and adds to what it wrote.
+    BookDocument document;
+    const BookDocument::Locked locked = document.lock(outPath, BookDocument::WriterWaitMs);
+    if (!locked.ok)
+        return fail("import", locked.error);
     if (QFileInfo::exists(outPath)) {
         if (!parser.isSet(append))
             return fail("import", tr("住所録「%1」はすでにあります。追加するときは --append を"
                                      "付けてください。")
                                       .arg(outPath));
-        BookRead existing = readBookFile(outPath);
-        if (!existing.ok())
-            return fail("import",
-                        tr("住所録「%1」を読めないため、取り込みを中止しました。").arg(outPath));
-        book = std::move(existing.book);
+        const BookDocument::Loaded loaded = document.load(outPath);
+        if (!loaded.ok())
+            return fail("import", loaded.error + u'\n' +
+                                      tr("住所録「%1」を読めないため、取り込みを中止しました。")
+                                          .arg(outPath));
     }
-    const MergeResult merged = appendRecords(book, read.records);
+    const MergeResult merged = appendRecords(document.book(), read.records);
     if (!merged.ok())
         return fail("import", merged.error);
+    document.setRecords(merged.book.records);
     for (const QString &note : importNotes(read))
         warn("import", note);
-    const WriteResult written = writeBookFile(outPath, merged.book);
-    if (!written)
-        return fail("import", written.error);
+    const BookDocument::Saved saved =
+        document.isNew() ? document.saveAs(outPath) : document.save();
+    if (!saved.ok())
+        return fail("import", saved.error);
     return 0;
 }
 
@@ -136,17 +148,19 @@ int runExportCommand(int argc, char *argv[]) {
         return status;
     const QStringList args = parser.positionalArguments();
     if (args.size() != 3)
-        return fail("export", tr("使い方 (usage): nvl-hagaki export BOOK.dat OUT.csv|OUT.vcf"));
+        return usageError("export", tr("使い方 (usage): nvl-hagaki export BOOK.dat OUT.csv|OUT.vcf"));
     const QString &bookPath = args.at(1);
     const QString &outPath = args.at(2);
     const QString lower = outPath.toLower();
     const bool csv = lower.endsWith(QLatin1String(".csv"));
     if (!csv && !lower.endsWith(QLatin1String(".vcf")) && !lower.endsWith(QLatin1String(".vcard")))
-        return fail("export", tr("書き出し先は .csv か .vcf のファイル名にしてください。"));
-    const BookRead read = readBookFile(bookPath);
-    if (!read.ok())
-        return fail("export", read.status == BookRead::Status::FileError
-                                  ? describeReadFailure(bookPath, read.fileStatus)
+        return usageError("export",
+                          tr("書き出し先は .csv か .vcf のファイル名にしてください。"));
+    BookDocument document;
+    const BookDocument::Loaded loaded = document.load(bookPath);
+    if (!loaded.ok())
+        return fail("export", loaded.status == BookRead::Status::FileError
+                                  ? loaded.error
                                   : tr("「%1」は住所録の形式になっていません。").arg(bookPath));
     if (isSameFile(bookPath, outPath))
         return fail("export", tr("書き出し先「%1」は住所録そのものです。").arg(outPath));
@@ -154,7 +168,7 @@ int runExportCommand(int argc, char *argv[]) {
         return fail("export",
                     tr("「%1」は通常のファイルではないため、書き出せません。").arg(outPath));
     const QByteArray bytes =
-        csv ? writeExportCsv(read.book.records) : writeVCards(read.book.records);
+        csv ? writeExportCsv(document.book().records) : writeVCards(document.book().records);
     const WriteResult written = replaceFileContents(outPath, bytes);
     if (!written)
         return fail("export", written.error);

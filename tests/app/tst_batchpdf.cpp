@@ -139,27 +139,32 @@ void TestBatchPdf::prints() {
 void TestBatchPdf::failures_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("status"); // 1 failure, 2 usage error
     QTest::newRow("missing book") << QStringList{"none.dat", "out.pdf"}
-                                  << QStringLiteral("none.dat");
+                                  << QStringLiteral("none.dat") << 1;
     QTest::newRow("bad records") << QStringList{"book.dat", "out.pdf", "--records", "2-9"}
-                                 << QStringLiteral("--records");
+                                 << QStringLiteral("--records") << 2;
     QTest::newRow("bad sender") << QStringList{"book.dat", "out.pdf", "--sender", "5"}
-                                << QStringLiteral("--sender");
-    QTest::newRow("missing arguments") << QStringList{"book.dat"} << QStringLiteral("usage");
+                                << QStringLiteral("--sender") << 2;
+    QTest::newRow("missing arguments") << QStringList{"book.dat"} << QStringLiteral("usage") << 2;
+    QTest::newRow("unknown option") << QStringList{"book.dat", "out.pdf", "--colour"}
+                                    << QStringLiteral("colour") << 2;
     QTest::newRow("unknown paper")
-        << QStringList{"book.dat", "out.pdf", "--paper", "b5"} << QStringLiteral("--paper");
+        << QStringList{"book.dat", "out.pdf", "--paper", "b5"} << QStringLiteral("--paper") << 2;
     QTest::newRow("two-up on postcards")
         << QStringList{"book.dat", "out.pdf", "--paper", "hagaki", "--two-up"}
-        << QStringLiteral("--two-up");
+        << QStringLiteral("--two-up") << 2;
     QTest::newRow("Arabic numerals without vertical")
-        << QStringList{"book.dat", "out.pdf", "--arabic-numerals"} << QStringLiteral("--vertical");
+        << QStringList{"book.dat", "out.pdf", "--arabic-numerals"} << QStringLiteral("--vertical")
+        << 2;
     QTest::newRow("unwritable output")
-        << QStringList{"book.dat", "no/such/dir/out.pdf"} << QStringLiteral("out.pdf");
+        << QStringList{"book.dat", "no/such/dir/out.pdf"} << QStringLiteral("out.pdf") << 1;
 }
 
 void TestBatchPdf::failures() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
+    QFETCH(int, status);
     QStringList absolute;
     for (const QString &argument : arguments)
         absolute.append(argument.endsWith(QLatin1String(".dat")) ||
@@ -167,7 +172,7 @@ void TestBatchPdf::failures() {
                             ? path(argument)
                             : argument);
     QString errors;
-    QVERIFY(run(absolute, &errors) != 0);
+    QCOMPARE(run(absolute, &errors), status);
     QVERIFY2(errors.contains(message), qPrintable(errors));
     QVERIFY(!QFile::exists(path(QStringLiteral("out.pdf"))));
 }

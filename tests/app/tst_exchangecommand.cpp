@@ -18,6 +18,8 @@ private slots:
     void imports();
     void roundTripThroughFiles_data();
     void roundTripThroughFiles();
+    void overlappingAppendsKeepEveryRecord();
+    void appendNeverPastTheReadersLimit();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -26,6 +28,11 @@ private:
 };
 
 namespace {
+
+// NVL_PROGRAM_UNDER_TEST runs these against another build of the program.
+QString program() {
+    return qEnvironmentVariable("NVL_PROGRAM_UNDER_TEST", QStringLiteral(NVL_PROGRAM));
+}
 
 QString card(const QString &name, const QString &street) {
     return QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:%1\r\nADR:;;%2;千代田区;東京都;"
@@ -53,7 +60,7 @@ int TestExchangeCommand::run(const QStringList &arguments, QString *errors) {
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("DISPLAY"));
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral(NVL_PROGRAM), arguments);
+    process.start(program(), arguments);
     if (!process.waitForFinished(30000))
         return -1;
     if (errors)
@@ -167,8 +174,61 @@ void TestExchangeCommand::roundTripThroughFiles() {
     // Export refuses a name it cannot tell the format of.
     QString errors;
     QCOMPARE(run({QStringLiteral("export"), original, path(QStringLiteral("book.txt"))}, &errors),
-             1);
+             2);
     QVERIFY(errors.contains(QStringLiteral(".csv")));
+}
+
+void TestExchangeCommand::overlappingAppendsKeepEveryRecord() {
+    const QString out = path(QStringLiteral("out.dat"));
+    for (const char *who : {"a", "b"})
+        writeBytes(path(QStringLiteral("%1.vcf").arg(QLatin1String(who))),
+                   (card(QStringLiteral("%1一").arg(QLatin1String(who)), QStringLiteral("1-1")) +
+                    card(QStringLiteral("%1二").arg(QLatin1String(who)), QStringLiteral("2-2")))
+                       .toUtf8());
+    for (int round = 1; round <= 30; ++round) {
+        writeBytes(out, cp932(book(1)));
+        // Both start before either is done: the second waits for the first's lock.
+        QProcess a, b;
+        for (QProcess *process : {&a, &b})
+            process->start(program(),
+                           {QStringLiteral("import"),
+                            path(process == &a ? QStringLiteral("a.vcf") : QStringLiteral("b.vcf")),
+                            out, QStringLiteral("--append")});
+        for (QProcess *process : {&a, &b}) {
+            QVERIFY(process->waitForFinished(30000));
+            QVERIFY2(process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0,
+                     process->readAllStandardError().constData());
+        }
+        const BookRead read = readBookFile(out);
+        QVERIFY(read.ok());
+        QStringList names;
+        for (const AddressRecord &record : read.book.records)
+            names.append(record.field(AddressRecord::Name));
+        names.sort();
+        QCOMPARE(names, (QStringList{"a一", "a二", "b一", "b二", "宛名1"}));
+    }
+}
+
+void TestExchangeCommand::appendNeverPastTheReadersLimit() {
+    // A book just under the size the reader accepts; two more contacts would
+    // make a file that could never be opened again.
+    const QString out = path(QStringLiteral("out.dat"));
+    const QByteArray nearlyFull = "\"big\",\"" + QByteArray(MaxTextFileBytes - 40, 'x') +
+                                  "\",\"\",\"100-0001\",\"\",\"0\",\"\"\r\n";
+    writeBytes(out, nearlyFull);
+    QVERIFY(readBookFile(out).ok());
+    writeBytes(path(QStringLiteral("two.vcf")),
+               (card(QStringLiteral("一人目"), QStringLiteral("1-1")) +
+                card(QStringLiteral("二人目"), QStringLiteral("2-2")))
+                   .toUtf8());
+    QString errors;
+    QCOMPARE(run({QStringLiteral("import"), path(QStringLiteral("two.vcf")), out,
+                  QStringLiteral("--append")},
+                 &errors),
+             1);
+    QVERIFY2(errors.contains(out) && errors.contains(QString::number(MaxTextFileBytes)),
+             qPrintable(errors));
+    QCOMPARE(readBytes(out), nearlyFull);
 }
 
 QTEST_MAIN(TestExchangeCommand)

@@ -1,0 +1,310 @@
+#include "bookdocument.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+
+namespace nvl {
+
+namespace {
+
+QString tr(const char *text) {
+    return QCoreApplication::translate("nvl::BookDocument", text);
+}
+
+// The file a path names, through any links, also when it does not exist yet.
+QString canonicalTarget(const QString &path) {
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    if (info.isSymLink())
+        return canonicalTarget(info.symLinkTarget());
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
+}
+
+QString describeRead(const QString &path, const BookRead &read) {
+    switch (read.status) {
+    case BookRead::Status::Ok:
+        return {};
+    case BookRead::Status::FileError:
+        return describeReadFailure(path, read.fileStatus);
+    case BookRead::Status::TooManyRecords:
+        return tr("ファイル「%1」には%2件を超えるデータがあります。")
+            .arg(path)
+            .arg(AddressBook::Capacity);
+    case BookRead::Status::EndInsideRecord:
+        break;
+    }
+    return tr("ファイル「%1」は途中で終わっています。").arg(path);
+}
+
+} // namespace
+
+BookDocument::BookDocument(QObject *parent) : QAbstractTableModel(parent) {}
+
+BookDocument::~BookDocument() = default;
+
+BookDocument::Loaded BookDocument::load(const QString &path) {
+    const BookRead read = readBookFile(path);
+    Loaded loaded{read.status, read.fileStatus, describeRead(path, read)};
+    if (!loaded.ok())
+        return loaded;
+    const QString target = canonicalTarget(path);
+    if (m_lock && m_lockPath != lockPathFor(target))
+        unlock();
+    beginResetModel();
+    m_book = read.book;
+    m_path = target;
+    m_stamp = read.stamp;
+    endResetModel();
+    setModified(false);
+    emit fileChanged(m_path);
+    return loaded;
+}
+
+void BookDocument::clear() {
+    unlock();
+    beginResetModel();
+    m_book = AddressBook();
+    m_path.clear();
+    m_stamp = FileStamp();
+    endResetModel();
+    setModified(false);
+    emit fileChanged(m_path);
+}
+
+bool BookDocument::insertRecord(int row, const AddressRecord &record) {
+    if (row < 0 || row > recordCount() || recordCount() >= AddressBook::Capacity)
+        return false;
+    beginInsertRows({}, row, row);
+    m_book.records.insert(row, record);
+    endInsertRows();
+    setModified(true);
+    return true;
+}
+
+bool BookDocument::appendRecords(const QList<AddressRecord> &records) {
+    if (records.isEmpty())
+        return true;
+    if (recordCount() + records.size() > AddressBook::Capacity)
+        return false;
+    beginInsertRows({}, recordCount(), recordCount() + static_cast<int>(records.size()) - 1);
+    m_book.records.append(records);
+    endInsertRows();
+    setModified(true);
+    return true;
+}
+
+void BookDocument::setRecord(int row, const AddressRecord &record) {
+    if (row < 0 || row >= recordCount() || m_book.records.at(row) == record)
+        return;
+    m_book.records[row] = record;
+    emit dataChanged(index(row, 0), index(row, AddressRecord::FieldCount - 1));
+    setModified(true);
+}
+
+bool BookDocument::removeRecord(int row) {
+    if (row < 0 || row >= recordCount())
+        return false;
+    beginRemoveRows({}, row, row);
+    m_book.records.removeAt(row);
+    endRemoveRows();
+    setModified(true);
+    return true;
+}
+
+bool BookDocument::moveRecord(int from, int to) {
+    if (from < 0 || from >= recordCount() || to < 0 || to >= recordCount())
+        return false;
+    if (from == to)
+        return true;
+    // The model's destination is the row the record goes before.
+    beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+    m_book.records.move(from, to);
+    endMoveRows();
+    setModified(true);
+    return true;
+}
+
+bool BookDocument::setRecords(const QList<AddressRecord> &records) {
+    if (records.size() > AddressBook::Capacity)
+        return false;
+    if (records == m_book.records)
+        return true;
+    beginResetModel();
+    m_book.records = records;
+    endResetModel();
+    setModified(true);
+    return true;
+}
+
+std::optional<QByteArray> BookDocument::bookBytes(const AddressBook &book, const QString &path,
+                                                  QString *error) {
+    const QString refused = tr("住所録「%1」を保存できません。\n").arg(path);
+    if (book.recordCount() > AddressBook::Capacity) {
+        *error = refused + tr("住所録に入るのは%1件までです（%2件あります）。")
+                               .arg(AddressBook::Capacity)
+                               .arg(book.recordCount());
+        return std::nullopt;
+    }
+    const QString text = formatBook(book);
+    if (text.contains(QChar(0))) {
+        *error = refused + tr("保存できない文字（NUL）が含まれています。");
+        return std::nullopt;
+    }
+    QByteArray bytes = encodeText(text);
+    // What the reader would refuse is never written: the book could not be
+    // opened again.
+    if (bytes.size() > MaxTextFileBytes) {
+        *error = refused + tr("ファイルが%1バイトになり、住所録として読める大きさ（%2バイト）を"
+                              "超えます。")
+                               .arg(bytes.size())
+                               .arg(MaxTextFileBytes);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+BookDocument::Saved BookDocument::save(const ConflictHandler &onConflict) {
+    if (isNew())
+        return {Saved::Outcome::Failed, tr("住所録にファイル名がありません。")};
+    if (!m_modified)
+        return {Saved::Outcome::Unchanged, {}};
+    // Someone else changed the file since it was read: never overwrite
+    // their work without asking.
+    if (QFileInfo::exists(m_path) && stampOf(m_path) != m_stamp) {
+        if (!onConflict)
+            return {Saved::Outcome::Failed,
+                    tr("住所録「%1」は、読み込んだ後でほかのプログラムに変更されています。"
+                       "上書きしません。")
+                        .arg(m_path)};
+        QString other;
+        switch (onConflict(m_path, &other)) {
+        case ConflictAnswer::Cancel:
+            return {Saved::Outcome::Cancelled, {}};
+        case ConflictAnswer::SaveElsewhere:
+            if (other.isEmpty())
+                return {Saved::Outcome::Cancelled, {}};
+            return saveAs(other);
+        case ConflictAnswer::Overwrite:
+            break;
+        }
+    }
+    return writeTo(m_path);
+}
+
+BookDocument::Saved BookDocument::saveAs(const QString &path) {
+    const QString target = canonicalTarget(path);
+    if (m_lock && m_lockPath != lockPathFor(target))
+        unlock();
+    return writeTo(target);
+}
+
+BookDocument::Saved BookDocument::writeTo(const QString &path) {
+    QString error;
+    const std::optional<QByteArray> bytes = bookBytes(m_book, path, &error);
+    if (!bytes)
+        return {Saved::Outcome::Failed, error};
+    // Each save holds the book's lock; one held already (by an open editor)
+    // serves.
+    std::unique_ptr<QLockFile> saveLock;
+    if (!m_lock || m_lockPath != lockPathFor(path)) {
+        saveLock = std::make_unique<QLockFile>(lockPathFor(path));
+        saveLock->setStaleLockTime(0);
+        if (!saveLock->tryLock(WriterWaitMs) &&
+            saveLock->error() == QLockFile::LockFailedError) {
+            qint64 pid = 0;
+            QString host, application;
+            saveLock->getLockInfo(&pid, &host, &application);
+            return {Saved::Outcome::Failed,
+                    tr("住所録「%1」は、ほかのプログラム（%2 のプロセス %3）が使っているため"
+                       "保存できません。")
+                        .arg(path, host)
+                        .arg(pid)};
+        }
+    }
+    const WriteResult written = replaceFileContents(path, *bytes);
+    if (!written)
+        return {Saved::Outcome::Failed, written.error};
+    const bool moved = path != m_path;
+    m_path = path;
+    m_stamp = stampOf(path, *bytes);
+    setModified(false);
+    if (moved)
+        emit fileChanged(m_path);
+    return {Saved::Outcome::Written, {}};
+}
+
+QString BookDocument::lockPathFor(const QString &path) {
+    const QFileInfo info(canonicalTarget(path));
+    return info.dir().filePath(QStringLiteral(".%1.lock").arg(info.fileName()));
+}
+
+BookDocument::Locked BookDocument::lock(const QString &path, int waitMs) {
+    const QString lockPath = lockPathFor(path);
+    if (m_lock && m_lockPath == lockPath)
+        return {};
+    unlock();
+    auto lock = std::make_unique<QLockFile>(lockPath);
+    // Held as long as the book is open; a lock whose process has gone is
+    // taken over.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(waitMs)) {
+        m_lock = std::move(lock);
+        m_lockPath = lockPath;
+        return {};
+    }
+    if (lock->error() != QLockFile::LockFailedError)
+        return {}; // a folder without write access holds no lock
+    qint64 pid = 0;
+    QString host, application;
+    lock->getLockInfo(&pid, &host, &application);
+    return {false, tr("住所録「%1」は、ほかのプログラム（%2 のプロセス %3）が編集中です。")
+                       .arg(path, host)
+                       .arg(pid)};
+}
+
+void BookDocument::unlock() {
+    m_lock.reset();
+    m_lockPath.clear();
+}
+
+void BookDocument::setModified(bool modified) {
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    emit modifiedChanged(modified);
+}
+
+int BookDocument::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : recordCount();
+}
+
+int BookDocument::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : AddressRecord::FieldCount;
+}
+
+QVariant BookDocument::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.row() >= recordCount() ||
+        (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return m_book.records.at(index.row()).field(index.column() + 1);
+}
+
+bool BookDocument::setData(const QModelIndex &index, const QVariant &value, int role) {
+    if (!index.isValid() || index.row() >= recordCount() || role != Qt::EditRole)
+        return false;
+    AddressRecord record = m_book.records.at(index.row());
+    record.setField(index.column() + 1, value.toString());
+    setRecord(index.row(), record);
+    return true;
+}
+
+Qt::ItemFlags BookDocument::flags(const QModelIndex &index) const {
+    return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable
+                           : Qt::NoItemFlags;
+}
+
+} // namespace nvl

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "bookfile.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QLockFile;
+
+namespace nvl {
+
+// The open book: its records, the file they came from, whether they changed,
+// and the one way they are loaded and saved. Views observe it as a table
+// model (one row a record, one column a field).
+class BookDocument : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // How long a writer waits for another program's lock on the book.
+    static constexpr int WriterWaitMs = 5000;
+
+    explicit BookDocument(QObject *parent = nullptr);
+    ~BookDocument() override;
+
+    // --- the book
+    bool isNew() const { return m_path.isEmpty(); }
+    // The canonical path of the file the records came from or went to.
+    QString filePath() const { return m_path; }
+    const FileStamp &stamp() const { return m_stamp; }
+    bool isModified() const { return m_modified; }
+    const AddressBook &book() const { return m_book; }
+    int recordCount() const { return m_book.recordCount(); }
+    // Numbered from 1, as in the file.
+    const AddressRecord &record(int number) const { return m_book.record(number); }
+
+    // --- loading
+    struct Loaded {
+        BookRead::Status status = BookRead::Status::Ok;
+        TextFileRead::Status fileStatus = TextFileRead::Status::Ok;
+        QString error; // Japanese, names the file; empty when loaded
+        bool ok() const { return status == BookRead::Status::Ok; }
+    };
+    // Replaces the records with the file's; on failure nothing changes.
+    Loaded load(const QString &path);
+    // An empty book with no file.
+    void clear();
+
+    // --- edits; each marks the book changed when it changes anything
+    bool insertRecord(int row, const AddressRecord &record);
+    bool appendRecords(const QList<AddressRecord> &records); // all or none
+    void setRecord(int row, const AddressRecord &record);
+    bool removeRecord(int row);
+    bool moveRecord(int from, int to);
+    // The whole list, as an editor holds it; nothing changes when it is equal.
+    bool setRecords(const QList<AddressRecord> &records);
+
+    // --- saving
+    enum class ConflictAnswer { Overwrite, SaveElsewhere, Cancel };
+    // Asked when the file changed on disk since it was read; SaveElsewhere
+    // fills in the other path. Without one, such a save fails.
+    using ConflictHandler = std::function<ConflictAnswer(const QString &path, QString *otherPath)>;
+
+    struct Saved {
+        enum class Outcome { Written, Unchanged, Cancelled, Failed };
+        Outcome outcome = Outcome::Written;
+        QString error; // Japanese, names the file, when Failed
+        bool ok() const { return outcome == Outcome::Written || outcome == Outcome::Unchanged; }
+    };
+    // Writes the book to its file when it has changes.
+    Saved save(const ConflictHandler &onConflict = {});
+    // Writes the book to `path`, which becomes its file.
+    Saved saveAs(const QString &path);
+    // The bytes the book would be written as, or an error when its own reader
+    // would refuse them (too many records, too large, unsavable text).
+    static std::optional<QByteArray> bookBytes(const AddressBook &book, const QString &path,
+                                               QString *error);
+
+    // --- the lock: `.NAME.lock` beside the file the path names, whatever
+    // link it is reached through, so every name of a book shares it.
+    struct Locked {
+        bool ok = true;
+        QString error; // names the book and the holder
+    };
+    // Held until unlock() or another book is loaded. A folder that cannot
+    // hold a lock file leaves the book unlocked (the stamp still guards).
+    Locked lock(const QString &path, int waitMs);
+    void unlock();
+    bool holdsLock() const { return m_lock != nullptr; }
+
+    // --- the model
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+signals:
+    void modifiedChanged(bool modified);
+    void fileChanged(const QString &path);
+
+private:
+    void setModified(bool modified);
+    Saved writeTo(const QString &path);
+    static QString lockPathFor(const QString &path);
+
+    AddressBook m_book;
+    QString m_path;
+    FileStamp m_stamp;
+    bool m_modified = false;
+    std::unique_ptr<QLockFile> m_lock;
+    QString m_lockPath;
+};
+
+} // namespace nvl
