@@ -170,7 +170,9 @@ std::optional<QByteArray> BookDocument::bookBytes(const AddressBook &book, const
 BookDocument::Saved BookDocument::save(const ConflictHandler &onConflict) {
     if (isNew())
         return {Saved::Outcome::Failed, tr("住所録にファイル名がありません。")};
-    if (!m_modified)
+    // A book whose file has gone is written back even unchanged: the copy in
+    // memory is the last one.
+    if (!m_modified && QFileInfo::exists(m_path))
         return {Saved::Outcome::Unchanged, {}};
     // Someone else changed the file since it was read: never overwrite
     // their work without asking.
@@ -213,8 +215,7 @@ BookDocument::Saved BookDocument::writeTo(const QString &path) {
     if (!m_lock || m_lockPath != lockPathFor(path)) {
         saveLock = std::make_unique<QLockFile>(lockPathFor(path));
         saveLock->setStaleLockTime(0);
-        if (!saveLock->tryLock(WriterWaitMs) &&
-            saveLock->error() == QLockFile::LockFailedError) {
+        if (!saveLock->tryLock(WriterWaitMs) && saveLock->error() == QLockFile::LockFailedError) {
             qint64 pid = 0;
             QString host, application;
             saveLock->getLockInfo(&pid, &host, &application);

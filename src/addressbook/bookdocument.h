@@ -67,7 +67,7 @@ public:
         QString error; // Japanese, names the file, when Failed
         bool ok() const { return outcome == Outcome::Written || outcome == Outcome::Unchanged; }
     };
-    // Writes the book to its file when it has changes.
+    // Writes the book to its file when it has changes (or the file is gone).
     Saved save(const ConflictHandler &onConflict = {});
     // Writes the book to `path`, which becomes its file.
     Saved saveAs(const QString &path);

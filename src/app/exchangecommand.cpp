@@ -78,7 +78,7 @@ int runImportCommand(int argc, char *argv[]) {
     const QStringList args = parser.positionalArguments();
     if (args.size() != 3)
         return usageError("import", tr("使い方 (usage): nvl-hagaki import IN.vcf|IN.csv OUT.dat "
-                                 "[--append]"));
+                                       "[--append]"));
     const QString &inPath = args.at(1);
     const QString &outPath = args.at(2);
 
@@ -117,9 +117,10 @@ int runImportCommand(int argc, char *argv[]) {
                                       .arg(outPath));
         const BookDocument::Loaded loaded = document.load(outPath);
         if (!loaded.ok())
-            return fail("import", loaded.error + u'\n' +
-                                      tr("住所録「%1」を読めないため、取り込みを中止しました。")
-                                          .arg(outPath));
+            return fail(
+                "import",
+                loaded.error + u'\n' +
+                    tr("住所録「%1」を読めないため、取り込みを中止しました。").arg(outPath));
     }
     const MergeResult merged = appendRecords(document.book(), read.records);
     if (!merged.ok())
@@ -127,8 +128,7 @@ int runImportCommand(int argc, char *argv[]) {
     document.setRecords(merged.book.records);
     for (const QString &note : importNotes(read))
         warn("import", note);
-    const BookDocument::Saved saved =
-        document.isNew() ? document.saveAs(outPath) : document.save();
+    const BookDocument::Saved saved = document.isNew() ? document.saveAs(outPath) : document.save();
     if (!saved.ok())
         return fail("import", saved.error);
     return 0;
@@ -148,14 +148,14 @@ int runExportCommand(int argc, char *argv[]) {
         return status;
     const QStringList args = parser.positionalArguments();
     if (args.size() != 3)
-        return usageError("export", tr("使い方 (usage): nvl-hagaki export BOOK.dat OUT.csv|OUT.vcf"));
+        return usageError("export",
+                          tr("使い方 (usage): nvl-hagaki export BOOK.dat OUT.csv|OUT.vcf"));
     const QString &bookPath = args.at(1);
     const QString &outPath = args.at(2);
     const QString lower = outPath.toLower();
     const bool csv = lower.endsWith(QLatin1String(".csv"));
     if (!csv && !lower.endsWith(QLatin1String(".vcf")) && !lower.endsWith(QLatin1String(".vcard")))
-        return usageError("export",
-                          tr("書き出し先は .csv か .vcf のファイル名にしてください。"));
+        return usageError("export", tr("書き出し先は .csv か .vcf のファイル名にしてください。"));
     BookDocument document;
     const BookDocument::Loaded loaded = document.load(bookPath);
     if (!loaded.ok())

@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -110,6 +109,7 @@ void CardEditor::afterLoad() {
         // A new book, also when no book was handed over at all.
         m_ctx.state.bookFromFile = false;
         m_bookFile.clear();
+        m_document.clear();
         setWindowTitle(tr("住所録　　"));
         clearFields();
         m_cardNo = 1;
@@ -127,91 +127,62 @@ void CardEditor::afterLoad() {
 
 bool CardEditor::loadBook() {
     const QString path = m_bookFile;
-    BookRead read = readBookFile(path);
-    if (!read.ok()) {
-        QString why;
-        if (read.status == BookRead::Status::FileError)
-            why = describeReadFailure(path, read.fileStatus);
-        else if (read.status == BookRead::Status::TooManyRecords)
-            why = tr("ファイル「%1」には%2件を超えるデータがあります。")
-                      .arg(path)
-                      .arg(AddressBook::Capacity);
-        else
-            why = tr("ファイル「%1」は途中で終わっています。").arg(path);
-        refuseBook(why);
+    // The lock first: another editor's book is not read, whatever name it
+    // was opened by.
+    const BookDocument::Locked locked = m_document.lock(path, 0);
+    if (!locked.ok) {
+        refuseBook(locked.error);
         return false;
     }
-    QString holder;
-    if (!lockBook(path, &holder)) {
-        refuseBook(holder);
+    const BookDocument::Loaded loaded = m_document.load(path);
+    if (!loaded.ok()) {
+        m_document.unlock();
+        refuseBook(loaded.error);
         return false;
     }
-    m_bookStamp = read.stamp;
-    m_cardCount = read.book.recordCount();
+    m_cardCount = m_document.recordCount();
     for (int i = 0; i < m_cardCount; ++i)
-        m_cards[i] = read.book.records.at(i);
+        m_cards[i] = m_document.book().records.at(i);
     return true;
 }
 
-bool CardEditor::lockBook(const QString &path, QString *holder) {
-    const QFileInfo info(path);
-    auto lock = std::make_unique<QLockFile>(
-        info.dir().filePath(QStringLiteral(".%1.lock").arg(info.fileName())));
-    // Held until the editor closes; a lock whose process has gone is taken over.
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) {
-        m_bookLock = std::move(lock);
-        return true;
-    }
-    if (lock->error() != QLockFile::LockFailedError) {
-        // A folder without write access cannot hold a lock: edit unlocked.
-        m_bookLock.reset();
-        return true;
-    }
-    qint64 pid = 0;
-    QString host, application;
-    lock->getLockInfo(&pid, &host, &application);
-    *holder = tr("住所録「%1」は、ほかの住所録編集（%2 のプロセス %3）で編集中です。")
-                  .arg(path, host)
-                  .arg(pid);
-    return false;
-}
-
 bool CardEditor::writeBook(const QString &path, const AddressBook &book) {
-    QString target = path;
-    // Someone else changed the file since it was read: never overwrite
-    // their work without asking.
-    if (path == m_bookFile && bookFromDataFile() && QFileInfo::exists(path) &&
-        stampOf(path) != m_bookStamp) {
-        const MessageAnswer answer = m_ctx.platform.messages.show(
-            tr("ファイル「%1」は、読み込んだ後でほかのプログラムに変更されています。\n"
-               "「はい」で上書き、「いいえ」で別の名前で保存、「キャンセル」で"
-               "保存しません。")
-                .arg(path),
-            MessageButtons::YesNoCancel);
-        if (answer == MessageAnswer::Cancel)
-            return false;
-        if (answer == MessageAnswer::No) {
-            CommonDialog dialog(m_ctx.platform.fileDialogs);
-            dialog.filter = tr("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
-            dialog.confirmOverwrite = true;
-            target = dialog.showSave();
-            if (target.isEmpty())
-                return false;
-        }
+    m_document.setRecords(book.records);
+    QString elsewhere;
+    BookDocument::Saved saved;
+    if (path == m_bookFile && bookFromDataFile() && !m_document.isNew()) {
+        saved = m_document.save([this, &elsewhere](const QString &file, QString *other) {
+            const MessageAnswer answer = m_ctx.platform.messages.show(
+                tr("ファイル「%1」は、読み込んだ後でほかのプログラムに変更されています。\n"
+                   "「はい」で上書き、「いいえ」で別の名前で保存、「キャンセル」で"
+                   "保存しません。")
+                    .arg(file),
+                MessageButtons::YesNoCancel);
+            if (answer == MessageAnswer::Cancel)
+                return BookDocument::ConflictAnswer::Cancel;
+            if (answer == MessageAnswer::No) {
+                CommonDialog dialog(m_ctx.platform.fileDialogs);
+                dialog.filter = tr("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
+                dialog.confirmOverwrite = true;
+                elsewhere = dialog.showSave();
+                *other = elsewhere;
+                return BookDocument::ConflictAnswer::SaveElsewhere;
+            }
+            return BookDocument::ConflictAnswer::Overwrite;
+        });
+    } else {
+        saved = m_document.saveAs(path);
+        elsewhere = path;
     }
-    const WriteResult written = writeBookFile(target, book);
-    if (!written) {
-        m_ctx.platform.messages.show(written.error);
+    if (saved.outcome == BookDocument::Saved::Outcome::Failed)
+        m_ctx.platform.messages.show(saved.error);
+    if (!saved.ok())
         return false;
+    if (!elsewhere.isEmpty() && saved.outcome == BookDocument::Saved::Outcome::Written) {
+        // The book lives on under its new name, locked as the old one was.
+        m_bookFile = elsewhere;
+        m_document.lock(elsewhere, 0);
     }
-    if (target != path) {
-        // The book lives on under its new name.
-        m_bookFile = target;
-        QString ignored;
-        lockBook(target, &ignored);
-    }
-    m_bookStamp = stampOf(target);
     return true;
 }
 
@@ -254,7 +225,7 @@ bool CardEditor::canUnload() {
 
 void CardEditor::beforeUnload() {
     saveBookSettings();
-    m_bookLock.reset();
+    m_document.unlock();
     if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
         main->showForm();
 }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "bookdocument.h"
 #include "bookfile.h"
 #include "cardrules.h"
 #include "formwindow.h"
 
 #include <QList>
-#include <QLockFile>
 #include <memory>
 
 class QComboBox;
@@ -97,10 +97,9 @@ private:
     void deleteCard();
     void fieldChanged(WatchedField field, const QString &text);
     bool writeCards(const QString &path);
-    // Writes the book, asking first when its file changed since it was read.
+    // Writes the book when it changed, asking first when its file changed
+    // since it was read.
     bool writeBook(const QString &path, const AddressBook &book);
-    // False, with who holds it, when another editor has the book open.
-    bool lockBook(const QString &path, QString *holder);
 
     // 〒 ⇄ 住所.
     bool inOptionEntry() const;
@@ -131,8 +130,8 @@ private:
     QString m_bookMode;
     // Length of the length-limited field changed last.
     int m_lastLength = 0;
-    FileStamp m_bookStamp;
-    std::unique_ptr<QLockFile> m_bookLock;
+    // The book as read and written, locked while the editor is open.
+    BookDocument m_document;
     // While a card is put into the fields, their changes are not edits.
     bool m_loadingCard = false;
     // Set while 戻る or the list button close the editor, having asked.

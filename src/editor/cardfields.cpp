@@ -45,14 +45,9 @@ void CardEditor::deleteCard() {
         m_ctx.platform.messages.show(written.error);
         return;
     }
-    BookRead readBack = readBookFile(target);
-    if (!readBack.ok()) {
-        m_ctx.platform.messages.show(tr("ファイル「%1」を読み直せませんでした。").arg(target));
-        readBack.book = remaining;
-    }
-    m_cardCount = readBack.book.recordCount();
+    m_cardCount = remaining.recordCount();
     for (int i = 0; i < AddressBook::Capacity; ++i)
-        m_cards[i] = i < m_cardCount ? readBack.book.records.at(i) : AddressRecord();
+        m_cards[i] = i < m_cardCount ? remaining.records.at(i) : AddressRecord();
     m_cardNo = 1;
     putCardInFields();
     showRegisteredLabel();

@@ -5,8 +5,8 @@
 
 #include <QProcess>
 #include <QSignalSpy>
-#include <QThread>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 #include <cstdio>
 
@@ -82,16 +82,16 @@ void TestBookDocument::edits_data() {
     QTest::newRow("move 1 to 4") << "move" << 0 << 3 << QStringList{"B", "C", "D", "A"} << true;
     QTest::newRow("move 2 to 3") << "move" << 1 << 2 << QStringList{"A", "C", "B", "D"} << true;
     QTest::newRow("move in place") << "move" << 2 << 2 << QStringList{"A", "B", "C", "D"} << false;
-    QTest::newRow("move past the end") << "move" << 0 << 4 << QStringList{"A", "B", "C", "D"}
-                                       << false;
+    QTest::newRow("move past the end")
+        << "move" << 0 << 4 << QStringList{"A", "B", "C", "D"} << false;
     QTest::newRow("insert first") << "insert" << 0 << 0 << QStringList{"N", "A", "B", "C", "D"}
                                   << true;
     QTest::newRow("insert last") << "insert" << 4 << 0 << QStringList{"A", "B", "C", "D", "N"}
                                  << true;
     QTest::newRow("remove 2") << "remove" << 1 << 0 << QStringList{"A", "C", "D"} << true;
     QTest::newRow("set 3") << "set" << 2 << 0 << QStringList{"A", "B", "N", "D"} << true;
-    QTest::newRow("set 3 to itself") << "same" << 2 << 0 << QStringList{"A", "B", "C", "D"}
-                                     << false;
+    QTest::newRow("set 3 to itself")
+        << "same" << 2 << 0 << QStringList{"A", "B", "C", "D"} << false;
 }
 
 void TestBookDocument::edits() {

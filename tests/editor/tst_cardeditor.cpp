@@ -80,6 +80,7 @@ private slots:
     void bookChangedOnDiskIsAskedAbout_data();
     void bookChangedOnDiskIsAskedAbout();
     void secondEditorOnSameBookRefused();
+    void unchangedBookIsNotWritten();
     void refusesBrokenBook_data();
     void refusesBrokenBook();
     void writeFailureKeepsEditorOpen();
@@ -682,7 +683,10 @@ void TestCardEditor::bookChangedOnDiskIsAskedAbout() {
     QFETCH(bool, overwritten);
     QFETCH(bool, savedAs);
     openOn(3);
-    // Another program adds a card while this editor is open.
+    // The user registers an edit; another program adds a card meanwhile.
+    ctl<QLineEdit>("txtName")->clear();
+    typeText(ctl<QLineEdit>("txtName"), QStringLiteral("直した"));
+    click("cmdAdd");
     const QByteArray theirs = cp932(bookText(4));
     writeBytes(bookPath(), theirs);
     const QString other = m_desk->file("mine.dat");
@@ -702,17 +706,19 @@ void TestCardEditor::bookChangedOnDiskIsAskedAbout() {
 
 void TestCardEditor::secondEditorOnSameBookRefused() {
     openOn(3);
-    // A second program on the same folder and book.
+    // A second program on the same folder and book, through another name.
+    const QString link = m_desk->file("link.dat");
+    QVERIFY(QFile::link(bookPath(), link));
     FakeDesktop second;
     second.context.windows.setFactory(WindowId::Main,
                                       [](AppContext &c) { return new MainWindow(c); });
     second.context.windows.setFactory(WindowId::CardEditor,
                                       [](AppContext &c) { return new CardEditor(c); });
-    writeBytes(second.file("Nuvel.ini"), cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(bookPath())));
+    writeBytes(second.file("Nuvel.ini"), cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(link)));
     auto *editor = second.context.windows.get<CardEditor>(WindowId::CardEditor);
     editor->showForm();
     QCOMPARE(second.messages.shown.size(), 1);
-    QVERIFY(second.messages.shown.first().text.contains(bookPath()));
+    QVERIFY(second.messages.shown.first().text.contains(link));
     QVERIFY(second.messages.shown.first().text.contains(
         QString::number(QCoreApplication::applicationPid())));
     QTRY_VERIFY(!editor->isFormLoaded());
@@ -722,6 +728,21 @@ void TestCardEditor::secondEditorOnSameBookRefused() {
     editor->showForm();
     QVERIFY(second.messages.shown.isEmpty());
     QVERIFY(editor->isFormLoaded());
+}
+
+void TestCardEditor::unchangedBookIsNotWritten() {
+    openOn(3);
+    // A write-protected book is viewed, paged through and left in peace.
+    const QByteArray before = readBytes(bookPath());
+    const QDateTime modified = QFileInfo(bookPath()).lastModified();
+    QFile::setPermissions(bookPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    click("cmdFF");
+    click("cmdRR");
+    click("Command1");
+    QVERIFY2(m_desk->messages.shown.isEmpty(), qPrintable(m_desk->messages.texts().join(u'\n')));
+    QVERIFY(!m_editor->isFormLoaded());
+    QCOMPARE(readBytes(bookPath()), before);
+    QCOMPARE(QFileInfo(bookPath()).lastModified(), modified);
 }
 
 void TestCardEditor::refusesBrokenBook_data() {

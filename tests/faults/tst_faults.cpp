@@ -202,13 +202,29 @@ void TestFaults::dataFileReplacedWhileEditing() {
     writeBytes(book, bookBytes(3, QStringLiteral("名")));
     openBook(book);
     child<QAbstractButton>(m_main, "cmdCard")->click();
-    writeBytes(book, bookBytes(1, QStringLiteral("他")));
     auto *editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
+    child<QLineEdit>(editor, "txtName")->setText(QStringLiteral("直した名前"));
+    child<QAbstractButton>(editor, "cmdAdd")->click();
+    const QByteArray theirs = bookBytes(1, QStringLiteral("他"));
+    writeBytes(book, theirs);
+    // Asked first; 「はい」 keeps what the user edited, the book the editor shows.
+    m_desk->messages.answers.push_back(MessageAnswer::Yes);
     child<QAbstractButton>(editor, "Command1")->click();
-    // What the user edited is kept: the book the editor shows is the one saved.
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QVERIFY(m_desk->messages.shown.at(0).text.contains(QStringLiteral("ほかのプログラムに変更")));
     const BookRead read = readBookFile(book);
     QCOMPARE(read.book.recordCount(), 3);
+    QCOMPARE(read.book.record(1).field(AddressRecord::Name), QStringLiteral("直した名前"));
     QCOMPARE(read.book.record(3).field(AddressRecord::Name), QStringLiteral("名3"));
+
+    // Unchanged, the editor leaves the other program's book as it is.
+    writeBytes(book, theirs);
+    m_desk->messages.shown.clear();
+    child<QAbstractButton>(m_main, "cmdCard")->click();
+    writeBytes(book, bookBytes(2, QStringLiteral("他")));
+    child<QAbstractButton>(editor, "Command1")->click();
+    QVERIFY(m_desk->messages.shown.isEmpty());
+    QCOMPARE(readBytes(book), bookBytes(2, QStringLiteral("他")));
 }
 
 void TestFaults::settingsFiles_data() {

@@ -42,6 +42,8 @@ int runTests(QObject &test, int argc, char **argv) {
     return QTest::qExec(&test, arguments);
 }
 
-bool everythingIsThere() { return qEnvironmentVariable("CI") == QLatin1String("true"); }
+bool everythingIsThere() {
+    return qEnvironmentVariable("CI") == QLatin1String("true");
+}
 
 } // namespace nvl::test

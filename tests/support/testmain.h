@@ -16,19 +16,19 @@ bool everythingIsThere();
 } // namespace nvl::test
 
 // QSKIP on a developer's machine, QFAIL on CI.
-#define NVL_SKIP_UNLESS_CI(reason)                                                             \
-    do {                                                                                       \
-        if (nvl::test::everythingIsThere())                                                    \
-            QFAIL(qPrintable(QString(reason) + QStringLiteral(" (CI must have it)")));         \
-        QSKIP(qPrintable(QString(reason)));                                                    \
+#define NVL_SKIP_UNLESS_CI(reason)                                                                 \
+    do {                                                                                           \
+        if (nvl::test::everythingIsThere())                                                        \
+            QFAIL(qPrintable(QString(reason) + QStringLiteral(" (CI must have it)")));             \
+        QSKIP(qPrintable(QString(reason)));                                                        \
     } while (false)
 
 // QTEST_MAIN for a widget test, honouring NVL_TEST_EXCEPT.
-#define NVL_TEST_MAIN(TestObject)                                                              \
-    int main(int argc, char *argv[]) {                                                         \
-        QApplication app(argc, argv);                                                          \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                               \
-        TestObject test;                                                                       \
-        QTEST_SET_MAIN_SOURCE_PATH                                                             \
-        return nvl::test::runTests(test, argc, argv);                                          \
+#define NVL_TEST_MAIN(TestObject)                                                                  \
+    int main(int argc, char *argv[]) {                                                             \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestObject test;                                                                           \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return nvl::test::runTests(test, argc, argv);                                              \
     }
