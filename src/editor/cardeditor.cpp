@@ -2,7 +2,7 @@
 #include "cardeditor_ui.h"
 
 #include "bookfile.h"
-#include "commondialog.h"
+#include "bookquestions.h"
 #include "settingsfile.h"
 
 #include <QComboBox>
@@ -151,24 +151,11 @@ bool CardEditor::writeBook(const QString &path, const AddressBook &book) {
     QString elsewhere;
     BookDocument::Saved saved;
     if (path == m_bookFile && bookFromDataFile() && !m_document.isNew()) {
-        saved = m_document.save([this, &elsewhere](const QString &file, QString *other) {
-            const MessageAnswer answer = m_ctx.platform.messages.show(
-                tr("ファイル「%1」は、読み込んだ後でほかのプログラムに変更されています。\n"
-                   "「はい」で上書き、「いいえ」で別の名前で保存、「キャンセル」で"
-                   "保存しません。")
-                    .arg(file),
-                MessageButtons::YesNoCancel);
-            if (answer == MessageAnswer::Cancel)
-                return BookDocument::ConflictAnswer::Cancel;
-            if (answer == MessageAnswer::No) {
-                CommonDialog dialog(m_ctx.platform.fileDialogs);
-                dialog.filter = tr("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
-                dialog.confirmOverwrite = true;
-                elsewhere = dialog.showSave();
-                *other = elsewhere;
-                return BookDocument::ConflictAnswer::SaveElsewhere;
-            }
-            return BookDocument::ConflictAnswer::Overwrite;
+        const BookDocument::ConflictHandler ask = askAboutChangedBook(m_ctx.platform);
+        saved = m_document.save([&ask, &elsewhere](const QString &file, QString *other) {
+            const BookDocument::ConflictAnswer answer = ask(file, other);
+            elsewhere = *other;
+            return answer;
         });
     } else {
         saved = m_document.saveAs(path);

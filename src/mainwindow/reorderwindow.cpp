@@ -1,6 +1,6 @@
 #include "reorderwindow.h"
 
-#include "reorder.h"
+#include "bookquestions.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -98,26 +98,33 @@ void ReorderWindow::afterLoad() {
         m_ctx.platform.messages.show(tr("指定ファイルがありません。"));
         return;
     }
+    if (const BookDocument::Locked locked = m_document.lock(m_path, 0); !locked.ok) {
+        m_ctx.platform.messages.show(locked.error);
+        return;
+    }
     if (readFile())
-        m_countBox->setText(QString::number(m_book.recordCount()));
+        m_countBox->setText(QString::number(m_document.recordCount()));
 }
 
 bool ReorderWindow::readFile() {
     m_list->clear();
-    BookRead read = readBookFile(m_path);
-    if (!read.ok()) {
+    if (!m_document.load(m_path).ok()) {
         // A partial read must never be written back: nothing can be moved.
         m_fileUsable = false;
         m_ctx.platform.messages.show(
             tr("ファイル「%1」を正しく読み込めないため、順序を入れ替えられません。").arg(m_path));
         return false;
     }
-    m_book = std::move(read.book);
-    for (int n = 1; n <= m_book.recordCount(); ++n)
-        m_list->addItem(
-            QStringLiteral("%1  %2").arg(n).arg(m_book.record(n).field(AddressRecord::Name)));
+    showRecords();
     m_fileUsable = true;
     return true;
+}
+
+void ReorderWindow::showRecords() {
+    m_list->clear();
+    for (int n = 1; n <= m_document.recordCount(); ++n)
+        m_list->addItem(
+            QStringLiteral("%1  %2").arg(n).arg(m_document.record(n).field(AddressRecord::Name)));
 }
 
 void ReorderWindow::chooseItem(int index) {
@@ -139,7 +146,7 @@ void ReorderWindow::destinationChanged() {
         return;
     if (m_source > 0 && destination == QString::number(m_source))
         refuse(tr("移動元と移動先が同じです！"));
-    else if ((m_fileUsable ? m_book.recordCount() : 0) < leadingNumber(destination))
+    else if ((m_fileUsable ? m_document.recordCount() : 0) < leadingNumber(destination))
         refuse(tr(WrongDestination));
 }
 
@@ -150,7 +157,7 @@ void ReorderWindow::execute() {
         return;
     }
     const int source = m_source;
-    const int count = m_fileUsable ? m_book.recordCount() : 0;
+    const int count = m_fileUsable ? m_document.recordCount() : 0;
     // Only a whole number within the book is a place.
     static const QRegularExpression whole(QStringLiteral("^\\s*\\d+\\s*$"));
     const int target = roundHalfEven(leadingNumber(destination));
@@ -161,20 +168,23 @@ void ReorderWindow::execute() {
     }
     if (!m_fileUsable)
         return;
-    AddressBook moved;
-    moved.records = moveRecord(m_book.records, source, target);
-    const WriteResult written = writeBookFile(m_path, moved);
-    if (!written) {
-        m_ctx.platform.messages.show(written.error);
+    // Nothing is moved unless written: the list and the file stay as before.
+    m_document.moveRecord(source - 1, target - 1);
+    const BookDocument::Saved saved = m_document.save(askAboutChangedBook(m_ctx.platform));
+    if (!saved.ok()) {
+        if (saved.outcome == BookDocument::Saved::Outcome::Failed)
+            m_ctx.platform.messages.show(saved.error);
+        m_document.moveRecord(target - 1, source - 1);
         return;
     }
-    readFile();
+    showRecords();
     m_chosenName->clear();
     m_destination->clear();
     m_destination->hide();
 }
 
 void ReorderWindow::beforeUnload() {
+    m_document.unlock();
     if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
         main->showForm();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bookfile.h"
+#include "bookdocument.h"
 #include "formwindow.h"
 
 class QLabel;
@@ -23,13 +23,15 @@ protected:
 
 private:
     bool readFile();
+    void showRecords();
     void chooseItem(int index);
     void destinationChanged();
     void execute();
     void refuse(const QString &message);
 
     QString m_path;
-    AddressBook m_book;
+    // Locked while the window is open, so no editor writes under it.
+    BookDocument m_document;
     bool m_fileUsable = false;
     // The record chosen to move (from 1), 0 before a choice.
     int m_source = 0;

@@ -7,7 +7,6 @@
 #include "listsheet.h"
 #include "mainwindow.h"
 #include "qtservices.h"
-#include "reorder.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -63,6 +62,7 @@ private slots:
     void executeRefusals_data();
     void executeRefusals();
     void reorderLayoutHoldsStill();
+    void reorderAsksBeforeOverwritingAnotherProgram();
     void reorderMissingOrBrokenFile_data();
     void reorderMissingOrBrokenFile();
 
@@ -324,6 +324,30 @@ void TestSheets::moves() {
     reorderCtl<QAbstractButton>("Command2")->click();
     QVERIFY(m_main->isVisible());
     QCOMPARE(cellText(child<QListView>(m_main, "lstSet1"), 0), QString(order.at(0)));
+}
+
+void TestSheets::reorderAsksBeforeOverwritingAnotherProgram() {
+    openReorder(3);
+    // Another program adds a record after the window read the book.
+    writeBookFile(m_book, [] {
+        AddressBook theirs;
+        for (const char *name : {"A", "B", "C", "D"}) {
+            AddressRecord record;
+            record.setField(AddressRecord::Name, QLatin1String(name));
+            theirs.records.append(record);
+        }
+        return theirs;
+    }());
+    const QByteArray theirs = readBytes(m_book);
+    auto *list = reorderCtl<QListWidget>("lstName");
+    emit list->itemClicked(list->item(0));
+    type(reorderCtl<QLineEdit>("txt2"), QStringLiteral("3"));
+    m_desk->messages.answers = {MessageAnswer::Cancel};
+    reorderCtl<QAbstractButton>("Command1")->click();
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    QCOMPARE(m_desk->messages.shown.first().buttons, MessageButtons::YesNoCancel);
+    QCOMPARE(readBytes(m_book), theirs);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("1  A"));
 }
 
 void TestSheets::keystrokeChecks_data() {

@@ -1,0 +1,31 @@
+#include "bookquestions.h"
+
+#include "commondialog.h"
+
+#include <QCoreApplication>
+
+namespace nvl {
+
+BookDocument::ConflictHandler askAboutChangedBook(Platform &platform) {
+    return [&platform](const QString &file, QString *other) {
+        const MessageAnswer answer = platform.messages.show(
+            QCoreApplication::translate(
+                "nvl::CardEditor",
+                "ファイル「%1」は、読み込んだ後でほかのプログラムに変更されています。\n"
+                "「はい」で上書き、「いいえ」で別の名前で保存、「キャンセル」で保存しません。")
+                .arg(file),
+            MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Cancel)
+            return BookDocument::ConflictAnswer::Cancel;
+        if (answer != MessageAnswer::No)
+            return BookDocument::ConflictAnswer::Overwrite;
+        CommonDialog dialog(platform.fileDialogs);
+        dialog.filter = QCoreApplication::translate(
+            "nvl::CardEditor", "データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
+        dialog.confirmOverwrite = true;
+        *other = dialog.showSave();
+        return BookDocument::ConflictAnswer::SaveElsewhere;
+    };
+}
+
+} // namespace nvl
