@@ -238,6 +238,12 @@ BookDocument::Saved BookDocument::writeTo(const QString &path) {
     return {Saved::Outcome::Written, {}};
 }
 
+BookDocument::Saved BookDocument::saveCopy(const QString &path, const AddressBook &book) {
+    BookDocument copy;
+    copy.m_book = book;
+    return copy.saveAs(path);
+}
+
 QString BookDocument::lockPathFor(const QString &path) {
     const QFileInfo info(canonicalTarget(path));
     return info.dir().filePath(QStringLiteral(".%1.lock").arg(info.fileName()));

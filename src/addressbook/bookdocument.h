@@ -71,6 +71,9 @@ public:
     Saved save(const ConflictHandler &onConflict = {});
     // Writes the book to `path`, which becomes its file.
     Saved saveAs(const QString &path);
+    // Writes a book other than the open one (a copy, a conversion, a working
+    // file) with the same checks and lock.
+    static Saved saveCopy(const QString &path, const AddressBook &book);
     // The bytes the book would be written as, or an error when its own reader
     // would refuse them (too many records, too large, unsavable text).
     static std::optional<QByteArray> bookBytes(const AddressBook &book, const QString &path,

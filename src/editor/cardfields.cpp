@@ -2,7 +2,7 @@
 #include "cardeditor.h"
 #include "cardeditor_ui.h"
 
-#include "bookfile.h"
+#include "bookdocument.h"
 
 #include <QLineEdit>
 
@@ -41,7 +41,8 @@ void CardEditor::deleteCard() {
         // Nothing is deleted unless written: the book and the file stay as before.
         if (!writeBook(target, remaining))
             return;
-    } else if (const WriteResult written = writeBookFile(target, remaining); !written) {
+    } else if (const BookDocument::Saved written = BookDocument::saveCopy(target, remaining);
+               !written.ok()) {
         m_ctx.platform.messages.show(written.error);
         return;
     }

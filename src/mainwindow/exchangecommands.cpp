@@ -1,4 +1,5 @@
 // Import of contacts (vCard, other programs' CSV) and export of the book.
+#include "bookdocument.h"
 #include "foreigncsv.h"
 #include "importmappingdialog.h"
 #include "mainwindow.h"
@@ -109,8 +110,8 @@ void MainWindow::appendToOpenBook(const QList<AddressRecord> &records) {
         m_ctx.platform.messages.show(merged.error);
         return;
     }
-    const WriteResult written = writeBookFile(m_currentFile, merged.book);
-    if (!written) {
+    const BookDocument::Saved written = BookDocument::saveCopy(m_currentFile, merged.book);
+    if (!written.ok()) {
         m_ctx.platform.messages.show(written.error);
         return;
     }
@@ -130,8 +131,8 @@ void MainWindow::saveAsNewBook(const QList<AddressRecord> &records) {
     const QString path = m_dialog.showSave();
     if (path.isEmpty())
         return;
-    const WriteResult written = writeBookFile(path, book.book);
-    if (!written) {
+    const BookDocument::Saved written = BookDocument::saveCopy(path, book.book);
+    if (!written.ok()) {
         m_ctx.platform.messages.show(written.error);
         return;
     }

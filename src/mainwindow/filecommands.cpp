@@ -1,4 +1,5 @@
 // New, Open, Save As, the old-format conversion and the exit of the main window.
+#include "bookdocument.h"
 #include "foreigncsv.h"
 #include "mainwindow.h"
 #include "mainwindow_ui.h"
@@ -48,8 +49,8 @@ void MainWindow::newBook() {
         m_bookLoadedFrom == m_currentFile && stampOf(m_bookLoadedFrom) == m_bookStamp) {
         // The book is the file's content: writing it back loses nothing
         // when it fails, so the user is told and New goes on.
-        const WriteResult written = writeBookFile(m_currentFile, m_book);
-        if (!written)
+        const BookDocument::Saved written = BookDocument::saveCopy(m_currentFile, m_book);
+        if (!written.ok())
             m_ctx.platform.messages.show(written.error);
     }
     m_book = AddressBook();
@@ -133,8 +134,9 @@ bool MainWindow::convertOldBook(const QString &path, const BookRead &failedRead)
                                          .arg(backup));
         return true;
     }
-    const WriteResult written = writeBookFile(path, convertOldRecords(old.records));
-    if (!written) {
+    const BookDocument::Saved written =
+        BookDocument::saveCopy(path, convertOldRecords(old.records));
+    if (!written.ok()) {
         m_ctx.platform.messages.show(written.error +
                                      tr("\n変換を中止しました。ファイルは変更していません。"));
         return true;
@@ -157,8 +159,8 @@ void MainWindow::saveBookAs(bool fromToolbar) {
     const QString path = m_dialog.showSave();
     if (path.isEmpty())
         return;
-    const WriteResult written = writeBookFile(path, m_book);
-    if (!written)
+    const BookDocument::Saved written = BookDocument::saveCopy(path, m_book);
+    if (!written.ok())
         m_ctx.platform.messages.show(written.error);
 }
 
