@@ -4,6 +4,7 @@
 #include "bookfile.h"
 #include "bookquestions.h"
 #include "settingsfile.h"
+#include "splitaddress.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -73,6 +74,15 @@ void CardEditor::putCardInFields() {
 void CardEditor::takeCardFromFields() {
     AddressRecord &record = m_cards[m_cardNo - 1];
     record.setField(AddressRecord::Name, m_ui->name->text());
+    // In option entry the one-line box is what the user sees: its split is
+    // stored, never lines left hidden behind it.
+    const QString oneLine = m_ui->oneLineAddress->text();
+    if (inOptionEntry() && !oneLine.isEmpty()) {
+        const QScopedValueRollback storing(m_loadingCard, true);
+        const SplitLines lines = splitAddressText(oneLine, m_ui->withPrefecture->isChecked());
+        m_ui->address1->setText(lines.line1);
+        m_ui->address2->setText(lines.line2);
+    }
     record.setField(AddressRecord::Address1, m_ui->address1->text());
     record.setField(AddressRecord::Address2, m_ui->address2->text());
     record.setField(AddressRecord::PostalCode, m_ui->postalCode->text());
@@ -191,7 +201,7 @@ bool CardEditor::canUnload() {
     // Leaving by キャンセル or the close box: what is not registered or not
     // saved is asked about, as 戻る asks.
     if (!m_bookRefused && !m_leavingAsked) {
-        if (m_changes.modified) {
+        if (m_changes.modified && !m_discardingEdit) {
             const bool fresh = isNewCard();
             if (ask(fresh ? tr(NewCardQuestion) : tr(SaveEditedQuestion)) == MessageAnswer::Yes) {
                 takeCardFromFields();

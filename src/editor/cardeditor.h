@@ -90,6 +90,7 @@ private:
     void returnToMain();
     void toListSheet();
     bool closeEditorAndList();
+    void cancel();
     // Save As for a book without a file; false when cancelled or not written.
     bool saveNewBookAs();
 
@@ -136,6 +137,8 @@ private:
     bool m_loadingCard = false;
     // Set while 戻る or the list button close the editor, having asked.
     bool m_leavingAsked = false;
+    // Set while キャンセル closes the editor.
+    bool m_discardingEdit = false;
 };
 
 } // namespace nvl

@@ -180,7 +180,7 @@ void CardEditor::connectHandlers() {
     onClick(m_ui->lastCard, [this] { last(); });
     onClick(m_ui->newCard, [this] { startNewCard(); });
     onClick(m_ui->registerCard, [this] { registerCard(); });
-    onClick(m_ui->cancel, [this] { unloadForm(); });
+    onClick(m_ui->cancel, [this] { cancel(); });
     onClick(m_ui->deleteCard, [this] { deleteCard(); });
     onClick(m_ui->back, [this] { returnToMain(); });
     onClick(m_ui->bookList, [this] { toListSheet(); });

@@ -135,6 +135,13 @@ void CardEditor::registerCard() {
     registerIfNew();
 }
 
+void CardEditor::cancel() {
+    // キャンセル discards the shown card's unregistered edit without a
+    // question; the close box still asks, as closing is no request to discard.
+    const QScopedValueRollback discarding(m_discardingEdit, true);
+    unloadForm();
+}
+
 bool CardEditor::closeEditorAndList() {
     if (FormWindow *sheet = m_ctx.windows.existing(WindowId::ListSheet))
         sheet->unloadForm();

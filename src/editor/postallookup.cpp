@@ -5,6 +5,8 @@
 #include "postaldirectory.h"
 #include "splitaddress.h"
 
+#include <QTimer>
+
 namespace nvl {
 
 namespace {
@@ -65,9 +67,15 @@ void CardEditor::fillAddressFromCode() {
         m_ui->address1->setText(address);
         m_ui->address2->clear();
     }
-    // On to the house number.
+    // On to the house number: the cursor after the fill, nothing selected.
+    // A Tab out of 〒 selects the whole box as the focus arrives, so the
+    // cursor is placed once it has.
     target->setFocus();
     target->end(false);
+    QTimer::singleShot(0, target, [target] {
+        target->deselect();
+        target->end(false);
+    });
 }
 
 void CardEditor::offerCodeForAddress() {

@@ -1,8 +1,10 @@
 // The card editor through the real message boxes and file dialogs: deleting
 // a card, and a new book from its first card to its file.
+#include "bookfile.h"
 #include "fakeplatform.h"
 #include "journey.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QtTest>
@@ -17,6 +19,8 @@ private slots:
     void deleteCard_data();
     void deleteCard();
     void newBookRegisteredAndSaved();
+    void optionEntryStoresWhatItShows();
+    void cancelDiscardsWithoutAsking();
 };
 
 namespace {
@@ -25,6 +29,15 @@ QWidget *openEditor(Journey &journey) {
     if (!press(journey.mainWindow(), QStringLiteral("住所録編集")))
         return nullptr;
     return journey.window(WindowId::CardEditor);
+}
+
+// Keys as the user types them, into whatever has the focus.
+void typeIntoFocus(const QString &text) {
+    for (const QChar c : text) {
+        QWidget *focused = QApplication::focusWidget();
+        QVERIFY(focused);
+        QTest::keyClick(focused, c.toLatin1());
+    }
 }
 
 QString fieldText(QWidget *window, const QString &name) {
@@ -99,6 +112,59 @@ void TestJourneyEditor::newBookRegisteredAndSaved() {
     QVERIFY(readBytes(saved).contains("\"1000001\""));
     QCOMPARE(rowCount(bookList(journey.mainWindow())), 1);
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+void TestJourneyEditor::optionEntryStoresWhatItShows() {
+    Journey journey;
+    ModalAnswers answers;
+    const QString book = journey.writeBook(QStringLiteral("book.dat"), 1);
+    journey.openBook(book, answers);
+    QWidget *editor = openEditor(journey);
+    QVERIFY(editor);
+    // A new card opens in option entry: 〒, Tab, and on with the house number.
+    QVERIFY(press(editor, QStringLiteral("∥")));
+    QWidget *zip = controlNamed(editor, QStringLiteral("〒 xxx-xxxx"));
+    QVERIFY(zip);
+    editor->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(editor));
+    typeText(zip, QStringLiteral("1000001"));
+    QTest::keyClick(zip, Qt::Key_Tab);
+    QCOMPARE(fieldText(editor, QStringLiteral("住所オプション入力")),
+             QStringLiteral("東京都千代田区千代田"));
+    // The cursor waits after the fill, with nothing selected to type over.
+    auto *oneLine =
+        qobject_cast<QLineEdit *>(controlNamed(editor, QStringLiteral("住所オプション入力")));
+    QVERIFY(oneLine && oneLine->hasFocus());
+    QTRY_VERIFY(!oneLine->hasSelectedText());
+    typeIntoFocus(QStringLiteral("1-1"));
+    QCOMPARE(fieldText(editor, QStringLiteral("住所オプション入力")),
+             QStringLiteral("東京都千代田区千代田1-1"));
+    typeText(controlNamed(editor, QStringLiteral("宛名／敬称")), QStringLiteral("山田"));
+    QVERIFY(press(editor, QStringLiteral("登録")));
+    QVERIFY(press(editor, QStringLiteral("戻る")));
+    QTRY_VERIFY(journey.mainWindow());
+    const BookRead read = readBookFile(book);
+    QCOMPARE(read.book.recordCount(), 2);
+    const AddressRecord &stored = read.book.record(2);
+    QCOMPARE(stored.field(AddressRecord::Address1) + stored.field(AddressRecord::Address2),
+             QStringLiteral("東京都千代田区千代田1-1"));
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+void TestJourneyEditor::cancelDiscardsWithoutAsking() {
+    Journey journey;
+    ModalAnswers answers;
+    const QString book = journey.writeBook(QStringLiteral("book.dat"), 2);
+    const QByteArray before = readBytes(book);
+    journey.openBook(book, answers);
+    QWidget *editor = openEditor(journey);
+    QVERIFY(editor);
+    typeText(controlNamed(editor, QStringLiteral("宛名／敬称")), QStringLiteral("様方"));
+    QVERIFY(press(editor, QStringLiteral("キャンセル")));
+    QTRY_VERIFY(journey.mainWindow());
+    QVERIFY(!journey.window(WindowId::CardEditor));
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    QCOMPARE(readBytes(book), before);
 }
 
 QTEST_MAIN(TestJourneyEditor)
