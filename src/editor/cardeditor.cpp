@@ -60,7 +60,7 @@ void CardEditor::saveBookSettings() {
 
 void CardEditor::putCardInFields() {
     const QScopedValueRollback loading(m_loadingCard, true);
-    const AddressRecord &record = m_cards.at(m_cardNo - 1);
+    const AddressRecord &record = card(m_cardNo);
     m_ui->name->setText(record.field(AddressRecord::Name));
     m_ui->address1->setText(record.field(AddressRecord::Address1));
     m_ui->address2->setText(record.field(AddressRecord::Address2));
@@ -72,7 +72,7 @@ void CardEditor::putCardInFields() {
 }
 
 void CardEditor::takeCardFromFields() {
-    AddressRecord &record = m_cards[m_cardNo - 1];
+    AddressRecord record = card(m_cardNo);
     record.setField(AddressRecord::Name, m_ui->name->text());
     // In option entry the one-line box is what the user sees: its split is
     // stored, never lines left hidden behind it.
@@ -89,6 +89,10 @@ void CardEditor::takeCardFromFields() {
     record.setField(AddressRecord::Code, m_ui->code->text());
     record.setField(AddressRecord::Honorific, QString::number(m_ui->honorific->currentIndex()));
     record.setField(AddressRecord::Address3, m_ui->address3->text());
+    if (isNewCard())
+        m_newCard = record;
+    else
+        m_document.setRecord(m_cardNo - 1, record);
 }
 
 void CardEditor::clearFields() {
@@ -105,7 +109,7 @@ void CardEditor::afterLoad() {
     setWindowTitle(tr("住所録編集　　") + file);
     m_changes = ChangeTracker();
     m_bookRefused = false;
-    m_cards = QList<AddressRecord>(AddressBook::Capacity);
+    m_newCard = AddressRecord();
 
     if (bookFromDataFile()) {
         setWindowTitle(tr("住所録　　") + file);
@@ -123,7 +127,6 @@ void CardEditor::afterLoad() {
         setWindowTitle(tr("住所録　　"));
         clearFields();
         m_cardNo = 1;
-        m_cardCount = 0;
         showNewCardLabel();
         m_ui->deleteCard->setEnabled(false);
         m_ui->optionEntry->setEnabled(false);
@@ -150,9 +153,6 @@ bool CardEditor::loadBook() {
         refuseBook(loaded.error);
         return false;
     }
-    m_cardCount = m_document.recordCount();
-    for (int i = 0; i < m_cardCount; ++i)
-        m_cards[i] = m_document.book().records.at(i);
     return true;
 }
 
@@ -192,9 +192,7 @@ void CardEditor::refuseBook(const QString &message) {
 }
 
 bool CardEditor::writeCards(const QString &path) {
-    AddressBook book;
-    book.records = m_cards.mid(0, m_cardCount);
-    return writeBook(path, book);
+    return writeBook(path, m_document.book());
 }
 
 bool CardEditor::canUnload() {
@@ -209,7 +207,7 @@ bool CardEditor::canUnload() {
             }
             m_changes.modified = false;
         }
-        if (!bookFromDataFile() && m_cardCount > 0 &&
+        if (!bookFromDataFile() && cardCount() > 0 &&
             ask(tr(SaveAsQuestion)) == MessageAnswer::Yes && !saveNewBookAs())
             return false;
     }
@@ -229,7 +227,7 @@ void CardEditor::beforeUnload() {
 
 void CardEditor::showCard(int number) {
     loadForm();
-    m_cardNo = std::clamp(number, 1, std::max(m_cardCount, 1));
+    m_cardNo = std::clamp(number, 1, std::max(cardCount(), 1));
     putCardInFields();
     showRegisteredLabel();
     m_changes.modified = false;

@@ -25,8 +25,8 @@ inline const char *const SaveEditedQuestion =
 inline const char *const SaveAsQuestion =
     QT_TRANSLATE_NOOP("nvl::CardEditor", "ファイル名をつけて保存しますか…?");
 
-// Edits its own copy of the book one card at a time and writes it
-// back to the data file when it closes.
+// Edits the book one card at a time: 登録 (or a yes to a save question)
+// puts the shown card into the book, which is written when the editor closes.
 class CardEditor : public FormWindow {
     Q_OBJECT
 public:
@@ -34,11 +34,14 @@ public:
     ~CardEditor() override;
 
     int cardNo() const { return m_cardNo; }
-    int cardCount() const { return m_cardCount; }
+    int cardCount() const { return m_document.recordCount(); }
     bool modified() const { return m_changes.modified; }
     int lastFieldLength() const { return m_lastLength; }
     QString bookFile() const { return m_bookFile; }
-    const AddressRecord &card(int number) const { return m_cards.at(number - 1); }
+    // A registered card of the book, or the new card being typed.
+    const AddressRecord &card(int number) const {
+        return number <= cardCount() ? m_document.record(number) : m_newCard;
+    }
 
     // Shows card `number` of the book (kept within the book).
     void showCard(int number);
@@ -120,9 +123,9 @@ private:
     MessageAnswer ask(const QString &text, const QString &title = ProgramTitle);
 
     std::unique_ptr<CardEditorUi> m_ui;
-    QList<AddressRecord> m_cards;
+    // The card typed after the last one, until it is registered.
+    AddressRecord m_newCard;
     int m_cardNo = 1;
-    int m_cardCount = 0;
     ChangeTracker m_changes;
     // The data file could not be read: the editor closes without writing it.
     bool m_bookRefused = false;

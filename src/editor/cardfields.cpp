@@ -21,7 +21,7 @@ void CardEditor::fieldChanged(WatchedField field, const QString &text) {
 }
 
 void CardEditor::deleteCard() {
-    if (m_cardCount <= 1) {
+    if (cardCount() <= 1) {
         m_changes.modified = false;
         return;
     }
@@ -32,23 +32,21 @@ void CardEditor::deleteCard() {
     // A book without a file of its own goes to the working file.
     const QString target =
         bookFromDataFile() ? m_bookFile : m_ctx.platform.programFile(QStringLiteral("Nuvel.dat"));
-    AddressBook remaining;
-    for (int number = 1; number <= m_cardCount; ++number) {
-        if (number != m_cardNo)
-            remaining.records.append(m_cards.at(number - 1));
-    }
+    const AddressBook before = m_document.book();
+    AddressBook remaining = before;
+    remaining.records.removeAt(m_cardNo - 1);
     if (bookFromDataFile()) {
         // Nothing is deleted unless written: the book and the file stay as before.
-        if (!writeBook(target, remaining))
+        if (!writeBook(target, remaining)) {
+            m_document.setRecords(before.records);
             return;
+        }
     } else if (const BookDocument::Saved written = BookDocument::saveCopy(target, remaining);
                !written.ok()) {
         m_ctx.platform.messages.show(written.error);
         return;
     }
-    m_cardCount = remaining.recordCount();
-    for (int i = 0; i < AddressBook::Capacity; ++i)
-        m_cards[i] = i < m_cardCount ? remaining.records.at(i) : AddressRecord();
+    m_document.setRecords(remaining.records);
     m_cardNo = 1;
     putCardInFields();
     showRegisteredLabel();

@@ -19,11 +19,11 @@ const char *const SaveChangesQuestion =
 } // namespace
 
 bool CardEditor::isNewCard() const {
-    return m_cardNo > m_cardCount;
+    return m_cardNo > cardCount();
 }
 
 void CardEditor::showRegisteredLabel() {
-    m_ui->cardLabel->setText(registeredLabel(m_cardNo, m_cardCount));
+    m_ui->cardLabel->setText(registeredLabel(m_cardNo, cardCount()));
 }
 
 void CardEditor::showNewCardLabel() {
@@ -49,8 +49,8 @@ bool CardEditor::leaveCard(const QString &discardTitle) {
 }
 
 void CardEditor::registerIfNew() {
-    if (m_cardNo > m_cardCount) {
-        ++m_cardCount;
+    if (isNewCard() && m_document.insertRecord(cardCount(), m_newCard)) {
+        m_newCard = AddressRecord();
         showRegisteredLabel();
     }
 }
@@ -66,7 +66,7 @@ void CardEditor::moveBackTo(int cardNo) {
 
 void CardEditor::first() {
     // A new book has no card 1 to go to yet.
-    if (m_cardCount == 0 || !leaveCard(QStringLiteral("NUVelk")))
+    if (cardCount() == 0 || !leaveCard(QStringLiteral("NUVelk")))
         return;
     moveBackTo(1);
 }
@@ -79,11 +79,11 @@ void CardEditor::previous() {
 
 void CardEditor::last() {
     // A new book has no last card yet: stay on the new one.
-    if (m_cardNo == AddressBook::Capacity || m_cardCount == 0)
+    if (m_cardNo == AddressBook::Capacity || cardCount() == 0)
         return;
     if (!leaveCard(QStringLiteral("NUVELK")))
         return;
-    m_cardNo = m_cardCount;
+    m_cardNo = cardCount();
     putCardInFields();
     showRegisteredLabel();
     setLineEntry();
@@ -100,12 +100,12 @@ void CardEditor::next() {
     }
     askSaveChanges();
     m_changes.modified = false;
-    if (m_cardNo == m_cardCount) {
+    if (m_cardNo == cardCount()) {
         clearFields();
-        m_cardNo = m_cardCount + 1;
+        m_cardNo = cardCount() + 1;
         showNewCardLabel();
         setOptionEntry();
-    } else if (m_cardNo < m_cardCount) {
+    } else if (m_cardNo < cardCount()) {
         ++m_cardNo;
         putCardInFields();
         showRegisteredLabel();
@@ -117,10 +117,10 @@ void CardEditor::startNewCard() {
     if (isNewCard())
         return;
     askSaveChanges();
-    if (m_cardCount >= AddressBook::Capacity)
+    if (cardCount() >= AddressBook::Capacity)
         return;
     clearFields();
-    m_cardNo = m_cardCount + 1;
+    m_cardNo = cardCount() + 1;
     showNewCardLabel();
     m_ui->deleteCard->setEnabled(false);
     setOptionEntry();
