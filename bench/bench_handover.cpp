@@ -4,10 +4,8 @@
 // answered with the book. Prints the resident size after the
 // warm-up trips and after the last one; the growth between them should be
 // flat (well under 1 MB).
-#include "application.h"
-#include "desktopprogram.h"
-#include "formwindow.h"
 #include "residentsize.h"
+#include "wiredprogram.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -50,17 +48,6 @@ private:
     qsizetype m_next = 0;
 };
 
-// The one dialog of the trips, answered without a window.
-class BookChooser : public nvl::FileDialogService {
-public:
-    explicit BookChooser(QString book) : m_book(std::move(book)) {}
-    QString open(const nvl::FileDialogRequest &) override { return m_book; }
-    QString save(const nvl::FileDialogRequest &) override { return {}; }
-
-private:
-    QString m_book;
-};
-
 void report(const char *trip, const char *what, const QList<long> &sizes) {
     const int warm = 5;
     std::printf("%-24s %-11s after %2d trips %6ld kB, after %2lld trips %6ld kB: %+ld kB (%+.1f "
@@ -76,32 +63,9 @@ int main(int argc, char *argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     nvl::prepareApplication(app);
-    QTemporaryDir folder;
-    const QString book = folder.filePath(QStringLiteral("book.dat"));
-    QFile file(book);
-    if (!file.open(QIODevice::WriteOnly))
-        return 1;
-    for (int i = 1; i <= 300; ++i)
-        file.write(QStringLiteral("\"宛名%1\",\"東京都千代田区%1\",\"一丁目\",\"100-0001\",\"\","
-                                  "\"0\",\"\"\r\n")
-                       .arg(i)
-                       .toUtf8());
-    file.close();
-    nvl::QtMessageService messages;
-    BookChooser fileDialogs(book);
-    nvl::QtPrinterDialogService printerDialog;
-    nvl::QtHelpService help;
-    nvl::QtShellService shell;
-    nvl::QtScreenService screen;
-    nvl::PainterSurface printer;
-    nvl::Platform platform{messages, fileDialogs, printerDialog, help, shell,
-                           screen,   printer,     folder.path(), {}};
-    nvl::AppContext context(platform);
-    context.endProgram = [] {
-    };
-    nvl::registerWindows(context);
-    const auto window = [&context](nvl::WindowId id) {
-        return context.windows.window(id);
+    WiredProgram program;
+    const auto window = [&program](nvl::WindowId id) {
+        return program.window(id);
     };
     window(nvl::WindowId::Main)->showForm();
     click(window(nvl::WindowId::Main), "cmdOpen");
