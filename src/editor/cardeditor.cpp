@@ -19,7 +19,11 @@
 
 namespace nvl {
 
-CardEditor::CardEditor(AppContext &context) : FormWindow(context, WindowId::CardEditor) {
+CardEditor::CardEditor(AppContext &context)
+    : FormWindow(context, WindowId::CardEditor), m_session(m_document, context.platform.messages) {
+    m_session.shown = [this] {
+        return shownCard();
+    };
     setObjectName(QStringLiteral("frmSet"));
     setWindowTitle(tr("住所録編集"));
     resize(620, 330);
@@ -60,7 +64,7 @@ void CardEditor::saveBookSettings() {
 
 void CardEditor::putCardInFields() {
     const QScopedValueRollback loading(m_loadingCard, true);
-    const AddressRecord &record = card(m_cardNo);
+    const AddressRecord &record = card(cardNo());
     m_ui->name->setText(record.field(AddressRecord::Name));
     m_ui->address1->setText(record.field(AddressRecord::Address1));
     m_ui->address2->setText(record.field(AddressRecord::Address2));
@@ -68,11 +72,11 @@ void CardEditor::putCardInFields() {
     m_ui->code->setText(record.field(AddressRecord::Code));
     m_ui->honorific->setCurrentIndex(honorificIndexForList(record.field(AddressRecord::Honorific)));
     m_ui->address3->setText(record.field(AddressRecord::Address3));
-    m_changes.modified = false;
+    m_session.setModified(false);
 }
 
-void CardEditor::takeCardFromFields() {
-    AddressRecord record = card(m_cardNo);
+AddressRecord CardEditor::shownCard() {
+    AddressRecord record = card(cardNo());
     record.setField(AddressRecord::Name, m_ui->name->text());
     // In option entry the one-line box is what the user sees: its split is
     // stored, never lines left hidden behind it.
@@ -89,10 +93,7 @@ void CardEditor::takeCardFromFields() {
     record.setField(AddressRecord::Code, m_ui->code->text());
     record.setField(AddressRecord::Honorific, QString::number(m_ui->honorific->currentIndex()));
     record.setField(AddressRecord::Address3, m_ui->address3->text());
-    if (isNewCard())
-        m_newCard = record;
-    else
-        m_document.setRecord(m_cardNo - 1, record);
+    return record;
 }
 
 void CardEditor::clearFields() {
@@ -107,15 +108,14 @@ void CardEditor::afterLoad() {
     loadBookSettings();
     const QString file = m_bookFile;
     setWindowTitle(tr("住所録編集　　") + file);
-    m_changes = ChangeTracker();
+    m_session.changes() = ChangeTracker();
     m_bookRefused = false;
-    m_newCard = AddressRecord();
 
     if (bookFromDataFile()) {
         setWindowTitle(tr("住所録　　") + file);
         if (!loadBook())
             return;
-        m_cardNo = 1;
+        m_session.showCard(1);
         putCardInFields();
         m_ui->optionEntry->setEnabled(true);
         showRegisteredLabel();
@@ -126,7 +126,7 @@ void CardEditor::afterLoad() {
         m_document.clear();
         setWindowTitle(tr("住所録　　"));
         clearFields();
-        m_cardNo = 1;
+        m_session.showCard(1);
         showNewCardLabel();
         m_ui->deleteCard->setEnabled(false);
         m_ui->optionEntry->setEnabled(false);
@@ -135,7 +135,7 @@ void CardEditor::afterLoad() {
         m_ui->honorific->setCurrentIndex(0);
     }
     m_ui->withPrefecture->setChecked(true);
-    m_changes.modified = false;
+    m_session.setModified(false);
 }
 
 bool CardEditor::loadBook() {
@@ -199,16 +199,10 @@ bool CardEditor::canUnload() {
     // Leaving by キャンセル or the close box: what is not registered or not
     // saved is asked about, as 戻る asks.
     if (!m_bookRefused && !m_leavingAsked) {
-        if (m_changes.modified && !m_discardingEdit) {
-            const bool fresh = isNewCard();
-            if (ask(fresh ? tr(NewCardQuestion) : tr(SaveEditedQuestion)) == MessageAnswer::Yes) {
-                takeCardFromFields();
-                registerIfNew();
-            }
-            m_changes.modified = false;
-        }
-        if (!bookFromDataFile() && cardCount() > 0 &&
-            ask(tr(SaveAsQuestion)) == MessageAnswer::Yes && !saveNewBookAs())
+        if (m_discardingEdit)
+            m_session.setModified(false);
+        m_session.askAboutEditOnLeaving();
+        if (!bookFromDataFile() && cardCount() > 0 && m_session.wantsSaveAs() && !saveNewBookAs())
             return false;
     }
     const QString file = m_bookFile;
@@ -227,10 +221,9 @@ void CardEditor::beforeUnload() {
 
 void CardEditor::showCard(int number) {
     loadForm();
-    m_cardNo = std::clamp(number, 1, std::max(cardCount(), 1));
+    m_session.showCard(number);
     putCardInFields();
     showRegisteredLabel();
-    m_changes.modified = false;
 }
 
 } // namespace nvl

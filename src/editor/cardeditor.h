@@ -3,6 +3,7 @@
 #include "bookdocument.h"
 #include "bookfile.h"
 #include "cardrules.h"
+#include "cardsession.h"
 #include "formwindow.h"
 
 #include <QList>
@@ -17,14 +18,6 @@ namespace nvl {
 
 struct CardEditorUi;
 
-// The editor's questions about unsaved work, asked on each way out.
-inline const char *const NewCardQuestion =
-    QT_TRANSLATE_NOOP("nvl::CardEditor", "新規カードを登録しますか？");
-inline const char *const SaveEditedQuestion =
-    QT_TRANSLATE_NOOP("nvl::CardEditor", "変更した内容を保存しますか…?");
-inline const char *const SaveAsQuestion =
-    QT_TRANSLATE_NOOP("nvl::CardEditor", "ファイル名をつけて保存しますか…?");
-
 // Edits the book one card at a time: 登録 (or a yes to a save question)
 // puts the shown card into the book, which is written when the editor closes.
 class CardEditor : public FormWindow {
@@ -33,15 +26,13 @@ public:
     explicit CardEditor(AppContext &context);
     ~CardEditor() override;
 
-    int cardNo() const { return m_cardNo; }
-    int cardCount() const { return m_document.recordCount(); }
-    bool modified() const { return m_changes.modified; }
+    int cardNo() const { return m_session.cardNo(); }
+    int cardCount() const { return m_session.cardCount(); }
+    bool modified() const { return m_session.modified(); }
     int lastFieldLength() const { return m_lastLength; }
     QString bookFile() const { return m_bookFile; }
     // A registered card of the book, or the new card being typed.
-    const AddressRecord &card(int number) const {
-        return number <= cardCount() ? m_document.record(number) : m_newCard;
-    }
+    const AddressRecord &card(int number) const { return m_session.card(number); }
 
     // Shows card `number` of the book (kept within the book).
     void showCard(int number);
@@ -68,7 +59,8 @@ private:
 
     // Card <-> fields.
     void putCardInFields();
-    void takeCardFromFields();
+    // The card as the fields show it.
+    AddressRecord shownCard();
     void clearFields();
     void loadBookSettings();
     void saveBookSettings();
@@ -79,11 +71,8 @@ private:
     bool isNewCard() const;
     void showRegisteredLabel();
     void showNewCardLabel();
-    bool leaveCard(const QString &discardTitle);
-    void askSaveChanges();
-    void registerIfNew();
-    // ≪ and ＜: show a registered card in line entry.
-    void moveBackTo(int cardNo);
+    // ≪ and ＜: show the card moved to, in line entry.
+    void showMovedCard();
     void first();
     void previous();
     void next();
@@ -123,10 +112,6 @@ private:
     MessageAnswer ask(const QString &text, const QString &title = ProgramTitle);
 
     std::unique_ptr<CardEditorUi> m_ui;
-    // The card typed after the last one, until it is registered.
-    AddressRecord m_newCard;
-    int m_cardNo = 1;
-    ChangeTracker m_changes;
     // The data file could not be read: the editor closes without writing it.
     bool m_bookRefused = false;
     // The book's file and mode as Nuvel.ini holds them ("3": a file, "2": new).
@@ -136,6 +121,8 @@ private:
     int m_lastLength = 0;
     // The book as read and written, locked while the editor is open.
     BookDocument m_document;
+    // Which card is shown, and the rules of moving, registering and leaving.
+    CardSession m_session;
     // While a card is put into the fields, their changes are not edits.
     bool m_loadingCard = false;
     // Set while 戻る or the list button close the editor, having asked.

@@ -204,7 +204,7 @@ void CardEditor::connectHandlers() {
     }
     const auto edited = [this] {
         if (!m_loadingCard)
-            m_changes.modified = true;
+            m_session.setModified(true);
     };
     connect(m_ui->address3, &QLineEdit::textChanged, this, edited);
     connect(m_ui->oneLineAddress, &QLineEdit::textChanged, this, edited);

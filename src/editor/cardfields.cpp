@@ -12,21 +12,16 @@ void CardEditor::fieldChanged(WatchedField field, const QString &text) {
     // Loading a card is not an edit of it.
     if (m_loadingCard)
         return;
-    const bool accepted = m_changes.fieldChanged(field, text);
+    const bool accepted = m_session.changes().fieldChanged(field, text);
     if (field != WatchedField::Zip)
-        m_lastLength = m_changes.lastLength;
+        m_lastLength = m_session.changes().lastLength;
     // The text stays as typed; the user is told at every over-long change.
     if (!accepted)
         m_ctx.platform.messages.show(tr("文字数が範囲を超えています。"));
 }
 
 void CardEditor::deleteCard() {
-    if (cardCount() <= 1) {
-        m_changes.modified = false;
-        return;
-    }
-    if (m_ctx.platform.messages.show(tr("このカードを削除します。"), MessageButtons::OkCancel,
-                                     QStringLiteral("Nuvel Ver.2.1")) != MessageAnswer::Ok)
+    if (!m_session.confirmDelete())
         return;
 
     // A book without a file of its own goes to the working file.
@@ -34,7 +29,7 @@ void CardEditor::deleteCard() {
         bookFromDataFile() ? m_bookFile : m_ctx.platform.programFile(QStringLiteral("Nuvel.dat"));
     const AddressBook before = m_document.book();
     AddressBook remaining = before;
-    remaining.records.removeAt(m_cardNo - 1);
+    remaining.records.removeAt(cardNo() - 1);
     if (bookFromDataFile()) {
         // Nothing is deleted unless written: the book and the file stay as before.
         if (!writeBook(target, remaining)) {
@@ -47,10 +42,9 @@ void CardEditor::deleteCard() {
         return;
     }
     m_document.setRecords(remaining.records);
-    m_cardNo = 1;
+    m_session.showCard(1);
     putCardInFields();
     showRegisteredLabel();
-    m_changes.modified = false;
 }
 
 } // namespace nvl

@@ -11,52 +11,19 @@
 
 namespace nvl {
 
-namespace {
-
-const char *const SaveChangesQuestion =
-    QT_TRANSLATE_NOOP("nvl::CardEditor", "内容が変更されています、保存しますか…?");
-
-} // namespace
-
 bool CardEditor::isNewCard() const {
-    return m_cardNo > cardCount();
+    return m_session.isNewCard();
 }
 
 void CardEditor::showRegisteredLabel() {
-    m_ui->cardLabel->setText(registeredLabel(m_cardNo, cardCount()));
+    m_ui->cardLabel->setText(registeredLabel(cardNo(), cardCount()));
 }
 
 void CardEditor::showNewCardLabel() {
-    m_ui->cardLabel->setText(newCardLabel(m_cardNo));
+    m_ui->cardLabel->setText(newCardLabel(cardNo()));
 }
 
-void CardEditor::askSaveChanges() {
-    if (m_changes.modified && ask(tr(SaveChangesQuestion)) == MessageAnswer::Yes) {
-        takeCardFromFields();
-        m_changes.modified = false;
-    }
-}
-
-bool CardEditor::leaveCard(const QString &discardTitle) {
-    if (isNewCard()) {
-        if (ask(tr("このカードは未登録です。破棄して戻りますか?。"), discardTitle) ==
-            MessageAnswer::No)
-            return false;
-        m_changes.modified = false;
-    }
-    askSaveChanges();
-    return true;
-}
-
-void CardEditor::registerIfNew() {
-    if (isNewCard() && m_document.insertRecord(cardCount(), m_newCard)) {
-        m_newCard = AddressRecord();
-        showRegisteredLabel();
-    }
-}
-
-void CardEditor::moveBackTo(int cardNo) {
-    m_cardNo = cardNo;
+void CardEditor::showMovedCard() {
     putCardInFields();
     showRegisteredLabel();
     setLineEntry();
@@ -65,74 +32,58 @@ void CardEditor::moveBackTo(int cardNo) {
 }
 
 void CardEditor::first() {
-    // A new book has no card 1 to go to yet.
-    if (cardCount() == 0 || !leaveCard(QStringLiteral("NUVelk")))
-        return;
-    moveBackTo(1);
+    if (m_session.first())
+        showMovedCard();
 }
 
 void CardEditor::previous() {
-    if (m_cardNo == 1 || !leaveCard(QStringLiteral("NUVelk")))
-        return;
-    moveBackTo(m_cardNo - 1);
+    if (m_session.previous())
+        showMovedCard();
 }
 
 void CardEditor::last() {
-    // A new book has no last card yet: stay on the new one.
-    if (m_cardNo == AddressBook::Capacity || cardCount() == 0)
+    if (!m_session.last())
         return;
-    if (!leaveCard(QStringLiteral("NUVELK")))
-        return;
-    m_cardNo = cardCount();
     putCardInFields();
     showRegisteredLabel();
     setLineEntry();
     m_ui->postalCode->setFocus();
-    m_changes.modified = false;
 }
 
 void CardEditor::next() {
-    if (m_cardNo == AddressBook::Capacity)
+    switch (m_session.next()) {
+    case CardSession::Next::Stayed:
+    case CardSession::Next::NotRegistered:
         return;
-    if (isNewCard()) {
-        m_ctx.platform.messages.show(tr("登録されていません。"));
-        return;
-    }
-    askSaveChanges();
-    m_changes.modified = false;
-    if (m_cardNo == cardCount()) {
+    case CardSession::Next::NewCard:
         clearFields();
-        m_cardNo = cardCount() + 1;
         showNewCardLabel();
         setOptionEntry();
-    } else if (m_cardNo < cardCount()) {
-        ++m_cardNo;
+        break;
+    case CardSession::Next::Card:
         putCardInFields();
         showRegisteredLabel();
+        break;
     }
     m_ui->postalCode->setFocus();
 }
 
 void CardEditor::startNewCard() {
-    if (isNewCard())
-        return;
-    askSaveChanges();
-    if (cardCount() >= AddressBook::Capacity)
+    if (!m_session.startNewCard())
         return;
     clearFields();
-    m_cardNo = cardCount() + 1;
     showNewCardLabel();
     m_ui->deleteCard->setEnabled(false);
     setOptionEntry();
     m_ui->withPrefecture->setChecked(true);
     m_ui->optionEntry->setEnabled(false);
-    m_changes.modified = false;
+    m_session.setModified(false);
 }
 
 void CardEditor::registerCard() {
-    m_changes.modified = false;
-    takeCardFromFields();
-    registerIfNew();
+    m_session.registerShown();
+    if (!isNewCard())
+        showRegisteredLabel();
 }
 
 void CardEditor::cancel() {
@@ -163,21 +114,14 @@ bool CardEditor::saveNewBookAs() {
 }
 
 void CardEditor::returnToMain() {
-    if (m_changes.modified && isNewCard() && ask(tr(NewCardQuestion)) == MessageAnswer::Yes) {
-        m_changes.modified = false;
-        takeCardFromFields();
-        registerIfNew();
-    }
+    m_session.offerNewCardOnReturn();
     if (bookFromDataFile()) {
         // A failed write keeps the editor open with its book.
         if (!writeCards(m_bookFile))
             return;
-        if (m_changes.modified && ask(tr(SaveEditedQuestion)) == MessageAnswer::Yes) {
-            takeCardFromFields();
-            registerIfNew();
-        }
-        m_changes.modified = false;
-    } else if (ask(tr(SaveAsQuestion)) == MessageAnswer::Yes && !saveNewBookAs()) {
+        m_session.offerEditOnReturn();
+        m_session.setModified(false);
+    } else if (m_session.wantsSaveAs() && !saveNewBookAs()) {
         return;
     }
     m_ctx.state.bookFromFile = false;
@@ -190,13 +134,10 @@ void CardEditor::toListSheet() {
         m_ctx.platform.messages.show(tr("表示するデータがありません。"));
         return;
     }
-    if (m_changes.modified && ask(tr(SaveEditedQuestion)) == MessageAnswer::Yes) {
-        takeCardFromFields();
-        registerIfNew();
-    }
+    m_session.offerEditOnReturn();
     if (!writeCards(m_bookFile))
         return;
-    m_changes.modified = false;
+    m_session.setModified(false);
     if (!closeEditorAndList())
         return;
     // The main window, loaded again by the closing, shows the book just written.
