@@ -20,7 +20,8 @@
 namespace nvl {
 
 CardEditor::CardEditor(AppContext &context)
-    : FormWindow(context, WindowId::CardEditor), m_session(m_document, context.platform.messages) {
+    : FormWindow(context, WindowId::CardEditor), m_document(context.book),
+      m_session(m_document, context.platform.messages) {
     m_session.shown = [this] {
         return shownCard();
     };
@@ -215,6 +216,9 @@ bool CardEditor::canUnload() {
 void CardEditor::beforeUnload() {
     saveBookSettings();
     m_document.unlock();
+    // A new book the user chose not to save is not kept.
+    if (m_document.isNew())
+        m_document.clear();
     if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
         main->showForm();
 }

@@ -120,7 +120,7 @@ private:
     // Length of the length-limited field changed last.
     int m_lastLength = 0;
     // The book as read and written, locked while the editor is open.
-    BookDocument m_document;
+    BookDocument &m_document;
     // Which card is shown, and the rules of moving, registering and leaving.
     CardSession m_session;
     // While a card is put into the fields, their changes are not edits.

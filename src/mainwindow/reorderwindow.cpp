@@ -20,7 +20,8 @@ const char *const WrongDestination =
 
 } // namespace
 
-ReorderWindow::ReorderWindow(AppContext &context) : FormWindow(context, WindowId::Reorder) {
+ReorderWindow::ReorderWindow(AppContext &context)
+    : FormWindow(context, WindowId::Reorder), m_document(context.book) {
     setObjectName(QStringLiteral("frmOrder"));
     setWindowTitle(QStringLiteral("Order Set"));
     resize(460, 420);

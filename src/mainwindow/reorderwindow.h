@@ -31,7 +31,7 @@ private:
 
     QString m_path;
     // Locked while the window is open, so no editor writes under it.
-    BookDocument m_document;
+    BookDocument &m_document;
     bool m_fileUsable = false;
     // The record chosen to move (from 1), 0 before a choice.
     int m_source = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bookdocument.h"
 #include "services.h"
 
 #include <QObject>
@@ -68,6 +69,8 @@ public:
 
     Platform &platform;
     SharedState state;
+    // The open book, one for every window that edits it.
+    BookDocument book;
     WindowRegistry windows;
 
     // Ends the program at once; the application sets the real exit.
