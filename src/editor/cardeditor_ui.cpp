@@ -172,7 +172,7 @@ void CardEditor::releaseControls() {
 
 void CardEditor::connectHandlers() {
     const auto onClick = [this](QAbstractButton *button, auto handler) {
-        connect(button, &QAbstractButton::clicked, this, handler);
+        onCommand(button, &QAbstractButton::clicked, handler);
     };
     onClick(m_ui->firstCard, [this] { first(); });
     onClick(m_ui->previousCard, [this] { previous(); });
@@ -211,9 +211,9 @@ void CardEditor::connectHandlers() {
     connect(m_ui->honorific, &QComboBox::currentIndexChanged, this, edited);
 
     // Leaving 〒 fills the address; leaving the address offers the code.
-    connect(m_ui->postalCode, &QLineEdit::editingFinished, this, [this] { fillAddressFromCode(); });
+    onCommand(m_ui->postalCode, &QLineEdit::editingFinished, [this] { fillAddressFromCode(); });
     for (QLineEdit *address : {m_ui->address1, m_ui->oneLineAddress})
-        connect(address, &QLineEdit::editingFinished, this, [this] { offerCodeForAddress(); });
+        onCommand(address, &QLineEdit::editingFinished, [this] { offerCodeForAddress(); });
 }
 
 } // namespace nvl

@@ -43,7 +43,7 @@ void AboutBox::buildControls(QWidget *content) {
     layout->addWidget(m_notice);
     auto *ok = addCommandButton(content, "cmdOK", tr("OK"));
     layout->addWidget(ok, 0, Qt::AlignRight);
-    connect(ok, &QPushButton::clicked, this, [this] { unloadForm(); });
+    onCommand(ok, &QPushButton::clicked, [this] { unloadForm(); });
 }
 
 void AboutBox::releaseControls() {

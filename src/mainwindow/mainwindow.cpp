@@ -154,9 +154,9 @@ void MainWindow::releaseControls() {
 void MainWindow::connectCommands() {
     const auto on = [this](QObject *control, auto handler) {
         if (auto *button = qobject_cast<QAbstractButton *>(control))
-            connect(button, &QAbstractButton::clicked, this, handler);
+            onCommand(button, &QAbstractButton::clicked, handler);
         else
-            connect(qobject_cast<QAction *>(control), &QAction::triggered, this, handler);
+            onCommand(qobject_cast<QAction *>(control), &QAction::triggered, handler);
     };
     on(m_ui->newBookButton, [this] { newBook(); });
     on(m_ui->newBookAction, [this] { newBook(); });

@@ -80,8 +80,8 @@ void ReorderWindow::buildControls(QWidget *content) {
     connect(m_list, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { chooseItem(m_list->row(item)); });
     connect(m_destination, &QLineEdit::textChanged, this, [this] { destinationChanged(); });
-    connect(run, &QPushButton::clicked, this, [this] { execute(); });
-    connect(back, &QPushButton::clicked, this, [this] { unloadForm(); });
+    onCommand(run, &QPushButton::clicked, [this] { execute(); });
+    onCommand(back, &QPushButton::clicked, [this] { unloadForm(); });
 }
 
 void ReorderWindow::releaseControls() {

@@ -58,9 +58,9 @@ void FontWindow::buildControls(QWidget *content) {
             [this](QListWidgetItem *item) { chooseFont(item->text()); });
     connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { m_sample->clear(); });
-    connect(m_applyButton, &QAbstractButton::clicked, this, [this] { showSample(); });
-    connect(m_okButton, &QAbstractButton::clicked, this, [this] { accept(); });
-    connect(cancel, &QAbstractButton::clicked, this, [this] { unloadForm(); });
+    onCommand(m_applyButton, &QAbstractButton::clicked, [this] { showSample(); });
+    onCommand(m_okButton, &QAbstractButton::clicked, [this] { accept(); });
+    onCommand(cancel, &QAbstractButton::clicked, [this] { unloadForm(); });
     connect(help, &QAbstractButton::clicked, this, [this] {
         m_ctx.platform.help.show(QStringLiteral("Nuvelk.hlp"), HelpCommand::Topic, 9);
     });

@@ -85,7 +85,7 @@ void PrintPositionWindow::buildControls(QWidget *content) {
     ok->setGeometry({380, 206, 70, 30});
 
     const auto onClick = [this](QAbstractButton *button, auto handler) {
-        connect(button, &QAbstractButton::clicked, this, handler);
+        onCommand(button, &QAbstractButton::clicked, handler);
     };
     onClick(left, [this] { stepX(-1); });
     onClick(right, [this] { stepX(1); });

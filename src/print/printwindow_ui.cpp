@@ -192,7 +192,7 @@ void PrintWindow::releaseControls() {
 
 void PrintWindow::connectCommands() {
     const auto onClick = [this](QAbstractButton *button, auto handler) {
-        connect(button, &QAbstractButton::clicked, this, handler);
+        onCommand(button, &QAbstractButton::clicked, handler);
     };
     onClick(m_ui->nextLabel, [this] { nextLabel(); });
     onClick(m_ui->previousLabel, [this] { previousLabel(); });
@@ -225,9 +225,9 @@ void PrintWindow::connectCommands() {
     onClick(m_ui->helpButton, [this] {
         m_ctx.platform.help.show(QStringLiteral("Nuvelk.hlp"), HelpCommand::Topic, 8);
     });
-    connect(m_ui->fontAction, &QAction::triggered, this, [this] { openWindow(WindowId::Font); });
-    connect(m_ui->positionAction, &QAction::triggered, this,
-            [this] { openWindow(WindowId::PrintPosition); });
+    onCommand(m_ui->fontAction, &QAction::triggered, [this] { openWindow(WindowId::Font); });
+    onCommand(m_ui->positionAction, &QAction::triggered,
+              [this] { openWindow(WindowId::PrintPosition); });
     for (QRadioButton *choice : {m_ui->paperA4, m_ui->paperPostcard, m_ui->paperReturn,
                                  m_ui->faceOutgoing, m_ui->faceReply})
         connect(choice, &QRadioButton::toggled, this, [this](bool on) {

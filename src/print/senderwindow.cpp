@@ -65,8 +65,8 @@ void SenderWindow::buildControls(QWidget *content) {
             showPosition();
         }
     });
-    connect(store, &QAbstractButton::clicked, this, [this] { storeEntry(); });
-    connect(back, &QAbstractButton::clicked, this, [this] { saveAndReturn(); });
+    onCommand(store, &QAbstractButton::clicked, [this] { storeEntry(); });
+    onCommand(back, &QAbstractButton::clicked, [this] { saveAndReturn(); });
 }
 
 void SenderWindow::releaseControls() {

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -82,10 +83,19 @@ bool FormWindow::unloadForm() {
     return true;
 }
 
+void FormWindow::runCommand(const std::function<void()> &command) {
+    if (m_commandRunning)
+        return;
+    // The window object outlives the command: a window is only ever deleted
+    // later, from the event loop.
+    const QScopedValueRollback running(m_commandRunning, true);
+    command();
+}
+
 void FormWindow::closeEvent(QCloseEvent *event) {
     // The close box unloads the window; hiding is done by the unload.
     event->ignore();
-    unloadForm();
+    runCommand([this] { unloadForm(); });
 }
 
 QPoint centredPosition(QSize screen, QSize window) {

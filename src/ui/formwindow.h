@@ -3,6 +3,7 @@
 #include "appcontext.h"
 
 #include <QWidget>
+#include <functional>
 
 class QPushButton;
 class QToolButton;
@@ -40,6 +41,15 @@ protected:
     // The controls are gone: drop every pointer to them.
     virtual void releaseControls() {}
 
+    // Connects one of the window's commands. While a command runs (and
+    // waits in a question), the window's commands do nothing: a screen
+    // reader can still press a button behind a modal question.
+    template <typename Sender, typename Signal, typename Command>
+    void onCommand(Sender *sender, Signal signal, Command command) {
+        connect(sender, signal, this, [this, command] { runCommand(command); });
+    }
+    void runCommand(const std::function<void()> &command);
+
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
@@ -53,6 +63,7 @@ private:
     WindowId m_id;
     QWidget *m_content = nullptr;
     bool m_centreWhenShown = false;
+    bool m_commandRunning = false;
 };
 
 // A picture button of a window's toolbar: a theme icon with a built-in

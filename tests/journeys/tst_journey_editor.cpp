@@ -4,6 +4,8 @@
 #include "fakeplatform.h"
 #include "journey.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +23,7 @@ private slots:
     void newBookRegisteredAndSaved();
     void optionEntryStoresWhatItShows();
     void cancelDiscardsWithoutAsking();
+    void commandsWaitWhileTheEditorAsks();
 };
 
 namespace {
@@ -164,6 +167,35 @@ void TestJourneyEditor::cancelDiscardsWithoutAsking() {
     QTRY_VERIFY(journey.mainWindow());
     QVERIFY(!journey.window(WindowId::CardEditor));
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    QCOMPARE(readBytes(book), before);
+}
+
+void TestJourneyEditor::commandsWaitWhileTheEditorAsks() {
+    Journey journey;
+    ModalAnswers answers;
+    const QString book = journey.writeBook(QStringLiteral("book.dat"), 3);
+    const QByteArray before = readBytes(book);
+    journey.openBook(book, answers);
+    QWidget *editor = openEditor(journey);
+    QVERIFY(editor);
+    typeText(controlNamed(editor, QStringLiteral("宛名／敬称")), QStringLiteral("変"));
+    // While the editor asks, a screen reader presses its 戻る: nothing happens.
+    answers.then(inspectThen(
+        [editor](QWidget *) {
+            QAccessibleInterface *back =
+                QAccessible::queryAccessibleInterface(buttonNamed(editor, QStringLiteral("戻る")));
+            QVERIFY(back && back->actionInterface());
+            back->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            QTest::qWait(400); // the press lands while the question is open
+        },
+        pressButton(QStringLiteral("いいえ"))));
+    QVERIFY(press(editor, QStringLiteral("＞")));
+    QTRY_VERIFY(answers.allAnswered());
+    QCOMPARE(answers.messageTexts(),
+             QStringList{QStringLiteral("内容が変更されています、保存しますか…?")});
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    QCOMPARE(journey.window(WindowId::CardEditor), editor);
+    QCOMPARE(fieldText(editor, QStringLiteral("宛名／敬称")), QStringLiteral("宛名2"));
     QCOMPARE(readBytes(book), before);
 }
 
