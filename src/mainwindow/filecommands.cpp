@@ -91,9 +91,13 @@ void MainWindow::openBook() {
 
     BookRead read = readBookFile(path);
     if (!read.ok()) {
-        // The book in memory and the current file stay as they were.
-        if (!convertOldBook(path, read))
+        // The book in memory and the current file stay as they were, and so
+        // does the list: what the commands act on is what is shown.
+        if (!convertOldBook(path, read)) {
             m_ctx.platform.messages.show(describeBookFailure(path, read));
+            if (bookIsOpen())
+                m_bookModel.setRecords(m_book.records);
+        }
         return;
     }
     showBook(path, read.book, read.stamp);

@@ -240,10 +240,11 @@ void TestMainWindow::openFailuresLeaveEverything() {
     QCOMPARE(m_desk->messages.shown.at(0).buttons, MessageButtons::Ok);
     QCOMPARE(readBytes(path), bytes);
     QVERIFY(!QFile::exists(path + ".bak"));
-    // The current book and file are still the good ones.
+    // The current book and file are still the good ones, and shown.
     QCOMPARE(m_main->currentFile(), good);
     QCOMPARE(m_desk->context.state.currentFile, good);
     QCOMPARE(m_main->book().recordCount(), 1);
+    QCOMPARE(rowTexts(ctl<QListView>("lstSet1")), QStringList{"残る"});
 }
 
 void TestMainWindow::oldFormatIsConvertedWithBackup() {
