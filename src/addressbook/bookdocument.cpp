@@ -51,17 +51,25 @@ BookDocument::Loaded BookDocument::load(const QString &path) {
     Loaded loaded{read.status, read.fileStatus, describeRead(path, read)};
     if (!loaded.ok())
         return loaded;
+    adopt(path, read.book, read.stamp);
+    return loaded;
+}
+
+void BookDocument::adopt(const QString &path, const AddressBook &book, const FileStamp &stamp) {
     const QString target = canonicalTarget(path);
     if (m_lock && m_lockPath != lockPathFor(target))
         unlock();
     beginResetModel();
-    m_book = read.book;
+    m_book = book;
     m_path = target;
-    m_stamp = read.stamp;
+    m_stamp = stamp;
     endResetModel();
     setModified(false);
     emit fileChanged(m_path);
-    return loaded;
+}
+
+bool BookDocument::holds(const QString &path) const {
+    return !isNew() && !path.isEmpty() && canonicalTarget(path) == m_path;
 }
 
 void BookDocument::clear() {

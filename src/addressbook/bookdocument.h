@@ -43,6 +43,10 @@ public:
     };
     // Replaces the records with the file's; on failure nothing changes.
     Loaded load(const QString &path);
+    // Takes a book just read from or written to `path`, as it is on disk.
+    void adopt(const QString &path, const AddressBook &book, const FileStamp &stamp);
+    // Whether the records came from or went to the file `path` names.
+    bool holds(const QString &path) const;
     // An empty book with no file.
     void clear();
 

@@ -148,6 +148,10 @@ bool CardEditor::loadBook() {
         refuseBook(locked.error);
         return false;
     }
+    // The main window has the book in the one document already: it is not
+    // read again.
+    if (m_document.holds(path))
+        return true;
     const BookDocument::Loaded loaded = m_document.load(path);
     if (!loaded.ok()) {
         m_document.unlock();
@@ -210,7 +214,12 @@ bool CardEditor::canUnload() {
     if (m_bookRefused || file.isEmpty() || writeCards(file))
         return true;
     // The book could not be written: closing now would lose it.
-    return ask(tr("住所録を保存できませんでした。保存せずに閉じますか？")) == MessageAnswer::Yes;
+    if (ask(tr("住所録を保存できませんでした。保存せずに閉じますか？")) != MessageAnswer::Yes)
+        return false;
+    // Closed unsaved: the book is what its file holds, as the main window shows it.
+    if (!m_document.load(file).ok())
+        m_document.clear();
+    return true;
 }
 
 void CardEditor::beforeUnload() {

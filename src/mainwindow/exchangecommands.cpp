@@ -84,7 +84,7 @@ void MainWindow::importContacts(const QString &chosen) {
                "「いいえ」を選ぶと新しい住所録に保存します。")
                 .arg(read->records.size())
                 .arg(m_currentFile)
-                .arg(m_book.recordCount()),
+                .arg(book().recordCount()),
             MessageButtons::YesNoCancel);
         if (answer == MessageAnswer::Cancel)
             return;
@@ -98,14 +98,14 @@ void MainWindow::importContacts(const QString &chosen) {
 
 void MainWindow::appendToOpenBook(const QList<AddressRecord> &records) {
     // Never over changes another program made since the book was read.
-    if (stampOf(m_currentFile) != m_bookStamp) {
+    if (stampOf(m_currentFile) != m_ctx.book.stamp()) {
         m_ctx.platform.messages.show(
             tr("住所録「%1」は読み込んだ後にほかのプログラムで変更されています。\n"
                "開き直してから取り込んでください。住所録は変更していません。")
                 .arg(m_currentFile));
         return;
     }
-    const MergeResult merged = appendRecords(m_book, records);
+    const MergeResult merged = appendRecords(book(), records);
     if (!merged.ok()) {
         m_ctx.platform.messages.show(merged.error);
         return;
@@ -152,14 +152,14 @@ void MainWindow::exportBook() {
         lower.endsWith(QLatin1String(".vcf")) || lower.endsWith(QLatin1String(".vcard"));
     if (!vcard && !lower.endsWith(QLatin1String(".csv")))
         path += QStringLiteral(".csv");
-    const WriteResult written = replaceFileContents(path, vcard ? writeVCards(m_book.records)
-                                                                : writeExportCsv(m_book.records));
+    const WriteResult written = replaceFileContents(path, vcard ? writeVCards(book().records)
+                                                                : writeExportCsv(book().records));
     if (!written) {
         m_ctx.platform.messages.show(written.error);
         return;
     }
     m_ctx.platform.messages.show(
-        tr("%1件を「%2」に書き出しました。").arg(m_book.recordCount()).arg(path));
+        tr("%1件を「%2」に書き出しました。").arg(book().recordCount()).arg(path));
 }
 
 } // namespace nvl

@@ -46,14 +46,14 @@ void MainWindow::newBook() {
     // of it is in memory, and writing would empty it.
     // Nor over changes another program made to the file since.
     if (leadingNumber(m_bookMode) == 3 && !m_bookLoadedFrom.isEmpty() &&
-        m_bookLoadedFrom == m_currentFile && stampOf(m_bookLoadedFrom) == m_bookStamp) {
+        m_bookLoadedFrom == m_currentFile && stampOf(m_bookLoadedFrom) == m_ctx.book.stamp()) {
         // The book is the file's content: writing it back loses nothing
         // when it fails, so the user is told and New goes on.
-        const BookDocument::Saved written = BookDocument::saveCopy(m_currentFile, m_book);
+        const BookDocument::Saved written = BookDocument::saveCopy(m_currentFile, book());
         if (!written.ok())
             m_ctx.platform.messages.show(written.error);
     }
-    m_book = AddressBook();
+    m_ctx.book.clear();
     m_bookModel.clear();
     m_bookLoadedFrom.clear();
     m_ctx.state.bookFromFile = false;
@@ -85,7 +85,7 @@ void MainWindow::openBook() {
                 MessageButtons::YesNo) == MessageAnswer::Yes)
             importContacts(path);
         else if (bookIsOpen())
-            m_bookModel.setRecords(m_book.records);
+            m_bookModel.setRecords(book().records);
         return;
     }
 
@@ -96,7 +96,7 @@ void MainWindow::openBook() {
         if (!convertOldBook(path, read)) {
             m_ctx.platform.messages.show(describeBookFailure(path, read));
             if (bookIsOpen())
-                m_bookModel.setRecords(m_book.records);
+                m_bookModel.setRecords(book().records);
         }
         return;
     }
@@ -105,10 +105,9 @@ void MainWindow::openBook() {
 
 void MainWindow::showBook(const QString &path, const AddressBook &book, const FileStamp &stamp) {
     setListsEnabled(true);
-    m_book = book;
-    m_bookModel.setRecords(m_book.records);
+    m_ctx.book.adopt(path, book, stamp);
+    m_bookModel.setRecords(book.records);
     m_bookLoadedFrom = path;
-    m_bookStamp = stamp;
     m_currentFile = path;
     m_ctx.state.currentFile = path;
     m_bookMode = QStringLiteral("3");
@@ -163,7 +162,7 @@ void MainWindow::saveBookAs(bool fromToolbar) {
     const QString path = m_dialog.showSave();
     if (path.isEmpty())
         return;
-    const BookDocument::Saved written = BookDocument::saveCopy(path, m_book);
+    const BookDocument::Saved written = BookDocument::saveCopy(path, book());
     if (!written.ok())
         m_ctx.platform.messages.show(written.error);
 }

@@ -267,18 +267,21 @@ void MainWindow::afterLoad() {
         m_bookLoadedFrom.clear();
         return;
     }
-    // "新規作成" left by New, or a file that has gone: an empty, disabled book.
-    BookRead read = readBookFile(m_currentFile);
-    if (!read.ok()) {
-        // Nothing of that file is in memory now.
-        m_book = AddressBook();
-        m_bookLoadedFrom.clear();
-        return;
+    // Back from the card editor or the reorder window: the one book already
+    // holds what they did. Read the file only when it holds another.
+    if (!m_ctx.book.holds(m_currentFile)) {
+        // "新規作成" left by New, or a file that has gone: an empty, disabled book.
+        BookRead read = readBookFile(m_currentFile);
+        if (!read.ok()) {
+            // Nothing of that file is in memory now.
+            m_ctx.book.clear();
+            m_bookLoadedFrom.clear();
+            return;
+        }
+        m_ctx.book.adopt(m_currentFile, read.book, read.stamp);
     }
-    m_book = std::move(read.book);
-    m_bookModel.setRecords(m_book.records);
+    m_bookModel.setRecords(book().records);
     m_bookLoadedFrom = m_currentFile;
-    m_bookStamp = read.stamp;
     setListsEnabled(true);
     setBookCommandsEnabled(true);
     m_ctx.state.bookFromFile = true;

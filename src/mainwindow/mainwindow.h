@@ -30,7 +30,7 @@ public:
     int reloadOnLoad() const { return m_reloadOnLoad; }
     void setReloadOnLoad(int value) { m_reloadOnLoad = value; }
 
-    const AddressBook &book() const { return m_book; }
+    const AddressBook &book() const { return m_ctx.book.book(); }
     // The book and the print list as the lists show them.
     const RecordListModel &bookModel() const { return m_bookModel; }
     const RecordListModel &printListModel() const { return m_printModel; }
@@ -105,9 +105,8 @@ private:
 
     int m_reloadOnLoad = 0;
     std::unique_ptr<MainWindowUi> m_ui;
-    // The book in memory; the book list shows it, but is emptied while a
+    // The book list shows the one book (m_ctx.book), but is emptied while a
     // file is being chosen.
-    AddressBook m_book;
     RecordListModel m_bookModel;
     RecordListModel m_printModel;
     // What Nuvel.ini holds: the current data file ("新規作成" after New) and
@@ -117,7 +116,6 @@ private:
     // The file the book was read from in this run; only that file is ever
     // written back with it.
     QString m_bookLoadedFrom;
-    FileStamp m_bookStamp;
     CommonDialog m_dialog;
 };
 

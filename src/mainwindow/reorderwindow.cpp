@@ -109,7 +109,7 @@ void ReorderWindow::afterLoad() {
 
 bool ReorderWindow::readFile() {
     m_list->clear();
-    if (!m_document.load(m_path).ok()) {
+    if (!m_document.holds(m_path) && !m_document.load(m_path).ok()) {
         // A partial read must never be written back: nothing can be moved.
         m_fileUsable = false;
         m_ctx.platform.messages.show(
