@@ -29,11 +29,10 @@ void registerWindows(AppContext &context) {
                                  print->setPrintList(records);
                          });
         QObject::connect(
-            main, &MainWindow::listSheetRequested, main,
-            [&ctx](const AddressBook &book, bool full, const QString &title) {
+            main, &MainWindow::listSheetRequested, main, [&ctx](bool full, const QString &title) {
                 if (auto *sheet = ctx.windows.get<ListSheet>(WindowId::ListSheet))
-                    sheet->showBook(
-                        book, full ? ListSheet::Variant::Full : ListSheet::Variant::Short, title);
+                    sheet->showBook(full ? ListSheet::Variant::Full : ListSheet::Variant::Short,
+                                    title);
             });
         QObject::connect(main, &MainWindow::versionRequested, main, [&ctx] {
             if (auto *about = ctx.windows.get<AboutBox>(WindowId::About))

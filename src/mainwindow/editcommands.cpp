@@ -16,7 +16,7 @@ void MainWindow::showListSheet(bool fullVariant) {
         m_ctx.platform.messages.show(tr(NothingToShow));
         return;
     }
-    emit listSheetRequested(book(), fullVariant,
+    emit listSheetRequested(fullVariant,
                             fullVariant ? m_currentFile + tr("住所一覧　") : tr("住所一覧"));
     m_ctx.state.endOnMainUnload = false;
     unloadForm();

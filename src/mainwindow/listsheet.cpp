@@ -59,17 +59,68 @@ QString listHonorific(const QString &field) {
     return field;
 }
 
-void BookTableModel::setBook(const QList<AddressRecord> &records, const QList<GridColumn> &columns,
+void BookTableModel::setBook(const BookDocument *book, const QList<GridColumn> &columns,
                              const QList<int> &fields) {
     beginResetModel();
-    m_records = records;
+    follow(book);
     m_columns = columns;
     m_fields = fields;
     endResetModel();
 }
 
+void BookTableModel::follow(const BookDocument *book) {
+    for (const QMetaObject::Connection &connection : std::as_const(m_following))
+        disconnect(connection);
+    m_following.clear();
+    m_book = book;
+    if (!book)
+        return;
+    // Rows go as the book's go; the numbers after a change are renumbered.
+    m_following = {
+        connect(book, &QAbstractItemModel::modelAboutToBeReset, this,
+                [this] { beginResetModel(); }),
+        connect(book, &QAbstractItemModel::modelReset, this, [this] { endResetModel(); }),
+        connect(
+            book, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            [this](const QModelIndex &, int first, int last) { beginInsertRows({}, first, last); }),
+        connect(book, &QAbstractItemModel::rowsInserted, this,
+                [this] {
+                    endInsertRows();
+                    numbersChanged();
+                }),
+        connect(
+            book, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &, int first, int last) { beginRemoveRows({}, first, last); }),
+        connect(book, &QAbstractItemModel::rowsRemoved, this,
+                [this] {
+                    endRemoveRows();
+                    numbersChanged();
+                }),
+        connect(book, &QAbstractItemModel::rowsAboutToBeMoved, this,
+                [this](const QModelIndex &, int first, int last, const QModelIndex &, int to) {
+                    beginMoveRows({}, first, last, {}, to);
+                }),
+        connect(book, &QAbstractItemModel::rowsMoved, this,
+                [this] {
+                    endMoveRows();
+                    numbersChanged();
+                }),
+        connect(book, &QAbstractItemModel::dataChanged, this,
+                [this](const QModelIndex &from, const QModelIndex &to) {
+                    if (!m_columns.isEmpty())
+                        emit dataChanged(index(from.row(), 0), index(to.row(), columnCount() - 1));
+                }),
+        connect(book, &QObject::destroyed, this, [this] { setBook(nullptr, {}, {}); }),
+    };
+}
+
+void BookTableModel::numbersChanged() {
+    if (rowCount() > 0 && !m_columns.isEmpty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0));
+}
+
 int BookTableModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_records.size());
+    return parent.isValid() || !m_book ? 0 : m_book->recordCount();
 }
 
 int BookTableModel::columnCount(const QModelIndex &parent) const {
@@ -84,7 +135,7 @@ QVariant BookTableModel::data(const QModelIndex &index, int role) const {
     case Qt::DisplayRole: {
         if (column == 0)
             return QString::number(index.row() + 1);
-        const AddressRecord &entry = m_records.at(index.row());
+        const AddressRecord &entry = m_book->record(index.row() + 1);
         const int field = m_fields.at(column - 1);
         return field == 0 ? listHonorific(entry.field(AddressRecord::Honorific))
                           : entry.field(field);
@@ -143,7 +194,7 @@ void ListSheet::releaseControls() {
     m_grid = nullptr;
 }
 
-bool ListSheet::fill(const AddressBook &book, Variant variant) {
+bool ListSheet::fill(Variant variant) {
     loadForm();
     const QList<GridColumn> columns =
         parseGridFormat(variant == Variant::Full ? FullFormat : ShortFormat);
@@ -151,7 +202,7 @@ bool ListSheet::fill(const AddressBook &book, Variant variant) {
     if (columns.size() != fields.size() + 1)
         return false;
     m_model.setNumberBackground(palette().button());
-    m_model.setBook(book.records, columns, fields);
+    m_model.setBook(&m_ctx.book, columns, fields);
     m_chosenNumber = 0;
     const QFontMetrics metrics(m_grid->font());
     for (int c = 0; c < columns.size(); ++c)
@@ -164,8 +215,8 @@ bool ListSheet::fill(const AddressBook &book, Variant variant) {
     return true;
 }
 
-void ListSheet::showBook(const AddressBook &book, Variant variant, const QString &title) {
-    fill(book, variant);
+void ListSheet::showBook(Variant variant, const QString &title) {
+    fill(variant);
     setWindowTitle(title);
     showForm();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bookfile.h"
+#include "bookdocument.h"
 #include "formwindow.h"
 
 #include <QAbstractTableModel>
@@ -23,14 +23,15 @@ QList<GridColumn> parseGridFormat(const QString &format);
 // word; any other value is shown as stored.
 QString listHonorific(const QString &field);
 
-// The book as a table: the record number, then one column a field.
+// A view of the one book as a table: the record number, then one column a
+// field. It follows the book's changes; it keeps no copy of it.
 class BookTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
     // Record fields shown in columns 1.. (0 = the honorific as a word).
-    void setBook(const QList<AddressRecord> &records, const QList<GridColumn> &columns,
+    void setBook(const BookDocument *book, const QList<GridColumn> &columns,
                  const QList<int> &fields);
     void setNumberBackground(const QBrush &brush) { m_numberBackground = brush; }
 
@@ -40,7 +41,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    QList<AddressRecord> m_records;
+    void follow(const BookDocument *book);
+    void numbersChanged();
+
+    const BookDocument *m_book = nullptr;
+    QList<QMetaObject::Connection> m_following;
     QList<GridColumn> m_columns;
     QList<int> m_fields;
     QBrush m_numberBackground;
@@ -56,10 +61,10 @@ public:
     static const QString FullFormat;
     static const QString ShortFormat;
 
-    // Fills the grid from the book; false when it could not be filled.
-    bool fill(const AddressBook &book, Variant variant);
+    // Shows the one book in the grid; false when it could not be laid out.
+    bool fill(Variant variant);
     // Fills the grid and shows it under that title.
-    void showBook(const AddressBook &book, Variant variant, const QString &title);
+    void showBook(Variant variant, const QString &title);
     // The record number of the row last clicked, 0 before any.
     int chosenNumber() const { return m_chosenNumber; }
 

@@ -52,7 +52,7 @@ signals:
     // 次へ: the chosen records, in print-list order, for the print window.
     void printListChosen(const QList<AddressRecord> &records);
     // The book as the list sheet, full or short, under that title.
-    void listSheetRequested(const AddressBook &book, bool fullVariant, const QString &title);
+    void listSheetRequested(bool fullVariant, const QString &title);
     void versionRequested();
 
 protected:
