@@ -22,8 +22,10 @@ const char *const BookFilter =
 
 } // namespace
 
+// Only the file the one book was read from (or written to) in this run is
+// ever written back with it.
 bool MainWindow::bookIsOpen() const {
-    return !m_bookLoadedFrom.isEmpty() && m_bookLoadedFrom == m_currentFile;
+    return m_ctx.book.holds(m_currentFile);
 }
 
 std::optional<ImportResult> MainWindow::readContacts(const QString &path) {

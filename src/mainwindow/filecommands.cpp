@@ -45,8 +45,8 @@ void MainWindow::newBook() {
     // after a restart the settings still name the last file while nothing
     // of it is in memory, and writing would empty it.
     // Nor over changes another program made to the file since.
-    if (leadingNumber(m_bookMode) == 3 && !m_bookLoadedFrom.isEmpty() &&
-        m_bookLoadedFrom == m_currentFile && stampOf(m_bookLoadedFrom) == m_ctx.book.stamp()) {
+    if (leadingNumber(m_bookMode) == 3 && bookIsOpen() &&
+        stampOf(m_currentFile) == m_ctx.book.stamp()) {
         // The book is the file's content: writing it back loses nothing
         // when it fails, so the user is told and New goes on.
         const BookDocument::Saved written = BookDocument::saveCopy(m_currentFile, book());
@@ -55,7 +55,6 @@ void MainWindow::newBook() {
     }
     m_ctx.book.clear();
     m_bookModel.clear();
-    m_bookLoadedFrom.clear();
     m_ctx.state.bookFromFile = false;
     m_bookMode = QStringLiteral("2");
     m_currentFile = NewBookMarker;
@@ -107,7 +106,6 @@ void MainWindow::showBook(const QString &path, const AddressBook &book, const Fi
     setListsEnabled(true);
     m_ctx.book.adopt(path, book, stamp);
     m_bookModel.setRecords(book.records);
-    m_bookLoadedFrom = path;
     m_currentFile = path;
     m_ctx.state.currentFile = path;
     m_bookMode = QStringLiteral("3");

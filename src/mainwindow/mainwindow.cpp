@@ -263,10 +263,8 @@ void MainWindow::afterLoad() {
         return;
     }
     m_reloadOnLoad = 0;
-    if (m_currentFile.isEmpty()) {
-        m_bookLoadedFrom.clear();
+    if (m_currentFile.isEmpty())
         return;
-    }
     // Back from the card editor or the reorder window: the one book already
     // holds what they did. Read the file only when it holds another.
     if (!m_ctx.book.holds(m_currentFile)) {
@@ -275,13 +273,11 @@ void MainWindow::afterLoad() {
         if (!read.ok()) {
             // Nothing of that file is in memory now.
             m_ctx.book.clear();
-            m_bookLoadedFrom.clear();
             return;
         }
         m_ctx.book.adopt(m_currentFile, read.book, read.stamp);
     }
     m_bookModel.setRecords(book().records);
-    m_bookLoadedFrom = m_currentFile;
     setListsEnabled(true);
     setBookCommandsEnabled(true);
     m_ctx.state.bookFromFile = true;

@@ -113,9 +113,6 @@ private:
     // the book mode ("3" after Open, "2" after New).
     QString m_currentFile;
     QString m_bookMode;
-    // The file the book was read from in this run; only that file is ever
-    // written back with it.
-    QString m_bookLoadedFrom;
     CommonDialog m_dialog;
 };
 

@@ -20,6 +20,8 @@ private slots:
     void saveAsOverExistingFile_data();
     void saveAsOverExistingFile();
     void reorderMovesRecordInFile();
+    void reorderAsksAboutAnOutsideChange();
+    void refusedOpenKeepsTheBookShown();
     void newAfterRestartKeepsLastBook_data();
     void newAfterRestartKeepsLastBook();
     void importVCardIntoTheOpenBook();
@@ -98,6 +100,50 @@ void TestJourneyFiles::saveAsOverExistingFile() {
     else
         QCOMPARE(readBytes(other), otherBefore);
     QCOMPARE(journey.bookNames(book).size(), 4);
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+void TestJourneyFiles::reorderAsksAboutAnOutsideChange() {
+    Journey journey;
+    ModalAnswers answers;
+    const QString book = journey.writeBook(QStringLiteral("a.dat"), 4);
+    journey.openBook(book, answers);
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("順序入替")));
+    QWidget *reorder = journey.window(WindowId::Reorder);
+    QVERIFY(reorder);
+    auto *list = reorder->findChild<QListWidget *>();
+    QVERIFY(list && list->count() == 4);
+    // Another program (an import, say) adds a record meanwhile.
+    journey.writeBook(QStringLiteral("a.dat"), 5);
+    const QByteArray theirs = readBytes(book);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list->visualItemRect(list->item(0)).center());
+    typeText(controlNamed(reorder, QStringLiteral("挿入先の番号")), QStringLiteral("3"));
+    answers.then(pressButton(QStringLiteral("キャンセル")));
+    QVERIFY(press(reorder, QStringLiteral("実行")));
+    QTRY_VERIFY(answers.allAnswered());
+    QCOMPARE(answers.messageTexts().size(), 1);
+    QVERIFY(answers.messageTexts().first().contains(QStringLiteral("ほかのプログラムに変更")));
+    QCOMPARE(readBytes(book), theirs);
+    QCOMPARE(list->item(0)->text().simplified(), QStringLiteral("1 宛名1"));
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+void TestJourneyFiles::refusedOpenKeepsTheBookShown() {
+    Journey journey;
+    ModalAnswers answers;
+    const QString good = journey.writeBook(QStringLiteral("good.dat"), 2);
+    const QString tooMany = journey.writeBook(QStringLiteral("many.dat"), 301);
+    journey.openBook(good, answers);
+    QTRY_VERIFY(answers.allAnswered());
+    answers.then(typeFileNameAndPress(tooMany, QStringLiteral("開く")))
+        .then(pressButton(QStringLiteral("OK")));
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("ファイルを開く")));
+    QTRY_VERIFY(answers.allAnswered());
+    QCOMPARE(answers.messageTexts().size(), 1);
+    QVERIFY(answers.messageTexts().first().contains(tooMany));
+    // What is shown is what the commands act on: the book still open.
+    QCOMPARE(rowTexts(bookList(journey.mainWindow())), (QStringList{"宛名1", "宛名2"}));
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
 }
 
