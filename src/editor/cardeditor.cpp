@@ -3,7 +3,6 @@
 
 #include "bookfile.h"
 #include "bookquestions.h"
-#include "settingsfile.h"
 #include "splitaddress.h"
 
 #include <QComboBox>
@@ -43,23 +42,12 @@ MessageAnswer CardEditor::ask(const QString &text, const QString &title) {
     return m_ctx.platform.messages.show(text, MessageButtons::YesNo, title);
 }
 
-QString CardEditor::settingsPath() const {
-    return m_ctx.platform.programFile(QStringLiteral("Nuvel.ini"));
-}
-
 bool CardEditor::bookFromDataFile() const {
     return leadingNumber(m_bookMode) == 3;
 }
 
-void CardEditor::loadBookSettings() {
-    const BookSettings settings = readBookSettings(settingsPath());
-    m_bookFile = settings.currentFile;
-    m_bookMode = settings.bookMode;
-}
-
 void CardEditor::saveBookSettings() {
-    const WriteResult written = writeBookSettings(settingsPath(), {m_bookFile, m_bookMode});
-    if (!written)
+    if (const WriteResult written = m_ctx.rememberBook({m_bookFile, m_bookMode}); !written)
         m_ctx.platform.messages.show(written.error);
 }
 
@@ -106,11 +94,22 @@ void CardEditor::clearFields() {
 
 void CardEditor::afterLoad() {
     centreOnScreen();
-    loadBookSettings();
+    m_bookFile = m_ctx.rememberedBook().currentFile;
+    m_bookMode = m_ctx.rememberedBook().bookMode;
     const QString file = m_bookFile;
     setWindowTitle(tr("住所録編集　　") + file);
     m_session.changes() = ChangeTracker();
     m_bookRefused = false;
+    // What the last visit left in the controls goes.
+    clearFields();
+    {
+        const QScopedValueRollback loading(m_loadingCard, true);
+        m_ui->honorific->setCurrentIndex(0);
+    }
+    m_ui->cardLabel->clear();
+    m_ui->deleteCard->setEnabled(true);
+    m_ui->optionEntry->setEnabled(true);
+    setLineEntry();
 
     if (bookFromDataFile()) {
         setWindowTitle(tr("住所録　　") + file);
@@ -118,7 +117,6 @@ void CardEditor::afterLoad() {
             return;
         m_session.showCard(1);
         putCardInFields();
-        m_ui->optionEntry->setEnabled(true);
         showRegisteredLabel();
     } else {
         // A new book, also when no book was handed over at all.
@@ -126,14 +124,11 @@ void CardEditor::afterLoad() {
         m_bookFile.clear();
         m_document.clear();
         setWindowTitle(tr("住所録　　"));
-        clearFields();
         m_session.showCard(1);
         showNewCardLabel();
         m_ui->deleteCard->setEnabled(false);
         m_ui->optionEntry->setEnabled(false);
         setOptionEntry();
-        const QScopedValueRollback loading(m_loadingCard, true);
-        m_ui->honorific->setCurrentIndex(0);
     }
     m_ui->withPrefecture->setChecked(true);
     m_session.setModified(false);

@@ -47,7 +47,6 @@ protected:
     void afterLoad() override;
     bool canUnload() override;
     void beforeUnload() override;
-    void releaseControls() override;
 
 private:
     // Building the window.
@@ -62,7 +61,7 @@ private:
     // The card as the fields show it.
     AddressRecord shownCard();
     void clearFields();
-    void loadBookSettings();
+    // Nuvel.ini remembers the book the editor leaves.
     void saveBookSettings();
     bool loadBook();
     void refuseBook(const QString &message);
@@ -108,13 +107,12 @@ private:
     void leaveOptionEntry();
 
     bool bookFromDataFile() const;
-    QString settingsPath() const;
     MessageAnswer ask(const QString &text, const QString &title = ProgramTitle);
 
     std::unique_ptr<CardEditorUi> m_ui;
     // The data file could not be read: the editor closes without writing it.
     bool m_bookRefused = false;
-    // The book's file and mode as Nuvel.ini holds them ("3": a file, "2": new).
+    // The book's file and mode as the program remembers them ("3": a file, "2": new).
     QString m_bookFile;
     QString m_bookMode;
     // Length of the length-limited field changed last.

@@ -166,10 +166,6 @@ void CardEditor::buildControls(QWidget *content) {
     connectHandlers();
 }
 
-void CardEditor::releaseControls() {
-    m_ui.reset();
-}
-
 void CardEditor::connectHandlers() {
     const auto onClick = [this](QAbstractButton *button, auto handler) {
         onCommand(button, &QAbstractButton::clicked, handler);

@@ -46,11 +46,6 @@ void AboutBox::buildControls(QWidget *content) {
     onCommand(ok, &QPushButton::clicked, [this] { unloadForm(); });
 }
 
-void AboutBox::releaseControls() {
-    m_application = m_version = m_heading = nullptr;
-    m_notice = nullptr;
-}
-
 void AboutBox::afterLoad() {
     centreOnScreen();
     m_application->setText(QStringLiteral("- Heading -"));

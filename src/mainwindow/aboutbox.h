@@ -29,7 +29,6 @@ public:
 protected:
     void buildControls(QWidget *content) override;
     void afterLoad() override;
-    void releaseControls() override;
 
 private:
     QLabel *m_application = nullptr;

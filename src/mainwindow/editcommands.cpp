@@ -12,14 +12,13 @@ const char *const NothingToShow =
 
 void MainWindow::showListSheet(bool fullVariant) {
     m_reloadOnLoad = 1;
-    if ((fullVariant && m_currentFile.isEmpty()) || !m_ctx.windows.canCreate(WindowId::ListSheet)) {
+    if ((fullVariant && currentFile().isEmpty()) || !m_ctx.windows.canCreate(WindowId::ListSheet)) {
         m_ctx.platform.messages.show(tr(NothingToShow));
         return;
     }
     emit listSheetRequested(fullVariant,
-                            fullVariant ? m_currentFile + tr("住所一覧　") : tr("住所一覧"));
-    m_ctx.state.endOnMainUnload = false;
-    unloadForm();
+                            fullVariant ? currentFile() + tr("住所一覧　") : tr("住所一覧"));
+    stepAside();
 }
 
 void MainWindow::showShortListSheet() {

@@ -25,7 +25,7 @@ const char *const BookFilter =
 // Only the file the one book was read from (or written to) in this run is
 // ever written back with it.
 bool MainWindow::bookIsOpen() const {
-    return m_ctx.book.holds(m_currentFile);
+    return m_ctx.book.holds(currentFile());
 }
 
 std::optional<ImportResult> MainWindow::readContacts(const QString &path) {
@@ -85,7 +85,7 @@ void MainWindow::importContacts(const QString &chosen) {
             tr("%1件の連絡先を、開いている住所録「%2」（%3件）に追加して保存しますか？\n"
                "「いいえ」を選ぶと新しい住所録に保存します。")
                 .arg(read->records.size())
-                .arg(m_currentFile)
+                .arg(currentFile())
                 .arg(book().recordCount()),
             MessageButtons::YesNoCancel);
         if (answer == MessageAnswer::Cancel)
@@ -100,11 +100,11 @@ void MainWindow::importContacts(const QString &chosen) {
 
 void MainWindow::appendToOpenBook(const QList<AddressRecord> &records) {
     // Never over changes another program made since the book was read.
-    if (stampOf(m_currentFile) != m_ctx.book.stamp()) {
+    if (stampOf(currentFile()) != m_ctx.book.stamp()) {
         m_ctx.platform.messages.show(
             tr("住所録「%1」は読み込んだ後にほかのプログラムで変更されています。\n"
                "開き直してから取り込んでください。住所録は変更していません。")
-                .arg(m_currentFile));
+                .arg(currentFile()));
         return;
     }
     const MergeResult merged = appendRecords(book(), records);
@@ -112,12 +112,12 @@ void MainWindow::appendToOpenBook(const QList<AddressRecord> &records) {
         m_ctx.platform.messages.show(merged.error);
         return;
     }
-    const BookDocument::Saved written = BookDocument::saveCopy(m_currentFile, merged.book);
+    const BookDocument::Saved written = BookDocument::saveCopy(currentFile(), merged.book);
     if (!written.ok()) {
         m_ctx.platform.messages.show(written.error);
         return;
     }
-    showBook(m_currentFile, merged.book, stampOf(m_currentFile));
+    showBook(currentFile(), merged.book, stampOf(currentFile()));
     m_ctx.platform.messages.show(tr("%1件を取り込みました。").arg(records.size()));
 }
 

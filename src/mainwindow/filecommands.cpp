@@ -45,25 +45,23 @@ void MainWindow::newBook() {
     // after a restart the settings still name the last file while nothing
     // of it is in memory, and writing would empty it.
     // Nor over changes another program made to the file since.
-    if (leadingNumber(m_bookMode) == 3 && bookIsOpen() &&
-        stampOf(m_currentFile) == m_ctx.book.stamp()) {
+    if (leadingNumber(bookMode()) == 3 && bookIsOpen() &&
+        stampOf(currentFile()) == m_ctx.book.stamp()) {
         // The book is the file's content: writing it back loses nothing
         // when it fails, so the user is told and New goes on.
-        const BookDocument::Saved written = BookDocument::saveCopy(m_currentFile, book());
+        const BookDocument::Saved written = BookDocument::saveCopy(currentFile(), book());
         if (!written.ok())
             m_ctx.platform.messages.show(written.error);
     }
     m_ctx.book.clear();
-    m_bookModel.clear();
     m_ctx.state.bookFromFile = false;
-    m_bookMode = QStringLiteral("2");
-    m_currentFile = NewBookMarker;
+    rememberBook(NewBookMarker, QStringLiteral("2"));
     handOver(WindowId::CardEditor);
 }
 
 void MainWindow::openBook() {
     setListsEnabled(true);
-    m_bookModel.clear();
+    m_bookModel.setHidden(true);
     m_printModel.clear();
     updatePrintListCount();
 
@@ -84,7 +82,7 @@ void MainWindow::openBook() {
                 MessageButtons::YesNo) == MessageAnswer::Yes)
             importContacts(path);
         else if (bookIsOpen())
-            m_bookModel.setRecords(book().records);
+            m_bookModel.setHidden(false);
         return;
     }
 
@@ -95,7 +93,7 @@ void MainWindow::openBook() {
         if (!convertOldBook(path, read)) {
             m_ctx.platform.messages.show(describeBookFailure(path, read));
             if (bookIsOpen())
-                m_bookModel.setRecords(book().records);
+                m_bookModel.setHidden(false);
         }
         return;
     }
@@ -105,12 +103,11 @@ void MainWindow::openBook() {
 void MainWindow::showBook(const QString &path, const AddressBook &book, const FileStamp &stamp) {
     setListsEnabled(true);
     m_ctx.book.adopt(path, book, stamp);
-    m_bookModel.setRecords(book.records);
-    m_currentFile = path;
+    m_bookModel.setHidden(false);
     m_ctx.state.currentFile = path;
-    m_bookMode = QStringLiteral("3");
-    if (m_bookModel.count() > 0)
-        m_ui->bookList->setCurrentIndex(m_bookModel.index(0));
+    rememberBook(path, QStringLiteral("3"));
+    if (m_bookModel.rowCount() > 0)
+        m_ui->bookList->setCurrentIndex(m_bookModel.index(0, 0));
     setBookCommandsEnabled(true);
 }
 

@@ -190,10 +190,6 @@ void ListSheet::buildControls(QWidget *content) {
     });
 }
 
-void ListSheet::releaseControls() {
-    m_grid = nullptr;
-}
-
 bool ListSheet::fill(Variant variant) {
     loadForm();
     const QList<GridColumn> columns =
@@ -204,6 +200,12 @@ bool ListSheet::fill(Variant variant) {
     m_model.setNumberBackground(palette().button());
     m_model.setBook(&m_ctx.book, columns, fields);
     m_chosenNumber = 0;
+    // Columns a user dragged on the last visit stand in their places again.
+    QHeaderView *header = m_grid->horizontalHeader();
+    for (int c = 0; c < header->count(); ++c)
+        header->moveSection(header->visualIndex(c), c);
+    m_grid->setCurrentIndex({});
+    m_grid->scrollToTop();
     const QFontMetrics metrics(m_grid->font());
     for (int c = 0; c < columns.size(); ++c)
         m_grid->setColumnWidth(c, metrics.horizontalAdvance(columns.at(c).header) + 8);

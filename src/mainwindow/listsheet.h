@@ -76,7 +76,6 @@ protected:
     void buildControls(QWidget *content) override;
     void afterLoad() override;
     void beforeUnload() override;
-    void releaseControls() override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 

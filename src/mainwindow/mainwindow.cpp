@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -23,7 +24,7 @@ QAction *addMenuAction(QMenu *menu, const char *name, const QString &text) {
 }
 
 QListView *addRecordList(QWidget *parent, const char *name, const QString &accessibleName,
-                         RecordListModel *model) {
+                         QAbstractItemModel *model) {
     auto *view = new QListView(parent);
     view->setObjectName(QLatin1String(name));
     view->setAccessibleName(accessibleName);
@@ -37,7 +38,9 @@ QListView *addRecordList(QWidget *parent, const char *name, const QString &acces
 } // namespace
 
 MainWindow::MainWindow(AppContext &context)
-    : FormWindow(context, WindowId::Main), m_dialog(context.platform.fileDialogs) {
+    : FormWindow(context, WindowId::Main),
+      m_bookModel(context.book, BookListModel::Numbers::Hidden),
+      m_dialog(context.platform.fileDialogs) {
     setObjectName(QStringLiteral("frmStart"));
     setWindowTitle(Caption);
     resize(640, 520);
@@ -147,10 +150,6 @@ void MainWindow::buildControls(QWidget *content) {
     connectCommands();
 }
 
-void MainWindow::releaseControls() {
-    m_ui.reset();
-}
-
 void MainWindow::connectCommands() {
     const auto on = [this](QObject *control, auto handler) {
         if (auto *button = qobject_cast<QAbstractButton *>(control))
@@ -194,24 +193,14 @@ void MainWindow::connectCommands() {
     on(m_ui->nextButton, [this] { nextToPrint(); });
 }
 
-QString MainWindow::settingsPath() const {
-    return m_ctx.platform.programFile(QStringLiteral("Nuvel.ini"));
+void MainWindow::rememberBook(const QString &file, const QString &mode) {
+    if (const WriteResult written = m_ctx.rememberBook({file, mode}); !written)
+        m_ctx.platform.messages.show(written.error);
 }
 
-void MainWindow::loadStartupSettings() {
-    const SettingsRead read = readSettingsFile(settingsPath(), 2);
-    // A FIFO or device in its place is not read (it would block) and is named.
-    if (read.status == TextFileRead::Status::NotRegular)
-        m_ctx.platform.messages.show(read.problem);
-    m_currentFile = read.values.at(0);
-    m_bookMode = read.values.at(1);
-}
-
-WriteResult MainWindow::writeSettings() {
-    const WriteResult result = writeBookSettings(settingsPath(), {m_currentFile, m_bookMode});
-    if (!result)
-        m_ctx.platform.messages.show(result.error);
-    return result;
+void MainWindow::writeSettings() {
+    if (const WriteResult written = m_ctx.writeRememberedBook(); !written)
+        m_ctx.platform.messages.show(written.error);
 }
 
 void MainWindow::enableIfAvailable(QObject *control, WindowId target, bool enabled) {
@@ -244,10 +233,8 @@ void MainWindow::setBookCommandsEnabled(bool enabled) {
 
 void MainWindow::afterLoad() {
     centreOnScreen();
-    m_currentFile.clear();
-    m_bookMode.clear();
     // A fresh window shows no book and an empty print list.
-    m_bookModel.clear();
+    m_bookModel.setHidden(true);
     m_printModel.clear();
     updatePrintListCount();
     setListsEnabled(false);
@@ -255,36 +242,41 @@ void MainWindow::afterLoad() {
     enableIfAvailable(m_ui->newBookButton, WindowId::CardEditor, true);
     enableIfAvailable(m_ui->newBookAction, WindowId::CardEditor, true);
     enableIfAvailable(m_ui->versionAction, WindowId::About, true);
-    loadStartupSettings();
 
     if (m_reloadOnLoad != 1) {
-        // First start: the last book is not reopened.
+        // First start: the settings are read, the last book is not reopened.
+        if (const QString problem = m_ctx.readRememberedBook(); !problem.isEmpty())
+            m_ctx.platform.messages.show(problem);
         m_ctx.state.bookFromFile = true;
         return;
     }
     m_reloadOnLoad = 0;
-    if (m_currentFile.isEmpty())
+    const QString file = currentFile();
+    if (file.isEmpty())
         return;
     // Back from the card editor or the reorder window: the one book already
     // holds what they did. Read the file only when it holds another.
-    if (!m_ctx.book.holds(m_currentFile)) {
+    if (!m_ctx.book.holds(file)) {
         // "新規作成" left by New, or a file that has gone: an empty, disabled book.
-        BookRead read = readBookFile(m_currentFile);
+        BookRead read = readBookFile(file);
         if (!read.ok()) {
             // Nothing of that file is in memory now.
             m_ctx.book.clear();
             return;
         }
-        m_ctx.book.adopt(m_currentFile, read.book, read.stamp);
+        m_ctx.book.adopt(file, read.book, read.stamp);
     }
-    m_bookModel.setRecords(book().records);
+    m_bookModel.setHidden(false);
     setListsEnabled(true);
     setBookCommandsEnabled(true);
     m_ctx.state.bookFromFile = true;
 }
 
 void MainWindow::beforeUnload() {
-    writeSettings();
+    // Stepping aside for another window is not leaving: the settings are
+    // written as they change.
+    if (!m_steppingAside)
+        writeSettings();
     if (m_ctx.state.endOnMainUnload) {
         m_ctx.windows.release(WindowId::Main);
         if (m_ctx.endProgram)
@@ -296,10 +288,15 @@ void MainWindow::handOver(WindowId target) {
     FormWindow *next = m_ctx.windows.window(target);
     if (!next)
         return;
+    stepAside();
+    next->showForm();
+}
+
+void MainWindow::stepAside() {
     m_reloadOnLoad = 1;
     m_ctx.state.endOnMainUnload = false;
+    const QScopedValueRollback aside(m_steppingAside, true);
     unloadForm();
-    next->showForm();
 }
 
 void MainWindow::exitProgram() {

@@ -3,6 +3,7 @@
 #include "importresult.h"
 
 #include "bookfile.h"
+#include "booklistmodel.h"
 #include "commondialog.h"
 #include "formwindow.h"
 #include "recordlistmodel.h"
@@ -31,18 +32,15 @@ public:
     void setReloadOnLoad(int value) { m_reloadOnLoad = value; }
 
     const AddressBook &book() const { return m_ctx.book.book(); }
-    // The book and the print list as the lists show them.
-    const RecordListModel &bookModel() const { return m_bookModel; }
     const RecordListModel &printListModel() const { return m_printModel; }
-    QString currentFile() const { return m_currentFile; }
-    QString bookMode() const { return m_bookMode; }
+    // What Nuvel.ini remembers: the current data file ("新規作成" after New)
+    // and the book mode ("3" after Open, "2" after New).
+    QString currentFile() const { return m_ctx.rememberedBook().currentFile; }
+    QString bookMode() const { return m_ctx.rememberedBook().bookMode; }
 
-    // Hands over to another full window: this window unloads (writing the
-    // settings) and the other one is shown.
+    // Hands over to another full window: this window unloads and the other
+    // one is shown.
     void handOver(WindowId target);
-
-    // Writes the current file and book mode into Nuvel.ini.
-    WriteResult writeSettings();
 
     // Shows the book as the list sheet (short form), leaving this window:
     // the card editor's list command.
@@ -59,7 +57,6 @@ protected:
     void buildControls(QWidget *content) override;
     void afterLoad() override;
     void beforeUnload() override;
-    void releaseControls() override;
 
 private:
     void buildMenus(QWidget *content, QVBoxLayout *layout);
@@ -67,8 +64,11 @@ private:
     void buildSelection(QWidget *content, QVBoxLayout *layout);
     void connectCommands();
 
-    void loadStartupSettings();
-    QString settingsPath() const;
+    // Keeps the current file and mode, writing Nuvel.ini when they change.
+    void rememberBook(const QString &file, const QString &mode);
+    void writeSettings();
+    // Unloads the window for another one, to be rebuilt when shown again.
+    void stepAside();
     void setBookCommandsEnabled(bool enabled);
     void setListsEnabled(bool enabled);
     void enableIfAvailable(QObject *control, WindowId target, bool enabled);
@@ -104,15 +104,12 @@ private:
     int printListCount() const { return m_printModel.count(); }
 
     int m_reloadOnLoad = 0;
+    bool m_steppingAside = false;
     std::unique_ptr<MainWindowUi> m_ui;
     // The book list shows the one book (m_ctx.book), but is emptied while a
     // file is being chosen.
-    RecordListModel m_bookModel;
+    BookListModel m_bookModel;
     RecordListModel m_printModel;
-    // What Nuvel.ini holds: the current data file ("新規作成" after New) and
-    // the book mode ("3" after Open, "2" after New).
-    QString m_currentFile;
-    QString m_bookMode;
     CommonDialog m_dialog;
 };
 

@@ -29,7 +29,7 @@ void MainWindow::updatePrintListCount() {
 void MainWindow::addSelection() {
     QList<AddressRecord> chosen;
     for (int row : selectedRows(m_ui->bookList))
-        chosen.append(m_bookModel.record(row));
+        chosen.append(m_ctx.book.record(m_bookModel.recordNumber(row)));
     m_printModel.append(chosen);
     updatePrintListCount();
     if (printListCount() > AddressBook::Capacity) {
@@ -69,10 +69,8 @@ void MainWindow::nextToPrint() {
     if (!print)
         return;
     emit printListChosen(m_printModel.records());
-    m_reloadOnLoad = 1;
     print->showForm();
-    m_ctx.state.endOnMainUnload = false;
-    unloadForm();
+    stepAside();
     // Loads this window again out of sight: the rebuild, ready for 戻る.
     hideForm();
 }

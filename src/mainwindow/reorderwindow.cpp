@@ -7,7 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -21,7 +21,8 @@ const char *const WrongDestination =
 } // namespace
 
 ReorderWindow::ReorderWindow(AppContext &context)
-    : FormWindow(context, WindowId::Reorder), m_document(context.book) {
+    : FormWindow(context, WindowId::Reorder), m_document(context.book),
+      m_records(context.book, BookListModel::Numbers::Shown) {
     setObjectName(QStringLiteral("frmOrder"));
     setWindowTitle(QStringLiteral("Order Set"));
     resize(460, 420);
@@ -36,8 +37,11 @@ void ReorderWindow::buildControls(QWidget *content) {
         return label;
     };
     grid->addWidget(addLabel("Label1", tr("移動をするリストをクリックしてください")), 0, 0, 1, 4);
-    m_list = new QListWidget(content);
+    m_list = new QListView(content);
     m_list->setObjectName(QStringLiteral("lstName"));
+    m_list->setModel(&m_records);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setUniformItemSizes(true);
     grid->addWidget(m_list, 1, 0, 1, 4);
     m_chosenName = addLabel("lblName", QString());
     grid->addWidget(m_chosenName, 2, 0);
@@ -77,17 +81,11 @@ void ReorderWindow::buildControls(QWidget *content) {
     auto *back = addCommandButton(content, "Command2", tr("戻る"));
     grid->addWidget(back, 4, 3);
 
-    connect(m_list, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem *item) { chooseItem(m_list->row(item)); });
+    connect(m_list, &QListView::clicked, this,
+            [this](const QModelIndex &index) { chooseItem(index.row()); });
     connect(m_destination, &QLineEdit::textChanged, this, [this] { destinationChanged(); });
     onCommand(run, &QPushButton::clicked, [this] { execute(); });
     onCommand(back, &QPushButton::clicked, [this] { unloadForm(); });
-}
-
-void ReorderWindow::releaseControls() {
-    m_list = nullptr;
-    m_chosenName = nullptr;
-    m_destination = m_sourceBox = m_countBox = nullptr;
 }
 
 void ReorderWindow::afterLoad() {
@@ -95,6 +93,12 @@ void ReorderWindow::afterLoad() {
     m_path = m_ctx.state.currentFile;
     m_fileUsable = false;
     m_source = 0;
+    m_chosenName->clear();
+    m_destination->clear();
+    m_destination->hide();
+    m_sourceBox->clear();
+    m_countBox->clear();
+    m_records.setHidden(true);
     if (!QFileInfo::exists(m_path)) {
         m_ctx.platform.messages.show(tr("指定ファイルがありません。"));
         return;
@@ -108,7 +112,6 @@ void ReorderWindow::afterLoad() {
 }
 
 bool ReorderWindow::readFile() {
-    m_list->clear();
     if (!m_document.holds(m_path) && !m_document.load(m_path).ok()) {
         // A partial read must never be written back: nothing can be moved.
         m_fileUsable = false;
@@ -116,22 +119,16 @@ bool ReorderWindow::readFile() {
             tr("ファイル「%1」を正しく読み込めないため、順序を入れ替えられません。").arg(m_path));
         return false;
     }
-    showRecords();
+    m_records.setHidden(false);
+    m_list->scrollToTop();
     m_fileUsable = true;
     return true;
-}
-
-void ReorderWindow::showRecords() {
-    m_list->clear();
-    for (int n = 1; n <= m_document.recordCount(); ++n)
-        m_list->addItem(
-            QStringLiteral("%1  %2").arg(n).arg(m_document.record(n).field(AddressRecord::Name)));
 }
 
 void ReorderWindow::chooseItem(int index) {
     m_source = index + 1;
     m_sourceBox->setText(QString::number(m_source));
-    m_chosenName->setText(m_list->item(index)->text());
+    m_chosenName->setText(m_records.index(index, 0).data().toString());
     m_destination->show();
     m_destination->setFocus();
 }
@@ -178,7 +175,6 @@ void ReorderWindow::execute() {
         m_document.moveRecord(target - 1, source - 1);
         return;
     }
-    showRecords();
     m_chosenName->clear();
     m_destination->clear();
     m_destination->hide();

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "bookdocument.h"
+#include "booklistmodel.h"
 #include "formwindow.h"
 
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 
 namespace nvl {
 
@@ -19,11 +19,9 @@ protected:
     void buildControls(QWidget *content) override;
     void afterLoad() override;
     void beforeUnload() override;
-    void releaseControls() override;
 
 private:
     bool readFile();
-    void showRecords();
     void chooseItem(int index);
     void destinationChanged();
     void execute();
@@ -35,8 +33,10 @@ private:
     bool m_fileUsable = false;
     // The record chosen to move (from 1), 0 before a choice.
     int m_source = 0;
+    // The book's records, numbered, while the file is usable.
+    BookListModel m_records;
 
-    QListWidget *m_list = nullptr;
+    QListView *m_list = nullptr;
     QLabel *m_chosenName = nullptr;
     QLineEdit *m_destination = nullptr;
     QLineEdit *m_sourceBox = nullptr;

@@ -66,16 +66,15 @@ void FontWindow::buildControls(QWidget *content) {
     });
 }
 
-void FontWindow::releaseControls() {
-    m_list = nullptr;
-    m_nameLabel = m_sample = nullptr;
-    m_applyButton = m_okButton = nullptr;
-    m_fillTimer = nullptr;
-}
-
 void FontWindow::afterLoad() {
     centreOnScreen();
     m_chosenFont.clear();
+    m_list->clear();
+    m_nameLabel->clear();
+    m_sample->clear();
+    m_sample->setFont(QFont());
+    m_applyButton->setEnabled(false);
+    m_okButton->setEnabled(false);
     setWindowTitle(tr("読込み中…"));
     // The list fills once the window is on screen.
     m_fillTimer->start();

@@ -96,10 +96,6 @@ void PrintPositionWindow::buildControls(QWidget *content) {
     onClick(ok, [this] { accept(); });
 }
 
-void PrintPositionWindow::releaseControls() {
-    m_card = m_xScale = m_yScale = m_secondRowScale = nullptr;
-}
-
 QString PrintPositionWindow::optionsPath() const {
     return m_ctx.platform.programFile(QStringLiteral("Nuvel.opt"));
 }

@@ -31,7 +31,6 @@ signals:
 protected:
     void buildControls(QWidget *content) override;
     void afterLoad() override;
-    void releaseControls() override;
 
 private:
     void stepX(int direction);

@@ -69,7 +69,6 @@ protected:
     void buildControls(QWidget *content) override;
     void afterLoad() override;
     void closeEvent(QCloseEvent *event) override;
-    void releaseControls() override;
 
 private:
     void buildMenuAndToolbar(QWidget *content, QVBoxLayout *layout);

@@ -186,10 +186,6 @@ void PrintWindow::buildControls(QWidget *content) {
     connectCommands();
 }
 
-void PrintWindow::releaseControls() {
-    m_ui.reset();
-}
-
 void PrintWindow::connectCommands() {
     const auto onClick = [this](QAbstractButton *button, auto handler) {
         onCommand(button, &QAbstractButton::clicked, handler);

@@ -69,11 +69,6 @@ void SenderWindow::buildControls(QWidget *content) {
     onCommand(back, &QAbstractButton::clicked, [this] { saveAndReturn(); });
 }
 
-void SenderWindow::releaseControls() {
-    m_postalCode = m_address1 = m_address2 = m_name = nullptr;
-    m_position = nullptr;
-}
-
 QString SenderWindow::senderPath() const {
     return m_ctx.platform.programFile(QStringLiteral("Wolt.tds"));
 }

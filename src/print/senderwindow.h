@@ -21,7 +21,6 @@ signals:
 protected:
     void buildControls(QWidget *content) override;
     void afterLoad() override;
-    void releaseControls() override;
 
 private:
     void showCurrentEntry();

@@ -56,6 +56,36 @@ bool WindowRegistry::anyLoaded() const {
 AppContext::AppContext(Platform &platform)
     : platform(platform), windows(*this), m_timerContext(std::make_unique<QObject>()) {}
 
+QString AppContext::settingsPath() const {
+    return platform.programFile(QStringLiteral("Nuvel.ini"));
+}
+
+QString AppContext::readRememberedBook() {
+    const SettingsRead read = readSettingsFile(settingsPath(), 2);
+    m_remembered = {read.values.at(0), read.values.at(1)};
+    m_onDisk = m_remembered;
+    // A FIFO or device in its place is not read (it would block) and is named.
+    return read.status == TextFileRead::Status::NotRegular ? read.problem : QString();
+}
+
+WriteResult AppContext::rememberBook(const BookSettings &settings) {
+    m_remembered = settings;
+    if (m_onDisk && m_onDisk->currentFile == settings.currentFile &&
+        m_onDisk->bookMode == settings.bookMode)
+        return {};
+    return writeRememberedBook();
+}
+
+WriteResult AppContext::writeRememberedBook() {
+    WriteResult written = writeBookSettings(settingsPath(), m_remembered);
+    // After a failure the file's content is not known: the next change writes.
+    if (written)
+        m_onDisk = m_remembered;
+    else
+        m_onDisk.reset();
+    return written;
+}
+
 void AppContext::scheduleEndCheck() {
     if (m_endCheckPending)
         return;

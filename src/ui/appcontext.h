@@ -2,6 +2,7 @@
 
 #include "bookdocument.h"
 #include "services.h"
+#include "settingsfile.h"
 
 #include <QObject>
 #include <QPointer>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace nvl {
 
@@ -73,6 +75,17 @@ public:
     BookDocument book;
     WindowRegistry windows;
 
+    // What Nuvel.ini remembers, the last book and its mode, held here for
+    // every window: read once at start-up, written when it changes and at
+    // exit. A window never reads the file to learn what another one did.
+    const BookSettings &rememberedBook() const { return m_remembered; }
+    // Reads Nuvel.ini; the problem to show when it could not be read whole.
+    QString readRememberedBook();
+    // Keeps `settings`; the file is written only when it holds other values.
+    WriteResult rememberBook(const BookSettings &settings);
+    // Writes the file whatever it holds.
+    WriteResult writeRememberedBook();
+
     // Ends the program at once; the application sets the real exit.
     std::function<void()> endProgram;
 
@@ -82,6 +95,11 @@ public:
     void scheduleEndCheck();
 
 private:
+    QString settingsPath() const;
+
+    BookSettings m_remembered;
+    // The values the file held when last read or written; none before that.
+    std::optional<BookSettings> m_onDisk;
     bool m_endCheckPending = false;
     // Owns the pending check, so it dies with the context.
     std::unique_ptr<QObject> m_timerContext;

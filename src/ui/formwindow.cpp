@@ -38,12 +38,15 @@ FormWindow::FormWindow(AppContext &context, WindowId id)
 }
 
 void FormWindow::loadForm() {
-    if (isFormLoaded())
+    if (m_loaded)
         return;
-    m_content = new QWidget(this);
-    m_content->setObjectName(QStringLiteral("formContent"));
-    layout()->addWidget(m_content);
-    buildControls(m_content);
+    if (!m_content) {
+        m_content = new QWidget(this);
+        m_content->setObjectName(QStringLiteral("formContent"));
+        layout()->addWidget(m_content);
+        buildControls(m_content);
+    }
+    m_loaded = true;
     afterLoad();
 }
 
@@ -64,21 +67,13 @@ void FormWindow::hideForm() {
 }
 
 bool FormWindow::unloadForm() {
-    if (!isFormLoaded())
+    if (!m_loaded)
         return true;
     if (!canUnload())
         return false;
     beforeUnload();
     hide();
-    // The handler that unloads the window may belong to one of its controls:
-    // detach them now, delete them once that handler has returned.
-    QWidget *old = m_content;
-    m_content = nullptr;
-    old->hide();
-    layout()->removeWidget(old);
-    old->setParent(nullptr);
-    old->deleteLater();
-    releaseControls();
+    m_loaded = false;
     m_ctx.scheduleEndCheck();
     return true;
 }

@@ -10,15 +10,15 @@ class QToolButton;
 
 namespace nvl {
 
-// A window that is loaded and unloaded as a whole: loading builds its
-// controls afresh, unloading throws them away, while the object and its
-// member state live on until the window is released.
+// A window that is loaded and unloaded as a whole. Its controls are made
+// once, on the first load; every load puts the window's starting state
+// into them, and unloading hides it. The object lives on until released.
 class FormWindow : public QWidget {
     Q_OBJECT
 public:
     FormWindow(AppContext &context, WindowId id);
 
-    bool isFormLoaded() const { return m_content != nullptr; }
+    bool isFormLoaded() const { return m_loaded; }
     void loadForm();
     // Loads when needed, then shows the window modeless.
     void showForm();
@@ -30,16 +30,15 @@ public:
     WindowId windowId() const { return m_id; }
 
 protected:
-    // Creates the controls with their initial properties inside `content`.
+    // Creates the controls inside `content`, once per window object.
     virtual void buildControls(QWidget *content) = 0;
-    // The controls are built: put the window's state into them.
+    // Each load: put the window's starting state into the controls, also
+    // what a user changed while it was shown before.
     virtual void afterLoad() {}
     // Asked before unloading; false keeps the window open.
     virtual bool canUnload() { return true; }
     // The window is about to unload: save what it keeps, hand back.
     virtual void beforeUnload() {}
-    // The controls are gone: drop every pointer to them.
-    virtual void releaseControls() {}
 
     // Connects one of the window's commands. While a command runs (and
     // waits in a question), the window's commands do nothing: a screen
@@ -62,6 +61,7 @@ protected:
 private:
     WindowId m_id;
     QWidget *m_content = nullptr;
+    bool m_loaded = false;
     bool m_centreWhenShown = false;
     bool m_commandRunning = false;
 };

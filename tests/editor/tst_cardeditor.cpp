@@ -251,6 +251,7 @@ CardEditor *TestCardEditor::openOn(int cards) {
 CardEditor *TestCardEditor::openOnFile() {
     writeBytes(m_desk->file("Nuvel.ini"),
                cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(bookPath())));
+    m_desk->context.readRememberedBook();
     m_desk->context.state.bookFromFile = true;
     m_desk->context.state.currentFile = bookPath();
     m_editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
@@ -260,6 +261,7 @@ CardEditor *TestCardEditor::openOnFile() {
 
 CardEditor *TestCardEditor::openNew() {
     writeBytes(m_desk->file("Nuvel.ini"), cp932(QStringLiteral("\"新規作成\",\"2\"\r\n")));
+    m_desk->context.readRememberedBook();
     m_desk->context.state.bookFromFile = false;
     m_editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
     m_editor->showForm();
@@ -297,6 +299,7 @@ void TestCardEditor::opensNewBook_data() {
 void TestCardEditor::opensNewBook() {
     QFETCH(bool, bookFromFile);
     writeBytes(m_desk->file("Nuvel.ini"), QByteArray("\"\",\"\"\r\n"));
+    m_desk->context.readRememberedBook();
     m_desk->context.state.bookFromFile = bookFromFile;
     m_editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
     m_editor->showForm();
@@ -626,7 +629,8 @@ void TestCardEditor::leavingAsksAboutUnregisteredEdit() {
     else
         click("cmdCancel");
     QCOMPARE(m_desk->messages.texts(),
-             closeBox ? QStringList{QStringLiteral("変更した内容を保存しますか…?")} : QStringList());
+             closeBox ? QStringList{QStringLiteral("変更した内容を保存しますか…?")}
+                      : QStringList());
     QVERIFY(!m_editor->isFormLoaded());
     if (keep)
         QVERIFY(fileBook(bookPath())
@@ -716,6 +720,7 @@ void TestCardEditor::secondEditorOnSameBookRefused() {
     second.context.windows.setFactory(WindowId::CardEditor,
                                       [](AppContext &c) { return new CardEditor(c); });
     writeBytes(second.file("Nuvel.ini"), cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(link)));
+    second.context.readRememberedBook();
     auto *editor = second.context.windows.get<CardEditor>(WindowId::CardEditor);
     editor->showForm();
     QCOMPARE(second.messages.shown.size(), 1);
@@ -757,6 +762,7 @@ void TestCardEditor::refusesBrokenBook() {
     writeBytes(bookPath(), bytes);
     writeBytes(m_desk->file("Nuvel.ini"),
                cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(bookPath())));
+    m_desk->context.readRememberedBook();
     m_editor = m_desk->context.windows.get<CardEditor>(WindowId::CardEditor);
     m_editor->showForm();
     QCOMPARE(m_desk->messages.shown.size(), 1);

@@ -4,7 +4,7 @@
 #include "journey.h"
 
 #include <QComboBox>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
@@ -111,13 +111,13 @@ void TestJourneyFiles::reorderAsksAboutAnOutsideChange() {
     QVERIFY(press(journey.mainWindow(), QStringLiteral("順序入替")));
     QWidget *reorder = journey.window(WindowId::Reorder);
     QVERIFY(reorder);
-    auto *list = reorder->findChild<QListWidget *>();
-    QVERIFY(list && list->count() == 4);
+    auto *list = reorder->findChild<QListView *>();
+    QVERIFY(list && rowCount(list) == 4);
     // Another program (an import, say) adds a record meanwhile.
     journey.writeBook(QStringLiteral("a.dat"), 5);
     const QByteArray theirs = readBytes(book);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      list->visualItemRect(list->item(0)).center());
+                      list->visualRect(list->model()->index(0, 0)).center());
     typeText(controlNamed(reorder, QStringLiteral("挿入先の番号")), QStringLiteral("3"));
     answers.then(pressButton(QStringLiteral("キャンセル")));
     QVERIFY(press(reorder, QStringLiteral("実行")));
@@ -125,7 +125,7 @@ void TestJourneyFiles::reorderAsksAboutAnOutsideChange() {
     QCOMPARE(answers.messageTexts().size(), 1);
     QVERIFY(answers.messageTexts().first().contains(QStringLiteral("ほかのプログラムに変更")));
     QCOMPARE(readBytes(book), theirs);
-    QCOMPARE(list->item(0)->text().simplified(), QStringLiteral("1 宛名1"));
+    QCOMPARE(rowTexts(list).at(0).simplified(), QStringLiteral("1 宛名1"));
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
 }
 
@@ -156,17 +156,17 @@ void TestJourneyFiles::reorderMovesRecordInFile() {
     QWidget *reorder = journey.window(WindowId::Reorder);
     QVERIFY(reorder);
     QCOMPARE(reorder->windowTitle(), QStringLiteral("Order Set"));
-    auto *list = reorder->findChild<QListWidget *>();
+    auto *list = reorder->findChild<QListView *>();
     QVERIFY(list);
-    QCOMPARE(list->count(), 4);
+    QCOMPARE(rowCount(list), 4);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      list->visualItemRect(list->item(0)).center());
+                      list->visualRect(list->model()->index(0, 0)).center());
     QWidget *destination = controlNamed(reorder, QStringLiteral("挿入先の番号"));
     QVERIFY(destination);
     typeText(destination, QStringLiteral("3"));
     QVERIFY(press(reorder, QStringLiteral("実行")));
     QCOMPARE(journey.bookNames(book), (QStringList{"宛名2", "宛名3", "宛名1", "宛名4"}));
-    QCOMPARE(list->item(2)->text().simplified(), QStringLiteral("3 宛名1"));
+    QCOMPARE(rowTexts(list).at(2).simplified(), QStringLiteral("3 宛名1"));
 
     QVERIFY(press(reorder, QStringLiteral("戻る")));
     QTRY_VERIFY(journey.mainWindow());

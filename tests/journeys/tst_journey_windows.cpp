@@ -3,6 +3,8 @@
 #include "journey.h"
 #include "testmain.h"
 
+#include <QLineEdit>
+#include <QListView>
 #include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
@@ -18,6 +20,7 @@ private slots:
     void initTestCase() { prepareApplication(*qApp); }
     void titlesAreTheirCaptions();
     void windowsOpenCentred();
+    void windowsShownAgainReadNoFile();
 };
 
 namespace {
@@ -92,6 +95,121 @@ void TestJourneyWindows::windowsOpenCentred() {
     QVERIFY((help->geometry().topLeft() - centred(help->size())).manhattanLength() <= 2);
     help->close();
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+namespace {
+
+const char *const TracedChild = "NVL_TRACED_CHILD";
+const QString BeginMarker = QStringLiteral("/nvl-trace-marker-begin");
+const QString EndMarker = QStringLiteral("/nvl-trace-marker-end");
+
+// A failed open of a name that cannot exist: a mark in the trace.
+void markTrace(const QString &marker) {
+    QFile file(marker);
+    QVERIFY(!file.open(QIODevice::ReadOnly));
+}
+
+// The editor, the list sheet and the reorder window, each opened from the
+// main window and left ten times: the same windows every time, started
+// afresh.
+void showEachWindowTenTimes(Journey &journey) {
+    QPointer<QWidget> firstEditor;
+    QPointer<QWidget> firstDestination;
+    for (int round = 0; round < 10; ++round) {
+        QVERIFY(press(journey.mainWindow(), QStringLiteral("住所録編集")));
+        QWidget *editor = journey.window(WindowId::CardEditor);
+        QVERIFY(editor);
+        QWidget *back = controlNamed(editor, QStringLiteral("戻る"));
+        if (round == 0) {
+            firstEditor = back;
+            // Option entry, left open: the next visit starts in line entry.
+            QVERIFY(press(editor, QStringLiteral("オプション入力")));
+        }
+        QCOMPARE(back, firstEditor.data());
+        QCOMPARE(controlNamed(editor, QStringLiteral("住所オプション入力")) != nullptr, round == 0);
+        QVERIFY(press(editor, QStringLiteral("戻る")));
+        QTRY_VERIFY(journey.mainWindow());
+
+        QVERIFY(press(journey.mainWindow(), QStringLiteral("住所録一覧")));
+        QWidget *sheet = nullptr;
+        QTRY_VERIFY((sheet = journey.window(WindowId::ListSheet)));
+        sheet->close();
+        QTRY_VERIFY(journey.mainWindow());
+
+        QVERIFY(press(journey.mainWindow(), QStringLiteral("順序入替")));
+        QWidget *reorder = journey.window(WindowId::Reorder);
+        QVERIFY(reorder);
+        auto *list = reorder->findChild<QListView *>();
+        QVERIFY(list && rowCount(list) == 3);
+        QWidget *destination = controlNamed(reorder, QStringLiteral("挿入先の番号"));
+        if (round == 0) {
+            QVERIFY(!destination);
+            clickRows(list, {1});
+            QTRY_VERIFY((firstDestination = controlNamed(reorder, QStringLiteral("挿入先の番号"))));
+        } else {
+            // A record chosen on the last visit is not chosen now.
+            QVERIFY(!destination);
+            QVERIFY(firstDestination);
+        }
+        QVERIFY(press(reorder, QStringLiteral("戻る")));
+        QTRY_VERIFY(journey.mainWindow());
+    }
+}
+
+} // namespace
+
+void TestJourneyWindows::windowsShownAgainReadNoFile() {
+    if (qEnvironmentVariableIsSet(TracedChild)) {
+        Journey journey;
+        ModalAnswers answers;
+        const QString book = journey.writeBook(QStringLiteral("handed-over.dat"), 3);
+        journey.openBook(book, answers);
+        QTRY_COMPARE(rowCount(bookList(journey.mainWindow())), 3);
+        markTrace(BeginMarker);
+        showEachWindowTenTimes(journey);
+        markTrace(EndMarker);
+        QCOMPARE(journey.bookNames(book), QStringList({"宛名1", "宛名2", "宛名3"}));
+        QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+        return;
+    }
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        NVL_SKIP_UNLESS_CI("strace is not installed");
+    // The same journey in a child under strace: which files it opens.
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("openat.log"));
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QLatin1String(TracedChild), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral("strace"),
+                {"-f", "-qq", "-e", "trace=openat", "-o", log,
+                 QCoreApplication::applicationFilePath(), "windowsShownAgainReadNoFile"});
+    QVERIFY(child.waitForFinished(120000));
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             child.readAllStandardOutput().constData());
+    QFile trace(log);
+    QVERIFY(trace.open(QIODevice::ReadOnly));
+    QStringList before;
+    QStringList during;
+    int part = 0;
+    while (!trace.atEnd()) {
+        const QString line = QString::fromUtf8(trace.readLine()).trimmed();
+        if (line.contains(BeginMarker) || line.contains(EndMarker))
+            ++part;
+        else if (part == 0)
+            before.append(line);
+        else if (part == 1)
+            during.append(line);
+    }
+    QCOMPARE(part, 2);
+    const auto opening = [](const QStringList &lines, const QString &name) {
+        return lines.filter(QStringLiteral("/%1\"").arg(name));
+    };
+    // Open read the book; nothing after it reads the book or Nuvel.ini again.
+    QVERIFY(!opening(before, QStringLiteral("handed-over.dat")).isEmpty());
+    for (const QString &name : {QStringLiteral("handed-over.dat"), QStringLiteral("Nuvel.ini")})
+        QVERIFY2(opening(during, name).isEmpty(), qPrintable(opening(during, name).join(u'\n')));
 }
 
 NVL_TEST_MAIN(TestJourneyWindows)

@@ -41,9 +41,9 @@ QByteArray bookBytes(const QStringList &names, bool finalLineEnd = true) {
 }
 
 // One field of every record of a list, in list order.
-QStringList fieldTexts(const RecordListModel &model, int field) {
+QStringList fieldTexts(const QList<AddressRecord> &records, int field) {
     QStringList texts;
-    for (const AddressRecord &entry : model.records())
+    for (const AddressRecord &entry : records)
         texts.append(entry.field(field));
     return texts;
 }
@@ -168,11 +168,12 @@ void TestMainWindow::openFillsBookAndSettings() {
     QCOMPARE(m_desk->fileDialogs.openRequests.at(0).filter,
              QStringLiteral("データファイル(*.dat)|*.dat|CSVファイル(*.csv)|*.csv"));
     QCOMPARE(rowTexts(ctl<QListView>("lstSet1")), QStringList({"山田", "佐藤", "鈴木"}));
-    QCOMPARE(fieldTexts(m_main->bookModel(), AddressRecord::Honorific),
+    QCOMPARE(fieldTexts(m_main->book().records, AddressRecord::Honorific),
              QStringList({"0", "1", "2"}));
-    QCOMPARE(fieldTexts(m_main->bookModel(), AddressRecord::Address1).at(2),
+    QCOMPARE(fieldTexts(m_main->book().records, AddressRecord::Address1).at(2),
              QStringLiteral("住所3"));
-    QCOMPARE(fieldTexts(m_main->bookModel(), AddressRecord::Address3).at(1), QStringLiteral("棟2"));
+    QCOMPARE(fieldTexts(m_main->book().records, AddressRecord::Address3).at(1),
+             QStringLiteral("棟2"));
     QCOMPARE(ctl<QListView>("lstSet1")->currentIndex().row(), 0);
     QCOMPARE(m_desk->context.state.currentFile, path);
     QCOMPARE(m_main->bookMode(), QStringLiteral("3"));
@@ -191,7 +192,7 @@ void TestMainWindow::openTwiceShowsEachRecordOnce() {
     openFile(path);
     openFile(path);
     QCOMPARE(rowTexts(ctl<QListView>("lstSet1")), QStringList({"一", "二"}));
-    QCOMPARE(fieldTexts(m_main->bookModel(), AddressRecord::Honorific), QStringList({"0", "1"}));
+    QCOMPARE(fieldTexts(m_main->book().records, AddressRecord::Honorific), QStringList({"0", "1"}));
 }
 
 void TestMainWindow::cancelledOpenEmptiesListsButKeepsBook() {
@@ -433,7 +434,7 @@ void TestMainWindow::printListSelection() {
     click("cmdAdd");
     click("cmdAdd");
     QCOMPARE(rowTexts(chosen), QStringList({"b", "d", "b", "d"}));
-    QCOMPARE(fieldTexts(m_main->printListModel(), AddressRecord::PostalCode),
+    QCOMPARE(fieldTexts(m_main->printListModel().records(), AddressRecord::PostalCode),
              QStringList({"123-4562", "123-4564", "123-4562", "123-4564"}));
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("4"));
 
@@ -457,7 +458,8 @@ void TestMainWindow::printListSelection() {
     QVERIFY(ctl<QWidget>("cmdDel")->isEnabled());
     click("cmdDel");
     QCOMPARE(rowTexts(chosen), QStringList({"d"}));
-    QCOMPARE(fieldTexts(m_main->printListModel(), AddressRecord::Honorific), QStringList({"3"}));
+    QCOMPARE(fieldTexts(m_main->printListModel().records(), AddressRecord::Honorific),
+             QStringList({"3"}));
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("1"));
 
     // Nothing selected: nothing removed.

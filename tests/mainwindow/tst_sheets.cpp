@@ -15,7 +15,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QTableView>
 #include <QtTest>
 
@@ -296,14 +295,14 @@ void TestSheets::moves() {
     FormWindow *reorder = openReorder(5);
     QVERIFY(reorder && reorder->isVisible());
     QCOMPARE(reorder->windowTitle(), QStringLiteral("Order Set"));
-    auto *list = reorderCtl<QListWidget>("lstName");
-    QCOMPARE(list->item(1)->text(), QStringLiteral("2  B"));
+    auto *list = reorderCtl<QListView>("lstName");
+    QCOMPARE(rowTexts(list).at(1), QStringLiteral("2  B"));
     QCOMPARE(reorderCtl<QLineEdit>("txt4")->text(), QStringLiteral("5"));
     const QByteArray before = readBytes(m_book);
     QVERIFY(!reorderCtl<QLineEdit>("txt2")->isVisibleTo(reorder));
-    emit list->itemClicked(list->item(source - 1));
+    emit list->clicked(list->model()->index(source - 1, 0));
     QVERIFY(reorderCtl<QLineEdit>("txt2")->isVisibleTo(reorder));
-    QCOMPARE(reorderCtl<QLabel>("lblName")->text(), list->item(source - 1)->text());
+    QCOMPARE(reorderCtl<QLabel>("lblName")->text(), rowTexts(list).at(source - 1));
     type(reorderCtl<QLineEdit>("txt2"), destination);
     reorderCtl<QAbstractButton>("Command1")->click();
     QVERIFY(m_desk->messages.shown.isEmpty());
@@ -319,7 +318,7 @@ void TestSheets::moves() {
     std::sort(oldLines.begin(), oldLines.end());
     std::sort(newLines.begin(), newLines.end());
     QCOMPARE(newLines, oldLines);
-    QCOMPARE(list->item(0)->text(), QStringLiteral("1  ") + order.at(0));
+    QCOMPARE(rowTexts(list).at(0), QStringLiteral("1  ") + order.at(0));
     QVERIFY(!reorderCtl<QLineEdit>("txt2")->isVisibleTo(reorder));
     QCOMPARE(reorderCtl<QLabel>("lblName")->text(), QString());
 
@@ -341,15 +340,15 @@ void TestSheets::reorderAsksBeforeOverwritingAnotherProgram() {
         return theirs;
     }());
     const QByteArray theirs = readBytes(m_book);
-    auto *list = reorderCtl<QListWidget>("lstName");
-    emit list->itemClicked(list->item(0));
+    auto *list = reorderCtl<QListView>("lstName");
+    emit list->clicked(list->model()->index(0, 0));
     type(reorderCtl<QLineEdit>("txt2"), QStringLiteral("3"));
     m_desk->messages.answers = {MessageAnswer::Cancel};
     reorderCtl<QAbstractButton>("Command1")->click();
     QCOMPARE(m_desk->messages.shown.size(), 1);
     QCOMPARE(m_desk->messages.shown.first().buttons, MessageButtons::YesNoCancel);
     QCOMPARE(readBytes(m_book), theirs);
-    QCOMPARE(list->item(0)->text(), QStringLiteral("1  A"));
+    QCOMPARE(rowTexts(list).at(0), QStringLiteral("1  A"));
 }
 
 void TestSheets::keystrokeChecks_data() {
@@ -370,8 +369,8 @@ void TestSheets::keystrokeChecks() {
     QFETCH(QString, typed);
     QFETCH(QString, message);
     openReorder(records);
-    auto *list = reorderCtl<QListWidget>("lstName");
-    emit list->itemClicked(list->item(source - 1));
+    auto *list = reorderCtl<QListView>("lstName");
+    emit list->clicked(list->model()->index(source - 1, 0));
     type(reorderCtl<QLineEdit>("txt2"), typed);
     if (message.isEmpty()) {
         QVERIFY(m_desk->messages.shown.isEmpty());
@@ -399,8 +398,8 @@ void TestSheets::executeRefusals() {
     openReorder(5);
     const QByteArray before = readBytes(m_book);
     if (choose) {
-        auto *list = reorderCtl<QListWidget>("lstName");
-        emit list->itemClicked(list->item(3));
+        auto *list = reorderCtl<QListView>("lstName");
+        emit list->clicked(list->model()->index(3, 0));
         reorderCtl<QLineEdit>("txt2")->setText(typed);
     }
     reorderCtl<QAbstractButton>("Command1")->click();
@@ -419,8 +418,8 @@ void TestSheets::reorderLayoutHoldsStill() {
     }
     auto *run = reorderCtl<QWidget>("Command1");
     const QRect before = run->geometry();
-    auto *list = reorderCtl<QListWidget>("lstName");
-    emit list->itemClicked(list->item(2));
+    auto *list = reorderCtl<QListView>("lstName");
+    emit list->clicked(list->model()->index(2, 0));
     QVERIFY(reorderCtl<QLineEdit>("txt2")->isVisibleTo(reorder));
     QCoreApplication::processEvents();
     QCOMPARE(run->geometry(), before);
@@ -451,10 +450,10 @@ void TestSheets::reorderMissingOrBrokenFile() {
     child<QAbstractButton>(m_main, "cmdReorder")->click();
     FormWindow *reorder = m_desk->context.windows.existing(WindowId::Reorder);
     QVERIFY(reorder->isVisible());
-    QCOMPARE(reorderCtl<QListWidget>("lstName")->count(), exists ? 2 : 0);
+    QCOMPARE(rowCount(reorderCtl<QListView>("lstName")), exists ? 2 : 0);
     if (exists)
-        emit reorderCtl<QListWidget>("lstName")->itemClicked(
-            reorderCtl<QListWidget>("lstName")->item(0));
+        emit reorderCtl<QListView>("lstName")->clicked(
+            reorderCtl<QListView>("lstName")->model()->index(0, 0));
     reorderCtl<QLineEdit>("txt2")->setText(QStringLiteral("2"));
     reorderCtl<QLineEdit>("txt3")->setText(QStringLiteral("1"));
     reorderCtl<QLineEdit>("txt4")->setText(QStringLiteral("2"));

@@ -115,6 +115,7 @@ void TestScreenshots::cardEditor() {
                                           "0005\",\"A1\",\"0\",\"ＮＶＬビル\"\r\n")));
     writeBytes(desk.file(QStringLiteral("Nuvel.ini")),
                cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(book)));
+    desk.context.readRememberedBook();
     FormWindow *editor = desk.context.windows.window(WindowId::CardEditor);
     editor->showForm();
     // The picture is of the book's card, not of an empty form.

@@ -1,0 +1,54 @@
+#include "booklistmodel.h"
+
+namespace nvl {
+
+namespace {
+
+constexpr int NameColumn = AddressRecord::Name - 1;
+
+} // namespace
+
+BookListModel::BookListModel(BookDocument &book, Numbers numbers, QObject *parent)
+    : QSortFilterProxyModel(parent), m_numbers(numbers) {
+    setSourceModel(&book);
+    // Numbers shift for every row after a move or removal, not only the moved one.
+    if (m_numbers == Numbers::Shown) {
+        const auto renumber = [this] {
+            if (rowCount() > 0)
+                emit dataChanged(index(0, 0), index(rowCount() - 1, 0));
+        };
+        connect(&book, &QAbstractItemModel::rowsMoved, this, renumber);
+        connect(&book, &QAbstractItemModel::rowsRemoved, this, renumber);
+        connect(&book, &QAbstractItemModel::rowsInserted, this, renumber);
+    }
+}
+
+void BookListModel::setHidden(bool hidden) {
+    if (hidden == m_hidden)
+        return;
+    m_hidden = hidden;
+    invalidateRowsFilter();
+}
+
+int BookListModel::recordNumber(int row) const {
+    return mapToSource(index(row, 0)).row() + 1;
+}
+
+QVariant BookListModel::data(const QModelIndex &index, int role) const {
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+        return QSortFilterProxyModel::data(index, role);
+    const QString name = QSortFilterProxyModel::data(index, Qt::DisplayRole).toString();
+    if (m_numbers == Numbers::Hidden)
+        return name;
+    return QStringLiteral("%1  %2").arg(mapToSource(index).row() + 1).arg(name);
+}
+
+bool BookListModel::filterAcceptsRow(int, const QModelIndex &) const {
+    return !m_hidden;
+}
+
+bool BookListModel::filterAcceptsColumn(int sourceColumn, const QModelIndex &) const {
+    return sourceColumn == NameColumn;
+}
+
+} // namespace nvl

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "bookdocument.h"
+
+#include <QSortFilterProxyModel>
+
+namespace nvl {
+
+// The one book as a list of names, live: rows follow the document's as they
+// are inserted, moved or removed. Optionally numbered as in the file.
+class BookListModel : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    enum class Numbers { Hidden, Shown };
+
+    explicit BookListModel(BookDocument &book, Numbers numbers, QObject *parent = nullptr);
+
+    // No rows while hidden (the main window's list while a file is chosen).
+    void setHidden(bool hidden);
+    // The record number (from 1) of a list row.
+    int recordNumber(int row) const;
+
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+    bool filterAcceptsColumn(int sourceColumn, const QModelIndex &sourceParent) const override;
+
+private:
+    Numbers m_numbers;
+    bool m_hidden = false;
+};
+
+} // namespace nvl
