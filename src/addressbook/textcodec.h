@@ -27,7 +27,4 @@ std::optional<DecodedText> decodeText(const QByteArray &bytes);
 // as UTF-8 with a byte-order mark so that nothing is lost.
 QByteArray encodeText(const QString &text, TextEncoding *used = nullptr);
 
-// True when the platform's converter for CP932 is present.
-bool cp932Available();
-
 } // namespace nvl

@@ -1,5 +1,6 @@
 #include "textfile.h"
 
+#include "osfiles.h"
 #include "quotedfields.h"
 
 #include <QCoreApplication>
@@ -7,12 +8,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace nvl {
 
@@ -23,10 +18,17 @@ QByteArray readFileBytes(const QString &path, TextFileRead::Status *status) {
         return {};
     }
     // Only a regular file: reading a FIFO or a device would block or never end.
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        *status =
-            info.isDir() ? TextFileRead::Status::Unreadable : TextFileRead::Status::NotRegular;
+    switch (os::fileKind(path)) {
+    case os::FileKind::Regular:
+        break;
+    case os::FileKind::Missing:
+        *status = TextFileRead::Status::Missing;
+        return {};
+    case os::FileKind::Folder:
+        *status = TextFileRead::Status::Unreadable;
+        return {};
+    case os::FileKind::Special:
+        *status = TextFileRead::Status::NotRegular;
         return {};
     }
     if (info.size() > MaxTextFileBytes) {
@@ -108,40 +110,21 @@ QString describeReadFailure(const QString &path, TextFileRead::Status status) {
 namespace {
 
 // The reason in the user's words, for the errors a save meets in practice.
-QString describeErrno(int error) {
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
+QString describeFailure(const os::WriteFailure &failure) {
+    switch (failure.reason) {
+    case os::WriteFailure::Reason::NoSpace:
         return QCoreApplication::translate("nvl::TextFile", "ディスクの空き容量が足りません。");
-    case EACCES:
-    case EPERM:
+    case os::WriteFailure::Reason::NoPermission:
         return QCoreApplication::translate("nvl::TextFile", "書き込む権限がありません。");
-    case EROFS:
+    case os::WriteFailure::Reason::ReadOnlyDisk:
         return QCoreApplication::translate("nvl::TextFile", "読み取り専用のディスクです。");
-    case EIO:
+    case os::WriteFailure::Reason::DiskError:
         return QCoreApplication::translate("nvl::TextFile", "ディスクへの書き込みに失敗しました。");
-    default:
-        return QCoreApplication::translate("nvl::TextFile", "書き込みに失敗しました（%1）。")
-            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    case os::WriteFailure::Reason::Other:
+        break;
     }
-}
-
-bool writeAll(int fd, const QByteArray &bytes) {
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t done = ::write(fd, data, static_cast<size_t>(left));
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0) {
-            if (done == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        data += done;
-        left -= done;
-    }
-    return true;
+    return QCoreApplication::translate("nvl::TextFile", "書き込みに失敗しました（%1）。")
+        .arg(failure.systemText);
 }
 
 } // namespace
@@ -167,41 +150,10 @@ WriteResult replaceFileContents(const QString &path, const QByteArray &bytes) {
         return failure(
             QCoreApplication::translate("nvl::TextFile", "ファイルが書き込み禁止になっています。"));
 
-    const QByteArray targetName = QFile::encodeName(target);
-    QByteArray tempName = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
-                                            info.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(tempName.data());
-    if (fd < 0)
-        return failure(describeErrno(errno));
     // Every step is checked: the old file is replaced only by a complete new
     // one that has reached the disk.
-    struct stat old {};
-    mode_t mode = 0;
-    if (::stat(targetName.constData(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    int error = 0;
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(tempName.constData(), targetName.constData()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(tempName.constData());
-        return failure(describeErrno(error));
-    }
-    // The new name itself reaches the disk with its folder.
-    const int folder = ::open(QFile::encodeName(info.absolutePath()).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    if (const std::optional<os::WriteFailure> failed = os::replaceFile(target, bytes))
+        return failure(describeFailure(*failed));
     return {};
 }
 

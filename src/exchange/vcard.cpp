@@ -1,5 +1,6 @@
 #include "vcard.h"
 
+#include "cp932.h"
 #include "textcodec.h"
 
 #include <QCoreApplication>
@@ -106,12 +107,12 @@ QString decodeValue(const Property &p) {
     const QByteArray charset = parameterValue(p, "CHARSET");
     const bool shiftJis =
         QList<QByteArray>{"SHIFT_JIS", "SJIS", "CP932", "MS932", "WINDOWS-31J"}.contains(charset);
-    const QByteArray known = shiftJis                                          ? "windows-31j"
-                             : charset == "ISO-2022-JP" || charset == "EUC-JP" ? charset
-                                                                               : QByteArray();
-    if (!known.isEmpty()) {
-        // Phones write SHIFT_JIS and mean Windows' CP932, its superset.
-        QStringDecoder decoder(known.constData());
+    // Phones write SHIFT_JIS and mean Windows' CP932, its superset.
+    if (shiftJis) {
+        if (const std::optional<QString> text = decodeCp932(bytes))
+            return *text;
+    } else if (charset == "ISO-2022-JP" || charset == "EUC-JP") {
+        QStringDecoder decoder(charset.constData());
         if (decoder.isValid()) {
             const QString text = decoder(bytes);
             if (!decoder.hasError())

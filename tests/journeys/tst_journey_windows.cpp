@@ -180,6 +180,10 @@ void TestJourneyWindows::windowsShownAgainReadNoFile() {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QLatin1String(TracedChild), QStringLiteral("1"));
+    // LeakSanitizer cannot run under ptrace.
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                           QStringLiteral(":detect_leaks=0"));
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QStringLiteral("strace"),

@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QPrinter>
 #include <QStringEncoder>
+#ifdef __linux__
 #include <sys/mount.h>
 #include <unistd.h>
+#endif
 
 namespace nvl::test {
 
@@ -113,14 +115,20 @@ QString FakeDesktop::file(const QString &name) const {
 }
 
 SmallDisk::SmallDisk(const char *size) {
+#ifdef __linux__
     const QByteArray options = QByteArray("size=") + size;
     m_mounted = geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(m_folder.path()).constData(),
                                           "tmpfs", 0, options.constData()) == 0;
+#else
+    Q_UNUSED(size)
+#endif
 }
 
 SmallDisk::~SmallDisk() {
+#ifdef __linux__
     if (m_mounted)
         ::umount(QFile::encodeName(m_folder.path()).constData());
+#endif
 }
 
 QByteArray readBytes(const QString &path) {

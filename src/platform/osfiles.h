@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// The operating system's file calls, one back end for POSIX systems and one
+// for Windows. Everything above works on these and never on the system itself.
+namespace nvl::os {
+
+enum class FileKind { Missing, Regular, Folder, Special };
+// What the path names, links followed. Special: a device, a FIFO, a socket.
+FileKind fileKind(const QString &path);
+
+// True when both paths name the same existing file, under whatever names.
+bool sameFile(const QString &a, const QString &b);
+
+// Why a write failed, as far as the user can act on it.
+struct WriteFailure {
+    enum class Reason { NoSpace, NoPermission, ReadOnlyDisk, DiskError, Other };
+    Reason reason = Reason::Other;
+    QString systemText; // the system's own words, for Other
+};
+
+// Replaces the regular file `path` names (or creates it) with `bytes`: a new
+// file beside it is written, flushed to the disk and put in its place in one
+// step, with the old file's permissions. On failure the old file is as it
+// was and nothing is left beside it.
+std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &bytes);
+
+} // namespace nvl::os
