@@ -1,9 +1,13 @@
 #include "bookdocument.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QLockFile>
+#include <QSysInfo>
 
 namespace nvl {
 
@@ -254,7 +258,34 @@ BookDocument::Saved BookDocument::saveCopy(const QString &path, const AddressBoo
 
 QString BookDocument::lockPathFor(const QString &path) {
     const QFileInfo info(canonicalTarget(path));
-    return info.dir().filePath(QStringLiteral(".%1.lock").arg(info.fileName()));
+    const QString name = QStringLiteral(".%1.lock").arg(info.fileName());
+    // A name too long for the file system gets a short one of its own.
+    constexpr int MaxNameBytes = 255;
+    if (QFile::encodeName(name).size() <= MaxNameBytes)
+        return info.dir().filePath(name);
+    const QByteArray hash =
+        QCryptographicHash::hash(info.fileName().toUtf8(), QCryptographicHash::Sha256).toHex();
+    return info.dir().filePath(
+        QStringLiteral(".nvl-%1.lock").arg(QString::fromLatin1(hash.left(16))));
+}
+
+namespace {
+
+QString ageText(qint64 seconds) {
+    if (seconds >= 86400)
+        return BookDocument::tr("%1日").arg(seconds / 86400);
+    if (seconds >= 3600)
+        return BookDocument::tr("%1時間").arg(seconds / 3600);
+    return BookDocument::tr("%1分").arg(qMax<qint64>(seconds / 60, 1));
+}
+
+} // namespace
+
+BookDocument::Locked BookDocument::takeOverLock(const QString &path) {
+    unlock();
+    // The user has confirmed that the other computer no longer edits it.
+    QFile::remove(lockPathFor(path));
+    return lock(path, 0);
 }
 
 BookDocument::Locked BookDocument::lock(const QString &path, int waitMs) {
@@ -271,14 +302,36 @@ BookDocument::Locked BookDocument::lock(const QString &path, int waitMs) {
         m_lockPath = lockPath;
         return {};
     }
-    if (lock->error() != QLockFile::LockFailedError)
-        return {}; // a folder without write access holds no lock
+    if (lock->error() != QLockFile::LockFailedError) {
+        // A folder without write access holds no lock: the book opens, and
+        // the user knows that another program is not kept out.
+        Locked unlocked;
+        unlocked.warning = tr("住所録「%1」の鍵ファイル「%2」を作れません。\n"
+                              "ほかのプログラムが同時にこの住所録を変更しても防げません。")
+                               .arg(path, lockPath);
+        return unlocked;
+    }
     qint64 pid = 0;
     QString host, application;
     lock->getLockInfo(&pid, &host, &application);
-    return {false, tr("住所録「%1」は、ほかのプログラム（%2 のプロセス %3）が編集中です。")
-                       .arg(path, host)
-                       .arg(pid)};
+    Locked held;
+    held.ok = false;
+    held.error = tr("住所録「%1」は、ほかのプログラム（%2 のプロセス %3）が編集中です。")
+                     .arg(path, host)
+                     .arg(pid);
+    if (!host.isEmpty() && host != QSysInfo::machineHostName()) {
+        const QDateTime since = QFileInfo(lockPath).lastModified();
+        held.elsewhere = true;
+        held.error =
+            tr("住所録「%1」は、別のコンピューター「%2」のプログラム（プロセス %3）が"
+               "%4から編集中です（%5前）。")
+                .arg(path, host)
+                .arg(pid)
+                .arg(
+                    QLocale(QLocale::Japanese).toString(since, QStringLiteral("yyyy年M月d日 H:mm")),
+                    ageText(since.secsTo(QDateTime::currentDateTime())));
+    }
+    return held;
 }
 
 void BookDocument::unlock() {

@@ -88,10 +88,18 @@ public:
     struct Locked {
         bool ok = true;
         QString error; // names the book and the holder
+        // Held by a program on another computer (a book in a shared folder):
+        // it may be left by one that crashed, and can be taken over.
+        bool elsewhere = false;
+        // Locked, but no lock could be made (a folder without write access):
+        // other programs are not kept out. Says so, naming the book.
+        QString warning;
     };
     // Held until unlock() or another book is loaded. A folder that cannot
     // hold a lock file leaves the book unlocked (the stamp still guards).
     Locked lock(const QString &path, int waitMs);
+    // Removes another computer's lock on the book and takes it.
+    Locked takeOverLock(const QString &path);
     void unlock();
     bool holdsLock() const { return m_lock != nullptr; }
 

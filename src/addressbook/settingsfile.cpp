@@ -72,7 +72,7 @@ QStringList settingsValuesFromText(const QString &text, int count) {
 }
 
 WriteResult writeSettingsValues(const QString &path, const QStringList &values) {
-    return writeQuotedFile(path, {values});
+    return writeQuotedFile(path, {values}, Links::Refuse);
 }
 
 BookSettings readBookSettings(const QString &path) {

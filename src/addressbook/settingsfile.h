@@ -26,6 +26,7 @@ QStringList readSettingsValues(const QString &path, int count);
 QStringList settingsValuesFromBytes(const QByteArray &bytes, int count, int *damaged = nullptr);
 QStringList settingsValuesFromText(const QString &text, int count);
 
+// Never through a link: a settings file that is one is refused.
 WriteResult writeSettingsValues(const QString &path, const QStringList &values);
 
 // Nuvel.ini: the current data file and the book mode.

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 namespace nvl {
 
@@ -129,7 +130,7 @@ QString describeFailure(const os::WriteFailure &failure) {
 
 } // namespace
 
-WriteResult replaceFileContents(const QString &path, const QByteArray &bytes) {
+WriteResult replaceFileContents(const QString &path, const QByteArray &bytes, Links links) {
     const auto failure = [&path](const QString &why) {
         return WriteResult{false, QCoreApplication::translate(
                                       "nvl::TextFile", "ファイル「%1」に書き込めません。\n%2")
@@ -139,11 +140,17 @@ WriteResult replaceFileContents(const QString &path, const QByteArray &bytes) {
         return failure(QCoreApplication::translate("nvl::TextFile", "ファイル名がありません。"));
     // A link is followed: the file it names is the one replaced.
     QFileInfo info(path);
+    if (links == Links::Refuse && info.isSymLink())
+        return failure(QCoreApplication::translate(
+            "nvl::TextFile", "リンクになっている設定ファイルには書き込みません。"
+                             "リンクを消すか、普通のファイルに置き換えてください。"));
     const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
     info = QFileInfo(target);
     if (info.exists() && !info.isFile())
         return failure(
             QCoreApplication::translate("nvl::TextFile", "通常のファイルではありません。"));
+    if (QStorageInfo(info.absolutePath()).isReadOnly())
+        return failure(QCoreApplication::translate("nvl::TextFile", "読み取り専用のディスクです。"));
     // The rename would replace a write-protected file; respect the protection,
     // by its permission bits too, so it holds even for the superuser.
     if (info.exists() && (!info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner)))
@@ -157,7 +164,7 @@ WriteResult replaceFileContents(const QString &path, const QByteArray &bytes) {
     return {};
 }
 
-WriteResult writeTextFileAtomically(const QString &path, const QString &text) {
+WriteResult writeTextFileAtomically(const QString &path, const QString &text, Links links) {
     // No reader takes a NUL back: such text is refused rather than lost on reading.
     if (text.contains(QChar(0)))
         return {false,
@@ -165,14 +172,14 @@ WriteResult writeTextFileAtomically(const QString &path, const QString &text) {
                     "nvl::TextFile", "ファイル「%1」に書き込めません。\n保存できない文字（NUL）が"
                                      "含まれています。")
                     .arg(path)};
-    return replaceFileContents(path, encodeText(text));
+    return replaceFileContents(path, encodeText(text), links);
 }
 
-WriteResult writeQuotedFile(const QString &path, const QList<QStringList> &lines) {
+WriteResult writeQuotedFile(const QString &path, const QList<QStringList> &lines, Links links) {
     QString text;
     for (const QStringList &line : lines)
         text += formatQuotedLine(line);
-    return writeTextFileAtomically(path, text);
+    return writeTextFileAtomically(path, text, links);
 }
 
 } // namespace nvl

@@ -50,15 +50,22 @@ struct WriteResult {
     explicit operator bool() const { return ok; }
 };
 
+// Books and outputs are written to the file a link names; the program's own
+// settings files never are, so a link cannot make it overwrite another file.
+enum class Links { Follow, Refuse };
+
 // Replaces the file through a temporary file beside it, written, synced and
 // renamed with every step checked: a crash, a full disk or a failing disk
 // leaves the old content whole, and the caller gets the reason.
-WriteResult replaceFileContents(const QString &path, const QByteArray &bytes);
+WriteResult replaceFileContents(const QString &path, const QByteArray &bytes,
+                                Links links = Links::Follow);
 
 // The text encoded as the program's files are, then replaced as above.
-WriteResult writeTextFileAtomically(const QString &path, const QString &text);
+WriteResult writeTextFileAtomically(const QString &path, const QString &text,
+                                    Links links = Links::Follow);
 
 // Lines of quoted fields, as every text file of the program is written.
-WriteResult writeQuotedFile(const QString &path, const QList<QStringList> &lines);
+WriteResult writeQuotedFile(const QString &path, const QList<QStringList> &lines,
+                            Links links = Links::Follow);
 
 } // namespace nvl

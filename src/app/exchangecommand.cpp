@@ -110,6 +110,8 @@ int runImportCommand(int argc, char *argv[]) {
     const BookDocument::Locked locked = document.lock(outPath, BookDocument::WriterWaitMs);
     if (!locked.ok)
         return fail("import", locked.error);
+    if (!locked.warning.isEmpty())
+        warn("import", locked.warning);
     if (QFileInfo::exists(outPath)) {
         if (!parser.isSet(append))
             return fail("import", tr("住所録「%1」はすでにあります。追加するときは --append を"

@@ -4,18 +4,77 @@
 #include "zipcommand.h"
 
 #include <QApplication>
+#include <QFile>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Written without Qt's windowing: a machine without a display answers too.
+const char Usage[] =
+    "使い方 (usage):\n"
+    "  nvl-hagaki                         ウィンドウで起動 / start the program's windows\n"
+    "  nvl-hagaki print-pdf BOOK OUT.pdf [options]   宛名面を PDF に / address sides as PDF\n"
+    "  nvl-hagaki import IN.vcf|IN.csv OUT.dat [--append]   連絡先を取り込む / import contacts\n"
+    "  nvl-hagaki export BOOK.dat OUT.csv|OUT.vcf            住所録を書き出す / export a book\n"
+    "  nvl-hagaki zip CODE|ADDRESS        郵便番号を引く / look up a postal code\n"
+    "  nvl-hagaki COMMAND --help          コマンドのオプション / a command's options\n"
+    "\n"
+    "終了コード (exit status): 0 done, 1 failure (explained on standard error, nothing\n"
+    "written), 2 usage error, 3 done with items left to the user.\n";
+
+using Command = int (*)(int, char **);
+
+Command commandNamed(const char *name) {
+    const std::pair<const char *, Command> commands[] = {
+        {"print-pdf", nvl::runPrintPdf},
+        {"zip", nvl::runZipCommand},
+        {"import", nvl::runImportCommand},
+        {"export", nvl::runExportCommand},
+    };
+    for (const auto &[verb, command] : commands)
+        if (std::strcmp(name, verb) == 0)
+            return command;
+    return nullptr;
+}
+
+// A name whose bytes do not survive the round trip through text would be
+// acted on under another name.
+const char *unreadableArgument(int argc, char *argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        if (QFile::encodeName(QFile::decodeName(bytes)) != bytes)
+            return argv[i];
+    }
+    return nullptr;
+}
+
+} // namespace
 
 int main(int argc, char *argv[]) {
-    // With no arguments the program is the desktop application.
-    if (argc > 1 && qstrcmp(argv[1], "print-pdf") == 0)
-        return nvl::runPrintPdf(argc, argv);
-    if (argc > 1 && qstrcmp(argv[1], "zip") == 0)
-        return nvl::runZipCommand(argc, argv);
-    if (argc > 1 && qstrcmp(argv[1], "import") == 0)
-        return nvl::runImportCommand(argc, argv);
-    if (argc > 1 && qstrcmp(argv[1], "export") == 0)
-        return nvl::runExportCommand(argc, argv);
-
+    if (argc > 1) {
+        const char *first = argv[1];
+        if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0 ||
+            std::strcmp(first, "help") == 0) {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        const Command command = commandNamed(first);
+        if (!command) {
+            std::fprintf(stderr,
+                         "nvl-hagaki: 「%s」というコマンドはありません (unknown command).\n\n%s",
+                         first, Usage);
+            return 2;
+        }
+        if (const char *unreadable = unreadableArgument(argc, argv)) {
+            std::fprintf(stderr,
+                         "nvl-hagaki %s: 「%s」は文字として読めない名前 (UTF-8 ではないバイト) "
+                         "を含むため扱えません。ファイル名を変えてください。\n",
+                         first, QFile::decodeName(unreadable).toUtf8().constData());
+            return 1;
+        }
+        return command(argc, argv);
+    }
     nvl::preferJapaneseLocale();
     QApplication app(argc, argv);
     nvl::prepareApplication(app);

@@ -138,7 +138,7 @@ bool CardEditor::loadBook() {
     const QString path = m_bookFile;
     // The lock first: another editor's book is not read, whatever name it
     // was opened by.
-    const BookDocument::Locked locked = m_document.lock(path, 0);
+    const BookDocument::Locked locked = lockForEditing(m_ctx.platform, m_document, path);
     if (!locked.ok) {
         refuseBook(locked.error);
         return false;

@@ -103,7 +103,8 @@ void ReorderWindow::afterLoad() {
         m_ctx.platform.messages.show(tr("指定ファイルがありません。"));
         return;
     }
-    if (const BookDocument::Locked locked = m_document.lock(m_path, 0); !locked.ok) {
+    if (const BookDocument::Locked locked = lockForEditing(m_ctx.platform, m_document, m_path);
+        !locked.ok) {
         m_ctx.platform.messages.show(locked.error);
         return;
     }

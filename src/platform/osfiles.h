@@ -25,7 +25,18 @@ struct WriteFailure {
 // Replaces the regular file `path` names (or creates it) with `bytes`: a new
 // file beside it is written, flushed to the disk and put in its place in one
 // step, with the old file's permissions. On failure the old file is as it
-// was and nothing is left beside it.
+// was and nothing is left beside it. Temporaries a killed save of the same
+// file left behind are removed first.
 std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &bytes);
+
+// Whether a process with that id runs on this computer.
+bool processRunning(qint64 pid);
+
+// The program's temporary files for `path`: short whatever the file's name,
+// and telling which process made them.
+QString temporaryName(const QString &path);
+// Removes the program's temporaries for `path` whose process has ended; no
+// other file is touched.
+void removeStaleTemporaries(const QString &path);
 
 } // namespace nvl::os

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,6 +73,12 @@ FileKind fileKind(const QString &path) {
     return S_ISDIR(st.st_mode) ? FileKind::Folder : FileKind::Special;
 }
 
+bool processRunning(qint64 pid) {
+    if (pid <= 0 || pid != static_cast<pid_t>(pid))
+        return false;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
 bool sameFile(const QString &a, const QString &b) {
     struct stat first {};
     struct stat second {};
@@ -83,9 +90,15 @@ bool sameFile(const QString &a, const QString &b) {
 std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &bytes) {
     const QFileInfo info(path);
     const QByteArray targetName = QFile::encodeName(path);
-    QByteArray tempName = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
-                                            info.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(tempName.data());
+    removeStaleTemporaries(path);
+    QByteArray tempName;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        tempName = QFile::encodeName(temporaryName(path));
+        fd = ::open(tempName.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0)
         return failureOf(errno);
     struct stat old {};

@@ -94,6 +94,16 @@ FileKind fileKind(const QString &path) {
     return type == FILE_TYPE_DISK ? FileKind::Regular : FileKind::Special;
 }
 
+bool processRunning(qint64 pid) {
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}
+
 bool sameFile(const QString &a, const QString &b) {
     // The C runtime's st_ino is always 0 here: the volume and file index tell.
     BY_HANDLE_FILE_INFORMATION first{};
@@ -114,13 +124,20 @@ bool sameFile(const QString &a, const QString &b) {
 
 std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &bytes) {
     const QFileInfo info(path);
-    wchar_t tempName[MAX_PATH + 1] = {};
-    if (!GetTempFileNameW(nativeName(info.absolutePath()).c_str(), L"nvl", 0, tempName))
-        return failureOf(GetLastError());
-    const HANDLE file = CreateFileW(tempName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
-    if (error == ERROR_SUCCESS) {
+    removeStaleTemporaries(path);
+    std::wstring tempName;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; file == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+        tempName = nativeName(temporaryName(path));
+        file = CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+        if (error != ERROR_FILE_EXISTS)
+            break;
+    }
+    const bool created = file != INVALID_HANDLE_VALUE;
+    if (created) {
         if (!writeAll(file, bytes) || !FlushFileBuffers(file))
             error = GetLastError();
         CloseHandle(file);
@@ -130,14 +147,16 @@ std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &b
         // ReplaceFileW keeps the old file's attributes and permissions; a
         // new file is moved into place, through to the disk.
         const bool replaced =
-            info.exists() ? ReplaceFileW(target.c_str(), tempName, nullptr,
-                                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
-                          : MoveFileExW(tempName, target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+            info.exists()
+                ? ReplaceFileW(target.c_str(), tempName.c_str(), nullptr,
+                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+                : MoveFileExW(tempName.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
         if (!replaced)
             error = GetLastError();
     }
     if (error != ERROR_SUCCESS) {
-        DeleteFileW(tempName);
+        if (created)
+            DeleteFileW(tempName.c_str());
         return failureOf(error);
     }
     return std::nullopt;

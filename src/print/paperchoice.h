@@ -1,6 +1,7 @@
 #pragma once
 
 #include "postcardpaper.h"
+#include "textfile.h"
 #include "verticallayout.h"
 
 #include <QPointF>
@@ -31,9 +32,9 @@ struct PaperChoice {
 };
 
 // Missing or unreadable values give the defaults (A4 sheets, no offset);
-// offsets are kept within ±MaxOffsetMm.
-PaperChoice readPaperChoice(const QString &path);
-// False when the file could not be written.
-bool writePaperChoice(const QString &path, const PaperChoice &choice);
+// offsets are kept within ±MaxOffsetMm. A file that is there but cannot be
+// read (a FIFO, a device) is named in `problem`.
+PaperChoice readPaperChoice(const QString &path, QString *problem = nullptr);
+WriteResult writePaperChoice(const QString &path, const PaperChoice &choice);
 
 } // namespace nvl

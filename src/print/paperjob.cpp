@@ -16,7 +16,10 @@ QString PrintWindow::paperSettingsPath() const {
 
 void PrintWindow::showPaperChoice() {
     const QScopedValueRollback loading(m_showingPaper, true);
-    m_paper = readPaperChoice(paperSettingsPath());
+    QString problem;
+    m_paper = readPaperChoice(paperSettingsPath(), &problem);
+    if (!problem.isEmpty())
+        m_ctx.platform.messages.show(problem);
     QRadioButton *kind = m_paper.kind == PaperKind::Postcard         ? m_ui->paperPostcard
                          : m_paper.kind == PaperKind::ReturnPostcard ? m_ui->paperReturn
                                                                      : m_ui->paperA4;
@@ -53,9 +56,8 @@ void PrintWindow::paperChanged() {
     m_paper.numbers =
         m_ui->arabicNumerals->isChecked() ? VerticalNumbers::Arabic : VerticalNumbers::Kanji;
     enablePaperControls();
-    if (!writePaperChoice(paperSettingsPath(), m_paper))
-        m_ctx.platform.messages.show(
-            tr("用紙の設定を「%1」に保存できませんでした。").arg(paperSettingsPath()));
+    if (const WriteResult written = writePaperChoice(paperSettingsPath(), m_paper); !written)
+        m_ctx.platform.messages.show(written.error);
 }
 
 QPageSize PrintWindow::jobPageSize() const {

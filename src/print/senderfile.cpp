@@ -23,7 +23,7 @@ WriteResult writeSenderFile(const QString &path, const SenderTable &table) {
     QList<QStringList> lines;
     for (const SenderEntry &entry : table)
         lines.append({entry.postalCode, entry.address1, entry.address2, entry.name});
-    return writeQuotedFile(path, lines);
+    return writeQuotedFile(path, lines, Links::Refuse);
 }
 
 } // namespace nvl

@@ -28,4 +28,19 @@ BookDocument::ConflictHandler askAboutChangedBook(Platform &platform) {
     };
 }
 
+BookDocument::Locked lockForEditing(Platform &platform, BookDocument &book, const QString &path) {
+    BookDocument::Locked locked = book.lock(path, 0);
+    if (!locked.ok && locked.elsewhere &&
+        platform.messages.show(
+            locked.error + QCoreApplication::translate(
+                               "nvl::CardEditor",
+                               "\nそのコンピューターでこの住所録を開いていないことを確かめて"
+                               "ください。ロックを解除して開きますか？"),
+            MessageButtons::YesNo) == MessageAnswer::Yes)
+        locked = book.takeOverLock(path);
+    if (locked.ok && !locked.warning.isEmpty())
+        platform.messages.show(locked.warning);
+    return locked;
+}
+
 } // namespace nvl

@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+
 #include <cstdio>
+#include <unistd.h>
 
 using namespace nvl;
 using namespace nvl::test;
@@ -61,6 +63,7 @@ private slots:
     void refusesWhatItsReaderWouldRefuse_data();
     void refusesWhatItsReaderWouldRefuse();
     void oneLockForEveryNameOfTheBook();
+    void longestNamesSaveAndLock();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -254,6 +257,20 @@ void TestBookDocument::oneLockForEveryNameOfTheBook() {
     QVERIFY(holder.waitForFinished(10000));
     QCOMPARE(holder.exitCode(), 0);
     QVERIFY(second.save().ok());
+}
+
+void TestBookDocument::longestNamesSaveAndLock() {
+    // 255 bytes: as long as a file name may be.
+    const QString name = QString(251, u'a') + QStringLiteral(".dat");
+    const QString book = writeBook(name, {"A"});
+    BookDocument document;
+    const BookDocument::Locked locked = document.lock(book, 0);
+    QVERIFY(locked.ok && locked.warning.isEmpty() && document.holdsLock());
+    QVERIFY(document.load(book).ok());
+    document.setRecord(0, named(QStringLiteral("B")));
+    const BookDocument::Saved saved = document.save();
+    QVERIFY2(saved.ok(), qPrintable(saved.error));
+    QCOMPARE(readBookFile(book).book.record(1).field(AddressRecord::Name), QStringLiteral("B"));
 }
 
 int main(int argc, char *argv[]) {

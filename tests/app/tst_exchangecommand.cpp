@@ -20,6 +20,8 @@ private slots:
     void roundTripThroughFiles();
     void overlappingAppendsKeepEveryRecord();
     void appendNeverPastTheReadersLimit();
+    void answersWithoutDisplay_data();
+    void answersWithoutDisplay();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -229,6 +231,46 @@ void TestExchangeCommand::appendNeverPastTheReadersLimit() {
     QVERIFY2(errors.contains(out) && errors.contains(QString::number(MaxTextFileBytes)),
              qPrintable(errors));
     QCOMPARE(readBytes(out), nearlyFull);
+}
+
+void TestExchangeCommand::answersWithoutDisplay_data() {
+    QTest::addColumn<QString>("arguments"); // for sh, after the program
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says"); // on standard output or error
+    QTest::newRow("--help") << "--help" << 0 << "nvl-hagaki export";
+    QTest::newRow("a mistyped command") << "exprot a.dat b.csv" << 2 << "exprot";
+    // Bytes that are not UTF-8 would come back as another name.
+    QTest::newRow("import into a name that is not UTF-8")
+        << "import \"$D/in.vcf\" \"$D/bad$(printf '\\377\\376').dat\" --append" << 1
+        << "UTF-8";
+    QTest::newRow("export of a name that is not UTF-8")
+        << "export \"$D/bad$(printf '\\377\\376').dat\" \"$D/out.csv\"" << 1 << "UTF-8";
+}
+
+void TestExchangeCommand::answersWithoutDisplay() {
+    QFETCH(QString, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    writeBytes(path(QStringLiteral("in.vcf")),
+               card(QStringLiteral("一人目"), QStringLiteral("千代田1-1")).toUtf8());
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("D"), m_dir->path());
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral("exec \"$0\" ") + arguments, program()});
+    QVERIFY(process.waitForFinished(30000));
+    const QString output = QString::fromUtf8(process.readAllStandardOutput() +
+                                             process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), status);
+    QVERIFY2(output.contains(says), qPrintable(output));
+    QVERIFY2(!output.contains(QStringLiteral("display")), qPrintable(output));
+    // Nothing was written under any name.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"in.vcf"});
 }
 
 QTEST_MAIN(TestExchangeCommand)

@@ -208,7 +208,9 @@ void TestBatchFaults::injectedFaults() {
         QFile::remove(trace);
         // strace counts each thread's calls; the first line is the main thread's.
         const QString mainThread = lines.value(0).section(u' ', 0, 0) + u' ';
-        const QRegularExpression open(QStringLiteral("\\.out\\.pdf\\.\\w+\".* = (\\d+)$"));
+        // The program's temporary beside it: .nvl-HASH-PID-XXXXXX.
+        const QRegularExpression open(
+            QStringLiteral("/\\.nvl-[0-9a-f]{8}-\\d+-\\w{6}\".* = (\\d+)$"));
         QString pdfWrite;
         int writes = 0;
         for (const QString &line : lines) {

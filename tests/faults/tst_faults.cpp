@@ -66,6 +66,7 @@ private slots:
     void settingsFiles_data();
     void settingsFiles();
     void hugeBookRefused();
+    void readOnlyDisk();
 
 private:
     MainWindow *openBook(const QString &path);
@@ -198,6 +199,20 @@ void TestFaults::killedDuringSave() {
     QVERIFY2(read.ok(), "the file is a complete book");
     QCOMPARE(read.book.recordCount(), 300);
     QCOMPARE(read.book.record(300).field(AddressRecord::Name), QStringLiteral("甲299"));
+
+    // The killed save's temporary goes with the next save; files that only
+    // look like the program's stay.
+    const QDir folder(m_desk->folder());
+    const QStringList hidden{".book.dat.Ab12Cd", ".nvl-00000000-1-Ab12Cd"};
+    for (const QString &name : hidden)
+        writeBytes(folder.filePath(name), "not ours");
+    const auto temporaries = [&folder] {
+        return folder.entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".nvl-"));
+    };
+    QCOMPARE(temporaries().size(), 2);
+    QVERIFY(writeBookFile(path, read.book).ok);
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden),
+             QStringList({hidden.at(0), hidden.at(1), "book.dat"}));
 }
 
 void TestFaults::dataFileDeletedWhileEditing() {
@@ -322,6 +337,24 @@ void TestFaults::hugeBookRefused() {
     QVERIFY(m_desk->messages.shown.at(0).text.contains(QStringLiteral("大きすぎる")));
     QCOMPARE(m_main->book().recordCount(), 2);
     QCOMPARE(QFileInfo(path).size(), 50LL * 1024 * 1024);
+}
+
+void TestFaults::readOnlyDisk() {
+    SmallDisk disk("1m");
+    if (!disk.mounted())
+        NVL_SKIP_UNLESS_CI("mounting a small tmpfs is not allowed here");
+    const QString book = disk.filePath(QStringLiteral("book.dat"));
+    writeBytes(book, bookBytes(2, QStringLiteral("名")));
+    QVERIFY(disk.makeReadOnly());
+    // No lock can be made there: the book opens for reading, and that is said.
+    BookDocument document;
+    const BookDocument::Locked locked = document.lock(book, 0);
+    QVERIFY(locked.ok && locked.warning.contains(QStringLiteral("鍵ファイル")));
+    const BookDocument::Saved saved = BookDocument::saveCopy(book, readBookFile(book).book);
+    QVERIFY(!saved.ok());
+    QVERIFY2(saved.error.contains(book) &&
+                 saved.error.contains(QStringLiteral("読み取り専用のディスク")),
+             qPrintable(saved.error));
 }
 
 int main(int argc, char *argv[]) {

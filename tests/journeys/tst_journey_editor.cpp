@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QtTest>
@@ -24,6 +25,7 @@ private slots:
     void optionEntryStoresWhatItShows();
     void cancelDiscardsWithoutAsking();
     void commandsWaitWhileTheEditorAsks();
+    void anotherComputersLockTakenOver();
 };
 
 namespace {
@@ -197,6 +199,33 @@ void TestJourneyEditor::commandsWaitWhileTheEditorAsks() {
     QCOMPARE(journey.window(WindowId::CardEditor), editor);
     QCOMPARE(fieldText(editor, QStringLiteral("宛名／敬称")), QStringLiteral("宛名2"));
     QCOMPARE(readBytes(book), before);
+}
+
+void TestJourneyEditor::anotherComputersLockTakenOver() {
+    Journey journey;
+    const QString book = journey.writeBook(QStringLiteral("a.dat"), 3);
+    // Left 30 days ago by a PC that crashed while it had the book open.
+    const QString lock = journey.path(QStringLiteral(".a.dat.lock"));
+    writeBytes(lock, QByteArray("4242\nnvl-hagaki\nother-pc\n"));
+    QFile stamp(lock);
+    QVERIFY(stamp.open(QIODevice::ReadWrite));
+    QVERIFY(stamp.setFileTime(QDateTime::currentDateTime().addDays(-30),
+                              QFileDevice::FileModificationTime));
+    stamp.close();
+    ModalAnswers answers;
+    journey.openBook(book, answers);
+    answers.then(pressButton(QStringLiteral("はい")));
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("住所録編集")));
+    QTRY_VERIFY(answers.allAnswered());
+    const QString asked = answers.messageTexts().value(0);
+    QVERIFY2(asked.contains(QStringLiteral("other-pc")) && asked.contains(QStringLiteral("30日前")),
+             qPrintable(asked));
+    QWidget *editor = journey.window(WindowId::CardEditor);
+    QVERIFY(editor);
+    QVERIFY(editor->findChild<QLabel *>(QStringLiteral("lblRec"))->text().startsWith(u'1'));
+    QVERIFY(!readBytes(lock).contains("other-pc"));
+    QVERIFY(press(editor, QStringLiteral("戻る")));
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
 }
 
 QTEST_MAIN(TestJourneyEditor)

@@ -543,12 +543,54 @@ def scenario_import_contacts(d):
              == ['宛名1', '宛名2', '山田 花子'])
 
 
+def to_print_window(d, main, book):
+    for item in d.find_all(book, 'list item'):
+        if not item.getState().contains(d.at.STATE_SELECTED):
+            d.act(item, 'Toggle')
+    d.press(main, '一括選択')
+    d.press(main, '次へ')
+
+
 def scenario_fifo_settings(d):
-    os.mkfifo(os.path.join(d.program_folder, 'Nuvel.ini'))
+    for name in ('Nuvel.ini', 'nvl-hagaki.ini'):
+        os.mkfifo(os.path.join(d.program_folder, name))
     d.start()
     box = d.alert_containing('Nuvel.ini')
     d.press(box, 'OK')
-    d.window('NVL  ﾊｶﾞｷ  Print')
+    d.gone(box)
+    # Opening a book would write Nuvel.ini: refused, named.
+    main, book = open_book(d, d.write_book('book.dat', 2))
+    box = d.alert_containing('Nuvel.ini')
+    d.press(box, 'OK')
+    d.gone(box)
+    # The print window reads nvl-hagaki.ini: refused the same way, not waited for.
+    to_print_window(d, main, book)
+    box = d.alert_containing('nvl-hagaki.ini')
+    d.press(box, 'OK')
+    d.gone(box)
+    d.window('印刷フォーマット')
+
+
+def scenario_paper_with_failing_fsync(d):
+    """The paper choice is saved like every settings file: a failing fsync
+    is told, naming the file, and the file stays as it was."""
+    needs_strace()
+    settings = os.path.join(d.program_folder, 'nvl-hagaki.ini')
+    with open(settings, 'w') as f:
+        f.write('[paper]\nkind=a4-sheets\n')
+    before = open(settings, 'rb').read()
+    d.start()
+    main, book = open_book(d, d.write_book('book.dat', 2))
+    to_print_window(d, main, book)
+    printing = d.window('印刷フォーマット')
+    d.inject('fsync,fdatasync:error=EIO')
+    postcard = d.find(printing, 'radio button', 'はがき用紙')
+    d.act(postcard, 'Toggle')
+    box = d.alert_containing('nvl-hagaki.ini')
+    d.press(box, 'OK')
+    d.gone(box)
+    if open(settings, 'rb').read() != before:
+        raise Failure('nvl-hagaki.ini changed although its save failed')
 
 
 def delete_card_with_fault(d, book_folder, fault=None):
@@ -628,7 +670,7 @@ def scenario_delete_with_failing_rename(d):
 
 
 SCENARIOS = ['open_book', 'delete_card', 'new_register_save', 'print_to_cups',
-             'import_contacts', 'fifo_settings',
+             'import_contacts', 'fifo_settings', 'paper_with_failing_fsync',
              'delete_on_full_disk', 'delete_with_failing_fsync', 'delete_with_failing_rename']
 
 

@@ -124,6 +124,15 @@ SmallDisk::SmallDisk(const char *size) {
 #endif
 }
 
+bool SmallDisk::makeReadOnly() {
+#ifdef __linux__
+    return m_mounted && ::mount("tmpfs", QFile::encodeName(m_folder.path()).constData(), "tmpfs",
+                                MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+#else
+    return false;
+#endif
+}
+
 SmallDisk::~SmallDisk() {
 #ifdef __linux__
     if (m_mounted)

@@ -113,6 +113,8 @@ public:
     explicit SmallDisk(const char *size);
     ~SmallDisk();
     bool mounted() const { return m_mounted; }
+    // Mounts it again read-only, as a write-protected card or a share is.
+    bool makeReadOnly();
     QString filePath(const QString &name) const { return m_folder.filePath(name); }
     QString path() const { return m_folder.path(); }
 
