@@ -12,26 +12,26 @@
 
 namespace nvl {
 
-QByteArray readFileBytes(const QString &path, TextFileRead::Status *status) {
-    QFileInfo info(path);
-    if (path.isEmpty() || !info.exists()) {
-        *status = TextFileRead::Status::Missing;
-        return {};
-    }
+TextFileRead::Status regularFileStatus(const QString &path) {
     // Only a regular file: reading a FIFO or a device would block or never end.
     switch (os::fileKind(path)) {
     case os::FileKind::Regular:
-        break;
+        return TextFileRead::Status::Ok;
     case os::FileKind::Missing:
-        *status = TextFileRead::Status::Missing;
-        return {};
+        return TextFileRead::Status::Missing;
     case os::FileKind::Folder:
-        *status = TextFileRead::Status::Unreadable;
-        return {};
+        return TextFileRead::Status::Unreadable;
     case os::FileKind::Special:
-        *status = TextFileRead::Status::NotRegular;
-        return {};
+        break;
     }
+    return TextFileRead::Status::NotRegular;
+}
+
+QByteArray readFileBytes(const QString &path, TextFileRead::Status *status) {
+    QFileInfo info(path);
+    *status = regularFileStatus(path);
+    if (*status != TextFileRead::Status::Ok)
+        return {};
     if (info.size() > MaxTextFileBytes) {
         *status = TextFileRead::Status::TooLarge;
         return {};

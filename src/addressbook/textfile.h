@@ -36,6 +36,10 @@ struct TextFileRead {
 };
 
 TextFileRead readTextFile(const QString &path);
+// Ok for a regular file; Missing, NotRegular (a FIFO, a device) or
+// Unreadable (a folder) otherwise.
+TextFileRead::Status regularFileStatus(const QString &path);
+
 // The bytes of a regular file of at most MaxTextFileBytes; empty unless
 // *status is Ok.
 QByteArray readFileBytes(const QString &path, TextFileRead::Status *status);

@@ -1,6 +1,7 @@
 #include "exchangecommand.h"
 
 #include "bookdocument.h"
+#include "contactfile.h"
 #include "filechecks.h"
 #include "foreigncsv.h"
 #include "vcard.h"
@@ -47,10 +48,10 @@ bool parse(QCommandLineParser &parser, const char *usage, int *status) {
     return true;
 }
 
-ImportResult readContacts(const QString &path, const QByteArray &bytes) {
-    if (importFormat(path, bytes) == ImportFormat::VCard)
-        return readVCards(bytes);
-    const CsvRead table = readCsvTable(bytes);
+ImportResult readContacts(const ContactFile &file) {
+    if (file.format == ImportFormat::VCard)
+        return file.vcards;
+    const CsvRead table = readCsvTable(file.csv);
     if (!table.ok()) {
         ImportResult failed;
         failed.error = table.error;
@@ -82,10 +83,9 @@ int runImportCommand(int argc, char *argv[]) {
     const QString &inPath = args.at(1);
     const QString &outPath = args.at(2);
 
-    TextFileRead::Status readStatus = TextFileRead::Status::Ok;
-    const QByteArray bytes = readFileBytes(inPath, &readStatus);
-    if (readStatus != TextFileRead::Status::Ok)
-        return fail("import", describeReadFailure(inPath, readStatus));
+    const ContactFile file = readContactFile(inPath);
+    if (!file.ok())
+        return fail("import", file.error);
     if (isSameFile(inPath, outPath))
         return fail("import",
                     tr("取り込むファイルと住所録「%1」が同じファイルです。").arg(outPath));
@@ -93,7 +93,7 @@ int runImportCommand(int argc, char *argv[]) {
         return fail(
             "import",
             tr("「%1」は通常のファイルではないため、住所録を書き込めません。").arg(outPath));
-    const ImportResult read = readContacts(inPath, bytes);
+    const ImportResult read = readContacts(file);
     if (!read.ok())
         return fail("import", QStringLiteral("%1: %2").arg(inPath, read.error));
     if (read.records.isEmpty()) {

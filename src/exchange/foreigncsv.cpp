@@ -106,8 +106,23 @@ std::optional<QList<QStringList>> parseCsv(const QString &text) {
     return rows;
 }
 
+// What a spreadsheet would run as a formula: such a field is exported with
+// a leading ', taken off again on import.
+bool startsFormula(QStringView text) {
+    return !text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front());
+}
+
+bool escapedByExport(QStringView text) {
+    return text.startsWith(u'\'') &&
+           (startsFormula(text.mid(1)) ||
+            (text.size() > 2 && text.at(1) == u'\'' && startsFormula(text.mid(2))));
+}
+
 QString cell(const QStringList &row, int column) {
-    return column >= 0 ? row.value(column).trimmed() : QString();
+    if (column < 0)
+        return {};
+    const QString value = row.value(column);
+    return (escapedByExport(value) ? value.mid(1) : value).trimmed();
 }
 
 // A formatted address as web address books export it: its lines joined,
@@ -135,7 +150,26 @@ QString quote(QString text) {
 
 } // namespace
 
-CsvRead readCsvTable(const QByteArray &bytes) {
+CsvRead readCsvTable(const QByteArray &given) {
+    // A NUL reads as a blank, as in a vCard; the lines that held one are named.
+    QByteArray bytes = given;
+    QStringList notes;
+    if (bytes.contains('\0')) {
+        int line = 1;
+        int noted = 0;
+        for (char &c : bytes) {
+            if (c == '\n') {
+                ++line;
+            } else if (c == '\0') {
+                c = ' ';
+                if (noted != line)
+                    notes.append(QCoreApplication::translate(
+                                     "nvl::Import", "%1行目の NUL 文字を空白として読みました。")
+                                     .arg(line));
+                noted = line;
+            }
+        }
+    }
     const std::optional<DecodedText> text = decodeText(bytes);
     if (!text)
         return {{},
@@ -151,6 +185,7 @@ CsvRead readCsvTable(const QByteArray &bytes) {
     CsvTable table;
     table.header = rows->takeFirst();
     table.rows = *rows;
+    table.notes = notes;
     return {table, {}};
 }
 
@@ -222,6 +257,7 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
     const auto at = [&](ImportColumn c) {
         return static_cast<int>(mapping.at(size_t(c)));
     };
+    result.warnings = table.notes;
     for (const QStringList &row : table.rows) {
         QString name = cell(row, at(ImportColumn::Name));
         if (name.isEmpty())
@@ -286,10 +322,13 @@ QByteArray writeExportCsv(const QList<AddressRecord> &records) {
             // The honorific as its word where it names one, so other
             // programs read 様, not 0.
             const QString word = honorificWords().value(value.toInt());
-            fields.append(quote(field == AddressRecord::Honorific &&
-                                        value == QString::number(value.toInt()) && !word.isEmpty()
-                                    ? word
-                                    : value));
+            const QString shown = field == AddressRecord::Honorific &&
+                                          value == QString::number(value.toInt()) && !word.isEmpty()
+                                      ? word
+                                      : value;
+            const bool escape = startsFormula(shown) || (shown.startsWith(u'\'') &&
+                                                         startsFormula(QStringView(shown).mid(1)));
+            fields.append(quote(escape ? u'\'' + shown : shown));
         }
         out += fields.join(u',') + QStringLiteral("\r\n");
     }

@@ -11,6 +11,7 @@ namespace nvl {
 struct CsvTable {
     QStringList header;
     QList<QStringList> rows;
+    QStringList notes; // what was read otherwise than written (a NUL as a blank)
 };
 struct CsvRead {
     CsvTable table;

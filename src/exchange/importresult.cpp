@@ -9,15 +9,25 @@ namespace nvl {
 
 namespace {
 
-// Line breaks, tabs and other control characters as blanks.
+// Line breaks, tabs and other control characters as blanks; so are the
+// invisible direction controls and separators that could show a name
+// reversed or broken.
 QString withoutControls(QString text) {
-    for (QChar &c : text)
-        if (c.category() == QChar::Other_Control)
+    for (QChar &c : text) {
+        const char16_t u = c.unicode();
+        if (c.category() == QChar::Other_Control || (u >= 0x202A && u <= 0x202E) ||
+            (u >= 0x2066 && u <= 0x2069) || u == 0x2028 || u == 0x2029)
             c = u' ';
+    }
     return text;
 }
 
 } // namespace
+
+QString quotedStart(const QString &text) {
+    constexpr int Shown = 20;
+    return text.size() > Shown ? text.left(Shown) + QStringLiteral("…") : text;
+}
 
 QString importedPostalCode(const QString &given) {
     // Cleaned first, so a code read back from an export reads the same.
@@ -81,7 +91,7 @@ void checkFieldLengths(const AddressRecord &record, QStringList &warnings) {
             warnings.append(QCoreApplication::translate(
                                 "nvl::Import", "「%1」の%2は%3文字あり、入力できる%4文字を超えて"
                                                "いますが、そのまま取り込みます。")
-                                .arg(record.field(AddressRecord::Name),
+                                .arg(quotedStart(record.field(AddressRecord::Name)),
                                      QCoreApplication::translate("nvl::Import", limit.caption))
                                 .arg(length)
                                 .arg(limit.length));

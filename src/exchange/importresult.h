@@ -39,6 +39,9 @@ void setImportedAddress(AddressRecord &record, const QString &regionAndLocality,
 // fields are trimmed: a book's field is one line.
 void tidyImportedRecord(AddressRecord &record);
 
+// A text as a message quotes it: its first 20 characters, then "…".
+QString quotedStart(const QString &text);
+
 // Adds a warning for every field longer than the editor's typing limits.
 void checkFieldLengths(const AddressRecord &record, QStringList &warnings);
 

@@ -30,28 +30,6 @@ bool quotedPrintable(const Property &p) {
            p.parameters.contains("QUOTED-PRINTABLE");
 }
 
-// The logical lines: folded lines (a line break and a blank) joined, and
-// quoted-printable soft breaks (a line ending in '=') too.
-QList<QByteArray> logicalLines(const QByteArray &bytes) {
-    QList<QByteArray> lines;
-    for (QByteArray line : bytes.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (!lines.isEmpty() && (line.startsWith(' ') || line.startsWith('\t'))) {
-            lines.last() += line.mid(1);
-            continue;
-        }
-        if (!lines.isEmpty() && lines.last().endsWith('=') &&
-            lines.last().toUpper().contains("QUOTED-PRINTABLE")) {
-            lines.last().chop(1);
-            lines.last() += line;
-            continue;
-        }
-        lines.append(line);
-    }
-    return lines;
-}
-
 std::optional<Property> parseLine(const QByteArray &line) {
     // The name and parameters end at the first colon outside quotes.
     qsizetype colon = -1;
@@ -100,7 +78,7 @@ QByteArray decodeQuotedPrintable(const QByteArray &value) {
     return out;
 }
 
-QString decodeValue(const Property &p) {
+QString decodeValue(const Property &p, bool *undecodable = nullptr) {
     const QByteArray bytes = quotedPrintable(p) ? decodeQuotedPrintable(p.value) : p.value;
     // The character sets Japanese phones and address books write; any
     // other name is guessed from the bytes like an unnamed one.
@@ -121,6 +99,8 @@ QString decodeValue(const Property &p) {
     }
     if (const std::optional<DecodedText> text = decodeText(bytes))
         return text->text;
+    if (undecodable)
+        *undecodable = true;
     return QString::fromUtf8(bytes);
 }
 
@@ -155,6 +135,8 @@ struct Contact {
     QString given;
     QStringList address; // the chosen ADR's components
     bool homeAddress = false;
+    // Bytes that are text in no encoding it knows, read as U+FFFD.
+    bool undecodable = false;
 
     QString name() const {
         if (!formattedName.trimmed().isEmpty())
@@ -165,15 +147,15 @@ struct Contact {
 
 void take(Contact &contact, const Property &p) {
     if (p.name == "FN") {
-        contact.formattedName = components(decodeValue(p)).join(u';');
+        contact.formattedName = components(decodeValue(p, &contact.undecodable)).join(u';');
     } else if (p.name == "N") {
-        const QStringList parts = components(decodeValue(p));
+        const QStringList parts = components(decodeValue(p, &contact.undecodable));
         contact.family = parts.value(0);
         contact.given = parts.value(1);
     } else if (p.name == "ADR") {
         const bool home = p.parameters.contains("HOME") || p.parameters.contains("TYPE=HOME");
         if (contact.address.isEmpty() || (home && !contact.homeAddress)) {
-            QStringList parts = components(decodeValue(p));
+            QStringList parts = components(decodeValue(p, &contact.undecodable));
             bool empty = true;
             for (const QString &part : parts)
                 empty = empty && part.trimmed().isEmpty();
@@ -185,7 +167,7 @@ void take(Contact &contact, const Property &p) {
     }
 }
 
-void finish(const Contact &contact, ImportResult &result) {
+void finishContact(const Contact &contact, ImportResult &result) {
     const QString name = contact.name();
     const auto skip = [&] {
         if (!name.isEmpty())
@@ -212,40 +194,194 @@ void finish(const Contact &contact, ImportResult &result) {
         return;
     }
     checkFieldLengths(record, result.warnings);
+    if (contact.undecodable)
+        result.warnings.append(
+            QCoreApplication::translate(
+                "nvl::Import", "「%1」には文字として読めないバイトがあり、「\uFFFD」にしました。")
+                .arg(quotedStart(name)));
     result.records.append(record);
+}
+
+// The properties a contact is read from; everything else (photos, logos,
+// sounds, keys, notes) is passed over as it streams by, never kept.
+bool keptProperty(const QByteArray &name) {
+    return name == "BEGIN" || name == "END" || name == "FN" || name == "N" || name == "ADR";
 }
 
 } // namespace
 
-ImportResult readVCards(const QByteArray &bytes) {
+struct VCardReader::State {
     ImportResult result;
     std::optional<Contact> open;
     int cards = 0;
-    for (const QByteArray &line : logicalLines(bytes)) {
+    // A card inside a card, or an end without a card: nothing after is read.
+    bool stopped = false;
+
+    // The logical line being joined: folded lines (a line break and a blank)
+    // and quoted-printable soft breaks (a line ending in '=').
+    QByteArray logical;
+    bool haveLogical = false;
+    bool logicalPassedOver = false;
+    bool logicalQuotedPrintable = false;
+    bool logicalEndsInEquals = false;
+
+    // The physical line being read, possibly over several chunks.
+    enum class Kind { NewLine, Continuation, PassedOver };
+    QByteArray physical;
+    bool physicalStarted = false;
+    bool folded = false;
+    bool nameKnown = false;
+    Kind kind = Kind::NewLine;
+    char last = 0;
+    char beforeLast = 0;
+
+    void logicalLineDone() {
+        if (haveLogical && !logicalPassedOver && !stopped)
+            takeLine(logical);
+        haveLogical = false;
+        logicalPassedOver = false;
+        logical.clear();
+    }
+
+    void takeLine(const QByteArray &line) {
         const QByteArray upper = line.trimmed().toUpper();
         if (upper == "BEGIN:VCARD") {
-            if (open)
-                break; // a card inside a card: broken
+            if (open) {
+                stopped = true; // left open: the file is broken
+                return;
+            }
             open.emplace();
             ++cards;
-            continue;
+            return;
         }
         if (upper == "END:VCARD") {
-            if (!open)
-                break;
-            finish(*open, result);
+            if (!open) {
+                stopped = true;
+                return;
+            }
+            finishContact(*open, result);
             open.reset();
-            continue;
+            return;
         }
         if (!open)
-            continue;
+            return;
         if (const std::optional<Property> property = parseLine(line))
             take(*open, *property);
     }
-    if (cards == 0)
+
+    void append(const char *data, qsizetype size) {
+        if (size == 0)
+            return;
+        if (!physicalStarted) {
+            physicalStarted = true;
+            folded = haveLogical && (data[0] == ' ' || data[0] == '\t');
+            const bool softBreak = haveLogical && logicalQuotedPrintable && logicalEndsInEquals;
+            if (folded || softBreak) {
+                kind = logicalPassedOver ? Kind::PassedOver : Kind::Continuation;
+            } else {
+                logicalLineDone();
+                kind = Kind::NewLine;
+                nameKnown = false;
+            }
+        }
+        beforeLast = size > 1 ? data[size - 2] : last;
+        last = data[size - 1];
+        if (kind == Kind::PassedOver)
+            return;
+        const qsizetype before = physical.size();
+        physical.append(data, size);
+        if (kind != Kind::NewLine || nameKnown)
+            return;
+        // The name ends at the first ':' or ';': passed over from there on
+        // when it is not one the contact is read from.
+        qsizetype end = -1;
+        for (qsizetype i = before; i < physical.size() && end < 0; ++i)
+            if (physical.at(i) == ':' || physical.at(i) == ';')
+                end = i;
+        if (end < 0)
+            return;
+        nameKnown = true;
+        QByteArray name = physical.left(end).trimmed().toUpper();
+        if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0)
+            name = name.mid(dot + 1);
+        if (!keptProperty(name)) {
+            kind = Kind::PassedOver;
+            physical.clear();
+        }
+    }
+
+    void lineEnd() {
+        if (!physicalStarted) {
+            // An empty line: a soft break may end in one; otherwise nothing.
+            if (haveLogical && logicalQuotedPrintable && logicalEndsInEquals) {
+                if (!logicalPassedOver)
+                    logical.chop(1);
+                logicalEndsInEquals = false;
+            } else {
+                logicalLineDone();
+            }
+            return;
+        }
+        const bool endsInEquals = last == '=' || (last == '\r' && beforeLast == '=');
+        if (physical.endsWith('\r'))
+            physical.chop(1);
+        switch (kind) {
+        case Kind::PassedOver:
+            haveLogical = true;
+            logicalPassedOver = true;
+            break;
+        case Kind::Continuation:
+            if (folded) {
+                logical.append(physical.constData() + 1, physical.size() - 1);
+            } else {
+                logical.chop(1); // the soft break's '='
+                logical += physical;
+            }
+            break;
+        case Kind::NewLine: {
+            logical = physical;
+            haveLogical = true;
+            logicalPassedOver = false;
+            const qsizetype colon = logical.indexOf(':');
+            logicalQuotedPrintable =
+                logical.left(colon < 0 ? 0 : colon).toUpper().contains("QUOTED-PRINTABLE");
+            break;
+        }
+        }
+        logicalEndsInEquals = endsInEquals;
+        physical.clear();
+        physicalStarted = false;
+        last = beforeLast = 0;
+    }
+};
+
+VCardReader::VCardReader() : m_state(std::make_unique<State>()) {}
+
+VCardReader::~VCardReader() = default;
+
+void VCardReader::feed(const QByteArray &chunk) {
+    qsizetype from = 0;
+    while (from < chunk.size()) {
+        const qsizetype newline = chunk.indexOf('\n', from);
+        const qsizetype end = newline < 0 ? chunk.size() : newline;
+        m_state->append(chunk.constData() + from, end - from);
+        if (newline < 0)
+            break;
+        m_state->lineEnd();
+        from = newline + 1;
+    }
+}
+
+ImportResult VCardReader::finish() {
+    State &s = *m_state;
+    if (s.physicalStarted)
+        s.lineEnd();
+    s.logicalLineDone();
+    ImportResult result = std::move(s.result);
+    if (s.cards == 0)
         result.error = QCoreApplication::translate(
             "nvl::Import", "vCard（BEGIN:VCARD で始まる連絡先）が見つかりません。");
-    else if (open || result.records.size() + result.skipped.size() > cards)
+    else if (s.open)
         result.error = QCoreApplication::translate(
             "nvl::Import", "vCard が END:VCARD で閉じられないまま終わっています。");
     if (!result.ok()) {
@@ -253,7 +389,14 @@ ImportResult readVCards(const QByteArray &bytes) {
         result.skipped.clear();
         result.warnings.clear();
     }
+    m_state = std::make_unique<State>();
     return result;
+}
+
+ImportResult readVCards(const QByteArray &bytes) {
+    VCardReader reader;
+    reader.feed(bytes);
+    return reader.finish();
 }
 
 QByteArray writeVCards(const QList<AddressRecord> &records) {

@@ -3,6 +3,7 @@
 #include "importresult.h"
 
 #include <QByteArray>
+#include <memory>
 
 namespace nvl {
 
@@ -13,6 +14,21 @@ namespace nvl {
 // else the first; its extended address as the building line; 様.
 // Contacts without an address are listed in `skipped`.
 ImportResult readVCards(const QByteArray &bytes);
+
+// The same, fed a chunk at a time: a file of any size is read in one pass,
+// and memory holds only the lines a contact is read from.
+class VCardReader {
+public:
+    VCardReader();
+    ~VCardReader();
+    void feed(const QByteArray &chunk);
+    // The contacts read; the reader starts afresh.
+    ImportResult finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 // The records as vCard 3.0 in UTF-8: FN and N, the address as locality
 // (住所１), street (住所２), extended address (建物名) and postal code.

@@ -1,5 +1,6 @@
 // Import of contacts (vCard, other programs' CSV) and export of the book.
 #include "bookdocument.h"
+#include "contactfile.h"
 #include "foreigncsv.h"
 #include "importmappingdialog.h"
 #include "mainwindow.h"
@@ -7,6 +8,8 @@
 #include "vcard.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QProgressDialog>
 
 namespace nvl {
 
@@ -29,17 +32,29 @@ bool MainWindow::bookIsOpen() const {
 }
 
 std::optional<ImportResult> MainWindow::readContacts(const QString &path) {
-    TextFileRead::Status status = TextFileRead::Status::Ok;
-    const QByteArray bytes = readFileBytes(path, &status);
-    if (status != TextFileRead::Status::Ok) {
-        m_ctx.platform.messages.show(describeReadFailure(path, status));
+    // A long read shows how far it is and can be stopped; nothing is written then.
+    QProgressDialog progress(tr("「%1」を読み込んでいます…").arg(QFileInfo(path).fileName()),
+                             tr("キャンセル"), 0, 1000, this);
+    progress.setWindowTitle(tr("連絡先を取り込む"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(m_importProgressDelayMs);
+    progress.setAutoReset(false);
+    const ContactFile file = readContactFile(path, [&progress](qint64 done, qint64 total) {
+        progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
+        return !progress.wasCanceled();
+    });
+    progress.close();
+    if (file.cancelled)
+        return std::nullopt;
+    if (!file.error.isEmpty()) {
+        m_ctx.platform.messages.show(file.error);
         return std::nullopt;
     }
     ImportResult read;
-    if (importFormat(path, bytes) == ImportFormat::VCard) {
-        read = readVCards(bytes);
+    if (file.format == ImportFormat::VCard) {
+        read = file.vcards;
     } else {
-        const CsvRead table = readCsvTable(bytes);
+        const CsvRead table = readCsvTable(file.csv);
         if (!table.ok()) {
             read.error = table.error;
         } else {

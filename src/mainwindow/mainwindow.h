@@ -42,6 +42,9 @@ public:
     // one is shown.
     void handOver(WindowId target);
 
+    // How long a contact import reads before its progress shows.
+    void setImportProgressDelay(int ms) { m_importProgressDelayMs = ms; }
+
     // Shows the book as the list sheet (short form), leaving this window:
     // the card editor's list command.
     void showShortListSheet();
@@ -105,6 +108,7 @@ private:
 
     int m_reloadOnLoad = 0;
     bool m_steppingAside = false;
+    int m_importProgressDelayMs = 500;
     std::unique_ptr<MainWindowUi> m_ui;
     // The book list shows the one book (m_ctx.book), but is emptied while a
     // file is being chosen.

@@ -105,6 +105,20 @@ void TestExchangeCommand::imports_data() {
         << cp932(QStringLiteral(
                "氏名,郵便番号,住所\r\n山田 太郎,100-0001,東京都千代田区千代田1-1\r\n"))
         << "contacts.csv" << -1 << false << 0 << 1 << "";
+    // Real exports carry photos: megabytes the import passes over.
+    QByteArray photos;
+    for (int i = 0; i < 2; ++i) {
+        photos += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:写真" + QByteArray::number(i) +
+                  "\r\nPHOTO;ENCODING=b;TYPE=JPEG:";
+        for (int line = 0; line < 40000; ++line)
+            photos += " " + QByteArray(74, 'Q') + "\r\n";
+        photos += "ADR:;;千代田1-1;千代田区;東京都;100-0001;\r\nEND:VCARD\r\n";
+    }
+    QTest::newRow("a 6 MB vCard with photos")
+        << photos << "contacts.vcf" << -1 << false << 0 << 2 << "";
+    QTest::newRow("CSV with a NUL: read as a blank, the line named")
+        << QByteArray("氏名,住所\r\n佐\0藤,大阪府\r\n", 34) << "contacts.csv" << -1 << false << 0
+        << 1 << "2行目の NUL";
     QTest::newRow("CSV without the columns")
         << QByteArray("a,b\r\n1,2\r\n") << "contacts.csv" << -1 << false << 1 << -1 << "氏名";
 }
@@ -241,8 +255,7 @@ void TestExchangeCommand::answersWithoutDisplay_data() {
     QTest::newRow("a mistyped command") << "exprot a.dat b.csv" << 2 << "exprot";
     // Bytes that are not UTF-8 would come back as another name.
     QTest::newRow("import into a name that is not UTF-8")
-        << "import \"$D/in.vcf\" \"$D/bad$(printf '\\377\\376').dat\" --append" << 1
-        << "UTF-8";
+        << "import \"$D/in.vcf\" \"$D/bad$(printf '\\377\\376').dat\" --append" << 1 << "UTF-8";
     QTest::newRow("export of a name that is not UTF-8")
         << "export \"$D/bad$(printf '\\377\\376').dat\" \"$D/out.csv\"" << 1 << "UTF-8";
 }
@@ -263,8 +276,8 @@ void TestExchangeCommand::answersWithoutDisplay() {
     process.start(QStringLiteral("/bin/sh"),
                   {QStringLiteral("-c"), QStringLiteral("exec \"$0\" ") + arguments, program()});
     QVERIFY(process.waitForFinished(30000));
-    const QString output = QString::fromUtf8(process.readAllStandardOutput() +
-                                             process.readAllStandardError());
+    const QString output =
+        QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), status);
     QVERIFY2(output.contains(says), qPrintable(output));

@@ -74,6 +74,10 @@ private slots:
     void roundTrips();
     void capacity();
     void longFieldsKeptWithAWarning();
+    void largeQuotedPrintableInLinearTime();
+    void formulasEscapedOnExport();
+    void hostileContacts_data();
+    void hostileContacts();
 };
 
 void TestExchange::vcards_data() {
@@ -145,6 +149,16 @@ void TestExchange::vcards() {
     QCOMPARE(read.skipped, skipped);
     for (const AddressRecord &r : read.records)
         QCOMPARE(r.field(AddressRecord::Honorific), QStringLiteral("0"));
+    // Read as a file streams in, chunks ending anywhere in a line.
+    for (const int chunk : {1, 5}) {
+        VCardReader reader;
+        for (qsizetype at = 0; at < file.size(); at += chunk)
+            reader.feed(file.mid(at, chunk));
+        const ImportResult fed = reader.finish();
+        QCOMPARE(fed.records, read.records);
+        QCOMPARE(fed.skipped, read.skipped);
+        QCOMPARE(fed.error, read.error);
+    }
 }
 
 void TestExchange::csvFiles_data() {
@@ -306,6 +320,95 @@ void TestExchange::longFieldsKeptWithAWarning() {
     QCOMPARE(read.records.first().field(AddressRecord::Name), longName);
     QCOMPARE(read.warnings.size(), 1);
     QVERIFY(read.warnings.first().contains(QStringLiteral("25文字")));
+}
+
+void TestExchange::largeQuotedPrintableInLinearTime() {
+    // One address of 4 MB in soft-broken lines, and a photo of 4 MB passed
+    // over: a join that rescans its line would take this test past its
+    // CTest timeout.
+    QByteArray street;
+    for (int line = 0; street.size() < 4 * 1024 * 1024; ++line)
+        street += QByteArray(72, 'A' + line % 26) + "=\r\n";
+    street += "B";
+    QByteArray photo;
+    for (int line = 0; photo.size() < 4 * 1024 * 1024; ++line)
+        photo += " " + QByteArray(74, 'Q') + "\r\n";
+    const QByteArray file = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:長い住所\r\n"
+                            "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n" +
+                            photo + "\r\nADR;HOME;ENCODING=QUOTED-PRINTABLE:;;" + street +
+                            ";千代田区;東京都;;\r\nEND:VCARD\r\n";
+    const ImportResult read = readVCards(file);
+    QCOMPARE(read.records.size(), 1);
+    const QString &line2 = read.records.first().field(AddressRecord::Address2);
+    QVERIFY(line2.size() > 4000000);
+    QVERIFY(line2.endsWith(u'B') && !line2.contains(u'='));
+}
+
+void TestExchange::formulasEscapedOnExport() {
+    const QStringList names{
+        "=1+1", "+cmd|' /C calc'!A0", "-1+1", "@SUM(A1)", "'=quoted", "'' kept", "it's", "\t=tab"};
+    QList<AddressRecord> records;
+    for (const QString &name : names) {
+        AddressRecord record;
+        record.setField(AddressRecord::Name, name);
+        record.setField(AddressRecord::Address1, QStringLiteral("東京都"));
+        record.setField(AddressRecord::Honorific, QStringLiteral("0"));
+        records.append(record);
+    }
+    const QString csv = QString::fromUtf8(writeExportCsv(records));
+    for (const char *escaped : {"\"'=1+1\"", "\"'+cmd", "\"'-1+1\"", "\"'@SUM", "\"''=quoted\"",
+                                "\"'' kept\"", "\"it's\"", "\"'\t=tab\""})
+        QVERIFY2(csv.contains(QString::fromUtf8(escaped)), escaped);
+    const CsvRead table = readCsvTable(csv.toUtf8());
+    const ImportResult back = recordsFromTable(table.table, guessMapping(table.table.header));
+    QStringList read;
+    for (const AddressRecord &record : back.records)
+        read.append(record.field(AddressRecord::Name));
+    QCOMPARE(read, QStringList(names.mid(0, 7)) << "=tab"); // the tab trimmed as ever
+}
+
+void TestExchange::hostileContacts_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("warning"); // empty: none
+    const QByteArray adr = "ADR:;;一丁目;千代田区;東京都;;\r\n";
+    QTest::newRow("NUL in a CSV field")
+        << QByteArray("氏名,住所\r\n山田,東京都\r\n佐\0藤,大阪府\r\n", 52) << "佐 藤"
+        << "3行目の NUL";
+    QTest::newRow("direction controls in a vCard name")
+        << "BEGIN:VCARD\r\nFN:\u202E山田\u2066太郎\u2069\r\n" + adr + "END:VCARD\r\n"
+        << "山田 太郎"
+        << "";
+    QTest::newRow("bytes that are not UTF-8 in a vCard")
+        << "BEGIN:VCARD\r\nFN:山田\xff\r\n" + adr + "END:VCARD\r\n"
+        << "山田\uFFFD"
+        << "「山田\uFFFD」には文字として読めないバイト";
+    QTest::newRow("a name of 5000 characters")
+        << "BEGIN:VCARD\r\nFN:" + QByteArray(5000, 'x') + "\r\n" + adr + "END:VCARD\r\n"
+        << QString(5000, u'x') << "「xxxxxxxxxxxxxxxxxxxx…」の名前は5000文字";
+}
+
+void TestExchange::hostileContacts() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, name);
+    QFETCH(QString, warning);
+    ImportResult read;
+    if (file.startsWith("BEGIN:VCARD")) {
+        read = readVCards(file);
+    } else {
+        const CsvRead table = readCsvTable(file);
+        QVERIFY2(table.ok(), qPrintable(table.error));
+        read = recordsFromTable(table.table, guessMapping(table.table.header));
+    }
+    QVERIFY(read.ok());
+    QCOMPARE(read.records.last().field(AddressRecord::Name), name);
+    if (warning.isEmpty()) {
+        QCOMPARE(read.warnings, QStringList());
+    } else {
+        QCOMPARE(read.warnings.size(), 1);
+        QVERIFY2(read.warnings.first().startsWith(warning), qPrintable(read.warnings.first()));
+        QVERIFY(read.warnings.first().size() < 100);
+    }
 }
 
 QTEST_MAIN(TestExchange)

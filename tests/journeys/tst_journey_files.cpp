@@ -2,8 +2,10 @@
 // the real file dialogs and message boxes.
 #include "fakeplatform.h"
 #include "journey.h"
+#include "mainwindow.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,6 +27,7 @@ private slots:
     void newAfterRestartKeepsLastBook_data();
     void newAfterRestartKeepsLastBook();
     void importVCardIntoTheOpenBook();
+    void longImportShowsProgressAndCancels();
     void importCsvIntoANewBookAndExport();
     void openingAForeignCsvOffersImport();
 };
@@ -219,6 +222,34 @@ void TestJourneyFiles::importVCardIntoTheOpenBook() {
     QVERIFY(texts.at(0).contains(QStringLiteral("住所なし")));
     QCOMPARE(journey.bookNames(book), (QStringList{"宛名1", "宛名2", "一人目"}));
     QCOMPARE(rowCount(bookList(journey.mainWindow())), 3);
+}
+
+void TestJourneyFiles::longImportShowsProgressAndCancels() {
+    Journey journey;
+    // A phone's export with photos: 100 MB, read a megabyte at a time.
+    const QString contacts = journey.path(QStringLiteral("photos.vcf"));
+    QFile file(contacts);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray photoLines = QByteArray(" " + QByteArray(74, 'Q') + "\r\n").repeated(14000);
+    for (int i = 0; i < 100; ++i)
+        file.write("BEGIN:VCARD\r\nFN:写真" + QByteArray::number(i) + "\r\nPHOTO;ENCODING=b:\r\n" +
+                   photoLines + "ADR:;;千代田1-1;千代田区;東京都;;\r\nEND:VCARD\r\n");
+    file.close();
+    // Shown from the start here: this machine reads it faster than a user waits.
+    journey.program->context.windows.get<MainWindow>(WindowId::Main)->setImportProgressDelay(0);
+    ModalAnswers answers;
+    QString title;
+    answers.then(typeFileNameAndPress(contacts, QStringLiteral("開く")))
+        .then(inspectThen([&title](QWidget *dialog) { title = dialog->windowTitle(); },
+                          pressButton(QStringLiteral("キャンセル"))));
+    QVERIFY(chooseFromMenu(journey.mainWindow(), QStringLiteral("ﾌｧｲﾙ"),
+                           QStringLiteral("連絡先を取り込む")));
+    QTRY_VERIFY(answers.allAnswered());
+    QCOMPARE(title, QStringLiteral("連絡先を取り込む"));
+    // Cancelled: no question, no book, nothing written.
+    QTest::qWait(200);
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    QCOMPARE(QDir(journey.folder.path()).entryList(QDir::Files), QStringList{"photos.vcf"});
 }
 
 void TestJourneyFiles::importCsvIntoANewBookAndExport() {
