@@ -10,7 +10,7 @@ namespace nvl {
 
 namespace {
 
-constexpr qint64 ChunkBytes = 1024 * 1024;
+constexpr qint64 ChunkBytes = 1024LL * 1024;
 
 } // namespace
 
@@ -34,7 +34,7 @@ ContactFile readContactFile(const QString &path, const ReadProgress &progress) {
                          "nvl::Import", "連絡先ファイル「%1」は大きすぎるため取り込めません"
                                         "（CSV は %2 MB まで）。")
                          .arg(path)
-                         .arg(ContactFile::MaxCsvBytes / (1024 * 1024));
+                         .arg(ContactFile::MaxCsvBytes / (1024LL * 1024));
         return read;
     }
     VCardReader vcards;

@@ -3,7 +3,9 @@
 #include "textcodec.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <vector>
 
 namespace nvl {
@@ -39,8 +41,8 @@ const std::vector<KnownHeader> &knownHeaders() {
         {ImportColumn::Address1, {"住所1", "住所１"}},
         {ImportColumn::Address2, {"住所2", "住所２"}},
         {ImportColumn::Building,
-         {"建物名", "建物", "マンション名", "address1-extendedaddress", "homestreet2",
-          "自宅住所番地2"}},
+         {"建物名", "建物", "マンション名", "住所3", "address1-extendedaddress", "homestreet2",
+          "自宅住所番地2", "自宅番地2"}},
         {ImportColumn::Honorific, {"敬称"}},
         {ImportColumn::Code, {"コード", "code"}},
     };
@@ -127,10 +129,25 @@ QString cell(const QStringList &row, int column) {
 
 // A formatted address as web address books export it: its lines joined,
 // without the lines that hold only the postal code or the country.
-QString wholeAddress(const QString &text) {
+QString wholeAddress(const QString &text, QString *foundCode) {
     QString joined;
+    static const QRegularExpression code(
+        QStringLiteral("〒?\\s*([0-9０-９]{3}[-－−‐]?[0-9０-９]{4})(?![0-9０-９])"));
+    static const QRegularExpression country(QStringLiteral("^(日本|Japan|JAPAN|JP)[、,\\s]*"));
     for (const QString &line : text.split(u'\n')) {
-        const QString part = line.trimmed();
+        QString part = line.trimmed();
+        // "〒100-0001 東京都…" or "日本、〒100-0001 東京都…": the code and the
+        // country come out of the address; the code fills an empty 郵便番号.
+        part.remove(country);
+        if (const QRegularExpressionMatch match = code.match(part);
+            match.hasMatch() &&
+            (match.capturedStart() == 0 || part.at(match.capturedStart()) == u'〒')) {
+            if (foundCode && foundCode->isEmpty())
+                *foundCode = importedPostalCode(match.captured(1));
+            part.remove(match.capturedStart(), match.capturedLength());
+            part = part.trimmed();
+            part.remove(country);
+        }
         const QString code = importedPostalCode(part);
         const bool postal = code.size() >= 7 && code.at(0).isDigit() && code.back().isDigit() &&
                             code.count(u'-') <= 1;
@@ -258,6 +275,24 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
         return static_cast<int>(mapping.at(size_t(c)));
     };
     result.warnings = table.notes;
+    // Columns that hold something and are read into no field are named.
+    QStringList unread;
+    for (int column = 0; column < table.header.size(); ++column) {
+        if (std::find(mapping.begin(), mapping.end(), column) != mapping.end())
+            continue;
+        const bool used =
+            std::any_of(table.rows.begin(), table.rows.end(), [column](const QStringList &row) {
+                return !row.value(column).trimmed().isEmpty();
+            });
+        if (used)
+            unread.append(
+                table.header.at(column).isEmpty()
+                    ? QCoreApplication::translate("nvl::Import", "%1 列目").arg(column + 1)
+                    : table.header.at(column));
+    }
+    if (!unread.isEmpty())
+        result.warnings.append(QCoreApplication::translate("nvl::Import", "読み込まなかった列: %1")
+                                   .arg(unread.join(QStringLiteral("、"))));
     for (const QStringList &row : table.rows) {
         QString name = cell(row, at(ImportColumn::Name));
         if (name.isEmpty())
@@ -267,6 +302,7 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
                        .trimmed();
         AddressRecord record;
         record.setField(AddressRecord::Name, name);
+        QString foundCode;
         const QString line1 = cell(row, at(ImportColumn::Address1));
         const QString line2 = cell(row, at(ImportColumn::Address2));
         const QString parts =
@@ -278,11 +314,13 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
         } else if (!parts.isEmpty() || !street.isEmpty()) {
             setImportedAddress(record, parts, street);
         } else {
-            setImportedAddress(record, {}, wholeAddress(cell(row, at(ImportColumn::WholeAddress))));
+            setImportedAddress(record, {},
+                               wholeAddress(cell(row, at(ImportColumn::WholeAddress)), &foundCode));
         }
         record.setField(AddressRecord::Address3, cell(row, at(ImportColumn::Building)));
+        const QString code = cell(row, at(ImportColumn::PostalCode));
         record.setField(AddressRecord::PostalCode,
-                        importedPostalCode(cell(row, at(ImportColumn::PostalCode))));
+                        importedPostalCode(code.isEmpty() ? foundCode : code));
         const QString honorific = cell(row, at(ImportColumn::Honorific));
         record.setField(AddressRecord::Honorific, at(ImportColumn::Honorific) >= 0
                                                       ? importedHonorific(honorific)

@@ -50,6 +50,8 @@ QString importedPostalCode(const QString &given) {
 
 QString importedHonorific(const QString &text) {
     const QString word = withoutControls(text).trimmed();
+    if (word.isEmpty())
+        return QStringLiteral("0"); // 様, as the editor starts
     const qsizetype index = honorificWords().indexOf(word);
     return index >= 0 ? QString::number(index) : word;
 }

@@ -25,8 +25,8 @@ struct ImportResult {
 // other text as it is, trimmed.
 QString importedPostalCode(const QString &text);
 
-// The honorific field for a word (様 → "0"); a number or an empty text
-// stays as it is; another word too (the print check names it).
+// The honorific field for a word (様 → "0"); an empty text is 様 too; a
+// number stays as it is, another word too (the print check names it).
 QString importedHonorific(const QString &text);
 
 // The address lines of the book from the parts an address book keeps:

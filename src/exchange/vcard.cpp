@@ -51,7 +51,8 @@ std::optional<Property> parseLine(const QByteArray &line) {
         p.name = p.name.mid(dot + 1);
     for (const QByteArray &parameter : head) {
         // TYPE=home,work counts as TYPE=HOME and TYPE=WORK.
-        const QByteArray upper = parameter.trimmed().toUpper();
+        // vCard 4.0 may quote a value: TYPE="home".
+        const QByteArray upper = parameter.trimmed().toUpper().replace('"', QByteArray());
         const qsizetype equals = upper.indexOf('=');
         if (equals > 0 && upper.contains(','))
             for (const QByteArray &one : upper.mid(equals + 1).split(','))
@@ -104,18 +105,20 @@ QString decodeValue(const Property &p, bool *undecodable = nullptr) {
     return QString::fromUtf8(bytes);
 }
 
-// Components split at unescaped semicolons, escapes undone.
-QStringList components(const QString &value) {
+// Components split at unescaped semicolons, escapes undone. In an address
+// an escaped line break or an unescaped comma separates a component's
+// values (its lines): they come back as line breaks.
+QStringList components(const QString &value, bool lines = false) {
     QStringList parts{QString()};
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value.at(i);
         if (c == u'\\' && i + 1 < value.size()) {
             const QChar next = value.at(++i);
-            parts.last() += next == u'n' || next == u'N' ? QChar(u' ') : next;
+            parts.last() += next == u'n' || next == u'N' ? QChar(lines ? u'\n' : u' ') : next;
         } else if (c == u';') {
             parts.append(QString());
         } else {
-            parts.last() += c;
+            parts.last() += lines && c == u',' ? QChar(u'\n') : c;
         }
     }
     return parts;
@@ -137,6 +140,10 @@ struct Contact {
     bool homeAddress = false;
     // Bytes that are text in no encoding it knows, read as U+FFFD.
     bool undecodable = false;
+    // This program's own fields, and a company's card (御中).
+    QString code;
+    QString honorific;
+    bool company = false;
 
     QString name() const {
         if (!formattedName.trimmed().isEmpty())
@@ -152,10 +159,16 @@ void take(Contact &contact, const Property &p) {
         const QStringList parts = components(decodeValue(p, &contact.undecodable));
         contact.family = parts.value(0);
         contact.given = parts.value(1);
+    } else if (p.name == "X-NVL-CODE") {
+        contact.code = components(decodeValue(p)).join(u';');
+    } else if (p.name == "X-NVL-HONORIFIC") {
+        contact.honorific = components(decodeValue(p)).join(u';');
+    } else if (p.name == "X-ABSHOWAS") {
+        contact.company = decodeValue(p).trimmed().toUpper() == QLatin1String("COMPANY");
     } else if (p.name == "ADR") {
         const bool home = p.parameters.contains("HOME") || p.parameters.contains("TYPE=HOME");
         if (contact.address.isEmpty() || (home && !contact.homeAddress)) {
-            QStringList parts = components(decodeValue(p, &contact.undecodable));
+            QStringList parts = components(decodeValue(p, &contact.undecodable), true);
             bool empty = true;
             for (const QString &part : parts)
                 empty = empty && part.trimmed().isEmpty();
@@ -180,12 +193,27 @@ void finishContact(const Contact &contact, ImportResult &result) {
     }
     // pobox; extended; street; locality; region; postal code; country
     const QStringList &a = contact.address;
+    const auto oneLine = [](const QString &text) {
+        return text.split(u'\n', Qt::SkipEmptyParts).join(u' ').trimmed();
+    };
+    // A street of several lines (phones write the building on the second):
+    // the rest goes to the building line when the card has none.
+    QStringList street = a.value(2).split(u'\n', Qt::SkipEmptyParts);
+    QString building = oneLine(a.value(1));
+    if (building.isEmpty() && street.size() > 1) {
+        building = street.mid(1).join(u' ').trimmed();
+        street = street.mid(0, 1);
+    }
     AddressRecord record;
     record.setField(AddressRecord::Name, name);
-    setImportedAddress(record, a.value(4).trimmed() + a.value(3).trimmed(), a.value(2));
-    record.setField(AddressRecord::Address3, a.value(1).trimmed());
+    setImportedAddress(record, oneLine(a.value(4)) + oneLine(a.value(3)), street.join(u' '));
+    record.setField(AddressRecord::Address3, building);
     record.setField(AddressRecord::PostalCode, importedPostalCode(a.value(5)));
-    record.setField(AddressRecord::Honorific, QStringLiteral("0"));
+    record.setField(AddressRecord::Code, contact.code);
+    record.setField(AddressRecord::Honorific,
+                    importedHonorific(!contact.honorific.isEmpty() ? contact.honorific
+                                      : contact.company            ? QStringLiteral("御中")
+                                                                   : QString()));
     tidyImportedRecord(record);
     // An address of only a country or control characters is none.
     if (record.field(AddressRecord::Address1).isEmpty() &&
@@ -205,7 +233,8 @@ void finishContact(const Contact &contact, ImportResult &result) {
 // The properties a contact is read from; everything else (photos, logos,
 // sounds, keys, notes) is passed over as it streams by, never kept.
 bool keptProperty(const QByteArray &name) {
-    return name == "BEGIN" || name == "END" || name == "FN" || name == "N" || name == "ADR";
+    return name == "BEGIN" || name == "END" || name == "FN" || name == "N" || name == "ADR" ||
+           name == "X-NVL-CODE" || name == "X-NVL-HONORIFIC" || name == "X-ABSHOWAS";
 }
 
 } // namespace
@@ -400,7 +429,22 @@ ImportResult readVCards(const QByteArray &bytes) {
 }
 
 QByteArray writeVCards(const QList<AddressRecord> &records) {
-    QString out;
+    QByteArray out;
+    // Folded at 75 octets, never inside a character (RFC 6350, 3.2).
+    const auto line = [&out](const QString &text) {
+        const QByteArray bytes = text.toUtf8();
+        qsizetype from = 0;
+        qsizetype room = 75;
+        while (bytes.size() - from > room) {
+            qsizetype cut = from + room;
+            while (cut > from && (static_cast<uchar>(bytes.at(cut)) & 0xC0) == 0x80)
+                --cut;
+            out += bytes.mid(from, cut - from) + "\r\n ";
+            from = cut;
+            room = 74;
+        }
+        out += bytes.mid(from) + "\r\n";
+    };
     for (const AddressRecord &r : records) {
         const QString &name = r.field(AddressRecord::Name);
         // The name's first blank parts family from given name.
@@ -409,17 +453,26 @@ QByteArray writeVCards(const QList<AddressRecord> &records) {
             blank = wide;
         const QString family = blank >= 0 ? name.left(blank) : name;
         const QString given = blank >= 0 ? name.mid(blank + 1) : QString();
-        out += QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\n");
-        out += QStringLiteral("FN:%1\r\n").arg(escaped(name));
-        out += QStringLiteral("N:%1;%2;;;\r\n").arg(escaped(family), escaped(given));
-        out += QStringLiteral("ADR;TYPE=HOME:;%1;%2;%3;;%4;\r\n")
-                   .arg(escaped(r.field(AddressRecord::Address3)),
-                        escaped(r.field(AddressRecord::Address2)),
-                        escaped(r.field(AddressRecord::Address1)),
-                        escaped(r.field(AddressRecord::PostalCode)));
-        out += QStringLiteral("END:VCARD\r\n");
+        line(QStringLiteral("BEGIN:VCARD"));
+        line(QStringLiteral("VERSION:3.0"));
+        line(QStringLiteral("FN:%1").arg(escaped(name)));
+        line(QStringLiteral("N:%1;%2;;;").arg(escaped(family), escaped(given)));
+        line(QStringLiteral("ADR;TYPE=HOME:;%1;%2;%3;;%4;")
+                 .arg(escaped(r.field(AddressRecord::Address3)),
+                      escaped(r.field(AddressRecord::Address2)),
+                      escaped(r.field(AddressRecord::Address1)),
+                      escaped(r.field(AddressRecord::PostalCode))));
+        // The book's own fields, read back by this program's import.
+        if (!r.field(AddressRecord::Code).isEmpty())
+            line(QStringLiteral("X-NVL-CODE:%1").arg(escaped(r.field(AddressRecord::Code))));
+        const QString &honorific = r.field(AddressRecord::Honorific);
+        const QString word = honorific == QString::number(honorific.toInt())
+                                 ? honorificWords().value(honorific.toInt())
+                                 : honorific;
+        line(QStringLiteral("X-NVL-HONORIFIC:%1").arg(escaped(word.isEmpty() ? honorific : word)));
+        line(QStringLiteral("END:VCARD"));
     }
-    return out.toUtf8();
+    return out;
 }
 
 } // namespace nvl

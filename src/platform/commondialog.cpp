@@ -59,8 +59,14 @@ QString toQtFilter(const QString &filter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString description = parts.at(i).trimmed();
         const QString patterns = QString(parts.at(i + 1)).replace(u';', u' ').simplified();
-        if (description.contains(u'(') && description.contains(patterns))
-            entries.append(description);
+        // A caption that ends with its patterns shows them once, as Qt reads
+        // them (separated by blanks).
+        const qsizetype open = description.lastIndexOf(u'(');
+        if (open >= 0 && description.endsWith(u')') &&
+            description.mid(open + 1, description.size() - open - 2)
+                    .replace(u';', u' ')
+                    .simplified() == patterns)
+            entries.append(description.left(open) + u'(' + patterns + u')');
         else
             entries.append(QStringLiteral("%1 (%2)").arg(description, patterns));
     }

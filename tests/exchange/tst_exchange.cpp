@@ -1,6 +1,7 @@
 // vCard and foreign CSV in, CSV and vCard out: the readers against the
 // files phones and web address books write, broken ones included, and the
 // round trips.
+#include "contactfile.h"
 #include "foreigncsv.h"
 #include "vcard.h"
 
@@ -77,6 +78,8 @@ private slots:
     void largeQuotedPrintableInLinearTime();
     void formulasEscapedOnExport();
     void hostileContacts_data();
+    void realExports_data();
+    void realExports();
     void hostileContacts();
 };
 
@@ -186,10 +189,14 @@ void TestExchange::csvFiles_data() {
                 "大阪市北区,大阪府,530-0001,梅田ビル5F\n")
         << QStringList{"鈴木 一郎|530-0001|大阪府大阪市北区|梅田1-1|梅田ビル5F"} << QStringList{}
         << false;
+    // The only address: its code fills the postal code, the country goes.
     QTest::newRow("one formatted address, lines and country dropped")
         << utf8("Name,Address 1 - Formatted\n"
-                "\"高橋 一郎\",\"〒100-0001\n東京都千代田区千代田1-1\n日本\"\n")
-        << QStringList{"高橋 一郎||東京都千代田区|千代田1-1|"} << QStringList{} << false;
+                "\"高橋 一郎\",\"〒100-0001\n東京都千代田区千代田1-1\n日本\"\n"
+                "\"田中 花子\",\"日本、〒１００－０００５ 東京都千代田区丸の内1-1\"\n")
+        << QStringList{"高橋 一郎|100-0001|東京都千代田区|千代田1-1|",
+                       "田中 花子|100-0005|東京都千代田区|丸の内1-1|"}
+        << QStringList{} << false;
     QTest::newRow("Outlook, family and given name")
         << utf8("First Name,Last Name,Home Street,Home City,Home State,Home Postal Code\r\n"
                 "花子,佐藤,大保1-2,小郡市,福岡県,8380106\r\n")
@@ -277,21 +284,29 @@ void TestExchange::roundTrips() {
                QStringLiteral("京都府京都市左京区"), QStringLiteral("岡崎"), {}, {},
                QStringLiteral("4")),
         record(QStringLiteral("株式会社ＮＶＬ"), QStringLiteral("1050011"),
-               QStringLiteral("東京都港区芝公園"), {}, QStringLiteral("５階"), QStringLiteral("x"),
+               QStringLiteral("東京都港区芝公園"), {},
+               QStringLiteral("５階 ＮＶＬ芝公園タワー南棟 総務部受付気付"), QStringLiteral("x"),
                QStringLiteral("2")),
         record(QStringLiteral("敬称なし"), {}, QStringLiteral("北海道"), QStringLiteral("札幌"), {},
                {}, QString()),
     };
-    // CSV keeps every field.
+    // Both keep every field; an empty honorific comes back as 様, as typed.
+    QList<AddressRecord> expected = records;
+    expected.last().setField(AddressRecord::Honorific, QStringLiteral("0"));
     const CsvRead table = readCsvTable(writeExportCsv(records));
     QVERIFY(table.ok());
     const ImportResult csv = recordsFromTable(table.table, guessMapping(table.table.header));
     QVERIFY(csv.ok() && csv.skipped.isEmpty());
-    QCOMPARE(csv.records, records);
-    // vCard keeps the name, postal code, address lines and building line.
-    const ImportResult vcf = readVCards(writeVCards(records));
+    QCOMPARE(csv.records, expected);
+    const QByteArray vcard = writeVCards(records);
+    const ImportResult vcf = readVCards(vcard);
     QVERIFY(vcf.ok() && vcf.skipped.isEmpty());
-    QCOMPARE(summaries(vcf.records), summaries(records));
+    QCOMPARE(vcf.records, expected);
+    // Folded at 75 octets, each piece still UTF-8.
+    for (const QByteArray &line : vcard.split('\n')) {
+        QVERIFY2(line.size() <= 76, line.constData()); // with its CR
+        QVERIFY(QString::fromUtf8(line).toUtf8() == line);
+    }
 }
 
 void TestExchange::capacity() {
@@ -409,6 +424,54 @@ void TestExchange::hostileContacts() {
         QVERIFY2(read.warnings.first().startsWith(warning), qPrintable(read.warnings.first()));
         QVERIFY(read.warnings.first().size() < 100);
     }
+}
+
+void TestExchange::realExports_data() {
+    QTest::addColumn<QString>("file"); // in tests/data/import
+    QTest::addColumn<QStringList>("records");
+    QTest::addColumn<QStringList>("honorifics");
+    QTest::addColumn<QString>("warning"); // empty: none
+    // 住所3 is the building; 連名 and フリガナ are named as not read.
+    QTest::newRow("a postcard program's CSV (CP932)")
+        << "postcard-program.csv"
+        << QStringList{"山田 太郎|100-0001|東京都千代田区|千代田1-1|グランハイツ101",
+                       "佐藤 一郎|530-0001|大阪府大阪市北区|梅田3-1|"}
+        << QStringList{"0", "0"} << "読み込まなかった列: フリガナ、連名1、連名1敬称";
+    QTest::newRow("Google's formatted address only")
+        << "google-formatted.csv"
+        << QStringList{"高橋 一郎|100-0001|東京都千代田区|千代田1-1|",
+                       "田中 花子|100-0005|東京都千代田区|丸の内1-1|"}
+        << QStringList{"0", "0"} << "読み込まなかった列: Address 1 - Type";
+    // A company card gets 御中; a quoted TYPE is read as home; a street's
+    // second line (or second value) is the building.
+    QTest::newRow("iPhone company card and vCard 4.0")
+        << "iphone-and-vcard4.vcf"
+        << QStringList{"株式会社ＮＶＬ|100-0005|東京都千代田区|丸の内1-1|ＮＶＬビル5F",
+                       "山田 太郎|100-0001|東京都千代田区|千代田1-1|グランハイツ101"}
+        << QStringList{QString::number(honorificWords().indexOf(QStringLiteral("御中"))), "0"}
+        << "";
+}
+
+void TestExchange::realExports() {
+    QFETCH(QString, file);
+    QFETCH(QStringList, records);
+    QFETCH(QStringList, honorifics);
+    QFETCH(QString, warning);
+    const QString path = QFINDTESTDATA(QStringLiteral("../data/import/") + file);
+    QVERIFY(!path.isEmpty());
+    const ContactFile read = readContactFile(path);
+    QVERIFY2(read.ok(), qPrintable(read.error));
+    ImportResult result = read.vcards;
+    if (read.format == ImportFormat::Csv) {
+        const CsvRead table = readCsvTable(read.csv);
+        result = recordsFromTable(table.table, guessMapping(table.table.header));
+    }
+    QCOMPARE(summaries(result.records), records);
+    QStringList words;
+    for (const AddressRecord &record : result.records)
+        words.append(record.field(AddressRecord::Honorific));
+    QCOMPARE(words, honorifics);
+    QCOMPARE(result.warnings, warning.isEmpty() ? QStringList() : QStringList{warning});
 }
 
 QTEST_MAIN(TestExchange)

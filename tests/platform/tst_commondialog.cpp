@@ -29,6 +29,9 @@ void TestCommonDialog::filterConversion_data() {
         << QStringLiteral("データファイル(*.dat);;CSVファイル(*.csv)");
     QTest::newRow("pattern added when missing")
         << QStringLiteral("すべて|*.dat;*.csv") << QStringLiteral("すべて (*.dat *.csv)");
+    QTest::newRow("several patterns in the caption, shown once")
+        << QStringLiteral("連絡先ファイル(*.vcf;*.csv)|*.vcf;*.csv|vCard(*.vcf)|*.vcf")
+        << QStringLiteral("連絡先ファイル(*.vcf *.csv);;vCard(*.vcf)");
     QTest::newRow("odd trailing part ignored")
         << QStringLiteral("A|*.a|B") << QStringLiteral("A (*.a)");
 }
