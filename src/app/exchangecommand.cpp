@@ -93,7 +93,9 @@ int runImportCommand(int argc, char *argv[]) {
         return fail(
             "import",
             tr("「%1」は通常のファイルではないため、住所録を書き込めません。").arg(outPath));
-    const ImportResult read = readContacts(file);
+    ImportResult read = readContacts(file);
+    // A code a spreadsheet shortened is completed from the address, and said.
+    applySixDigitCodes(read, true);
     if (!read.ok())
         return fail("import", QStringLiteral("%1: %2").arg(inPath, read.error));
     if (read.records.isEmpty()) {
@@ -130,6 +132,8 @@ int runImportCommand(int argc, char *argv[]) {
     document.setRecords(merged.book.records);
     for (const QString &note : importNotes(read))
         warn("import", note);
+    if (!merged.duplicates.isEmpty())
+        warn("import", duplicatesNote(merged.duplicates));
     const BookDocument::Saved saved = document.isNew() ? document.saveAs(outPath) : document.save();
     if (!saved.ok())
         return fail("import", saved.error);

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 namespace nvl {
@@ -160,6 +161,131 @@ QString wholeAddress(const QString &text, QString *foundCode) {
     return joined;
 }
 
+// The address fields of a mapping, or of another address in the same row.
+constexpr ImportColumn AddressColumns[] = {ImportColumn::PostalCode, ImportColumn::WholeAddress,
+                                           ImportColumn::Region,     ImportColumn::Locality,
+                                           ImportColumn::Street,     ImportColumn::Address1,
+                                           ImportColumn::Address2,   ImportColumn::Building};
+
+struct AddressGroup {
+    CsvMapping columns;
+    int typeColumn = -1; // Google's "Address N - Type": Home, Work, Other
+};
+
+int &slot(CsvMapping &mapping, ImportColumn column) {
+    return mapping.at(static_cast<size_t>(column));
+}
+
+// The other addresses a row may hold: Google's numbered ones and Outlook's
+// business and other ones (English and Japanese). The mapped one comes
+// first, with its type where it is one of Google's.
+QList<AddressGroup> addressGroups(const QStringList &header, const CsvMapping &mapping) {
+    static const QRegularExpression google(QStringLiteral(
+        "^address(\\d)-(formatted|street|city|region|postalcode|extendedaddress|type)$"));
+    static const std::pair<const char *, ImportColumn> googleParts[] = {
+        {"formatted", ImportColumn::WholeAddress}, {"street", ImportColumn::Street},
+        {"city", ImportColumn::Locality},          {"region", ImportColumn::Region},
+        {"postalcode", ImportColumn::PostalCode},  {"extendedaddress", ImportColumn::Building}};
+    static const std::pair<const char *, ImportColumn> outlookParts[] = {
+        {"street", ImportColumn::Street},   {"city", ImportColumn::Locality},
+        {"state", ImportColumn::Region},    {"postalcode", ImportColumn::PostalCode},
+        {"番地", ImportColumn::Street},     {"市区町村", ImportColumn::Locality},
+        {"都道府県", ImportColumn::Region}, {"郵便番号", ImportColumn::PostalCode}};
+    std::map<QString, AddressGroup> found;
+    for (int column = 0; column < header.size(); ++column) {
+        const QString key = headerKey(header.at(column));
+        QString group;
+        ImportColumn part{};
+        bool type = false;
+        if (const QRegularExpressionMatch match = google.match(key); match.hasMatch()) {
+            group = QStringLiteral("google") + match.captured(1);
+            type = match.captured(2) == QLatin1String("type");
+            for (const auto &[name, column] : googleParts)
+                if (match.captured(2) == QLatin1String(name))
+                    part = column;
+        } else {
+            for (const char *prefix : {"business", "other", "勤務先", "その他の", "その他"}) {
+                const QString start = QString::fromUtf8(prefix);
+                for (const auto &[name, column] : outlookParts)
+                    if (group.isEmpty() && key == start + QString::fromUtf8(name)) {
+                        group = start;
+                        part = column;
+                    }
+            }
+        }
+        if (group.isEmpty())
+            continue;
+        auto [entry, added] = found.try_emplace(group);
+        if (added)
+            entry->second.columns.fill(-1);
+        if (type)
+            entry->second.typeColumn = column;
+        else
+            slot(entry->second.columns, part) = column;
+    }
+    AddressGroup mapped{mapping, -1};
+    QList<AddressGroup> groups{mapped};
+    for (const auto &[name, group] : found) {
+        const bool same =
+            std::all_of(std::begin(AddressColumns), std::end(AddressColumns), [&](ImportColumn c) {
+                return group.columns.at(size_t(c)) < 0 ||
+                       group.columns.at(size_t(c)) == mapping.at(size_t(c));
+            });
+        if (same)
+            groups.first().typeColumn = group.typeColumn;
+        else
+            groups.append(group);
+    }
+    return groups;
+}
+
+bool hasAddress(const QStringList &row, const CsvMapping &columns) {
+    return std::any_of(std::begin(AddressColumns), std::end(AddressColumns), [&](ImportColumn c) {
+        return c != ImportColumn::PostalCode && c != ImportColumn::Building &&
+               !cell(row, columns.at(size_t(c))).isEmpty();
+    });
+}
+
+// Home first, as the vCard reader prefers it; then the mapped address; then
+// any other the row holds.
+const CsvMapping &chooseAddress(const QStringList &row, const CsvMapping &mapping,
+                                const QList<AddressGroup> &groups) {
+    for (const AddressGroup &group : groups)
+        if (group.typeColumn >= 0 &&
+            cell(row, group.typeColumn).compare(QLatin1String("home"), Qt::CaseInsensitive) == 0 &&
+            hasAddress(row, group.columns))
+            return group.columns;
+    for (const AddressGroup &group : groups)
+        if (hasAddress(row, group.columns))
+            return group.columns;
+    return mapping;
+}
+
+void setAddress(AddressRecord &record, const QStringList &row, const CsvMapping &columns) {
+    const auto at = [&](ImportColumn c) {
+        return columns.at(size_t(c));
+    };
+    QString foundCode;
+    const QString line1 = cell(row, at(ImportColumn::Address1));
+    const QString line2 = cell(row, at(ImportColumn::Address2));
+    const QString parts =
+        cell(row, at(ImportColumn::Region)) + cell(row, at(ImportColumn::Locality));
+    const QString street = cell(row, at(ImportColumn::Street));
+    if (!line1.isEmpty() || !line2.isEmpty()) {
+        record.setField(AddressRecord::Address1, line1);
+        record.setField(AddressRecord::Address2, line2);
+    } else if (!parts.isEmpty() || !street.isEmpty()) {
+        setImportedAddress(record, parts, street);
+    } else {
+        setImportedAddress(record, {},
+                           wholeAddress(cell(row, at(ImportColumn::WholeAddress)), &foundCode));
+    }
+    record.setField(AddressRecord::Address3, cell(row, at(ImportColumn::Building)));
+    const QString code = cell(row, at(ImportColumn::PostalCode));
+    record.setField(AddressRecord::PostalCode,
+                    importedPostalCode(code.isEmpty() ? foundCode : code));
+}
+
 QString quote(QString text) {
     text.replace(u'"', QStringLiteral("\"\""));
     return u'"' + text + u'"';
@@ -275,10 +401,19 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
         return static_cast<int>(mapping.at(size_t(c)));
     };
     result.warnings = table.notes;
-    // Columns that hold something and are read into no field are named.
+    const QList<AddressGroup> groups = addressGroups(table.header, mapping);
+    // Columns that hold something and are read into no field are named; the
+    // other addresses of a row are read when it needs them.
+    const auto read = [&groups](int column) {
+        return std::any_of(groups.begin(), groups.end(), [column](const AddressGroup &group) {
+            return group.typeColumn == column ||
+                   std::find(group.columns.begin(), group.columns.end(), column) !=
+                       group.columns.end();
+        });
+    };
     QStringList unread;
     for (int column = 0; column < table.header.size(); ++column) {
-        if (std::find(mapping.begin(), mapping.end(), column) != mapping.end())
+        if (std::find(mapping.begin(), mapping.end(), column) != mapping.end() || read(column))
             continue;
         const bool used =
             std::any_of(table.rows.begin(), table.rows.end(), [column](const QStringList &row) {
@@ -302,25 +437,7 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
                        .trimmed();
         AddressRecord record;
         record.setField(AddressRecord::Name, name);
-        QString foundCode;
-        const QString line1 = cell(row, at(ImportColumn::Address1));
-        const QString line2 = cell(row, at(ImportColumn::Address2));
-        const QString parts =
-            cell(row, at(ImportColumn::Region)) + cell(row, at(ImportColumn::Locality));
-        const QString street = cell(row, at(ImportColumn::Street));
-        if (!line1.isEmpty() || !line2.isEmpty()) {
-            record.setField(AddressRecord::Address1, line1);
-            record.setField(AddressRecord::Address2, line2);
-        } else if (!parts.isEmpty() || !street.isEmpty()) {
-            setImportedAddress(record, parts, street);
-        } else {
-            setImportedAddress(record, {},
-                               wholeAddress(cell(row, at(ImportColumn::WholeAddress)), &foundCode));
-        }
-        record.setField(AddressRecord::Address3, cell(row, at(ImportColumn::Building)));
-        const QString code = cell(row, at(ImportColumn::PostalCode));
-        record.setField(AddressRecord::PostalCode,
-                        importedPostalCode(code.isEmpty() ? foundCode : code));
+        setAddress(record, row, chooseAddress(row, mapping, groups));
         const QString honorific = cell(row, at(ImportColumn::Honorific));
         record.setField(AddressRecord::Honorific, at(ImportColumn::Honorific) >= 0
                                                       ? importedHonorific(honorific)

@@ -1,5 +1,7 @@
 #include "importresult.h"
 
+#include "postaldirectory.h"
+
 #include "splitaddress.h"
 
 #include <QCoreApplication>
@@ -110,6 +112,43 @@ ImportFormat importFormat(const QString &path, const QByteArray &bytes) {
                                                               : ImportFormat::Csv;
 }
 
+QList<SixDigitCode> sixDigitCodes(const QList<AddressRecord> &records) {
+    static const QRegularExpression six(QStringLiteral("^[0-9]{2,3}-?[0-9]{3,4}$"));
+    QList<SixDigitCode> found;
+    for (int i = 0; i < records.size(); ++i) {
+        const QString code = records.at(i).field(AddressRecord::PostalCode);
+        QString digits = code;
+        digits.remove(u'-');
+        if (digits.size() != 6 || !six.match(code).hasMatch())
+            continue;
+        QStringList codes;
+        const QString address = records.at(i).field(AddressRecord::Address1) +
+                                records.at(i).field(AddressRecord::Address2);
+        for (const PostalPlace &place : PostalDirectory::shipped().byAddress(address))
+            if (!codes.contains(place.code))
+                codes.append(place.code);
+        // Only a code that ends with the six digits typed is offered.
+        QString suggested;
+        if (codes.size() == 1 && codes.first().endsWith(digits))
+            suggested = codes.first().left(3) + u'-' + codes.first().mid(3);
+        found.append({i, suggested});
+    }
+    return found;
+}
+
+QString sixDigitWarning(const AddressRecord &record, const SixDigitCode &code, bool replaced) {
+    const QString name = quotedStart(record.field(AddressRecord::Name));
+    const QString given = record.field(AddressRecord::PostalCode);
+    if (replaced)
+        return QCoreApplication::translate(
+                   "nvl::Import",
+                   "「%1」の郵便番号「%2」は6けたのため、住所から引いた「%3」にしました。")
+            .arg(name, given, code.suggested);
+    return QCoreApplication::translate(
+               "nvl::Import", "「%1」の郵便番号「%2」は6けたです（先頭の0が落ちていませんか）。")
+        .arg(name, given);
+}
+
 QStringList importNotes(const ImportResult &result) {
     QStringList notes;
     if (!result.skipped.isEmpty())
@@ -124,17 +163,44 @@ QStringList importNotes(const ImportResult &result) {
 MergeResult appendRecords(const AddressBook &book, const QList<AddressRecord> &records) {
     const qsizetype total = book.records.size() + records.size();
     if (total > AddressBook::Capacity)
-        return {book, QCoreApplication::translate(
-                          "nvl::Import", "取り込む%1件を合わせると%2件になり、住所録に入る%3件を"
-                                         "超えます。あと%4件まで取り込めます。何も取り込み"
-                                         "ませんでした。")
-                          .arg(records.size())
-                          .arg(total)
-                          .arg(AddressBook::Capacity)
-                          .arg(AddressBook::Capacity - book.records.size())};
+        return {book,
+                QCoreApplication::translate("nvl::Import",
+                                            "取り込む%1件を合わせると%2件になり、住所録に入る%3件を"
+                                            "超えます。あと%4件まで取り込めます。何も取り込み"
+                                            "ませんでした。")
+                    .arg(records.size())
+                    .arg(total)
+                    .arg(AddressBook::Capacity)
+                    .arg(AddressBook::Capacity - book.records.size()),
+                {}};
     AddressBook merged = book;
-    merged.records.append(records);
-    return {merged, {}};
+    QStringList duplicates;
+    for (const AddressRecord &record : records) {
+        // Added all the same: the user sees which, and may delete them.
+        if (merged.records.contains(record))
+            duplicates.append(quotedStart(record.field(AddressRecord::Name)));
+        merged.records.append(record);
+    }
+    return {merged, {}, duplicates};
+}
+
+QString duplicatesNote(const QStringList &duplicates) {
+    return duplicates.isEmpty()
+               ? QString()
+               : QCoreApplication::translate("nvl::Import",
+                                             "住所録に同じ内容がすでにある連絡先（%1件）: %2")
+                     .arg(duplicates.size())
+                     .arg(duplicates.join(QStringLiteral("、")));
+}
+
+void applySixDigitCodes(ImportResult &result, bool replace) {
+    for (const SixDigitCode &code : sixDigitCodes(result.records)) {
+        AddressRecord &record = result.records[code.index];
+        const bool replaced = replace && !code.suggested.isEmpty();
+        result.warnings.append(sixDigitWarning(record, code, replaced));
+        if (replaced)
+            record.setField(AddressRecord::PostalCode, code.suggested);
+    }
 }
 
 } // namespace nvl

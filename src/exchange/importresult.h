@@ -50,14 +50,30 @@ void checkFieldLengths(const AddressRecord &record, QStringList &warnings);
 struct MergeResult {
     AddressBook book;
     QString error;
+    // Added records equal to one the book already held, by name.
+    QStringList duplicates;
     bool ok() const { return error.isEmpty(); }
 };
 MergeResult appendRecords(const AddressBook &book, const QList<AddressRecord> &records);
+// The line naming them; empty for none.
+QString duplicatesNote(const QStringList &duplicates);
 
 // Which reader a file to import needs: by its name (.vcf, .vcard, .csv),
 // else by its content.
 enum class ImportFormat { VCard, Csv };
 ImportFormat importFormat(const QString &path, const QByteArray &bytes);
+
+// Records whose postal code has six digits (a spreadsheet dropped its
+// leading zero), with the one code their address gives, if it gives one.
+struct SixDigitCode {
+    int index = 0;     // in the records
+    QString suggested; // "123-4567", or empty
+};
+QList<SixDigitCode> sixDigitCodes(const QList<AddressRecord> &records);
+// The warning for one of them, naming the record, and whether it was replaced.
+QString sixDigitWarning(const AddressRecord &record, const SixDigitCode &code, bool replaced);
+// Adds a warning for each, replacing the code by the address's where asked.
+void applySixDigitCodes(ImportResult &result, bool replace);
 
 // The lines an import reports besides its records: contacts left out and
 // fields kept longer than the editor allows.

@@ -32,18 +32,21 @@ bool MainWindow::bookIsOpen() const {
 }
 
 std::optional<ImportResult> MainWindow::readContacts(const QString &path) {
-    // A long read shows how far it is and can be stopped; nothing is written then.
-    QProgressDialog progress(tr("「%1」を読み込んでいます…").arg(QFileInfo(path).fileName()),
-                             tr("キャンセル"), 0, 1000, this);
-    progress.setWindowTitle(tr("連絡先を取り込む"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(m_importProgressDelayMs);
-    progress.setAutoReset(false);
-    const ContactFile file = readContactFile(path, [&progress](qint64 done, qint64 total) {
-        progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
-        return !progress.wasCanceled();
-    });
-    progress.close();
+    // A long read shows how far it is and can be stopped; nothing is written
+    // then. The dialog goes with the read: its timer must not show it later.
+    ContactFile file;
+    {
+        QProgressDialog progress(tr("「%1」を読み込んでいます…").arg(QFileInfo(path).fileName()),
+                                 tr("キャンセル"), 0, 1000, this);
+        progress.setWindowTitle(tr("連絡先を取り込む"));
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(m_importProgressDelayMs);
+        progress.setAutoReset(false);
+        file = readContactFile(path, [&progress](qint64 done, qint64 total) {
+            progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
+            return !progress.wasCanceled();
+        });
+    }
     if (file.cancelled)
         return std::nullopt;
     if (!file.error.isEmpty()) {
@@ -82,9 +85,21 @@ void MainWindow::importContacts(const QString &chosen) {
         if (path.isEmpty())
             return;
     }
-    const std::optional<ImportResult> read = readContacts(path);
+    std::optional<ImportResult> read = readContacts(path);
     if (!read)
         return;
+    // A code a spreadsheet shortened: the address's own is offered.
+    const QList<SixDigitCode> shortened = sixDigitCodes(read->records);
+    const bool offered =
+        std::any_of(shortened.begin(), shortened.end(),
+                    [](const SixDigitCode &code) { return !code.suggested.isEmpty(); });
+    applySixDigitCodes(
+        *read,
+        offered && m_ctx.platform.messages.show(
+                       tr("郵便番号が6けたの連絡先が%1件あります（先頭の0が落ちていませんか）。"
+                          "住所から引いた郵便番号にしますか？")
+                           .arg(shortened.size()),
+                       MessageButtons::YesNo) == MessageAnswer::Yes);
     const QStringList notes = importNotes(*read);
     if (read->records.isEmpty()) {
         m_ctx.platform.messages.show(
@@ -133,7 +148,11 @@ void MainWindow::appendToOpenBook(const QList<AddressRecord> &records) {
         return;
     }
     showBook(currentFile(), merged.book, stampOf(currentFile()));
-    m_ctx.platform.messages.show(tr("%1件を取り込みました。").arg(records.size()));
+    m_ctx.platform.messages.show(
+        (QStringList{tr("%1件を取り込みました。").arg(records.size())} +
+         (merged.duplicates.isEmpty() ? QStringList()
+                                      : QStringList{duplicatesNote(merged.duplicates)}))
+            .join(u'\n'));
 }
 
 void MainWindow::saveAsNewBook(const QList<AddressRecord> &records) {
@@ -154,7 +173,10 @@ void MainWindow::saveAsNewBook(const QList<AddressRecord> &records) {
         return;
     }
     showBook(path, book.book, stampOf(path));
-    m_ctx.platform.messages.show(tr("%1件を取り込みました。").arg(records.size()));
+    m_ctx.platform.messages.show(
+        (QStringList{tr("%1件を取り込みました。").arg(records.size())} +
+         (book.duplicates.isEmpty() ? QStringList() : QStringList{duplicatesNote(book.duplicates)}))
+            .join(u'\n'));
 }
 
 void MainWindow::exportBook() {

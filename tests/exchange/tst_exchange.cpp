@@ -441,7 +441,16 @@ void TestExchange::realExports_data() {
         << "google-formatted.csv"
         << QStringList{"高橋 一郎|100-0001|東京都千代田区|千代田1-1|",
                        "田中 花子|100-0005|東京都千代田区|丸の内1-1|"}
-        << QStringList{"0", "0"} << "読み込まなかった列: Address 1 - Type";
+        << QStringList{"0", "0"} << "";
+    // Home before work, then whatever address the row holds.
+    QTest::newRow("Google: work and home")
+        << "google-work-and-home.csv"
+        << QStringList{"鈴木 一郎|530-0001|大阪府大阪市北区|梅田3-1|",
+                       "鈴木 次郎|105-0011|東京都港区|芝公園2-2|"}
+        << QStringList{"0", "0"} << "";
+    QTest::newRow("Outlook: a business address only")
+        << "outlook-business-only.csv"
+        << QStringList{"佐藤 花子|100-0005|東京都千代田区|丸の内1-1|"} << QStringList{"0"} << "";
     // A company card gets 御中; a quoted TYPE is read as home; a street's
     // second line (or second value) is the building.
     QTest::newRow("iPhone company card and vCard 4.0")

@@ -211,7 +211,7 @@ void ModalAnswers::poll() {
     QTimer::singleShot(0, dialog, [action, dialog] { action(dialog); });
     // An answer that did not close its dialog must not hang the test.
     const QPointer<QWidget> watched(dialog);
-    QTimer::singleShot(15000, this, [this, watched, record] {
+    QTimer::singleShot(30000, this, [this, watched, record] {
         if (watched && watched->isVisible() && QApplication::activeModalWidget() == watched) {
             unexpected.append(record);
             QTest::qFail(qPrintable(QStringLiteral("dialog \"%1\" stayed open").arg(record.title)),
@@ -280,7 +280,7 @@ ModalAnswers::Action typeFileNameAndPress(const QString &path, const QString &bu
                 QAbstractButton *target = findButton(dialog, button);
                 return target && target->isEnabled();
             },
-            3000);
+            5000);
         if (named)
             press(dialog, button);
         // The list under the name may keep a folder current (the button
@@ -295,7 +295,7 @@ ModalAnswers::Action typeFileNameAndPress(const QString &path, const QString &bu
             return !open || !open->isVisible() || QApplication::activeModalWidget() != open;
         };
         for (int attempt = 0; attempt < 3; ++attempt) {
-            if ((named || attempt > 0) && QTest::qWaitFor(settled, 3000))
+            if ((named || attempt > 0) && QTest::qWaitFor(settled, 5000))
                 break;
             if (!name || !name->isVisible())
                 break;
