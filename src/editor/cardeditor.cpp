@@ -53,6 +53,7 @@ void CardEditor::saveBookSettings() {
 
 void CardEditor::putCardInFields() {
     const QScopedValueRollback loading(m_loadingCard, true);
+    m_ui->postalNote->clear();
     const AddressRecord &record = card(cardNo());
     m_ui->name->setText(record.field(AddressRecord::Name));
     m_ui->address1->setText(record.field(AddressRecord::Address1));
@@ -87,6 +88,7 @@ AddressRecord CardEditor::shownCard() {
 
 void CardEditor::clearFields() {
     const QScopedValueRollback loading(m_loadingCard, true);
+    m_ui->postalNote->clear();
     for (QLineEdit *edit : {m_ui->name, m_ui->address1, m_ui->address2, m_ui->postalCode,
                             m_ui->code, m_ui->oneLineAddress, m_ui->address3})
         edit->clear();

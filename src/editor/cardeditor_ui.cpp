@@ -56,6 +56,10 @@ void CardEditor::buildNavigation(QWidget *content, QGridLayout *grid) {
     m_ui->cardLabel->setFrameShadow(QFrame::Sunken);
     m_ui->cardLabel->setAlignment(Qt::AlignCenter);
     row->addWidget(m_ui->cardLabel);
+    row->addSpacing(16);
+    m_ui->postalNote = addLabel(content, "lblZipNote", QString());
+    m_ui->postalNote->setAccessibleName(tr("郵便番号の確認"));
+    row->addWidget(m_ui->postalNote);
     row->addStretch();
     m_ui->bookList = addPictureButton(content, "Command3", tr("住所録一覧"), "view-list-details",
                                       QStyle::SP_FileDialogDetailedView);

@@ -18,6 +18,8 @@ struct CardEditorUi {
     QPushButton *lastCard = nullptr;
     QPushButton *newCard = nullptr;
     QLabel *cardLabel = nullptr;
+    // A short note about the postal code just typed (not found), in place of a question.
+    QLabel *postalNote = nullptr;
     QToolButton *bookList = nullptr;
     QToolButton *help = nullptr;
 

@@ -31,12 +31,16 @@ void CardEditor::fillAddressFromCode() {
     if (m_loadingCard || !m_ui || !m_ui->postalCode->isModified())
         return;
     m_ui->postalCode->setModified(false);
+    m_ui->postalNote->clear();
     const QString code = normalizedPostalCode(m_ui->postalCode->text());
     if (code.isEmpty())
         return;
     const QList<PostalPlace> places = PostalDirectory::shipped().byCode(code);
-    if (places.isEmpty())
+    if (places.isEmpty()) {
+        // Said beside the card, not asked: typing goes on.
+        m_ui->postalNote->setText(tr("〒%1 は見つかりません").arg(withHyphen(code)));
         return;
+    }
     int pick = 0;
     if (places.size() > 1) {
         QStringList towns;

@@ -1,6 +1,7 @@
 #include "postaldirectory.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -74,14 +75,87 @@ QList<PostalPlace> PostalDirectory::byCode(const QString &code) const {
     return places;
 }
 
+namespace {
+
+const QString KanjiDigits = QStringLiteral("〇一二三四五六七八九");
+
+bool isKanjiNumeral(QChar c) {
+    return KanjiDigits.contains(c) || c == u'十' || c == u'百' || c == u'千';
+}
+
+// Numbers written in kanji or in full width as Arabic ones: 北1条西, 北１条西
+// and 北一条西 read alike, and so do 二十 and 20.
+QString arabicNumerals(const QString &text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const QChar c = text.at(i);
+        if (c.isDigit() && c.digitValue() >= 0) {
+            out += QChar(u'0' + c.digitValue());
+            ++i;
+            continue;
+        }
+        if (!isKanjiNumeral(c)) {
+            out += c;
+            ++i;
+            continue;
+        }
+        int total = 0;
+        int current = 0;
+        for (; i < text.size() && isKanjiNumeral(text.at(i)); ++i) {
+            const QChar k = text.at(i);
+            const qsizetype digit = KanjiDigits.indexOf(k);
+            if (digit >= 0) {
+                current = current * 10 + static_cast<int>(digit);
+                continue;
+            }
+            const int unit = k == u'十' ? 10 : k == u'百' ? 100 : 1000;
+            total += (current == 0 ? 1 : current) * unit;
+            current = 0;
+        }
+        out += QString::number(total + current);
+    }
+    return out;
+}
+
+// Kyoto's way of finding a house, "寺町通御池上る" between the ward and the
+// town (…通…上る/下る/入る/東入/西入), is not part of the town's name.
+QString withoutStreetDirections(const QString &text) {
+    static const QRegularExpression directions(
+        QStringLiteral("(区)[^区]*?通[^区]*?(?:上る|下る|上ル|下ル|東入る|西入る|東入ル|西入ル|"
+                       "東入|西入|入る|入ル)"));
+    QString out = text;
+    return out.replace(directions, QStringLiteral("\\1"));
+}
+
+QString comparable(const QString &text) {
+    for (const QChar c : text)
+        if (isKanjiNumeral(c) || c.isDigit())
+            return arabicNumerals(text);
+    return text;
+}
+
+} // namespace
+
 QList<PostalPlace> PostalDirectory::byAddress(const QString &address) const {
-    const QString wanted = address.simplified().remove(u' ').remove(u'　');
+    const QString wanted =
+        arabicNumerals(withoutStreetDirections(address.simplified().remove(u' ').remove(u'　')));
+    // A row can match only when its municipality is in the address as
+    // written: checked on the raw bytes before the row is read.
+    const QByteArray written = address.simplified().remove(u' ').remove(u'　').toUtf8();
     QList<PostalPlace> best;
     qsizetype bestLength = 0;
     for (const Row &row : m_rows) {
+        // code TAB prefecture TAB municipality TAB town
+        const qsizetype second = m_text.indexOf('\t', row.offset + 8);
+        const qsizetype third = m_text.indexOf('\t', second + 1);
+        if (second < 0 || third < 0 ||
+            !written.contains(QByteArrayView(m_text).sliced(second + 1, third - second - 1)))
+            continue;
         const PostalPlace candidate = place(row);
         // With or without the prefecture.
-        for (const QString &form : {candidate.address(), candidate.municipality + candidate.town}) {
+        for (const QString &text : {candidate.address(), candidate.municipality + candidate.town}) {
+            const QString form = comparable(text);
             if (form.size() < bestLength || !wanted.startsWith(form))
                 continue;
             if (form.size() > bestLength) {

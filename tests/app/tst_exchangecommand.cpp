@@ -20,6 +20,7 @@ private slots:
     void roundTripThroughFiles();
     void overlappingAppendsKeepEveryRecord();
     void appendNeverPastTheReadersLimit();
+    void sixDigitCodesAndDuplicates();
     void answersWithoutDisplay_data();
     void answersWithoutDisplay();
 
@@ -245,6 +246,25 @@ void TestExchangeCommand::appendNeverPastTheReadersLimit() {
     QVERIFY2(errors.contains(out) && errors.contains(QString::number(MaxTextFileBytes)),
              qPrintable(errors));
     QCOMPARE(readBytes(out), nearlyFull);
+}
+
+void TestExchangeCommand::sixDigitCodesAndDuplicates() {
+    // Excel dropped the leading zero of 030-0861; the address gives it back.
+    const QString excel = QFINDTESTDATA("../data/import/excel-six-digit.csv");
+    QVERIFY(!excel.isEmpty());
+    const QString out = path(QStringLiteral("out.dat"));
+    QString errors;
+    QCOMPARE(run({QStringLiteral("import"), excel, out}, &errors), 0);
+    QVERIFY2(errors.contains(QStringLiteral("「300861」は6けたのため、住所から引いた「030-0861」")),
+             qPrintable(errors));
+    const AddressRecord first = readBookFile(out).book.record(1);
+    QCOMPARE(first.field(AddressRecord::PostalCode), QStringLiteral("030-0861"));
+    QCOMPARE(first.field(AddressRecord::Honorific), QStringLiteral("0")); // an empty 敬称 is 様
+    // The same contact again: added, and named.
+    QCOMPARE(run({QStringLiteral("import"), excel, out, QStringLiteral("--append")}, &errors), 0);
+    QVERIFY2(errors.contains(QStringLiteral("同じ内容がすでにある連絡先（1件）: 山田 太郎")),
+             qPrintable(errors));
+    QCOMPARE(readBookFile(out).book.recordCount(), 2);
 }
 
 void TestExchangeCommand::answersWithoutDisplay_data() {

@@ -219,6 +219,10 @@ void TestCardEditor::addressFromPostalCode() {
         QCOMPARE(m_editor->focusWidget(), target);
         QCOMPARE(target->cursorPosition(), target->text().size());
     }
+    // An unknown code is said beside the card, without a question.
+    const bool unknown = typed == QLatin1String("0000000");
+    QCOMPARE(ctl<QLabel>("lblZipNote")->text(),
+             unknown ? QStringLiteral("〒000-0000 は見つかりません") : QString());
 }
 
 void TestCardEditor::postalCodeFromAddress() {

@@ -82,6 +82,18 @@ void TestPostalDirectory::byAddress_data() {
     QTest::newRow("town unknown: the municipality")
         << QStringLiteral("東京都千代田区どこか町1") << QStringList{"1000000"};
     QTest::newRow("nothing") << QStringLiteral("どこにもない") << QStringList{};
+    // Sapporo's 条 in any numerals, Kyoto's directions: the first code found.
+    QFile table(QFINDTESTDATA("../data/postal/jou-and-kyoto.tsv"));
+    QVERIFY(table.open(QIODevice::ReadOnly));
+    int rows = 0;
+    for (const QString &line : QString::fromUtf8(table.readAll()).split(u'\n')) {
+        const QStringList fields = line.split(u'\t');
+        if (fields.size() != 2 || line.startsWith(u'#'))
+            continue;
+        QTest::addRow("%s", qPrintable(fields.at(0))) << fields.at(0) << QStringList{fields.at(1)};
+        ++rows;
+    }
+    QVERIFY(rows >= 20);
 }
 
 void TestPostalDirectory::byAddress() {
@@ -90,7 +102,9 @@ void TestPostalDirectory::byAddress() {
     QStringList found;
     for (const PostalPlace &place : PostalDirectory::shipped().byAddress(address))
         found.append(place.code);
-    QCOMPARE(found, codes);
+    // Where the town has codes by 丁目 that the data does not tell apart,
+    // the expected one comes first.
+    QCOMPARE(found.mid(0, codes.isEmpty() ? found.size() : 1), codes);
 }
 
 void TestPostalDirectory::refusesMalformedData() {
