@@ -225,7 +225,8 @@ QList<AddressGroup> addressGroups(const QStringList &header, const CsvMapping &m
     }
     AddressGroup mapped{mapping, -1};
     QList<AddressGroup> groups{mapped};
-    for (const auto &[name, group] : found) {
+    for (const auto &entry : found) {
+        const AddressGroup &group = entry.second;
         const bool same =
             std::all_of(std::begin(AddressColumns), std::end(AddressColumns), [&](ImportColumn c) {
                 return group.columns.at(size_t(c)) < 0 ||

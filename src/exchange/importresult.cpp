@@ -138,7 +138,7 @@ QList<SixDigitCode> sixDigitCodes(const QList<AddressRecord> &records) {
 
 QString sixDigitWarning(const AddressRecord &record, const SixDigitCode &code, bool replaced) {
     const QString name = quotedStart(record.field(AddressRecord::Name));
-    const QString given = record.field(AddressRecord::PostalCode);
+    const QString &given = record.field(AddressRecord::PostalCode);
     if (replaced)
         return QCoreApplication::translate(
                    "nvl::Import",
