@@ -1,6 +1,7 @@
 // Contact files as import reads them: a 4 MB quoted-printable vCard, a
 // 256 MB vCard of contacts with photos, and a CSV of 300 contacts. Each is
-// read in a process of its own, which reports the time and its peak memory.
+// read in a process of its own, which reports the time and its peak memory;
+// and a CSV of the largest size the import reads.
 #include "contactfile.h"
 #include "foreigncsv.h"
 
@@ -76,10 +77,20 @@ int main(int argc, char *argv[]) {
                         .arg(i)
                         .toUtf8());
     });
+    // The largest CSV import reads.
+    const QString largest = dir.filePath(QStringLiteral("largest.csv"));
+    write(largest, [](QFile &f) {
+        f.write("\xEF\xBB\xBF氏名,郵便番号,住所,建物名\r\n");
+        const QByteArray row =
+            QStringLiteral("山田 太郎,100-0001,東京都千代田区千代田1-1,ハイツ\r\n").toUtf8();
+        while (f.size() + row.size() <= nvl::ContactFile::MaxCsvBytes)
+            f.write(row);
+    });
     const std::pair<const char *, QString> cases[] = {
         {"4 MB quoted-printable vCard ", qp},
         {"256 MB vCard with photos    ", photos},
         {"CSV of 300 contacts         ", csv},
+        {"CSV of 8 MB (its limit)     ", largest},
     };
     for (const auto &[name, path] : cases) {
         QProcess child;

@@ -179,6 +179,22 @@ std::optional<QByteArray> BookDocument::bookBytes(const AddressBook &book, const
     return bytes;
 }
 
+BookDocument::Saved BookDocument::commit(const std::function<bool()> &edit,
+                                         const ConflictHandler &onConflict) {
+    const QList<AddressRecord> before = m_book.records;
+    const bool wasModified = m_modified;
+    Saved saved{Saved::Outcome::Failed, tr("住所録に入りません。")};
+    if (edit())
+        saved = save(onConflict);
+    if (!saved.ok()) {
+        beginResetModel();
+        m_book.records = before;
+        endResetModel();
+        setModified(wasModified);
+    }
+    return saved;
+}
+
 BookDocument::Saved BookDocument::save(const ConflictHandler &onConflict) {
     if (isNew())
         return {Saved::Outcome::Failed, tr("住所録にファイル名がありません。")};

@@ -73,6 +73,9 @@ public:
     };
     // Writes the book to its file when it has changes (or the file is gone).
     Saved save(const ConflictHandler &onConflict = {});
+    // Applies `edit` and writes the book at once; when the edit fails or the
+    // book is not written, the records and the changed flag are as before.
+    Saved commit(const std::function<bool()> &edit, const ConflictHandler &onConflict = {});
     // Writes the book to `path`, which becomes its file.
     Saved saveAs(const QString &path);
     // Writes a book other than the open one (a copy, a conversion, a working

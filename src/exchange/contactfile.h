@@ -11,7 +11,7 @@ namespace nvl {
 // any size: photos and other data it does not import are passed over, never
 // kept. A CSV is read whole for its column mapping, up to MaxCsvBytes.
 struct ContactFile {
-    static constexpr qint64 MaxCsvBytes = 64LL * 1024 * 1024;
+    static constexpr qint64 MaxCsvBytes = 8LL * 1024 * 1024;
 
     ImportFormat format = ImportFormat::VCard;
     ImportResult vcards; // the contacts of a vCard file

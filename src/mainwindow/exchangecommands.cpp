@@ -129,25 +129,20 @@ void MainWindow::importContacts(const QString &chosen) {
 }
 
 void MainWindow::appendToOpenBook(const QList<AddressRecord> &records) {
-    // Never over changes another program made since the book was read.
-    if (stampOf(currentFile()) != m_ctx.book.stamp()) {
-        m_ctx.platform.messages.show(
-            tr("住所録「%1」は読み込んだ後にほかのプログラムで変更されています。\n"
-               "開き直してから取り込んでください。住所録は変更していません。")
-                .arg(currentFile()));
-        return;
-    }
     const MergeResult merged = appendRecords(book(), records);
     if (!merged.ok()) {
         m_ctx.platform.messages.show(merged.error);
         return;
     }
-    const BookDocument::Saved written = BookDocument::saveCopy(currentFile(), merged.book);
+    // Added in the one book and written through its save, never over changes
+    // another program made since it was read; nothing is added when not written.
+    const BookDocument::Saved written =
+        m_ctx.book.commit([&] { return m_ctx.book.appendRecords(records); });
     if (!written.ok()) {
-        m_ctx.platform.messages.show(written.error);
+        m_ctx.platform.messages.show(written.error +
+                                     tr("\n取り込みを中止しました。住所録は変更していません。"));
         return;
     }
-    showBook(currentFile(), merged.book, stampOf(currentFile()));
     m_ctx.platform.messages.show(
         (QStringList{tr("%1件を取り込みました。").arg(records.size())} +
          (merged.duplicates.isEmpty() ? QStringList()

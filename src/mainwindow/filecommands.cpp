@@ -81,7 +81,8 @@ void MainWindow::openBook() {
                     .arg(path),
                 MessageButtons::YesNo) == MessageAnswer::Yes)
             importContacts(path);
-        else if (bookIsOpen())
+        // The book still open is shown again, with what the import added.
+        if (bookIsOpen())
             m_bookModel.setHidden(false);
         return;
     }

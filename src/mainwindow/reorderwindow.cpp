@@ -168,12 +168,12 @@ void ReorderWindow::execute() {
     if (!m_fileUsable)
         return;
     // Nothing is moved unless written: the list and the file stay as before.
-    m_document.moveRecord(source - 1, target - 1);
-    const BookDocument::Saved saved = m_document.save(askAboutChangedBook(m_ctx.platform));
+    const BookDocument::Saved saved =
+        m_document.commit([&] { return m_document.moveRecord(source - 1, target - 1); },
+                          askAboutChangedBook(m_ctx.platform));
     if (!saved.ok()) {
         if (saved.outcome == BookDocument::Saved::Outcome::Failed)
             m_ctx.platform.messages.show(saved.error);
-        m_document.moveRecord(target - 1, source - 1);
         return;
     }
     m_chosenName->clear();

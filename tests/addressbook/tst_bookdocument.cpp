@@ -64,6 +64,7 @@ private slots:
     void refusesWhatItsReaderWouldRefuse();
     void oneLockForEveryNameOfTheBook();
     void longestNamesSaveAndLock();
+    void commitUndoneWhenNotWritten();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -271,6 +272,20 @@ void TestBookDocument::longestNamesSaveAndLock() {
     const BookDocument::Saved saved = document.save();
     QVERIFY2(saved.ok(), qPrintable(saved.error));
     QCOMPARE(readBookFile(book).book.record(1).field(AddressRecord::Name), QStringLiteral("B"));
+}
+
+void TestBookDocument::commitUndoneWhenNotWritten() {
+    const QString book = writeBook(QStringLiteral("book.dat"), {"A", "B"});
+    BookDocument document;
+    QVERIFY(document.load(book).ok());
+    // Another program wrote the file: the append is not written, nor kept.
+    writeBook(QStringLiteral("book.dat"), {"X"});
+    const BookDocument::Saved refused =
+        document.commit([&] { return document.appendRecords({named(QStringLiteral("C"))}); });
+    QCOMPARE(refused.outcome, BookDocument::Saved::Outcome::Failed);
+    QCOMPARE(names(document), (QStringList{"A", "B"}));
+    QVERIFY(!document.isModified());
+    QCOMPARE(names(document).size(), document.rowCount());
 }
 
 int main(int argc, char *argv[]) {

@@ -120,6 +120,10 @@ void TestExchangeCommand::imports_data() {
     QTest::newRow("CSV with a NUL: read as a blank, the line named")
         << QByteArray("氏名,住所\r\n佐\0藤,大阪府\r\n", 34) << "contacts.csv" << -1 << false << 0
         << 1 << "2行目の NUL";
+    // A CSV is read whole for its mapping: past 8 MB it is refused as a contact file.
+    QTest::newRow("CSV past its size")
+        << "氏名,住所\r\n" + QByteArray("山田,東京都\r\n").repeated(600000) << "contacts.csv" << -1
+        << false << 1 << -1 << "連絡先ファイル";
     QTest::newRow("CSV without the columns")
         << QByteArray("a,b\r\n1,2\r\n") << "contacts.csv" << -1 << false << 1 << -1 << "氏名";
 }
