@@ -26,6 +26,7 @@ private slots:
     void cancelDiscardsWithoutAsking();
     void commandsWaitWhileTheEditorAsks();
     void anotherComputersLockTakenOver();
+    void unknownPostalCodeNotedBesideTheCard();
 };
 
 namespace {
@@ -225,6 +226,27 @@ void TestJourneyEditor::anotherComputersLockTakenOver() {
     QVERIFY(editor->findChild<QLabel *>(QStringLiteral("lblRec"))->text().startsWith(u'1'));
     QVERIFY(!readBytes(lock).contains("other-pc"));
     QVERIFY(press(editor, QStringLiteral("戻る")));
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+}
+
+void TestJourneyEditor::unknownPostalCodeNotedBesideTheCard() {
+    Journey journey;
+    ModalAnswers answers;
+    journey.openBook(journey.writeBook(QStringLiteral("book.dat"), 1), answers);
+    QWidget *editor = openEditor(journey);
+    QVERIFY(editor);
+    auto *zip = qobject_cast<QLineEdit *>(controlNamed(editor, QStringLiteral("〒 xxx-xxxx")));
+    QVERIFY(zip);
+    editor->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(editor));
+    zip->clear();
+    typeText(zip, QStringLiteral("0000000"));
+    QTest::keyClick(zip, Qt::Key_Tab);
+    // Said beside the card, named for a screen reader; no box to answer.
+    auto *note = editor->findChild<QLabel *>(QStringLiteral("lblZipNote"));
+    QVERIFY(note);
+    QCOMPARE(note->accessibleName(), QStringLiteral("郵便番号の確認"));
+    QTRY_COMPARE(note->text(), QStringLiteral("〒000-0000 は見つかりません"));
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
 }
 
