@@ -1,5 +1,6 @@
 #include "desktopprogram.h"
 
+#include "accessiblenames.h"
 #include "application.h"
 #include "fonts.h"
 #include "formwindow.h"
@@ -28,6 +29,7 @@ void prepareApplication(QApplication &app) {
     QApplication::setQuitOnLastWindowClosed(false);
     installJapaneseTranslations(app);
     installFontSubstitutions();
+    installAccessibleNames();
 }
 
 DesktopProgram::DesktopProgram(const QString &programFolder)

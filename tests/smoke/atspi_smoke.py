@@ -542,6 +542,30 @@ def scenario_import_contacts(d):
     wait_for('the book list showing it', lambda: [n.name for n in d.find_all(book, 'list item')]
              == ['宛名1', '宛名2', '山田 花子'])
 
+    # A postcard program's CSV: each column box is announced by its field,
+    # with the column it reads as its value.
+    table = os.path.join(d.folder, 'hagaki.csv')
+    with open(table, 'wb') as f:
+        f.write('氏名,郵便番号,住所1,住所3\r\n鈴木 一郎,100-0002,千代田2-2,ビル3F\r\n'
+                .encode('cp932'))
+    d.choose_menu(main, 'ﾌｧｲﾙ', '連絡先を取り込む...')
+    d.gone(d.use_file_dialog('ファイルを開く', table, '開く'))
+    mapping = d.window('CSV ファイルの取り込み')
+    d.check_names(mapping)
+    boxes = {box.name: box for box in d.find_all(mapping, 'combo box')}
+    if '建物名' not in boxes or '氏名' not in boxes:
+        raise Failure('the column boxes are named %r' % sorted(boxes))
+    chosen = boxes['建物名'].queryText().getText(0, -1)
+    if chosen != '住所3':
+        raise Failure('建物名 reads %r, not 住所3' % chosen)
+    d.press(mapping, '取り込む')
+    d.gone(mapping)
+    box = d.alert_containing('開いている住所録')
+    d.press(box, 'はい')
+    d.gone(box)
+    d.answer('1件を取り込みました。', 'OK')
+    wait_for('the building stored', lambda: 'ビル3F' in open(path, 'rb').read().decode('cp932'))
+
 
 def to_print_window(d, main, book):
     for item in d.find_all(book, 'list item'):
