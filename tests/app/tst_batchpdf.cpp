@@ -25,6 +25,7 @@ private slots:
     void warnsOfDoubtfulPostalCodes();
     void zipCommand_data();
     void zipCommand();
+    void a4PositionsKept();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -147,8 +148,8 @@ void TestBatchPdf::failures_data() {
     QTest::newRow("bad sender") << QStringList{"book.dat", "out.pdf", "--sender", "5"}
                                 << QStringLiteral("--sender") << 2;
     QTest::newRow("missing arguments") << QStringList{"book.dat"} << QStringLiteral("usage") << 2;
-    QTest::newRow("unknown option") << QStringList{"book.dat", "out.pdf", "--colour"}
-                                    << QStringLiteral("colour") << 2;
+    QTest::newRow("unknown option")
+        << QStringList{"book.dat", "out.pdf", "--colour"} << QStringLiteral("colour") << 2;
     QTest::newRow("unknown paper")
         << QStringList{"book.dat", "out.pdf", "--paper", "b5"} << QStringLiteral("--paper") << 2;
     QTest::newRow("two-up on postcards")
@@ -295,4 +296,61 @@ void TestBatchPdf::zipCommand() {
 }
 
 QTEST_APPLESS_MAIN(TestBatchPdf)
-#include "tst_batchpdf.moc"
+#include "tst_batchpdf.moc" // Each word of the A4 sheets where the recorded output put it, to 0.01 twip.
+void TestBatchPdf::a4PositionsKept() {
+    QFile recorded(QFINDTESTDATA("../data/print/a4-positions.txt"));
+    QVERIFY(recorded.open(QIODevice::ReadOnly));
+    QMap<QString, QStringList> expected;
+    QString run;
+    for (const QString &line : QString::fromUtf8(recorded.readAll()).split(u'\n')) {
+        if (line.startsWith(u'#') || line.isEmpty())
+            continue;
+        if (line.startsWith(QLatin1String("run ")))
+            run = line.mid(4);
+        else
+            expected[run].append(line);
+    }
+    for (const QString name : {"Wolt.tds", "Nuvel.opt", "a4-book.dat"})
+        QVERIFY(QFile(path(name)).remove() || !QFile::exists(path(name)));
+    for (const QString name : {"Wolt.tds", "Nuvel.opt", "a4-book.dat"})
+        QVERIFY(QFile::copy(QFINDTESTDATA("../data/print/" + name), path(name)));
+    const QMap<QString, QStringList> runs{
+        {"four-up", {}}, {"four-up-five", {"--records", "1-5"}}, {"two-up", {"--two-up"}}};
+    QCOMPARE(expected.keys(), runs.keys());
+    constexpr double PointsPerTwip = 1 / 20.0;
+    for (auto at = runs.begin(); at != runs.end(); ++at) {
+        const QString pdf = path(at.key() + ".pdf");
+        QCOMPARE(this->run(QStringList{path("a4-book.dat"), pdf} + at.value()), 0);
+        QStringList words;
+        for (const PdfWord &word : pdfWords(pdf))
+            words.append(QStringLiteral("%1 %2 %3 %4 %5 %6")
+                             .arg(word.page)
+                             .arg(word.box.left(), 0, 'f', 6)
+                             .arg(word.box.top(), 0, 'f', 6)
+                             .arg(word.box.right(), 0, 'f', 6)
+                             .arg(word.box.bottom(), 0, 'f', 6)
+                             .arg(word.text));
+        QStringList want = expected.value(at.key());
+        // Drawing order is free; the place of each word is not.
+        const auto key = [](const QString &line) {
+            const QStringList f = line.split(u' ');
+            return f.at(0) + u' ' + f.mid(5).join(u' ') + u' ' + f.at(2) + u' ' + f.at(1);
+        };
+        std::sort(words.begin(), words.end(),
+                  [&](const QString &a, const QString &b) { return key(a) < key(b); });
+        std::sort(want.begin(), want.end(),
+                  [&](const QString &a, const QString &b) { return key(a) < key(b); });
+        QCOMPARE(words.size(), want.size());
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            const QStringList got = words.at(i).split(u' ');
+            const QStringList was = want.at(i).split(u' ');
+            const QString where =
+                at.key() + QStringLiteral(": ") + want.at(i) + QStringLiteral(" / ") + words.at(i);
+            QVERIFY2(got.at(0) == was.at(0) && got.mid(5) == was.mid(5), qPrintable(where));
+            for (int c = 1; c <= 4; ++c)
+                QVERIFY2(std::abs(got.at(c).toDouble() - was.at(c).toDouble()) <=
+                             0.01 * PointsPerTwip,
+                         qPrintable(where));
+        }
+    }
+}
