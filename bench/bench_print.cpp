@@ -2,6 +2,7 @@
 // recording surface, and the whole PDF document, on A4 sheets and on
 // postcard paper.
 #include "fonts.h"
+#include "paperlayout.h"
 #include "postcardlayout.h"
 #include "printoutput.h"
 
@@ -10,8 +11,8 @@
 
 namespace {
 
-nvl::LayoutInput fullJob() {
-    nvl::LayoutInput in;
+nvl::PrintJob fullJob() {
+    nvl::PrintJob in;
     for (int i = 1; i <= 300; ++i) {
         nvl::AddressRecord r;
         r.setField(nvl::AddressRecord::Name, QStringLiteral("山田 太郎%1").arg(i));
@@ -22,35 +23,30 @@ nvl::LayoutInput fullJob() {
         r.setField(nvl::AddressRecord::Code, QStringLiteral("C%1").arg(i));
         r.setField(nvl::AddressRecord::Honorific, QString::number(i % 6));
         r.setField(nvl::AddressRecord::Address3, QStringLiteral("ＮＶＬビル %1階").arg(i % 30));
-        in.printList.append(r);
-        in.zipDigits.append(*nvl::postalDigits(r.field(nvl::AddressRecord::PostalCode)));
+        in.records.append(r);
     }
-    in.sendZip = QStringLiteral("530-0001");
-    in.sendAdd1 = QStringLiteral("大阪府大阪市北区梅田1-1");
-    in.sendAdd2 = QStringLiteral("梅田ビル 5F");
-    in.sendName = QStringLiteral("佐藤 一郎");
-    in.sheetCount = QStringLiteral("75");
-    in.xOffset = in.yOffset = in.secondRow = QStringLiteral("0");
+    in.sender = {QStringLiteral("530-0001"), QStringLiteral("大阪府大阪市北区梅田1-1"),
+                 QStringLiteral("梅田ビル 5F"), QStringLiteral("佐藤 一郎")};
     in.addressFont = in.postalFont = nvl::MinchoFontName;
     return in;
 }
 
 void BM_Layout300(benchmark::State &state) {
-    const nvl::LayoutInput in = fullJob();
+    const nvl::PrintJob in = fullJob();
     for (auto _ : state) {
         nvl::RecordingSurface surface;
-        nvl::drawFourUpSheets(in, surface);
+        nvl::drawJob(in, *nvl::sheetLayout(true), surface);
         benchmark::DoNotOptimize(surface.items.size());
     }
 }
 BENCHMARK(BM_Layout300)->Unit(benchmark::kMicrosecond);
 
 void BM_Pdf300(benchmark::State &state) {
-    const nvl::LayoutInput in = fullJob();
+    const nvl::PrintJob in = fullJob();
     qint64 bytes = 0;
     for (auto _ : state) {
         nvl::PrintOutcome outcome;
-        const QByteArray pdf = nvl::renderCardsToPdf(in, true, &outcome);
+        const QByteArray pdf = nvl::renderPdf(in, &outcome);
         if (!outcome.ok)
             state.SkipWithError("render failed");
         bytes = pdf.size();
@@ -62,11 +58,12 @@ BENCHMARK(BM_Pdf300)->Unit(benchmark::kMillisecond);
 // The same 300 on postcard paper: 300 pages instead of 75. Compare its CPU
 // time with BM_Pdf300 of the same run (target: at most 1.5 times).
 void BM_Pdf300Postcards(benchmark::State &state) {
-    const nvl::LayoutInput in = fullJob();
+    nvl::PrintJob in = fullJob();
+    in.paper = nvl::Paper::Postcard;
     qint64 bytes = 0;
     for (auto _ : state) {
         nvl::PrintOutcome outcome;
-        const QByteArray pdf = nvl::renderPostcardsToPdf(in, &outcome);
+        const QByteArray pdf = nvl::renderPdf(in, &outcome);
         if (!outcome.ok)
             state.SkipWithError("render failed");
         bytes = pdf.size();

@@ -64,9 +64,9 @@ void registerWindows(AppContext &context) {
     context.windows.setFactory(WindowId::PrintPosition, [](AppContext &ctx) {
         auto *window = new PrintPositionWindow(ctx);
         QObject::connect(window, &PrintPositionWindow::offsetsChosen, window,
-                         [&ctx](const QString &x, const QString &y, const QString &second) {
+                         [&ctx](const SheetOffsets &steps) {
                              if (auto *print = ctx.windows.get<PrintWindow>(WindowId::Print))
-                                 print->setOffsets(x, y, second);
+                                 print->setOffsets(steps);
                          });
         return window;
     });

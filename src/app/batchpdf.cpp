@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QMap>
 #include <cstdio>
 
 namespace nvl {
@@ -155,10 +156,10 @@ int runPrintPdf(int argc, char *argv[]) {
     if (parser.isSet(records)) {
         const auto parsed = parseRecordList(parser.value(records), book.recordCount());
         if (!parsed)
-            return usageError(QCoreApplication::translate("nvl::BatchPdf",
-                                                          "--records「%1」が正しくありません（1〜%2）。")
-                            .arg(parser.value(records))
-                            .arg(book.recordCount()));
+            return usageError(QCoreApplication::translate(
+                                  "nvl::BatchPdf", "--records「%1」が正しくありません（1〜%2）。")
+                                  .arg(parser.value(records))
+                                  .arg(book.recordCount()));
         numbers = *parsed;
     } else {
         for (int n = 1; n <= book.recordCount(); ++n)
@@ -191,63 +192,50 @@ int runPrintPdf(int argc, char *argv[]) {
     if (!problem.isEmpty())
         warn(problem);
 
-    LayoutInput input;
-    for (const int n : numbers) {
-        const AddressRecord &record = book.record(n);
-        const auto digits = postalDigits(record.field(AddressRecord::PostalCode));
-        if (!digits)
-            return fail(QCoreApplication::translate(
-                            "nvl::BatchPdf", "%1件目「%2」の郵便番号「%3」は印刷できません。")
-                            .arg(n)
-                            .arg(record.field(AddressRecord::Name),
-                                 record.field(AddressRecord::PostalCode)));
-        input.printList.append(record);
-        input.zipDigits.append(*digits);
-    }
-    const QString odd = printWarnings(input.printList);
-    if (!odd.isEmpty())
-        warn(odd);
     const QString paperName = parser.value(paper).toLower();
-    const QStringList papers = {QStringLiteral("a4"), QStringLiteral("hagaki"),
-                                QStringLiteral("ofuku"), QStringLiteral("ofuku-reply")};
+    const QMap<QString, Paper> papers = {{QStringLiteral("a4"), Paper::A4FourUp},
+                                         {QStringLiteral("hagaki"), Paper::Postcard},
+                                         {QStringLiteral("ofuku"), Paper::ReturnOutgoing},
+                                         {QStringLiteral("ofuku-reply"), Paper::ReturnReply}};
     if (!papers.contains(paperName))
         return usageError(QCoreApplication::translate(
             "nvl::BatchPdf", "--paper は a4、hagaki、ofuku、ofuku-reply のどれかです。"));
-    const bool postcards = paperName != QLatin1String("a4");
-    if (postcards && parser.isSet(twoUp))
+    PrintJob job;
+    job.paper = papers.value(paperName);
+    if (job.onPostcards() && parser.isSet(twoUp))
         return usageError(QCoreApplication::translate(
             "nvl::BatchPdf", "--two-up は A4 の用紙だけに使えます（--paper a4）。"));
     if (parser.isSet(arabic) && !parser.isSet(vertical))
         return usageError(QCoreApplication::translate(
             "nvl::BatchPdf", "--arabic-numerals は縦書き（--vertical）と一緒に使います。"));
-    const bool fourUp = !parser.isSet(twoUp);
-    input.vertical = parser.isSet(vertical);
-    input.numbers = parser.isSet(arabic) ? VerticalNumbers::Arabic : VerticalNumbers::Kanji;
-    input.sendZip = entry.postalCode;
-    input.sendAdd1 = entry.address1;
-    input.sendAdd2 = entry.address2;
-    input.sendName = entry.name;
-    input.sheetCount = QString::number(sheetCount(static_cast<int>(numbers.size()), fourUp));
-    input.xOffset = offsets.xSteps();
-    input.yOffset = offsets.ySteps();
-    input.secondRow = offsets.secondRow;
-    input.addressFont = usableFont(parser.value(font));
-    input.postalFont = usableFont(parser.value(zipFont));
-
-    PrintOutcome outcome;
+    if (parser.isSet(twoUp))
+        job.paper = Paper::A4TwoUp;
+    for (const int n : numbers)
+        job.records.append(book.record(n));
+    job.vertical = parser.isSet(vertical);
+    job.numbers = parser.isSet(arabic) ? VerticalNumbers::Arabic : VerticalNumbers::Kanji;
+    job.sender = {entry.postalCode, entry.address1, entry.address2, entry.name};
     // Postcard paper is placed from the card's own geometry, without the A4
     // offsets of Nuvel.opt: its output depends on the arguments alone.
-    QByteArray pdf;
-    if (paperName == QLatin1String("hagaki"))
-        pdf = renderPostcardsToPdf(input, &outcome);
-    else if (postcards)
-        pdf = renderReturnPostcardsToPdf(input,
-                                         paperName == QLatin1String("ofuku")
-                                             ? ReturnPostcardFace::Outgoing
-                                             : ReturnPostcardFace::Reply,
-                                         &outcome);
-    else
-        pdf = renderCardsToPdf(input, fourUp, &outcome);
+    job.sheetOffsets = offsets.steps();
+    job.addressFont = usableFont(parser.value(font));
+    job.postalFont = usableFont(parser.value(zipFont));
+
+    const PrintCheck check = checkPrintJob(job);
+    if (check.unprintable >= 0) {
+        const int n = numbers.at(check.unprintable);
+        const AddressRecord &record = book.record(n);
+        return fail(
+            QCoreApplication::translate("nvl::BatchPdf",
+                                        "%1件目「%2」の郵便番号「%3」は印刷できません。")
+                .arg(n)
+                .arg(record.field(AddressRecord::Name), record.field(AddressRecord::PostalCode)));
+    }
+    if (!check.warnings.isEmpty())
+        warn(check.warnings);
+
+    PrintOutcome outcome;
+    const QByteArray pdf = renderPdf(job, &outcome);
     if (!outcome.ok)
         return fail(outcome.error);
     if (outPath == QLatin1String("-")) {

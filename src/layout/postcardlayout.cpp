@@ -1,4 +1,5 @@
 #include "postcardlayout.h"
+#include "paperlayout.h"
 
 #include <QLocale>
 #include <cmath>
@@ -47,44 +48,50 @@ std::array<float, 7> digitRow(float y, int higherBox = -1) {
     return ys;
 }
 
-// Draws the items of the two layouts with the offsets of one job.
+// Draws the cards of the A4 sheets with the offsets of one job.
 class CardDrawer {
 public:
-    CardDrawer(const LayoutInput &input, PrinterSurface &surface)
-        : m_in(input), m_surface(surface), m_h(leadingNumber(input.xOffset) * TwipsPerStep),
-          m_v(leadingNumber(input.yOffset) * TwipsPerStep),
-          m_w(leadingNumber(input.secondRow) * TwipsPerStep) {}
+    CardDrawer(const PrintJob &job, PrinterSurface &surface)
+        : m_job(job), m_surface(surface), m_h(job.sheetOffsets.x * TwipsPerStep),
+          m_v(job.sheetOffsets.y * TwipsPerStep), m_w(job.sheetOffsets.secondRow * TwipsPerStep) {}
 
-    double h() const { return m_h; }
     double v() const { return m_v; }
     double w() const { return m_w; }
 
-    int labelCount() const { return static_cast<int>(m_in.printList.size()); }
-
-    // Sheets to draw: as many as asked, never more than the list fills.
-    int sheets(int perSheet) const {
-        const double asked = std::floor(leadingNumber(m_in.sheetCount));
-        const int filled = (labelCount() + perSheet - 1) / perSheet;
-        return asked < filled ? static_cast<int>(std::max(asked, 0.0)) : filled;
-    }
-
     void digits(int entry, Column column, double top, const std::array<float, 7> &ys) {
         const auto &xs = column == Column::Left ? LeftDigitX : RightDigitX;
-        const ZipDigits digits = m_in.zipDigits.value(entry, ZipDigits{});
+        const ZipDigits digits =
+            postalDigits(field(entry, AddressRecord::PostalCode)).value_or(ZipDigits{});
         for (int i = 0; i < 7; ++i) {
             // Printed as a number: a blank for the sign, the digit, a blank.
-            print(xs.at(i), top + ys.at(i), m_in.postalFont, DigitPoints,
+            print(xs.at(i), top + ys.at(i), m_job.postalFont, DigitPoints,
                   QStringLiteral(" %1 ").arg(digits.at(i)));
         }
     }
 
+    // A card's lines, then its sender block. `add1X` and `nameX` move the
+    // sender's first line and name on the left cards; 0 keeps their place.
+    void card(int entry, Column column, double top, float add1X, float nameX) {
+        if (m_job.vertical) {
+            verticalCard(entry, column, top);
+            return;
+        }
+        for (const TextItem &item : RecipientItems)
+            text(item, column, top, recipientText(entry, item));
+        text(SenderZip, column, top, m_job.sender.postalCode);
+        text(SenderAdd1, column, top, m_job.sender.address1, add1X);
+        text(SenderAdd2, column, top, m_job.sender.address2);
+        text(SenderName, column, top, m_job.sender.name, nameX);
+    }
+
+private:
     void text(const TextItem &item, Column column, double top, const QString &text,
               float leftX = 0) {
         const float x = column == Column::Right ? item.rightX : leftX > 0 ? leftX : item.leftX;
-        print(x, top + item.y, m_in.addressFont, item.points, text);
+        print(x, top + item.y, m_job.addressFont, item.points, text);
     }
 
-    QString field(int entry, int number) const { return m_in.printList.at(entry).field(number); }
+    QString field(int entry, int number) const { return m_job.records.at(entry).field(number); }
 
     // The printed name line uses a half-width blank before the honorific.
     QString recipientText(int entry, const TextItem &item) const {
@@ -95,54 +102,14 @@ public:
         return word.isEmpty() ? name : name + u' ' + word;
     }
 
-    void recipient(int entry, Column column, double top) {
-        for (const TextItem &item : RecipientItems)
-            text(item, column, top, recipientText(entry, item));
-    }
-
-    void sender(Column column, double top, float add1X, float nameX) {
-        text(SenderZip, column, top, m_in.sendZip);
-        text(SenderAdd1, column, top, m_in.sendAdd1, add1X);
-        text(SenderAdd2, column, top, m_in.sendAdd2);
-        text(SenderName, column, top, m_in.sendName, nameX);
-    }
-
-    // One card with its sender block, alone in its row.
-    void single(int entry, Column column, double top, float add1X, float nameX) {
-        if (m_in.vertical) {
-            verticalCard(entry, column, top);
-            return;
-        }
-        recipient(entry, column, top);
-        sender(column, top, add1X, nameX);
-    }
-
-    // A row of two cards: their lines alternate, then the two sender blocks.
-    void fullRow(int left, double top, float leftSenderNameX) {
-        if (m_in.vertical) {
-            verticalCard(left, Column::Left, top);
-            verticalCard(left + 1, Column::Right, top);
-            return;
-        }
-        for (const TextItem &item : RecipientItems) {
-            text(item, Column::Left, top, recipientText(left, item));
-            text(item, Column::Right, top, recipientText(left + 1, item));
-        }
-        sender(Column::Left, top, SenderAdd1.leftX, leftSenderNameX);
-        sender(Column::Right, top, 0, 0);
-    }
-
-    void newPage() { m_surface.newPage(); }
-
-private:
     void verticalCard(int entry, Column column, double top) {
-        const AddressRecord &record = m_in.printList.at(entry);
-        const VerticalSenderText sender = verticalSenderText(m_in);
+        const AddressRecord &record = m_job.records.at(entry);
+        const VerticalSenderText sender = verticalSenderText(m_job.sender);
         const QPointF corner(m_h + (column == Column::Right ? ColumnPitch : 0) +
                                  SheetCardCorner.x(),
                              top + SheetCardCorner.y());
         drawVerticalCard(
-            m_surface, m_in.addressFont, corner, m_in.numbers,
+            m_surface, m_job.addressFont, corner, m_job.numbers,
             verticalCardText(record, honorificWord(record.field(AddressRecord::Honorific))),
             &sender);
     }
@@ -155,11 +122,72 @@ private:
         m_surface.printText(text);
     }
 
-    const LayoutInput &m_in;
+    const PrintJob &m_job;
     PrinterSurface &m_surface;
     double m_h;
     double m_v;
     double m_w;
+};
+
+constexpr double TwipsPerMm = 1440 / 25.4;
+constexpr double QuarterWidthMm = 105;
+constexpr double HalfHeightMm = 148.5;
+
+// The A4 sheets: four postcards in two columns and two rows, or two return
+// postcards one above the other, their address sides on the left. Each
+// place has its own digit row and sender positions, as the sheets always
+// printed them.
+class SheetLayout : public PaperLayout {
+public:
+    explicit SheetLayout(bool fourUp) : m_fourUp(fourUp) {}
+
+    QSizeF pageMm() const override { return {210, 297}; }
+    int cardsPerPage() const override { return m_fourUp ? 4 : 2; }
+    QPointF originTwips() const override { return SheetOrigin; }
+
+    QRectF cardTwips(int n) const override {
+        const int place = n % cardsPerPage();
+        const int column = m_fourUp ? place % 2 : 0;
+        const int row = m_fourUp ? place / 2 : place;
+        return {SheetCardCorner + QPointF(column * QuarterWidthMm, row * HalfHeightMm) * TwipsPerMm,
+                QSizeF(100, 148) * TwipsPerMm};
+    }
+
+    void drawCard(const PrintJob &job, int n, PrinterSurface &surface) const override {
+        CardDrawer card(job, surface);
+        const int place = n % cardsPerPage();
+        if (!m_fourUp) {
+            const double top = place == 0 ? card.v() : card.v() + card.w() + RowOffset;
+            card.digits(n, Column::Left, top, place == 0 ? digitRow(600, 1) : digitRow(590));
+            card.card(n, Column::Left, top, 0, 1900);
+            return;
+        }
+        const double top = place < 2 ? card.v() : card.w() + RowOffset;
+        switch (place) {
+        case 0: {
+            // Alone in its row, its sender block stands a little further in.
+            const bool alone = n + 1 >= job.cardCount();
+            card.digits(n, Column::Left, top, digitRow(600));
+            card.card(n, Column::Left, top, alone ? 2000 : SenderAdd1.leftX, alone ? 1900 : 1800);
+            break;
+        }
+        case 1:
+            card.digits(n, Column::Right, top, digitRow(600, 3));
+            card.card(n, Column::Right, top, 0, 0);
+            break;
+        case 2:
+            card.digits(n, Column::Left, top, digitRow(590));
+            card.card(n, Column::Left, top, 0, 1900);
+            break;
+        default:
+            card.digits(n, Column::Right, top, digitRow(590));
+            card.card(n, Column::Right, top, 0, 0);
+            break;
+        }
+    }
+
+private:
+    bool m_fourUp;
 };
 
 bool isDigitChar(QChar c) {
@@ -181,55 +209,8 @@ std::optional<ZipDigits> postalDigits(const QString &postalCode) {
     return digits;
 }
 
-int sheetCount(int labelCount, bool fourUp) {
-    return fourUp ? static_cast<int>(std::floor(labelCount / 4.0 + 0.75))
-                  : static_cast<int>(std::floor(labelCount / 2.0 + 0.5));
-}
-
-void drawFourUpSheets(const LayoutInput &input, PrinterSurface &surface) {
-    CardDrawer card(input, surface);
-    const int count = card.labelCount();
-    const int sheets = card.sheets(4);
-    const double bottom = card.w() + RowOffset;
-    for (int s = 1; s <= sheets; ++s) {
-        const int b = 4 * (s - 1);
-        card.digits(b, Column::Left, card.v(), digitRow(600));
-        if (b + 1 >= count) {
-            card.single(b, Column::Left, card.v(), 2000, 1900);
-            return;
-        }
-        card.digits(b + 1, Column::Right, card.v(), digitRow(600, 3));
-        card.fullRow(b, card.v(), 1800);
-        if (b + 2 >= count)
-            return;
-        card.digits(b + 2, Column::Left, bottom, digitRow(590));
-        if (b + 3 >= count) {
-            card.single(b + 2, Column::Left, bottom, 0, 1900);
-            return;
-        }
-        card.digits(b + 3, Column::Right, bottom, digitRow(590));
-        card.fullRow(b + 2, bottom, 1900);
-        if (s < sheets)
-            card.newPage();
-    }
-}
-
-void drawReturnCardSheets(const LayoutInput &input, PrinterSurface &surface) {
-    CardDrawer card(input, surface);
-    const int count = card.labelCount();
-    const int sheets = card.sheets(2);
-    const double bottom = card.v() + card.w() + RowOffset;
-    for (int s = 1; s <= sheets; ++s) {
-        const int b = 2 * (s - 1);
-        card.digits(b, Column::Left, card.v(), digitRow(600, 1));
-        card.single(b, Column::Left, card.v(), 0, 1900);
-        if (b + 1 >= count)
-            return;
-        card.digits(b + 1, Column::Left, bottom, digitRow(590));
-        card.single(b + 1, Column::Left, bottom, 0, 1900);
-        if (s < sheets)
-            card.newPage();
-    }
+std::unique_ptr<PaperLayout> sheetLayout(bool fourUp) {
+    return std::make_unique<SheetLayout>(fourUp);
 }
 
 VerticalCardText verticalCardText(const AddressRecord &record, const QString &honorific) {
@@ -240,8 +221,8 @@ VerticalCardText verticalCardText(const AddressRecord &record, const QString &ho
             record.field(AddressRecord::Code)};
 }
 
-VerticalSenderText verticalSenderText(const LayoutInput &input) {
-    return {input.sendZip, input.sendAdd1, input.sendAdd2, input.sendName};
+VerticalSenderText verticalSenderText(const SenderLines &sender) {
+    return {sender.postalCode, sender.address1, sender.address2, sender.name};
 }
 
 QString shortestDecimal(double value) {

@@ -1,4 +1,5 @@
 #include "postcardpaper.h"
+#include "paperlayout.h"
 
 #include <algorithm>
 
@@ -60,15 +61,15 @@ constexpr double DigitPoints = 14;
 
 class PostcardDrawer {
 public:
-    PostcardDrawer(const LayoutInput &input, PrinterSurface &surface, QPointF offsetMm)
-        : m_in(input), m_surface(surface), m_offset(offsetMm * TwipsPerMm) {}
+    PostcardDrawer(const PrintJob &job, PrinterSurface &surface)
+        : m_in(job), m_surface(surface), m_offset(job.offsetMm * TwipsPerMm) {}
 
     void card(int entry) {
-        digits(m_in.zipDigits.value(entry, ZipDigits{}));
-        const AddressRecord &record = m_in.printList.at(entry);
+        const AddressRecord &record = m_in.records.at(entry);
+        digits(postalDigits(record.field(AddressRecord::PostalCode)).value_or(ZipDigits{}));
         const QString word = honorificWord(record.field(AddressRecord::Honorific));
         if (m_in.vertical) {
-            const VerticalSenderText sender = verticalSenderText(m_in);
+            const VerticalSenderText sender = verticalSenderText(m_in.sender);
             drawVerticalCard(m_surface, m_in.addressFont, m_offset, m_in.numbers,
                              verticalCardText(record, word), &sender);
             return;
@@ -79,12 +80,12 @@ public:
 
     // The reply half: addressed back to the sender, with 行.
     void replyCard() {
-        if (const std::optional<ZipDigits> code = postalDigits(m_in.sendZip))
+        if (const std::optional<ZipDigits> code = postalDigits(m_in.sender.postalCode))
             digits(*code);
         AddressRecord back;
-        back.setField(AddressRecord::Name, m_in.sendName);
-        back.setField(AddressRecord::Address1, m_in.sendAdd1);
-        back.setField(AddressRecord::Address2, m_in.sendAdd2);
+        back.setField(AddressRecord::Name, m_in.sender.name);
+        back.setField(AddressRecord::Address1, m_in.sender.address1);
+        back.setField(AddressRecord::Address2, m_in.sender.address2);
         if (m_in.vertical) {
             // The sender's second line is set as the building column.
             VerticalCardText text = verticalCardText(back, QStringLiteral("行"));
@@ -108,10 +109,10 @@ private:
 
     void senderBlock() {
         double senderBelow = 0;
-        senderBelow = text(SenderZip, m_in.sendZip, senderBelow);
-        senderBelow = text(SenderAdd1, m_in.sendAdd1, senderBelow);
-        senderBelow = text(SenderAdd2, m_in.sendAdd2, senderBelow);
-        text(SenderName, m_in.sendName, senderBelow);
+        senderBelow = text(SenderZip, m_in.sender.postalCode, senderBelow);
+        senderBelow = text(SenderAdd1, m_in.sender.address1, senderBelow);
+        senderBelow = text(SenderAdd2, m_in.sender.address2, senderBelow);
+        text(SenderName, m_in.sender.name, senderBelow);
     }
 
     void digits(const ZipDigits &digits) {
@@ -146,9 +147,37 @@ private:
         return below + lineHeight * static_cast<double>(fitted.lines.size() - 1);
     }
 
-    const LayoutInput &m_in;
+    const PrintJob &m_in;
     PrinterSurface &m_surface;
     QPointF m_offset;
+};
+
+// One card a page, drawn from the paper's corner: a postcard, or the left
+// half of a return postcard, whose face says which address side it is.
+class CardPaperLayout : public PaperLayout {
+public:
+    enum class Side { Postcard, Outgoing, Reply };
+    explicit CardPaperLayout(Side side) : m_side(side) {}
+
+    QSizeF pageMm() const override {
+        return {m_side == Side::Postcard ? postcard::WidthMm : ReturnPostcardWidthMm,
+                postcard::HeightMm};
+    }
+    int cardsPerPage() const override { return 1; }
+    QPointF originTwips() const override { return {}; }
+    QRectF cardTwips(int) const override {
+        return {0, 0, postcard::WidthMm * TwipsPerMm, postcard::HeightMm * TwipsPerMm};
+    }
+    void drawCard(const PrintJob &job, int n, PrinterSurface &surface) const override {
+        PostcardDrawer drawer(job, surface);
+        if (m_side == Side::Reply)
+            drawer.replyCard();
+        else
+            drawer.card(n);
+    }
+
+private:
+    Side m_side;
 };
 
 } // namespace
@@ -210,27 +239,13 @@ FittedText fitText(PrinterSurface &surface, const QString &font, double points, 
     return fitted;
 }
 
-void drawReturnPostcardPages(const LayoutInput &input, PrinterSurface &surface,
-                             ReturnPostcardFace face, QPointF offsetMm) {
-    // Both address sides are the left half of their face.
-    PostcardDrawer drawer(input, surface, offsetMm);
-    for (int entry = 0; entry < input.printList.size(); ++entry) {
-        if (entry > 0)
-            surface.newPage();
-        if (face == ReturnPostcardFace::Outgoing)
-            drawer.card(entry);
-        else
-            drawer.replyCard();
-    }
+std::unique_ptr<PaperLayout> postcardLayout() {
+    return std::make_unique<CardPaperLayout>(CardPaperLayout::Side::Postcard);
 }
 
-void drawPostcardPages(const LayoutInput &input, PrinterSurface &surface, QPointF offsetMm) {
-    PostcardDrawer drawer(input, surface, offsetMm);
-    for (int entry = 0; entry < input.printList.size(); ++entry) {
-        if (entry > 0)
-            surface.newPage();
-        drawer.card(entry);
-    }
+std::unique_ptr<PaperLayout> returnPostcardLayout(bool replyFace) {
+    return std::make_unique<CardPaperLayout>(replyFace ? CardPaperLayout::Side::Reply
+                                                       : CardPaperLayout::Side::Outgoing);
 }
 
 } // namespace nvl

@@ -62,19 +62,11 @@ struct FittedText {
 FittedText fitText(PrinterSurface &surface, const QString &font, double points, const QString &text,
                    double widthTwips, bool vertical = false);
 
-// One postcard per page, the recipient of each entry of the print list and
-// the sender block, each postal-code digit centred (by its ink) in its box.
-// `offsetMm` moves everything, for a printer's feed.
-void drawPostcardPages(const LayoutInput &input, PrinterSurface &surface, QPointF offsetMm = {});
-
 // A return postcard (往復はがき, 200 × 148 mm) carries an address side on
-// each face, both on the left half: face 1 the outgoing address side (往信,
-// the recipient) beside the reply's message side, face 2 the reply address
-// side (返信, back to the sender, with 行) beside the outgoing message side.
-// Each face is printed as a run of its own, one card a page.
-enum class ReturnPostcardFace { Outgoing, Reply };
+// each face, both on the left half: the outgoing face (往信, the recipient)
+// beside the reply's message side, the reply face (返信, back to the sender,
+// with 行) beside the outgoing message side. Each face is printed as a run
+// of its own, one card a page.
 constexpr double ReturnPostcardWidthMm = 200.0;
-void drawReturnPostcardPages(const LayoutInput &input, PrinterSurface &surface,
-                             ReturnPostcardFace face, QPointF offsetMm = {});
 
 } // namespace nvl

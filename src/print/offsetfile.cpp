@@ -16,6 +16,11 @@ QString OffsetRecord::yStepsOf(double twips) {
     return shortestDecimal((twips - NeutralY.toDouble()) / 20);
 }
 
+SheetOffsets OffsetRecord::steps() const {
+    return {(leadingNumber(x) - NeutralX.toDouble()) / 20,
+            (leadingNumber(y) - NeutralY.toDouble()) / 20, leadingNumber(secondRow)};
+}
+
 OffsetRecord readOffsetFile(const QString &path, QString *problem) {
     const SettingsRead read = readSettingsFile(path, 3);
     int unreadable = 0;

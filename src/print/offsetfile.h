@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressrecord.h"
+#include "printjob.h"
 #include "textfile.h"
 
 #include <QString>
@@ -18,7 +19,9 @@ struct OffsetRecord {
     QString y = NeutralY;
     QString secondRow = NeutralSecondRow;
 
-    // The offsets in steps of 55 twips, as the print window holds them.
+    // The offsets in steps of 55 twips, as the print job takes them.
+    SheetOffsets steps() const;
+    // The same as the print-position window shows them.
     QString xSteps() const { return xStepsOf(leadingNumber(x)); }
     QString ySteps() const { return yStepsOf(leadingNumber(y)); }
     // The same for a picture position in twips: 20 twips a step from neutral.

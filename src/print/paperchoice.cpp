@@ -66,16 +66,12 @@ double offset(const IniValues &values, const QString &key) {
 
 } // namespace
 
-QSizeF PaperChoice::paperMm() const {
-    switch (kind) {
-    case PaperKind::Postcard:
-        return {postcard::WidthMm, postcard::HeightMm};
-    case PaperKind::ReturnPostcard:
-        return {ReturnPostcardWidthMm, postcard::HeightMm};
-    case PaperKind::A4Sheets:
-        break;
-    }
-    return {210, 297};
+Paper PaperChoice::paper(bool fourUp) const {
+    if (kind == PaperKind::Postcard)
+        return Paper::Postcard;
+    if (kind == PaperKind::ReturnPostcard)
+        return face == ReturnPostcardFace::Reply ? Paper::ReturnReply : Paper::ReturnOutgoing;
+    return fourUp ? Paper::A4FourUp : Paper::A4TwoUp;
 }
 
 PaperChoice readPaperChoice(const QString &path, QString *problem) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "postcardpaper.h"
+#include "printjob.h"
 #include "textfile.h"
 #include "verticallayout.h"
 
@@ -14,6 +15,7 @@ namespace nvl {
 // offsets are kept in a settings file of their own, so those files stay
 // as they always were.
 enum class PaperKind { A4Sheets, Postcard, ReturnPostcard };
+enum class ReturnPostcardFace { Outgoing, Reply };
 
 struct PaperChoice {
     PaperKind kind = PaperKind::A4Sheets;
@@ -25,7 +27,8 @@ struct PaperChoice {
     VerticalNumbers numbers = VerticalNumbers::Kanji;
 
     bool onPostcards() const { return kind != PaperKind::A4Sheets; }
-    QSizeF paperMm() const;
+    // The job's paper; `fourUp` picks the A4 sheets' kind.
+    Paper paper(bool fourUp) const;
 
     static constexpr double MaxOffsetMm = 5.0;
     static QString settingsFileName() { return QStringLiteral("nvl-hagaki.ini"); }

@@ -38,9 +38,8 @@ void PrintWindow::enablePaperControls() {
     m_ui->sheetType->setEnabled(!postcards);
     m_ui->faceOutgoing->parentWidget()->setEnabled(m_paper.kind == PaperKind::ReturnPostcard);
     m_ui->offsetX->parentWidget()->setEnabled(postcards);
-    m_ui->card->setRealPostcard(postcards);
     m_ui->arabicNumerals->setEnabled(m_paper.vertical);
-    m_ui->card->setVertical(m_paper.vertical, m_paper.numbers);
+    showCurrentLabel();
 }
 
 void PrintWindow::paperChanged() {
@@ -60,33 +59,11 @@ void PrintWindow::paperChanged() {
         m_ctx.platform.messages.show(written.error);
 }
 
-QPageSize PrintWindow::jobPageSize() const {
-    if (!m_paper.onPostcards())
-        return QPageSize(QPageSize::A4);
-    return QPageSize(m_paper.paperMm(), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
-}
-
-PrintOutcome PrintWindow::renderJob(const LayoutInput &input, QPrinter *printer,
-                                    bool onScreen) const {
-    printer->setFullPage(true);
-    switch (m_paper.kind) {
-    case PaperKind::Postcard:
-        return renderPostcards(input, printer, m_paper.offsetMm, onScreen);
-    case PaperKind::ReturnPostcard:
-        return renderReturnPostcards(input, m_paper.face, printer, m_paper.offsetMm, onScreen);
-    case PaperKind::A4Sheets:
-        break;
-    }
-    return renderCards(input, fourUp(), printer, PageOrigin);
-}
-
 void PrintWindow::printAlignmentPage() {
     QPrinter printer(QPrinter::HighResolution);
     if (!m_ctx.platform.printerDialog.choose(printer))
         return;
-    printer.setPageSize(jobPageSize());
-    printer.setPageOrientation(QPageLayout::Portrait);
-    printer.setFullPage(true);
+    preparePrinter(printer, currentJob());
     const PrintOutcome outcome = renderAlignmentPage(&printer, m_paper.offsetMm);
     if (!outcome.ok)
         m_ctx.platform.messages.show(outcome.error);

@@ -1,6 +1,7 @@
 #include "printlist.h"
 
 #include "postaldirectory.h"
+#include "postcardlayout.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -71,6 +72,25 @@ QString printWarnings(const QList<AddressRecord> &records) {
                                         nullptr, static_cast<int>(doubtful.size())) +
             u'\n' + doubtful.join(u'\n'));
     return parts.join(QStringLiteral("\n\n"));
+}
+
+PrintCheck checkPrintJob(const PrintJob &job) {
+    PrintCheck check;
+    for (int n = 0; n < job.cardCount(); ++n) {
+        const AddressRecord &record = job.records.at(n);
+        const QString &code = record.field(AddressRecord::PostalCode);
+        if (!postalDigits(code)) {
+            check.unprintable = n;
+            check.stop =
+                QCoreApplication::translate(
+                    "nvl::PrintList", "「%1」の郵便番号「%2」は印刷できません。\n"
+                                      "郵便番号は7桁の数字で入力してください。印刷を中止しました。")
+                    .arg(record.field(AddressRecord::Name), code);
+            return check;
+        }
+    }
+    check.warnings = printWarnings(job.records);
+    return check;
 }
 
 QString previewNameLine(const AddressRecord &record) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressrecord.h"
+#include "printjob.h"
 
 #include <QList>
 #include <QString>
@@ -29,6 +30,14 @@ QString honorificWarning(const QList<AddressRecord> &records);
 QStringList cardsWithDoubtfulPostalCode(const QList<AddressRecord> &records);
 // Every warning before printing, in one text; empty when there is none.
 QString printWarnings(const QList<AddressRecord> &records);
+
+// What every print route checks before a printer is chosen.
+struct PrintCheck {
+    int unprintable = -1; // the first card whose postal code cannot be printed
+    QString stop;         // why the job cannot print, naming that card; empty when it can
+    QString warnings;     // cards that would print oddly (printWarnings); empty when none
+};
+PrintCheck checkPrintJob(const PrintJob &job);
 
 // The preview's name line: name, a full-width blank, the honorific; just
 // the name when the honorific field selects no word.

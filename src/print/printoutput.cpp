@@ -11,12 +11,17 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <algorithm>
 #include <memory>
 
 namespace nvl {
 
-QString marginProblem(const QPageLayout &layout, QPointF originTwips) {
+QString marginProblem(const QPageLayout &layout, const PrintJob &job) {
+    // Postcards are printed up to postcard::EdgeMm from their edges.
+    const QPointF originTwips =
+        job.onPostcards() ? QPointF(postcard::EdgeMm, postcard::EdgeMm) * postcard::TwipsPerMm
+                          : paperLayout(job.paper)->originTwips();
     QPageLayout inMillimetres = layout;
     inMillimetres.setUnits(QPageLayout::Millimeter);
     const QMarginsF minimum = inMillimetres.minimumMargins();
@@ -40,8 +45,10 @@ QString marginProblem(const QPageLayout &layout, QPointF originTwips) {
 
 namespace {
 
+constexpr double PointsPerMm = 72 / 25.4;
+
 // Japan Post's boxes as thin red outlines, where the card's own are.
-void drawBoxGuides(QPainter &painter) {
+void drawBoxGuides(QPainter &painter, QPointF cornerTwips) {
     constexpr double T = postcard::TwipsPerMm;
     painter.save();
     QPen pen(QColor(0xd2, 0x22, 0x22));
@@ -49,125 +56,89 @@ void drawBoxGuides(QPainter &painter) {
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     for (const double left : postcard::BoxLeftMm)
-        painter.drawRect(QRectF(left * T, postcard::BoxTopMm * T, postcard::BoxWidthMm * T,
+        painter.drawRect(QRectF(cornerTwips.x() + left * T,
+                                cornerTwips.y() + postcard::BoxTopMm * T, postcard::BoxWidthMm * T,
                                 postcard::BoxHeightMm * T));
     painter.restore();
 }
 
-// Each page shows the card's boxes under what is printed: for the preview.
-class GuidedSurface : public PainterSurface {
-public:
-    using PainterSurface::PainterSurface;
-    void drawGuides() { drawBoxGuides(painter()); }
-    void newPage() override {
-        PainterSurface::newPage();
-        drawGuides();
-    }
-};
+QPageSize pageSizeOf(const PaperLayout &layout) {
+    const QSizeF mm = layout.pageMm();
+    if (mm == QSizeF(210, 297))
+        return QPageSize(QPageSize::A4);
+    return QPageSize(mm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+}
 
-template <typename Draw>
-PrintOutcome renderOnDevice(QPagedPaintDevice *device, Draw draw, bool guides = false,
-                            QPointF origin = {}) {
-    std::unique_ptr<PainterSurface> owned = guides
-                                                ? std::make_unique<GuidedSurface>(device, origin)
-                                                : std::make_unique<PainterSurface>(device, origin);
-    PainterSurface &surface = *owned;
+PrintOutcome failed(const char *text) {
+    return {false, QCoreApplication::translate("nvl::PrintOutput", text)};
+}
+
+} // namespace
+
+void preparePrinter(QPrinter &printer, const PrintJob &job) {
+    const QPageSize size = pageSizeOf(*paperLayout(job.paper));
+    // The preview asks for its pages again and again: only a change is set.
+    if (!printer.pageLayout().pageSize().isEquivalentTo(size))
+        printer.setPageSize(size);
+    if (printer.pageLayout().orientation() != QPageLayout::Portrait)
+        printer.setPageOrientation(QPageLayout::Portrait);
+    if (!printer.fullPage())
+        printer.setFullPage(true);
+}
+
+PrintOutcome render(const PrintJob &job, QPagedPaintDevice *device, bool guides) {
+    const std::unique_ptr<PaperLayout> layout = paperLayout(job.paper);
+    if (auto *printer = dynamic_cast<QPrinter *>(device))
+        preparePrinter(*printer, job);
+    else if (device)
+        device->setPageLayout(
+            QPageLayout(pageSizeOf(*layout), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    PainterSurface surface(device, layout->originTwips());
     if (!surface.begin())
-        return {false,
-                QCoreApplication::translate("nvl::PrintOutput", "印刷を開始できませんでした。")};
-    if (guides)
-        static_cast<GuidedSurface &>(surface).drawGuides();
-    draw(surface);
+        return failed("印刷を開始できませんでした。");
+    for (int n = 0; n < job.cardCount(); ++n) {
+        if (n > 0 && layout->pageOf(n) != layout->pageOf(n - 1))
+            surface.newPage();
+        if (guides)
+            drawBoxGuides(surface.painter(), layout->cardTwips(n).topLeft());
+        layout->drawCard(job, n, surface);
+    }
     if (!surface.endDocument())
-        return {false,
-                QCoreApplication::translate("nvl::PrintOutput", "印刷を終了できませんでした。")};
+        return failed("印刷を終了できませんでした。");
     return {};
 }
 
-// The job as a PDF on `paper`. A card drawn from its own geometry gets page
-// boxes of exactly its size (`exactBoxes`), which Qt's writer rounds.
-template <typename Draw>
-QByteArray renderPaperToPdf(const QPageSize &paper, PrintOutcome *outcome, Draw draw,
-                            bool exactBoxes = true, QPointF origin = {}) {
+QByteArray renderPdf(const PrintJob &job, PrintOutcome *outcome) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
         writer.setCreator(QStringLiteral("nvl-hagaki"));
         writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        *outcome = renderOnDevice(&writer, draw, false, origin);
+        *outcome = render(job, &writer);
     }
-    if (!outcome->ok)
-        return {};
-    if (!exactBoxes)
-        return tagSubsetFontNames(buffer.data());
-    const QSizeF paperMm = paper.size(QPageSize::Millimeter);
-    constexpr double PointsPerMm = 72 / 25.4;
-    return exactPageBoxes(tagSubsetFontNames(buffer.data()), paperMm.width() * PointsPerMm,
-                          paperMm.height() * PointsPerMm);
+    return outcome->ok ? finishPdf(buffer.data(), job) : QByteArray();
 }
 
-QPageSize cardPaper(double widthMm) {
-    return QPageSize(QSizeF(widthMm, postcard::HeightMm), QPageSize::Millimeter, QString(),
-                     QPageSize::ExactMatch);
-}
-
-// The A4 sheets: four cards or two return postcards a sheet.
-void drawSheets(const LayoutInput &input, bool fourUp, PrinterSurface &surface) {
-    if (fourUp)
-        drawFourUpSheets(input, surface);
-    else
-        drawReturnCardSheets(input, surface);
-}
-
-} // namespace
-
-PrintOutcome renderCards(const LayoutInput &input, bool fourUp, QPagedPaintDevice *device,
-                         QPointF origin) {
-    return renderOnDevice(
-        device, [&](PrinterSurface &surface) { drawSheets(input, fourUp, surface); }, false,
-        origin);
-}
-
-QByteArray renderCardsToPdf(const LayoutInput &input, bool fourUp, PrintOutcome *outcome) {
-    return renderPaperToPdf(
-        QPageSize(QPageSize::A4), outcome,
-        [&](PrinterSurface &surface) { drawSheets(input, fourUp, surface); }, false, PageOrigin);
-}
-
-PrintOutcome renderPostcards(const LayoutInput &input, QPagedPaintDevice *device, QPointF offsetMm,
-                             bool guides) {
-    return renderOnDevice(
-        device, [&](PrinterSurface &surface) { drawPostcardPages(input, surface, offsetMm); },
-        guides);
-}
-
-QByteArray renderPostcardsToPdf(const LayoutInput &input, PrintOutcome *outcome) {
-    return renderPaperToPdf(cardPaper(postcard::WidthMm), outcome,
-                            [&](PrinterSurface &surface) { drawPostcardPages(input, surface); });
-}
-
-PrintOutcome renderReturnPostcards(const LayoutInput &input, ReturnPostcardFace face,
-                                   QPagedPaintDevice *device, QPointF offsetMm, bool guides) {
-    return renderOnDevice(
-        device,
-        [&](PrinterSurface &surface) { drawReturnPostcardPages(input, surface, face, offsetMm); },
-        guides);
-}
-
-QByteArray renderReturnPostcardsToPdf(const LayoutInput &input, ReturnPostcardFace face,
-                                      PrintOutcome *outcome) {
-    return renderPaperToPdf(
-        cardPaper(ReturnPostcardWidthMm), outcome,
-        [&](PrinterSurface &surface) { drawReturnPostcardPages(input, surface, face); });
+void renderCard(const PrintJob &job, int n, PrinterSurface &surface, QPainter &painter,
+                const QRectF &target) {
+    const std::unique_ptr<PaperLayout> layout = paperLayout(job.paper);
+    const QRectF card = layout->cardTwips(n);
+    painter.resetTransform();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / card.width(), target.height() / card.height());
+    painter.translate(-card.topLeft());
+    painter.fillRect(card, Qt::white);
+    drawBoxGuides(painter, card.topLeft());
+    painter.setPen(Qt::black);
+    if (n >= 0 && n < job.cardCount())
+        layout->drawCard(job, n, surface);
 }
 
 PrintOutcome renderAlignmentPage(QPagedPaintDevice *device, QPointF offsetMm) {
     QPainter painter;
     if (!device || !painter.begin(device))
-        return {false,
-                QCoreApplication::translate("nvl::PrintOutput", "印刷を開始できませんでした。")};
+        return failed("印刷を開始できませんでした。");
     // Millimetres from the paper's corner.
     painter.scale(device->logicalDpiX() / 25.4, device->logicalDpiY() / 25.4);
     painter.translate(offsetMm);
@@ -181,12 +152,20 @@ PrintOutcome renderAlignmentPage(QPagedPaintDevice *device, QPointF offsetMm) {
     painter.drawLine(QPointF(Cross - 4, Cross), QPointF(Cross + 4, Cross));
     painter.drawLine(QPointF(Cross, Cross - 4), QPointF(Cross, Cross + 4));
     if (!painter.end())
-        return {false,
-                QCoreApplication::translate("nvl::PrintOutput", "印刷を終了できませんでした。")};
+        return failed("印刷を終了できませんでした。");
     return {};
 }
 
-PrintOutcome finishPdfFile(const QString &path, QSizeF paperMm) {
+QByteArray finishPdf(const QByteArray &pdf, const PrintJob &job) {
+    if (!job.onPostcards())
+        return tagSubsetFontNames(pdf);
+    // Qt's writer rounds a page size it does not know.
+    const QSizeF mm = paperLayout(job.paper)->pageMm();
+    return exactPageBoxes(tagSubsetFontNames(pdf), mm.width() * PointsPerMm,
+                          mm.height() * PointsPerMm);
+}
+
+PrintOutcome finishPdfFile(const QString &path, const PrintJob &job) {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
         return {false, QCoreApplication::translate("nvl::PrintOutput",
@@ -194,14 +173,10 @@ PrintOutcome finishPdfFile(const QString &path, QSizeF paperMm) {
                            .arg(path)};
     const QByteArray original = in.readAll();
     in.close();
-    constexpr double PointsPerMm = 72 / 25.4;
-    const QByteArray tagged = paperMm.isValid() ? exactPageBoxes(tagSubsetFontNames(original),
-                                                                 paperMm.width() * PointsPerMm,
-                                                                 paperMm.height() * PointsPerMm)
-                                                : tagSubsetFontNames(original);
-    if (tagged == original)
+    const QByteArray finished = finishPdf(original, job);
+    if (finished == original)
         return {};
-    const WriteResult written = replaceFileContents(path, tagged);
+    const WriteResult written = replaceFileContents(path, finished);
     if (!written)
         return {false, written.error};
     return {};

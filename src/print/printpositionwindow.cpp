@@ -156,8 +156,7 @@ void PrintPositionWindow::accept() {
         m_ctx.platform.messages.show(written.error);
         return;
     }
-    emit offsetsChosen(m_offsets.xSteps(), m_offsets.ySteps(),
-                       shortestDecimal(leadingNumber(m_offsets.secondRow)));
+    emit offsetsChosen(m_offsets.steps());
     unloadForm();
 }
 

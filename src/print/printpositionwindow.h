@@ -25,8 +25,8 @@ public:
     const OffsetRecord &offsets() const { return m_offsets; }
 
 signals:
-    // OK: the offsets in steps (X, Y) and the second-row offset, as stored.
-    void offsetsChosen(const QString &xSteps, const QString &ySteps, const QString &secondRow);
+    // OK: the offsets as stored, in steps.
+    void offsetsChosen(const nvl::SheetOffsets &steps);
 
 protected:
     void buildControls(QWidget *content) override;

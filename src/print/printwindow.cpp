@@ -7,8 +7,6 @@
 
 namespace nvl {
 
-namespace {} // namespace
-
 PrintWindow::PrintWindow(AppContext &context) : FormWindow(context, WindowId::Print) {
     setObjectName(QStringLiteral("frmPrint"));
     setWindowTitle(tr("印刷フォーマット"));
@@ -36,46 +34,26 @@ void PrintWindow::afterLoad() {
     if (!problem.isEmpty())
         m_ctx.platform.messages.show(problem);
     m_currentSender = 0;
-    showCurrentSender();
+    showCurrentLabel();
     showSenderPosition();
 }
 
-AddressRecord PrintWindow::currentRecord() const {
-    return m_currentLabel < labelCount() ? m_printList.at(m_currentLabel) : AddressRecord();
-}
-
-void PrintWindow::showRecipient() {
-    const AddressRecord record = currentRecord();
-    m_ui->card->setRecipient(previewNameLine(record), record.field(AddressRecord::Address1),
-                             record.field(AddressRecord::Address2),
-                             record.field(AddressRecord::Address3),
-                             record.field(AddressRecord::Code));
-}
-
 void PrintWindow::showCurrentLabel() {
-    showRecipient();
-    redrawPostalCodeBoxes();
-}
-
-void PrintWindow::redrawPostalCodeBoxes() {
-    m_ui->card->setPostalBoxes(postalBoxes(currentRecord().field(AddressRecord::PostalCode)),
-                               m_settings.postalFont);
+    if (m_ui)
+        m_ui->card->showCard(currentJob(), m_currentLabel);
 }
 
 void PrintWindow::setAddressFont(const QString &family) {
     if (!isFormLoaded())
         return;
     m_settings.addressFont = family;
-    applyAddressFont();
+    showCurrentLabel();
 }
 
-void PrintWindow::setOffsets(const QString &xSteps, const QString &ySteps,
-                             const QString &secondRow) {
+void PrintWindow::setOffsets(const SheetOffsets &steps) {
     if (!isFormLoaded())
         return;
-    m_settings.xSteps = xSteps;
-    m_settings.ySteps = ySteps;
-    m_settings.secondRow = secondRow;
+    m_settings.offsets = steps;
 }
 
 void PrintWindow::reloadSenders() {
@@ -83,20 +61,10 @@ void PrintWindow::reloadSenders() {
         rereadSenders();
 }
 
-void PrintWindow::applyAddressFont() {
-    showRecipient();
-    m_ui->card->setTextFont(m_settings.addressFont);
-    showCurrentSender();
-}
-
-void PrintWindow::showCurrentSender() {
-    m_ui->card->setSender(m_senders.at(m_currentSender));
-}
-
 void PrintWindow::rereadSenders() {
     m_senders = readSenderFile(senderPath());
     m_currentSender = 0;
-    showCurrentSender();
+    showCurrentLabel();
     showSenderPosition();
 }
 
@@ -130,7 +98,7 @@ void PrintWindow::previousLabel() {
 
 void PrintWindow::setPostalFont(const QString &font) {
     m_settings.postalFont = font;
-    redrawPostalCodeBoxes();
+    showCurrentLabel();
 }
 
 void PrintWindow::openWindow(WindowId id) {

@@ -3,6 +3,7 @@
 #include "formwindow.h"
 #include "paperchoice.h"
 #include "postcardlayout.h"
+#include "printjob.h"
 #include "printlist.h"
 #include "printoutput.h"
 #include "senderfile.h"
@@ -21,10 +22,7 @@ struct PrintWindowUi;
 // What the next print job uses, as the print window shows and the settings
 // windows set it.
 struct PrintSettings {
-    QString sheetCount;
-    QString xSteps; // print offsets in steps, from Nuvel.opt
-    QString ySteps;
-    QString secondRow;
+    SheetOffsets offsets; // from Nuvel.opt
     QString addressFont;
     QString postalFont;
 };
@@ -49,20 +47,19 @@ public:
 
     // What the settings windows chose; ignored while the window is unloaded.
     void setAddressFont(const QString &family);
-    void setOffsets(const QString &xSteps, const QString &ySteps, const QString &secondRow);
+    void setOffsets(const SheetOffsets &steps);
     void reloadSenders();
 
     // Reads the sender file again and shows its first entry.
     void rereadSenders();
 
-    // The print job and its parts.
-    // The number of sheets the print list takes, kept for the job.
-    QString countSheets();
-    // What the layout needs; none (the user told why) when a record cannot print.
-    std::optional<LayoutInput> layoutInput();
+    // The job as the window's controls describe it.
+    PrintJob currentJob() const;
+    // The check before a printer is chosen: a card that cannot print stops
+    // the job (the user is told which); cards that would print oddly are
+    // listed once. False when the job stops.
+    bool checkJob(const PrintJob &job);
     void runPrintJob();
-    // Warns once of cards that would print oddly; false when the user stops.
-    bool confirmPrintWarnings();
     void showSheetPreview();
 
 protected:
@@ -80,12 +77,7 @@ private:
 
     void reloadOffsets();
     bool fourUp() const;
-    AddressRecord currentRecord() const;
-    void showRecipient();
     void showCurrentLabel();
-    void redrawPostalCodeBoxes();
-    void applyAddressFont();
-    void showCurrentSender();
     void nextLabel();
     void previousLabel();
     void showLabelPosition();
@@ -98,10 +90,10 @@ private:
     void showPaperChoice();
     void enablePaperControls();
     void paperChanged();
-    QPageSize jobPageSize() const;
-    // `onScreen`: the preview's own rendering, which shows the card's boxes.
-    PrintOutcome renderJob(const LayoutInput &input, QPrinter *printer,
-                           bool onScreen = false) const;
+    // After the printer is chosen: the printer's margins, the sheet count,
+    // fonts no longer installed. False when the user stops.
+    bool confirmPrinting(QPrinter &printer, PrintJob &job);
+    void printOn(QPrinter &printer, const PrintJob &job);
     void printAlignmentPage();
     void backToMain();
     void exitProgram();

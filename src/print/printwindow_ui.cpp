@@ -61,7 +61,7 @@ void PrintWindow::buildMenuAndToolbar(QWidget *content, QVBoxLayout *layout) {
 
 void PrintWindow::buildSettings(QWidget *content, QVBoxLayout *layout) {
     auto *row = new QHBoxLayout;
-    auto *type = new QGroupBox(tr("用紙"), content);
+    auto *type = new QGroupBox(tr("面付け"), content);
     m_ui->sheetType = type;
     type->setLayout(new QHBoxLayout);
     m_ui->fourUpSheet = addOption(type, "opt3", tr("通常  1s4p"));
@@ -91,7 +91,7 @@ void PrintWindow::buildSettings(QWidget *content, QVBoxLayout *layout) {
 
 void PrintWindow::buildPaperChoice(QWidget *content, QVBoxLayout *layout) {
     auto *row = new QHBoxLayout;
-    auto *paper = new QGroupBox(tr("印刷用紙"), content);
+    auto *paper = new QGroupBox(tr("用紙"), content);
     paper->setLayout(new QHBoxLayout);
     m_ui->paperA4 = addOption(paper, "optPaperA4", tr("A4用紙"));
     m_ui->paperPostcard = addOption(paper, "optPaperHagaki", tr("はがき用紙"));
@@ -130,11 +130,12 @@ void PrintWindow::buildPaperChoice(QWidget *content, QVBoxLayout *layout) {
 
 void PrintWindow::buildPreview(QWidget *content, QVBoxLayout *layout) {
     auto *row = new QHBoxLayout;
+    // Each heading beside the part of the card it names: the boxes at the
+    // top, the recipient below them, the sender at the foot.
     auto *captions = new QVBoxLayout;
     captions->addWidget(new QLabel(tr("郵便番号"), content));
+    captions->addSpacing(fontMetrics().height() * 3);
     captions->addWidget(new QLabel(tr("受取人データ"), content));
-    captions->addStretch();
-    captions->addWidget(new QLabel(tr("差出人データ"), content));
 
     const auto stepper = [content, captions](QPushButton **back, QLabel **position,
                                              QPushButton **forward, const char *names[3],
@@ -153,11 +154,15 @@ void PrintWindow::buildPreview(QWidget *content, QVBoxLayout *layout) {
     const char *labelNames[3] = {"cmdRew", "lblPP", "cmdFF"};
     stepper(&m_ui->previousLabel, &m_ui->labelPosition, &m_ui->nextLabel, labelNames, tr("戻る"),
             tr("次のラベルへ"));
+    captions->addStretch();
+    captions->addWidget(new QLabel(tr("差出人データ"), content));
     const char *senderNames[3] = {"Command4", "lbltx", "Command5"};
-    stepper(&m_ui->previousSender, &m_ui->senderPosition, &m_ui->nextSender, senderNames, {}, {});
+    stepper(&m_ui->previousSender, &m_ui->senderPosition, &m_ui->nextSender, senderNames,
+            tr("前の差出人"), tr("次の差出人"));
+    captions->addSpacing(fontMetrics().height() * 3);
 
     row->addLayout(captions);
-    m_ui->card = new PostcardPreview(content);
+    m_ui->card = new CardView(content);
     row->addWidget(m_ui->card);
     layout->addLayout(row);
 }
@@ -195,14 +200,14 @@ void PrintWindow::connectCommands() {
     onClick(m_ui->previousSender, [this] {
         if (m_currentSender > 0) {
             --m_currentSender;
-            showCurrentSender();
+            showCurrentLabel();
             showSenderPosition();
         }
     });
     onClick(m_ui->nextSender, [this] {
         if (m_currentSender < 3) {
             ++m_currentSender;
-            showCurrentSender();
+            showCurrentLabel();
             showSenderPosition();
         }
     });

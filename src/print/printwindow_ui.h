@@ -1,6 +1,6 @@
 #pragma once
 
-#include "postcardpreview.h"
+#include "cardview.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -46,7 +46,7 @@ struct PrintWindowUi {
     QPushButton *previousSender = nullptr;
     QLabel *senderPosition = nullptr;
     QPushButton *nextSender = nullptr;
-    PostcardPreview *card = nullptr;
+    CardView *card = nullptr;
 
     QPushButton *previewButton = nullptr;
     QPushButton *printButton = nullptr;

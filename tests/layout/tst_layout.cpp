@@ -1,3 +1,4 @@
+#include "paperlayout.h"
 #include "postcardlayout.h"
 
 #include <QtTest>
@@ -19,29 +20,21 @@ AddressRecord entry(int i, const QString &honorific = QStringLiteral("0")) {
     return r;
 }
 
-LayoutInput input(int count, bool fourUp = true) {
-    LayoutInput in;
-    for (int i = 0; i < count; ++i) {
-        in.printList.append(entry(i));
-        in.zipDigits.append(*postalDigits(in.printList.last().field(AddressRecord::PostalCode)));
-    }
-    in.sendZip = QStringLiteral("530-0001");
-    in.sendAdd1 = QStringLiteral("差出住所一");
-    in.sendAdd2 = QStringLiteral("差出住所二");
-    in.sendName = QStringLiteral("差出人");
-    in.sheetCount = QString::number(sheetCount(count, fourUp));
-    in.xOffset = in.yOffset = in.secondRow = QStringLiteral("0");
+PrintJob input(int count, bool fourUp = true) {
+    PrintJob in;
+    for (int i = 0; i < count; ++i)
+        in.records.append(entry(i));
+    in.paper = fourUp ? Paper::A4FourUp : Paper::A4TwoUp;
+    in.sender = {QStringLiteral("530-0001"), QStringLiteral("差出住所一"),
+                 QStringLiteral("差出住所二"), QStringLiteral("差出人")};
     in.addressFont = QStringLiteral("ＭＳ 明朝");
     in.postalFont = QStringLiteral("OCR-B");
     return in;
 }
 
-RecordingSurface draw(const LayoutInput &in, bool fourUp = true) {
+RecordingSurface draw(const PrintJob &in, bool fourUp = true) {
     RecordingSurface surface;
-    if (fourUp)
-        drawFourUpSheets(in, surface);
-    else
-        drawReturnCardSheets(in, surface);
+    drawJob(in, *sheetLayout(fourUp), surface);
     return surface;
 }
 
@@ -80,7 +73,7 @@ private slots:
     void fourUpCells();
     void twoUpCells_data();
     void twoUpCells();
-    void interleavedTopRow();
+    void cardsDrawnWhole();
     void digitRows();
     void offsets_data();
     void offsets();
@@ -166,17 +159,17 @@ void TestLayout::twoUpCells() {
     QCOMPARE(last->y, count % 2 == 1 ? 3800.f : 8450.f + 3800.f);
 }
 
-void TestLayout::interleavedTopRow() {
+void TestLayout::cardsDrawnWhole() {
+    // Each card's lines together, then its sender block: a PDF's text reads
+    // card by card.
     const RecordingSurface s = draw(input(2));
     QStringList texts;
-    for (const Item &item : s.items.mid(14, 10))
+    for (const Item &item : s.items.mid(7, 9))
         texts.append(item.text);
-    QCOMPARE(texts, QStringList({"住所一0", "住所一1", "住所二0", "住所二1", "棟0", "棟1", "名0 様",
-                                 "名1 様", "C0", "C1"}));
-    // Then the left sender block, then the right one.
-    QCOMPARE(s.items.at(24).text, QStringLiteral("530-0001"));
-    QCOMPARE(s.items.at(24).x, 1700.f);
-    QCOMPARE(s.items.at(28).x, 7600.f);
+    QCOMPARE(texts, QStringList({"住所一0", "住所二0", "棟0", "名0 様", "C0", "530-0001",
+                                 "差出住所一", "差出住所二", "差出人"}));
+    QCOMPARE(s.items.at(12).x, 1700.f);
+    QCOMPARE(s.items.at(16 + 12).x, 7600.f);
 }
 
 void TestLayout::digitRows() {
@@ -246,10 +239,8 @@ void TestLayout::offsets() {
     QFETCH(float, topY);
     QFETCH(float, bottomY);
     QFETCH(float, leftX);
-    LayoutInput in = input(4, fourUp);
-    in.xOffset = x;
-    in.yOffset = y;
-    in.secondRow = second;
+    PrintJob in = input(4, fourUp);
+    in.sheetOffsets = {x.toDouble(), y.toDouble(), second.toDouble()};
     const RecordingSurface s = draw(in, fourUp);
     QCOMPARE(digitsOf(s, 0).at(0).y, topY);
     QCOMPARE(digitsOf(s, 0).at(0).x, leftX);
@@ -278,9 +269,9 @@ void TestLayout::honorifics() {
     QFETCH(QString, name);
     QFETCH(QString, field);
     QFETCH(QString, line);
-    LayoutInput in = input(1);
-    in.printList[0].setField(AddressRecord::Name, name);
-    in.printList[0].setField(AddressRecord::Honorific, field);
+    PrintJob in = input(1);
+    in.records[0].setField(AddressRecord::Name, name);
+    in.records[0].setField(AddressRecord::Honorific, field);
     const RecordingSurface s = draw(in);
     const Item *item = find(s, line);
     QVERIFY(item);
@@ -289,8 +280,8 @@ void TestLayout::honorifics() {
 }
 
 void TestLayout::shortPostalCodePrintsZeros() {
-    LayoutInput in = input(1);
-    in.zipDigits[0] = *nvl::postalDigits(QStringLiteral("123-45"));
+    PrintJob in = input(1);
+    in.records[0].setField(AddressRecord::PostalCode, QStringLiteral("123-45"));
     QStringList texts;
     for (const Item &d : digitsOf(draw(in), 0))
         texts.append(d.text);
@@ -337,8 +328,10 @@ void TestLayout::sheetCounts() {
     QFETCH(int, labels);
     QFETCH(int, fourUp);
     QFETCH(int, twoUp);
-    QCOMPARE(sheetCount(labels, true), fourUp);
-    QCOMPARE(sheetCount(labels, false), twoUp);
+    QCOMPARE(paperLayout(Paper::A4FourUp)->pageCount(labels), fourUp);
+    QCOMPARE(paperLayout(Paper::A4TwoUp)->pageCount(labels), twoUp);
+    QCOMPARE(paperLayout(Paper::ReturnReply)->pageCount(labels), labels);
+    QCOMPARE(draw(input(labels, false), false).pages, twoUp);
 }
 
 QTEST_APPLESS_MAIN(TestLayout)
@@ -393,21 +386,14 @@ void TestLayout::verticalCardsStayOnTheirCards() {
                     QStringLiteral("北海道札幌市中央区北一条西二十丁目１２３４５"));
     record.setField(AddressRecord::Address3, QString(22, QChar(0x30D3)));
     record.setField(AddressRecord::PostalCode, QStringLiteral("060-0001"));
-    LayoutInput input;
-    for (int i = 0; i < count; ++i) {
-        input.printList.append(record);
-        input.zipDigits.append(*nvl::postalDigits(QStringLiteral("060-0001")));
-    }
-    input.sheetCount = QStringLiteral("1");
-    input.sendAdd1 = record.field(AddressRecord::Address1);
-    input.sendAdd2 = record.field(AddressRecord::Address1);
-    input.sendName = record.field(AddressRecord::Name);
+    PrintJob input;
+    for (int i = 0; i < count; ++i)
+        input.records.append(record);
+    input.sender = {QString(), record.field(AddressRecord::Address1),
+                    record.field(AddressRecord::Address1), record.field(AddressRecord::Name)};
     input.vertical = true;
     RecordingSurface surface;
-    if (fourUp)
-        drawFourUpSheets(input, surface);
-    else
-        drawReturnCardSheets(input, surface);
+    drawJob(input, *sheetLayout(fourUp), surface);
 
     constexpr double Mm = 1440 / 25.4;
     const double cardWidth = fourUp ? 5950 : 11900;

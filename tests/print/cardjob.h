@@ -11,8 +11,6 @@
 
 namespace nvl::test {
 
-enum class Paper { FourUp, TwoUp, Postcard, ReturnOutgoing, ReturnReply };
-
 inline AddressRecord card(const QString &name, const QString &postalCode,
                           const QString &address1 = {}, const QString &address2 = {},
                           const QString &building = {}, const QString &code = {}) {
@@ -27,43 +25,23 @@ inline AddressRecord card(const QString &name, const QString &postalCode,
     return entry;
 }
 
-// The cards with a sender, every card on some sheet.
-inline LayoutInput job(const QList<AddressRecord> &cards, const QString &zipFont = MinchoFontName) {
-    LayoutInput input;
-    input.printList = cards;
-    for (const AddressRecord &entry : cards)
-        input.zipDigits.append(postalDigits(entry.field(AddressRecord::PostalCode)).value());
-    input.sendZip = QStringLiteral("〒100-0005");
-    input.sendAdd1 = QStringLiteral("東京都千代田区丸の内1-1-1");
-    input.sendName = QStringLiteral("差出 太郎");
+// The cards with a sender, on postcard paper unless the caller says.
+inline PrintJob job(const QList<AddressRecord> &cards, const QString &zipFont = MinchoFontName) {
+    PrintJob input;
+    input.records = cards;
+    input.paper = Paper::Postcard;
+    input.sender = {QStringLiteral("〒100-0005"), QStringLiteral("東京都千代田区丸の内1-1-1"),
+                    QString(), QStringLiteral("差出 太郎")};
     input.addressFont = MinchoFontName;
     input.postalFont = zipFont;
-    input.sheetCount = QString::number(cards.size());
     return input;
 }
 
 // The job as a PDF file of its own in `dir`; empty when it failed.
-inline QString writePdf(const QTemporaryDir &dir, const LayoutInput &input,
-                        Paper paper = Paper::Postcard) {
+inline QString writePdf(const QTemporaryDir &dir, PrintJob input, Paper paper = Paper::Postcard) {
+    input.paper = paper;
     PrintOutcome outcome;
-    QByteArray pdf;
-    switch (paper) {
-    case Paper::FourUp:
-    case Paper::TwoUp:
-        pdf = renderCardsToPdf(input, paper == Paper::FourUp, &outcome);
-        break;
-    case Paper::Postcard:
-        pdf = renderPostcardsToPdf(input, &outcome);
-        break;
-    case Paper::ReturnOutgoing:
-    case Paper::ReturnReply:
-        pdf =
-            renderReturnPostcardsToPdf(input,
-                                       paper == Paper::ReturnOutgoing ? ReturnPostcardFace::Outgoing
-                                                                      : ReturnPostcardFace::Reply,
-                                       &outcome);
-        break;
-    }
+    const QByteArray pdf = renderPdf(input, &outcome);
     static int count = 0;
     const QString path = dir.filePath(QStringLiteral("cards%1.pdf").arg(++count));
     QFile file(path);

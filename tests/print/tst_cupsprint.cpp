@@ -9,6 +9,7 @@
 #include "testmain.h"
 
 #include <QFile>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -55,18 +56,27 @@ void TestCupsPrint::printsTwoSheetsForFiveLabels() {
 
 void TestCupsPrint::placesLikeTheDirectPdf_data() {
     QTest::addColumn<bool>("preview");
-    QTest::newRow("印刷") << false;
-    QTest::newRow("印刷プレビュー's print") << true;
+    QTest::addColumn<bool>("postcard"); // はがき用紙, 縦書き
+    QTest::addColumn<int>("sheets");
+    QTest::newRow("印刷") << false << false << 2;
+    QTest::newRow("印刷プレビュー's print") << true << false << 2;
+    QTest::newRow("はがき用紙, 縦書き") << false << true << 5;
 }
 
 void TestCupsPrint::placesLikeTheDirectPdf() {
     QFETCH(bool, preview);
+    QFETCH(bool, postcard);
+    QFETCH(int, sheets);
     FakeDesktop desk;
     registerWindows(desk.context);
     writeSenders(desk);
     // Offsets away from neutral, so a route that ignored them would show.
     writeBytes(desk.file(QStringLiteral("Nuvel.opt")), QByteArray("\"1500\",\"840\",\"2\"\r\n"));
     PrintWindow *print = openPrintWindow(desk, labels(5));
+    if (postcard) {
+        child<QRadioButton>(print, "optPaperHagaki")->setChecked(true);
+        child<QRadioButton>(print, "optVertical")->setChecked(true);
+    }
     desk.printerDialog.printerName = QStringLiteral("nvltest");
     desk.printerDialog.answers = {true};
     desk.messages.answers = {MessageAnswer::Ok};
@@ -75,15 +85,15 @@ void TestCupsPrint::placesLikeTheDirectPdf() {
     const int before = m_cups.completedJobs();
     child<QAbstractButton>(print, preview ? "cmdPreview" : "cmdPrint")->click();
     QTRY_VERIFY_WITH_TIMEOUT(m_cups.completedJobs() > before && QFile::exists(job), 20000);
-    // No question about the printer's edges on this queue.
+    // No question about the printer's edges on this queue; the preview's
+    // print button asks what 印刷 asks.
     QCOMPARE(desk.messages.texts(),
-             preview ? QStringList() : QStringList{QStringLiteral("シート数は2枚です。")});
+             QStringList{QStringLiteral("シート数は%1枚です。").arg(sheets)});
+    QCOMPARE(pdfPageCount(job), sheets);
 
     // The same job written straight to PDF, as print-pdf writes it.
-    const std::optional<LayoutInput> input = print->layoutInput();
-    QVERIFY(input);
     PrintOutcome outcome;
-    const QByteArray direct = renderCardsToPdf(*input, true, &outcome);
+    const QByteArray direct = renderPdf(print->currentJob(), &outcome);
     QVERIFY(outcome.ok);
     QTemporaryDir dir;
     const QString directFile = dir.filePath(QStringLiteral("direct.pdf"));

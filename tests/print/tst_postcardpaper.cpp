@@ -88,8 +88,8 @@ void TestPostcardPaper::digitsCentredInBoxes() {
     for (const QString &code : codes)
         cards.append(card(QStringLiteral("宛名"), code));
     QTemporaryDir dir;
-    LayoutInput input = job(cards, font);
-    input.sendZip = QStringLiteral("123-4567");
+    PrintJob input = job(cards, font);
+    input.sender.postalCode = QStringLiteral("123-4567");
     const QString pdf = writePdf(dir, input, Paper(paper));
     QVERIFY(!pdf.isEmpty());
     QCOMPARE(pdfPageCount(pdf), 3);
@@ -147,8 +147,8 @@ void TestPostcardPaper::nothingPastTheEdge() {
 
 void TestPostcardPaper::returnPostcardFaces() {
     QTemporaryDir dir;
-    const LayoutInput input = job({card(QStringLiteral("受取 花子"), QStringLiteral("5300001"),
-                                        QStringLiteral("大阪府大阪市北区梅田"))});
+    const PrintJob input = job({card(QStringLiteral("受取 花子"), QStringLiteral("5300001"),
+                                     QStringLiteral("大阪府大阪市北区梅田"))});
     const auto words = [&](Paper paper) {
         QStringList texts;
         QList<QRectF> boxes;
@@ -210,10 +210,9 @@ void TestPostcardPaper::previewShowsTheBoxes() {
     const QString path = dir.filePath(QStringLiteral("guides.pdf"));
     {
         QPdfWriter writer(path);
-        setPostcardPage(writer);
-        QVERIFY(renderPostcards(job({card(QStringLiteral("宛名"), QStringLiteral("1234567"))}),
-                                &writer, {}, guides)
-                    .ok);
+        QVERIFY(
+            render(job({card(QStringLiteral("宛名"), QStringLiteral("1234567"))}), &writer, guides)
+                .ok);
     }
     const QImage page = renderPdfPage(path, 1, 200);
     QVERIFY(!page.isNull());

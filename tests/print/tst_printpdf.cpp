@@ -1,7 +1,7 @@
+#include "cardview.h"
 #include "fonts.h"
 #include "paperchoice.h"
 #include "pdftools.h"
-#include "postcardpreview.h"
 #include "printfixture.h"
 #include "printoutput.h"
 
@@ -51,7 +51,8 @@ private slots:
     void glyphPositions();
     void digitsCentredInBoxes_data();
     void digitsCentredInBoxes();
-    void previewBoxesSitWhereDigitsPrint();
+    void cardPreview_data();
+    void cardPreview();
     void postcardPaperFromTheWindow();
     void writingFromTheWindow();
     void wholeSheetPreview();
@@ -105,7 +106,6 @@ void TestPrintPdf::sheetQuestion() {
     QCOMPARE(m_desk->messages.texts(), QStringList{question});
     QCOMPARE(m_desk->messages.shown.at(0).buttons, MessageButtons::OkCancel);
     QCOMPARE(pdfPageCount(pdf), pages);
-    QCOMPARE(m_print->settings().sheetCount, QString::number(pages));
     QVERIFY(child<QWidget>(m_print, "cmdPrint")->isEnabled());
 
     // Cancel at the question: nothing printed.
@@ -124,9 +124,9 @@ void TestPrintPdf::cancelledDialogReloadsOffsets() {
     child<QAbstractButton>(m_print, "cmdPrint")->click();
     QCOMPARE(m_desk->printerDialog.calls, 1);
     QVERIFY(m_desk->messages.shown.isEmpty());
-    QCOMPARE(m_print->settings().xSteps, QStringLiteral("-10"));
-    QCOMPARE(m_print->settings().ySteps, QStringLiteral("1"));
-    QCOMPARE(m_print->settings().secondRow, QStringLiteral("3"));
+    QCOMPARE(m_print->settings().offsets.x, -10.0);
+    QCOMPARE(m_print->settings().offsets.y, 1.0);
+    QCOMPARE(m_print->settings().offsets.secondRow, 3.0);
     QVERIFY(child<QWidget>(m_print, "cmdPrint")->isEnabled());
 }
 
@@ -134,9 +134,9 @@ void TestPrintPdf::missingOffsetFileIsNeutral() {
     m_print = openPrintWindow(*m_desk, labels(1));
     m_desk->printerDialog.answers = {false};
     child<QAbstractButton>(m_print, "cmdPrint")->click();
-    QCOMPARE(m_print->settings().xSteps, QStringLiteral("0"));
-    QCOMPARE(m_print->settings().ySteps, QStringLiteral("0"));
-    QCOMPARE(m_print->settings().secondRow, QStringLiteral("0"));
+    QCOMPARE(m_print->settings().offsets.x, 0.0);
+    QCOMPARE(m_print->settings().offsets.y, 0.0);
+    QCOMPARE(m_print->settings().offsets.secondRow, 0.0);
 }
 
 void TestPrintPdf::unprintablePostalCode_data() {
@@ -150,12 +150,12 @@ void TestPrintPdf::unprintablePostalCode() {
     QList<Label> list = labels(3);
     list[1].postalCode = code;
     const QString pdf = printToPdf(list);
-    // Named first among the doubtful codes, then refused after the sheet count.
-    QCOMPARE(m_desk->messages.shown.size(), 3);
-    QVERIFY(m_desk->messages.shown.at(0).text.contains(QStringLiteral("宛名2（〒") + code));
-    const QString message = m_desk->messages.shown.at(2).text;
+    // Refused at once, the card named, before a printer is chosen.
+    QCOMPARE(m_desk->messages.shown.size(), 1);
+    const QString message = m_desk->messages.shown.at(0).text;
     QVERIFY2(message.contains(QStringLiteral("宛名2")) && message.contains(code),
              qPrintable(message));
+    QCOMPARE(m_desk->printerDialog.calls, 0);
     QVERIFY(!QFile::exists(pdf));
     QVERIFY(child<QWidget>(m_print, "cmdPrint")->isEnabled());
 }
@@ -189,7 +189,8 @@ void TestPrintPdf::honorificWarning() {
     const bool goesOn = MessageAnswer(answer) == MessageAnswer::Ok;
     QCOMPARE(preview ? m_desk->printerDialog.previews : m_desk->printerDialog.calls,
              goesOn ? 1 : 0);
-    QCOMPARE(m_desk->messages.shown.size(), 1);
+    // The preview's print button then asks the sheet count, as 印刷 does.
+    QCOMPARE(m_desk->messages.shown.size(), preview && goesOn ? 2 : 1);
 }
 
 void TestPrintPdf::printerMargins_data() {
@@ -208,7 +209,7 @@ void TestPrintPdf::printerMargins() {
     QFETCH(QString, said);
     const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(),
                              QPageLayout::Millimeter, minimum);
-    const QString problem = marginProblem(layout);
+    const QString problem = marginProblem(layout, PrintJob());
     if (said.isEmpty())
         QCOMPARE(problem, QString());
     else
@@ -237,14 +238,15 @@ void TestPrintPdf::glyphPositions() {
     }
     QVERIFY(digit);
     const double blank = 6.0; // points
-    QCOMPARE_LE(qAbs(digit->box.left() * TwipsPerPoint - (PageOrigin.x() + 2625 + blank * 20)), 10);
-    QCOMPARE_LE(qAbs(digit->box.top() * TwipsPerPoint - (PageOrigin.y() + 600)), 20);
+    QCOMPARE_LE(qAbs(digit->box.left() * TwipsPerPoint - (SheetOrigin.x() + 2625 + blank * 20)),
+                10);
+    QCOMPARE_LE(qAbs(digit->box.top() * TwipsPerPoint - (SheetOrigin.y() + 600)), 20);
 
     // The name line is set in 14 pt, the address lines in 11 pt.
     const PdfWord *name = find(QStringLiteral("宛名1"));
     QVERIFY(name);
     QCOMPARE_LE(qAbs(name->box.height() - 14.0), 0.5);
-    QCOMPARE_LE(qAbs(name->box.left() * TwipsPerPoint - (PageOrigin.x() + 2300)), 10);
+    QCOMPARE_LE(qAbs(name->box.left() * TwipsPerPoint - (SheetOrigin.x() + 2300)), 10);
     const PdfWord *address = find(QStringLiteral("住所1"));
     QVERIFY(address);
     QCOMPARE_LE(qAbs(address->box.height() - 11.0), 0.5);
@@ -289,36 +291,74 @@ void TestPrintPdf::digitsCentredInBoxes() {
     QCOMPARE_LE(worst, 0.5);
 }
 
-void TestPrintPdf::previewBoxesSitWhereDigitsPrint() {
-    // Card 1 (top left): its first digit and its first address line, on
-    // paper and on screen, measured from each other.
-    const QString pdf = printToPdf(labels(1));
-    QRectF digit, address;
-    for (const PdfWord &word : pdfWords(pdf)) {
-        if (word.page != 1)
-            continue;
-        if (word.text == QLatin1String("1") && (digit.isNull() || word.box.left() < digit.left()))
-            digit = word.box;
-        if (word.text == QStringLiteral("住所1"))
-            address = word.box;
-    }
-    QVERIFY(!digit.isNull() && !address.isNull());
-    const QPointF onPaper = (digit.center() - address.topLeft()) * MmPerPoint;
+void TestPrintPdf::cardPreview_data() {
+    QTest::addColumn<QString>("paper"); // the radio button
+    QTest::addColumn<bool>("reply");
+    QTest::addColumn<bool>("vertical");
+    QTest::addColumn<QString>("name"); // the first card's name line as drawn
+    QTest::newRow("A4, horizontal") << "optPaperA4" << false << false << "宛名1";
+    QTest::newRow("postcard, vertical") << "optPaperHagaki" << false << true << "宛名１";
+    QTest::newRow("return postcard, reply face") << "optPaperOfuku" << true << false << "差出人1";
+}
 
-    auto *preview = m_print->findChild<PostcardPreview *>();
-    QVERIFY(preview);
-    const double pxPerMm = preview->logicalDpiX() / 25.4;
-    const QRect box = child<QLabel>(preview, "lblZipb(0)")->geometry();
-    const QRect line = child<QLabel>(preview, "lblAdd1")->geometry();
-    const QPointF onScreen = QPointF(box.center() - line.topLeft()) / pxPerMm;
-    // The text line's box starts a little above its glyphs; the boxes moved
-    // by 2 mm across and 3.3 mm down before they were placed from the print.
-    QVERIFY2(qAbs(onScreen.x() - onPaper.x()) < 0.6 && qAbs(onScreen.y() - onPaper.y()) < 1.2,
-             qPrintable(QStringLiteral("screen %1, %2 mm; paper %3, %4 mm")
-                            .arg(onScreen.x())
-                            .arg(onScreen.y())
-                            .arg(onPaper.x())
-                            .arg(onPaper.y())));
+// The card beside the steppers is the printed card: drawn by the print's own
+// code, on every paper, face and direction, with no label of its own.
+void TestPrintPdf::cardPreview() {
+    QFETCH(QString, paper);
+    QFETCH(bool, reply);
+    QFETCH(bool, vertical);
+    QFETCH(QString, name);
+    QList<Label> list = labels(2);
+    // Longer than a postcard's line at its size: set smaller, never cut.
+    const QString longName = QStringLiteral("宛名1") + QString(16, QChar(0x9f8d));
+    list[0].name = longName;
+    m_print = openPrintWindow(*m_desk, list);
+    child<QRadioButton>(m_print, qPrintable(paper))->setChecked(true);
+    if (reply)
+        child<QRadioButton>(m_print, "optFaceReply")->setChecked(true);
+    if (vertical)
+        child<QRadioButton>(m_print, "optVertical")->setChecked(true);
+    auto *card = m_print->findChild<CardView *>();
+    QVERIFY(card);
+    QVERIFY(card->findChildren<QLabel *>().isEmpty());
+    const QStringList texts = card->texts();
+    const QString joined = texts.join(QString());
+    QVERIFY2(joined.contains(name), qPrintable(texts.join(u'|')));
+    QCOMPARE(card->accessibleDescription(), texts.join(u'\n'));
+    if (reply) {
+        QVERIFY2(texts.contains(QStringLiteral("差出人1　行")), qPrintable(texts.join(u'|')));
+        QVERIFY(!joined.contains(QStringLiteral("宛名")));
+        return;
+    }
+    QVERIFY(joined.contains(vertical ? verticalNameText(longName) : longName));
+    const CardView::Drawn *drawnName = nullptr;
+    for (const CardView::Drawn &item : card->drawn())
+        if (item.text.contains(QChar(0x9f8d)))
+            drawnName = &item;
+    QVERIFY(drawnName);
+    QCOMPARE(drawnName->vertical, vertical);
+    if (vertical)
+        return;
+    // The size the print gives the line: its height in the PDF.
+    PrintJob job = m_print->currentJob();
+    job.records = {job.records.first()};
+    PrintOutcome outcome;
+    const QByteArray bytes = renderPdf(job, &outcome);
+    QVERIFY(outcome.ok);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("card.pdf"));
+    writeBytes(pdf, bytes);
+    bool found = false;
+    for (const PdfWord &word : pdfWords(pdf)) {
+        if (!word.text.contains(QChar(0x9f8d)))
+            continue;
+        found = true;
+        QVERIFY2(qAbs(word.box.height() - drawnName->points) < 0.5,
+                 qPrintable(QStringLiteral("%1 pt printed, %2 pt shown")
+                                .arg(word.box.height())
+                                .arg(drawnName->points)));
+    }
+    QVERIFY(found);
 }
 
 void TestPrintPdf::postcardPaperFromTheWindow() {
@@ -333,14 +373,13 @@ void TestPrintPdf::postcardPaperFromTheWindow() {
     QCOMPARE(kept.offsetMm, QPointF(0, 1.5));
     QVERIFY(!QFile::exists(m_desk->file(QStringLiteral("Nuvel.opt"))));
     QVERIFY(!child<QWidget>(m_print, "opt3")->isEnabled());
-    // The preview shows the real card: Japan Post's boxes, the lines where they print.
-    auto *preview = m_print->findChild<PostcardPreview *>();
-    const double pxPerMm = preview->logicalDpiX() / 25.4;
-    QCOMPARE(child<QLabel>(preview, "lblZipb(0)")->x(),
-             qRound(postcard::BoxLeftMm.at(0) * pxPerMm));
-    QCOMPARE(
-        child<QLabel>(preview, "lblName")->pos(),
-        QPoint(qRound(postcard::NameLine.xMm * pxPerMm), qRound(postcard::NameLine.yMm * pxPerMm)));
+    // The card shows the lines where the postcard print puts them, moved as set.
+    const CardView::Drawn *name =
+        m_print->findChild<CardView *>()->find(QStringLiteral("宛名1　様"));
+    QVERIFY(name);
+    const QPointF expected =
+        QPointF(postcard::NameLine.xMm, postcard::NameLine.yMm + 1.5) * postcard::TwipsPerMm;
+    QVERIFY((name->at - expected).manhattanLength() < 0.1);
 
     const QString pdf = m_desk->file(QStringLiteral("cards.pdf"));
     m_desk->printerDialog.outputFile = pdf;
@@ -384,11 +423,10 @@ void TestPrintPdf::writingFromTheWindow() {
     QVERIFY(kept.vertical);
     QCOMPARE(kept.numbers, VerticalNumbers::Arabic);
     QVERIFY(!QFile::exists(m_desk->file(QStringLiteral("Nuvel.opt"))));
-    // The preview paints the card instead of showing its horizontal lines,
-    // and says them to a screen reader.
-    auto *preview = m_print->findChild<PostcardPreview *>();
-    QVERIFY(!child<QLabel>(preview, "lblName")->isVisibleTo(preview));
-    QVERIFY(preview->accessibleDescription().contains(child<QLabel>(preview, "lblName")->text()));
+    // The card is written downwards, and says its lines to a screen reader.
+    auto *preview = m_print->findChild<CardView *>();
+    QVERIFY(preview->find(QStringLiteral("宛名１　様"))->vertical);
+    QVERIFY(preview->accessibleDescription().contains(QStringLiteral("宛名１　様")));
 
     child<QAbstractButton>(m_print, "cmdCancel")->click();
     m_print = openPrintWindow(*m_desk, labels(1));
@@ -396,18 +434,19 @@ void TestPrintPdf::writingFromTheWindow() {
     QVERIFY(child<QCheckBox>(m_print, "chkArabic")->isChecked());
     child<QRadioButton>(m_print, "optHorizontal")->setChecked(true);
     QVERIFY(!readPaperChoice(m_desk->file(QStringLiteral("nvl-hagaki.ini"))).vertical);
-    preview = m_print->findChild<PostcardPreview *>();
-    QVERIFY(child<QLabel>(preview, "lblName")->isVisibleTo(preview));
+    preview = m_print->findChild<CardView *>();
+    QVERIFY(!preview->find(QStringLiteral("宛名1 様"))->vertical);
 }
 
 void TestPrintPdf::wholeSheetPreview() {
     m_print = openPrintWindow(*m_desk, labels(5));
     const QString pdf = m_desk->file(QStringLiteral("preview.pdf"));
     m_desk->printerDialog.outputFile = pdf;
+    m_desk->messages.answers = {MessageAnswer::Ok};
     child<QAbstractButton>(m_print, "cmdPreview")->click();
     QCOMPARE(m_desk->printerDialog.previews, 1);
     QCOMPARE(m_desk->printerDialog.calls, 0);
-    QVERIFY(m_desk->messages.shown.isEmpty());
+    QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("シート数は2枚です。")});
     QCOMPARE(pdfPageCount(pdf), 2);
 }
 

@@ -125,9 +125,9 @@ void TestPrintPosition::okHandsOffsetsToPrintWindow() {
     press("Command5", 1);
     QCOMPARE(readBytes(m_desk->file("Nuvel.opt")), QByteArray("\"1500\",\"840\",\"1\"\r\n"));
     auto *print = m_desk->context.windows.get<PrintWindow>(WindowId::Print);
-    QCOMPARE(print->settings().xSteps, QStringLiteral("3"));
-    QCOMPARE(print->settings().ySteps, QStringLiteral("-2"));
-    QCOMPARE(print->settings().secondRow, QStringLiteral("1"));
+    QCOMPARE(print->settings().offsets.x, 3.0);
+    QCOMPARE(print->settings().offsets.y, -2.0);
+    QCOMPARE(print->settings().offsets.secondRow, 1.0);
 }
 
 void TestPrintPosition::closingOtherwiseDiscards() {

@@ -17,9 +17,9 @@ namespace {
 
 constexpr double MmPerPoint = 25.4 / 72;
 
-LayoutInput verticalJob(const QList<AddressRecord> &cards,
-                        VerticalNumbers numbers = VerticalNumbers::Kanji) {
-    LayoutInput input = job(cards);
+PrintJob verticalJob(const QList<AddressRecord> &cards,
+                     VerticalNumbers numbers = VerticalNumbers::Kanji) {
+    PrintJob input = job(cards);
     input.vertical = true;
     input.numbers = numbers;
     return input;
@@ -48,9 +48,9 @@ struct Column {
 QList<Column> columns(const QList<PdfWord> &words, int page, Paper paper = Paper::Postcard,
                       int card = 0) {
     QRectF area(0, 0, 1000, 1000);
-    if (paper == Paper::FourUp)
+    if (paper == Paper::A4FourUp)
         area = QRectF(card % 2 * 105, card / 2 * 148.5, 105, 148.5);
-    else if (paper == Paper::TwoUp)
+    else if (paper == Paper::A4TwoUp)
         area = QRectF(0, card * 148.5, 210, 148.5);
     QList<Column> found;
     for (const PdfWord &word : words) {
@@ -111,8 +111,8 @@ void TestVerticalPdf::namesAndAddressesDownOneColumn_data() {
     const int arabic = int(VerticalNumbers::Arabic);
     const QString k = QStringLiteral("東京都千代田区千代田一―二―三");
     const QString kb = QStringLiteral("千代田ハイツ一〇一号室");
-    QTest::newRow("A4 four up") << int(Paper::FourUp) << kanji << k << kb;
-    QTest::newRow("A4 two up") << int(Paper::TwoUp) << kanji << k << kb;
+    QTest::newRow("A4 four up") << int(Paper::A4FourUp) << kanji << k << kb;
+    QTest::newRow("A4 two up") << int(Paper::A4TwoUp) << kanji << k << kb;
     QTest::newRow("postcard") << int(Paper::Postcard) << kanji << k << kb;
     QTest::newRow("return postcard") << int(Paper::ReturnOutgoing) << kanji << k << kb;
     // Arabic numerals upright; two digits side by side read as one word.
@@ -175,7 +175,7 @@ void TestVerticalPdf::namesAndAddressesDownOneColumn() {
 void TestVerticalPdf::verticalFormsReadBack_data() {
     QTest::addColumn<int>("paper");
     QTest::newRow("postcard") << int(Paper::Postcard);
-    QTest::newRow("A4 four up") << int(Paper::FourUp);
+    QTest::newRow("A4 four up") << int(Paper::A4FourUp);
 }
 
 void TestVerticalPdf::verticalFormsReadBack() {
@@ -199,8 +199,8 @@ void TestVerticalPdf::verticalFormsReadBack() {
 
 void TestVerticalPdf::postalDigitsStayPut_data() {
     QTest::addColumn<int>("paper");
-    QTest::newRow("A4 four up") << int(Paper::FourUp);
-    QTest::newRow("A4 two up") << int(Paper::TwoUp);
+    QTest::newRow("A4 four up") << int(Paper::A4FourUp);
+    QTest::newRow("A4 two up") << int(Paper::A4TwoUp);
     QTest::newRow("postcard") << int(Paper::Postcard);
     QTest::newRow("return postcard") << int(Paper::ReturnOutgoing);
 }
@@ -213,7 +213,7 @@ void TestVerticalPdf::postalDigitsStayPut() {
     QTemporaryDir dir;
     const auto digits = [&](bool vertical) {
         QList<QRectF> boxes;
-        LayoutInput input = job(cards);
+        PrintJob input = job(cards);
         input.vertical = vertical;
         const QString pdf = writePdf(dir, input, Paper(paper));
         for (const PdfWord &w : pdfWords(pdf))
