@@ -6,12 +6,16 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -21,6 +25,8 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
 
 namespace nvl {
 
@@ -29,11 +35,91 @@ namespace {
 // Below the width at which QMessageBox starts wrapping (half the screen, at
 // most 500 pixels, less its icon and margins).
 constexpr int MessageLineWidth = 380;
+// A message longer than this shows its middle in a scrolling list.
+constexpr int LongMessageLines = 20;
+
+MessageAnswer closedAnswer(MessageButtons buttons) {
+    // Closed without any button: the answer that changes nothing.
+    return buttons == MessageButtons::YesNo ? MessageAnswer::No
+           : buttons == MessageButtons::Ok  ? MessageAnswer::Ok
+                                            : MessageAnswer::Cancel;
+}
+
+// A message of many lines (300 cards to check): its first line, the lines
+// after it in a scrolling list, its last paragraph (the question), and the
+// buttons, in a window that fits the screen.
+MessageAnswer showLongMessage(const QString &text, MessageButtons buttons, const QString &title) {
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setObjectName(QStringLiteral("longMessage"));
+    dialog.setWindowTitle(title);
+    QStringList lines = text.split(u'\n');
+    QString question;
+    const qsizetype blank = lines.lastIndexOf(QString());
+    if (blank > 0 && lines.size() - blank <= 3) {
+        question = lines.mid(blank + 1).join(u'\n');
+        lines = lines.mid(0, blank);
+    }
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *first = new QLabel(lines.takeFirst(), &dialog);
+    first->setWordWrap(true);
+    layout->addWidget(first);
+    auto *list = new QPlainTextEdit(lines.join(u'\n'), &dialog);
+    list->setObjectName(QStringLiteral("messageList"));
+    list->setReadOnly(true);
+    list->setLineWrapMode(QPlainTextEdit::NoWrap);
+    list->setAccessibleName(first->text());
+    layout->addWidget(list, 1);
+    if (!question.isEmpty())
+        layout->addWidget(new QLabel(question, &dialog));
+    QDialogButtonBox::StandardButtons standard;
+    switch (buttons) {
+    case MessageButtons::Ok:
+        standard = QDialogButtonBox::Ok;
+        break;
+    case MessageButtons::OkCancel:
+        standard = QDialogButtonBox::Ok | QDialogButtonBox::Cancel;
+        break;
+    case MessageButtons::YesNo:
+        standard = QDialogButtonBox::Yes | QDialogButtonBox::No;
+        break;
+    case MessageButtons::YesNoCancel:
+        standard = QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Cancel;
+        break;
+    }
+    auto *box = new QDialogButtonBox(standard, &dialog);
+    layout->addWidget(box);
+    QDialogButtonBox::StandardButton pressed = QDialogButtonBox::NoButton;
+    QObject::connect(box, &QDialogButtonBox::clicked, &dialog, [&](QAbstractButton *button) {
+        pressed = box->standardButton(button);
+        dialog.accept();
+    });
+    const QRect screen =
+        (dialog.screen() ? dialog.screen() : QApplication::primaryScreen())->availableGeometry();
+    const QSize wanted = dialog.sizeHint().expandedTo(QSize(520, 0));
+    dialog.resize(std::min(wanted.width(), screen.width() * 9 / 10),
+                  std::min(std::max(wanted.height(), 480), screen.height() * 8 / 10));
+    dialog.move(screen.center() - dialog.rect().center());
+    dialog.exec();
+    switch (pressed) {
+    case QDialogButtonBox::Ok:
+        return MessageAnswer::Ok;
+    case QDialogButtonBox::Yes:
+        return MessageAnswer::Yes;
+    case QDialogButtonBox::No:
+        return MessageAnswer::No;
+    case QDialogButtonBox::Cancel:
+        return MessageAnswer::Cancel;
+    default:
+        return closedAnswer(buttons);
+    }
+}
 
 } // namespace
 
 MessageAnswer QtMessageService::show(const QString &text, MessageButtons buttons,
                                      const QString &title) {
+    if (text.count(u'\n') >= LongMessageLines)
+        return showLongMessage(text, buttons, title);
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
     // Lines broken where Japanese breaks them, short enough that the box
@@ -72,10 +158,7 @@ MessageAnswer QtMessageService::show(const QString &text, MessageButtons buttons
     case QMessageBox::Cancel:
         return MessageAnswer::Cancel;
     default:
-        // Closed without any button: the answer that changes nothing.
-        return buttons == MessageButtons::YesNo ? MessageAnswer::No
-               : buttons == MessageButtons::Ok  ? MessageAnswer::Ok
-                                                : MessageAnswer::Cancel;
+        return closedAnswer(buttons);
     }
 }
 

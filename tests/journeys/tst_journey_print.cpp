@@ -6,8 +6,12 @@
 #include "privatecups.h"
 #include "testmain.h"
 
+#include <QAbstractButton>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
+#include <QScreen>
+#include <QTimer>
 #include <QtTest>
 
 using namespace nvl;
@@ -19,6 +23,8 @@ private slots:
     void initTestCase();
     void printFromPrintWindow_data();
     void printFromPrintWindow();
+    void previewPrintsAfterTheSameQuestions();
+    void longWarningFitsTheScreen();
 
 private:
     PrivateCups m_cups;
@@ -107,6 +113,116 @@ void TestJourneyPrint::printFromPrintWindow() {
     // The print window stays, ready for another run; the book is untouched.
     QVERIFY(journey.window(WindowId::Print));
     QCOMPARE(readBytes(book), bookBefore);
+}
+
+namespace {
+
+// Chooses the open book's first `rows` cards and goes on to the print window.
+QWidget *toPrintWindow(Journey &journey, int rows) {
+    QListView *list = bookList(journey.mainWindow());
+    if (!list)
+        return nullptr;
+    QList<int> chosen;
+    for (int row = 0; row < rows; ++row)
+        chosen.append(row);
+    clickRows(list, chosen);
+    press(journey.mainWindow(), QStringLiteral("一括選択"));
+    press(journey.mainWindow(), QStringLiteral("次へ"));
+    return journey.window(WindowId::Print);
+}
+
+} // namespace
+
+void TestJourneyPrint::previewPrintsAfterTheSameQuestions() {
+    if (!m_cupsMissing.isEmpty())
+        NVL_SKIP_UNLESS_CI(m_cupsMissing);
+    QFile::remove(m_cups.jobFile());
+    Journey journey;
+    ModalAnswers answers;
+    // A code with a letter in it cannot be printed: refused at once.
+    QString text;
+    for (int i = 1; i <= 5; ++i)
+        text += QStringLiteral("\"宛名%1\",\"千代田区千代田%1\",\"\",\"%2\",\"\",\"0\",\"\"\r\n")
+                    .arg(i)
+                    .arg(i == 3 ? QStringLiteral("12a-4567") : QStringLiteral("100-0001"));
+    const QString book = journey.path(QStringLiteral("友人.dat"));
+    writeBytes(book, cp932(text));
+    journey.openBook(book, answers);
+    QWidget *print = toPrintWindow(journey, 5);
+    QVERIFY(print);
+    answers.then(pressButton(QStringLiteral("OK")));
+    QVERIFY(press(print, QStringLiteral("印刷プレビュー")));
+    QTRY_VERIFY(answers.allAnswered());
+    QCOMPARE(answers.messageTexts().size(), 1);
+    QVERIFY2(
+        answers.messageTexts().first().contains(QStringLiteral("「宛名3」の郵便番号「12a-4567」")),
+        qPrintable(answers.messageTexts().first()));
+    for (const auto &seen : answers.seen) // no preview, no printer dialog
+        QVERIFY2(!seen.className.contains(QStringLiteral("Print")), qPrintable(seen.className));
+
+    // Without that card: the preview's own print button asks the sheet count.
+    QVERIFY(press(print, QStringLiteral("戻る")));
+    print = toPrintWindow(journey, 2);
+    QVERIFY(print);
+    answers.then([](QWidget *preview) {
+        for (QAbstractButton *button : preview->findChildren<QAbstractButton *>())
+            if (button->isVisible() && button->toolTip() == QStringLiteral("印刷")) {
+                // Clicked once the preview's own loop runs.
+                QTimer::singleShot(0, button, &QAbstractButton::click);
+                return;
+            }
+        QFAIL("the preview has no print button");
+    });
+    answers.then(choosePrinterAndPress(PrivateCups::queueName(), QStringLiteral("印刷")));
+    answers.then(pressButton(QStringLiteral("OK")));
+    QVERIFY(press(print, QStringLiteral("印刷プレビュー")));
+    QTRY_VERIFY_WITH_TIMEOUT(answers.allAnswered(), 20000);
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    QCOMPARE(answers.messageTexts().mid(1), QStringList{QStringLiteral("シート数は1枚です。")});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_cups.jobFile()), 20000);
+    QCOMPARE(pdfPageCount(m_cups.jobFile()), 1);
+}
+
+void TestJourneyPrint::longWarningFitsTheScreen() {
+    Journey journey;
+    ModalAnswers answers;
+    // 300 cards whose codes belong to no place their addresses name.
+    QString text;
+    for (int i = 1; i <= 300; ++i)
+        text += QStringLiteral(
+                    "\"宛名%1\",\"大阪府大阪市北区梅田%1\",\"\",\"100-0001\",\"\",\"0\",\"\"\r\n")
+                    .arg(i);
+    const QString book = journey.path(QStringLiteral("年賀.dat"));
+    writeBytes(book, cp932(text));
+    journey.openBook(book, answers);
+    QWidget *print = toPrintWindow(journey, 300);
+    QVERIFY(print);
+    QRect shown;
+    QList<QRect> buttons;
+    QString first;
+    answers.then(inspectThen(
+        [&](QWidget *dialog) {
+            shown = dialog->frameGeometry();
+            for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
+                if (button->isVisible())
+                    buttons.append(QRect(button->mapToGlobal(QPoint()), button->size()));
+            if (auto *label = dialog->findChild<QLabel *>())
+                first = label->text();
+        },
+        pressButton(QStringLiteral("キャンセル"))));
+    QVERIFY(press(print, QStringLiteral("印刷プレビュー")));
+    QTRY_VERIFY(answers.allAnswered());
+    const QRect screen = print->screen()->geometry();
+    QCOMPARE(screen.size(), QSize(1280, 1024));
+    QVERIFY2(screen.contains(shown), qPrintable(QStringLiteral("%1×%2 at %3,%4")
+                                                    .arg(shown.width())
+                                                    .arg(shown.height())
+                                                    .arg(shown.x())
+                                                    .arg(shown.y())));
+    QCOMPARE(buttons.size(), 2);
+    for (const QRect &button : buttons)
+        QVERIFY(screen.contains(button));
+    QVERIFY2(first.contains(QStringLiteral("300枚")), qPrintable(first));
 }
 
 NVL_TEST_MAIN(TestJourneyPrint)
