@@ -3,6 +3,7 @@
 #include "commondialog.h"
 #include "messagetext.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>

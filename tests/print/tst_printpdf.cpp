@@ -297,6 +297,7 @@ void TestPrintPdf::cardPreview_data() {
     QTest::addColumn<bool>("vertical");
     QTest::addColumn<QString>("name"); // the first card's name line as drawn
     QTest::newRow("A4, horizontal") << "optPaperA4" << false << false << "宛名1";
+    QTest::newRow("postcard, horizontal") << "optPaperHagaki" << false << false << "宛名1";
     QTest::newRow("postcard, vertical") << "optPaperHagaki" << false << true << "宛名１";
     QTest::newRow("return postcard, reply face") << "optPaperOfuku" << true << false << "差出人1";
 }
