@@ -58,7 +58,7 @@ QString verticalAddressText(const QString &text, VerticalNumbers numbers) {
                                    digitValue(text.at(i - 1)) >= 0 &&
                                    digitValue(text.at(i + 1)) >= 0;
         if (isHyphen(c) || ((c == u'ー' || c == u'ｰ') && betweenDigits))
-            out += u'―';
+            out += u'ー';
         else
             out += fullWidth(c);
     }

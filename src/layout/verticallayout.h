@@ -9,15 +9,14 @@ namespace nvl {
 
 // How numbers in vertical addresses are written.
 enum class VerticalNumbers {
-    Kanji,  // digit by digit: 1-2-3 → 一―二―三, 101 → 一〇一
+    Kanji,  // digit by digit: 1-2-3 → 一ー二ー三, 101 → 一〇一
     Arabic, // upright; a number of two digits side by side in one cell (縦中横)
 };
 
 // An address line as it is written downwards: digits (half or full width)
-// as `numbers` says, hyphens and minus signs as a vertical bar (―, also ー
-// between two digits), Latin letters and signs full width so they stand
-// upright (3F → 三Ｆ). The stored record is never changed: this is only
-// what is printed.
+// as `numbers` says, hyphens and minus signs as ー, which stands as a
+// vertical bar and reads back from a PDF as itself; Latin letters and signs full width so they
+// stand upright (3F → 三Ｆ). The stored record is never changed: this is only what is printed.
 QString verticalAddressText(const QString &text, VerticalNumbers numbers);
 
 // A name written downwards: Latin letters, digits and signs full width.

@@ -114,9 +114,21 @@ void PainterSurface::printVertical(const QString &text, double gap) {
     m_painter.save();
     m_painter.translate(m_x, m_y);
     m_painter.scale(scale, scale);
-    // Upright glyphs go out as one run; turned or squeezed ones one by one.
+    // Upright glyphs go out in runs, turned or squeezed ones one by one, all
+    // in reading order: a PDF's text is read back in the order it was drawn.
     QList<quint32> indexes;
     QList<QPointF> positions;
+    const auto flush = [&] {
+        if (indexes.isEmpty())
+            return;
+        QGlyphRun run;
+        run.setRawFont(font);
+        run.setGlyphIndexes(indexes);
+        run.setPositions(positions);
+        m_painter.drawGlyphRun(QPointF(), run);
+        indexes.clear();
+        positions.clear();
+    };
     double y = 0;
     for (const QString &piece : verticalCells(text)) {
         const VerticalShaper::Cell &cell = vertical.cell(piece);
@@ -126,6 +138,7 @@ void PainterSurface::printVertical(const QString &text, double gap) {
                 positions.append(QPointF(glyph.place.dx(), y + glyph.place.dy()));
                 continue;
             }
+            flush();
             QGlyphRun one;
             one.setRawFont(font);
             one.setGlyphIndexes({glyph.index});
@@ -138,13 +151,7 @@ void PainterSurface::printVertical(const QString &text, double gap) {
         }
         y += cell.advance + gap / scale;
     }
-    if (!indexes.isEmpty()) {
-        QGlyphRun run;
-        run.setRawFont(font);
-        run.setGlyphIndexes(indexes);
-        run.setPositions(positions);
-        m_painter.drawGlyphRun(QPointF(), run);
-    }
+    flush();
     m_painter.restore();
 }
 

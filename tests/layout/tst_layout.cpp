@@ -342,19 +342,19 @@ void TestLayout::verticalText_data() {
     const auto row = [](const char *name, const char *text, bool arabic, const char *printed) {
         QTest::newRow(name) << QString::fromUtf8(text) << arabic << QString::fromUtf8(printed);
     };
-    row("digit by digit", "1-2-3", false, "一―二―三");
+    row("digit by digit", "1-2-3", false, "一ー二ー三");
     row("ten", "10", false, "一〇");
     row("room", "101号室", false, "一〇一号室");
-    row("full width, ー between digits", "３丁目１ー１５", false, "三丁目一―一五");
-    row("katakana ー kept", "ロード1-2", false, "ロード一―二");
-    row("minus sign and hyphen", "1−2‐3", false, "一―二―三");
+    row("full width, ー between digits", "３丁目１ー１５", false, "三丁目一ー一五");
+    row("katakana ー kept", "ロード1-2", false, "ロード一ー二");
+    row("minus sign and hyphen", "1−2‐3", false, "一ー二ー三");
     row("letters upright", "3F", false, "三Ｆ");
     row("blank and signs", "A棟 #2", false, "Ａ棟　＃二");
     row("Arabic: one digit", "3F", true, "３Ｆ");
     row("Arabic: two digits side by side", "15階", true, "15階");
     row("Arabic: full-width pair too", "１５階", true, "15階");
     row("Arabic: three digits one by one", "101号室", true, "１０１号室");
-    row("Arabic: hyphens", "1-15", true, "１―15");
+    row("Arabic: hyphens", "1-15", true, "１ー15");
     row("no numbers", "千代田区丸の内", false, "千代田区丸の内");
 }
 

@@ -41,6 +41,12 @@ QList<PdfWord> pdfWords(const QString &pdf) {
     return words;
 }
 
+QString pdfDrawnText(const QString &pdf) {
+    return QString::fromUtf8(
+               run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")}))
+        .remove(u'\n');
+}
+
 int pdfPageCount(const QString &pdf) {
     const QString info = QString::fromUtf8(run(QStringLiteral("pdfinfo"), {pdf}));
     const QRegularExpressionMatch match =

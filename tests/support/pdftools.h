@@ -15,6 +15,9 @@ struct PdfWord {
 };
 
 QList<PdfWord> pdfWords(const QString &pdf);
+// The text in the order it was drawn (pdftotext -raw), line breaks removed:
+// a vertical column, a character a line, reads as one string.
+QString pdfDrawnText(const QString &pdf);
 int pdfPageCount(const QString &pdf);
 // The fonts pdffonts lists (names without the subset prefix).
 QStringList pdfFonts(const QString &pdf);
