@@ -196,16 +196,27 @@ bool isDigitChar(QChar c) {
 
 } // namespace
 
-std::optional<ZipDigits> postalDigits(const QString &postalCode) {
-    ZipDigits digits{};
-    const bool hyphen = postalCode.mid(3, 1) == u"-";
-    const qsizetype count = hyphen ? postalCode.size() - 1 : postalCode.size();
-    for (qsizetype j = 0; j < count; ++j) {
-        const QChar c = postalCode.at(hyphen && j >= 3 ? j + 1 : j);
-        if (j > 6 || !isDigitChar(c))
+std::optional<QList<int>> typedPostalDigits(const QString &typed) {
+    const QString postalCode = typed.startsWith(u'〒') ? typed.mid(1) : typed;
+    const bool hyphen = postalCode.size() > 3 && QStringView(u"-－−‐ー").contains(postalCode.at(3));
+    QList<int> digits;
+    for (qsizetype j = 0; j < postalCode.size(); ++j) {
+        if (hyphen && j == 3)
+            continue;
+        const QChar c = postalCode.at(j);
+        if (digits.size() == 7 || !isDigitChar(c))
             return std::nullopt;
-        digits.at(j) = c.digitValue();
+        digits.append(c.digitValue());
     }
+    return digits;
+}
+
+std::optional<ZipDigits> postalDigits(const QString &postalCode) {
+    const std::optional<QList<int>> typed = typedPostalDigits(postalCode);
+    if (!typed)
+        return std::nullopt;
+    ZipDigits digits{};
+    std::copy(typed->begin(), typed->end(), digits.begin());
     return digits;
 }
 
@@ -215,10 +226,12 @@ std::unique_ptr<PaperLayout> sheetLayout(bool fourUp) {
 
 VerticalCardText verticalCardText(const AddressRecord &record, const QString &honorific) {
     const QString &name = record.field(AddressRecord::Name);
-    return {record.field(AddressRecord::Address1), record.field(AddressRecord::Address2),
+    return {record.field(AddressRecord::Address1),
+            record.field(AddressRecord::Address2),
             record.field(AddressRecord::Address3),
             honorific.isEmpty() ? name : name + u'　' + honorific,
-            record.field(AddressRecord::Code)};
+            record.field(AddressRecord::Code),
+            {}};
 }
 
 VerticalSenderText verticalSenderText(const SenderLines &sender) {

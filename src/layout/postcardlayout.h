@@ -28,9 +28,12 @@ constexpr QPointF SheetOrigin(174, 188);
 VerticalCardText verticalCardText(const AddressRecord &record, const QString &honorific);
 VerticalSenderText verticalSenderText(const SenderLines &sender);
 
-// The seven digits of a postal code, one per box (the hyphen after the
-// third character skipped; boxes the code does not fill hold 0). Nothing
-// when a digit position holds a non-digit or there are more than seven.
+// The digits of a postal code as typed, one per box: ASCII or full width,
+// a leading 〒 and a hyphen after the third (- － − ‐ ー) skipped. Nothing when a digit
+// position holds anything else or there are more than seven.
+std::optional<QList<int>> typedPostalDigits(const QString &postalCode);
+// The same, seven of them: boxes the code does not fill hold 0, as the A4
+// sheets print them.
 std::optional<ZipDigits> postalDigits(const QString &postalCode);
 
 // The shortest decimal text of a number, as offsets are shown ("-10", "0.5").

@@ -2,6 +2,7 @@
 #include "paperlayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace nvl {
 
@@ -23,14 +24,23 @@ bool numeric(QChar c) {
     return c.isDigit() || QStringLiteral("-－−‐ー―.．,，〇一二三四五六七八九").contains(c);
 }
 
+// Marks that may not start a line, and that may not end one.
+const QString NoLineStart = QStringLiteral(
+    "。、，．・：；？！ー」』）］｝〕〉》】ぁぃぅぇぉっゃゅょゎァィゥェォッャュョヮヵヶ々");
+const QString NoLineEnd = QStringLiteral("「『（［｛〔〈《【");
+// Words that belong to the number before them: 二丁目, 三番地, 一号.
+const QString NumberUnits = QStringLiteral("丁番号条線階");
+
 bool mayBreakBefore(const QString &text, qsizetype at) {
     if (at <= 0 || at >= text.size())
         return false;
     const QChar before = text.at(at - 1);
     const QChar after = text.at(at);
-    if (numeric(before) && numeric(after))
+    if (numeric(before) && (numeric(after) || NumberUnits.contains(after)))
         return false;
-    if (QStringLiteral("。、」）』】ーぁぃぅぇぉっゃゅょァィゥェォッャュョ").contains(after))
+    if ((before == u'丁' && after == u'目') || (before == u'番' && after == u'地'))
+        return false;
+    if (NoLineStart.contains(after) || NoLineEnd.contains(before))
         return false;
     return !before.isHighSurrogate();
 }
@@ -40,7 +50,7 @@ bool mayBreakBefore(const QString &text, qsizetype at) {
 int breakQuality(const QString &text, qsizetype at) {
     const QChar before = text.at(at - 1);
     const QChar after = text.at(at);
-    if (before.isSpace() || QStringLiteral("　、」）").contains(before))
+    if (before.isSpace() || QStringLiteral("　、・」）").contains(before))
         return 2;
     if (numeric(before) != numeric(after))
         return 1;
@@ -58,6 +68,7 @@ using postcard::SenderAdd2;
 using postcard::SenderName;
 using postcard::SenderZip;
 constexpr double DigitPoints = 14;
+const QString ReplyWord = QStringLiteral("行");
 
 class PostcardDrawer {
 public:
@@ -66,7 +77,8 @@ public:
 
     void card(int entry) {
         const AddressRecord &record = m_in.records.at(entry);
-        digits(postalDigits(record.field(AddressRecord::PostalCode)).value_or(ZipDigits{}));
+        // Boxes the code leaves empty stay empty: the card is written by hand.
+        digits(typedPostalDigits(record.field(AddressRecord::PostalCode)).value_or(QList<int>{}));
         const QString word = honorificWord(record.field(AddressRecord::Honorific));
         if (m_in.vertical) {
             const VerticalSenderText sender = verticalSenderText(m_in.sender);
@@ -80,20 +92,20 @@ public:
 
     // The reply half: addressed back to the sender, with 行.
     void replyCard() {
-        if (const std::optional<ZipDigits> code = postalDigits(m_in.sender.postalCode))
-            digits(*code);
+        digits(typedPostalDigits(m_in.sender.postalCode).value_or(QList<int>{}));
         AddressRecord back;
         back.setField(AddressRecord::Name, m_in.sender.name);
         back.setField(AddressRecord::Address1, m_in.sender.address1);
         back.setField(AddressRecord::Address2, m_in.sender.address2);
         if (m_in.vertical) {
             // The sender's second line is set as the building column.
-            VerticalCardText text = verticalCardText(back, QStringLiteral("行"));
+            VerticalCardText text = verticalCardText(back, {});
+            text.replyWord = ReplyWord;
             std::swap(text.address2, text.building);
             drawVerticalCard(m_surface, m_in.addressFont, m_offset, m_in.numbers, text, nullptr);
             return;
         }
-        recipient(back, QStringLiteral("行"));
+        recipient(back, ReplyWord);
     }
 
 private:
@@ -103,8 +115,42 @@ private:
         below = text(Address1, record.field(AddressRecord::Address1), below);
         below = text(Address2, record.field(AddressRecord::Address2), below);
         below = text(Address3, record.field(AddressRecord::Address3), below);
-        below = text(NameLine, word.isEmpty() ? name : name + u'　' + word, below);
+        if (word == ReplyWord)
+            below = replyName(name, below);
+        else
+            below =
+                text(NameLine, word.isEmpty() ? name : name + u'　' + word, below, Address1.points);
         text(CodeLine, record.field(AddressRecord::Code), below);
+    }
+
+    // The reply's 行, smaller, after the name's foot: the replier strikes it
+    // through and writes 様.
+    double replyName(const QString &name, double below) {
+        const Item &item = NameLine;
+        m_surface.setFontName(m_in.addressFont);
+        m_surface.setFontSize(item.points * postcard::ReplyWordScale);
+        const double room = m_surface.advance(ReplyWord) + item.points * 20 / 2;
+        const double width = (postcard::WidthMm - postcard::EdgeMm - item.xMm) * TwipsPerMm - room;
+        const FittedText fitted =
+            fitText(m_surface, m_in.addressFont, item.points, name, width, false, Address1.points);
+        const double lineHeight = fitted.points * 20 * 1.25;
+        const double x = item.xMm * TwipsPerMm + m_offset.x();
+        double y = item.yMm * TwipsPerMm + below + m_offset.y();
+        for (const QString &line : fitted.lines) {
+            m_surface.setX(static_cast<float>(x));
+            m_surface.setY(static_cast<float>(y));
+            m_surface.printText(line);
+            y += lineHeight;
+        }
+        const QString &last = fitted.lines.constLast();
+        y -= lineHeight;
+        const double end = x + m_surface.advance(last) + fitted.points * 20 / 2;
+        const double foot = y + (last.isEmpty() ? lineHeight : m_surface.inkBounds(last).bottom());
+        m_surface.setFontSize(fitted.points * postcard::ReplyWordScale);
+        m_surface.setX(static_cast<float>(end));
+        m_surface.setY(static_cast<float>(foot - m_surface.inkBounds(ReplyWord).bottom()));
+        m_surface.printText(ReplyWord);
+        return below + lineHeight * static_cast<double>(fitted.lines.size() - 1);
     }
 
     void senderBlock() {
@@ -115,10 +161,10 @@ private:
         text(SenderName, m_in.sender.name, senderBelow);
     }
 
-    void digits(const ZipDigits &digits) {
+    void digits(const QList<int> &digits) {
         m_surface.setFontName(m_in.postalFont);
         m_surface.setFontSize(DigitPoints);
-        for (int i = 0; i < 7; ++i) {
+        for (int i = 0; i < digits.size(); ++i) {
             const QString digit = QString::number(digits.at(i));
             // Centred by the digit's ink, not by its em box.
             const QPointF ink = m_surface.inkBounds(digit).center();
@@ -131,11 +177,13 @@ private:
 
     // Prints an item, fitted to the card; returns how much further down the
     // items after it go.
-    double text(const Item &item, const QString &value, double below) {
+    double text(const Item &item, const QString &value, double below,
+                double smallest = postcard::SmallestPoints) {
         if (value.isEmpty())
             return below;
         const double width = (postcard::WidthMm - postcard::EdgeMm - item.xMm) * TwipsPerMm;
-        const FittedText fitted = fitText(m_surface, m_in.addressFont, item.points, value, width);
+        const FittedText fitted =
+            fitText(m_surface, m_in.addressFont, item.points, value, width, false, smallest);
         const double lineHeight = fitted.points * 20 * 1.25;
         double y = item.yMm * TwipsPerMm + below;
         for (const QString &line : fitted.lines) {
@@ -183,9 +231,10 @@ private:
 } // namespace
 
 FittedText fitText(PrinterSurface &surface, const QString &font, double points, const QString &text,
-                   double widthTwips, bool vertical) {
-    const auto advance = [&](const QString &part) {
-        return vertical ? surface.verticalAdvance(part) : surface.advance(part);
+                   double widthTwips, bool vertical, double smallest) {
+    const auto advance = [&](QStringView part) {
+        return vertical ? surface.verticalAdvance(part.toString())
+                        : surface.advance(part.toString());
     };
     surface.setFontName(font);
     double size = points;
@@ -194,23 +243,40 @@ FittedText fitText(PrinterSurface &surface, const QString &font, double points, 
     // one em a character fits, without shaping it to measure.
     if (static_cast<double>(text.size()) * points * 20 <= widthTwips)
         return {points, {text}};
-    while (advance(text) > widthTwips && size - 0.5 >= postcard::SmallestPoints) {
-        size -= 0.5;
+    // The size it needs, found at once: a text's length scales with its size.
+    const double whole = advance(text);
+    if (whole > widthTwips) {
+        const double needed = std::floor(points * widthTwips / whole * 2) / 2;
+        size = std::max(std::min(needed, points), smallest);
+        surface.setFontSize(size);
+        while (size - 0.5 >= smallest && advance(text) > widthTwips) {
+            size -= 0.5;
+            surface.setFontSize(size);
+        }
+        // Rounding may leave half a point to spare.
+        surface.setFontSize(size + 0.5);
+        if (size + 0.5 <= points && advance(text) <= widthTwips)
+            size += 0.5;
         surface.setFontSize(size);
     }
     FittedText fitted{size, {}};
-    QString rest = text;
+    QStringView rest = text;
     while (advance(rest) > widthTwips) {
-        // The longest start that fits, then the best allowed break in it.
+        // The longest start that fits (a start's length grows with it), then
+        // the best allowed break in it.
         qsizetype fits = 1;
-        while (fits < rest.size() && advance(rest.left(fits + 1)) <= widthTwips)
-            ++fits;
+        qsizetype over = rest.size();
+        while (over - fits > 1) {
+            const qsizetype middle = fits + (over - fits) / 2;
+            (advance(rest.left(middle)) <= widthTwips ? fits : over) = middle;
+        }
+        const QString here = rest.toString();
         qsizetype best = -1;
         int quality = -1;
         for (qsizetype at = fits; at > 0 && at * 3 >= fits; --at) {
-            if (!mayBreakBefore(rest, at))
+            if (!mayBreakBefore(here, at))
                 continue;
-            const int q = breakQuality(rest, at);
+            const int q = breakQuality(here, at);
             if (q > quality) {
                 best = at;
                 quality = q;
@@ -222,20 +288,20 @@ FittedText fitText(PrinterSurface &surface, const QString &font, double points, 
             // No allowed break in the line: the first one after it, even if
             // that line is then wider (a number is never cut).
             best = fits;
-            while (best < rest.size() && !mayBreakBefore(rest, best))
+            while (best < rest.size() && !mayBreakBefore(here, best))
                 ++best;
         }
-        QString line = rest.left(best);
+        QStringView line = rest.left(best);
         // The blank a line was broken at is not printed.
         while (line.size() > 1 && line.back().isSpace())
             line.chop(1);
-        fitted.lines.append(line);
+        fitted.lines.append(line.toString());
         rest = rest.mid(best);
         if (rest.startsWith(u' ') || rest.startsWith(u'　'))
-            rest.remove(0, 1);
+            rest = rest.mid(1);
     }
     if (!rest.isEmpty() || fitted.lines.isEmpty())
-        fitted.lines.append(rest);
+        fitted.lines.append(rest.toString());
     return fitted;
 }
 

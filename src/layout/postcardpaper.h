@@ -24,6 +24,8 @@ constexpr std::array<double, 7> BoxLeftMm = {44.3, 51.3, 58.3, 65.9, 72.7, 79.5,
 constexpr double EdgeMm = 5.0;
 // Text is made smaller down to this size before it is broken into lines.
 constexpr double SmallestPoints = 8.0;
+// The reply's 行 against the name it follows.
+constexpr double ReplyWordScale = 0.6;
 
 constexpr double TwipsPerMm = 1440.0 / 25.4;
 
@@ -57,10 +59,13 @@ struct FittedText {
 // Makes `text` fit `widthTwips` on the surface in the given font: the same
 // size if it fits, else smaller (half a point at a time) down to
 // postcard::SmallestPoints, then broken into lines at sensible places —
-// never inside a number. `vertical` measures columns (widthTwips is then
-// the column's height).
+// never inside a number nor between a number and its 丁目, and no line
+// starts with 、。・ or a closing bracket. `vertical` measures columns
+// (widthTwips is then the column's height). A name is broken before it
+// gets smaller than `smallest`.
 FittedText fitText(PrinterSurface &surface, const QString &font, double points, const QString &text,
-                   double widthTwips, bool vertical = false);
+                   double widthTwips, bool vertical = false,
+                   double smallest = postcard::SmallestPoints);
 
 // A return postcard (往復はがき, 200 × 148 mm) carries an address side on
 // each face, both on the left half: the outgoing face (往信, the recipient)

@@ -109,14 +109,18 @@ public:
         return columns(lower, second, shift);
     }
 
-    // The name column, its characters spread over the column's height.
-    void name(const QString &text) {
+    // The name column, its characters spread over the column's height; a
+    // long name goes on in a second column before it is set smaller than
+    // the address. A reply's 行 stands smaller, left of the name's foot.
+    void name(const QString &text, const QString &replyWord) {
         if (text.isEmpty())
             return;
         const vertical::ColumnPlace &place = vertical::Name;
-        const FittedText fitted = fit(place, text);
+        const FittedText fitted = fit(place, text, vertical::Address.points);
         const double height = (place.bottomMm - place.topMm) * TwipsPerMm;
         const double top = place.topMm * TwipsPerMm;
+        double x = place.xMm * TwipsPerMm;
+        double foot = 0;
         if (fitted.lines.size() == 1) {
             const QString &line = fitted.lines.first();
             const double length = m_surface.verticalAdvance(line);
@@ -126,16 +130,24 @@ public:
             const double em = fitted.points * 20;
             const double gap = cells > 1 ? std::min((height - length) / (cells - 1), em) : 0;
             const double used = length + gap * (cells - 1);
-            print(place.xMm * TwipsPerMm, top + (height - used) / 2, line, gap);
+            print(x, top + (height - used) / 2, line, gap);
+            foot = top + (height + used) / 2;
+        } else {
+            const double pitch = fitted.points * 20 * 1.5;
+            x += pitch * static_cast<double>(fitted.lines.size() - 1) / 2;
+            for (const QString &line : fitted.lines) {
+                print(x, top, line, 0);
+                foot = top + m_surface.verticalAdvance(line);
+                x -= pitch;
+            }
+            x += pitch;
+        }
+        if (replyWord.isEmpty())
             return;
-        }
-        const double pitch = fitted.points * 20 * 1.5;
-        double x =
-            place.xMm * TwipsPerMm + pitch * static_cast<double>(fitted.lines.size() - 1) / 2;
-        for (const QString &line : fitted.lines) {
-            print(x, top, line, 0);
-            x -= pitch;
-        }
+        const double points = fitted.points * postcard::ReplyWordScale;
+        m_surface.setFontSize(points);
+        print(x - (fitted.points + points) * 20 / 2, foot - m_surface.verticalAdvance(replyWord),
+              replyWord, 0);
     }
 
     // A horizontal text starting at `leftMm`, or centred on `centreMm`.
@@ -156,9 +168,10 @@ public:
     }
 
 private:
-    FittedText fit(const vertical::ColumnPlace &place, const QString &text) {
+    FittedText fit(const vertical::ColumnPlace &place, const QString &text,
+                   double smallest = postcard::SmallestPoints) {
         const double height = (place.bottomMm - place.topMm) * TwipsPerMm;
-        FittedText fitted = fitText(m_surface, m_font, place.points, text, height, true);
+        FittedText fitted = fitText(m_surface, m_font, place.points, text, height, true, smallest);
         m_surface.setFontSize(fitted.points);
         return fitted;
     }
@@ -184,7 +197,7 @@ void drawVerticalCard(PrinterSurface &surface, const QString &font, QPointF corn
     const double shift = drawer.address(verticalAddressText(card.address1, numbers),
                                         verticalAddressText(card.address2, numbers));
     drawer.columns(vertical::Building, verticalAddressText(card.building, numbers), shift);
-    drawer.name(verticalNameText(card.nameLine));
+    drawer.name(verticalNameText(card.nameLine), card.replyWord);
     // The code is an identifier, printed as it is typed.
     drawer.across(card.code, 0, vertical::Name.xMm, vertical::CodeTopMm, vertical::CodePoints, 30);
     if (!sender)

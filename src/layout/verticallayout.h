@@ -29,6 +29,8 @@ struct VerticalCardText {
     QString building; // the third address line, set as a column of its own
     QString nameLine; // the name with its honorific
     QString code;
+    // The reply's 行: set smaller, left of the name's foot.
+    QString replyWord;
 };
 struct VerticalSenderText {
     QString postalCode;

@@ -79,7 +79,8 @@ private slots:
     void offsets();
     void honorifics_data();
     void honorifics();
-    void shortPostalCodePrintsZeros();
+    void postalBoxes_data();
+    void postalBoxes();
     void postalDigits_data();
     void postalDigits();
     void sheetCounts_data();
@@ -279,13 +280,42 @@ void TestLayout::honorifics() {
     QCOMPARE(item->size, 14.0);
 }
 
-void TestLayout::shortPostalCodePrintsZeros() {
+void TestLayout::postalBoxes_data() {
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("digits"); // as printed, box by box
+    const int a4 = int(Paper::A4FourUp);
+    const int postcard = int(Paper::Postcard);
+    QTest::newRow("A4, short: zeros") << a4 << "123-45"
+                                      << "1234500";
+    QTest::newRow("A4, empty: zeros") << a4 << ""
+                                      << "0000000";
+    QTest::newRow("A4, full width") << a4 << "１００－０００５"
+                                    << "1000005";
+    QTest::newRow("postcard, empty: empty boxes") << postcard << ""
+                                                  << "";
+    QTest::newRow("postcard, six digits as typed") << postcard << "123456"
+                                                   << "123456";
+    QTest::newRow("postcard, full width") << postcard << "１００－０００５"
+                                          << "1000005";
+    QTest::newRow("return reply, the sender's") << int(Paper::ReturnReply) << ""
+                                                << "5300001";
+}
+
+void TestLayout::postalBoxes() {
+    QFETCH(int, paper);
+    QFETCH(QString, code);
+    QFETCH(QString, digits);
     PrintJob in = input(1);
-    in.records[0].setField(AddressRecord::PostalCode, QStringLiteral("123-45"));
-    QStringList texts;
-    for (const Item &d : digitsOf(draw(in), 0))
-        texts.append(d.text);
-    QCOMPARE(texts, QStringList({" 1 ", " 2 ", " 3 ", " 4 ", " 5 ", " 0 ", " 0 "}));
+    in.paper = Paper(paper);
+    in.records[0].setField(AddressRecord::PostalCode, code);
+    RecordingSurface s;
+    drawJob(in, *paperLayout(in.paper), s);
+    QString printed;
+    for (const Item &item : s.items)
+        if (item.font == QLatin1String("OCR-B"))
+            printed += item.text.trimmed();
+    QCOMPARE(printed, digits);
 }
 
 void TestLayout::postalDigits_data() {
@@ -298,6 +328,9 @@ void TestLayout::postalDigits_data() {
     QTest::newRow("empty") << "" << true << QList<int>{0, 0, 0, 0, 0, 0, 0};
     QTest::newRow("full-width digits")
         << "１２３-４５６７" << true << QList<int>{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("with 〒") << "〒123-4567" << true << QList<int>{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("full-width hyphen")
+        << "１２３－４５６７" << true << QList<int>{1, 2, 3, 4, 5, 6, 7};
     QTest::newRow("letter") << "12a-4567" << false << QList<int>{};
     QTest::newRow("eight digits") << "12345678" << false << QList<int>{};
     QTest::newRow("eight after hyphen") << "123-45678" << false << QList<int>{};
@@ -398,11 +431,12 @@ void TestLayout::verticalCardsStayOnTheirCards() {
     constexpr double Mm = 1440 / 25.4;
     const double cardWidth = fourUp ? 5950 : 11900;
     const QPointF corner = SheetCardCorner;
-    int names = 0;
+    qsizetype nameCharacters = 0;
     for (const Item &item : std::as_const(surface.items)) {
         if (!item.vertical)
             continue;
-        names += item.text.startsWith(QChar(0x9f8d)) && item.size > 10;
+        if (item.size >= vertical::Address.points)
+            nameCharacters += item.text.count(QChar(0x9f8d));
         // Which card: by the column and the row the item starts in.
         const double left = std::floor((item.x - corner.x()) / cardWidth) * cardWidth + corner.x();
         const double top = std::floor((item.y - corner.y()) / 8450) * 8450 + corner.y();
@@ -417,8 +451,8 @@ void TestLayout::verticalCardsStayOnTheirCards() {
                                 .arg(item.y)
                                 .arg(bottom)));
     }
-    // Every name whole and large, each in its own column.
-    QCOMPARE(names, count);
+    // Every name whole, no smaller than the address.
+    QCOMPARE(nameCharacters, 20 * count);
 }
 
 #include "tst_layout.moc"

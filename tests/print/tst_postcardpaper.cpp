@@ -143,6 +143,15 @@ void TestPostcardPaper::nothingPastTheEdge() {
         all += word.text;
     for (const QChar c : line + name)
         QVERIFY2(all.contains(c), qPrintable(QString(c)));
+    // The name on two lines rather than smaller than the address.
+    QList<QRectF> nameLines;
+    for (const PdfWord &word : words)
+        if (word.text.startsWith(QChar(0x9f8d)))
+            nameLines.append(word.box);
+    QCOMPARE(nameLines.size(), 2);
+    for (const QRectF &box : nameLines)
+        QVERIFY2(box.height() >= postcard::Address1.points - 0.5,
+                 qPrintable(QString::number(box.height())));
 }
 
 void TestPostcardPaper::returnPostcardFaces() {
@@ -169,6 +178,29 @@ void TestPostcardPaper::returnPostcardFaces() {
     for (const QList<QRectF> &boxes : {outgoingBoxes, replyBoxes})
         for (const QRectF &box : boxes)
             QVERIFY(box.right() * MmPerPoint <= postcard::WidthMm);
+    // 行 smaller than the name, after its foot, across and down.
+    for (const bool vertical : {false, true}) {
+        PrintJob downwards = input;
+        downwards.vertical = vertical;
+        QRectF name;
+        QRectF word;
+        for (const PdfWord &w : pdfWords(writePdf(dir, downwards, Paper::ReturnReply))) {
+            if (w.text == QStringLiteral("行"))
+                word = w.box;
+            else if (w.text.contains(QStringLiteral("出")) || w.text.contains(QStringLiteral("郎")))
+                name = name.united(w.box);
+        }
+        const QString where =
+            QStringLiteral("行 %1, name %2").arg(QDebug::toString(word), QDebug::toString(name));
+        QVERIFY2(!word.isEmpty() && !name.isEmpty(), qPrintable(where));
+        QVERIFY2(word.height() < name.height() * 0.7 || vertical, qPrintable(where));
+        QVERIFY2(qAbs(word.bottom() - name.bottom()) < 1.5, qPrintable(where));
+        if (vertical)
+            QVERIFY2(word.right() <= name.left() && word.width() < name.width() * 0.7,
+                     qPrintable(where));
+        else
+            QVERIFY2(word.left() >= name.right(), qPrintable(where));
+    }
 }
 
 void TestPostcardPaper::alignmentPage() {
@@ -242,6 +274,15 @@ void TestPostcardPaper::fitting_data() {
     QTest::newRow("a number is never cut")
         << QStringLiteral("札幌市中央区北一条西12345-678") << 7.0 << 8.0
         << QStringList{"札幌市中央区北一条西", "12345-678"};
+    QTest::newRow("a number stays with its 丁目")
+        << QStringLiteral("大阪府大阪市北区梅田二丁目四番九号") << 7.5 << 8.0
+        << QStringList{"大阪府大阪市北区梅田", "二丁目四番九号"};
+    QTest::newRow("a line breaks after ・")
+        << QStringLiteral("港区虎ノ門・新橋・銀座・日本橋") << 7.5 << 8.0
+        << QStringList{"港区虎ノ門・新橋・", "銀座・日本橋"};
+    QTest::newRow("no line starts with ・")
+        << QStringLiteral("ロバートソンジュニア・スミス") << 7.0 << 8.0
+        << QStringList{"ロバートソンジュニ", "ア・スミス"};
 }
 
 void TestPostcardPaper::fitting() {
