@@ -39,6 +39,9 @@ constexpr TextItem SenderName{1800, 7900, 6700, 11, -1};
 enum class Column { Left, Right };
 
 constexpr float ColumnPitch = 5950;
+constexpr double CardWidthMm = 100;
+// Nothing is printed nearer a card's right edge than this.
+constexpr double EdgeMm = 3;
 
 std::array<float, 7> digitRow(float y, int higherBox = -1) {
     std::array<float, 7> ys;
@@ -88,7 +91,26 @@ private:
     void text(const TextItem &item, Column column, double top, const QString &text,
               float leftX = 0) {
         const float x = column == Column::Right ? item.rightX : leftX > 0 ? leftX : item.leftX;
-        print(x, top + item.y, m_job.addressFont, item.points, text);
+        m_surface.setFontName(m_job.addressFont);
+        m_surface.setFontSize(item.points);
+        // A line longer than its card is set smaller, just enough to end at
+        // the card's edge; every other line keeps its size.
+        const double room = cardRight(column) - x;
+        double points = item.points;
+        if (const double length = m_surface.advance(text); length > room && room > 0) {
+            points = std::floor(item.points * room / length * 20) / 20;
+            m_surface.setFontSize(points);
+            while (points > 1 && m_surface.advance(text) > room) {
+                points -= 0.05;
+                m_surface.setFontSize(points);
+            }
+        }
+        print(x, top + item.y, m_job.addressFont, points, text);
+    }
+
+    static double cardRight(Column column) {
+        return SheetCardCorner.x() + (column == Column::Right ? ColumnPitch : 0) +
+               CardWidthMm * 1440 / 25.4 - EdgeMm * 1440 / 25.4;
     }
 
     QString field(int entry, int number) const { return m_job.records.at(entry).field(number); }

@@ -26,6 +26,7 @@ private slots:
     void zipCommand_data();
     void zipCommand();
     void a4PositionsKept();
+    void longLinesStayInTheirQuarter();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -295,8 +296,7 @@ void TestBatchPdf::zipCommand() {
     QCOMPARE(process.readAllStandardError().isEmpty(), status == 0);
 }
 
-QTEST_APPLESS_MAIN(TestBatchPdf)
-#include "tst_batchpdf.moc" // Each word of the A4 sheets where the recorded output put it, to 0.01 twip.
+// Each word of the A4 sheets where the recorded output put it, to 0.01 twip.
 void TestBatchPdf::a4PositionsKept() {
     QFile recorded(QFINDTESTDATA("../data/print/a4-positions.txt"));
     QVERIFY(recorded.open(QIODevice::ReadOnly));
@@ -354,3 +354,30 @@ void TestBatchPdf::a4PositionsKept() {
         }
     }
 }
+
+void TestBatchPdf::longLinesStayInTheirQuarter() {
+    // The longest lines the editor takes, on all four places of a sheet.
+    const QString line = QStringLiteral("北海道札幌市中央区北一条西二十丁目１２３４５");
+    const QString name = QStringLiteral("株式会社ＮＶＬ商事総務部事務局長代理補佐");
+    QString book;
+    for (int i = 0; i < 4; ++i)
+        book += QStringLiteral("\"%1\",\"%2\",\"%2\",\"100-0005\",\"\",\"3\",\"%2\"\r\n")
+                    .arg(name, line);
+    writeBytes(path(QStringLiteral("long.dat")), cp932(book));
+    const QString pdf = path(QStringLiteral("long.pdf"));
+    QCOMPARE(run({path(QStringLiteral("long.dat")), pdf}), 0);
+    constexpr double PointsPerMm = 72 / 25.4;
+    int lines = 0;
+    for (const PdfWord &word : pdfWords(pdf)) {
+        const double quarterRight = word.box.left() < 105 * PointsPerMm ? 105 : 210;
+        QVERIFY2(word.box.right() <= quarterRight * PointsPerMm,
+                 qPrintable(QStringLiteral("%1 ends at %2 mm")
+                                .arg(word.text)
+                                .arg(word.box.right() / PointsPerMm)));
+        lines += word.text == line;
+    }
+    QCOMPARE(lines, 4 * 3);
+}
+
+QTEST_APPLESS_MAIN(TestBatchPdf)
+#include "tst_batchpdf.moc"
