@@ -31,7 +31,7 @@ const QString NoLineEnd = QStringLiteral("「『（［｛〔〈《【");
 // Words that belong to the number before them: 二丁目, 三番地, 一号.
 const QString NumberUnits = QStringLiteral("丁番号条線階");
 
-bool mayBreakBefore(const QString &text, qsizetype at) {
+bool mayBreakBefore(QStringView text, qsizetype at) {
     if (at <= 0 || at >= text.size())
         return false;
     const QChar before = text.at(at - 1);
@@ -47,7 +47,7 @@ bool mayBreakBefore(const QString &text, qsizetype at) {
 
 // How good a break before `at` is: after a blank or closing mark best, then
 // between a word and a number, else anywhere allowed.
-int breakQuality(const QString &text, qsizetype at) {
+int breakQuality(QStringView text, qsizetype at) {
     const QChar before = text.at(at - 1);
     const QChar after = text.at(at);
     if (before.isSpace() || QStringLiteral("　、・」）").contains(before))
@@ -260,23 +260,41 @@ FittedText fitText(PrinterSurface &surface, const QString &font, double points, 
         surface.setFontSize(size);
     }
     FittedText fitted{size, {}};
+    const double em = size * 20;
     QStringView rest = text;
-    while (advance(rest) > widthTwips) {
-        // The longest start that fits (a start's length grows with it), then
-        // the best allowed break in it.
-        qsizetype fits = 1;
-        qsizetype over = rest.size();
+    while (!rest.isEmpty()) {
+        // The longest start that fits: as many characters as ems fit, then
+        // more, doubling and halving, measuring no more than one line's worth
+        // of a long text.
+        qsizetype fits =
+            std::clamp<qsizetype>(static_cast<qsizetype>(widthTwips / em), 1, rest.size());
+        if (fits == rest.size() || (rest.size() <= 4 * fits && advance(rest) <= widthTwips)) {
+            fitted.lines.append(rest.toString());
+            break;
+        }
+        qsizetype over = 0;
+        for (qsizetype step = fits; over == 0 && fits < rest.size(); step *= 2) {
+            const qsizetype probe = std::min(rest.size(), fits + step);
+            if (advance(rest.left(probe)) <= widthTwips)
+                fits = probe;
+            else
+                over = probe;
+        }
+        if (fits == rest.size()) {
+            fitted.lines.append(rest.toString());
+            break;
+        }
         while (over - fits > 1) {
             const qsizetype middle = fits + (over - fits) / 2;
             (advance(rest.left(middle)) <= widthTwips ? fits : over) = middle;
         }
-        const QString here = rest.toString();
+        // Then the best allowed break in it.
         qsizetype best = -1;
         int quality = -1;
         for (qsizetype at = fits; at > 0 && at * 3 >= fits; --at) {
-            if (!mayBreakBefore(here, at))
+            if (!mayBreakBefore(rest, at))
                 continue;
-            const int q = breakQuality(here, at);
+            const int q = breakQuality(rest, at);
             if (q > quality) {
                 best = at;
                 quality = q;
@@ -288,7 +306,7 @@ FittedText fitText(PrinterSurface &surface, const QString &font, double points, 
             // No allowed break in the line: the first one after it, even if
             // that line is then wider (a number is never cut).
             best = fits;
-            while (best < rest.size() && !mayBreakBefore(here, best))
+            while (best < rest.size() && !mayBreakBefore(rest, best))
                 ++best;
         }
         QStringView line = rest.left(best);
@@ -300,8 +318,8 @@ FittedText fitText(PrinterSurface &surface, const QString &font, double points, 
         if (rest.startsWith(u' ') || rest.startsWith(u'　'))
             rest = rest.mid(1);
     }
-    if (!rest.isEmpty() || fitted.lines.isEmpty())
-        fitted.lines.append(rest.toString());
+    if (fitted.lines.isEmpty())
+        fitted.lines.append(QString());
     return fitted;
 }
 

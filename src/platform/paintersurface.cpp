@@ -102,8 +102,11 @@ double PainterSurface::verticalScale() const {
 double PainterSurface::verticalAdvance(const QString &text) {
     VerticalShaper &vertical = shaper();
     double length = 0;
-    for (const QString &cell : verticalCells(text))
-        length += vertical.cell(cell).advance;
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype cell = verticalCellLength(text, at);
+        length += vertical.advance(QStringView(text).mid(at, cell));
+        at += cell;
+    }
     return length * verticalScale();
 }
 

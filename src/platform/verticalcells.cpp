@@ -4,22 +4,23 @@ namespace nvl {
 
 namespace {
 
-bool asciiDigit(const QString &text, qsizetype at) {
+bool asciiDigit(QStringView text, qsizetype at) {
     return at >= 0 && at < text.size() && text.at(at) >= u'0' && text.at(at) <= u'9';
 }
 
 } // namespace
 
+qsizetype verticalCellLength(QStringView text, qsizetype at) {
+    if (asciiDigit(text, at) && asciiDigit(text, at + 1) && !asciiDigit(text, at - 1) &&
+        !asciiDigit(text, at + 2))
+        return 2;
+    return text.at(at).isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+}
+
 QStringList verticalCells(const QString &text) {
     QStringList cells;
     for (qsizetype i = 0; i < text.size();) {
-        if (asciiDigit(text, i) && asciiDigit(text, i + 1) && !asciiDigit(text, i - 1) &&
-            !asciiDigit(text, i + 2)) {
-            cells.append(text.mid(i, 2));
-            i += 2;
-            continue;
-        }
-        const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const qsizetype length = verticalCellLength(text, i);
         cells.append(text.mid(i, length));
         i += length;
     }

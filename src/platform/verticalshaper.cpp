@@ -168,6 +168,17 @@ const VerticalShaper::Cell &VerticalShaper::cell(const QString &text) {
     return *m_cells.insert(text, made);
 }
 
+double VerticalShaper::advance(QStringView text) {
+    if (text.size() != 1)
+        return cell(text.toString()).advance;
+    const char16_t unit = text.at(0).unicode();
+    if (const auto known = m_advances.constFind(unit); known != m_advances.constEnd())
+        return *known;
+    const double made = cell(text.toString()).advance;
+    m_advances.insert(unit, made);
+    return made;
+}
+
 VerticalShaper::Glyph VerticalShaper::fontVerticalGlyph(const QString &character) {
     const QList<Shaped> shaped = shape(character);
     if (shaped.isEmpty())

@@ -40,6 +40,8 @@ public:
     // One cell of verticalCells(); kept, since the same few hundred
     // characters recur on every card.
     const Cell &cell(const QString &text);
+    // A cell's advance alone: measured for every break a long text is tried at.
+    double advance(QStringView text);
     // The font's own vertical form of a character and where it goes in the
     // cell, as the font designs it (no turning): what `cell` imitates.
     Glyph fontVerticalGlyph(const QString &character);
@@ -65,6 +67,7 @@ private:
     QByteArray m_vmtx;
     int m_longMetrics = 0;
     QHash<QString, Cell> m_cells;
+    QHash<char16_t, double> m_advances; // of one-unit cells
 };
 
 } // namespace nvl
