@@ -1,7 +1,8 @@
 #include "postaldirectory.h"
 
-#include <QFile>
+#include <QHash>
 #include <QRegularExpression>
+#include <QtEndian>
 
 #include <algorithm>
 
@@ -16,63 +17,6 @@ QString normalizedPostalCode(const QString &text) {
             return {};
     }
     return digits.size() == 7 ? digits : QString();
-}
-
-const PostalDirectory &PostalDirectory::shipped() {
-    static const PostalDirectory directory = [] {
-        PostalDirectory loaded;
-        QFile file(QStringLiteral(":/postal/postalcodes.tsv"));
-        if (file.open(QIODevice::ReadOnly))
-            loaded.load(file.readAll());
-        return loaded;
-    }();
-    return directory;
-}
-
-bool PostalDirectory::load(QByteArray tsv) {
-    m_text = std::move(tsv);
-    m_rows.clear();
-    m_rows.reserve(static_cast<size_t>(m_text.count('\n')));
-    qsizetype at = 0;
-    while (at < m_text.size()) {
-        qsizetype end = m_text.indexOf('\n', at);
-        if (end < 0)
-            end = m_text.size();
-        if (m_text.at(at) != '#' && end > at) {
-            bool ok = false;
-            const quint32 code = m_text.mid(at, 7).toUInt(&ok);
-            if (!ok || m_text.at(at + 7) != '\t' || m_text.mid(at, end - at).count('\t') != 3) {
-                m_rows.clear();
-                return false;
-            }
-            m_rows.push_back({code, static_cast<quint32>(at)});
-        }
-        at = end + 1;
-    }
-    return std::is_sorted(m_rows.begin(), m_rows.end(),
-                          [](const Row &a, const Row &b) { return a.code < b.code; });
-}
-
-PostalPlace PostalDirectory::place(const Row &row) const {
-    qsizetype end = m_text.indexOf('\n', row.offset);
-    if (end < 0)
-        end = m_text.size();
-    const QList<QByteArray> fields = m_text.mid(row.offset, end - row.offset).split('\t');
-    return {QString::fromLatin1(fields.at(0)), QString::fromUtf8(fields.at(1)),
-            QString::fromUtf8(fields.at(2)), QString::fromUtf8(fields.at(3))};
-}
-
-QList<PostalPlace> PostalDirectory::byCode(const QString &code) const {
-    const QString digits = normalizedPostalCode(code);
-    if (digits.isEmpty())
-        return {};
-    const quint32 wanted = digits.toUInt();
-    auto it = std::lower_bound(m_rows.begin(), m_rows.end(), wanted,
-                               [](const Row &row, quint32 c) { return row.code < c; });
-    QList<PostalPlace> places;
-    for (; it != m_rows.end() && it->code == wanted; ++it)
-        places.append(place(*it));
-    return places;
 }
 
 namespace {
@@ -137,33 +81,224 @@ QString comparable(const QString &text) {
 
 } // namespace
 
+namespace {
+
+// The table: a header, then the rows sorted by code, the municipalities,
+// each municipality's rows, and the texts, all little-endian.
+constexpr char Magic[] = "NVLPOST1";
+constexpr qsizetype HeaderSize = 24; // magic, rows, municipalities, text bytes, 0
+constexpr qsizetype RowSize = 12;    // code, town offset, town length (16), municipality (16)
+constexpr qsizetype GroupSize = 28;  // prefecture offset, its length (16), municipality length
+                                     // (16), municipality offset, key offset, key's prefecture
+                                     // length (16), key length (16), first member, members
+
+void put32(QByteArray &out, quint32 value) {
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 4);
+}
+
+void put16(QByteArray &out, quint16 value) {
+    char bytes[2];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 2);
+}
+
+class Strings {
+public:
+    quint32 add(const QByteArray &text) {
+        if (const auto known = m_offsets.constFind(text); known != m_offsets.constEnd())
+            return *known;
+        const auto at = static_cast<quint32>(m_bytes.size());
+        m_bytes += text;
+        m_offsets.insert(text, at);
+        return at;
+    }
+    const QByteArray &bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+    QHash<QByteArray, quint32> m_offsets;
+};
+
+} // namespace
+
+QByteArray PostalDirectory::compile(const QByteArray &tsv) {
+    struct Row {
+        quint32 code;
+        QByteArray prefecture, municipality, town;
+    };
+    std::vector<Row> rows;
+    for (const QByteArray &line : tsv.split('\n')) {
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        const QList<QByteArray> fields = line.split('\t');
+        bool ok = false;
+        const quint32 code = fields.first().toUInt(&ok);
+        if (fields.size() != 4 || fields.first().size() != 7 || !ok ||
+            (!rows.empty() && rows.back().code > code) || fields.at(3).size() > 0xFFFF)
+            return {};
+        rows.push_back({code, fields.at(1), fields.at(2), fields.at(3)});
+    }
+    Strings strings;
+    QHash<QByteArray, quint16> groupOf;
+    QList<QByteArray> groupKeys;
+    QList<QList<quint32>> members;
+    QByteArray rowBytes;
+    for (const Row &row : rows) {
+        const QByteArray key = row.prefecture + '\t' + row.municipality;
+        auto group = groupOf.constFind(key);
+        if (group == groupOf.constEnd()) {
+            if (groupKeys.size() == 0xFFFF)
+                return {};
+            group = groupOf.insert(key, static_cast<quint16>(groupKeys.size()));
+            groupKeys.append(key);
+            members.append(QList<quint32>());
+        }
+        members[*group].append(static_cast<quint32>(&row - rows.data()));
+        put32(rowBytes, row.code);
+        put32(rowBytes, strings.add(row.town));
+        put16(rowBytes, static_cast<quint16>(row.town.size()));
+        put16(rowBytes, *group);
+    }
+    QByteArray groupBytes;
+    QByteArray memberBytes;
+    for (qsizetype g = 0; g < groupKeys.size(); ++g) {
+        const qsizetype tab = groupKeys.at(g).indexOf('\t');
+        const QByteArray prefecture = groupKeys.at(g).left(tab);
+        const QByteArray municipality = groupKeys.at(g).mid(tab + 1);
+        // What an address must begin with, numerals read as the lookup reads them.
+        const QByteArray keyPrefecture = comparable(QString::fromUtf8(prefecture)).toUtf8();
+        const QByteArray key = keyPrefecture + comparable(QString::fromUtf8(municipality)).toUtf8();
+        put32(groupBytes, strings.add(prefecture));
+        put16(groupBytes, static_cast<quint16>(prefecture.size()));
+        put16(groupBytes, static_cast<quint16>(municipality.size()));
+        put32(groupBytes, strings.add(municipality));
+        put32(groupBytes, strings.add(key));
+        put16(groupBytes, static_cast<quint16>(keyPrefecture.size()));
+        put16(groupBytes, static_cast<quint16>(key.size()));
+        put32(groupBytes, static_cast<quint32>(memberBytes.size() / 4));
+        put32(groupBytes, static_cast<quint32>(members.at(g).size()));
+        for (const quint32 row : members.at(g))
+            put32(memberBytes, row);
+    }
+    QByteArray table(Magic, 8);
+    put32(table, static_cast<quint32>(rows.size()));
+    put32(table, static_cast<quint32>(groupKeys.size()));
+    put32(table, static_cast<quint32>(strings.bytes().size()));
+    put32(table, 0);
+    return table + rowBytes + groupBytes + memberBytes + strings.bytes();
+}
+
+bool PostalDirectory::load(const QByteArray &tsv) {
+    return adopt(compile(tsv));
+}
+
+bool PostalDirectory::adopt(const QByteArray &table) {
+    m_table.clear();
+    m_rowCount = m_groupCount = 0;
+    if (table.size() < HeaderSize || !table.startsWith(QByteArrayView(Magic, 8)))
+        return false;
+    const auto field = [&](qsizetype at) {
+        return qFromLittleEndian<quint32>(table.constData() + at);
+    };
+    const qint64 rows = field(8);
+    const qint64 groups = field(12);
+    const qint64 strings = field(16);
+    if (HeaderSize + rows * (RowSize + 4) + groups * GroupSize + strings != table.size())
+        return false;
+    m_table = table;
+    m_rowCount = static_cast<quint32>(rows);
+    m_groupCount = static_cast<quint32>(groups);
+    m_groups = HeaderSize + rows * RowSize;
+    m_members = m_groups + groups * GroupSize;
+    m_strings = m_members + rows * 4;
+    return true;
+}
+
+quint32 PostalDirectory::word(qsizetype at) const {
+    return qFromLittleEndian<quint32>(m_table.constData() + at);
+}
+
+quint16 PostalDirectory::half(qsizetype at) const {
+    return qFromLittleEndian<quint16>(m_table.constData() + at);
+}
+
+QString PostalDirectory::text(quint32 offset, quint32 length) const {
+    if (m_strings + offset + length > m_table.size())
+        return {};
+    return QString::fromUtf8(m_table.constData() + m_strings + offset, length);
+}
+
+quint32 PostalDirectory::rowCode(quint32 row) const {
+    return word(HeaderSize + qsizetype(row) * RowSize);
+}
+
+PostalPlace PostalDirectory::place(quint32 row) const {
+    if (row >= m_rowCount)
+        return {};
+    const qsizetype at = HeaderSize + qsizetype(row) * RowSize;
+    const quint16 group = half(at + 10);
+    if (group >= m_groupCount)
+        return {};
+    const qsizetype g = m_groups + qsizetype(group) * GroupSize;
+    return {QStringLiteral("%1").arg(word(at), 7, 10, QChar(u'0')), text(word(g), half(g + 4)),
+            text(word(g + 8), half(g + 6)), text(word(at + 4), half(at + 8))};
+}
+
+QList<PostalPlace> PostalDirectory::byCode(const QString &code) const {
+    const QString digits = normalizedPostalCode(code);
+    if (digits.isEmpty())
+        return {};
+    const quint32 wanted = digits.toUInt();
+    quint32 low = 0;
+    quint32 high = m_rowCount;
+    while (low < high) {
+        const quint32 middle = low + (high - low) / 2;
+        if (rowCode(middle) < wanted)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    QList<PostalPlace> places;
+    for (; low < m_rowCount && rowCode(low) == wanted; ++low)
+        places.append(place(low));
+    return places;
+}
+
 QList<PostalPlace> PostalDirectory::byAddress(const QString &address) const {
     const QString wanted =
         arabicNumerals(withoutStreetDirections(address.simplified().remove(u' ').remove(u'　')));
-    // A row can match only when its municipality is in the address as
-    // written: checked on the raw bytes before the row is read.
-    const QByteArray written = address.simplified().remove(u' ').remove(u'　').toUtf8();
+    const QByteArray written = wanted.toUtf8();
     QList<PostalPlace> best;
     qsizetype bestLength = 0;
-    for (const Row &row : m_rows) {
-        // code TAB prefecture TAB municipality TAB town
-        const qsizetype second = m_text.indexOf('\t', row.offset + 8);
-        const qsizetype third = m_text.indexOf('\t', second + 1);
-        if (second < 0 || third < 0 ||
-            !written.contains(QByteArrayView(m_text).sliced(second + 1, third - second - 1)))
+    for (quint32 group = 0; group < m_groupCount; ++group) {
+        const qsizetype g = m_groups + qsizetype(group) * GroupSize;
+        const quint32 keyAt = word(g + 12);
+        const quint16 keyPrefecture = half(g + 16);
+        const quint16 keyLength = half(g + 18);
+        if (m_strings + keyAt + keyLength > m_table.size())
             continue;
-        const PostalPlace candidate = place(row);
-        // With or without the prefecture.
-        for (const QString &text : {candidate.address(), candidate.municipality + candidate.town}) {
-            const QString form = comparable(text);
-            if (form.size() < bestLength || !wanted.startsWith(form))
-                continue;
-            if (form.size() > bestLength) {
-                best.clear();
-                bestLength = form.size();
+        const QByteArrayView key(m_table.constData() + m_strings + keyAt, keyLength);
+        // The municipality must begin the address, after its prefecture or without it.
+        if (!written.startsWith(key) && !written.startsWith(key.sliced(keyPrefecture)))
+            continue;
+        const quint32 first = word(g + 20);
+        const quint32 count = word(g + 24);
+        for (quint32 m = first; m < first + count && m < m_rowCount; ++m) {
+            const PostalPlace candidate = place(word(m_members + qsizetype(m) * 4));
+            for (const QString &text :
+                 {candidate.address(), candidate.municipality + candidate.town}) {
+                const QString form = comparable(text);
+                if (form.size() < bestLength || !wanted.startsWith(form))
+                    continue;
+                if (form.size() > bestLength) {
+                    best.clear();
+                    bestLength = form.size();
+                }
+                if (!best.contains(candidate))
+                    best.append(candidate);
             }
-            if (!best.contains(candidate))
-                best.append(candidate);
         }
     }
     return best;

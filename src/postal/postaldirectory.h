@@ -26,33 +26,45 @@ struct PostalPlace {
 // is not a seven-digit postal code.
 QString normalizedPostalCode(const QString &text);
 
-// All of Japan Post's postal codes, read once from the data shipped with the
-// program (the first lookup loads them; nothing is read at start-up).
+// All of Japan Post's postal codes, in a table compiled from the data file
+// when the program is built and read where it lies in the program's
+// resources: nothing is decompressed or parsed at start-up or at first use.
 class PostalDirectory {
 public:
-    // The shipped data, loaded on first use.
+    // The shipped table.
     static const PostalDirectory &shipped();
 
-    // Rows "code<TAB>prefecture<TAB>municipality<TAB>town", sorted by code;
-    // lines starting with # are comments. False when a row is malformed.
-    bool load(QByteArray tsv);
-    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    // Compiles rows "code<TAB>prefecture<TAB>municipality<TAB>town", sorted
+    // by code (lines starting with # are comments), into the table; empty
+    // when a row is malformed or the rows are not sorted.
+    static QByteArray compile(const QByteArray &tsv);
+    // Compiles and reads a data file; false when it is malformed.
+    bool load(const QByteArray &tsv);
+    // Reads a compiled table, which must outlive the directory when it is
+    // raw data; false when it is not one.
+    bool adopt(const QByteArray &table);
+    int rowCount() const { return static_cast<int>(m_rowCount); }
 
     // The towns of a code (any spelling normalizedPostalCode reads).
     QList<PostalPlace> byCode(const QString &code) const;
     // The places whose prefecture + municipality + town begin the address
-    // (the prefecture may be left out), longest match only.
+    // (the prefecture may be left out), longest match only. Only the towns
+    // of the municipalities that begin the address are read.
     QList<PostalPlace> byAddress(const QString &address) const;
 
 private:
-    struct Row {
-        quint32 code;
-        quint32 offset; // of the row's text in m_text
-    };
-    PostalPlace place(const Row &row) const;
+    quint32 word(qsizetype at) const;
+    quint16 half(qsizetype at) const;
+    QString text(quint32 offset, quint32 length) const;
+    quint32 rowCode(quint32 row) const;
+    PostalPlace place(quint32 row) const;
 
-    QByteArray m_text;
-    std::vector<Row> m_rows;
+    QByteArray m_table;
+    quint32 m_rowCount = 0;
+    quint32 m_groupCount = 0;
+    qsizetype m_groups = 0;  // where the municipalities start
+    qsizetype m_members = 0; // their rows
+    qsizetype m_strings = 0;
 };
 
 } // namespace nvl

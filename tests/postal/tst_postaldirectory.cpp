@@ -114,6 +114,10 @@ void TestPostalDirectory::refusesMalformedData() {
     QVERIFY(!directory.load(QByteArray("1000001\t東京都\t千代田区\n")));
     QVERIFY(!directory.load(QByteArray("100000x\ta\tb\tc\n")));
     QVERIFY(!directory.load(QByteArray("2000000\ta\tb\tc\n1000000\ta\tb\tc\n"))); // not sorted
+    const QByteArray table = PostalDirectory::compile("1000001\t東京都\t千代田区\t千代田\n");
+    QVERIFY(directory.adopt(table));
+    QVERIFY(!directory.adopt(table.chopped(1)));
+    QCOMPARE(directory.rowCount(), 0);
 }
 
 QTEST_APPLESS_MAIN(TestPostalDirectory)
