@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPagedPaintDevice>
+#include <QPaintEngine>
 #include <QPainterPath>
 
 namespace nvl {
@@ -117,6 +118,16 @@ void PainterSurface::printVertical(const QString &text, double gap) {
     m_painter.save();
     m_painter.translate(m_x, m_y);
     m_painter.scale(scale, scale);
+    // A preview records its pages as pictures, which keep a glyph run as
+    // its outlines but a text as its characters: there each glyph goes as
+    // its character, in the font the shaper reads.
+    const QPaintEngine *engine = m_painter.paintEngine();
+    const bool recording = engine && engine->type() == QPaintEngine::Picture;
+    if (recording) {
+        QFont characters(m_fontName);
+        characters.setPixelSize(qRound(font.pixelSize()));
+        m_painter.setFont(characters);
+    }
     // Upright glyphs go out in runs, turned or squeezed ones one by one, all
     // in reading order: a PDF's text is read back in the order it was drawn.
     QList<quint32> indexes;
@@ -136,20 +147,29 @@ void PainterSurface::printVertical(const QString &text, double gap) {
     for (const QString &piece : verticalCells(text)) {
         const VerticalShaper::Cell &cell = vertical.cell(piece);
         for (const VerticalShaper::Glyph &glyph : cell.glyphs) {
+            const QPointF at(glyph.place.dx(), y + glyph.place.dy());
+            if (glyph.upright && recording) {
+                m_painter.drawText(at, glyph.text);
+                continue;
+            }
             if (glyph.upright) {
                 indexes.append(glyph.index);
-                positions.append(QPointF(glyph.place.dx(), y + glyph.place.dy()));
+                positions.append(at);
                 continue;
             }
             flush();
-            QGlyphRun one;
-            one.setRawFont(font);
-            one.setGlyphIndexes({glyph.index});
-            one.setPositions({QPointF()});
             m_painter.save();
             m_painter.translate(0, y);
             m_painter.setTransform(glyph.place, true);
-            m_painter.drawGlyphRun(QPointF(), one);
+            if (recording) {
+                m_painter.drawText(QPointF(), glyph.text);
+            } else {
+                QGlyphRun one;
+                one.setRawFont(font);
+                one.setGlyphIndexes({glyph.index});
+                one.setPositions({QPointF()});
+                m_painter.drawGlyphRun(QPointF(), one);
+            }
             m_painter.restore();
         }
         y += cell.advance + gap / scale;

@@ -107,13 +107,14 @@ QList<VerticalShaper::Shaped> VerticalShaper::shape(const QString &text) const {
     double penY = 0;
     for (unsigned i = 0; i < count; ++i) {
         const char32_t code = QStringView(text).mid(info[i].cluster).toUcs4().value(0);
+        const QString character = QString::fromUcs4(&code, 1);
         hb_codepoint_t nominal = 0;
         hb_font_get_nominal_glyph(m_hbFont, code, &nominal);
         // HarfBuzz counts y upwards from the top of the column.
         const QPointF origin(position[i].x_offset / double(HbUnitsPerPixel),
                              penY - position[i].y_offset / double(HbUnitsPerPixel));
         const double advance = -position[i].y_advance / double(HbUnitsPerPixel);
-        shaped.append({info[i].codepoint, origin, advance, nominal});
+        shaped.append({info[i].codepoint, origin, advance, nominal, character});
         penY += advance;
     }
     hb_buffer_destroy(buffer);
@@ -135,7 +136,7 @@ VerticalShaper::Cell VerticalShaper::across(const QString &text) const {
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
         QTransform place =
             QTransform::fromScale(squeeze, 1) * QTransform::fromTranslate(x, baseline);
-        cell.glyphs.append({glyphs.at(i), place, squeeze == 1.0});
+        cell.glyphs.append({glyphs.at(i), place, squeeze == 1.0, text.mid(i, 1)});
         x += advances.at(i).x() * squeeze;
     }
     return cell;
@@ -152,7 +153,7 @@ const VerticalShaper::Cell &VerticalShaper::cell(const QString &text) {
         const QRectF vertical = m_font.boundingRect(s.glyph).translated(s.origin);
         if (s.glyph == s.nominal || s.nominal == 0) {
             made.glyphs.append(
-                {s.glyph, QTransform::fromTranslate(s.origin.x(), s.origin.y()), true});
+                {s.glyph, QTransform::fromTranslate(s.origin.x(), s.origin.y()), true, s.text});
             continue;
         }
         // The normal glyph, turned or moved so its ink lies where the
@@ -163,7 +164,7 @@ const VerticalShaper::Cell &VerticalShaper::cell(const QString &text) {
         if (turn)
             place *= QTransform().rotate(90);
         place *= QTransform::fromTranslate(vertical.center().x(), vertical.center().y());
-        made.glyphs.append({s.nominal, place, !turn});
+        made.glyphs.append({s.nominal, place, !turn, s.text});
     }
     return *m_cells.insert(text, made);
 }
@@ -182,9 +183,9 @@ double VerticalShaper::advance(QStringView text) {
 VerticalShaper::Glyph VerticalShaper::fontVerticalGlyph(const QString &character) {
     const QList<Shaped> shaped = shape(character);
     if (shaped.isEmpty())
-        return {0, {}, true};
+        return {0, {}, true, {}};
     const Shaped &s = shaped.first();
-    return {s.glyph, QTransform::fromTranslate(s.origin.x(), s.origin.y()), true};
+    return {s.glyph, QTransform::fromTranslate(s.origin.x(), s.origin.y()), true, s.text};
 }
 
 } // namespace nvl

@@ -31,6 +31,7 @@ public:
         // cell's, whose origin is the top centre of the cell.
         QTransform place;
         bool upright; // `place` only moves it
+        QString text; // the character it draws (its font's normal glyph for it)
     };
     struct Cell {
         QList<Glyph> glyphs;
@@ -56,6 +57,7 @@ private:
         QPointF origin;
         double advance;
         quint32 nominal;
+        QString text;
     };
     QList<Shaped> shape(const QString &text) const;
     Cell across(const QString &text) const;

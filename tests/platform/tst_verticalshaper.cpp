@@ -91,7 +91,7 @@ void TestVerticalShaper::verticalForms() {
     QVERIFY(own.index != nominal);
     const QRect wanted = inkOf(m_font, {own});
     // Set upright as it is, the character would not look like it.
-    const VerticalShaper::Glyph upright{nominal, own.place, true};
+    const VerticalShaper::Glyph upright{nominal, own.place, true, character};
     QVERIFY2(distance(inkOf(m_font, {upright}), wanted) > Em / 20,
              "the vertical form is not told apart from the upright glyph");
 

@@ -2,11 +2,13 @@
 // back with pdftotext -bbox, one word a character down each column.
 #include "cardjob.h"
 #include "fonts.h"
+#include "paintersurface.h"
 #include "pdftools.h"
 #include "postcardpaper.h"
 #include "printoutput.h"
 
 #include <QFile>
+#include <QPicture>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -94,6 +96,7 @@ private slots:
     void postalDigitsStayPut_data();
     void postalDigitsStayPut();
     void nothingPastTheEdge();
+    void previewDrawsAsPrinted();
 };
 
 void TestVerticalPdf::namesAndAddressesDownOneColumn_data() {
@@ -266,6 +269,43 @@ void TestVerticalPdf::nothingPastTheEdge() {
     QVERIFY2(columnReading(page, building), qPrintable(seen));
     QVERIFY2(columnReading(page, name.left(19)) && columnReading(page, name.mid(19) + u'様'),
              qPrintable(seen));
+}
+
+// The preview records pages as pictures, where the columns go as characters
+// rather than glyph runs: played back, the card looks as drawn directly.
+void TestVerticalPdf::previewDrawsAsPrinted() {
+    const PrintJob input =
+        verticalJob({card(QStringLiteral("ジョー　山田"), QStringLiteral("1000005"),
+                          QStringLiteral("東京都千代田区（丸の内）１－２－３"), {},
+                          QStringLiteral("タワー「ちょっと」ぁ12階"))});
+    const QRectF area(0, 0, 500, 740);
+    const auto draw = [&](QPaintDevice *device) {
+        PainterSurface surface(device);
+        QVERIFY(surface.begin());
+        renderCard(input, 0, surface, surface.painter(), area);
+        surface.endDocument();
+    };
+    QImage direct(area.size().toSize(), QImage::Format_Grayscale8);
+    direct.fill(Qt::white);
+    draw(&direct);
+    QPicture picture;
+    draw(&picture);
+    QImage replayed(direct.size(), QImage::Format_Grayscale8);
+    replayed.fill(Qt::white);
+    QPainter player(&replayed);
+    picture.play(&player);
+    player.end();
+    qsizetype ink = 0;
+    qsizetype differing = 0;
+    for (int y = 0; y < direct.height(); ++y)
+        for (int x = 0; x < direct.width(); ++x) {
+            const int a = qGray(direct.pixel(x, y));
+            ink += a < 128;
+            differing += qAbs(a - qGray(replayed.pixel(x, y))) > 96;
+        }
+    QVERIFY(ink > 2000);
+    QVERIFY2(differing < ink / 20,
+             qPrintable(QStringLiteral("%1 of %2 ink pixels differ").arg(differing).arg(ink)));
 }
 
 QTEST_MAIN(TestVerticalPdf)
