@@ -46,6 +46,7 @@ private slots:
     void digitsCentredInBoxes_data();
     void digitsCentredInBoxes();
     void nothingPastTheEdge();
+    void codesAsTyped();
     void returnPostcardFaces();
     void alignmentPage();
     void previewShowsTheBoxes_data();
@@ -152,6 +153,33 @@ void TestPostcardPaper::nothingPastTheEdge() {
     for (const QRectF &box : nameLines)
         QVERIFY2(box.height() >= postcard::Address1.points - 0.5,
                  qPrintable(QString::number(box.height())));
+}
+
+// A full-width code fills the boxes, an empty one leaves them for the pen,
+// a six-digit one fills six.
+void TestPostcardPaper::codesAsTyped() {
+    QTemporaryDir dir;
+    const QString pdf =
+        writePdf(dir, job({card(QStringLiteral("宛名"), QStringLiteral("１００－０００５")),
+                           card(QStringLiteral("宛名"), QString()),
+                           card(QStringLiteral("宛名"), QStringLiteral("123456"))}));
+    QVERIFY(!pdf.isEmpty());
+    constexpr int Dpi = 200;
+    const double pxPerMm = Dpi / 25.4;
+    QList<int> filled;
+    for (int page = 1; page <= 3; ++page) {
+        const QImage image = renderPdfPage(pdf, page, Dpi);
+        QVERIFY(!image.isNull());
+        int boxes = 0;
+        for (const double left : postcard::BoxLeftMm)
+            boxes += !inkCentre(image, QRect(qRound((left + 0.5) * pxPerMm),
+                                             qRound((postcard::BoxTopMm + 0.5) * pxPerMm),
+                                             qRound((postcard::BoxWidthMm - 1) * pxPerMm),
+                                             qRound((postcard::BoxHeightMm - 1) * pxPerMm)))
+                          .isNull();
+        filled.append(boxes);
+    }
+    QCOMPARE(filled, QList<int>({7, 0, 6}));
 }
 
 void TestPostcardPaper::returnPostcardFaces() {

@@ -180,7 +180,7 @@ void TestVerticalPdf::verticalFormsReadBack() {
     // ー「」 small kana and ― all take vertical forms; none may drop out of
     // the text layer, nor read back out of their column's order.
     const QString name = QStringLiteral("ジョー　ヒッチコック");
-    const QString address = QStringLiteral("北海道札幌市中央区（北一条）タワー");
+    const QString address = QStringLiteral("北海道札幌市中央区（北一条）タワー（株）");
     const QString typed = QStringLiteral("メゾン「ちょっと」―ぁぃぅぇぉゃゅょゎ〜エレベーター");
     const QString building = QString(typed).replace(u'―', u'ー');
     QTemporaryDir dir;
