@@ -67,9 +67,27 @@ void BookDocument::adopt(const QString &path, const AddressBook &book, const Fil
     m_book = book;
     m_path = target;
     m_stamp = stamp;
+    readCompanion(stamp.hash);
     endResetModel();
     setModified(false);
     emit fileChanged(m_path);
+    emit unmatchedEntriesChanged();
+}
+
+void BookDocument::readCompanion(const QByteArray &bookSha256) {
+    const CompanionRead read = readCompanionFile(companionPathFor(m_path));
+    m_companionStamp = read.stamp;
+    m_companionProblem = read.error;
+    m_settings = read.file.settings;
+    const CompanionMatch match = matchCompanion(read.file, bookSha256, m_book.records);
+    m_data = match.perRecord;
+    m_unmatched = match.unmatched;
+    if (match.generation)
+        m_diskGeneration = *match.generation;
+    else if (read.status == CompanionRead::Status::Ok && !read.file.generations.isEmpty())
+        m_diskGeneration = read.file.generations.first();
+    else
+        m_diskGeneration.reset();
 }
 
 bool BookDocument::holds(const QString &path) const {
@@ -82,9 +100,16 @@ void BookDocument::clear() {
     m_book = AddressBook();
     m_path.clear();
     m_stamp = FileStamp();
+    m_data.clear();
+    m_unmatched.clear();
+    m_settings = {};
+    m_companionStamp = FileStamp();
+    m_companionProblem.clear();
+    m_diskGeneration.reset();
     endResetModel();
     setModified(false);
     emit fileChanged(m_path);
+    emit unmatchedEntriesChanged();
 }
 
 bool BookDocument::insertRecord(int row, const AddressRecord &record) {
@@ -92,6 +117,7 @@ bool BookDocument::insertRecord(int row, const AddressRecord &record) {
         return false;
     beginInsertRows({}, row, row);
     m_book.records.insert(row, record);
+    m_data.insert(row, {});
     endInsertRows();
     setModified(true);
     return true;
@@ -104,6 +130,7 @@ bool BookDocument::appendRecords(const QList<AddressRecord> &records) {
         return false;
     beginInsertRows({}, recordCount(), recordCount() + static_cast<int>(records.size()) - 1);
     m_book.records.append(records);
+    m_data.resize(m_book.records.size());
     endInsertRows();
     setModified(true);
     return true;
@@ -122,6 +149,7 @@ bool BookDocument::removeRecord(int row) {
         return false;
     beginRemoveRows({}, row, row);
     m_book.records.removeAt(row);
+    m_data.removeAt(row);
     endRemoveRows();
     setModified(true);
     return true;
@@ -135,6 +163,7 @@ bool BookDocument::moveRecord(int from, int to) {
     // The model's destination is the row the record goes before.
     beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
     m_book.records.move(from, to);
+    m_data.move(from, to);
     endMoveRows();
     setModified(true);
     return true;
@@ -145,11 +174,61 @@ bool BookDocument::setRecords(const QList<AddressRecord> &records) {
         return false;
     if (records == m_book.records)
         return true;
+    // Each record's data follows it: by fingerprint, and a record edited in
+    // place keeps its row's. What is left belonged to records deleted.
+    CompanionMatch match = matchEntries(entriesOf(m_book.records, m_data), records);
+    const QList<CompanionEntry> left = match.unmatched;
+    for (const CompanionEntry &entry : left) {
+        const int row = entry.position;
+        if (row < records.size() && match.perRecord.at(row).isEmpty() &&
+            RecordFingerprint::of(records.at(row)) != entry.fingerprint &&
+            (row >= m_book.records.size() ||
+             RecordFingerprint::of(m_book.records.at(row)) == entry.fingerprint))
+            match.perRecord[row] = entry.data;
+    }
     beginResetModel();
     m_book.records = records;
+    m_data = match.perRecord;
     endResetModel();
     setModified(true);
     return true;
+}
+
+void BookDocument::setRecordData(int row, const QJsonObject &data) {
+    if (row < 0 || row >= recordCount() || m_data.at(row) == data)
+        return;
+    m_data[row] = data;
+    setModified(true);
+}
+
+bool BookDocument::attachEntry(int index, int row) {
+    if (index < 0 || index >= m_unmatched.size() || row < 0 || row >= recordCount())
+        return false;
+    QJsonObject data = m_data.at(row);
+    const QJsonObject entry = m_unmatched.at(index).data;
+    for (auto it = entry.begin(); it != entry.end(); ++it)
+        data.insert(it.key(), it.value());
+    m_data[row] = data;
+    m_unmatched.removeAt(index);
+    setModified(true);
+    emit unmatchedEntriesChanged();
+    return true;
+}
+
+bool BookDocument::discardEntry(int index) {
+    if (index < 0 || index >= m_unmatched.size())
+        return false;
+    m_unmatched.removeAt(index);
+    setModified(true);
+    emit unmatchedEntriesChanged();
+    return true;
+}
+
+void BookDocument::setBookSettings(const QJsonObject &settings) {
+    if (settings == m_settings)
+        return;
+    m_settings = settings;
+    setModified(true);
 }
 
 std::optional<QByteArray> BookDocument::bookBytes(const AddressBook &book, const QString &path,
@@ -182,6 +261,8 @@ std::optional<QByteArray> BookDocument::bookBytes(const AddressBook &book, const
 BookDocument::Saved BookDocument::commit(const std::function<bool()> &edit,
                                          const ConflictHandler &onConflict) {
     const QList<AddressRecord> before = m_book.records;
+    const QList<QJsonObject> dataBefore = m_data;
+    const QList<CompanionEntry> unmatchedBefore = m_unmatched;
     const bool wasModified = m_modified;
     Saved saved{Saved::Outcome::Failed, tr("住所録に入りません。")};
     if (edit())
@@ -189,6 +270,8 @@ BookDocument::Saved BookDocument::commit(const std::function<bool()> &edit,
     if (!saved.ok()) {
         beginResetModel();
         m_book.records = before;
+        m_data = dataBefore;
+        m_unmatched = unmatchedBefore;
         endResetModel();
         setModified(wasModified);
     }
@@ -202,16 +285,20 @@ BookDocument::Saved BookDocument::save(const ConflictHandler &onConflict) {
     // memory is the last one.
     if (!m_modified && QFileInfo::exists(m_path))
         return {Saved::Outcome::Unchanged, {}};
-    // Someone else changed the file since it was read: never overwrite
-    // their work without asking.
-    if (QFileInfo::exists(m_path) && stampOf(m_path) != m_stamp) {
+    // Someone else changed the book or its companion since they were read:
+    // never overwrite their work without asking.
+    const bool bookChanged = QFileInfo::exists(m_path) && stampOf(m_path) != m_stamp;
+    if (bookChanged || companionChangedOnDisk()) {
+        const QString changed = bookChanged ? m_path : companionPath();
         if (!onConflict)
             return {Saved::Outcome::Failed,
-                    tr("住所録「%1」は、読み込んだ後でほかのプログラムに変更されています。"
-                       "上書きしません。")
-                        .arg(m_path)};
+                    (bookChanged ? tr("住所録「%1」は、読み込んだ後でほかのプログラムに"
+                                      "変更されています。上書きしません。")
+                                 : tr("住所録の付属ファイル「%1」は、読み込んだ後でほかの"
+                                      "プログラムに変更されています。上書きしません。"))
+                        .arg(changed)};
         QString other;
-        switch (onConflict(m_path, &other)) {
+        switch (onConflict(changed, &other)) {
         case ConflictAnswer::Cancel:
             return {Saved::Outcome::Cancelled, {}};
         case ConflictAnswer::SaveElsewhere:
@@ -254,16 +341,65 @@ BookDocument::Saved BookDocument::writeTo(const QString &path) {
                         .arg(pid)};
         }
     }
-    const WriteResult written = replaceFileContents(path, *bytes);
-    if (!written)
-        return {Saved::Outcome::Failed, written.error};
+    // The companion first: when the book then fails to be written, the
+    // companion's older generation still goes with the book on disk.
+    const QByteArray sha = QCryptographicHash::hash(*bytes, QCryptographicHash::Sha256);
+    const QString companion = companionPathFor(path);
+    CompanionGeneration generation;
+    std::optional<QByteArray> companionData = companionBytes(path, sha, &generation);
+    if (companionData && path == m_path && !m_companionProblem.isEmpty() &&
+        QFileInfo::exists(companion) &&
+        !(replaceDamagedCompanion && replaceDamagedCompanion(companion)))
+        companionData.reset();
+    if (companionData) {
+        if (const WriteResult written = replaceFileContents(companion, *companionData); !written)
+            return {Saved::Outcome::Failed, written.error};
+    }
+    // A save that changes only the companion leaves the book's file alone.
+    const FileStamp onDisk = stampOf(path);
+    if (onDisk.hash != sha) {
+        if (const WriteResult written = replaceFileContents(path, *bytes); !written)
+            return {Saved::Outcome::Failed, written.error};
+    }
     const bool moved = path != m_path;
     m_path = path;
-    m_stamp = stampOf(path, *bytes);
+    m_stamp = onDisk.hash == sha ? onDisk : stampOf(path, *bytes);
+    if (companionData) {
+        m_companionStamp = stampOf(companion, *companionData);
+        m_companionProblem.clear();
+        m_diskGeneration = generation;
+    } else if (moved) {
+        m_companionStamp = stampOf(companion);
+    }
     setModified(false);
     if (moved)
         emit fileChanged(m_path);
     return {Saved::Outcome::Written, {}};
+}
+
+bool BookDocument::companionChangedOnDisk() const {
+    return !isNew() && stampOf(companionPath()) != m_companionStamp;
+}
+
+std::optional<QByteArray> BookDocument::companionBytes(const QString &path,
+                                                       const QByteArray &bookSha256,
+                                                       CompanionGeneration *written) const {
+    CompanionFile file;
+    file.settings = m_settings;
+    written->bookSha256 = bookSha256;
+    written->saved = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    written->entries = entriesOf(m_book.records, m_data);
+    for (CompanionEntry entry : m_unmatched) {
+        entry.position = -1;
+        written->entries.append(entry);
+    }
+    file.generations.append(*written);
+    // Nothing to keep, and no companion to bring up to date: none is made.
+    if (!file.holdsAnything() && !QFileInfo::exists(companionPathFor(path)))
+        return std::nullopt;
+    if (path == m_path && m_diskGeneration && m_diskGeneration->bookSha256 != bookSha256)
+        file.generations.append(*m_diskGeneration);
+    return formatCompanion(file);
 }
 
 BookDocument::Saved BookDocument::saveCopy(const QString &path, const AddressBook &book) {

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "bookfile.h"
+#include "companion.h"
 
 #include <QAbstractTableModel>
+#include <QJsonObject>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLockFile;
 
@@ -106,6 +109,24 @@ public:
     void unlock();
     bool holdsLock() const { return m_lock != nullptr; }
 
+    // --- what the book file cannot hold, kept in its companion file and
+    // moving with its record through every edit
+    QString companionPath() const { return isNew() ? QString() : companionPathFor(m_path); }
+    QJsonObject recordData(int row) const { return m_data.value(row); }
+    void setRecordData(int row, const QJsonObject &data);
+    // Entries the records no longer match (the book was edited elsewhere):
+    // kept until the user attaches each to a record or discards it.
+    const QList<CompanionEntry> &unmatchedEntries() const { return m_unmatched; }
+    bool attachEntry(int index, int row);
+    bool discardEntry(int index);
+    QJsonObject bookSettings() const { return m_settings; }
+    void setBookSettings(const QJsonObject &settings);
+    // Why the companion could not be read, naming it; empty when it could.
+    QString companionProblem() const { return m_companionProblem; }
+    // Asked before a damaged companion is replaced; without an answer of
+    // yes it stays as it is and only the book is saved.
+    std::function<bool(const QString &companionPath)> replaceDamagedCompanion;
+
     // --- the model
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -116,11 +137,16 @@ public:
 signals:
     void modifiedChanged(bool modified);
     void fileChanged(const QString &path);
+    void unmatchedEntriesChanged();
 
 private:
     void setModified(bool modified);
     Saved writeTo(const QString &path);
     static QString lockPathFor(const QString &path);
+    void readCompanion(const QByteArray &bookSha256);
+    bool companionChangedOnDisk() const;
+    std::optional<QByteArray> companionBytes(const QString &path, const QByteArray &bookSha256,
+                                             CompanionGeneration *written) const;
 
     AddressBook m_book;
     QString m_path;
@@ -128,6 +154,15 @@ private:
     bool m_modified = false;
     std::unique_ptr<QLockFile> m_lock;
     QString m_lockPath;
+
+    QList<QJsonObject> m_data; // one a record
+    QList<CompanionEntry> m_unmatched;
+    QJsonObject m_settings;
+    FileStamp m_companionStamp; // as read or written; size -1 when there was none
+    QString m_companionProblem;
+    // The generation that goes with the book as it is on disk: kept as the
+    // older of the two when the next save is written.
+    std::optional<CompanionGeneration> m_diskGeneration;
 };
 
 } // namespace nvl
