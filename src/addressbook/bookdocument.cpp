@@ -356,7 +356,7 @@ BookDocument::Saved BookDocument::writeTo(const QString &path) {
             return {Saved::Outcome::Failed, written.error};
     }
     // A save that changes only the companion leaves the book's file alone.
-    const FileStamp onDisk = stampOf(path);
+    const FileStamp onDisk = companionData ? stampOf(path) : FileStamp();
     if (onDisk.hash != sha) {
         if (const WriteResult written = replaceFileContents(path, *bytes); !written)
             return {Saved::Outcome::Failed, written.error};
@@ -405,6 +405,15 @@ std::optional<QByteArray> BookDocument::companionBytes(const QString &path,
 BookDocument::Saved BookDocument::saveCopy(const QString &path, const AddressBook &book) {
     BookDocument copy;
     copy.m_book = book;
+    return copy.saveAs(path);
+}
+
+BookDocument::Saved BookDocument::saveCopyAs(const QString &path) const {
+    BookDocument copy;
+    copy.m_book = m_book;
+    copy.m_data = m_data;
+    copy.m_unmatched = m_unmatched;
+    copy.m_settings = m_settings;
     return copy.saveAs(path);
 }
 

@@ -84,6 +84,9 @@ public:
     // Writes a book other than the open one (a copy, a conversion, a working
     // file) with the same checks and lock.
     static Saved saveCopy(const QString &path, const AddressBook &book);
+    // Writes the open book and its companion to `path`; the book stays with
+    // its own file.
+    Saved saveCopyAs(const QString &path) const;
     // The bytes the book would be written as, or an error when its own reader
     // would refuse them (too many records, too large, unsavable text).
     static std::optional<QByteArray> bookBytes(const AddressBook &book, const QString &path,

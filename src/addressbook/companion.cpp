@@ -55,10 +55,9 @@ RecordFingerprint RecordFingerprint::of(const AddressRecord &record) {
 }
 
 bool CompanionFile::holdsAnything() const {
-    return !settings.isEmpty() || std::any_of(generations.begin(), generations.end(),
-                                              [](const CompanionGeneration &g) {
-                                                  return !g.entries.isEmpty();
-                                              });
+    return !settings.isEmpty() ||
+           std::any_of(generations.begin(), generations.end(),
+                       [](const CompanionGeneration &g) { return !g.entries.isEmpty(); });
 }
 
 QString companionPathFor(const QString &bookPath) {
@@ -71,10 +70,10 @@ QByteArray formatCompanion(const CompanionFile &file) {
         QJsonArray entries;
         for (const CompanionEntry &entry : g.entries)
             entries.append(entryJson(entry));
-        generations.append(QJsonObject{
-            {QStringLiteral("bookSha256"), QString::fromLatin1(g.bookSha256.toHex())},
-            {QStringLiteral("saved"), g.saved},
-            {QStringLiteral("entries"), entries}});
+        generations.append(
+            QJsonObject{{QStringLiteral("bookSha256"), QString::fromLatin1(g.bookSha256.toHex())},
+                        {QStringLiteral("saved"), g.saved},
+                        {QStringLiteral("entries"), entries}});
     }
     const QJsonObject root{{QStringLiteral("format"), QLatin1String(FormatName)},
                            {QStringLiteral("version"), CompanionFile::FormatVersion},
@@ -159,10 +158,9 @@ CompanionMatch matchEntries(const QList<CompanionEntry> &entries,
     QList<const CompanionEntry *> ordered;
     for (const CompanionEntry &entry : entries)
         ordered.append(&entry);
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const CompanionEntry *a, const CompanionEntry *b) {
-                         return a->position < b->position;
-                     });
+    std::stable_sort(
+        ordered.begin(), ordered.end(),
+        [](const CompanionEntry *a, const CompanionEntry *b) { return a->position < b->position; });
     for (const CompanionEntry *entry : std::as_const(ordered)) {
         const auto rows = rowsOf.find(fingerprintKey(entry->fingerprint));
         if (rows == rowsOf.end() || rows->isEmpty() || entry->position < 0) {

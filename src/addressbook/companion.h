@@ -26,8 +26,7 @@ struct RecordFingerprint {
 
     static RecordFingerprint of(const AddressRecord &record);
     bool operator==(const RecordFingerprint &other) const {
-        return name == other.name && postalCode == other.postalCode &&
-               address1 == other.address1;
+        return name == other.name && postalCode == other.postalCode && address1 == other.address1;
     }
     bool operator!=(const RecordFingerprint &other) const { return !(*this == other); }
 };

@@ -2,6 +2,9 @@
 #include "bookdocument.h"
 #include "foreigncsv.h"
 #include "mainwindow.h"
+
+#include "bookquestions.h"
+#include "companionentries.h"
 #include "mainwindow_ui.h"
 
 #include <QAction>
@@ -104,6 +107,7 @@ void MainWindow::openBook() {
 void MainWindow::showBook(const QString &path, const AddressBook &book, const FileStamp &stamp) {
     setListsEnabled(true);
     m_ctx.book.adopt(path, book, stamp);
+    noticeCompanion();
     m_bookModel.setHidden(false);
     m_ctx.state.currentFile = path;
     rememberBook(path, QStringLiteral("3"));
@@ -158,13 +162,42 @@ void MainWindow::saveBookAs(bool fromToolbar) {
     const QString path = m_dialog.showSave();
     if (path.isEmpty())
         return;
-    const BookDocument::Saved written = BookDocument::saveCopy(path, book());
+    const BookDocument::Saved written = m_ctx.book.saveCopyAs(path);
     if (!written.ok())
         m_ctx.platform.messages.show(written.error);
 }
 
 void MainWindow::openCardEditor() {
     handOver(WindowId::CardEditor);
+}
+
+void MainWindow::noticeCompanion() {
+    if (const QString problem = m_ctx.book.companionProblem(); !problem.isEmpty())
+        m_ctx.platform.messages.show(
+            problem + u'\n' +
+            tr("住所録は開きます。付属ファイルは、置き換えてよいかを保存のときに確かめるまで、"
+               "そのまま残します。"));
+    if (const qsizetype left = m_ctx.book.unmatchedEntries().size(); left > 0)
+        m_ctx.platform.messages.show(
+            tr("付属データ（連名など）のうち%n件が、住所録のどの宛名とも合いません。"
+               "住所録がほかのプログラムで変更されたためです。\n"
+               "［編集］の［付属データの整理］で、宛名に付けるか捨ててください。",
+               nullptr, static_cast<int>(left)));
+}
+
+void MainWindow::showCompanionEntries() {
+    const auto apply = [this](const std::function<bool()> &edit) {
+        const BookDocument::Saved saved =
+            m_ctx.book.commit(edit, askAboutChangedBook(m_ctx.platform));
+        if (saved.outcome == BookDocument::Saved::Outcome::Failed)
+            m_ctx.platform.messages.show(saved.error);
+        return saved.ok();
+    };
+    const auto confirm = [this](const QString &question) {
+        return m_ctx.platform.messages.show(question, MessageButtons::YesNo) == MessageAnswer::Yes;
+    };
+    CompanionEntriesDialog dialog(m_ctx.book, apply, confirm, this);
+    dialog.exec();
 }
 
 } // namespace nvl

@@ -70,6 +70,7 @@ void MainWindow::buildMenus(QWidget *content, QVBoxLayout *layout) {
     m_ui->editCardsAction = addMenuAction(edit, "mnuSet", tr("住所録編集(&R)"));
     m_ui->listSheetAction = addMenuAction(edit, "mnuSheet", tr("住所録一覧(&V)"));
     m_ui->reorderAction = addMenuAction(edit, "mnuReorder", tr("順序入替(&T)"));
+    m_ui->entriesAction = addMenuAction(edit, "mnuEntries", tr("付属データの整理(&U)..."));
 
     QMenu *help = bar->addMenu(tr("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -173,6 +174,9 @@ void MainWindow::connectCommands() {
     on(m_ui->listSheetAction, [this] { showListSheet(false); });
     on(m_ui->reorderButton, [this] { handOver(WindowId::Reorder); });
     on(m_ui->reorderAction, [this] { handOver(WindowId::Reorder); });
+    on(m_ui->entriesAction, [this] { showCompanionEntries(); });
+    connect(&m_ctx.book, &BookDocument::unmatchedEntriesChanged, this,
+            [this] { m_ui->entriesAction->setEnabled(!m_ctx.book.unmatchedEntries().isEmpty()); });
     on(m_ui->versionAction, [this] { emit versionRequested(); });
     // The shell reports nothing back; a missing browser is the desktop's to tell.
     on(m_ui->homePageAction,
@@ -229,6 +233,7 @@ void MainWindow::setBookCommandsEnabled(bool enabled) {
     };
     for (const auto &[control, target] : targets)
         enableIfAvailable(control, target, enabled);
+    m_ui->entriesAction->setEnabled(enabled && !m_ctx.book.unmatchedEntries().isEmpty());
 }
 
 void MainWindow::afterLoad() {
@@ -265,6 +270,7 @@ void MainWindow::afterLoad() {
             return;
         }
         m_ctx.book.adopt(file, read.book, read.stamp);
+        noticeCompanion();
     }
     m_bookModel.setHidden(false);
     setListsEnabled(true);

@@ -81,6 +81,9 @@ private:
     void openBook();
     // The book now open, read from (or just written to) `path`.
     void showBook(const QString &path, const AddressBook &book, const FileStamp &stamp);
+    // Tells what could not be read of the book's companion, or matched.
+    void noticeCompanion();
+    void showCompanionEntries();
     bool bookIsOpen() const;
     // Import of contacts: into the open book (asked first) or a new one.
     void importContacts(const QString &path = {});

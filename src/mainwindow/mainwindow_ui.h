@@ -19,6 +19,7 @@ struct MainWindowUi {
     QAction *editCardsAction = nullptr;
     QAction *listSheetAction = nullptr;
     QAction *reorderAction = nullptr;
+    QAction *entriesAction = nullptr;
     QAction *versionAction = nullptr;
     QAction *homePageAction = nullptr;
 

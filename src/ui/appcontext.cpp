@@ -2,6 +2,7 @@
 
 #include "formwindow.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace nvl {
@@ -54,7 +55,18 @@ bool WindowRegistry::anyLoaded() const {
 }
 
 AppContext::AppContext(Platform &platform)
-    : platform(platform), windows(*this), m_timerContext(std::make_unique<QObject>()) {}
+    : platform(platform), windows(*this), m_timerContext(std::make_unique<QObject>()) {
+    book.replaceDamagedCompanion = [&platform](const QString &companion) {
+        return platform.messages.show(
+                   QCoreApplication::translate(
+                       "nvl::AppContext",
+                       "住所録の付属ファイル「%1」は壊れていて読めませんでした。\n"
+                       "今の付属データで置き換えますか？\n"
+                       "「いいえ」では住所録だけを保存し、付属ファイルはそのまま残します。")
+                       .arg(companion),
+                   MessageButtons::YesNo) == MessageAnswer::Yes;
+    };
+}
 
 QString AppContext::settingsPath() const {
     return platform.programFile(QStringLiteral("Nuvel.ini"));

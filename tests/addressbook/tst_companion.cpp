@@ -186,7 +186,8 @@ void TestCompanion::damagedCompanion() {
     BookDocument document;
     QVERIFY(document.load(file).ok());
     QCOMPARE(document.recordCount(), 4);
-    QVERIFY2(document.companionProblem().contains(companion), qPrintable(document.companionProblem()));
+    QVERIFY2(document.companionProblem().contains(companion),
+             qPrintable(document.companionProblem()));
 
     // Not replaced until the user agrees.
     document.setRecordData(0, joint(QStringLiteral("甲子")));
