@@ -1,12 +1,15 @@
 // The main window's file commands and the reorder window, answered through
 // the real file dialogs and message boxes.
+#include "bookdocument.h"
 #include "fakeplatform.h"
 #include "journey.h"
 #include "mainwindow.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QJsonArray>
 #include <QListView>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
@@ -30,6 +33,7 @@ private slots:
     void longImportShowsProgressAndCancels();
     void importCsvIntoANewBookAndExport();
     void openingAForeignCsvOffersImport();
+    void companionEntriesAfterAnOutsideEdit();
 };
 
 namespace {
@@ -322,6 +326,61 @@ void TestJourneyFiles::openingAForeignCsvOffersImport() {
     QVERIFY(answers.messageTexts().value(0).contains(QStringLiteral("CSV ファイル")));
     QCOMPARE(journey.bookNames(book), (QStringList{"宛名1", "鈴木 一郎"}));
     QCOMPARE(rowCount(bookList(journey.mainWindow())), 2);
+}
+
+// Another program renamed two cards: their joint names are told on opening,
+// then one is attached to its card and the other discarded, each saved.
+void TestJourneyFiles::companionEntriesAfterAnOutsideEdit() {
+    Journey journey;
+    const QString book = journey.writeBook(QStringLiteral("連名.dat"), 3);
+    {
+        BookDocument document;
+        QVERIFY(document.load(book).ok());
+        document.setRecordData(0, {{QStringLiteral("joint"), QJsonArray{QStringLiteral("花子")}}});
+        document.setRecordData(1, {{QStringLiteral("joint"), QJsonArray{QStringLiteral("次郎")}}});
+        QVERIFY(document.save().ok());
+        AddressBook renamed = document.book();
+        renamed.records[0].setField(AddressRecord::Name, QStringLiteral("宛名一"));
+        renamed.records[1].setField(AddressRecord::Name, QStringLiteral("宛名二"));
+        QVERIFY(writeBookFile(book, renamed).ok);
+    }
+    ModalAnswers answers;
+    answers.then(typeFileNameAndPress(book, QStringLiteral("開く")))
+        .then(pressButton(QStringLiteral("OK")));
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("ファイルを開く")));
+    QTRY_VERIFY(answers.allAnswered());
+    QVERIFY2(answers.messageTexts().value(0).contains(QStringLiteral("2件")),
+             qPrintable(answers.messageTexts().join(u'|')));
+
+    QStringList listed;
+    answers
+        .then([&listed](QWidget *dialog) {
+            auto *entries = dialog->findChild<QListWidget *>(QStringLiteral("lstEntries"));
+            auto *records = dialog->findChild<QComboBox *>(QStringLiteral("cboRecord"));
+            QVERIFY(entries && records && entries->count() == 2);
+            for (int i = 0; i < entries->count(); ++i)
+                listed.append(entries->item(i)->text());
+            entries->setCurrentRow(0); // 宛名1's 花子 goes to 宛名一
+            records->setCurrentIndex(0);
+            press(dialog, QStringLiteral("宛名に付ける"));
+            press(dialog, QStringLiteral("捨てる")); // 宛名2's 次郎
+        })
+        .then(pressButton(QStringLiteral("はい")))
+        .then(pressButton(QStringLiteral("閉じる")));
+    QVERIFY(chooseFromMenu(journey.mainWindow(), QStringLiteral("編集"),
+                           QStringLiteral("付属データの整理")));
+    QTRY_VERIFY2(answers.allAnswered(), qPrintable(describe(answers.seen)));
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    QCOMPARE(listed.size(), 2);
+    QVERIFY2(listed.at(0).contains(QStringLiteral("宛名1")) &&
+                 listed.at(0).contains(QStringLiteral("花子")),
+             qPrintable(listed.join(u'|')));
+    BookDocument saved;
+    QVERIFY(saved.load(book).ok());
+    QVERIFY(saved.unmatchedEntries().isEmpty());
+    QCOMPARE(saved.recordData(0).value(QStringLiteral("joint")).toArray().first().toString(),
+             QStringLiteral("花子"));
+    QVERIFY(saved.recordData(1).isEmpty());
 }
 
 QTEST_MAIN(TestJourneyFiles)

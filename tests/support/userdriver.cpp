@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
-#include <QFileDialog>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
