@@ -110,4 +110,39 @@ csvs = {
 }
 for name, data in csvs.items():
     write('fuzz_csvimport', name, data)
+import json
+
+
+def companion(generations, settings=None, version=1):
+    return json.dumps({'format': 'nvl-hagaki companion', 'version': version,
+                       'settings': settings or {}, 'generations': generations},
+                      ensure_ascii=False, indent=4).encode('utf-8')
+
+
+def entry(name, position, data):
+    return {'name': name, 'postalCode': '100-0001', 'address1': '東京都千代田区' + name,
+            'position': position, 'data': data}
+
+
+sha1 = '11' * 32
+sha2 = '22' * 32
+two = companion([
+    {'bookSha256': sha2, 'saved': '2026-12-08T10:00:00Z',
+     'entries': [entry('甲', 0, {'joint': ['花子', '一郎']}),
+                 entry('乙', -1, {'reading': 'おつ', 'tags': ['親戚']})]},
+    {'bookSha256': sha1, 'saved': '2026-12-07T10:00:00Z',
+     'entries': [entry('甲', 1, {'joint': ['花子']})]}],
+    settings={'lastYear': 2026})
+companions = {
+    'two-generations.nvl': two,
+    'empty.nvl': companion([]),
+    'same-names.nvl': companion([{'bookSha256': sha1, 'saved': '', 'entries': [
+        entry('同名', i, {'history': [{'year': 2025 + i, 'sent': True}]}) for i in range(5)]}]),
+    'truncated.nvl': two[:len(two) // 2],
+    'later-version.nvl': companion([], version=2),
+    'wrong-types.nvl': companion([{'bookSha256': 'xyz', 'saved': 3, 'entries': [
+        {'name': 1, 'position': '0', 'data': []}]}]),
+}
+for name, data in companions.items():
+    write('fuzz_companion', name, data)
 print('seed corpus written to', out, file=sys.stderr)
