@@ -1,6 +1,7 @@
 // Faults from outside the program: every case shows what the user sees and
 // that the data on disk is intact.
 #include "application.h"
+#include "bookdocument.h"
 #include "bookfile.h"
 #include "cardeditor.h"
 #include "fakeplatform.h"
@@ -14,8 +15,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtTest>
+#include <cstdio>
 #include <unistd.h>
 
 using namespace nvl;
@@ -48,6 +51,32 @@ int saveTwice(const QString &path) {
     return writeBookFile(path, a).ok && writeBookFile(path, b).ok ? 0 : 1;
 }
 
+// Child mode: renames the first card and gives it joint names, then saves
+// the book and its companion.
+int saveWithCompanion(const QString &path) {
+    BookDocument document;
+    if (!document.load(path).ok())
+        return 2;
+    AddressRecord first = document.record(1);
+    first.setField(AddressRecord::Name, QStringLiteral("二回目さん"));
+    document.setRecord(0, first);
+    document.setRecordData(0, {{QStringLiteral("joint"), QStringLiteral("二回目")}});
+    const BookDocument::Saved saved = document.save();
+    if (!saved.ok())
+        std::fprintf(stderr, "%s\n", qPrintable(saved.error));
+    return saved.ok() ? 0 : 1;
+}
+
+// The first card's name and joint names as the book and its companion read
+// back: always a pair from one save.
+QString firstCard(const QString &path) {
+    BookDocument document;
+    if (!document.load(path).ok() || !document.companionProblem().isEmpty())
+        return QStringLiteral("unreadable");
+    return document.record(1).field(AddressRecord::Name) + u'/' +
+           document.recordData(0).value(QStringLiteral("joint")).toString();
+}
+
 } // namespace
 
 class TestFaults : public QObject {
@@ -67,6 +96,9 @@ private slots:
     void settingsFiles();
     void hugeBookRefused();
     void readOnlyDisk();
+    void companionFaults_data();
+    void companionFaults();
+    void companionOnAFullDisk();
 
 private:
     MainWindow *openBook(const QString &path);
@@ -357,9 +389,117 @@ void TestFaults::readOnlyDisk() {
              qPrintable(saved.error));
 }
 
+void TestFaults::companionFaults_data() {
+    QTest::addColumn<QString>("syscalls");
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("write: disk full") << "write"
+                                      << "error=ENOSPC";
+    QTest::newRow("fsync: I/O error") << "fsync,fdatasync"
+                                      << "error=EIO";
+    QTest::newRow("rename: I/O error") << "rename,renameat,renameat2"
+                                       << "error=EIO";
+    QTest::newRow("killed at a write") << "write"
+                                       << "signal=SIGKILL";
+    QTest::newRow("killed at a rename") << "rename,renameat,renameat2"
+                                        << "signal=SIGKILL";
+}
+
+// Each call of the save that can fail, failed in turn, the program killed
+// at each: the book and its companion always read back as one save's pair,
+// and a save that failed says so, naming the file.
+void TestFaults::companionFaults() {
+    QFETCH(QString, syscalls);
+    QFETCH(QString, fault);
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        NVL_SKIP_UNLESS_CI("strace is not installed");
+    const QString path = m_desk->file("book.dat");
+    writeBytes(path, bookBytes(3, QStringLiteral("一回目さん")));
+    {
+        BookDocument document;
+        QVERIFY(document.load(path).ok());
+        document.setRecordData(0, {{QStringLiteral("joint"), QStringLiteral("一回目")}});
+        QVERIFY(document.save().ok());
+    }
+    const QString companion = path + QStringLiteral(".nvl");
+    const QByteArray book = readBytes(path);
+    const QByteArray data = readBytes(companion);
+    const QString before = firstCard(path);
+    QCOMPARE(before, QStringLiteral("一回目さん1/一回目"));
+    const QStringList save{QCoreApplication::applicationFilePath(), "--save-companion", path};
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                           QStringLiteral(":detect_leaks=0"));
+    QProcess dryRun;
+    dryRun.setProcessEnvironment(environment);
+    dryRun.start(QStringLiteral("strace"),
+                 QStringList{"-qq", "-o", "/dev/stdout", "-e", "trace=" + syscalls} + save);
+    QVERIFY(dryRun.waitForFinished(30000));
+    const QString trace = QString::fromUtf8(dryRun.readAllStandardOutput());
+    qsizetype calls = 0;
+    for (const QString &name : syscalls.split(u','))
+        calls += trace.count(QRegularExpression(QStringLiteral("^%1\\(").arg(name),
+                                                QRegularExpression::MultilineOption));
+    QVERIFY2(calls >= 2, qPrintable(trace));
+    const QString after = firstCard(path);
+    QCOMPARE(after, QStringLiteral("二回目さん/二回目"));
+    for (qsizetype when = 1; when <= calls; ++when) {
+        writeBytes(path, book);
+        writeBytes(companion, data);
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.start(
+            QStringLiteral("strace"),
+            QStringList{"-qq", "-o", "/dev/null", "-e",
+                        QStringLiteral("inject=%1:%2:when=%3").arg(syscalls, fault).arg(when)} +
+                save);
+        QVERIFY(child.waitForFinished(30000));
+        const bool failed = child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0;
+        const QString read = firstCard(path);
+        const QString where = QStringLiteral("call %1 of %2: %3").arg(when).arg(calls).arg(read);
+        QVERIFY2(read == before || read == after, qPrintable(where));
+        if (failed && fault.startsWith(QLatin1String("error")))
+            QVERIFY2(
+                QString::fromLocal8Bit(child.readAllStandardError()).contains(m_desk->folder()),
+                qPrintable(where));
+        if (!failed)
+            QCOMPARE(read, after);
+    }
+}
+
+void TestFaults::companionOnAFullDisk() {
+    const SmallDisk disk("64k");
+    if (!disk.mounted())
+        NVL_SKIP_UNLESS_CI("mounting a small tmpfs is not allowed here");
+    const QString path = disk.filePath(QStringLiteral("book.dat"));
+    writeBytes(path, bookBytes(3, QStringLiteral("一回目さん")));
+    BookDocument document;
+    QVERIFY(document.load(path).ok());
+    document.setRecordData(0, {{QStringLiteral("joint"), QStringLiteral("一回目")}});
+    QVERIFY(document.save().ok());
+    const QByteArray book = readBytes(path);
+    const QByteArray data = readBytes(path + QStringLiteral(".nvl"));
+    // The rest of the disk is taken; the data grows past what is left.
+    QFile filler(disk.filePath(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+    document.setRecordData(0, {{QStringLiteral("joint"), QString(8192, u'次')}});
+    const BookDocument::Saved saved = document.save();
+    QVERIFY(!saved.ok());
+    QVERIFY2(saved.error.contains(path), qPrintable(saved.error));
+    QCOMPARE(readBytes(path), book);
+    QCOMPARE(readBytes(path + QStringLiteral(".nvl")), data);
+    QCOMPARE(firstCard(path), QStringLiteral("一回目さん1/一回目"));
+}
+
 int main(int argc, char *argv[]) {
     if (argc == 3 && qstrcmp(argv[1], "--save-twice") == 0)
         return saveTwice(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && qstrcmp(argv[1], "--save-companion") == 0)
+        return saveWithCompanion(QString::fromLocal8Bit(argv[2]));
     QApplication app(argc, argv);
     TestFaults test;
     return runTests(test, argc, argv);
