@@ -9,6 +9,7 @@ virtual X display, a private D-Bus session bus and an AT-SPI bus, with the
 program on the xcb platform (the offscreen platform never reaches the bus).
 """
 
+import json
 import os
 import re
 import shutil
@@ -567,6 +568,40 @@ def scenario_import_contacts(d):
     wait_for('the building stored', lambda: 'ビル3F' in open(path, 'rb').read().decode('cp932'))
 
 
+def scenario_companion_entries(d):
+    # Joint names kept for a card another program renamed.
+    path = d.write_book('連名.dat', 2)
+    with open(path + '.nvl', 'w', encoding='utf-8') as f:
+        json.dump({'format': 'nvl-hagaki companion', 'version': 1, 'settings': {},
+                   'generations': [{'bookSha256': '00' * 32, 'saved': '', 'entries': [
+                       {'name': '旧姓 宛名', 'postalCode': '100-0001', 'address1': '東京都千代田区1',
+                        'position': 0, 'data': {'joint': ['花子']}}]}]}, f, ensure_ascii=False)
+    d.start()
+    main = d.window('NVL  ﾊｶﾞｷ  Print')
+    d.press(main, 'ファイルを開く')
+    d.gone(d.use_file_dialog('ファイルを開く', path, '開く'))
+    box = d.alert_containing('1件が')
+    d.press(box, 'OK')
+    d.gone(box)
+    d.choose_menu(main, '編集', '付属データの整理...')
+    dialog = d.window('付属データの整理')
+    d.check_names(dialog)
+    entries = d.find(dialog, 'list', '合わない付属データ')
+    items = [n.name for n in d.find_all(entries, 'list item')]
+    if len(items) != 1 or '旧姓 宛名' not in items[0] or '花子' not in items[0]:
+        raise Failure('the entries listed are %r' % items)
+    d.press(dialog, '宛名に付ける')  # to the first card, 宛名1
+
+    def attached():
+        with open(path + '.nvl', encoding='utf-8') as f:
+            entries = json.load(f)['generations'][0]['entries']
+        return [(e['name'], e['position'], e['data']) for e in entries]
+    wait_for('the joint names attached to 宛名1',
+             lambda: attached() == [('宛名1', 0, {'joint': ['花子']})])
+    d.press(dialog, '閉じる')
+    d.gone(dialog)
+
+
 def to_print_window(d, main, book):
     for item in d.find_all(book, 'list item'):
         if not item.getState().contains(d.at.STATE_SELECTED):
@@ -693,7 +728,7 @@ def scenario_delete_with_failing_rename(d):
     delete_card_with_fault(d, books_folder(d), 'rename,renameat,renameat2:error=EXDEV')
 
 
-SCENARIOS = ['open_book', 'delete_card', 'new_register_save', 'print_to_cups',
+SCENARIOS = ['open_book', 'companion_entries', 'delete_card', 'new_register_save', 'print_to_cups',
              'import_contacts', 'fifo_settings', 'paper_with_failing_fsync',
              'delete_on_full_disk', 'delete_with_failing_fsync', 'delete_with_failing_rename']
 
