@@ -16,12 +16,6 @@
 
 namespace {
 
-void report(const char *what, QList<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-28s median %7.1f ms, slowest %7.1f ms (%lld times)\n", what,
-                ms.at(ms.size() / 2), ms.last(), static_cast<long long>(ms.size()));
-}
-
 double cpuMs() {
     rusage used{};
     getrusage(RUSAGE_SELF, &used);

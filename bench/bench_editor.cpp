@@ -11,16 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
-
-void report(const char *what, QList<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-32s median %7.2f ms, slowest %7.2f ms (%lld times)\n", what,
-                ms.at(ms.size() / 2), ms.last(), static_cast<long long>(ms.size()));
-}
-
-} // namespace
-
 int main(int argc, char *argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -4,6 +4,7 @@
 // and a CSV of the largest size the import reads.
 #include "contactfile.h"
 #include "foreigncsv.h"
+#include "residentsize.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,17 +14,6 @@
 #include <cstdio>
 
 namespace {
-
-// The process's peak resident size in kB, from /proc.
-long peakKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 int readOne(const QString &path) {
     QElapsedTimer timer;

@@ -2,8 +2,11 @@
 // the preview to its first page on screen, and the peak memory. Qt's
 // preview draws every page before it shows the first. Run it on a display
 // (tests/support/xvfb-run.sh).
+#include "benchjob.h"
 #include "fonts.h"
 #include "printoutput.h"
+
+#include "residentsize.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,33 +19,10 @@
 namespace {
 
 nvl::PrintJob job(bool vertical) {
-    nvl::PrintJob in;
-    for (int i = 1; i <= 300; ++i) {
-        nvl::AddressRecord r;
-        r.setField(nvl::AddressRecord::Name, QStringLiteral("山田 太郎%1").arg(i));
-        r.setField(nvl::AddressRecord::Address1, QStringLiteral("東京都千代田区丸の内%1").arg(i));
-        r.setField(nvl::AddressRecord::Address2, QStringLiteral("一丁目2番3号"));
-        r.setField(nvl::AddressRecord::PostalCode, QStringLiteral("100-0005"));
-        r.setField(nvl::AddressRecord::Honorific, QString::number(i % 6));
-        r.setField(nvl::AddressRecord::Address3, QStringLiteral("ＮＶＬビル %1階").arg(i % 30));
-        in.records.append(r);
-    }
+    nvl::PrintJob in = benchJob();
     in.paper = nvl::Paper::Postcard;
     in.vertical = vertical;
-    in.sender = {QStringLiteral("530-0001"), QStringLiteral("大阪府大阪市北区梅田1-1"),
-                 QStringLiteral("梅田ビル 5F"), QStringLiteral("佐藤 一郎")};
-    in.addressFont = in.postalFont = nvl::MinchoFontName;
     return in;
-}
-
-long peakKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
 }
 
 } // namespace

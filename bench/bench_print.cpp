@@ -1,6 +1,7 @@
 // Laying out and printing 300 postcards: the layout alone on the recording
 // surface, and the whole PDF document on every paper and direction, with
 // fields of a normal length and of 1,000 characters.
+#include "benchjob.h"
 #include "fonts.h"
 #include "paperlayout.h"
 #include "postcardlayout.h"
@@ -12,28 +13,8 @@
 
 namespace {
 
-nvl::PrintJob fullJob() {
-    nvl::PrintJob in;
-    for (int i = 1; i <= 300; ++i) {
-        nvl::AddressRecord r;
-        r.setField(nvl::AddressRecord::Name, QStringLiteral("山田 太郎%1").arg(i));
-        r.setField(nvl::AddressRecord::Address1, QStringLiteral("東京都千代田区丸の内%1").arg(i));
-        r.setField(nvl::AddressRecord::Address2, QStringLiteral("一丁目2番3号"));
-        r.setField(nvl::AddressRecord::PostalCode,
-                   QStringLiteral("100-%1").arg(i, 4, 10, QChar(u'0')));
-        r.setField(nvl::AddressRecord::Code, QStringLiteral("C%1").arg(i));
-        r.setField(nvl::AddressRecord::Honorific, QString::number(i % 6));
-        r.setField(nvl::AddressRecord::Address3, QStringLiteral("ＮＶＬビル %1階").arg(i % 30));
-        in.records.append(r);
-    }
-    in.sender = {QStringLiteral("530-0001"), QStringLiteral("大阪府大阪市北区梅田1-1"),
-                 QStringLiteral("梅田ビル 5F"), QStringLiteral("佐藤 一郎")};
-    in.addressFont = in.postalFont = nvl::MinchoFontName;
-    return in;
-}
-
 void BM_Layout300(benchmark::State &state) {
-    const nvl::PrintJob in = fullJob();
+    const nvl::PrintJob in = benchJob();
     for (auto _ : state) {
         nvl::RecordingSurface surface;
         nvl::drawJob(in, *nvl::sheetLayout(true), surface);
@@ -57,7 +38,7 @@ QByteArray render(const nvl::PrintJob &in, benchmark::State &state) {
 // The A4 four-up job's CPU time, which every other job is compared with.
 double a4Cpu() {
     static const double seconds = [] {
-        const nvl::PrintJob in = fullJob();
+        const nvl::PrintJob in = benchJob();
         const double start = cpuSeconds();
         constexpr int Runs = 3;
         for (int i = 0; i < Runs; ++i) {
@@ -72,7 +53,7 @@ double a4Cpu() {
 // 300 cards on each paper, across and down, as a whole PDF; cpu_vs_a4 is
 // the CPU time against the horizontal A4 four-up job's.
 void BM_Pdf300(benchmark::State &state) {
-    nvl::PrintJob in = fullJob();
+    nvl::PrintJob in = benchJob();
     in.paper = static_cast<nvl::Paper>(state.range(0));
     in.vertical = state.range(1) != 0;
     qint64 bytes = 0;
@@ -92,7 +73,7 @@ BENCHMARK(BM_Pdf300)
 
 // Every field 1,000 characters long: fitting must stay near linear.
 void BM_Pdf300LongFields(benchmark::State &state) {
-    nvl::PrintJob in = fullJob();
+    nvl::PrintJob in = benchJob();
     in.paper = nvl::Paper::Postcard;
     in.vertical = state.range(0) != 0;
     for (nvl::AddressRecord &r : in.records)

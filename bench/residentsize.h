@@ -12,3 +12,14 @@ inline long residentKb() {
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields.at(1).toLong() * sysconf(_SC_PAGESIZE) / 1024 : -1;
 }
+
+// The process's peak resident size in kB, from /proc.
+inline long peakKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}

@@ -10,6 +10,8 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
 
 class BookChooser : public nvl::FileDialogService {
 public:
@@ -56,3 +58,10 @@ public:
                            screen,   printer,     folder.path(), {}};
     nvl::AppContext context{platform};
 };
+
+// Prints the median and the slowest of a command's times.
+inline void report(const char *what, QList<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-32s median %7.2f ms, slowest %7.2f ms (%lld times)\n", what,
+                ms.at(ms.size() / 2), ms.last(), static_cast<long long>(ms.size()));
+}

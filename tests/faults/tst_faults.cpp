@@ -51,6 +51,15 @@ int saveTwice(const QString &path) {
     return writeBookFile(path, a).ok && writeBookFile(path, b).ok ? 0 : 1;
 }
 
+// For a child run under strace: LeakSanitizer cannot run under ptrace.
+QProcessEnvironment tracedEnvironment() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                           QStringLiteral(":detect_leaks=0"));
+    return environment;
+}
+
 // Child mode: renames the first card and gives it joint names, then saves
 // the book and its companion.
 int saveWithCompanion(const QString &path) {
@@ -203,11 +212,7 @@ void TestFaults::killedDuringSave() {
     const QStringList saveTwice{QCoreApplication::applicationFilePath(), "--save-twice", path};
     // The second save makes the program's last such call (a sanitizer makes
     // writes of its own): counted in a run without faults.
-    // LeakSanitizer cannot run under ptrace.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
-                           QStringLiteral(":detect_leaks=0"));
+    const QProcessEnvironment environment = tracedEnvironment();
     QProcess dryRun;
     dryRun.setProcessEnvironment(environment);
     dryRun.start(QStringLiteral("strace"),
@@ -426,10 +431,7 @@ void TestFaults::companionFaults() {
     const QString before = firstCard(path);
     QCOMPARE(before, QStringLiteral("一回目さん1/一回目"));
     const QStringList save{QCoreApplication::applicationFilePath(), "--save-companion", path};
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
-                           QStringLiteral(":detect_leaks=0"));
+    const QProcessEnvironment environment = tracedEnvironment();
     QProcess dryRun;
     dryRun.setProcessEnvironment(environment);
     dryRun.start(QStringLiteral("strace"),
