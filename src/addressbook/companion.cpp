@@ -99,7 +99,7 @@ std::optional<CompanionFile> parseCompanion(const QByteArray &bytes, QString *er
     file.settings = root.value(QStringLiteral("settings")).toObject();
     const QJsonArray generations = root.value(QStringLiteral("generations")).toArray();
     qsizetype count = 0;
-    for (const QJsonValue &value : generations) {
+    for (const QJsonValue value : generations) {
         const QJsonObject g = value.toObject();
         CompanionGeneration generation;
         generation.bookSha256 =
@@ -111,7 +111,7 @@ std::optional<CompanionFile> parseCompanion(const QByteArray &bytes, QString *er
             *error = tr("付属ファイルの内容が壊れています。");
             return std::nullopt;
         }
-        for (const QJsonValue &entry : entries) {
+        for (const QJsonValue entry : entries) {
             const std::optional<CompanionEntry> read = entryFrom(entry);
             if (!read) {
                 *error = tr("付属ファイルの内容が壊れています。");
