@@ -210,8 +210,10 @@ int runPrintPdf(int argc, char *argv[]) {
             "nvl::BatchPdf", "--arabic-numerals は縦書き（--vertical）と一緒に使います。"));
     if (parser.isSet(twoUp))
         job.paper = Paper::A4TwoUp;
-    for (const int n : numbers)
+    for (const int n : numbers) {
         job.records.append(book.record(n));
+        job.jointNames.append(jointNamesOf(document.recordData(n - 1)));
+    }
     job.vertical = parser.isSet(vertical);
     job.numbers = parser.isSet(arabic) ? VerticalNumbers::Arabic : VerticalNumbers::Kanji;
     job.sender = {entry.postalCode, entry.address1, entry.address2, entry.name};

@@ -1,4 +1,5 @@
 #include "postcardlayout.h"
+#include "nameblock.h"
 #include "paperlayout.h"
 
 #include <QLocale>
@@ -79,8 +80,13 @@ public:
             verticalCard(entry, column, top);
             return;
         }
-        for (const TextItem &item : RecipientItems)
-            text(item, column, top, recipientText(entry, item));
+        const JointNames joint = m_job.jointNamesAt(entry);
+        for (const TextItem &item : RecipientItems) {
+            if (item.field == NameLineField && !joint.isEmpty())
+                nameBlock(entry, item, column, top, joint);
+            else
+                text(item, column, top, recipientText(entry, item));
+        }
         text(SenderZip, column, top, m_job.sender.postalCode);
         text(SenderAdd1, column, top, m_job.sender.address1, add1X);
         text(SenderAdd2, column, top, m_job.sender.address2);
@@ -115,6 +121,18 @@ private:
 
     QString field(int entry, int number) const { return m_job.records.at(entry).field(number); }
 
+    // The name with its 連名, a line each under it; the lines after it keep
+    // their places.
+    void nameBlock(int entry, const TextItem &item, Column column, double top,
+                   const JointNames &joint) {
+        const float x = column == Column::Right ? item.rightX : item.leftX;
+        drawNameBlockAcross(m_surface, m_job.addressFont, item.points, 1,
+                            nameBlockLines(field(entry, AddressRecord::Name),
+                                           honorificWord(field(entry, AddressRecord::Honorific)),
+                                           joint),
+                            QPointF(m_h + x, top + item.y), cardRight(column) - x);
+    }
+
     // The printed name line uses a half-width blank before the honorific.
     QString recipientText(int entry, const TextItem &item) const {
         if (item.field != NameLineField)
@@ -130,10 +148,10 @@ private:
         const QPointF corner(m_h + (column == Column::Right ? ColumnPitch : 0) +
                                  SheetCardCorner.x(),
                              top + SheetCardCorner.y());
-        drawVerticalCard(
-            m_surface, m_job.addressFont, corner, m_job.numbers,
-            verticalCardText(record, honorificWord(record.field(AddressRecord::Honorific))),
-            &sender);
+        VerticalCardText text =
+            verticalCardText(record, honorificWord(record.field(AddressRecord::Honorific)));
+        text.joint = m_job.jointNamesAt(entry);
+        drawVerticalCard(m_surface, m_job.addressFont, corner, m_job.numbers, text, &sender);
     }
 
     void print(float x, double y, const QString &font, double points, const QString &text) {
@@ -253,6 +271,9 @@ VerticalCardText verticalCardText(const AddressRecord &record, const QString &ho
             record.field(AddressRecord::Address3),
             honorific.isEmpty() ? name : name + u'　' + honorific,
             record.field(AddressRecord::Code),
+            {},
+            name,
+            honorific,
             {}};
 }
 

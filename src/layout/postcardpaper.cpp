@@ -1,4 +1,5 @@
 #include "postcardpaper.h"
+#include "nameblock.h"
 #include "paperlayout.h"
 
 #include <algorithm>
@@ -82,11 +83,12 @@ public:
         const QString word = honorificWord(record.field(AddressRecord::Honorific));
         if (m_in.vertical) {
             const VerticalSenderText sender = verticalSenderText(m_in.sender);
-            drawVerticalCard(m_surface, m_in.addressFont, m_offset, m_in.numbers,
-                             verticalCardText(record, word), &sender);
+            VerticalCardText text = verticalCardText(record, word);
+            text.joint = m_in.jointNamesAt(entry);
+            drawVerticalCard(m_surface, m_in.addressFont, m_offset, m_in.numbers, text, &sender);
             return;
         }
-        recipient(record, word);
+        recipient(record, word, m_in.jointNamesAt(entry));
         senderBlock();
     }
 
@@ -109,15 +111,23 @@ public:
     }
 
 private:
-    void recipient(const AddressRecord &record, const QString &word) {
+    void recipient(const AddressRecord &record, const QString &word, const JointNames &joint = {}) {
         const QString &name = record.field(AddressRecord::Name);
         double below = 0; // how far wrapped lines pushed what follows
         below = text(Address1, record.field(AddressRecord::Address1), below);
         below = text(Address2, record.field(AddressRecord::Address2), below);
         below = text(Address3, record.field(AddressRecord::Address3), below);
-        if (word == ReplyWord)
+        if (word == ReplyWord) {
             below = replyName(name, below);
-        else
+        } else if (!joint.isEmpty()) {
+            const Item &item = NameLine;
+            const QPointF at(item.xMm * TwipsPerMm + m_offset.x(),
+                             item.yMm * TwipsPerMm + below + m_offset.y());
+            below +=
+                drawNameBlockAcross(m_surface, m_in.addressFont, item.points, Address1.points,
+                                    nameBlockLines(name, word, joint), at,
+                                    (postcard::WidthMm - postcard::EdgeMm - item.xMm) * TwipsPerMm);
+        } else
             below =
                 text(NameLine, word.isEmpty() ? name : name + u'　' + word, below, Address1.points);
         text(CodeLine, record.field(AddressRecord::Code), below);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressrecord.h"
+#include "jointnames.h"
 #include "verticallayout.h"
 
 #include <QList>
@@ -46,7 +47,10 @@ struct PrintJob {
     QString addressFont;
     QString postalFont;
     SenderLines sender;
+    // Each record's 連名, by index; a record without an entry has none.
+    QList<JointNames> jointNames;
 
+    JointNames jointNamesAt(int n) const { return jointNames.value(n); }
     bool onPostcards() const { return paper != Paper::A4FourUp && paper != Paper::A4TwoUp; }
     int cardCount() const { return static_cast<int>(records.size()); }
 };

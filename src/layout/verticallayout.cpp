@@ -1,5 +1,6 @@
 #include "verticallayout.h"
 
+#include "nameblock.h"
 #include "postcardpaper.h"
 
 #include <algorithm>
@@ -150,6 +151,44 @@ public:
               replyWord, 0);
     }
 
+    // The name with its 連名 in columns from the name's own leftwards, the
+    // block centred on the name's column and kept between the building
+    // column and the sender's block; given names start at one height and
+    // the honorifics at another.
+    void nameBlock(const VerticalCardText &card) {
+        JointNames joint = card.joint;
+        for (JointName &other : joint)
+            other.name = verticalNameText(other.name);
+        const QList<NameBlockLine> lines =
+            nameBlockLines(verticalNameText(card.name), card.honorific, joint);
+        const vertical::ColumnPlace &place = vertical::Name;
+        constexpr double BandLeftMm = 38;
+        constexpr double BandRightMm = 72;
+        const auto columns = static_cast<double>(lines.size());
+        constexpr double Pitch = 1.25; // ems from one column to the next
+        const double widest =
+            (BandRightMm - BandLeftMm) * TwipsPerMm / (20 * ((columns - 1) * Pitch + 1));
+        const NameBlockPlaces places = fitNameBlock(
+            m_surface, m_font, std::min(place.points, widest), postcard::SmallestPoints, lines,
+            (place.bottomMm - place.topMm) * TwipsPerMm, true);
+        const double em = places.points * 20;
+        const double pitch = em * Pitch;
+        const double span = (columns - 1) * pitch;
+        double x = std::min(
+            std::max(place.xMm * TwipsPerMm + span / 2, BandLeftMm * TwipsPerMm + span + em / 2),
+            BandRightMm * TwipsPerMm - em / 2);
+        const double top = place.topMm * TwipsPerMm;
+        m_surface.setFontSize(places.points);
+        for (const NameBlockLine &line : lines) {
+            const std::pair<double, const QString &> parts[] = {
+                {0, line.family}, {places.givenAt, line.given}, {places.wordAt, line.word}};
+            for (const auto &[y, text] : parts)
+                if (!text.isEmpty())
+                    print(x, top + y, text, 0);
+            x -= pitch;
+        }
+    }
+
     // A horizontal text starting at `leftMm`, or centred on `centreMm`.
     void across(const QString &text, double leftMm, double centreMm, double topMm, double points,
                 double widthMm) {
@@ -197,7 +236,10 @@ void drawVerticalCard(PrinterSurface &surface, const QString &font, QPointF corn
     const double shift = drawer.address(verticalAddressText(card.address1, numbers),
                                         verticalAddressText(card.address2, numbers));
     drawer.columns(vertical::Building, verticalAddressText(card.building, numbers), shift);
-    drawer.name(verticalNameText(card.nameLine), card.replyWord);
+    if (card.joint.isEmpty())
+        drawer.name(verticalNameText(card.nameLine), card.replyWord);
+    else
+        drawer.nameBlock(card);
     // The code is an identifier, printed as it is typed.
     drawer.across(card.code, 0, vertical::Name.xMm, vertical::CodeTopMm, vertical::CodePoints, 30);
     if (!sender)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "jointnames.h"
 #include "printersurface.h"
 
 #include <QPointF>
@@ -31,6 +32,11 @@ struct VerticalCardText {
     QString code;
     // The reply's 行: set smaller, left of the name's foot.
     QString replyWord;
+    // The name and its honorific apart, and its 連名: set as a block of
+    // columns, given names and honorifics in line.
+    QString name;
+    QString honorific;
+    JointNames joint;
 };
 struct VerticalSenderText {
     QString postalCode;

@@ -30,6 +30,13 @@ bool PrintWindow::fourUp() const {
 PrintJob PrintWindow::currentJob() const {
     PrintJob job;
     job.records = m_printList;
+    // The 連名 of each card, from the one book in memory the list was chosen from.
+    const QList<AddressRecord> &book = m_ctx.book.book().records;
+    for (const AddressRecord &record : m_printList) {
+        const qsizetype row = book.indexOf(record);
+        job.jointNames.append(row < 0 ? JointNames()
+                                      : jointNamesOf(m_ctx.book.recordData(int(row))));
+    }
     job.paper = m_paper.paper(fourUp());
     job.vertical = m_paper.vertical;
     job.numbers = m_paper.numbers;

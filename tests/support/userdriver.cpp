@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -270,10 +271,19 @@ ModalAnswers::Action typeFileNameAndPress(const QString &path, const QString &bu
         // The completion list that typing opens is dismissed, as Escape would.
         if (QCompleter *completer = edit->completer(); completer && completer->popup()->isVisible())
             completer->popup()->hide();
-        // On a busy machine the completer may take keys while it is shown:
-        // the name box must hold what was typed before anything is pressed.
-        if (edit->text() != path)
-            edit->setText(path);
+        // On a busy machine the completer may take keys while it is shown,
+        // and the dialog may put its first file's name back once its list has
+        // loaded: the name box must hold what was typed, and keep it a moment,
+        // before anything is pressed.
+        QElapsedTimer steady;
+        steady.start();
+        for (int round = 0; round < 20 && steady.elapsed() < 200; ++round) {
+            if (edit->text() != path) {
+                edit->setText(path);
+                steady.restart();
+            }
+            QTest::qWait(50);
+        }
         // The dialog names its button after what the typed path is (a folder
         // reads 開く) once its file list has caught up: wait for that.
         const bool named = QTest::qWaitFor(
