@@ -198,6 +198,8 @@ void BookDocument::setRecordData(int row, const QJsonObject &data) {
     if (row < 0 || row >= recordCount() || m_data.at(row) == data)
         return;
     m_data[row] = data;
+    // Views that show what the data holds (連名 in the lists) follow it.
+    emit dataChanged(index(row, 0), index(row, AddressRecord::FieldCount - 1));
     setModified(true);
 }
 
@@ -209,6 +211,7 @@ bool BookDocument::attachEntry(int index, int row) {
     for (auto it = entry.begin(); it != entry.end(); ++it)
         data.insert(it.key(), it.value());
     m_data[row] = data;
+    emit dataChanged(this->index(row, 0), this->index(row, AddressRecord::FieldCount - 1));
     m_unmatched.removeAt(index);
     setModified(true);
     emit unmatchedEntriesChanged();

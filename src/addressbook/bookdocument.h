@@ -116,6 +116,7 @@ public:
     // moving with its record through every edit
     QString companionPath() const { return isNew() ? QString() : companionPathFor(m_path); }
     QJsonObject recordData(int row) const { return m_data.value(row); }
+    const QList<QJsonObject> &recordDataList() const { return m_data; }
     void setRecordData(int row, const QJsonObject &data);
     // Entries the records no longer match (the book was edited elsewhere):
     // kept until the user attaches each to a record or discards it.

@@ -47,6 +47,14 @@ QJsonObject withJointNames(QJsonObject data, const JointNames &names) {
     return data;
 }
 
+QList<JointNames> jointNamesOfEach(const QList<QJsonObject> &data) {
+    QList<JointNames> each;
+    each.reserve(data.size());
+    for (const QJsonObject &one : data)
+        each.append(jointNamesOf(one));
+    return each;
+}
+
 SplitName splitName(const QString &name) {
     const QString trimmed = name.trimmed();
     for (qsizetype i = 0; i < trimmed.size(); ++i) {

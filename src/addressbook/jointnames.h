@@ -30,6 +30,9 @@ JointNames jointNamesOf(const QJsonObject &data);
 // The data with these joint names; without the key when there are none.
 QJsonObject withJointNames(QJsonObject data, const JointNames &names);
 
+// Each record's joint names, from the companion data of each.
+QList<JointNames> jointNamesOfEach(const QList<QJsonObject> &data);
+
 // A name split into family and given name: at its first blank (half or
 // full width); a name without one takes its first two characters as the
 // family name.

@@ -3,6 +3,7 @@
 
 #include "bookfile.h"
 #include "bookquestions.h"
+#include "jointnames.h"
 #include "splitaddress.h"
 
 #include <QComboBox>
@@ -21,12 +22,15 @@ namespace nvl {
 CardEditor::CardEditor(AppContext &context)
     : FormWindow(context, WindowId::CardEditor), m_document(context.book),
       m_session(m_document, context.platform.messages) {
+    m_session.shownData = [this] {
+        return shownData();
+    };
     m_session.shown = [this] {
         return shownCard();
     };
     setObjectName(QStringLiteral("frmSet"));
     setWindowTitle(tr("住所録編集"));
-    resize(620, 330);
+    resize(620, 420);
 }
 
 CardEditor::~CardEditor() {
@@ -62,7 +66,23 @@ void CardEditor::putCardInFields() {
     m_ui->code->setText(record.field(AddressRecord::Code));
     m_ui->honorific->setCurrentIndex(honorificIndexForList(record.field(AddressRecord::Honorific)));
     m_ui->address3->setText(record.field(AddressRecord::Address3));
+    const JointNames joint = jointNamesOf(m_session.cardData(cardNo()));
+    for (int n = 0; n < MaxJointNames; ++n) {
+        m_ui->jointNames.at(size_t(n))->setText(joint.value(n).name);
+        // An empty row offers 様, the word most joint names take.
+        QComboBox *word = m_ui->jointHonorifics.at(size_t(n));
+        const int index = n < joint.size() ? word->findData(joint.value(n).honorific) : 0;
+        word->setCurrentIndex(index >= 0 ? index : 0);
+    }
     m_session.setModified(false);
+}
+
+QJsonObject CardEditor::shownData() const {
+    JointNames joint;
+    for (int n = 0; n < MaxJointNames; ++n)
+        joint.append({m_ui->jointNames.at(size_t(n))->text(),
+                      m_ui->jointHonorifics.at(size_t(n))->currentData().toString()});
+    return withJointNames(m_session.cardData(cardNo()), joint);
 }
 
 AddressRecord CardEditor::shownCard() {
@@ -92,6 +112,10 @@ void CardEditor::clearFields() {
     for (QLineEdit *edit : {m_ui->name, m_ui->address1, m_ui->address2, m_ui->postalCode,
                             m_ui->code, m_ui->oneLineAddress, m_ui->address3})
         edit->clear();
+    for (int n = 0; n < MaxJointNames; ++n) {
+        m_ui->jointNames.at(size_t(n))->clear();
+        m_ui->jointHonorifics.at(size_t(n))->setCurrentIndex(0);
+    }
 }
 
 void CardEditor::afterLoad() {

@@ -60,6 +60,7 @@ private:
     void putCardInFields();
     // The card as the fields show it.
     AddressRecord shownCard();
+    QJsonObject shownData() const;
     void clearFields();
     // Nuvel.ini remembers the book the editor leaves.
     void saveBookSettings();

@@ -1,6 +1,7 @@
 // The controls of the card editor and the wiring of their events.
 #include "cardeditor_ui.h"
 #include "cardeditor.h"
+#include "jointnames.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -97,6 +98,25 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
     m_ui->honorific->setAccessibleName(tr("敬称"));
     m_ui->honorific->addItems(honorificWords());
     grid->addWidget(m_ui->honorific, 5, 3);
+    // 連名 under the name: a given name, or a full name when the family name
+    // differs, as long as a name may be.
+    for (int n = 0; n < MaxJointNames; ++n) {
+        const QString caption = tr("連名%1").arg(n + 1);
+        QLineEdit *edit =
+            addField(QStringLiteral("lblJoint%1").arg(n + 1).toLatin1().constData(), caption,
+                     QStringLiteral("txtJoint%1").arg(n + 1).toLatin1().constData(), true, 6 + n, 0,
+                     2)
+                .second;
+        edit->setMaxLength(m_ui->name->maxLength());
+        auto *word = new QComboBox(content);
+        word->setObjectName(QStringLiteral("cboJoint%1").arg(n + 1));
+        word->setAccessibleName(tr("連名%1の敬称").arg(n + 1));
+        for (const QString &text : jointHonorifics())
+            word->addItem(text.isEmpty() ? tr("（なし）") : text, text);
+        grid->addWidget(word, 6 + n, 3);
+        m_ui->jointNames.at(size_t(n)) = edit;
+        m_ui->jointHonorifics.at(size_t(n)) = word;
+    }
 }
 
 void CardEditor::buildAddressEntry(QWidget *content, QGridLayout *grid) {
@@ -137,7 +157,7 @@ void CardEditor::buildCommands(QWidget *content, QGridLayout *grid) {
         row->addWidget(button);
     row->addStretch();
     row->addWidget(m_ui->back);
-    grid->addLayout(row, 6, 0, 1, 4);
+    grid->addLayout(row, 9, 0, 1, 4);
 }
 
 void CardEditor::buildControls(QWidget *content) {
@@ -151,9 +171,13 @@ void CardEditor::buildControls(QWidget *content) {
     buildAddressEntry(content, grid);
     buildCommands(content, grid);
 
-    QWidget *const order[] = {
-        m_ui->postalCode, m_ui->oneLineAddress, m_ui->address1,  m_ui->address2,
-        m_ui->address3,   m_ui->name,           m_ui->honorific, m_ui->code};
+    QWidget *const order[] = {m_ui->postalCode,         m_ui->oneLineAddress,
+                              m_ui->address1,           m_ui->address2,
+                              m_ui->address3,           m_ui->name,
+                              m_ui->honorific,          m_ui->jointNames[0],
+                              m_ui->jointHonorifics[0], m_ui->jointNames[1],
+                              m_ui->jointHonorifics[1], m_ui->jointNames[2],
+                              m_ui->jointHonorifics[2], m_ui->code};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 
@@ -209,6 +233,10 @@ void CardEditor::connectHandlers() {
     connect(m_ui->address3, &QLineEdit::textChanged, this, edited);
     connect(m_ui->oneLineAddress, &QLineEdit::textChanged, this, edited);
     connect(m_ui->honorific, &QComboBox::currentIndexChanged, this, edited);
+    for (int n = 0; n < MaxJointNames; ++n) {
+        connect(m_ui->jointNames.at(size_t(n)), &QLineEdit::textChanged, this, edited);
+        connect(m_ui->jointHonorifics.at(size_t(n)), &QComboBox::currentIndexChanged, this, edited);
+    }
 
     // Leaving 〒 fills the address; leaving the address offers the code.
     onCommand(m_ui->postalCode, &QLineEdit::editingFinished, [this] { fillAddressFromCode(); });

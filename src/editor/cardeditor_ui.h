@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+#include <array>
 
 namespace nvl {
 
@@ -32,6 +33,9 @@ struct CardEditorUi {
     QLineEdit *address3 = nullptr;
     QLineEdit *name = nullptr;
     QComboBox *honorific = nullptr;
+    // 連名, each with its honorific word.
+    std::array<QLineEdit *, 3> jointNames{};
+    std::array<QComboBox *, 3> jointHonorifics{};
 
     // Option entry: the whole address on one line, split on request.
     QLabel *oneLineCaption = nullptr;

@@ -23,11 +23,16 @@ CardSession::CardSession(BookDocument &book, MessageService &messages)
 void CardSession::showCard(int number) {
     m_cardNo = std::clamp(number, 1, std::max(cardCount(), 1));
     m_newCard = AddressRecord();
+    m_newCardData = {};
     m_changes.modified = false;
 }
 
 const AddressRecord &CardSession::card(int number) const {
     return number <= cardCount() ? m_book.record(number) : m_newCard;
+}
+
+QJsonObject CardSession::cardData(int number) const {
+    return number <= cardCount() ? m_book.recordData(number - 1) : m_newCardData;
 }
 
 bool CardSession::ask(const QString &question, const QString &title) {
@@ -36,15 +41,22 @@ bool CardSession::ask(const QString &question, const QString &title) {
 
 void CardSession::storeShown() {
     const AddressRecord record = shown ? shown() : card(m_cardNo);
-    if (isNewCard())
+    const QJsonObject data = shownData ? shownData() : cardData(m_cardNo);
+    if (isNewCard()) {
         m_newCard = record;
-    else
+        m_newCardData = data;
+    } else {
         m_book.setRecord(m_cardNo - 1, record);
+        m_book.setRecordData(m_cardNo - 1, data);
+    }
 }
 
 void CardSession::registerIfNew() {
-    if (isNewCard() && m_book.insertRecord(cardCount(), m_newCard))
+    if (isNewCard() && m_book.insertRecord(cardCount(), m_newCard)) {
+        m_book.setRecordData(cardCount() - 1, m_newCardData);
         m_newCard = AddressRecord();
+        m_newCardData = {};
+    }
 }
 
 void CardSession::registerShown() {
@@ -67,6 +79,7 @@ bool CardSession::leaveCard(const QString &discardTitle) {
             return false;
         m_changes.modified = false;
         m_newCard = AddressRecord();
+        m_newCardData = {};
     }
     askSaveChanges();
     return true;
@@ -109,6 +122,7 @@ CardSession::Next CardSession::next() {
     if (m_cardNo == cardCount()) {
         m_cardNo = cardCount() + 1;
         m_newCard = AddressRecord();
+        m_newCardData = {};
         return Next::NewCard;
     }
     ++m_cardNo;
@@ -123,6 +137,7 @@ bool CardSession::startNewCard() {
         return false;
     m_cardNo = cardCount() + 1;
     m_newCard = AddressRecord();
+    m_newCardData = {};
     m_changes.modified = false;
     return true;
 }

@@ -26,6 +26,8 @@ public:
 
     // The card as the fields show it now.
     std::function<AddressRecord()> shown;
+    // What the fields show of the card's companion data (its 連名).
+    std::function<QJsonObject()> shownData;
 
     // Shows registered card `number` (kept within the book), or the first
     // new card of an empty book.
@@ -36,6 +38,7 @@ public:
     bool isNewCard() const { return m_cardNo > cardCount(); }
     // The registered card shown, or the new card being typed.
     const AddressRecord &card(int number) const;
+    QJsonObject cardData(int number) const;
     ChangeTracker &changes() { return m_changes; }
     bool modified() const { return m_changes.modified; }
     void setModified(bool modified) { m_changes.modified = modified; }
@@ -76,6 +79,7 @@ private:
     MessageService &m_messages;
     int m_cardNo = 1;
     AddressRecord m_newCard;
+    QJsonObject m_newCardData;
     ChangeTracker m_changes;
 };
 

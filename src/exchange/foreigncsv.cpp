@@ -46,6 +46,13 @@ const std::vector<KnownHeader> &knownHeaders() {
           "自宅住所番地2", "自宅番地2"}},
         {ImportColumn::Honorific, {"敬称"}},
         {ImportColumn::Code, {"コード", "code"}},
+        // 連名 as postcard programs export them (full-width digits read alike).
+        {ImportColumn::Joint1, {"連名1", "連名1(名)", "家族1", "連名"}},
+        {ImportColumn::Joint1Honorific, {"連名1敬称", "連名1(敬称)", "家族1敬称", "連名敬称"}},
+        {ImportColumn::Joint2, {"連名2", "連名2(名)", "家族2"}},
+        {ImportColumn::Joint2Honorific, {"連名2敬称", "連名2(敬称)", "家族2敬称"}},
+        {ImportColumn::Joint3, {"連名3", "連名3(名)", "家族3"}},
+        {ImportColumn::Joint3Honorific, {"連名3敬称", "連名3(敬称)", "家族3敬称"}},
     };
     return known;
 }
@@ -359,6 +366,12 @@ QString importColumnCaption(ImportColumn column) {
         QT_TRANSLATE_NOOP("nvl::Import", "建物名"),
         QT_TRANSLATE_NOOP("nvl::Import", "敬称"),
         QT_TRANSLATE_NOOP("nvl::Import", "コード"),
+        QT_TRANSLATE_NOOP("nvl::Import", "連名1"),
+        QT_TRANSLATE_NOOP("nvl::Import", "連名1敬称"),
+        QT_TRANSLATE_NOOP("nvl::Import", "連名2"),
+        QT_TRANSLATE_NOOP("nvl::Import", "連名2敬称"),
+        QT_TRANSLATE_NOOP("nvl::Import", "連名3"),
+        QT_TRANSLATE_NOOP("nvl::Import", "連名3敬称"),
     };
     return QCoreApplication::translate("nvl::Import", Captions[static_cast<int>(column)]);
 }
@@ -459,20 +472,36 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
         }
         checkFieldLengths(record, result.warnings);
         result.records.append(record);
+        JointNames joint;
+        for (int n = 0; n < MaxJointNames; ++n) {
+            const auto column =
+                static_cast<ImportColumn>(static_cast<int>(ImportColumn::Joint1) + 2 * n);
+            const QString jointName = cell(row, at(column));
+            if (!jointName.isEmpty())
+                joint.append(
+                    {jointName,
+                     cell(row, at(static_cast<ImportColumn>(static_cast<int>(column) + 1)))});
+        }
+        result.jointNames.append(joint);
     }
     return result;
 }
 
-QByteArray writeExportCsv(const QList<AddressRecord> &records) {
-    // Every field in the book's order, named as the card names them.
-    QString out = QStringList{quote(QStringLiteral("氏名")),   quote(QStringLiteral("住所１")),
-                              quote(QStringLiteral("住所２")), quote(QStringLiteral("郵便番号")),
-                              quote(QStringLiteral("コード")), quote(QStringLiteral("敬称")),
-                              quote(QStringLiteral("建物名"))}
-                      .join(u',') +
-                  QStringLiteral("\r\n");
-    for (const AddressRecord &record : records) {
-        QStringList fields;
+QByteArray writeExportCsv(const QList<AddressRecord> &records,
+                          const QList<JointNames> &jointNames) {
+    // Every field in the book's order, named as the card names them, then
+    // the 連名 as postcard programs name them.
+    QStringList header{quote(QStringLiteral("氏名")),   quote(QStringLiteral("住所１")),
+                       quote(QStringLiteral("住所２")), quote(QStringLiteral("郵便番号")),
+                       quote(QStringLiteral("コード")), quote(QStringLiteral("敬称")),
+                       quote(QStringLiteral("建物名"))};
+    for (int n = 1; n <= MaxJointNames; ++n)
+        header << quote(QStringLiteral("連名%1").arg(n))
+               << quote(QStringLiteral("連名%1敬称").arg(n));
+    QString out = header.join(u',') + QStringLiteral("\r\n");
+    for (qsizetype index = 0; index < records.size(); ++index) {
+        const AddressRecord &record = records.at(index);
+        QStringList texts;
         for (int field = 1; field <= AddressRecord::FieldCount; ++field) {
             const QString &value = record.field(field);
             // The honorific as its word where it names one, so other
@@ -482,6 +511,13 @@ QByteArray writeExportCsv(const QList<AddressRecord> &records) {
                                           value == QString::number(value.toInt()) && !word.isEmpty()
                                       ? word
                                       : value;
+            texts.append(shown);
+        }
+        const JointNames joint = jointNames.value(index);
+        for (int n = 0; n < MaxJointNames; ++n)
+            texts << joint.value(n).name << joint.value(n).honorific;
+        QStringList fields;
+        for (const QString &shown : std::as_const(texts)) {
             const bool escape = startsFormula(shown) || (shown.startsWith(u'\'') &&
                                                          startsFormula(QStringView(shown).mid(1)));
             fields.append(quote(escape ? u'\'' + shown : shown));

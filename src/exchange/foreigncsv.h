@@ -43,8 +43,14 @@ enum class ImportColumn {
     Building,
     Honorific,
     Code,
+    Joint1, // 連名 and its honorific, three of them
+    Joint1Honorific,
+    Joint2,
+    Joint2Honorific,
+    Joint3,
+    Joint3Honorific,
 };
-constexpr int ImportColumnCount = 13;
+constexpr int ImportColumnCount = 19;
 QString importColumnCaption(ImportColumn column);
 
 // The column (0-based) each field is read from, -1 for none.
@@ -57,7 +63,9 @@ bool mappingNamesSomething(const CsvMapping &mapping);
 ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping);
 
 // The records as CSV for other programs: UTF-8 with a byte-order mark, a
-// header row, every field in the book's order.
-QByteArray writeExportCsv(const QList<AddressRecord> &records);
+// header row, every field in the book's order, then 連名1, 連名1敬称, … 連名3敬称
+// (`jointNames` by record index).
+QByteArray writeExportCsv(const QList<AddressRecord> &records,
+                          const QList<JointNames> &jointNames = {});
 
 } // namespace nvl

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bookfile.h"
+#include "jointnames.h"
 
 #include <QList>
 #include <QString>
@@ -11,6 +12,8 @@ namespace nvl {
 // What an import read from a vCard or a foreign CSV file.
 struct ImportResult {
     QList<AddressRecord> records;
+    // Each record's 連名, by index (kept in the book's companion).
+    QList<JointNames> jointNames;
     // Contacts left out, each "name（reason）": not imported silently.
     QStringList skipped;
     // Records imported whole though a field is longer than the editor

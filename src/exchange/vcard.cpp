@@ -144,6 +144,7 @@ struct Contact {
     QString code;
     QString honorific;
     bool company = false;
+    JointNames joint; // X-NVL-RENMEI: name;honorific
 
     QString name() const {
         if (!formattedName.trimmed().isEmpty())
@@ -163,6 +164,10 @@ void take(Contact &contact, const Property &p) {
         contact.code = components(decodeValue(p)).join(u';');
     } else if (p.name == "X-NVL-HONORIFIC") {
         contact.honorific = components(decodeValue(p)).join(u';');
+    } else if (p.name == "X-NVL-RENMEI") {
+        const QStringList parts = components(decodeValue(p));
+        if (contact.joint.size() < MaxJointNames && !parts.value(0).trimmed().isEmpty())
+            contact.joint.append({parts.value(0).trimmed(), parts.value(1).trimmed()});
     } else if (p.name == "X-ABSHOWAS") {
         contact.company = decodeValue(p).trimmed().toUpper() == QLatin1String("COMPANY");
     } else if (p.name == "ADR") {
@@ -228,13 +233,15 @@ void finishContact(const Contact &contact, ImportResult &result) {
                 "nvl::Import", "「%1」には文字として読めないバイトがあり、「\uFFFD」にしました。")
                 .arg(quotedStart(name)));
     result.records.append(record);
+    result.jointNames.append(contact.joint);
 }
 
 // The properties a contact is read from; everything else (photos, logos,
 // sounds, keys, notes) is passed over as it streams by, never kept.
 bool keptProperty(const QByteArray &name) {
     return name == "BEGIN" || name == "END" || name == "FN" || name == "N" || name == "ADR" ||
-           name == "X-NVL-CODE" || name == "X-NVL-HONORIFIC" || name == "X-ABSHOWAS";
+           name == "X-NVL-CODE" || name == "X-NVL-HONORIFIC" || name == "X-NVL-RENMEI" ||
+           name == "X-ABSHOWAS";
 }
 
 } // namespace
@@ -428,7 +435,7 @@ ImportResult readVCards(const QByteArray &bytes) {
     return reader.finish();
 }
 
-QByteArray writeVCards(const QList<AddressRecord> &records) {
+QByteArray writeVCards(const QList<AddressRecord> &records, const QList<JointNames> &jointNames) {
     QByteArray out;
     // Folded at 75 octets, never inside a character (RFC 6350, 3.2).
     const auto line = [&out](const QString &text) {
@@ -445,7 +452,8 @@ QByteArray writeVCards(const QList<AddressRecord> &records) {
         }
         out += bytes.mid(from) + "\r\n";
     };
-    for (const AddressRecord &r : records) {
+    for (qsizetype index = 0; index < records.size(); ++index) {
+        const AddressRecord &r = records.at(index);
         const QString &name = r.field(AddressRecord::Name);
         // The name's first blank parts family from given name.
         qsizetype blank = name.indexOf(u' ');
@@ -470,6 +478,10 @@ QByteArray writeVCards(const QList<AddressRecord> &records) {
                                  ? honorificWords().value(honorific.toInt())
                                  : honorific;
         line(QStringLiteral("X-NVL-HONORIFIC:%1").arg(escaped(word.isEmpty() ? honorific : word)));
+        // 連名 have no field of their own in vCard.
+        for (const JointName &joint : jointNames.value(index))
+            line(QStringLiteral("X-NVL-RENMEI:%1;%2")
+                     .arg(escaped(joint.name), escaped(joint.honorific)));
         line(QStringLiteral("END:VCARD"));
     }
     return out;

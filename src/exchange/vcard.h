@@ -32,6 +32,8 @@ private:
 
 // The records as vCard 3.0 in UTF-8: FN and N, the address as locality
 // (住所１), street (住所２), extended address (建物名) and postal code.
-QByteArray writeVCards(const QList<AddressRecord> &records);
+// 連名 (`jointNames` by record index) as X-NVL-RENMEI:name;honorific.
+QByteArray writeVCards(const QList<AddressRecord> &records,
+                       const QList<JointNames> &jointNames = {});
 
 } // namespace nvl

@@ -121,14 +121,15 @@ void MainWindow::importContacts(const QString &chosen) {
         if (answer == MessageAnswer::Cancel)
             return;
         if (answer == MessageAnswer::Yes) {
-            appendToOpenBook(read->records);
+            appendToOpenBook(*read);
             return;
         }
     }
-    saveAsNewBook(read->records);
+    saveAsNewBook(*read);
 }
 
-void MainWindow::appendToOpenBook(const QList<AddressRecord> &records) {
+void MainWindow::appendToOpenBook(const ImportResult &read) {
+    const QList<AddressRecord> &records = read.records;
     const MergeResult merged = appendRecords(book(), records);
     if (!merged.ok()) {
         m_ctx.platform.messages.show(merged.error);
@@ -136,8 +137,14 @@ void MainWindow::appendToOpenBook(const QList<AddressRecord> &records) {
     }
     // Added in the one book and written through its save, never over changes
     // another program made since it was read; nothing is added when not written.
-    const BookDocument::Saved written =
-        m_ctx.book.commit([&] { return m_ctx.book.appendRecords(records); });
+    const BookDocument::Saved written = m_ctx.book.commit([&] {
+        const int first = m_ctx.book.recordCount();
+        if (!m_ctx.book.appendRecords(records))
+            return false;
+        for (int i = 0; i < records.size(); ++i)
+            m_ctx.book.setRecordData(first + i, withJointNames({}, read.jointNames.value(i)));
+        return true;
+    });
     if (!written.ok()) {
         m_ctx.platform.messages.show(written.error +
                                      tr("\n取り込みを中止しました。住所録は変更していません。"));
@@ -150,7 +157,8 @@ void MainWindow::appendToOpenBook(const QList<AddressRecord> &records) {
             .join(u'\n'));
 }
 
-void MainWindow::saveAsNewBook(const QList<AddressRecord> &records) {
+void MainWindow::saveAsNewBook(const ImportResult &read) {
+    const QList<AddressRecord> &records = read.records;
     const MergeResult book = appendRecords(AddressBook(), records);
     if (!book.ok()) {
         m_ctx.platform.messages.show(book.error);
@@ -162,7 +170,12 @@ void MainWindow::saveAsNewBook(const QList<AddressRecord> &records) {
     const QString path = m_dialog.showSave();
     if (path.isEmpty())
         return;
-    const BookDocument::Saved written = BookDocument::saveCopy(path, book.book);
+    // Written with its 連名 in the companion, then opened as any book.
+    BookDocument imported;
+    imported.setRecords(book.book.records);
+    for (int i = 0; i < records.size(); ++i)
+        imported.setRecordData(i, withJointNames({}, read.jointNames.value(i)));
+    const BookDocument::Saved written = imported.saveAs(path);
     if (!written.ok()) {
         m_ctx.platform.messages.show(written.error);
         return;
@@ -186,8 +199,9 @@ void MainWindow::exportBook() {
         lower.endsWith(QLatin1String(".vcf")) || lower.endsWith(QLatin1String(".vcard"));
     if (!vcard && !lower.endsWith(QLatin1String(".csv")))
         path += QStringLiteral(".csv");
-    const WriteResult written = replaceFileContents(path, vcard ? writeVCards(book().records)
-                                                                : writeExportCsv(book().records));
+    const QList<JointNames> joint = jointNamesOfEach(m_ctx.book.recordDataList());
+    const WriteResult written = replaceFileContents(
+        path, vcard ? writeVCards(book().records, joint) : writeExportCsv(book().records, joint));
     if (!written) {
         m_ctx.platform.messages.show(written.error);
         return;

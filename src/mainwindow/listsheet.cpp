@@ -1,5 +1,7 @@
 #include "listsheet.h"
 
+#include "jointnames.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QStyle>
@@ -137,6 +139,8 @@ QVariant BookTableModel::data(const QModelIndex &index, int role) const {
             return QString::number(index.row() + 1);
         const AddressRecord &entry = m_book->record(index.row() + 1);
         const int field = m_fields.at(column - 1);
+        if (field == JointNamesColumn)
+            return jointNamesText(jointNamesOf(m_book->recordData(index.row())));
         return field == 0 ? listHonorific(entry.field(AddressRecord::Honorific))
                           : entry.field(field);
     }
@@ -198,7 +202,10 @@ bool ListSheet::fill(Variant variant) {
     if (columns.size() != fields.size() + 1)
         return false;
     m_model.setNumberBackground(palette().button());
-    m_model.setBook(&m_ctx.book, columns, fields);
+    // 連名 in a column of their own after the sheet's own columns.
+    m_model.setBook(&m_ctx.book,
+                    columns + QList<GridColumn>{{tr("連名"), Qt::AlignLeft | Qt::AlignVCenter}},
+                    fields + QList<int>{BookTableModel::JointNamesColumn});
     m_chosenNumber = 0;
     // Columns a user dragged on the last visit stand in their places again.
     QHeaderView *header = m_grid->horizontalHeader();
@@ -209,6 +216,8 @@ bool ListSheet::fill(Variant variant) {
     const QFontMetrics metrics(m_grid->font());
     for (int c = 0; c < columns.size(); ++c)
         m_grid->setColumnWidth(c, metrics.horizontalAdvance(columns.at(c).header) + 8);
+    m_grid->setColumnWidth(static_cast<int>(columns.size()),
+                           metrics.horizontalAdvance(QString(16, QChar(0x3000))));
     const int rowHeight = (RowHeightTwips + TwipsPerPixel / 2) / TwipsPerPixel;
     m_grid->verticalHeader()->setMinimumSectionSize(1);
     m_grid->verticalHeader()->setDefaultSectionSize(rowHeight);

@@ -30,7 +30,9 @@ class BookTableModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    // Record fields shown in columns 1.. (0 = the honorific as a word).
+    // Record fields shown in columns 1.. (0 = the honorific as a word,
+    // JointNamesColumn = the 連名).
+    static constexpr int JointNamesColumn = -1;
     void setBook(const BookDocument *book, const QList<GridColumn> &columns,
                  const QList<int> &fields);
     void setNumberBackground(const QBrush &brush) { m_numberBackground = brush; }

@@ -88,8 +88,8 @@ private:
     // Import of contacts: into the open book (asked first) or a new one.
     void importContacts(const QString &path = {});
     std::optional<ImportResult> readContacts(const QString &path);
-    void appendToOpenBook(const QList<AddressRecord> &records);
-    void saveAsNewBook(const QList<AddressRecord> &records);
+    void appendToOpenBook(const ImportResult &read);
+    void saveAsNewBook(const ImportResult &read);
     void exportBook();
     void saveBookAs(bool fromToolbar);
     void openCardEditor();

@@ -1,5 +1,7 @@
 #include "booklistmodel.h"
 
+#include "jointnames.h"
+
 namespace nvl {
 
 namespace {
@@ -37,7 +39,17 @@ int BookListModel::recordNumber(int row) const {
 QVariant BookListModel::data(const QModelIndex &index, int role) const {
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return QSortFilterProxyModel::data(index, role);
-    const QString name = QSortFilterProxyModel::data(index, Qt::DisplayRole).toString();
+    QString name = QSortFilterProxyModel::data(index, Qt::DisplayRole).toString();
+    // The 連名 after the name.
+    if (const auto *book = qobject_cast<const BookDocument *>(sourceModel())) {
+        JointNames joint = jointNamesOf(book->recordData(mapToSource(index).row()));
+        if (!joint.isEmpty()) {
+            QStringList names{name};
+            for (const JointName &other : joint)
+                names.append(other.name);
+            name = names.join(u'・');
+        }
+    }
     if (m_numbers == Numbers::Hidden)
         return name;
     return QStringLiteral("%1  %2").arg(mapToSource(index).row() + 1).arg(name);

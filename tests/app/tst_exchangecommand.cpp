@@ -1,7 +1,9 @@
 // nvl-hagaki import and export as processes, no display: what they write,
 // what they refuse, and what they say.
+#include "bookdocument.h"
 #include "bookfile.h"
 #include "fakeplatform.h"
+#include "jointnames.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -179,6 +181,15 @@ void TestExchangeCommand::roundTripThroughFiles() {
                    "\"グランハイツ101\"\r\n"
                    "\"株式会社ＮＶＬ\",\"大阪府大阪市北区\",\"梅田3-1\",\"5300001\",\"\",\"2\","
                    "\"\"\r\n")));
+    // The first card's 連名, in the book's companion.
+    const JointNames joint = {{QStringLiteral("花子"), QStringLiteral("様")},
+                              {QStringLiteral("健太"), QStringLiteral("くん")}};
+    {
+        BookDocument document;
+        QVERIFY(document.load(original).ok());
+        document.setRecordData(0, withJointNames({}, joint));
+        QVERIFY(document.save().ok());
+    }
     QCOMPARE(run({QStringLiteral("export"), original, path(exported)}), 0);
     QCOMPARE(run({QStringLiteral("import"), path(exported), path(QStringLiteral("back.dat"))}), 0);
     const BookRead before = readBookFile(original);
@@ -192,6 +203,10 @@ void TestExchangeCommand::roundTripThroughFiles() {
             QCOMPARE(after.book.record(n).field(field), before.book.record(n).field(field));
     if (exported.endsWith(QLatin1String(".csv")))
         QCOMPARE(after.book.records, before.book.records); // every field
+    BookDocument back;
+    QVERIFY(back.load(path(QStringLiteral("back.dat"))).ok());
+    QCOMPARE(jointNamesOf(back.recordData(0)), joint);
+    QVERIFY(jointNamesOf(back.recordData(1)).isEmpty());
     // Export refuses a name it cannot tell the format of.
     QString errors;
     QCOMPARE(run({QStringLiteral("export"), original, path(QStringLiteral("book.txt"))}, &errors),

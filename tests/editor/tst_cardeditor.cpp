@@ -1,6 +1,7 @@
 #include "bookfile.h"
 #include "cardeditor.h"
 #include "fakeplatform.h"
+#include "jointnames.h"
 #include "mainwindow.h"
 
 #include <QAbstractButton>
@@ -90,6 +91,7 @@ private slots:
     void lastAndFirstOnEmptyNewBookStay();
     void deleteWriteFailureChangesNothing();
     void fromMainWindowAndBack();
+    void jointNamesTypedAndKept();
 
 private:
     CardEditor *openOn(int cards);
@@ -901,6 +903,39 @@ void TestCardEditor::deleteWriteFailureChangesNothing() {
     QCOMPARE(m_editor->card(2).field(AddressRecord::Name), QStringLiteral("名前2"));
     QCOMPARE(readBytes(bookPath()), before);
     QFile::setPermissions(bookPath(), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// 連名 typed under the name go with the card into the companion, on a card
+// registered and on a new one, and come back into the fields.
+void TestCardEditor::jointNamesTypedAndKept() {
+    openOn(2);
+    auto *joint = ctl<QLineEdit>("txtJoint1");
+    QCOMPARE(joint->maxLength(), ctl<QLineEdit>("txtName")->maxLength());
+    typeText(joint, QStringLiteral("花子"));
+    QVERIFY(m_editor->modified());
+    typeText(ctl<QLineEdit>("txtJoint2"), QStringLiteral("健太"));
+    ctl<QComboBox>("cboJoint2")
+        ->setCurrentIndex(int(jointHonorifics().indexOf(QStringLiteral("くん"))));
+    click("cmdAdd");
+    click("cmdFF");
+    click("cmdFow"); // a new card
+    typeText(ctl<QLineEdit>("txtName"), QStringLiteral("追加 三郎"));
+    typeText(ctl<QLineEdit>("txtJoint1"), QStringLiteral("佐藤 四郎"));
+    click("cmdAdd");
+    click("cmdRR");
+    QCOMPARE(joint->text(), QStringLiteral("花子"));
+    QCOMPARE(ctl<QComboBox>("cboJoint2")->currentText(), QStringLiteral("くん"));
+    m_desk->messages.answers = {MessageAnswer::Yes};
+    click("Command1");
+    BookDocument saved;
+    QVERIFY(saved.load(bookPath()).ok());
+    QCOMPARE(saved.recordCount(), 3);
+    QCOMPARE(jointNamesOf(saved.recordData(0)),
+             JointNames({{QStringLiteral("花子"), QStringLiteral("様")},
+                         {QStringLiteral("健太"), QStringLiteral("くん")}}));
+    QVERIFY(jointNamesOf(saved.recordData(1)).isEmpty());
+    QCOMPARE(jointNamesOf(saved.recordData(2)),
+             JointNames({{QStringLiteral("佐藤 四郎"), QStringLiteral("様")}}));
 }
 
 QTEST_MAIN(TestCardEditor)

@@ -293,15 +293,33 @@ void TestExchange::roundTrips() {
     // Both keep every field; an empty honorific comes back as 様, as typed.
     QList<AddressRecord> expected = records;
     expected.last().setField(AddressRecord::Honorific, QStringLiteral("0"));
-    const CsvRead table = readCsvTable(writeExportCsv(records));
+    // 連名 with them, back in their own columns and properties.
+    const QList<JointNames> joint = {{{QStringLiteral("花子"), QStringLiteral("様")},
+                                      {QStringLiteral("健太"), QStringLiteral("くん")},
+                                      {QStringLiteral("鈴木 一郎"), QString()}},
+                                     {},
+                                     {{QStringLiteral("総務部;経理,部"), QStringLiteral("御中")}},
+                                     {}};
+    const CsvRead table = readCsvTable(writeExportCsv(records, joint));
     QVERIFY(table.ok());
     const ImportResult csv = recordsFromTable(table.table, guessMapping(table.table.header));
     QVERIFY(csv.ok() && csv.skipped.isEmpty());
     QCOMPARE(csv.records, expected);
-    const QByteArray vcard = writeVCards(records);
+    QCOMPARE(csv.jointNames, joint);
+    const QByteArray vcard = writeVCards(records, joint);
     const ImportResult vcf = readVCards(vcard);
     QVERIFY(vcf.ok() && vcf.skipped.isEmpty());
     QCOMPARE(vcf.records, expected);
+    QCOMPARE(vcf.jointNames, joint);
+    // A postcard program's spellings of the columns.
+    const CsvRead other =
+        readCsvTable(QStringLiteral("氏名,郵便番号,住所1,連名１,連名1(敬称),家族2,連名2敬称\r\n"
+                                    "山田 太郎,100-0001,東京都千代田区1,花子,様,健太,くん\r\n")
+                         .toUtf8());
+    const ImportResult spelled = recordsFromTable(other.table, guessMapping(other.table.header));
+    QCOMPARE(spelled.jointNames,
+             QList<JointNames>({{{QStringLiteral("花子"), QStringLiteral("様")},
+                                 {QStringLiteral("健太"), QStringLiteral("くん")}}}));
     // Folded at 75 octets, each piece still UTF-8.
     for (const QByteArray &line : vcard.split('\n')) {
         QVERIFY2(line.size() <= 76, line.constData()); // with its CR
@@ -436,7 +454,7 @@ void TestExchange::realExports_data() {
         << "postcard-program.csv"
         << QStringList{"山田 太郎|100-0001|東京都千代田区|千代田1-1|グランハイツ101",
                        "佐藤 一郎|530-0001|大阪府大阪市北区|梅田3-1|"}
-        << QStringList{"0", "0"} << "読み込まなかった列: フリガナ、連名1、連名1敬称";
+        << QStringList{"0", "0"} << "読み込まなかった列: フリガナ"; // 連名 go to the companion
     QTest::newRow("Google's formatted address only")
         << "google-formatted.csv"
         << QStringList{"高橋 一郎|100-0001|東京都千代田区|千代田1-1|",

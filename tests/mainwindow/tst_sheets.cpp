@@ -4,9 +4,11 @@
 #include "bookfile.h"
 #include "cardeditor.h"
 #include "fakeplatform.h"
+#include "jointnames.h"
 #include "listsheet.h"
 #include "mainwindow.h"
 #include "qtservices.h"
+#include "widgetlookup.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -15,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QTableView>
 #include <QtTest>
 
@@ -127,7 +130,7 @@ void TestSheets::emptyBookShowsHeaderOnly() {
     QTableView *grid = sheetGrid();
     QVERIFY(grid && grid->isVisible());
     QCOMPARE(grid->model()->rowCount(), 0);
-    QCOMPARE(grid->model()->columnCount(), 7);
+    QCOMPARE(grid->model()->columnCount(), 8); // the sheet's seven, then 連名
     QVERIFY(!m_main->isFormLoaded());
     QCOMPARE(m_desk->context.windows.existing(WindowId::ListSheet)->windowTitle(),
              QStringLiteral("住所一覧"));
@@ -157,13 +160,21 @@ void TestSheets::honorificColumn() {
 
 void TestSheets::fullVariantCaptionAndColumns() {
     openBook({"甲"});
+    m_desk->context.book.setRecordData(
+        0, withJointNames({}, {{QStringLiteral("花子"), QStringLiteral("様")},
+                               {QStringLiteral("健太"), QStringLiteral("くん")}}));
+    // The main window's list shows the 連名 after the name.
+    QCOMPARE(rowTexts(child<QListView>(m_main, "lstSet1")).value(0),
+             QStringLiteral("甲・花子・健太"));
     child<QAbstractButton>(m_main, "cmdView")->click();
     FormWindow *sheet = m_desk->context.windows.existing(WindowId::ListSheet);
     QCOMPARE(sheet->windowTitle(), m_book + QStringLiteral("住所一覧　"));
     QTableView *grid = sheetGrid();
-    QCOMPARE(grid->model()->columnCount(), 8);
+    QCOMPARE(grid->model()->columnCount(), 9);
     QCOMPARE(cellText(grid, 0, 6), QStringLiteral("棟1"));
     QCOMPARE(cellText(grid, 0, 7), QStringLiteral("c1"));
+    QCOMPARE(cellText(grid, 0, 8), QStringLiteral("花子 様・健太 くん"));
+    QCOMPARE(grid->model()->headerData(8, Qt::Horizontal).toString(), QStringLiteral("連名"));
     QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 17); // 250 twips
     // Each header's trailing blanks widen its column.
     QVERIFY(grid->columnWidth(4) > grid->columnWidth(2) * 4);
@@ -251,7 +262,7 @@ void TestSheets::editorListCommandShowsSheet() {
     QVERIFY(!editor->isFormLoaded());
     QTableView *grid = sheetGrid();
     QVERIFY(grid && grid->isVisible());
-    QCOMPARE(grid->model()->columnCount(), 7);
+    QCOMPARE(grid->model()->columnCount(), 8);
     QCOMPARE(cellText(grid, 0, 1), QStringLiteral("甲改"));
     QVERIFY(!m_main->isFormLoaded());
 }
