@@ -5,6 +5,8 @@
 #include "formwindow.h"
 
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QtTest>
 
 namespace nvl::test {
@@ -69,6 +71,28 @@ void clickRows(QListView *list, const QList<int> &rows) {
                           first ? Qt::NoModifier : Qt::ControlModifier, rect.center());
         first = false;
     }
+}
+
+// Opens a menu of the window's menu bar and clicks one of its items, as a
+// user does with the mouse.
+bool chooseFromMenu(QWidget *window, const QString &menuTitle, const QString &item) {
+    auto *bar = window->findChild<QMenuBar *>();
+    if (!bar)
+        return false;
+    for (QAction *top : bar->actions()) {
+        if (!top->menu() || !QString(top->text()).remove(u'&').startsWith(menuTitle))
+            continue;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+        QMenu *menu = top->menu();
+        if (!QTest::qWaitForWindowExposed(menu))
+            return false;
+        for (QAction *action : menu->actions())
+            if (QString(action->text()).remove(u'&').startsWith(item)) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                return true;
+            }
+    }
+    return false;
 }
 
 } // namespace nvl::test

@@ -40,5 +40,8 @@ public:
 // Clicks a list's rows as a user does: the first plainly, the rest with Ctrl.
 void clickRows(QListView *list, const QList<int> &rows);
 QListView *bookList(QWidget *mainWindow);
+// Opens a menu of the window's menu bar and clicks one of its items, as a
+// user does with the mouse.
+bool chooseFromMenu(QWidget *window, const QString &menuTitle, const QString &item);
 
 } // namespace nvl::test

@@ -38,28 +38,6 @@ private slots:
 
 namespace {
 
-// Opens a menu of the window's menu bar and clicks one of its items, as a
-// user does with the mouse.
-bool chooseFromMenu(QWidget *window, const QString &menuTitle, const QString &item) {
-    auto *bar = window->findChild<QMenuBar *>();
-    if (!bar)
-        return false;
-    for (QAction *top : bar->actions()) {
-        if (!top->menu() || !QString(top->text()).remove(u'&').startsWith(menuTitle))
-            continue;
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
-        QMenu *menu = top->menu();
-        if (!QTest::qWaitForWindowExposed(menu))
-            return false;
-        for (QAction *action : menu->actions())
-            if (QString(action->text()).remove(u'&').startsWith(item)) {
-                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-                return true;
-            }
-    }
-    return false;
-}
-
 const QByteArray Contacts =
     "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:一人目\r\nADR:;;千代田1-1;千代田区;東京都;100-0001;\r\n"
     "END:VCARD\r\nBEGIN:VCARD\r\nFN:住所なし\r\nEND:VCARD\r\n";

@@ -7,8 +7,10 @@
 #include "testmain.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
 #include <QTimer>
@@ -25,6 +27,7 @@ private slots:
     void printFromPrintWindow();
     void previewPrintsAfterTheSameQuestions();
     void longWarningFitsTheScreen();
+    void jointNamesFromImportToPrinter();
 
 private:
     PrivateCups m_cups;
@@ -223,6 +226,58 @@ void TestJourneyPrint::longWarningFitsTheScreen() {
     for (const QRect &button : buttons)
         QVERIFY(screen.contains(button));
     QVERIFY2(first.contains(QStringLiteral("300枚")), qPrintable(first));
+}
+
+// A postcard program's CSV with 連名: imported into a new book, shown in the
+// card editor, printed on the CUPS queue with every name and honorific.
+void TestJourneyPrint::jointNamesFromImportToPrinter() {
+    if (!m_cupsMissing.isEmpty())
+        NVL_SKIP_UNLESS_CI(m_cupsMissing);
+    QFile::remove(m_cups.jobFile());
+    Journey journey;
+    const QString csv = journey.path(QStringLiteral("年賀状.csv"));
+    writeBytes(csv,
+               QStringLiteral("氏名,郵便番号,住所1,住所2,連名1,連名1敬称,連名2,連名2敬称\r\n"
+                              "山田 太郎,100-0001,東京都千代田区,千代田1-1,花子,様,健太,くん\r\n")
+                   .toUtf8());
+    const QString book = journey.path(QStringLiteral("年賀状.dat"));
+    ModalAnswers answers;
+    answers.then(typeFileNameAndPress(csv, QStringLiteral("開く")))
+        .then(pressButton(QStringLiteral("取り込む")))
+        .then(typeFileNameAndPress(book, QStringLiteral("保存")))
+        .then(pressButton(QStringLiteral("OK")));
+    QVERIFY(chooseFromMenu(journey.mainWindow(), QStringLiteral("ﾌｧｲﾙ"),
+                           QStringLiteral("連絡先を取り込む")));
+    QTRY_VERIFY(answers.allAnswered());
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    QCOMPARE(rowTexts(bookList(journey.mainWindow())),
+             QStringList{QStringLiteral("山田 太郎・花子・健太")});
+
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("住所録編集")));
+    QWidget *editor = journey.window(WindowId::CardEditor);
+    QVERIFY(editor);
+    QCOMPARE(qobject_cast<QLineEdit *>(controlNamed(editor, QStringLiteral("連名1")))->text(),
+             QStringLiteral("花子"));
+    QCOMPARE(qobject_cast<QComboBox *>(controlNamed(editor, QStringLiteral("連名2の敬称")))
+                 ->currentText(),
+             QStringLiteral("くん"));
+    QVERIFY(press(editor, QStringLiteral("戻る")));
+
+    QWidget *print = toPrintWindow(journey, 1);
+    QVERIFY(print);
+    answers.then(choosePrinterAndPress(PrivateCups::queueName(), QStringLiteral("印刷")))
+        .then(pressButton(QStringLiteral("OK")));
+    QVERIFY(press(print, QStringLiteral("印刷")));
+    QTRY_VERIFY(answers.allAnswered());
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_cups.jobFile()), 20000);
+    QStringList words;
+    for (const PdfWord &word : pdfWords(m_cups.jobFile()))
+        words.append(word.text);
+    for (const char *part : {"山田", "太郎", "花子", "健太", "くん"})
+        QVERIFY2(words.contains(QString::fromUtf8(part)), qPrintable(words.join(u' ')));
+    QCOMPARE(words.count(QStringLiteral("様")), 2);
+    QCOMPARE(words.count(QStringLiteral("山田")), 1);
 }
 
 NVL_TEST_MAIN(TestJourneyPrint)
