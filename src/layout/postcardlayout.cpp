@@ -81,11 +81,17 @@ public:
             return;
         }
         const JointNames joint = m_job.jointNamesAt(entry);
+        double below = 0; // how far the 連名 push the code line down
         for (const TextItem &item : RecipientItems) {
-            if (item.field == NameLineField && !joint.isEmpty())
-                nameBlock(entry, item, column, top, joint);
-            else
+            if (item.field == NameLineField && !joint.isEmpty()) {
+                below = nameBlock(entry, item, column, top, joint);
+            } else if (item.field == AddressRecord::Code && below > 0) {
+                TextItem moved = item;
+                moved.y = static_cast<float>(item.y + below);
+                text(moved, column, top, recipientText(entry, item));
+            } else {
                 text(item, column, top, recipientText(entry, item));
+            }
         }
         text(SenderZip, column, top, m_job.sender.postalCode);
         text(SenderAdd1, column, top, m_job.sender.address1, add1X);
@@ -121,16 +127,16 @@ private:
 
     QString field(int entry, int number) const { return m_job.records.at(entry).field(number); }
 
-    // The name with its 連名, a line each under it; the lines after it keep
-    // their places.
-    void nameBlock(int entry, const TextItem &item, Column column, double top,
-                   const JointNames &joint) {
+    // The name with its 連名, a line each under it; returns how far they
+    // reach below the name's line, for the code line to follow.
+    double nameBlock(int entry, const TextItem &item, Column column, double top,
+                     const JointNames &joint) {
         const float x = column == Column::Right ? item.rightX : item.leftX;
-        drawNameBlockAcross(m_surface, m_job.addressFont, item.points, 1,
-                            nameBlockLines(field(entry, AddressRecord::Name),
-                                           honorificWord(field(entry, AddressRecord::Honorific)),
-                                           joint),
-                            QPointF(m_h + x, top + item.y), cardRight(column) - x);
+        return drawNameBlockAcross(
+            m_surface, m_job.addressFont, item.points, 1,
+            nameBlockLines(field(entry, AddressRecord::Name),
+                           honorificWord(field(entry, AddressRecord::Honorific)), joint),
+            QPointF(m_h + x, top + item.y), cardRight(column) - x);
     }
 
     // The printed name line uses a half-width blank before the honorific.

@@ -118,8 +118,9 @@ void TestJointNames::aligned_data() {
 void TestJointNames::aligned() {
     QFETCH(int, paper);
     QFETCH(bool, vertical);
-    PrintJob input = job({card(QStringLiteral("山田 太郎"), QStringLiteral("1000001"),
-                               QStringLiteral("東京都港区"))});
+    PrintJob input =
+        job({card(QStringLiteral("山田 太郎"), QStringLiteral("1000001"),
+                  QStringLiteral("東京都港区"), {}, {}, QStringLiteral("CODE-1234567890"))});
     input.sender.name = QStringLiteral("送り主");
     input.vertical = vertical;
     input.jointNames = {Family};
@@ -149,6 +150,13 @@ void TestJointNames::aligned() {
                             .arg(all)));
     QCOMPARE(all.count(QStringLiteral("山")), 1);
     QCOMPARE(all.count(QStringLiteral("鈴")), 1);
+    // Nothing printed over anything else (the code line makes way).
+    for (qsizetype i = 0; i < words.size(); ++i)
+        for (qsizetype j = i + 1; j < words.size(); ++j) {
+            const QRectF both = words.at(i).box.intersected(words.at(j).box);
+            QVERIFY2(both.width() * both.height() < 1,
+                     qPrintable(words.at(i).text + QStringLiteral(" over ") + words.at(j).text));
+        }
 }
 
 QTEST_MAIN(TestJointNames)
