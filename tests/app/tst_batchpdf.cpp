@@ -1,5 +1,7 @@
 // The command-line PDF printer, run as its own process without a display.
+#include "bookdocument.h"
 #include "fakeplatform.h"
+#include "jointnames.h"
 #include "pdftools.h"
 
 #include <QDir>
@@ -27,6 +29,7 @@ private slots:
     void zipCommand();
     void a4PositionsKept();
     void longLinesStayInTheirQuarter();
+    void jointNamesFromTheCompanion();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -377,6 +380,26 @@ void TestBatchPdf::longLinesStayInTheirQuarter() {
         lines += word.text == line;
     }
     QCOMPARE(lines, 4 * 3);
+}
+
+// print-pdf prints a card's 連名 from the book's companion.
+void TestBatchPdf::jointNamesFromTheCompanion() {
+    const QString book = path(QStringLiteral("book.dat"));
+    {
+        nvl::BookDocument document;
+        QVERIFY(document.load(book).ok());
+        document.setRecordData(
+            0, nvl::withJointNames({}, {{QStringLiteral("花子"), QStringLiteral("ちゃん")}}));
+        QVERIFY(document.save().ok());
+    }
+    const QString pdf = path(QStringLiteral("joint.pdf"));
+    QCOMPARE(run({book, pdf, QStringLiteral("--records"), QStringLiteral("1,2")}), 0);
+    QStringList texts;
+    for (const PdfWord &word : pdfWords(pdf))
+        texts.append(word.text);
+    QVERIFY2(texts.contains(QStringLiteral("花子")) && texts.contains(QStringLiteral("ちゃん")),
+             qPrintable(texts.join(u' ')));
+    QCOMPARE(texts.count(QStringLiteral("花子")), 1); // the first card's only
 }
 
 QTEST_APPLESS_MAIN(TestBatchPdf)
