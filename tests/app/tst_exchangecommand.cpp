@@ -5,6 +5,7 @@
 #include "fakeplatform.h"
 #include "jointnames.h"
 
+#include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -25,6 +26,8 @@ private slots:
     void sixDigitCodesAndDuplicates();
     void answersWithoutDisplay_data();
     void answersWithoutDisplay();
+    void listFindsRecords_data();
+    void listFindsRecords();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -323,6 +326,43 @@ void TestExchangeCommand::answersWithoutDisplay() {
     QVERIFY2(!output.contains(QStringLiteral("display")), qPrintable(output));
     // Nothing was written under any name.
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"in.vcf"});
+}
+
+void TestExchangeCommand::listFindsRecords_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("output");
+    const QString first = QStringLiteral("1\t山田 太郎\t100-0005\t東京都千代田区\n");
+    const QString second = QStringLiteral("2\t佐藤 花子\t530-0001\t大阪府大阪市北区\n");
+    QTest::newRow("everything") << QStringList{} << first + second;
+    QTest::newRow("--search by reading") << QStringList{"--search", "ﾔﾏﾀﾞ"} << first;
+    QTest::newRow("--search a full-width code") << QStringList{"--search", "５３０００"} << second;
+    QTest::newRow("--tag") << QStringList{"--tag", "仕事"} << second;
+    QTest::newRow("both must hold")
+        << QStringList{"--search", "山田", "--tag", "仕事"} << QString();
+}
+
+// `list` prints the records every condition holds for; none is no failure.
+void TestExchangeCommand::listFindsRecords() {
+    QFETCH(QStringList, options);
+    QFETCH(QString, output);
+    const QString book = path(QStringLiteral("list.dat"));
+    writeBytes(
+        book,
+        cp932(QStringLiteral(
+            "\"山田 太郎\",\"東京都千代田区\",\"丸の内1\",\"100-0005\",\"\",\"0\",\"\"\r\n"
+            "\"佐藤 花子\",\"大阪府大阪市北区\",\"梅田1\",\"530-0001\",\"\",\"0\",\"\"\r\n")));
+    {
+        BookDocument document;
+        QVERIFY(document.load(book).ok());
+        document.setRecordData(0, {{QStringLiteral("reading"), QStringLiteral("やまだ たろう")}});
+        document.setRecordData(1, {{QStringLiteral("tags"), QJsonArray{QStringLiteral("仕事")}}});
+        QVERIFY(document.save().ok());
+    }
+    QProcess process;
+    process.start(QStringLiteral(NVL_PROGRAM), QStringList{"list", book} + options);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), output);
 }
 
 QTEST_MAIN(TestExchangeCommand)

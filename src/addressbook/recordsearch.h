@@ -1,0 +1,31 @@
+#pragma once
+
+#include "addressrecord.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+namespace nvl {
+
+// A text as searches compare it: NFKC (half-width ｶﾞ is ガ, full-width
+// digits are digits), katakana folded to hiragana, lower case, and without
+// blanks or hyphens (a postal code matches with or without its hyphen).
+QString searchKey(const QString &text);
+
+// What a search asks of a record: a text found in its name, 連名, reading,
+// addresses, building, code, postal code or tags, and a tag it carries.
+// An empty condition holds for every record.
+struct RecordSearch {
+    QString text;
+    QString tag;
+
+    bool isEmpty() const { return text.trimmed().isEmpty() && tag.trimmed().isEmpty(); }
+    bool matches(const AddressRecord &record, const QJsonObject &data) const;
+};
+
+// The tags a record's companion data holds, and its reading.
+QStringList tagsOf(const QJsonObject &data);
+QString readingOf(const QJsonObject &data);
+
+} // namespace nvl
