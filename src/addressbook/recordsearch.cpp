@@ -3,6 +3,8 @@
 #include "jointnames.h"
 
 #include <QJsonArray>
+#include <QRegularExpression>
+#include <QSet>
 
 namespace nvl {
 
@@ -31,6 +33,52 @@ QStringList tagsOf(const QJsonObject &data) {
 
 QString readingOf(const QJsonObject &data) {
     return data.value(QStringLiteral("reading")).toString();
+}
+
+QJsonObject withTags(QJsonObject data, const QStringList &tags) {
+    QJsonArray list;
+    QStringList seen;
+    for (const QString &tag : tags) {
+        const QString word = tag.trimmed();
+        if (word.isEmpty() || seen.contains(word))
+            continue;
+        seen.append(word);
+        list.append(word);
+    }
+    if (list.isEmpty())
+        data.remove(QStringLiteral("tags"));
+    else
+        data.insert(QStringLiteral("tags"), list);
+    return data;
+}
+
+QJsonObject withReading(QJsonObject data, const QString &reading) {
+    if (const QString text = reading.trimmed(); text.isEmpty())
+        data.remove(QStringLiteral("reading"));
+    else
+        data.insert(QStringLiteral("reading"), text);
+    return data;
+}
+
+QStringList splitTags(const QString &text) {
+    static const QRegularExpression separators(QStringLiteral("[;；、,，]"));
+    QStringList tags;
+    for (const QString &part : text.split(separators, Qt::SkipEmptyParts))
+        if (const QString tag = part.trimmed(); !tag.isEmpty() && !tags.contains(tag))
+            tags.append(tag);
+    return tags;
+}
+
+QStringList tagsOfBook(const QList<QJsonObject> &data) {
+    QStringList tags;
+    QSet<QString> seen;
+    for (const QJsonObject &object : data)
+        for (const QString &tag : tagsOf(object))
+            if (!seen.contains(tag)) {
+                seen.insert(tag);
+                tags.append(tag);
+            }
+    return tags;
 }
 
 bool RecordSearch::matches(const AddressRecord &record, const QJsonObject &data) const {

@@ -4,6 +4,7 @@
 #include "bookfile.h"
 #include "bookquestions.h"
 #include "jointnames.h"
+#include "recordsearch.h"
 #include "splitaddress.h"
 
 #include <QComboBox>
@@ -66,7 +67,11 @@ void CardEditor::putCardInFields() {
     m_ui->code->setText(record.field(AddressRecord::Code));
     m_ui->honorific->setCurrentIndex(honorificIndexForList(record.field(AddressRecord::Honorific)));
     m_ui->address3->setText(record.field(AddressRecord::Address3));
-    const JointNames joint = jointNamesOf(m_session.cardData(cardNo()));
+    const QJsonObject data = m_session.cardData(cardNo());
+    m_ui->reading->setText(readingOf(data));
+    m_ui->tags->setText(tagsOf(data).join(QStringLiteral("; ")));
+    offerBookTags();
+    const JointNames joint = jointNamesOf(data);
     for (int n = 0; n < MaxJointNames; ++n) {
         m_ui->jointNames.at(size_t(n))->setText(joint.value(n).name);
         // An empty row offers 様, the word most joint names take.
@@ -82,7 +87,9 @@ QJsonObject CardEditor::shownData() const {
     for (int n = 0; n < MaxJointNames; ++n)
         joint.append({m_ui->jointNames.at(size_t(n))->text(),
                       m_ui->jointHonorifics.at(size_t(n))->currentData().toString()});
-    return withJointNames(m_session.cardData(cardNo()), joint);
+    QJsonObject data = withJointNames(m_session.cardData(cardNo()), joint);
+    data = withReading(data, m_ui->reading->text());
+    return withTags(data, splitTags(m_ui->tags->text()));
 }
 
 AddressRecord CardEditor::shownCard() {
@@ -110,8 +117,10 @@ void CardEditor::clearFields() {
     const QScopedValueRollback loading(m_loadingCard, true);
     m_ui->postalNote->clear();
     for (QLineEdit *edit : {m_ui->name, m_ui->address1, m_ui->address2, m_ui->postalCode,
-                            m_ui->code, m_ui->oneLineAddress, m_ui->address3})
+                            m_ui->code, m_ui->oneLineAddress, m_ui->address3, m_ui->reading,
+                            m_ui->tags})
         edit->clear();
+    offerBookTags();
     for (int n = 0; n < MaxJointNames; ++n) {
         m_ui->jointNames.at(size_t(n))->clear();
         m_ui->jointHonorifics.at(size_t(n))->setCurrentIndex(0);

@@ -62,6 +62,8 @@ private:
     AddressRecord shownCard();
     QJsonObject shownData() const;
     void clearFields();
+    // The book's tags, offered as the tag box completes.
+    void offerBookTags();
     // Nuvel.ini remembers the book the editor leaves.
     void saveBookSettings();
     bool loadBook();

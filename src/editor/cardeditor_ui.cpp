@@ -2,8 +2,11 @@
 #include "cardeditor_ui.h"
 #include "cardeditor.h"
 #include "jointnames.h"
+#include "recordsearch.h"
 
 #include <QComboBox>
+#include <QCompleter>
+#include <QStringListModel>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,6 +30,42 @@ QLineEdit *addEdit(QWidget *parent, const char *name, bool japanese) {
     return edit;
 }
 
+// Completes the word being typed after the last separator, keeping those before.
+class TagCompleter : public QCompleter {
+public:
+    explicit TagCompleter(QLineEdit *edit) : QCompleter(edit), m_edit(edit) {
+        setModel(new QStringListModel(this));
+        setCaseSensitivity(Qt::CaseInsensitive);
+        setCompletionMode(QCompleter::PopupCompletion);
+    }
+
+    void setTags(const QStringList &tags) {
+        static_cast<QStringListModel *>(model())->setStringList(tags);
+    }
+
+    QStringList splitPath(const QString &path) const override {
+        return {path.mid(typedStart(path)).trimmed()};
+    }
+
+    QString pathFromIndex(const QModelIndex &index) const override {
+        const QString text = m_edit->text();
+        QString before = text.left(typedStart(text));
+        if (!before.isEmpty() && !before.endsWith(u' '))
+            before += u' ';
+        return before + index.data().toString();
+    }
+
+private:
+    static qsizetype typedStart(const QString &text) {
+        qsizetype start = 0;
+        for (QChar separator : {u';', u'；', u'、', u',', u'，'})
+            start = std::max(start, text.lastIndexOf(separator) + 1);
+        return start;
+    }
+
+    QLineEdit *m_edit;
+};
+
 QLabel *addLabel(QWidget *parent, const char *name, const QString &text) {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
@@ -34,6 +73,11 @@ QLabel *addLabel(QWidget *parent, const char *name, const QString &text) {
 }
 
 } // namespace
+
+void CardEditor::offerBookTags() {
+    if (auto *completer = dynamic_cast<TagCompleter *>(m_ui->tags->completer()))
+        completer->setTags(tagsOfBook(m_ctx.book.recordDataList()));
+}
 
 void CardEditor::buildNavigation(QWidget *content, QGridLayout *grid) {
     auto *row = new QHBoxLayout;
@@ -98,13 +142,15 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
     m_ui->honorific->setAccessibleName(tr("敬称"));
     m_ui->honorific->addItems(honorificWords());
     grid->addWidget(m_ui->honorific, 5, 3);
+    m_ui->reading = addField("lblReading", tr("フリガナ"), "txtReading", true, 6, 0, 2).second;
+    m_ui->reading->setMaxLength(m_ui->name->maxLength() * 2);
     // 連名 under the name: a given name, or a full name when the family name
     // differs, as long as a name may be.
     for (int n = 0; n < MaxJointNames; ++n) {
         const QString caption = tr("連名%1").arg(n + 1);
         QLineEdit *edit =
             addField(QStringLiteral("lblJoint%1").arg(n + 1).toLatin1().constData(), caption,
-                     QStringLiteral("txtJoint%1").arg(n + 1).toLatin1().constData(), true, 6 + n, 0,
+                     QStringLiteral("txtJoint%1").arg(n + 1).toLatin1().constData(), true, 7 + n, 0,
                      2)
                 .second;
         edit->setMaxLength(m_ui->name->maxLength());
@@ -113,10 +159,13 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
         word->setAccessibleName(tr("連名%1の敬称").arg(n + 1));
         for (const QString &text : jointHonorifics())
             word->addItem(text.isEmpty() ? tr("（なし）") : text, text);
-        grid->addWidget(word, 6 + n, 3);
+        grid->addWidget(word, 7 + n, 3);
         m_ui->jointNames.at(size_t(n)) = edit;
         m_ui->jointHonorifics.at(size_t(n)) = word;
     }
+    m_ui->tags = addField("lblTags", tr("タグ"), "txtTags", true, 10, 0, 3).second;
+    m_ui->tags->setPlaceholderText(tr("家族; 友人; 仕事"));
+    m_ui->tags->setCompleter(new TagCompleter(m_ui->tags));
 }
 
 void CardEditor::buildAddressEntry(QWidget *content, QGridLayout *grid) {
@@ -157,7 +206,7 @@ void CardEditor::buildCommands(QWidget *content, QGridLayout *grid) {
         row->addWidget(button);
     row->addStretch();
     row->addWidget(m_ui->back);
-    grid->addLayout(row, 9, 0, 1, 4);
+    grid->addLayout(row, 11, 0, 1, 4);
 }
 
 void CardEditor::buildControls(QWidget *content) {
@@ -174,10 +223,11 @@ void CardEditor::buildControls(QWidget *content) {
     QWidget *const order[] = {m_ui->postalCode,         m_ui->oneLineAddress,
                               m_ui->address1,           m_ui->address2,
                               m_ui->address3,           m_ui->name,
-                              m_ui->honorific,          m_ui->jointNames[0],
-                              m_ui->jointHonorifics[0], m_ui->jointNames[1],
-                              m_ui->jointHonorifics[1], m_ui->jointNames[2],
-                              m_ui->jointHonorifics[2], m_ui->code};
+                              m_ui->honorific,          m_ui->reading,
+                              m_ui->jointNames[0],      m_ui->jointHonorifics[0],
+                              m_ui->jointNames[1],      m_ui->jointHonorifics[1],
+                              m_ui->jointNames[2],      m_ui->jointHonorifics[2],
+                              m_ui->tags,               m_ui->code};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 
@@ -230,7 +280,8 @@ void CardEditor::connectHandlers() {
         if (!m_loadingCard)
             m_session.setModified(true);
     };
-    connect(m_ui->address3, &QLineEdit::textChanged, this, edited);
+    for (QLineEdit *edit : {m_ui->address3, m_ui->reading, m_ui->tags})
+        connect(edit, &QLineEdit::textChanged, this, edited);
     connect(m_ui->oneLineAddress, &QLineEdit::textChanged, this, edited);
     connect(m_ui->honorific, &QComboBox::currentIndexChanged, this, edited);
     for (int n = 0; n < MaxJointNames; ++n) {

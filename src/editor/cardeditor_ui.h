@@ -33,9 +33,13 @@ struct CardEditorUi {
     QLineEdit *address3 = nullptr;
     QLineEdit *name = nullptr;
     QComboBox *honorific = nullptr;
+    // The name's reading, what searches find it by.
+    QLineEdit *reading = nullptr;
     // 連名, each with its honorific word.
     std::array<QLineEdit *, 3> jointNames{};
     std::array<QComboBox *, 3> jointHonorifics{};
+    // Free words (家族, 仕事 …) separated by ; and completed from the book's.
+    QLineEdit *tags = nullptr;
 
     // Option entry: the whole address on one line, split on request.
     QLabel *oneLineCaption = nullptr;

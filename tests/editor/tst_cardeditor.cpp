@@ -2,10 +2,12 @@
 #include "cardeditor.h"
 #include "fakeplatform.h"
 #include "jointnames.h"
+#include "recordsearch.h"
 #include "mainwindow.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -905,8 +907,9 @@ void TestCardEditor::deleteWriteFailureChangesNothing() {
     QFile::setPermissions(bookPath(), QFile::ReadOwner | QFile::WriteOwner);
 }
 
-// 連名 typed under the name go with the card into the companion, on a card
-// registered and on a new one, and come back into the fields.
+// 連名, reading and tags typed on a card go with it into the companion, on a
+// card registered and on a new one, and come back into the fields; the tag
+// box completes the word typed from the book's tags.
 void TestCardEditor::jointNamesTypedAndKept() {
     openOn(2);
     auto *joint = ctl<QLineEdit>("txtJoint1");
@@ -916,15 +919,23 @@ void TestCardEditor::jointNamesTypedAndKept() {
     typeText(ctl<QLineEdit>("txtJoint2"), QStringLiteral("健太"));
     ctl<QComboBox>("cboJoint2")
         ->setCurrentIndex(int(jointHonorifics().indexOf(QStringLiteral("くん"))));
+    typeText(ctl<QLineEdit>("txtReading"), QStringLiteral("やまだ"));
+    typeText(ctl<QLineEdit>("txtTags"), QStringLiteral("家族；同窓会、家族"));
     click("cmdAdd");
     click("cmdFF");
     click("cmdFow"); // a new card
     typeText(ctl<QLineEdit>("txtName"), QStringLiteral("追加 三郎"));
     typeText(ctl<QLineEdit>("txtJoint1"), QStringLiteral("佐藤 四郎"));
+    auto *tags = ctl<QLineEdit>("txtTags");
+    typeText(tags, QStringLiteral("仕事; 同"));
+    tags->completer()->setCompletionPrefix(tags->completer()->splitPath(tags->text()).value(0));
+    tags->setText(tags->completer()->currentCompletion());
+    QCOMPARE(tags->text(), QStringLiteral("仕事; 同窓会"));
     click("cmdAdd");
     click("cmdRR");
     QCOMPARE(joint->text(), QStringLiteral("花子"));
     QCOMPARE(ctl<QComboBox>("cboJoint2")->currentText(), QStringLiteral("くん"));
+    QCOMPARE(ctl<QLineEdit>("txtTags")->text(), QStringLiteral("家族; 同窓会"));
     m_desk->messages.answers = {MessageAnswer::Yes};
     click("Command1");
     BookDocument saved;
@@ -933,7 +944,9 @@ void TestCardEditor::jointNamesTypedAndKept() {
     QCOMPARE(jointNamesOf(saved.recordData(0)),
              JointNames({{QStringLiteral("花子"), QStringLiteral("様")},
                          {QStringLiteral("健太"), QStringLiteral("くん")}}));
+    QCOMPARE(readingOf(saved.recordData(0)), QStringLiteral("やまだ"));
     QVERIFY(jointNamesOf(saved.recordData(1)).isEmpty());
+    QCOMPARE(tagsOf(saved.recordData(2)), QStringList({"仕事", "同窓会"}));
     QCOMPARE(jointNamesOf(saved.recordData(2)),
              JointNames({{QStringLiteral("佐藤 四郎"), QStringLiteral("様")}}));
 }
