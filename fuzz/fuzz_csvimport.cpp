@@ -21,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             for (const QChar c : field)
                 if (c.category() == QChar::Other_Control)
                     std::abort();
-    const nvl::CsvRead exported = nvl::readCsvTable(nvl::writeExportCsv(read.records));
+    const nvl::CsvRead exported = nvl::readCsvTable(nvl::writeExportCsv(read.records, read.data));
     if (!exported.ok())
         std::abort();
     const nvl::ImportResult again =
         nvl::recordsFromTable(exported.table, nvl::guessMapping(exported.table.header));
-    if (!again.ok() || again.records != read.records)
-        std::abort(); // a field lost or changed by export and import
+    if (!again.ok() || again.records != read.records || again.data != read.data)
+        std::abort(); // a field, 連名, reading or tag lost or changed by export and import
     return 0;
 }

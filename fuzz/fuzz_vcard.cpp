@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         checkFields(record);
     if (read.records.isEmpty())
         return 0; // nothing to write back
-    const nvl::ImportResult again = nvl::readVCards(nvl::writeVCards(read.records));
+    const nvl::ImportResult again = nvl::readVCards(nvl::writeVCards(read.records, read.data));
     if (!again.ok() || again.records.size() + again.skipped.size() > read.records.size())
         std::abort();
     return 0;

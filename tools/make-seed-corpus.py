@@ -88,6 +88,11 @@ vcards = {
         'ADR;TYPE="home,work";LABEL="住所: 札幌":;;北一条西2-1;札幌市中央区;北海道;060-0001;\n'
         'END:VCARD\nBEGIN:VCARD\nVERSION:4.0\nFN:電話だけの人\nTEL:0312345678\nEND:VCARD\n'
     ).encode('utf-8'),
+    'readings-tags.vcf': (
+        'BEGIN:VCARD\r\nVERSION:4.0\r\nFN:佐藤 花子\r\nN;SORT-AS="さとう,はなこ":佐藤;花子;;;\r\n'
+        'X-PHONETIC-LAST-NAME:サトウ\r\nSORT-STRING:さとう\r\nCATEGORIES:家族,大学\\,同期\r\n'
+        'X-NVL-RENMEI:太郎;様\r\nADR:;;梅田1;大阪市北区;大阪府;530-0001;\r\nEND:VCARD\r\n'
+    ).encode('utf-8'),
 }
 for name, data in vcards.items():
     write('fuzz_vcard', name, data)
@@ -107,6 +112,9 @@ csvs = {
     'export.csv': b'\xef\xbb\xbf' + (
         '"氏名","住所１","住所２","郵便番号","コード","敬称","建物名"\r\n'
         '"株式会社 NVL","東京都港区","芝公園4-2-8","105-0011","A1","御中",""\r\n').encode('utf-8'),
+    'readings-tags.csv': ('氏名,ﾌﾘｶﾞﾅ,郵便番号,住所1,連名1,連名1敬称,タグ\r\n'
+                          '山田 太郎,ﾔﾏﾀﾞ ﾀﾛｳ,100-0001,東京都千代田区1,花子,様,"家族;友人、家族"\r\n'
+                          ).encode('cp932'),
 }
 for name, data in csvs.items():
     write('fuzz_csvimport', name, data)

@@ -131,10 +131,10 @@ int runImportCommand(int argc, char *argv[]) {
         return fail("import", merged.error);
     const int first = document.recordCount();
     document.setRecords(merged.book.records);
-    // The 連名 go into the book's companion, beside the records they belong to.
+    // 連名, readings and tags go into the companion, beside their records.
     for (int i = 0; i < read.records.size(); ++i)
         document.setRecordData(
-            first + i, withJointNames(document.recordData(first + i), read.jointNames.value(i)));
+            first + i, read.data.value(i));
     for (const QString &note : importNotes(read))
         warn("import", note);
     if (!merged.duplicates.isEmpty())
@@ -179,8 +179,8 @@ int runExportCommand(int argc, char *argv[]) {
         return fail("export",
                     tr("「%1」は通常のファイルではないため、書き出せません。").arg(outPath));
     const QByteArray bytes =
-        csv ? writeExportCsv(document.book().records, jointNamesOfEach(document.recordDataList()))
-            : writeVCards(document.book().records, jointNamesOfEach(document.recordDataList()));
+        csv ? writeExportCsv(document.book().records, document.recordDataList())
+            : writeVCards(document.book().records, document.recordDataList());
     const WriteResult written = replaceFileContents(outPath, bytes);
     if (!written)
         return fail("export", written.error);

@@ -1,5 +1,7 @@
 #include "foreigncsv.h"
 
+#include "recordsearch.h"
+
 #include "textcodec.h"
 
 #include <QCoreApplication>
@@ -53,6 +55,11 @@ const std::vector<KnownHeader> &knownHeaders() {
         {ImportColumn::Joint2Honorific, {"連名2敬称", "連名2(敬称)", "家族2敬称"}},
         {ImportColumn::Joint3, {"連名3", "連名3(名)", "家族3"}},
         {ImportColumn::Joint3Honorific, {"連名3敬称", "連名3(敬称)", "家族3敬称"}},
+        // Half-width ﾌﾘｶﾞﾅ reads as フリガナ.
+        {ImportColumn::Reading,
+         {"フリガナ", "ふりがな", "よみ", "読み", "よみがな", "氏名フリガナ", "氏名(フリガナ)",
+          "reading", "phoneticname"}},
+        {ImportColumn::Tags, {"タグ", "tags", "グループ", "分類", "categories"}},
     };
     return known;
 }
@@ -372,6 +379,8 @@ QString importColumnCaption(ImportColumn column) {
         QT_TRANSLATE_NOOP("nvl::Import", "連名2敬称"),
         QT_TRANSLATE_NOOP("nvl::Import", "連名3"),
         QT_TRANSLATE_NOOP("nvl::Import", "連名3敬称"),
+        QT_TRANSLATE_NOOP("nvl::Import", "フリガナ"),
+        QT_TRANSLATE_NOOP("nvl::Import", "タグ"),
     };
     return QCoreApplication::translate("nvl::Import", Captions[static_cast<int>(column)]);
 }
@@ -482,13 +491,14 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
                     {jointName,
                      cell(row, at(static_cast<ImportColumn>(static_cast<int>(column) + 1)))});
         }
-        result.jointNames.append(joint);
+        result.data.append(withTags(withReading(withJointNames({}, joint),
+                                                cell(row, at(ImportColumn::Reading))),
+                                    splitTags(cell(row, at(ImportColumn::Tags)))));
     }
     return result;
 }
 
-QByteArray writeExportCsv(const QList<AddressRecord> &records,
-                          const QList<JointNames> &jointNames) {
+QByteArray writeExportCsv(const QList<AddressRecord> &records, const QList<QJsonObject> &data) {
     // Every field in the book's order, named as the card names them, then
     // the 連名 as postcard programs name them.
     QStringList header{quote(QStringLiteral("氏名")),   quote(QStringLiteral("住所１")),
@@ -498,6 +508,7 @@ QByteArray writeExportCsv(const QList<AddressRecord> &records,
     for (int n = 1; n <= MaxJointNames; ++n)
         header << quote(QStringLiteral("連名%1").arg(n))
                << quote(QStringLiteral("連名%1敬称").arg(n));
+    header << quote(QStringLiteral("フリガナ")) << quote(QStringLiteral("タグ"));
     QString out = header.join(u',') + QStringLiteral("\r\n");
     for (qsizetype index = 0; index < records.size(); ++index) {
         const AddressRecord &record = records.at(index);
@@ -513,9 +524,11 @@ QByteArray writeExportCsv(const QList<AddressRecord> &records,
                                       : value;
             texts.append(shown);
         }
-        const JointNames joint = jointNames.value(index);
+        const QJsonObject &extra = data.value(index);
+        const JointNames joint = jointNamesOf(extra);
         for (int n = 0; n < MaxJointNames; ++n)
             texts << joint.value(n).name << joint.value(n).honorific;
+        texts << readingOf(extra) << tagsOf(extra).join(u';');
         QStringList fields;
         for (const QString &shown : std::as_const(texts)) {
             const bool escape = startsFormula(shown) || (shown.startsWith(u'\'') &&

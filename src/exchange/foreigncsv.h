@@ -49,8 +49,10 @@ enum class ImportColumn {
     Joint2Honorific,
     Joint3,
     Joint3Honorific,
+    Reading, // フリガナ
+    Tags,    // words joined by ;
 };
-constexpr int ImportColumnCount = 19;
+constexpr int ImportColumnCount = 21;
 QString importColumnCaption(ImportColumn column);
 
 // The column (0-based) each field is read from, -1 for none.
@@ -63,9 +65,9 @@ bool mappingNamesSomething(const CsvMapping &mapping);
 ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping);
 
 // The records as CSV for other programs: UTF-8 with a byte-order mark, a
-// header row, every field in the book's order, then 連名1, 連名1敬称, … 連名3敬称
-// (`jointNames` by record index).
-QByteArray writeExportCsv(const QList<AddressRecord> &records,
-                          const QList<JointNames> &jointNames = {});
+// header row, every field in the book's order, then from each record's
+// companion data (`data` by record index) 連名1, 連名1敬称, … 連名3敬称,
+// フリガナ and タグ (joined by ;).
+QByteArray writeExportCsv(const QList<AddressRecord> &records, const QList<QJsonObject> &data = {});
 
 } // namespace nvl

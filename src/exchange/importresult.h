@@ -3,6 +3,8 @@
 #include "bookfile.h"
 #include "jointnames.h"
 
+#include <QJsonObject>
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -12,8 +14,8 @@ namespace nvl {
 // What an import read from a vCard or a foreign CSV file.
 struct ImportResult {
     QList<AddressRecord> records;
-    // Each record's 連名, by index (kept in the book's companion).
-    QList<JointNames> jointNames;
+    // Each record's companion data by index: 連名, reading, tags.
+    QList<QJsonObject> data;
     // Contacts left out, each "name（reason）": not imported silently.
     QStringList skipped;
     // Records imported whole though a field is longer than the editor

@@ -1,9 +1,11 @@
 #include "vcard.h"
 
 #include "cp932.h"
+#include "recordsearch.h"
 #include "textcodec.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <cctype>
@@ -145,6 +147,19 @@ struct Contact {
     QString honorific;
     bool company = false;
     JointNames joint; // X-NVL-RENMEI: name;honorific
+    // The reading as phones (X-PHONETIC-*), vCard 3.0 (SORT-STRING) or
+    // 4.0 (N's SORT-AS) write it, in that preference.
+    QString phoneticFamily;
+    QString phoneticGiven;
+    QString sortAs;
+    QString sortString;
+    QStringList categories;
+
+    QString reading() const {
+        const QString phonetic =
+            QStringList{phoneticFamily.trimmed(), phoneticGiven.trimmed()}.join(u' ').trimmed();
+        return !phonetic.isEmpty() ? phonetic : !sortAs.isEmpty() ? sortAs : sortString.trimmed();
+    }
 
     QString name() const {
         if (!formattedName.trimmed().isEmpty())
@@ -160,6 +175,20 @@ void take(Contact &contact, const Property &p) {
         const QStringList parts = components(decodeValue(p, &contact.undecodable));
         contact.family = parts.value(0);
         contact.given = parts.value(1);
+        QStringList sortAs;
+        for (const QByteArray &parameter : p.parameters)
+            if (parameter.startsWith("SORT-AS="))
+                sortAs.append(QString::fromUtf8(parameter.mid(8)).trimmed());
+        contact.sortAs = sortAs.join(u' ').trimmed();
+    } else if (p.name == "X-PHONETIC-LAST-NAME") {
+        contact.phoneticFamily = components(decodeValue(p)).join(u' ');
+    } else if (p.name == "X-PHONETIC-FIRST-NAME") {
+        contact.phoneticGiven = components(decodeValue(p)).join(u' ');
+    } else if (p.name == "SORT-STRING") {
+        contact.sortString = components(decodeValue(p)).join(u' ');
+    } else if (p.name == "CATEGORIES") {
+        // Commas part the words; an escaped one stays in its word.
+        contact.categories += components(decodeValue(p), true).join(u';').split(u'\n');
     } else if (p.name == "X-NVL-CODE") {
         contact.code = components(decodeValue(p)).join(u';');
     } else if (p.name == "X-NVL-HONORIFIC") {
@@ -233,7 +262,8 @@ void finishContact(const Contact &contact, ImportResult &result) {
                 "nvl::Import", "「%1」には文字として読めないバイトがあり、「\uFFFD」にしました。")
                 .arg(quotedStart(name)));
     result.records.append(record);
-    result.jointNames.append(contact.joint);
+    result.data.append(withTags(withReading(withJointNames({}, contact.joint), contact.reading()),
+                                contact.categories));
 }
 
 // The properties a contact is read from; everything else (photos, logos,
@@ -241,7 +271,8 @@ void finishContact(const Contact &contact, ImportResult &result) {
 bool keptProperty(const QByteArray &name) {
     return name == "BEGIN" || name == "END" || name == "FN" || name == "N" || name == "ADR" ||
            name == "X-NVL-CODE" || name == "X-NVL-HONORIFIC" || name == "X-NVL-RENMEI" ||
-           name == "X-ABSHOWAS";
+           name == "X-ABSHOWAS" || name == "X-PHONETIC-LAST-NAME" ||
+           name == "X-PHONETIC-FIRST-NAME" || name == "SORT-STRING" || name == "CATEGORIES";
 }
 
 } // namespace
@@ -435,7 +466,7 @@ ImportResult readVCards(const QByteArray &bytes) {
     return reader.finish();
 }
 
-QByteArray writeVCards(const QList<AddressRecord> &records, const QList<JointNames> &jointNames) {
+QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObject> &data) {
     QByteArray out;
     // Folded at 75 octets, never inside a character (RFC 6350, 3.2).
     const auto line = [&out](const QString &text) {
@@ -479,9 +510,24 @@ QByteArray writeVCards(const QList<AddressRecord> &records, const QList<JointNam
                                  : honorific;
         line(QStringLiteral("X-NVL-HONORIFIC:%1").arg(escaped(word.isEmpty() ? honorific : word)));
         // 連名 have no field of their own in vCard.
-        for (const JointName &joint : jointNames.value(index))
+        const QJsonObject &extra = data.value(index);
+        for (const JointName &joint : jointNamesOf(extra))
             line(QStringLiteral("X-NVL-RENMEI:%1;%2")
                      .arg(escaped(joint.name), escaped(joint.honorific)));
+        if (const QString reading = readingOf(extra); !reading.isEmpty()) {
+            // Parted where the reading has a blank, never guessed.
+            const qsizetype blank = reading.indexOf(QRegularExpression(QStringLiteral("[ 　]")));
+            line(QStringLiteral("X-PHONETIC-LAST-NAME:%1").arg(escaped(reading.left(blank))));
+            if (blank >= 0)
+                line(QStringLiteral("X-PHONETIC-FIRST-NAME:%1")
+                         .arg(escaped(reading.mid(blank + 1).trimmed())));
+        }
+        if (const QStringList tags = tagsOf(extra); !tags.isEmpty()) {
+            QStringList words;
+            for (const QString &tag : tags)
+                words.append(escaped(tag));
+            line(QStringLiteral("CATEGORIES:%1").arg(words.join(u',')));
+        }
         line(QStringLiteral("END:VCARD"));
     }
     return out;

@@ -32,8 +32,9 @@ private:
 
 // The records as vCard 3.0 in UTF-8: FN and N, the address as locality
 // (住所１), street (住所２), extended address (建物名) and postal code.
-// 連名 (`jointNames` by record index) as X-NVL-RENMEI:name;honorific.
-QByteArray writeVCards(const QList<AddressRecord> &records,
-                       const QList<JointNames> &jointNames = {});
+// From each record's companion data (`data` by record index): 連名 as
+// X-NVL-RENMEI:name;honorific, the reading as X-PHONETIC-LAST-NAME and
+// -FIRST-NAME, tags as CATEGORIES.
+QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObject> &data = {});
 
 } // namespace nvl

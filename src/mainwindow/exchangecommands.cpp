@@ -142,7 +142,7 @@ void MainWindow::appendToOpenBook(const ImportResult &read) {
         if (!m_ctx.book.appendRecords(records))
             return false;
         for (int i = 0; i < records.size(); ++i)
-            m_ctx.book.setRecordData(first + i, withJointNames({}, read.jointNames.value(i)));
+            m_ctx.book.setRecordData(first + i, read.data.value(i));
         return true;
     });
     if (!written.ok()) {
@@ -174,7 +174,7 @@ void MainWindow::saveAsNewBook(const ImportResult &read) {
     BookDocument imported;
     imported.setRecords(book.book.records);
     for (int i = 0; i < records.size(); ++i)
-        imported.setRecordData(i, withJointNames({}, read.jointNames.value(i)));
+        imported.setRecordData(i, read.data.value(i));
     const BookDocument::Saved written = imported.saveAs(path);
     if (!written.ok()) {
         m_ctx.platform.messages.show(written.error);
@@ -199,9 +199,9 @@ void MainWindow::exportBook() {
         lower.endsWith(QLatin1String(".vcf")) || lower.endsWith(QLatin1String(".vcard"));
     if (!vcard && !lower.endsWith(QLatin1String(".csv")))
         path += QStringLiteral(".csv");
-    const QList<JointNames> joint = jointNamesOfEach(m_ctx.book.recordDataList());
+    const QList<QJsonObject> data = m_ctx.book.recordDataList();
     const WriteResult written = replaceFileContents(
-        path, vcard ? writeVCards(book().records, joint) : writeExportCsv(book().records, joint));
+        path, vcard ? writeVCards(book().records, data) : writeExportCsv(book().records, data));
     if (!written) {
         m_ctx.platform.messages.show(written.error);
         return;

@@ -4,6 +4,7 @@
 #include "contactfile.h"
 #include "foreigncsv.h"
 #include "vcard.h"
+#include "recordsearch.h"
 
 #include <QStringEncoder>
 #include <QtTest>
@@ -293,33 +294,54 @@ void TestExchange::roundTrips() {
     // Both keep every field; an empty honorific comes back as 様, as typed.
     QList<AddressRecord> expected = records;
     expected.last().setField(AddressRecord::Honorific, QStringLiteral("0"));
-    // 連名 with them, back in their own columns and properties.
-    const QList<JointNames> joint = {{{QStringLiteral("花子"), QStringLiteral("様")},
-                                      {QStringLiteral("健太"), QStringLiteral("くん")},
-                                      {QStringLiteral("鈴木 一郎"), QString()}},
-                                     {},
-                                     {{QStringLiteral("総務部;経理,部"), QStringLiteral("御中")}},
-                                     {}};
+    // 連名, readings and tags with them, back in their own columns and properties.
+    const QList<QJsonObject> joint = {
+        withTags(withReading(withJointNames({}, {{QStringLiteral("花子"), QStringLiteral("様")},
+                                                 {QStringLiteral("健太"), QStringLiteral("くん")},
+                                                 {QStringLiteral("鈴木 一郎"), QString()}}),
+                             QStringLiteral("やまだ たろう")),
+                 {QStringLiteral("家族"), QStringLiteral("同窓会")}),
+        withReading({}, QStringLiteral("よしだ")),
+        withJointNames({}, {{QStringLiteral("総務部;経理,部"), QStringLiteral("御中")}}),
+        withTags({}, {QStringLiteral("仕事")})};
     const CsvRead table = readCsvTable(writeExportCsv(records, joint));
     QVERIFY(table.ok());
     const ImportResult csv = recordsFromTable(table.table, guessMapping(table.table.header));
     QVERIFY(csv.ok() && csv.skipped.isEmpty());
     QCOMPARE(csv.records, expected);
-    QCOMPARE(csv.jointNames, joint);
+    QCOMPARE(csv.data, joint);
     const QByteArray vcard = writeVCards(records, joint);
     const ImportResult vcf = readVCards(vcard);
     QVERIFY(vcf.ok() && vcf.skipped.isEmpty());
     QCOMPARE(vcf.records, expected);
-    QCOMPARE(vcf.jointNames, joint);
+    QCOMPARE(vcf.data, joint);
     // A postcard program's spellings of the columns.
     const CsvRead other =
-        readCsvTable(QStringLiteral("氏名,郵便番号,住所1,連名１,連名1(敬称),家族2,連名2敬称\r\n"
-                                    "山田 太郎,100-0001,東京都千代田区1,花子,様,健太,くん\r\n")
+        readCsvTable(QStringLiteral("氏名,ﾌﾘｶﾞﾅ,郵便番号,住所1,連名１,連名1(敬称),家族2,連名2敬称,"
+                                    "グループ\r\n山田 太郎,ﾔﾏﾀﾞ ﾀﾛｳ,100-0001,東京都千代田区1,"
+                                    "花子,様,健太,くん,家族；友人、家族\r\n")
                          .toUtf8());
     const ImportResult spelled = recordsFromTable(other.table, guessMapping(other.table.header));
-    QCOMPARE(spelled.jointNames,
-             QList<JointNames>({{{QStringLiteral("花子"), QStringLiteral("様")},
-                                 {QStringLiteral("健太"), QStringLiteral("くん")}}}));
+    QCOMPARE(spelled.data,
+             QList<QJsonObject>({withTags(
+                 withReading(withJointNames({}, {{QStringLiteral("花子"), QStringLiteral("様")},
+                                                 {QStringLiteral("健太"), QStringLiteral("くん")}}),
+                             QStringLiteral("ﾔﾏﾀﾞ ﾀﾛｳ")),
+                 {QStringLiteral("家族"), QStringLiteral("友人")})}));
+    // Readings and categories as address books write them.
+    const ImportResult books = readVCards(utf8(
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:山田 太郎\r\nSORT-STRING:やまだ\r\n"
+        "X-PHONETIC-FIRST-NAME:タロウ\r\nX-PHONETIC-LAST-NAME:ヤマダ\r\n"
+        "CATEGORIES:家族,大学\\,同期\r\nADR:;;千代田1;千代田区;東京都;;\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:佐藤 花子\r\nN;SORT-AS=\"さとう,はなこ\":佐藤;花子;;;\r\n"
+        "SORT-STRING:ちがう\r\nADR:;;梅田1;大阪市北区;大阪府;;\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:鈴木\r\nSORT-STRING:すずき\r\n"
+        "ADR:;;栄1;名古屋市中区;愛知県;;\r\nEND:VCARD\r\n"));
+    QCOMPARE(books.data, QList<QJsonObject>({withTags(withReading({}, QStringLiteral("ヤマダ タロウ")),
+                                                      {QStringLiteral("家族"),
+                                                       QStringLiteral("大学,同期")}),
+                                             withReading({}, QStringLiteral("さとう はなこ")),
+                                             withReading({}, QStringLiteral("すずき"))}));
     // Folded at 75 octets, each piece still UTF-8.
     for (const QByteArray &line : vcard.split('\n')) {
         QVERIFY2(line.size() <= 76, line.constData()); // with its CR
@@ -454,7 +476,7 @@ void TestExchange::realExports_data() {
         << "postcard-program.csv"
         << QStringList{"山田 太郎|100-0001|東京都千代田区|千代田1-1|グランハイツ101",
                        "佐藤 一郎|530-0001|大阪府大阪市北区|梅田3-1|"}
-        << QStringList{"0", "0"} << "読み込まなかった列: フリガナ"; // 連名 go to the companion
+        << QStringList{"0", "0"} << ""; // 連名 and フリガナ go to the companion
     QTest::newRow("Google's formatted address only")
         << "google-formatted.csv"
         << QStringList{"高橋 一郎|100-0001|東京都千代田区|千代田1-1|",
