@@ -133,8 +133,7 @@ int runImportCommand(int argc, char *argv[]) {
     document.setRecords(merged.book.records);
     // 連名, readings and tags go into the companion, beside their records.
     for (int i = 0; i < read.records.size(); ++i)
-        document.setRecordData(
-            first + i, read.data.value(i));
+        document.setRecordData(first + i, read.data.value(i));
     for (const QString &note : importNotes(read))
         warn("import", note);
     if (!merged.duplicates.isEmpty())

@@ -116,9 +116,9 @@ AddressRecord CardEditor::shownCard() {
 void CardEditor::clearFields() {
     const QScopedValueRollback loading(m_loadingCard, true);
     m_ui->postalNote->clear();
-    for (QLineEdit *edit : {m_ui->name, m_ui->address1, m_ui->address2, m_ui->postalCode,
-                            m_ui->code, m_ui->oneLineAddress, m_ui->address3, m_ui->reading,
-                            m_ui->tags})
+    for (QLineEdit *edit :
+         {m_ui->name, m_ui->address1, m_ui->address2, m_ui->postalCode, m_ui->code,
+          m_ui->oneLineAddress, m_ui->address3, m_ui->reading, m_ui->tags})
         edit->clear();
     offerBookTags();
     for (int n = 0; n < MaxJointNames; ++n) {

@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QCompleter>
-#include <QStringListModel>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringListModel>
 #include <QStyle>
 #include <QToolButton>
 
@@ -220,14 +220,14 @@ void CardEditor::buildControls(QWidget *content) {
     buildAddressEntry(content, grid);
     buildCommands(content, grid);
 
-    QWidget *const order[] = {m_ui->postalCode,         m_ui->oneLineAddress,
-                              m_ui->address1,           m_ui->address2,
-                              m_ui->address3,           m_ui->name,
-                              m_ui->honorific,          m_ui->reading,
-                              m_ui->jointNames[0],      m_ui->jointHonorifics[0],
-                              m_ui->jointNames[1],      m_ui->jointHonorifics[1],
-                              m_ui->jointNames[2],      m_ui->jointHonorifics[2],
-                              m_ui->tags,               m_ui->code};
+    QWidget *const order[] = {m_ui->postalCode,    m_ui->oneLineAddress,
+                              m_ui->address1,      m_ui->address2,
+                              m_ui->address3,      m_ui->name,
+                              m_ui->honorific,     m_ui->reading,
+                              m_ui->jointNames[0], m_ui->jointHonorifics[0],
+                              m_ui->jointNames[1], m_ui->jointHonorifics[1],
+                              m_ui->jointNames[2], m_ui->jointHonorifics[2],
+                              m_ui->tags,          m_ui->code};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 

@@ -491,9 +491,9 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
                     {jointName,
                      cell(row, at(static_cast<ImportColumn>(static_cast<int>(column) + 1)))});
         }
-        result.data.append(withTags(withReading(withJointNames({}, joint),
-                                                cell(row, at(ImportColumn::Reading))),
-                                    splitTags(cell(row, at(ImportColumn::Tags)))));
+        result.data.append(
+            withTags(withReading(withJointNames({}, joint), cell(row, at(ImportColumn::Reading))),
+                     splitTags(cell(row, at(ImportColumn::Tags)))));
     }
     return result;
 }

@@ -114,8 +114,9 @@ void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout) {
 
     m_ui->bookList = addRecordList(content, "lstSet1", tr("宛名一覧"), &m_bookModel);
     m_ui->printList = addRecordList(content, "lstSet2", tr("選択リスト"), &m_printModel);
-    grid->addWidget(m_ui->bookList, 2, 0);
-    grid->addWidget(m_ui->printList, 2, 2);
+    grid->addLayout(buildSearch(content), 2, 0);
+    grid->addWidget(m_ui->bookList, 3, 0);
+    grid->addWidget(m_ui->printList, 2, 2, 2, 1);
 
     auto *buttons = new QVBoxLayout;
     m_ui->addButton = addCommandButton(content, "cmdAdd", tr("一括選択"));
@@ -124,7 +125,7 @@ void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout) {
     for (QPushButton *button : {m_ui->addButton, m_ui->deleteButton, m_ui->clearButton})
         buttons->addWidget(button);
     buttons->addStretch();
-    grid->addLayout(buttons, 2, 1);
+    grid->addLayout(buttons, 3, 1);
 
     auto *countRow = new QHBoxLayout;
     m_ui->countLabel = new QLabel(QStringLiteral("0"), content);
@@ -133,10 +134,10 @@ void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout) {
     countRow->addStretch();
     countRow->addWidget(m_ui->countLabel);
     countRow->addWidget(new QLabel(tr("件"), content));
-    grid->addLayout(countRow, 3, 2);
+    grid->addLayout(countRow, 4, 2);
 
     m_ui->nextButton = addCommandButton(content, "cmdPrint", tr("次へ"));
-    grid->addWidget(m_ui->nextButton, 4, 2, Qt::AlignRight);
+    grid->addWidget(m_ui->nextButton, 5, 2, Qt::AlignRight);
 
     layout->addLayout(grid);
 }
@@ -212,9 +213,9 @@ void MainWindow::enableIfAvailable(QObject *control, WindowId target, bool enabl
 }
 
 void MainWindow::setListsEnabled(bool enabled) {
-    for (QWidget *widget :
-         std::initializer_list<QWidget *>{m_ui->bookList, m_ui->printList, m_ui->addButton,
-                                          m_ui->deleteButton, m_ui->clearButton})
+    for (QWidget *widget : std::initializer_list<QWidget *>{
+             m_ui->search, m_ui->tagFilter, m_ui->bookList, m_ui->printList, m_ui->addButton,
+             m_ui->deleteButton, m_ui->clearButton})
         widget->setEnabled(enabled);
     enableIfAvailable(m_ui->nextButton, WindowId::Print, enabled);
 }
@@ -238,8 +239,9 @@ void MainWindow::setBookCommandsEnabled(bool enabled) {
 
 void MainWindow::afterLoad() {
     centreOnScreen();
-    // A fresh window shows no book and an empty print list.
+    // A fresh window shows no book, no search and an empty print list.
     m_bookModel.setHidden(true);
+    m_bookModel.setSearch({});
     m_printModel.clear();
     updatePrintListCount();
     setListsEnabled(false);

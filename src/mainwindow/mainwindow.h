@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class QLayout;
 class QVBoxLayout;
 
 namespace nvl {
@@ -65,6 +66,7 @@ private:
     void buildMenus(QWidget *content, QVBoxLayout *layout);
     void buildToolbar(QWidget *content, QVBoxLayout *layout);
     void buildSelection(QWidget *content, QVBoxLayout *layout);
+    QLayout *buildSearch(QWidget *content);
     void connectCommands();
 
     // Keeps the current file and mode, writing Nuvel.ini when they change.
@@ -100,6 +102,11 @@ private:
 
     // List sheet, reorder window and version box.
     void showListSheet(bool fullVariant);
+
+    // Search and tag filter: what the book list shows.
+    void applySearch(const QString &tag);
+    void fillTagMenu();
+    bool filtered() const { return !m_bookModel.search().isEmpty(); }
 
     // Print-list selection.
     void addSelection();

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QToolButton>
@@ -32,6 +33,9 @@ struct MainWindowUi {
     QToolButton *helpButton = nullptr;
     QToolButton *exitButton = nullptr;
 
+    // Search and tag filter over the book list.
+    QLineEdit *search = nullptr;
+    QToolButton *tagFilter = nullptr;
     QListView *bookList = nullptr;
     QListView *printList = nullptr;
     QPushButton *addButton = nullptr;

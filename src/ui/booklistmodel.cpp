@@ -32,6 +32,13 @@ void BookListModel::setHidden(bool hidden) {
     invalidateRowsFilter();
 }
 
+void BookListModel::setSearch(const RecordSearch &search) {
+    if (search.text == m_search.text && search.tag == m_search.tag)
+        return;
+    m_search = search;
+    invalidateRowsFilter();
+}
+
 int BookListModel::recordNumber(int row) const {
     return mapToSource(index(row, 0)).row() + 1;
 }
@@ -55,8 +62,13 @@ QVariant BookListModel::data(const QModelIndex &index, int role) const {
     return QStringLiteral("%1  %2").arg(mapToSource(index).row() + 1).arg(name);
 }
 
-bool BookListModel::filterAcceptsRow(int, const QModelIndex &) const {
-    return !m_hidden;
+bool BookListModel::filterAcceptsRow(int sourceRow, const QModelIndex &) const {
+    if (m_hidden)
+        return false;
+    if (m_search.isEmpty())
+        return true;
+    const auto *book = qobject_cast<const BookDocument *>(sourceModel());
+    return !book || m_search.matches(book->record(sourceRow + 1), book->recordData(sourceRow));
 }
 
 bool BookListModel::filterAcceptsColumn(int sourceColumn, const QModelIndex &) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bookdocument.h"
+#include "recordsearch.h"
 
 #include <QSortFilterProxyModel>
 
@@ -17,6 +18,9 @@ public:
 
     // No rows while hidden (the main window's list while a file is chosen).
     void setHidden(bool hidden);
+    // Only the records the search finds; an empty one shows them all.
+    void setSearch(const RecordSearch &search);
+    const RecordSearch &search() const { return m_search; }
     // The record number (from 1) of a list row.
     int recordNumber(int row) const;
 
@@ -29,6 +33,7 @@ protected:
 private:
     Numbers m_numbers;
     bool m_hidden = false;
+    RecordSearch m_search;
 };
 
 } // namespace nvl

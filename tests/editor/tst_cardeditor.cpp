@@ -2,8 +2,8 @@
 #include "cardeditor.h"
 #include "fakeplatform.h"
 #include "jointnames.h"
-#include "recordsearch.h"
 #include "mainwindow.h"
+#include "recordsearch.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -3,8 +3,8 @@
 // round trips.
 #include "contactfile.h"
 #include "foreigncsv.h"
-#include "vcard.h"
 #include "recordsearch.h"
+#include "vcard.h"
 
 #include <QStringEncoder>
 #include <QtTest>
@@ -337,11 +337,11 @@ void TestExchange::roundTrips() {
         "SORT-STRING:ちがう\r\nADR:;;梅田1;大阪市北区;大阪府;;\r\nEND:VCARD\r\n"
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:鈴木\r\nSORT-STRING:すずき\r\n"
         "ADR:;;栄1;名古屋市中区;愛知県;;\r\nEND:VCARD\r\n"));
-    QCOMPARE(books.data, QList<QJsonObject>({withTags(withReading({}, QStringLiteral("ヤマダ タロウ")),
-                                                      {QStringLiteral("家族"),
-                                                       QStringLiteral("大学,同期")}),
-                                             withReading({}, QStringLiteral("さとう はなこ")),
-                                             withReading({}, QStringLiteral("すずき"))}));
+    QCOMPARE(books.data,
+             QList<QJsonObject>({withTags(withReading({}, QStringLiteral("ヤマダ タロウ")),
+                                          {QStringLiteral("家族"), QStringLiteral("大学,同期")}),
+                                 withReading({}, QStringLiteral("さとう はなこ")),
+                                 withReading({}, QStringLiteral("すずき"))}));
     // Folded at 75 octets, each piece still UTF-8.
     for (const QByteArray &line : vcard.split('\n')) {
         QVERIFY2(line.size() <= 76, line.constData()); // with its CR

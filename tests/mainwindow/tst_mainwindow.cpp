@@ -1,12 +1,14 @@
 #include "fakeplatform.h"
 #include "formwindow.h"
 #include "mainwindow.h"
+#include "recordsearch.h"
 
 #include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QToolButton>
 #include <QtTest>
 
@@ -76,6 +78,7 @@ private slots:
     void closeBoxBeforeHandOverEndsProgram();
     void printListSelection();
     void printListLimit();
+    void searchAndTagFilterSelect();
 
 private:
     MainWindow *start();
@@ -506,6 +509,63 @@ void TestMainWindow::printListLimit() {
     QVERIFY(ctl<QWidget>("cmdPrint")->isEnabled());
     click("cmdPrint");
     QCOMPARE(m_desk->messages.texts().last(), QStringLiteral("リストが選択されていません。"));
+}
+
+// Typing in the search box or choosing a tag narrows the book list to what
+// matches and selects it, so 一括選択 takes it, within the 300 limit.
+void TestMainWindow::searchAndTagFilterSelect() {
+    QStringList names;
+    for (int i = 0; i < 300; ++i)
+        names.append(i % 2 ? QStringLiteral("山田 %1").arg(i) : QStringLiteral("佐藤 %1").arg(i));
+    const QString path = writeBook("search.dat", bookBytes(names));
+    start();
+    openFile(path);
+    BookDocument &document = m_desk->context.book;
+    for (int row = 0; row < 300; ++row)
+        document.setRecordData(
+            row,
+            withTags(withReading({}, row % 2 ? QStringLiteral("ヤマダ") : QStringLiteral("サトウ")),
+                     row < 200 ? QStringList{"家族"} : QStringList{"仕事"}));
+    auto *search = ctl<QLineEdit>("txtSearch");
+    QListView *book = ctl<QListView>("lstSet1");
+    const auto selected = [book] {
+        return book->selectionModel()->selectedRows().size();
+    };
+
+    search->setText(QStringLiteral("ﾔﾏﾀﾞ"));
+    QCOMPARE(rowCount(book), 150);
+    QCOMPARE(rowTexts(book).first(), QStringLiteral("山田 1"));
+    QCOMPARE(selected(), 150);
+
+    QMenu *tags = ctl<QToolButton>("cmdTags")->menu();
+    emit tags->aboutToShow();
+    QStringList entries;
+    for (QAction *action : tags->actions())
+        entries.append(action->text());
+    QCOMPARE(entries, QStringList({"すべて", "", "家族", "仕事"}));
+    tags->actions().at(3)->trigger();
+    QCOMPARE(rowCount(book), 50); // 山田 at work
+    search->clear();
+    QCOMPARE(rowCount(book), 100);
+    QCOMPARE(ctl<QToolButton>("cmdTags")->text(), QStringLiteral("タグ: 仕事"));
+    QCOMPARE(selected(), 100);
+    click("cmdAdd");
+    QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("100"));
+
+    emit tags->aboutToShow();
+    tags->actions().at(2)->trigger(); // 家族: 200 more make 300
+    QCOMPARE(selected(), 200);
+    click("cmdAdd");
+    QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("300"));
+    QVERIFY(m_desk->messages.shown.isEmpty());
+
+    emit tags->aboutToShow();
+    tags->actions().at(0)->trigger();
+    QCOMPARE(rowCount(book), 300);
+    QCOMPARE(selected(), 0);
+    search->setText(QStringLiteral("やまだ"));
+    click("cmdAdd");
+    QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("選択は300件までです。")});
 }
 
 QTEST_MAIN(TestMainWindow)
