@@ -1,6 +1,7 @@
 #include "listsheet.h"
 
 #include "jointnames.h"
+#include "recordsearch.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -141,6 +142,10 @@ QVariant BookTableModel::data(const QModelIndex &index, int role) const {
         const int field = m_fields.at(column - 1);
         if (field == JointNamesColumn)
             return jointNamesText(jointNamesOf(m_book->recordData(index.row())));
+        if (field == ReadingColumn)
+            return readingOf(m_book->recordData(index.row()));
+        if (field == TagsColumn)
+            return tagsOf(m_book->recordData(index.row())).join(QStringLiteral("; "));
         return field == 0 ? listHonorific(entry.field(AddressRecord::Honorific))
                           : entry.field(field);
     }
@@ -202,10 +207,13 @@ bool ListSheet::fill(Variant variant) {
     if (columns.size() != fields.size() + 1)
         return false;
     m_model.setNumberBackground(palette().button());
-    // 連名 in a column of their own after the sheet's own columns.
-    m_model.setBook(&m_ctx.book,
-                    columns + QList<GridColumn>{{tr("連名"), Qt::AlignLeft | Qt::AlignVCenter}},
-                    fields + QList<int>{BookTableModel::JointNamesColumn});
+    // 連名, reading and tags in columns of their own after the sheet's own.
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    m_model.setBook(
+        &m_ctx.book,
+        columns + QList<GridColumn>{{tr("連名"), left}, {tr("フリガナ"), left}, {tr("タグ"), left}},
+        fields + QList<int>{BookTableModel::JointNamesColumn, BookTableModel::ReadingColumn,
+                            BookTableModel::TagsColumn});
     m_chosenNumber = 0;
     // Columns a user dragged on the last visit stand in their places again.
     QHeaderView *header = m_grid->horizontalHeader();
@@ -216,8 +224,9 @@ bool ListSheet::fill(Variant variant) {
     const QFontMetrics metrics(m_grid->font());
     for (int c = 0; c < columns.size(); ++c)
         m_grid->setColumnWidth(c, metrics.horizontalAdvance(columns.at(c).header) + 8);
-    m_grid->setColumnWidth(static_cast<int>(columns.size()),
-                           metrics.horizontalAdvance(QString(16, QChar(0x3000))));
+    for (const auto &[column, ems] : {std::pair{0, 16}, {1, 12}, {2, 10}})
+        m_grid->setColumnWidth(static_cast<int>(columns.size()) + column,
+                               metrics.horizontalAdvance(QString(ems, QChar(0x3000))));
     const int rowHeight = (RowHeightTwips + TwipsPerPixel / 2) / TwipsPerPixel;
     m_grid->verticalHeader()->setMinimumSectionSize(1);
     m_grid->verticalHeader()->setDefaultSectionSize(rowHeight);

@@ -30,9 +30,11 @@ class BookTableModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    // Record fields shown in columns 1.. (0 = the honorific as a word,
-    // JointNamesColumn = the 連名).
+    // Record fields shown in columns 1.. (0 = the honorific as a word, and
+    // from the companion the 連名, the reading and the tags).
     static constexpr int JointNamesColumn = -1;
+    static constexpr int ReadingColumn = -2;
+    static constexpr int TagsColumn = -3;
     void setBook(const BookDocument *book, const QList<GridColumn> &columns,
                  const QList<int> &fields);
     void setNumberBackground(const QBrush &brush) { m_numberBackground = brush; }

@@ -8,6 +8,7 @@
 #include "listsheet.h"
 #include "mainwindow.h"
 #include "qtservices.h"
+#include "recordsearch.h"
 #include "widgetlookup.h"
 
 #include <QAbstractButton>
@@ -130,7 +131,7 @@ void TestSheets::emptyBookShowsHeaderOnly() {
     QTableView *grid = sheetGrid();
     QVERIFY(grid && grid->isVisible());
     QCOMPARE(grid->model()->rowCount(), 0);
-    QCOMPARE(grid->model()->columnCount(), 8); // the sheet's seven, then 連名
+    QCOMPARE(grid->model()->columnCount(), 10); // the sheet's seven, 連名, フリガナ, タグ
     QVERIFY(!m_main->isFormLoaded());
     QCOMPARE(m_desk->context.windows.existing(WindowId::ListSheet)->windowTitle(),
              QStringLiteral("住所一覧"));
@@ -161,8 +162,11 @@ void TestSheets::honorificColumn() {
 void TestSheets::fullVariantCaptionAndColumns() {
     openBook({"甲"});
     m_desk->context.book.setRecordData(
-        0, withJointNames({}, {{QStringLiteral("花子"), QStringLiteral("様")},
-                               {QStringLiteral("健太"), QStringLiteral("くん")}}));
+        0,
+        withTags(withReading(withJointNames({}, {{QStringLiteral("花子"), QStringLiteral("様")},
+                                                 {QStringLiteral("健太"), QStringLiteral("くん")}}),
+                             QStringLiteral("こう")),
+                 {QStringLiteral("家族"), QStringLiteral("友人")}));
     // The main window's list shows the 連名 after the name.
     QCOMPARE(rowTexts(child<QListView>(m_main, "lstSet1")).value(0),
              QStringLiteral("甲・花子・健太"));
@@ -170,11 +174,13 @@ void TestSheets::fullVariantCaptionAndColumns() {
     FormWindow *sheet = m_desk->context.windows.existing(WindowId::ListSheet);
     QCOMPARE(sheet->windowTitle(), m_book + QStringLiteral("住所一覧　"));
     QTableView *grid = sheetGrid();
-    QCOMPARE(grid->model()->columnCount(), 9);
+    QCOMPARE(grid->model()->columnCount(), 11);
     QCOMPARE(cellText(grid, 0, 6), QStringLiteral("棟1"));
     QCOMPARE(cellText(grid, 0, 7), QStringLiteral("c1"));
     QCOMPARE(cellText(grid, 0, 8), QStringLiteral("花子 様・健太 くん"));
     QCOMPARE(grid->model()->headerData(8, Qt::Horizontal).toString(), QStringLiteral("連名"));
+    QCOMPARE(cellText(grid, 0, 9), QStringLiteral("こう"));
+    QCOMPARE(cellText(grid, 0, 10), QStringLiteral("家族; 友人"));
     QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 17); // 250 twips
     // Each header's trailing blanks widen its column.
     QVERIFY(grid->columnWidth(4) > grid->columnWidth(2) * 4);
@@ -262,7 +268,7 @@ void TestSheets::editorListCommandShowsSheet() {
     QVERIFY(!editor->isFormLoaded());
     QTableView *grid = sheetGrid();
     QVERIFY(grid && grid->isVisible());
-    QCOMPARE(grid->model()->columnCount(), 8);
+    QCOMPARE(grid->model()->columnCount(), 10);
     QCOMPARE(cellText(grid, 0, 1), QStringLiteral("甲改"));
     QVERIFY(!m_main->isFormLoaded());
 }
