@@ -8,6 +8,7 @@
 #include "printlist.h"
 #include "printoutput.h"
 #include "qtservices.h"
+#include "selectionoptions.h"
 #include "senderfile.h"
 #include "textfile.h"
 
@@ -126,6 +127,8 @@ int runPrintPdf(int argc, char *argv[]) {
                                     "with --vertical: Arabic numerals upright, two digits side by "
                                     "side (縦中横)"));
     parser.addOptions({twoUp, sender, font, zipFont, records, paper, vertical, arabic});
+    const SelectionOptions selection;
+    selection.addTo(parser);
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -164,6 +167,13 @@ int runPrintPdf(int argc, char *argv[]) {
     } else {
         for (int n = 1; n <= book.recordCount(); ++n)
             numbers.append(n);
+    }
+    // With --records too, the records both choose.
+    if (selection.isSet(parser)) {
+        numbers = selection.select(parser, document, numbers);
+        if (numbers.isEmpty())
+            return fail(QCoreApplication::translate(
+                "nvl::BatchPdf", "条件に合う宛名がありません。何も書き出していません。"));
     }
     if (numbers.isEmpty())
         return fail(QCoreApplication::translate("nvl::BatchPdf", "印刷するデータがありません。"));

@@ -1,7 +1,7 @@
 #include "listcommand.h"
 
 #include "bookdocument.h"
-#include "recordsearch.h"
+#include "selectionoptions.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -16,15 +16,8 @@ int runListCommand(int argc, char *argv[]) {
     parser.setApplicationDescription(QCoreApplication::translate(
         "nvl::ListCommand", "住所録の宛名を一覧します (lists a book's records)."));
     parser.addHelpOption();
-    const QCommandLineOption search(
-        QStringLiteral("search"),
-        QCoreApplication::translate("nvl::ListCommand",
-                                    "text in the name, 連名, reading, address, code or tags"),
-        QStringLiteral("TEXT"));
-    const QCommandLineOption tag(QStringLiteral("tag"),
-                                 QCoreApplication::translate("nvl::ListCommand", "a tag"),
-                                 QStringLiteral("TAG"));
-    parser.addOptions({search, tag});
+    const SelectionOptions selection;
+    selection.addTo(parser);
     parser.addPositionalArgument(QStringLiteral("list"), QStringLiteral("this command"));
     parser.addPositionalArgument(QStringLiteral("BOOK"),
                                  QCoreApplication::translate("nvl::ListCommand", "address book"));
@@ -46,12 +39,12 @@ int runListCommand(int argc, char *argv[]) {
         std::fprintf(stderr, "nvl-hagaki list: %s\n", qPrintable(loaded.error));
         return 1;
     }
-    const RecordSearch wanted{parser.value(search), parser.value(tag)};
-    for (int row = 0; row < document.recordCount(); ++row) {
-        const AddressRecord &record = document.record(row + 1);
-        if (!wanted.matches(record, document.recordData(row)))
-            continue;
-        const QStringList fields{QString::number(row + 1), record.field(AddressRecord::Name),
+    QList<int> numbers;
+    for (int n = 1; n <= document.recordCount(); ++n)
+        numbers.append(n);
+    for (const int n : selection.select(parser, document, numbers)) {
+        const AddressRecord &record = document.record(n);
+        const QStringList fields{QString::number(n), record.field(AddressRecord::Name),
                                  record.field(AddressRecord::PostalCode),
                                  record.field(AddressRecord::Address1)};
         std::printf("%s\n", fields.join(u'\t').toUtf8().constData());

@@ -3,6 +3,7 @@
 #include "fakeplatform.h"
 #include "jointnames.h"
 #include "pdftools.h"
+#include "recordsearch.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,6 +49,13 @@ void TestBatchPdf::init() {
                     "\"宛名%1\",\"住所%1\",\"千代田区番地%1\",\"100-000%1\",\"\",\"0\",\"\"\r\n")
                     .arg(i);
     writeBytes(path(QStringLiteral("book.dat")), cp932(book));
+    // Tags and a reading in the book's companion, for the selections.
+    nvl::BookDocument document;
+    QVERIFY(document.load(path(QStringLiteral("book.dat"))).ok());
+    for (const int row : {0, 2})
+        document.setRecordData(row, nvl::withTags({}, {QStringLiteral("家族")}));
+    document.setRecordData(1, nvl::withReading({}, QStringLiteral("あてなに")));
+    QVERIFY(document.save().ok());
     QString senders;
     for (int i = 1; i <= 4; ++i)
         senders += QStringLiteral("\"100-000%1\",\"差出住所%1\",\"\",\"差出人%1\"\r\n").arg(i);
@@ -92,6 +100,11 @@ void TestBatchPdf::prints_data() {
                             << QStringList{};
     QTest::newRow("records in order") << QStringList{"--records", "3,1"} << 1
                                       << QStringList{"宛名3", "宛名1"} << QStringList{"宛名2"};
+    QTest::newRow("--tag") << QStringList{"--tag", "家族"} << 1 << QStringList{"宛名1", "宛名3"}
+                           << QStringList{"宛名2", "宛名4"};
+    QTest::newRow("--search by reading with --records: both hold")
+        << QStringList{"--search", "ｱﾃﾅﾆ", "--records", "1-2"} << 1 << QStringList{"宛名2"}
+        << QStringList{"宛名1"};
     QTest::newRow("sender 2") << QStringList{"--sender", "2"} << 2 << QStringList{"差出人2"}
                               << QStringList{"差出人1"};
     QTest::newRow("postcard paper, one a page")
@@ -162,6 +175,9 @@ void TestBatchPdf::failures_data() {
     QTest::newRow("Arabic numerals without vertical")
         << QStringList{"book.dat", "out.pdf", "--arabic-numerals"} << QStringLiteral("--vertical")
         << 2;
+    QTest::newRow("a selection of nothing")
+        << QStringList{"book.dat", "out.pdf", "--records", "2", "--tag", "家族"}
+        << QStringLiteral("条件に合う宛名がありません") << 1;
     QTest::newRow("unwritable output")
         << QStringList{"book.dat", "no/such/dir/out.pdf"} << QStringLiteral("out.pdf") << 1;
 }
