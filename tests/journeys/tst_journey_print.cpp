@@ -27,7 +27,7 @@ private slots:
     void printFromPrintWindow();
     void previewPrintsAfterTheSameQuestions();
     void longWarningFitsTheScreen();
-    void jointNamesFromImportToPrinter();
+    void importSearchAndPrint();
 
 private:
     PrivateCups m_cups;
@@ -228,18 +228,22 @@ void TestJourneyPrint::longWarningFitsTheScreen() {
     QVERIFY2(first.contains(QStringLiteral("300枚")), qPrintable(first));
 }
 
-// A postcard program's CSV with 連名: imported into a new book, shown in the
-// card editor, printed on the CUPS queue with every name and honorific.
-void TestJourneyPrint::jointNamesFromImportToPrinter() {
+// A postcard program's CSV with 連名, フリガナ and タグ: imported into a new
+// book, shown in the card editor, found by its reading typed in the search
+// box, taken by 一括選択 and printed on the CUPS queue with every name and
+// honorific, and no one else.
+void TestJourneyPrint::importSearchAndPrint() {
     if (!m_cupsMissing.isEmpty())
         NVL_SKIP_UNLESS_CI(m_cupsMissing);
     QFile::remove(m_cups.jobFile());
     Journey journey;
     const QString csv = journey.path(QStringLiteral("年賀状.csv"));
-    writeBytes(csv,
-               QStringLiteral("氏名,郵便番号,住所1,住所2,連名1,連名1敬称,連名2,連名2敬称\r\n"
-                              "山田 太郎,100-0001,東京都千代田区,千代田1-1,花子,様,健太,くん\r\n")
-                   .toUtf8());
+    writeBytes(csv, QStringLiteral(
+                        "氏名,ﾌﾘｶﾞﾅ,郵便番号,住所1,住所2,連名1,連名1敬称,連名2,連名2敬称,タグ\r\n"
+                        "佐藤 一郎,サトウ イチロウ,530-0001,大阪府大阪市北区,梅田1,,,,,仕事\r\n"
+                        "山田 太郎,ﾔﾏﾀﾞ ﾀﾛｳ,100-0001,東京都千代田区,千代田1-1,花子,様,健太,"
+                        "くん,家族;友人\r\n")
+                        .toUtf8());
     const QString book = journey.path(QStringLiteral("年賀状.dat"));
     ModalAnswers answers;
     answers.then(typeFileNameAndPress(csv, QStringLiteral("開く")))
@@ -251,19 +255,27 @@ void TestJourneyPrint::jointNamesFromImportToPrinter() {
     QTRY_VERIFY(answers.allAnswered());
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
     QCOMPARE(rowTexts(bookList(journey.mainWindow())),
-             QStringList{QStringLiteral("山田 太郎・花子・健太")});
+             QStringList({"佐藤 一郎", "山田 太郎・花子・健太"}));
 
     QVERIFY(press(journey.mainWindow(), QStringLiteral("住所録編集")));
     QWidget *editor = journey.window(WindowId::CardEditor);
     QVERIFY(editor);
+    QVERIFY(press(editor, QStringLiteral("＞")));
     QCOMPARE(qobject_cast<QLineEdit *>(controlNamed(editor, QStringLiteral("連名1")))->text(),
              QStringLiteral("花子"));
+    QCOMPARE(qobject_cast<QLineEdit *>(controlNamed(editor, QStringLiteral("タグ")))->text(),
+             QStringLiteral("家族; 友人"));
     QCOMPARE(qobject_cast<QComboBox *>(controlNamed(editor, QStringLiteral("連名2の敬称")))
                  ->currentText(),
              QStringLiteral("くん"));
     QVERIFY(press(editor, QStringLiteral("戻る")));
 
-    QWidget *print = toPrintWindow(journey, 1);
+    typeText(controlNamed(journey.mainWindow(), QStringLiteral("検索")), QStringLiteral("やまだ"));
+    QCOMPARE(rowTexts(bookList(journey.mainWindow())),
+             QStringList{QStringLiteral("山田 太郎・花子・健太")});
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("一括選択")));
+    QVERIFY(press(journey.mainWindow(), QStringLiteral("次へ")));
+    QWidget *print = journey.window(WindowId::Print);
     QVERIFY(print);
     answers.then(choosePrinterAndPress(PrivateCups::queueName(), QStringLiteral("印刷")))
         .then(pressButton(QStringLiteral("OK")));
@@ -278,6 +290,7 @@ void TestJourneyPrint::jointNamesFromImportToPrinter() {
         QVERIFY2(words.contains(QString::fromUtf8(part)), qPrintable(words.join(u' ')));
     QCOMPARE(words.count(QStringLiteral("様")), 2);
     QCOMPARE(words.count(QStringLiteral("山田")), 1);
+    QVERIFY2(!words.contains(QStringLiteral("佐藤")), qPrintable(words.join(u' ')));
 }
 
 NVL_TEST_MAIN(TestJourneyPrint)
