@@ -9,17 +9,21 @@
 namespace nvl {
 
 QString searchKey(const QString &text) {
-    const QString normal = text.normalized(QString::NormalizationForm_KC).toLower();
-    QString key;
-    key.reserve(normal.size());
-    for (QChar c : normal) {
-        if (c.isSpace() || c == u'-' || c == u'‐' || c == u'−')
+    // In place: a search works out the keys of every field of the book.
+    QString key = text.normalized(QString::NormalizationForm_KC).toLower();
+    QChar *out = key.data();
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < key.size(); ++i) {
+        char16_t c = out[i].unicode();
+        const bool blank = c < 0x80 ? c == u' ' || (c >= u'\t' && c <= u'\r') : out[i].isSpace();
+        if (blank || c == u'-' || c == u'‐' || c == u'−')
             continue;
         // ァ…ヶ to ぁ…ゖ: the same sound in either script.
-        if (c.unicode() >= 0x30A1 && c.unicode() <= 0x30F6)
-            c = QChar(c.unicode() - 0x60);
-        key += c;
+        if (c >= 0x30A1 && c <= 0x30F6)
+            c -= 0x60;
+        out[kept++] = QChar(c);
     }
+    key.truncate(kept);
     return key;
 }
 
@@ -81,17 +85,9 @@ QStringList tagsOfBook(const QList<QJsonObject> &data) {
     return tags;
 }
 
-bool RecordSearch::matches(const AddressRecord &record, const QJsonObject &data) const {
+SearchKeys searchKeys(const AddressRecord &record, const QJsonObject &data) {
+    SearchKeys keys;
     const QStringList tags = tagsOf(data);
-    if (const QString wanted = searchKey(tag); !wanted.isEmpty()) {
-        const bool tagged = std::any_of(tags.begin(), tags.end(),
-                                        [&](const QString &t) { return searchKey(t) == wanted; });
-        if (!tagged)
-            return false;
-    }
-    const QString wanted = searchKey(text);
-    if (wanted.isEmpty())
-        return true;
     QStringList fields{
         record.field(AddressRecord::Name),      readingOf(data),
         record.field(AddressRecord::Address1),  record.field(AddressRecord::Address2),
@@ -100,8 +96,24 @@ bool RecordSearch::matches(const AddressRecord &record, const QJsonObject &data)
     for (const JointName &joint : jointNamesOf(data))
         fields.append(joint.name);
     fields += tags;
-    return std::any_of(fields.begin(), fields.end(),
-                       [&](const QString &field) { return searchKey(field).contains(wanted); });
+    QStringList texts;
+    for (const QString &field : std::as_const(fields))
+        texts.append(searchKey(field));
+    keys.text = texts.join(u'\n');
+    for (const QString &tag : tags)
+        keys.tags.append(searchKey(tag));
+    return keys;
+}
+
+bool RecordSearch::matches(const AddressRecord &record, const QJsonObject &data) const {
+    return matches(searchKeys(record, data));
+}
+
+bool RecordSearch::matches(const SearchKeys &keys) const {
+    if (const QString wanted = searchKey(tag); !wanted.isEmpty() && !keys.tags.contains(wanted))
+        return false;
+    const QString wanted = searchKey(text);
+    return wanted.isEmpty() || keys.text.contains(wanted);
 }
 
 } // namespace nvl

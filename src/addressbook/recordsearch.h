@@ -13,6 +13,14 @@ namespace nvl {
 // blanks or hyphens (a postal code matches with or without its hyphen).
 QString searchKey(const QString &text);
 
+// A record as searches see it, worked out once: the searched texts' keys,
+// each on a line of its own so no match spans two of them, and its tags'.
+struct SearchKeys {
+    QString text;
+    QStringList tags;
+};
+SearchKeys searchKeys(const AddressRecord &record, const QJsonObject &data);
+
 // What a search asks of a record: a text found in its name, 連名, reading,
 // addresses, building, code, postal code or tags, and a tag it carries.
 // An empty condition holds for every record.
@@ -22,6 +30,7 @@ struct RecordSearch {
 
     bool isEmpty() const { return text.trimmed().isEmpty() && tag.trimmed().isEmpty(); }
     bool matches(const AddressRecord &record, const QJsonObject &data) const;
+    bool matches(const SearchKeys &keys) const;
 };
 
 // The tags a record's companion data holds, and its reading.

@@ -12,6 +12,31 @@ constexpr int NameColumn = AddressRecord::Name - 1;
 
 BookListModel::BookListModel(BookDocument &book, Numbers numbers, QObject *parent)
     : QSortFilterProxyModel(parent), m_numbers(numbers) {
+    // Connected before the proxy's own handlers, which filter again at once.
+    // The keys are worked out again when the program is idle, before the
+    // next keystroke needs them.
+    m_warmKeys.setSingleShot(true);
+    connect(&m_warmKeys, &QTimer::timeout, this, [this] {
+        if (!m_search.isEmpty())
+            return;
+        for (int row = 0; row < sourceModel()->rowCount(); ++row)
+            keysOf(row);
+    });
+    const auto forget = [this] {
+        m_keys.clear();
+        m_warmKeys.start(0);
+    };
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&book, signal, this, forget);
+    connect(&book, &QAbstractItemModel::rowsMoved, this, forget);
+    connect(&book, &QAbstractItemModel::modelReset, this, forget);
+    connect(&book, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &from, const QModelIndex &to) {
+                for (int row = from.row(); row <= to.row() && size_t(row) < m_keys.size(); ++row)
+                    m_keys[size_t(row)].reset();
+                m_warmKeys.start(0);
+            });
+    connect(&book, &QAbstractItemModel::layoutChanged, this, forget);
     setSourceModel(&book);
     // Numbers shift for every row after a move or removal, not only the moved one.
     if (m_numbers == Numbers::Shown) {
@@ -39,6 +64,16 @@ void BookListModel::setSearch(const RecordSearch &search) {
     invalidateRowsFilter();
 }
 
+const SearchKeys &BookListModel::keysOf(int sourceRow) const {
+    const auto *book = static_cast<const BookDocument *>(sourceModel());
+    if (m_keys.size() != size_t(book->recordCount()))
+        m_keys.assign(size_t(book->recordCount()), std::nullopt);
+    std::optional<SearchKeys> &keys = m_keys[size_t(sourceRow)];
+    if (!keys)
+        keys = searchKeys(book->record(sourceRow + 1), book->recordData(sourceRow));
+    return *keys;
+}
+
 int BookListModel::recordNumber(int row) const {
     return mapToSource(index(row, 0)).row() + 1;
 }
@@ -57,6 +92,14 @@ QVariant BookListModel::data(const QModelIndex &index, int role) const {
             name = names.join(u'・');
         }
     }
+    // The list shows a line's start: a name thousands of characters long
+    // (a file may hold one) is not laid out whole at every repaint. Screen
+    // readers still get it all.
+    constexpr qsizetype ShownLength = 200;
+    if (role == Qt::DisplayRole && name.size() > ShownLength)
+        name =
+            name.left(name.at(ShownLength - 1).isHighSurrogate() ? ShownLength - 1 : ShownLength) +
+            u'…';
     if (m_numbers == Numbers::Hidden)
         return name;
     return QStringLiteral("%1  %2").arg(mapToSource(index).row() + 1).arg(name);
@@ -67,8 +110,7 @@ bool BookListModel::filterAcceptsRow(int sourceRow, const QModelIndex &) const {
         return false;
     if (m_search.isEmpty())
         return true;
-    const auto *book = qobject_cast<const BookDocument *>(sourceModel());
-    return !book || m_search.matches(book->record(sourceRow + 1), book->recordData(sourceRow));
+    return m_search.matches(keysOf(sourceRow));
 }
 
 bool BookListModel::filterAcceptsColumn(int sourceColumn, const QModelIndex &) const {

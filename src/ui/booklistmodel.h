@@ -4,6 +4,10 @@
 #include "recordsearch.h"
 
 #include <QSortFilterProxyModel>
+#include <QTimer>
+
+#include <optional>
+#include <vector>
 
 namespace nvl {
 
@@ -34,6 +38,11 @@ private:
     Numbers m_numbers;
     bool m_hidden = false;
     RecordSearch m_search;
+    // Each record's keys, worked out when first searched and forgotten on
+    // any change of the book: typing then costs a look, not a normalisation.
+    mutable std::vector<std::optional<SearchKeys>> m_keys;
+    QTimer m_warmKeys;
+    const SearchKeys &keysOf(int sourceRow) const;
 };
 
 } // namespace nvl

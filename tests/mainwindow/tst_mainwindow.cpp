@@ -536,6 +536,12 @@ void TestMainWindow::searchAndTagFilterSelect() {
     QCOMPARE(rowCount(book), 150);
     QCOMPARE(rowTexts(book).first(), QStringLiteral("山田 1"));
     QCOMPARE(selected(), 150);
+    // A record changed meanwhile is searched as it is now.
+    const QJsonObject first = document.recordData(0);
+    document.setRecordData(0, withReading(first, QStringLiteral("やまだ")));
+    QCOMPARE(rowCount(book), 151);
+    document.setRecordData(0, first);
+    QCOMPARE(rowCount(book), 150);
 
     QMenu *tags = ctl<QToolButton>("cmdTags")->menu();
     emit tags->aboutToShow();
