@@ -437,6 +437,14 @@ def scenario_open_book(d):
     items = [n.name for n in d.find_all(book, 'list item')]
     if items != ['宛名1', '宛名2', '宛名3', '宛名4']:
         raise Failure('the book list shows %r' % items)
+    # A postal code typed in full width finds its card, and 一括選択 takes it.
+    d.type_into(main, '検索', '１００－０００３')
+    wait_for('the card found',
+             lambda: [n.name for n in d.find_all(book, 'list item')] == ['宛名3'])
+    d.press(main, '一括選択')
+    chosen = d.find(main, 'list', '選択リスト')
+    wait_for('the card chosen',
+             lambda: [n.name for n in d.find_all(chosen, 'list item')] == ['宛名3'])
 
 
 def scenario_delete_card(d):
