@@ -102,6 +102,7 @@ SearchKeys searchKeys(const AddressRecord &record, const QJsonObject &data) {
     keys.text = texts.join(u'\n');
     for (const QString &tag : tags)
         keys.tags.append(searchKey(tag));
+    keys.marks = yearMarksOf(data);
     return keys;
 }
 
@@ -112,6 +113,9 @@ bool RecordSearch::matches(const AddressRecord &record, const QJsonObject &data)
 bool RecordSearch::matches(const SearchKeys &keys) const {
     if (const QString wanted = searchKey(tag); !wanted.isEmpty() && !keys.tags.contains(wanted))
         return false;
+    for (const MarkCondition &condition : marks)
+        if (!condition.holds(keys.marks))
+            return false;
     const QString wanted = searchKey(text);
     return wanted.isEmpty() || keys.text.contains(wanted);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressrecord.h"
+#include "yearmarks.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -18,17 +19,21 @@ QString searchKey(const QString &text);
 struct SearchKeys {
     QString text;
     QStringList tags;
+    YearMarks marks;
 };
 SearchKeys searchKeys(const AddressRecord &record, const QJsonObject &data);
 
 // What a search asks of a record: a text found in its name, 連名, reading,
-// addresses, building, code, postal code or tags, and a tag it carries.
-// An empty condition holds for every record.
+// addresses, building, code, postal code or tags, a tag it carries, and
+// marks of given years set or not. An empty condition holds for every record.
 struct RecordSearch {
     QString text;
     QString tag;
+    QList<MarkCondition> marks;
 
-    bool isEmpty() const { return text.trimmed().isEmpty() && tag.trimmed().isEmpty(); }
+    bool isEmpty() const {
+        return text.trimmed().isEmpty() && tag.trimmed().isEmpty() && marks.isEmpty();
+    }
     bool matches(const AddressRecord &record, const QJsonObject &data) const;
     bool matches(const SearchKeys &keys) const;
 };

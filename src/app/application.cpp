@@ -24,9 +24,9 @@ void registerWindows(AppContext &context) {
     context.windows.setFactory(WindowId::Main, [](AppContext &ctx) {
         auto *main = new MainWindow(ctx);
         QObject::connect(main, &MainWindow::printListChosen, main,
-                         [&ctx](const QList<AddressRecord> &records) {
+                         [&ctx](const QList<AddressRecord> &records, const QList<int> &numbers) {
                              if (auto *print = ctx.windows.get<PrintWindow>(WindowId::Print))
-                                 print->setPrintList(records);
+                                 print->setPrintList(records, numbers);
                          });
         QObject::connect(
             main, &MainWindow::listSheetRequested, main, [&ctx](bool full, const QString &title) {

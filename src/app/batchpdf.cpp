@@ -131,6 +131,10 @@ int runPrintPdf(int argc, char *argv[]) {
     selection.addTo(parser);
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
+    QString badYear;
+    const std::optional<RecordSearch> wanted = selection.search(parser, &badYear);
+    if (!wanted)
+        return usageError(badYear);
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return 0;
@@ -170,7 +174,7 @@ int runPrintPdf(int argc, char *argv[]) {
     }
     // With --records too, the records both choose.
     if (selection.isSet(parser)) {
-        numbers = selection.select(parser, document, numbers);
+        numbers = selectRecords(*wanted, document, numbers);
         if (numbers.isEmpty())
             return fail(QCoreApplication::translate(
                 "nvl::BatchPdf", "条件に合う宛名がありません。何も書き出していません。"));

@@ -34,6 +34,12 @@ int runListCommand(int argc, char *argv[]) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return 2;
     }
+    QString problem;
+    const std::optional<RecordSearch> wanted = selection.search(parser, &problem);
+    if (!wanted) {
+        std::fprintf(stderr, "nvl-hagaki list: %s\n", qPrintable(problem));
+        return 2;
+    }
     BookDocument document;
     if (const BookDocument::Loaded loaded = document.load(args.at(1)); !loaded.ok()) {
         std::fprintf(stderr, "nvl-hagaki list: %s\n", qPrintable(loaded.error));
@@ -42,7 +48,7 @@ int runListCommand(int argc, char *argv[]) {
     QList<int> numbers;
     for (int n = 1; n <= document.recordCount(); ++n)
         numbers.append(n);
-    for (const int n : selection.select(parser, document, numbers)) {
+    for (const int n : selectRecords(*wanted, document, numbers)) {
         const AddressRecord &record = document.record(n);
         const QStringList fields{QString::number(n), record.field(AddressRecord::Name),
                                  record.field(AddressRecord::PostalCode),

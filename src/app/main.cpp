@@ -2,6 +2,7 @@
 #include "desktopprogram.h"
 #include "exchangecommand.h"
 #include "listcommand.h"
+#include "markcommand.h"
 #include "zipcommand.h"
 
 #include <QApplication>
@@ -19,7 +20,10 @@ const char Usage[] =
     "  nvl-hagaki import IN.vcf|IN.csv OUT.dat [--append]   連絡先を取り込む / import contacts\n"
     "  nvl-hagaki export BOOK.dat OUT.csv|OUT.vcf            住所録を書き出す / export a book\n"
     "  nvl-hagaki zip CODE|ADDRESS        郵便番号を引く / look up a postal code\n"
-    "  nvl-hagaki list BOOK [--search TEXT] [--tag TAG]   宛名を探す / find records\n"
+    "  nvl-hagaki list BOOK [--search TEXT] [--tag TAG] [--sent YEAR] ...   宛名を探す / find "
+    "records\n"
+    "  nvl-hagaki mark BOOK --records LIST (--sent|--received|--mourning YEAR) [--clear]\n"
+    "                                     送受信・喪中を記録 / mark cards sent, received, 喪中\n"
     "  nvl-hagaki COMMAND --help          コマンドのオプション / a command's options\n"
     "\n"
     "終了コード (exit status): 0 done, 1 failure (explained on standard error, nothing\n"
@@ -31,7 +35,7 @@ Command commandNamed(const char *name) {
     const std::pair<const char *, Command> commands[] = {
         {"print-pdf", nvl::runPrintPdf},   {"zip", nvl::runZipCommand},
         {"import", nvl::runImportCommand}, {"export", nvl::runExportCommand},
-        {"list", nvl::runListCommand},
+        {"list", nvl::runListCommand},     {"mark", nvl::runMarkCommand},
     };
     for (const auto &[verb, command] : commands)
         if (std::strcmp(name, verb) == 0)

@@ -71,6 +71,7 @@ void CardEditor::putCardInFields() {
     m_ui->reading->setText(readingOf(data));
     m_ui->tags->setText(tagsOf(data).join(QStringLiteral("; ")));
     offerBookTags();
+    showYearMarks(data);
     const JointNames joint = jointNamesOf(data);
     for (int n = 0; n < MaxJointNames; ++n) {
         m_ui->jointNames.at(size_t(n))->setText(joint.value(n).name);
@@ -89,6 +90,9 @@ QJsonObject CardEditor::shownData() const {
                       m_ui->jointHonorifics.at(size_t(n))->currentData().toString()});
     QJsonObject data = withJointNames(m_session.cardData(cardNo()), joint);
     data = withReading(data, m_ui->reading->text());
+    const int year = m_ctx.currentCardYear();
+    for (int n = 0; n < YearMarkCount; ++n)
+        data = withMark(data, year, AllYearMarks[n], m_ui->yearMarks.at(size_t(n))->isChecked());
     return withTags(data, splitTags(m_ui->tags->text()));
 }
 
@@ -121,10 +125,26 @@ void CardEditor::clearFields() {
           m_ui->oneLineAddress, m_ui->address3, m_ui->reading, m_ui->tags})
         edit->clear();
     offerBookTags();
+    showYearMarks({});
     for (int n = 0; n < MaxJointNames; ++n) {
         m_ui->jointNames.at(size_t(n))->clear();
         m_ui->jointHonorifics.at(size_t(n))->setCurrentIndex(0);
     }
+}
+
+// The current year's marks in the boxes; the three years before it listed.
+void CardEditor::showYearMarks(const QJsonObject &data) {
+    const int year = m_ctx.currentCardYear();
+    const YearMarks marks = yearMarksOf(data);
+    for (int n = 0; n < YearMarkCount; ++n)
+        m_ui->yearMarks.at(size_t(n))->setChecked(marks.value(year) & int(AllYearMarks[n]));
+    QStringList earlier;
+    const QList<int> years = marks.keys();
+    for (auto it = years.crbegin(); it != years.crend() && earlier.size() < 3; ++it)
+        if (*it < year)
+            earlier.append(yearMarksText(*it, marks.value(*it)));
+    m_ui->earlierYears->setText(earlier.isEmpty() ? tr("これまでの記録はありません")
+                                                  : earlier.join(QStringLiteral("　")));
 }
 
 void CardEditor::afterLoad() {

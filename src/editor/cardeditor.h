@@ -64,6 +64,7 @@ private:
     void clearFields();
     // The book's tags, offered as the tag box completes.
     void offerBookTags();
+    void showYearMarks(const QJsonObject &data);
     // Nuvel.ini remembers the book the editor leaves.
     void saveBookSettings();
     bool loadBook();

@@ -4,6 +4,7 @@
 #include "jointnames.h"
 #include "recordsearch.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
 #include <QGridLayout>
@@ -166,6 +167,22 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
     m_ui->tags = addField("lblTags", tr("タグ"), "txtTags", true, 10, 0, 3).second;
     m_ui->tags->setPlaceholderText(tr("家族; 友人; 仕事"));
     m_ui->tags->setCompleter(new TagCompleter(m_ui->tags));
+
+    m_ui->yearBox = new QGroupBox(tr("%1年の年賀状").arg(m_ctx.currentCardYear()), content);
+    m_ui->yearBox->setObjectName(QStringLiteral("fraYear"));
+    auto *marks = new QHBoxLayout(m_ui->yearBox);
+    const char *const names[] = {"chkSent", "chkReceived", "chkMourning"};
+    for (int n = 0; n < YearMarkCount; ++n) {
+        auto *box = new QCheckBox(yearMarkName(AllYearMarks[n]), m_ui->yearBox);
+        box->setObjectName(QLatin1String(names[n]));
+        marks->addWidget(box);
+        m_ui->yearMarks.at(size_t(n)) = box;
+    }
+    m_ui->earlierYears = addLabel(m_ui->yearBox, "lblHistory", QString());
+    m_ui->earlierYears->setAccessibleName(tr("これまでの年賀状"));
+    marks->addSpacing(16);
+    marks->addWidget(m_ui->earlierYears, 1);
+    grid->addWidget(m_ui->yearBox, 11, 0, 1, 4);
 }
 
 void CardEditor::buildAddressEntry(QWidget *content, QGridLayout *grid) {
@@ -206,7 +223,7 @@ void CardEditor::buildCommands(QWidget *content, QGridLayout *grid) {
         row->addWidget(button);
     row->addStretch();
     row->addWidget(m_ui->back);
-    grid->addLayout(row, 11, 0, 1, 4);
+    grid->addLayout(row, 12, 0, 1, 4);
 }
 
 void CardEditor::buildControls(QWidget *content) {
@@ -227,7 +244,9 @@ void CardEditor::buildControls(QWidget *content) {
                               m_ui->jointNames[0], m_ui->jointHonorifics[0],
                               m_ui->jointNames[1], m_ui->jointHonorifics[1],
                               m_ui->jointNames[2], m_ui->jointHonorifics[2],
-                              m_ui->tags,          m_ui->code};
+                              m_ui->tags,          m_ui->yearMarks[0],
+                              m_ui->yearMarks[1],  m_ui->yearMarks[2],
+                              m_ui->code};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 
@@ -282,6 +301,8 @@ void CardEditor::connectHandlers() {
     };
     for (QLineEdit *edit : {m_ui->address3, m_ui->reading, m_ui->tags})
         connect(edit, &QLineEdit::textChanged, this, edited);
+    for (QCheckBox *box : m_ui->yearMarks)
+        connect(box, &QCheckBox::toggled, this, edited);
     connect(m_ui->oneLineAddress, &QLineEdit::textChanged, this, edited);
     connect(m_ui->honorific, &QComboBox::currentIndexChanged, this, edited);
     for (int n = 0; n < MaxJointNames; ++n) {

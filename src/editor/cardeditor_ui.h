@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -40,6 +41,10 @@ struct CardEditorUi {
     std::array<QComboBox *, 3> jointHonorifics{};
     // Free words (家族, 仕事 …) separated by ; and completed from the book's.
     QLineEdit *tags = nullptr;
+    // The current card year's marks, and the years before it.
+    QGroupBox *yearBox = nullptr;
+    std::array<QCheckBox *, 3> yearMarks{};
+    QLabel *earlierYears = nullptr;
 
     // Option entry: the whole address on one line, split on request.
     QLabel *oneLineCaption = nullptr;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace nvl {
@@ -413,6 +414,43 @@ bool mappingNamesSomething(const CsvMapping &mapping) {
     return name && address;
 }
 
+QList<YearColumn> yearColumns(const QStringList &header) {
+    static const QRegularExpression year(QStringLiteral("(?<![0-9])(19|20)[0-9]{2}(?![0-9])"));
+    // The mourning word first: 喪中 says nothing of sending.
+    static const std::pair<YearMark, QStringList> words[] = {
+        {YearMark::Mourning, {QStringLiteral("喪中"), QStringLiteral("服喪")}},
+        {YearMark::Received,
+         {QStringLiteral("受取"), QStringLiteral("受け取"), QStringLiteral("受信"),
+          QStringLiteral("受"), QStringLiteral("received")}},
+        {YearMark::Sent,
+         {QStringLiteral("送付"), QStringLiteral("送信"), QStringLiteral("発送"),
+          QStringLiteral("送"), QStringLiteral("sent")}},
+    };
+    QList<YearColumn> columns;
+    for (int column = 0; column < header.size(); ++column) {
+        const QString key = headerKey(header.at(column));
+        const QRegularExpressionMatch found = year.match(key);
+        if (!found.hasMatch() || key.contains(QStringLiteral("送受")))
+            continue;
+        for (const auto &[mark, names] : words) {
+            if (std::any_of(names.begin(), names.end(),
+                            [&key](const QString &name) { return key.contains(name); })) {
+                columns.append({column, mark, found.captured(0).toInt()});
+                break;
+            }
+        }
+    }
+    return columns;
+}
+
+bool isYesCell(const QString &text) {
+    static const QStringList yes{
+        QStringLiteral("1"),    QStringLiteral("○"),   QStringLiteral("〇"),
+        QStringLiteral("◯"),    QStringLiteral("●"),   QStringLiteral("済"),
+        QStringLiteral("済み"), QStringLiteral("yes"), QStringLiteral("true")};
+    return yes.contains(text.normalized(QString::NormalizationForm_KC).trimmed().toLower());
+}
+
 ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) {
     ImportResult result;
     if (!mappingNamesSomething(mapping)) {
@@ -425,9 +463,13 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
     };
     result.warnings = table.notes;
     const QList<AddressGroup> groups = addressGroups(table.header, mapping);
+    const QList<YearColumn> years = yearColumns(table.header);
     // Columns that hold something and are read into no field are named; the
     // other addresses of a row are read when it needs them.
-    const auto read = [&groups](int column) {
+    const auto read = [&groups, &years](int column) {
+        if (std::any_of(years.begin(), years.end(),
+                        [column](const YearColumn &year) { return year.column == column; }))
+            return true;
         return std::any_of(groups.begin(), groups.end(), [column](const AddressGroup &group) {
             return group.typeColumn == column ||
                    std::find(group.columns.begin(), group.columns.end(), column) !=
@@ -491,9 +533,13 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
                     {jointName,
                      cell(row, at(static_cast<ImportColumn>(static_cast<int>(column) + 1)))});
         }
-        result.data.append(
+        QJsonObject data =
             withTags(withReading(withJointNames({}, joint), cell(row, at(ImportColumn::Reading))),
-                     splitTags(cell(row, at(ImportColumn::Tags)))));
+                     splitTags(cell(row, at(ImportColumn::Tags))));
+        for (const YearColumn &year : years)
+            if (isYesCell(cell(row, year.column)))
+                data = withMark(data, year.year, year.mark, true);
+        result.data.append(data);
     }
     return result;
 }
@@ -509,6 +555,15 @@ QByteArray writeExportCsv(const QList<AddressRecord> &records, const QList<QJson
         header << quote(QStringLiteral("連名%1").arg(n))
                << quote(QStringLiteral("連名%1敬称").arg(n));
     header << quote(QStringLiteral("フリガナ")) << quote(QStringLiteral("タグ"));
+    std::set<int> years;
+    for (const QJsonObject &extra : data) {
+        const YearMarks marks = yearMarksOf(extra);
+        for (auto it = marks.cbegin(); it != marks.cend(); ++it)
+            years.insert(it.key());
+    }
+    for (const int year : std::as_const(years))
+        for (const YearMark mark : AllYearMarks)
+            header << quote(yearMarkColumnName(mark, year));
     QString out = header.join(u',') + QStringLiteral("\r\n");
     for (qsizetype index = 0; index < records.size(); ++index) {
         const AddressRecord &record = records.at(index);
@@ -529,6 +584,10 @@ QByteArray writeExportCsv(const QList<AddressRecord> &records, const QList<QJson
         for (int n = 0; n < MaxJointNames; ++n)
             texts << joint.value(n).name << joint.value(n).honorific;
         texts << readingOf(extra) << tagsOf(extra).join(u';');
+        const YearMarks marks = yearMarksOf(extra);
+        for (const int year : std::as_const(years))
+            for (const YearMark mark : AllYearMarks)
+                texts << (marks.value(year) & int(mark) ? QStringLiteral("○") : QString());
         QStringList fields;
         for (const QString &shown : std::as_const(texts)) {
             const bool escape = startsFormula(shown) || (shown.startsWith(u'\'') &&

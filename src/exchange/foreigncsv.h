@@ -1,6 +1,7 @@
 #pragma once
 
 #include "importresult.h"
+#include "yearmarks.h"
 
 #include <QByteArray>
 #include <array>
@@ -62,12 +63,24 @@ using CsvMapping = std::array<int, ImportColumnCount>;
 CsvMapping guessMapping(const QStringList &header);
 bool mappingNamesSomething(const CsvMapping &mapping);
 
+// A column of marks of one card year: 送付2027, 受取2027, 喪中2027, and the
+// spellings postcard programs use (2027年送信, 受信(2027), …).
+struct YearColumn {
+    int column = 0;
+    YearMark mark = YearMark::Sent;
+    int year = 0;
+};
+QList<YearColumn> yearColumns(const QStringList &header);
+// 1, ○ and 済 (and their close spellings) say yes.
+bool isYesCell(const QString &text);
+
 ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping);
 
 // The records as CSV for other programs: UTF-8 with a byte-order mark, a
 // header row, every field in the book's order, then from each record's
 // companion data (`data` by record index) 連名1, 連名1敬称, … 連名3敬称,
-// フリガナ and タグ (joined by ;).
+// フリガナ and タグ (joined by ;), then 送付, 受取 and 喪中 of every year a
+// record has a mark of (○ for yes).
 QByteArray writeExportCsv(const QList<AddressRecord> &records, const QList<QJsonObject> &data = {});
 
 } // namespace nvl

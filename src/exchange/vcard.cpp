@@ -154,6 +154,7 @@ struct Contact {
     QString sortAs;
     QString sortString;
     QStringList categories;
+    YearMarks history; // X-NVL-HISTORY:2026=sent,received;2027=mourning
 
     QString reading() const {
         const QString phonetic =
@@ -180,6 +181,17 @@ void take(Contact &contact, const Property &p) {
             if (parameter.startsWith("SORT-AS="))
                 sortAs.append(QString::fromUtf8(parameter.mid(8)).trimmed());
         contact.sortAs = sortAs.join(u' ').trimmed();
+    } else if (p.name == "X-NVL-HISTORY") {
+        for (const QString &part : decodeValue(p).split(u';')) {
+            const qsizetype equals = part.indexOf(u'=');
+            const int year = part.left(equals).trimmed().toInt();
+            if (equals < 0 || !isCardYear(year))
+                continue;
+            const QStringList names = part.mid(equals + 1).split(u',');
+            for (const YearMark mark : AllYearMarks)
+                if (names.contains(yearMarkKey(mark)))
+                    contact.history[year] |= int(mark);
+        }
     } else if (p.name == "X-PHONETIC-LAST-NAME") {
         contact.phoneticFamily = components(decodeValue(p)).join(u' ');
     } else if (p.name == "X-PHONETIC-FIRST-NAME") {
@@ -262,8 +274,13 @@ void finishContact(const Contact &contact, ImportResult &result) {
                 "nvl::Import", "「%1」には文字として読めないバイトがあり、「\uFFFD」にしました。")
                 .arg(quotedStart(name)));
     result.records.append(record);
-    result.data.append(withTags(withReading(withJointNames({}, contact.joint), contact.reading()),
-                                contact.categories));
+    QJsonObject data = withTags(withReading(withJointNames({}, contact.joint), contact.reading()),
+                                contact.categories);
+    for (auto it = contact.history.cbegin(); it != contact.history.cend(); ++it)
+        for (const YearMark mark : AllYearMarks)
+            if (it.value() & int(mark))
+                data = withMark(data, it.key(), mark, true);
+    result.data.append(data);
 }
 
 // The properties a contact is read from; everything else (photos, logos,
@@ -272,7 +289,8 @@ bool keptProperty(const QByteArray &name) {
     return name == "BEGIN" || name == "END" || name == "FN" || name == "N" || name == "ADR" ||
            name == "X-NVL-CODE" || name == "X-NVL-HONORIFIC" || name == "X-NVL-RENMEI" ||
            name == "X-ABSHOWAS" || name == "X-PHONETIC-LAST-NAME" ||
-           name == "X-PHONETIC-FIRST-NAME" || name == "SORT-STRING" || name == "CATEGORIES";
+           name == "X-PHONETIC-FIRST-NAME" || name == "SORT-STRING" || name == "CATEGORIES" ||
+           name == "X-NVL-HISTORY";
 }
 
 } // namespace
@@ -527,6 +545,17 @@ QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObj
             for (const QString &tag : tags)
                 words.append(escaped(tag));
             line(QStringLiteral("CATEGORIES:%1").arg(words.join(u',')));
+        }
+        if (const YearMarks marks = yearMarksOf(extra); !marks.isEmpty()) {
+            QStringList years;
+            for (auto it = marks.cbegin(); it != marks.cend(); ++it) {
+                QStringList names;
+                for (const YearMark mark : AllYearMarks)
+                    if (it.value() & int(mark))
+                        names.append(yearMarkKey(mark));
+                years.append(QStringLiteral("%1=%2").arg(it.key()).arg(names.join(u',')));
+            }
+            line(QStringLiteral("X-NVL-HISTORY:%1").arg(years.join(u';')));
         }
         line(QStringLiteral("END:VCARD"));
     }

@@ -1,7 +1,8 @@
-// The search box and tag filter above the book list.
+// The search box and the filter menu (year filters, tags) above the book list.
 #include "mainwindow.h"
 #include "mainwindow_ui.h"
 
+#include <QActionGroup>
 #include <QHBoxLayout>
 #include <QMenu>
 
@@ -16,24 +17,31 @@ QLayout *MainWindow::buildSearch(QWidget *content) {
     m_ui->search->setClearButtonEnabled(true);
     m_ui->tagFilter = new QToolButton(content);
     m_ui->tagFilter->setObjectName(QStringLiteral("cmdTags"));
-    m_ui->tagFilter->setAccessibleName(tr("タグで絞り込み"));
-    m_ui->tagFilter->setText(tr("タグ"));
+    m_ui->tagFilter->setAccessibleName(tr("絞り込み"));
+    m_ui->tagFilter->setText(tr("絞り込み"));
     m_ui->tagFilter->setPopupMode(QToolButton::InstantPopup);
     m_ui->tagFilter->setMenu(new QMenu(m_ui->tagFilter));
     m_ui->tagFilter->menu()->setObjectName(QStringLiteral("mnuTags"));
     row->addWidget(m_ui->search, 1);
     row->addWidget(m_ui->tagFilter);
 
-    connect(m_ui->search, &QLineEdit::textChanged, this,
-            [this] { applySearch(m_bookModel.search().tag); });
-    connect(m_ui->tagFilter->menu(), &QMenu::aboutToShow, this, [this] { fillTagMenu(); });
+    connect(m_ui->search, &QLineEdit::textChanged, this, [this] { applySearch(); });
+    connect(m_ui->tagFilter->menu(), &QMenu::aboutToShow, this, [this] { fillFilterMenu(); });
     return row;
 }
 
 // What a search finds is selected, ready for 一括選択; the whole book is not.
-void MainWindow::applySearch(const QString &tag) {
-    m_bookModel.setSearch({m_ui->search->text(), tag});
-    m_ui->tagFilter->setText(tag.isEmpty() ? tr("タグ") : tr("タグ: %1").arg(tag));
+void MainWindow::applySearch() {
+    const int year = m_ctx.currentCardYear();
+    m_bookModel.setSearch(
+        {m_ui->search->text(), m_tagFilter, yearFilterConditions(m_yearFilter, year)});
+    QStringList chosen;
+    if (m_yearFilter != YearFilter::None)
+        chosen.append(yearFilterName(m_yearFilter));
+    if (!m_tagFilter.isEmpty())
+        chosen.append(m_tagFilter);
+    m_ui->tagFilter->setText(chosen.isEmpty() ? tr("絞り込み")
+                                              : tr("絞り込み: %1").arg(chosen.join(u'・')));
     QItemSelectionModel *selection = m_ui->bookList->selectionModel();
     if (!filtered() || m_bookModel.rowCount() == 0) {
         selection->clearSelection();
@@ -45,19 +53,37 @@ void MainWindow::applySearch(const QString &tag) {
     selection->setCurrentIndex(m_bookModel.index(0, 0), QItemSelectionModel::NoUpdate);
 }
 
-// One entry per tag the book holds now, the one in use checked.
-void MainWindow::fillTagMenu() {
+// The year filters of the current card year, then one entry per tag the
+// book holds now; one of each kind at a time, the ones in use checked.
+void MainWindow::fillFilterMenu() {
     QMenu *menu = m_ui->tagFilter->menu();
     menu->clear();
-    const QString current = m_bookModel.search().tag;
-    const auto entry = [this, menu, &current](const QString &text, const QString &tag) {
-        QAction *action = menu->addAction(text);
+    const int year = m_ctx.currentCardYear();
+    menu->addSection(tr("%1年の年賀状").arg(year));
+    auto *years = new QActionGroup(menu);
+    for (const YearFilter filter :
+         {YearFilter::None, YearFilter::SendThisYear, YearFilter::ReplyPending,
+          YearFilter::ReceivedLastYear, YearFilter::Mourning}) {
+        QAction *action = years->addAction(menu->addAction(yearFilterName(filter)));
         action->setCheckable(true);
-        action->setChecked(tag == current);
-        connect(action, &QAction::triggered, this, [this, tag] { applySearch(tag); });
+        action->setChecked(filter == m_yearFilter);
+        connect(action, &QAction::triggered, this, [this, filter] {
+            m_yearFilter = filter;
+            applySearch();
+        });
+    }
+    menu->addSection(tr("タグ"));
+    auto *tagGroup = new QActionGroup(menu);
+    const auto entry = [this, menu, tagGroup](const QString &text, const QString &tag) {
+        QAction *action = tagGroup->addAction(menu->addAction(text));
+        action->setCheckable(true);
+        action->setChecked(tag == m_tagFilter);
+        connect(action, &QAction::triggered, this, [this, tag] {
+            m_tagFilter = tag;
+            applySearch();
+        });
     };
-    entry(tr("すべて"), QString());
-    menu->addSeparator();
+    entry(tr("すべてのタグ"), QString());
     const QStringList tags = tagsOfBook(m_ctx.book.recordDataList());
     for (const QString &tag : tags)
         entry(tag, tag);

@@ -2,6 +2,7 @@
 
 #include "jointnames.h"
 #include "recordsearch.h"
+#include "yearmarks.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -146,6 +147,11 @@ QVariant BookTableModel::data(const QModelIndex &index, int role) const {
             return readingOf(m_book->recordData(index.row()));
         if (field == TagsColumn)
             return tagsOf(m_book->recordData(index.row())).join(QStringLiteral("; "));
+        if (field <= MarkColumn)
+            return hasMark(m_book->recordData(index.row()), m_year,
+                           static_cast<YearMark>(MarkColumn - field))
+                       ? QStringLiteral("○")
+                       : QString();
         return field == 0 ? listHonorific(entry.field(AddressRecord::Honorific))
                           : entry.field(field);
     }
@@ -207,13 +213,19 @@ bool ListSheet::fill(Variant variant) {
     if (columns.size() != fields.size() + 1)
         return false;
     m_model.setNumberBackground(palette().button());
-    // 連名, reading and tags in columns of their own after the sheet's own.
+    // 連名, reading, tags and this card year's marks in columns of their own
+    // after the sheet's own.
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-    m_model.setBook(
-        &m_ctx.book,
-        columns + QList<GridColumn>{{tr("連名"), left}, {tr("フリガナ"), left}, {tr("タグ"), left}},
-        fields + QList<int>{BookTableModel::JointNamesColumn, BookTableModel::ReadingColumn,
-                            BookTableModel::TagsColumn});
+    QList<GridColumn> extraColumns{{tr("連名"), left}, {tr("フリガナ"), left}, {tr("タグ"), left}};
+    QList<int> extraFields{BookTableModel::JointNamesColumn, BookTableModel::ReadingColumn,
+                           BookTableModel::TagsColumn};
+    const int year = m_ctx.currentCardYear();
+    for (const YearMark mark : AllYearMarks) {
+        extraColumns.append({yearMarkColumnName(mark, year), Qt::AlignCenter});
+        extraFields.append(BookTableModel::MarkColumn - int(mark));
+    }
+    m_model.setCardYear(year);
+    m_model.setBook(&m_ctx.book, columns + extraColumns, fields + extraFields);
     m_chosenNumber = 0;
     // Columns a user dragged on the last visit stand in their places again.
     QHeaderView *header = m_grid->horizontalHeader();
@@ -224,7 +236,7 @@ bool ListSheet::fill(Variant variant) {
     const QFontMetrics metrics(m_grid->font());
     for (int c = 0; c < columns.size(); ++c)
         m_grid->setColumnWidth(c, metrics.horizontalAdvance(columns.at(c).header) + 8);
-    for (const auto &[column, ems] : {std::pair{0, 16}, {1, 12}, {2, 10}})
+    for (const auto &[column, ems] : {std::pair{0, 16}, {1, 12}, {2, 10}, {3, 4}, {4, 4}, {5, 4}})
         m_grid->setColumnWidth(static_cast<int>(columns.size()) + column,
                                metrics.horizontalAdvance(QString(ems, QChar(0x3000))));
     const int rowHeight = (RowHeightTwips + TwipsPerPixel / 2) / TwipsPerPixel;

@@ -35,6 +35,9 @@ public:
     static constexpr int JointNamesColumn = -1;
     static constexpr int ReadingColumn = -2;
     static constexpr int TagsColumn = -3;
+    // The marks of the year set by setCardYear: -10 - the YearMark's bit.
+    static constexpr int MarkColumn = -10;
+    void setCardYear(int year) { m_year = year; }
     void setBook(const BookDocument *book, const QList<GridColumn> &columns,
                  const QList<int> &fields);
     void setNumberBackground(const QBrush &brush) { m_numberBackground = brush; }
@@ -53,6 +56,7 @@ private:
     QList<GridColumn> m_columns;
     QList<int> m_fields;
     QBrush m_numberBackground;
+    int m_year = 0;
 };
 
 // The whole book as a grid, one row a record.

@@ -242,6 +242,8 @@ void MainWindow::afterLoad() {
     // A fresh window shows no book, no search and an empty print list.
     m_bookModel.setHidden(true);
     m_bookModel.setSearch({});
+    m_tagFilter.clear();
+    m_yearFilter = YearFilter::None;
     m_printModel.clear();
     updatePrintListCount();
     setListsEnabled(false);

@@ -51,8 +51,9 @@ public:
     void showShortListSheet();
 
 signals:
-    // 次へ: the chosen records, in print-list order, for the print window.
-    void printListChosen(const QList<AddressRecord> &records);
+    // 次へ: the chosen records, in print-list order, for the print window,
+    // with their numbers in the book.
+    void printListChosen(const QList<AddressRecord> &records, const QList<int> &numbers);
     // The book as the list sheet, full or short, under that title.
     void listSheetRequested(bool fullVariant, const QString &title);
     void versionRequested();
@@ -103,9 +104,9 @@ private:
     // List sheet, reorder window and version box.
     void showListSheet(bool fullVariant);
 
-    // Search and tag filter: what the book list shows.
-    void applySearch(const QString &tag);
-    void fillTagMenu();
+    // Search, tag and year filter: what the book list shows.
+    void applySearch();
+    void fillFilterMenu();
     bool filtered() const { return !m_bookModel.search().isEmpty(); }
 
     // Print-list selection.
@@ -124,6 +125,8 @@ private:
     // file is being chosen.
     BookListModel m_bookModel;
     RecordListModel m_printModel;
+    QString m_tagFilter;
+    YearFilter m_yearFilter = YearFilter::None;
     CommonDialog m_dialog;
 };
 

@@ -28,9 +28,12 @@ void MainWindow::updatePrintListCount() {
 
 void MainWindow::addSelection() {
     QList<AddressRecord> chosen;
-    for (int row : selectedRows(m_ui->bookList))
-        chosen.append(m_ctx.book.record(m_bookModel.recordNumber(row)));
-    m_printModel.append(chosen);
+    QList<int> numbers;
+    for (int row : selectedRows(m_ui->bookList)) {
+        numbers.append(m_bookModel.recordNumber(row));
+        chosen.append(m_ctx.book.record(numbers.last()));
+    }
+    m_printModel.append(chosen, numbers);
     updatePrintListCount();
     if (printListCount() > AddressBook::Capacity) {
         m_ctx.platform.messages.show(tr("選択は300件までです。"));
@@ -68,7 +71,7 @@ void MainWindow::nextToPrint() {
     FormWindow *print = m_ctx.windows.window(WindowId::Print);
     if (!print)
         return;
-    emit printListChosen(m_printModel.records());
+    emit printListChosen(m_printModel.records(), m_printModel.numbers());
     print->showForm();
     stepAside();
     // Loads this window again out of sight: the rebuild, ready for 戻る.

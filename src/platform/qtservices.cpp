@@ -1,5 +1,7 @@
 #include "qtservices.h"
 
+#include "marksentdialog.h"
+
 #include "commondialog.h"
 #include "messagetext.h"
 
@@ -222,6 +224,13 @@ void QtPrinterDialogService::preview(QPrinter &printer,
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
     dialog.resize(900, 1000);
     dialog.exec();
+}
+
+std::optional<int> QtPrinterDialogService::askSentYear(int cards, int cardYear) {
+    MarkSentDialog dialog(cards, cardYear, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.year();
 }
 
 int QtMessageService::choose(const QString &text, const QStringList &items, const QString &title) {

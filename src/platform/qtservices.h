@@ -24,6 +24,7 @@ class QtPrinterDialogService : public PrinterDialogService {
 public:
     bool choose(QPrinter &printer) override;
     void preview(QPrinter &printer, const std::function<void(QPrinter *)> &paint) override;
+    std::optional<int> askSentYear(int cards, int cardYear) override;
 };
 
 // Shows the program's own help pages, carried in its resources, in one

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QPrinter;
 
@@ -52,6 +53,9 @@ public:
     virtual bool choose(QPrinter &printer) = 0;
     // Shows the sheets `paint` draws onto the printer, before anything is printed.
     virtual void preview(QPrinter &printer, const std::function<void(QPrinter *)> &paint) = 0;
+    // After `cards` were printed: the card year to mark them as sent for,
+    // `cardYear` offered; nothing when they are not to be marked.
+    virtual std::optional<int> askSentYear(int cards, int cardYear) = 0;
 };
 
 enum class HelpCommand { Topic = 1, Contents = 3 };

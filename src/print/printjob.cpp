@@ -3,6 +3,7 @@
 #include "printwindow.h"
 #include "printwindow_ui.h"
 
+#include "bookquestions.h"
 #include "fonts.h"
 #include "offsetfile.h"
 #include "printoutput.h"
@@ -31,11 +32,12 @@ PrintJob PrintWindow::currentJob() const {
     PrintJob job;
     job.records = m_printList;
     // The 連名 of each card, from the one book in memory the list was chosen from.
-    const QList<AddressRecord> &book = m_ctx.book.book().records;
-    for (const AddressRecord &record : m_printList) {
-        const qsizetype row = book.indexOf(record);
-        job.jointNames.append(row < 0 ? JointNames()
-                                      : jointNamesOf(m_ctx.book.recordData(int(row))));
+    for (qsizetype i = 0; i < m_printList.size(); ++i) {
+        const int number = m_printNumbers.value(i);
+        const bool inBook = number >= 1 && number <= m_ctx.book.recordCount() &&
+                            m_ctx.book.record(number) == m_printList.at(i);
+        job.jointNames.append(inBook ? jointNamesOf(m_ctx.book.recordData(number - 1))
+                                     : JointNames());
     }
     job.paper = m_paper.paper(fourUp());
     job.vertical = m_paper.vertical;
@@ -84,7 +86,7 @@ bool PrintWindow::confirmPrinting(QPrinter &printer, PrintJob &job) {
     return true;
 }
 
-void PrintWindow::printOn(QPrinter &printer, const PrintJob &job) {
+bool PrintWindow::printOn(QPrinter &printer, const PrintJob &job) {
     const bool pdf = printer.outputFormat() == QPrinter::PdfFormat;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     PrintOutcome outcome = nvl::render(job, &printer);
@@ -98,6 +100,48 @@ void PrintWindow::printOn(QPrinter &printer, const PrintJob &job) {
             QFile::remove(printer.outputFileName());
         m_ctx.platform.messages.show(outcome.error);
     }
+    return outcome.ok;
+}
+
+void PrintWindow::offerToMarkSent() {
+    QList<int> numbers;
+    for (qsizetype i = 0; i < m_printList.size(); ++i) {
+        const int number = m_printNumbers.value(i);
+        if (number >= 1 && number <= m_ctx.book.recordCount() &&
+            m_ctx.book.record(number) == m_printList.at(i) && !numbers.contains(number))
+            numbers.append(number);
+    }
+    const QString path = m_ctx.book.filePath();
+    if (numbers.isEmpty() || path.isEmpty())
+        return;
+    const std::optional<int> year =
+        m_ctx.platform.printerDialog.askSentYear(int(numbers.size()), m_ctx.currentCardYear());
+    if (!year)
+        return;
+    // Marked under the book's lock, and saved at once through the one save
+    // path: only the companion changes.
+    const bool hadLock = m_ctx.book.holdsLock();
+    if (!hadLock) {
+        if (const BookDocument::Locked locked = lockForEditing(m_ctx.platform, m_ctx.book, path);
+            !locked.ok) {
+            m_ctx.platform.messages.show(locked.error + tr("\n送付は記録していません。"));
+            return;
+        }
+    }
+    const QList<QJsonObject> before = m_ctx.book.recordDataList();
+    for (const int number : std::as_const(numbers))
+        m_ctx.book.setRecordData(
+            number - 1, withMark(m_ctx.book.recordData(number - 1), *year, YearMark::Sent, true));
+    const BookDocument::Saved saved = m_ctx.book.save(askAboutChangedBook(m_ctx.platform));
+    if (!saved.ok()) {
+        // Not kept in memory either: what is on screen is what is stored.
+        for (const int number : std::as_const(numbers))
+            m_ctx.book.setRecordData(number - 1, before.at(number - 1));
+        if (saved.outcome == BookDocument::Saved::Outcome::Failed)
+            m_ctx.platform.messages.show(saved.error + tr("\n送付は記録していません。"));
+    }
+    if (!hadLock)
+        m_ctx.book.unlock();
 }
 
 void PrintWindow::runPrintJob() {
@@ -109,8 +153,10 @@ void PrintWindow::runPrintJob() {
     if (!m_ctx.platform.printerDialog.choose(printer) || !confirmPrinting(printer, job))
         return;
     m_ui->printButton->setEnabled(false);
-    printOn(printer, job);
+    const bool printed = printOn(printer, job);
     m_ui->printButton->setEnabled(true);
+    if (printed)
+        offerToMarkSent();
 }
 
 void PrintWindow::showSheetPreview() {
@@ -120,7 +166,8 @@ void PrintWindow::showSheetPreview() {
         return;
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(printer, job);
-    m_ctx.platform.printerDialog.preview(printer, [this, &job](QPrinter *target) {
+    bool printed = false;
+    m_ctx.platform.printerDialog.preview(printer, [this, &job, &printed](QPrinter *target) {
         // The preview draws through a picture engine, with the card's boxes;
         // its print button through the printer's own, as 印刷 prints.
         const QPaintEngine *engine = target->paintEngine();
@@ -128,10 +175,13 @@ void PrintWindow::showSheetPreview() {
             nvl::render(job, target, true);
             return;
         }
-        PrintJob printed = job;
-        if (confirmPrinting(*target, printed))
-            printOn(*target, printed);
+        PrintJob confirmed = job;
+        if (confirmPrinting(*target, confirmed) && printOn(*target, confirmed))
+            printed = true;
     });
+    // Asked once the preview is closed.
+    if (printed)
+        offerToMarkSent();
 }
 
 } // namespace nvl

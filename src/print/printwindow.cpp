@@ -108,6 +108,7 @@ void PrintWindow::openWindow(WindowId id) {
 
 void PrintWindow::backToMain() {
     m_printList.clear();
+    m_printNumbers.clear();
     if (FormWindow *main = m_ctx.windows.window(WindowId::Main))
         main->showForm();
     unloadForm();

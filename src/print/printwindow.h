@@ -39,7 +39,11 @@ public:
     const PrintSettings &settings() const { return m_settings; }
     const PaperChoice &paper() const { return m_paper; }
     // What the next load shows and prints.
-    void setPrintList(PrintList records) { m_printList = std::move(records); }
+    // `numbers` are the records' numbers in the book (from 1), 0 for none.
+    void setPrintList(PrintList records, QList<int> numbers = {}) {
+        m_printList = std::move(records);
+        m_printNumbers = std::move(numbers);
+    }
     int labelCount() const { return static_cast<int>(m_printList.size()); }
     int currentLabel() const { return m_currentLabel; }
     int currentSender() const { return m_currentSender; }
@@ -93,7 +97,10 @@ private:
     // After the printer is chosen: the printer's margins, the sheet count,
     // fonts no longer installed. False when the user stops.
     bool confirmPrinting(QPrinter &printer, PrintJob &job);
-    void printOn(QPrinter &printer, const PrintJob &job);
+    // True when the job went to the printer whole.
+    bool printOn(QPrinter &printer, const PrintJob &job);
+    // Offers to mark the cards printed as sent, and saves the marks.
+    void offerToMarkSent();
     void printAlignmentPage();
     void backToMain();
     void exitProgram();
@@ -104,6 +111,7 @@ private:
     PaperChoice m_paper;
     bool m_showingPaper = false;
     PrintList m_printList;
+    QList<int> m_printNumbers;
     PrintSettings m_settings;
     int m_currentLabel = 0;
     SenderTable m_senders;

@@ -3,6 +3,9 @@
 #include "bookdocument.h"
 #include "services.h"
 #include "settingsfile.h"
+#include "yearmarks.h"
+
+#include <QDate>
 
 #include <QObject>
 #include <QPointer>
@@ -88,6 +91,11 @@ public:
 
     // Ends the program at once; the application sets the real exit.
     std::function<void()> endProgram;
+    // Today, which gives the card year the windows mark and filter by.
+    std::function<QDate()> today = [] {
+        return QDate::currentDate();
+    };
+    int currentCardYear() const { return cardYear(today()); }
 
     // After a window unloads: the program ends once no window is loaded.
     // Checked after the current event, as a hand-over loads the next window

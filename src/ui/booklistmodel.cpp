@@ -58,7 +58,8 @@ void BookListModel::setHidden(bool hidden) {
 }
 
 void BookListModel::setSearch(const RecordSearch &search) {
-    if (search.text == m_search.text && search.tag == m_search.tag)
+    if (search.text == m_search.text && search.tag == m_search.tag &&
+        search.marks == m_search.marks)
         return;
     m_search = search;
     invalidateRowsFilter();

@@ -26,15 +26,18 @@ QVariant RecordListModel::data(const QModelIndex &index, int role) const {
 void RecordListModel::setRecords(const QList<AddressRecord> &records) {
     beginResetModel();
     m_records = records;
+    m_numbers = QList<int>(records.size(), 0);
     endResetModel();
     emit countChanged(count());
 }
 
-void RecordListModel::append(const QList<AddressRecord> &records) {
+void RecordListModel::append(const QList<AddressRecord> &records, const QList<int> &numbers) {
     if (records.isEmpty())
         return;
     beginInsertRows({}, count(), count() + static_cast<int>(records.size()) - 1);
     m_records.append(records);
+    for (qsizetype i = 0; i < records.size(); ++i)
+        m_numbers.append(numbers.value(i));
     endInsertRows();
     emit countChanged(count());
 }
@@ -47,6 +50,7 @@ void RecordListModel::removeRowList(QList<int> rows) {
             continue;
         beginRemoveRows({}, row, row);
         m_records.removeAt(row);
+        m_numbers.removeAt(row);
         endRemoveRows();
     }
     if (!rows.isEmpty())

@@ -8,7 +8,8 @@
 namespace nvl {
 
 // A list of address records for item views: one row a record, shown by its
-// name. The book and the print list of the main window are two of these.
+// name, with the number (from 1) it has in the book, 0 when it has none.
+// The main window's print list is one.
 class RecordListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -24,8 +25,11 @@ public:
     const AddressRecord &record(int row) const { return m_records.at(row); }
     int count() const { return static_cast<int>(m_records.size()); }
 
+    // The book numbers, row by row.
+    const QList<int> &numbers() const { return m_numbers; }
+
     void setRecords(const QList<AddressRecord> &records);
-    void append(const QList<AddressRecord> &records);
+    void append(const QList<AddressRecord> &records, const QList<int> &numbers = {});
     // Removes the given rows (any order, duplicates ignored).
     void removeRowList(QList<int> rows);
     void clear() { setRecords({}); }
@@ -35,6 +39,7 @@ signals:
 
 private:
     QList<AddressRecord> m_records;
+    QList<int> m_numbers;
 };
 
 } // namespace nvl

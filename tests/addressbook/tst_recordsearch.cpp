@@ -13,6 +13,10 @@ class TestRecordSearch : public QObject {
 private slots:
     void matches_data();
     void matches();
+    void cardYear_data();
+    void cardYear();
+    void yearFilters_data();
+    void yearFilters();
 };
 
 void TestRecordSearch::matches_data() {
@@ -63,7 +67,61 @@ void TestRecordSearch::matches() {
     QJsonObject data = withJointNames({}, {{QStringLiteral("花子"), QStringLiteral("様")}});
     data.insert(QStringLiteral("reading"), QStringLiteral("ヤマダ タロウ"));
     data.insert(QStringLiteral("tags"), QJsonArray{QStringLiteral("家族"), QStringLiteral("年賀")});
-    QCOMPARE((RecordSearch{text, tag}.matches(record, data)), found);
+    QCOMPARE((RecordSearch{text, tag, {}}.matches(record, data)), found);
+}
+
+void TestRecordSearch::cardYear_data() {
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<int>("year");
+    QTest::newRow("1 October: next year's cards") << QDate(2026, 10, 1) << 2027;
+    QTest::newRow("31 December") << QDate(2026, 12, 31) << 2027;
+    QTest::newRow("5 January: this year's") << QDate(2027, 1, 5) << 2027;
+    QTest::newRow("30 September") << QDate(2027, 9, 30) << 2027;
+}
+
+void TestRecordSearch::cardYear() {
+    QFETCH(QDate, today);
+    QFETCH(int, year);
+    QCOMPARE(nvl::cardYear(today), year);
+}
+
+// Each year filter on a book whose answer is known, for card year 2027.
+void TestRecordSearch::yearFilters_data() {
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QStringList>("found");
+    QTest::newRow("今年送る") << int(YearFilter::SendThisYear)
+                              << QStringList{"replied", "pending", "last year", "nothing"};
+    QTest::newRow("返事がまだ") << int(YearFilter::ReplyPending) << QStringList{"pending"};
+    QTest::newRow("去年もらった人")
+        << int(YearFilter::ReceivedLastYear) << QStringList{"last year", "mourning"};
+    QTest::newRow("喪中") << int(YearFilter::Mourning) << QStringList{"mourning"};
+    QTest::newRow("すべて") << int(YearFilter::None)
+                            << QStringList{"replied", "pending", "last year", "mourning",
+                                           "nothing"};
+}
+
+void TestRecordSearch::yearFilters() {
+    QFETCH(int, filter);
+    QFETCH(QStringList, found);
+    const auto marked = [](std::initializer_list<std::pair<int, YearMark>> marks) {
+        QJsonObject data;
+        for (const auto &[year, mark] : marks)
+            data = withMark(data, year, mark, true);
+        return data;
+    };
+    const QList<std::pair<QString, QJsonObject>> book = {
+        {"replied", marked({{2027, YearMark::Sent}, {2027, YearMark::Received}})},
+        {"pending", marked({{2027, YearMark::Received}, {2026, YearMark::Sent}})},
+        {"last year", marked({{2026, YearMark::Received}})},
+        {"mourning", marked({{2026, YearMark::Received}, {2027, YearMark::Mourning}})},
+        {"nothing", {}},
+    };
+    const RecordSearch search{{}, {}, yearFilterConditions(YearFilter(filter), 2027)};
+    QStringList names;
+    for (const auto &[name, data] : book)
+        if (search.matches(AddressRecord(), data))
+            names.append(name);
+    QCOMPARE(names, found);
 }
 
 QTEST_APPLESS_MAIN(TestRecordSearch)

@@ -55,6 +55,7 @@ void TestBatchPdf::init() {
     for (const int row : {0, 2})
         document.setRecordData(row, nvl::withTags({}, {QStringLiteral("家族")}));
     document.setRecordData(1, nvl::withReading({}, QStringLiteral("あてなに")));
+    document.setRecordData(3, nvl::withMark({}, 2027, nvl::YearMark::Mourning, true));
     QVERIFY(document.save().ok());
     QString senders;
     for (int i = 1; i <= 4; ++i)
@@ -105,6 +106,9 @@ void TestBatchPdf::prints_data() {
     QTest::newRow("--search by reading with --records: both hold")
         << QStringList{"--search", "ｱﾃﾅﾆ", "--records", "1-2"} << 1 << QStringList{"宛名2"}
         << QStringList{"宛名1"};
+    QTest::newRow("--not-mourning leaves out the card in mourning")
+        << QStringList{"--not-mourning", "2027"} << 1 << QStringList{"宛名1", "宛名3", "宛名5"}
+        << QStringList{"宛名4"};
     QTest::newRow("sender 2") << QStringList{"--sender", "2"} << 2 << QStringList{"差出人2"}
                               << QStringList{"差出人1"};
     QTest::newRow("postcard paper, one a page")

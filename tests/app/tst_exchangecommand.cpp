@@ -28,6 +28,8 @@ private slots:
     void answersWithoutDisplay();
     void listFindsRecords_data();
     void listFindsRecords();
+    void markStatuses_data();
+    void markStatuses();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -329,20 +331,35 @@ void TestExchangeCommand::answersWithoutDisplay() {
 }
 
 void TestExchangeCommand::listFindsRecords_data() {
+    QTest::addColumn<QStringList>("mark"); // run first, when given
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("output");
     const QString first = QStringLiteral("1\t山田 太郎\t100-0005\t東京都千代田区\n");
     const QString second = QStringLiteral("2\t佐藤 花子\t530-0001\t大阪府大阪市北区\n");
-    QTest::newRow("everything") << QStringList{} << first + second;
-    QTest::newRow("--search by reading") << QStringList{"--search", "ﾔﾏﾀﾞ"} << first;
-    QTest::newRow("--search a full-width code") << QStringList{"--search", "５３０００"} << second;
-    QTest::newRow("--tag") << QStringList{"--tag", "仕事"} << second;
+    const QStringList none;
+    QTest::newRow("everything") << none << QStringList{} << first + second;
+    QTest::newRow("--search by reading") << none << QStringList{"--search", "ﾔﾏﾀﾞ"} << first;
+    QTest::newRow("--search a full-width code")
+        << none << QStringList{"--search", "５３０００"} << second;
+    QTest::newRow("--tag") << none << QStringList{"--tag", "仕事"} << second;
     QTest::newRow("both must hold")
-        << QStringList{"--search", "山田", "--tag", "仕事"} << QString();
+        << none << QStringList{"--search", "山田", "--tag", "仕事"} << QString();
+    const QStringList sent{"--records", "2", "--sent", "2027"};
+    QTest::newRow("mark, then --sent") << sent << QStringList{"--sent", "2027"} << second;
+    QTest::newRow("mark, then --not-sent") << sent << QStringList{"--not-sent", "2027"} << first;
+    QTest::newRow("another year") << sent << QStringList{"--sent", "2026"} << QString();
+    QTest::newRow("marked and cleared")
+        << QStringList{"--records", "1-2", "--sent", "2027", "--clear"}
+        << QStringList{"--not-sent", "2027"} << first + second;
+    const QStringList mourning{"--records", "1", "--mourning", "2027", "--received", "2026"};
+    QTest::newRow("--mourning") << mourning << QStringList{"--mourning", "2027"} << first;
+    QTest::newRow("--received and --not-mourning")
+        << mourning << QStringList{"--received", "2026", "--not-mourning", "2027"} << QString();
 }
 
 // `list` prints the records every condition holds for; none is no failure.
 void TestExchangeCommand::listFindsRecords() {
+    QFETCH(QStringList, mark);
     QFETCH(QStringList, options);
     QFETCH(QString, output);
     const QString book = path(QStringLiteral("list.dat"));
@@ -358,11 +375,54 @@ void TestExchangeCommand::listFindsRecords() {
         document.setRecordData(1, {{QStringLiteral("tags"), QJsonArray{QStringLiteral("仕事")}}});
         QVERIFY(document.save().ok());
     }
+    if (!mark.isEmpty()) {
+        // Only the companion changes.
+        const QByteArray before = readBytes(book);
+        QString errors;
+        QCOMPARE(run(QStringList{"mark", book} + mark, &errors), 0);
+        QCOMPARE(errors, QString());
+        QCOMPARE(readBytes(book), before);
+    }
     QProcess process;
     process.start(QStringLiteral(NVL_PROGRAM), QStringList{"list", book} + options);
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), output);
+}
+
+void TestExchangeCommand::markStatuses_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("no mark") << QStringList{"mark", "book.dat", "--records", "1"} << 2
+                             << QStringLiteral("usage");
+    QTest::newRow("no records") << QStringList{"mark", "book.dat", "--sent", "2027"} << 2
+                                << QStringLiteral("usage");
+    QTest::newRow("not a year") << QStringList{"mark", "book.dat", "--records", "1", "--sent", "27"}
+                                << 2 << QStringLiteral("--sent");
+    QTest::newRow("no such record")
+        << QStringList{"mark", "book.dat", "--records", "4", "--mourning", "2027"} << 2
+        << QStringLiteral("--records");
+    QTest::newRow("no such book") << QStringList{"mark", "none.dat", "--records",
+                                                 "1",    "--sent",   "2027"}
+                                  << 1 << QStringLiteral("none.dat");
+    QTest::newRow("list: not a year") << QStringList{"list", "book.dat", "--not-mourning", "next"}
+                                      << 2 << QStringLiteral("--not-mourning");
+}
+
+// What mark and list say when they cannot do what is asked; nothing is written.
+void TestExchangeCommand::markStatuses() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    writeBytes(path(QStringLiteral("book.dat")), cp932(book(3)));
+    for (QString &argument : arguments)
+        if (argument.endsWith(QLatin1String(".dat")))
+            argument = path(argument);
+    QString errors;
+    QCOMPARE(run(arguments, &errors), status);
+    QVERIFY2(errors.contains(says), qPrintable(errors));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"book.dat"});
 }
 
 QTEST_MAIN(TestExchangeCommand)

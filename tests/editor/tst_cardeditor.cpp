@@ -6,6 +6,7 @@
 #include "recordsearch.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
 #include <QFile>
@@ -907,11 +908,17 @@ void TestCardEditor::deleteWriteFailureChangesNothing() {
     QFile::setPermissions(bookPath(), QFile::ReadOwner | QFile::WriteOwner);
 }
 
-// 連名, reading and tags typed on a card go with it into the companion, on a
-// card registered and on a new one, and come back into the fields; the tag
-// box completes the word typed from the book's tags.
+// 連名, reading, tags and this card year's marks typed on a card go with it
+// into the companion, on a card registered and on a new one, and come back
+// into the fields; the tag box completes the word typed from the book's
+// tags; earlier years are listed.
 void TestCardEditor::jointNamesTypedAndKept() {
+    m_desk->context.today = [] {
+        return QDate(2026, 12, 8);
+    };
     openOn(2);
+    m_desk->context.book.setRecordData(
+        1, withMark(withMark({}, 2026, YearMark::Received, true), 2025, YearMark::Mourning, true));
     auto *joint = ctl<QLineEdit>("txtJoint1");
     QCOMPARE(joint->maxLength(), ctl<QLineEdit>("txtName")->maxLength());
     typeText(joint, QStringLiteral("花子"));
@@ -921,6 +928,12 @@ void TestCardEditor::jointNamesTypedAndKept() {
         ->setCurrentIndex(int(jointHonorifics().indexOf(QStringLiteral("くん"))));
     typeText(ctl<QLineEdit>("txtReading"), QStringLiteral("やまだ"));
     typeText(ctl<QLineEdit>("txtTags"), QStringLiteral("家族；同窓会、家族"));
+    QCOMPARE(ctl<QGroupBox>("fraYear")->title(), QStringLiteral("2027年の年賀状"));
+    ctl<QCheckBox>("chkReceived")->click();
+    click("cmdAdd");
+    click("cmdFow");
+    QCOMPARE(ctl<QLabel>("lblHistory")->text(), QStringLiteral("2026年 受け取った　2025年 喪中"));
+    ctl<QCheckBox>("chkMourning")->click();
     click("cmdAdd");
     click("cmdFF");
     click("cmdFow"); // a new card
@@ -945,6 +958,10 @@ void TestCardEditor::jointNamesTypedAndKept() {
              JointNames({{QStringLiteral("花子"), QStringLiteral("様")},
                          {QStringLiteral("健太"), QStringLiteral("くん")}}));
     QCOMPARE(readingOf(saved.recordData(0)), QStringLiteral("やまだ"));
+    QCOMPARE(yearMarksOf(saved.recordData(0)), (YearMarks{{2027, int(YearMark::Received)}}));
+    QCOMPARE(yearMarksOf(saved.recordData(1)), (YearMarks{{2027, int(YearMark::Mourning)},
+                                                          {2026, int(YearMark::Received)},
+                                                          {2025, int(YearMark::Mourning)}}));
     QVERIFY(jointNamesOf(saved.recordData(1)).isEmpty());
     QCOMPARE(tagsOf(saved.recordData(2)), QStringList({"仕事", "同窓会"}));
     QCOMPARE(jointNamesOf(saved.recordData(2)),

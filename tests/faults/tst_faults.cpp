@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>

@@ -1,5 +1,9 @@
 #include "journey.h"
 
+#include <QToolButton>
+
+#include <QTimer>
+
 #include "bookfile.h"
 #include "fakeplatform.h"
 #include "formwindow.h"
@@ -93,6 +97,29 @@ bool chooseFromMenu(QWidget *window, const QString &menuTitle, const QString &it
             }
     }
     return false;
+}
+
+bool chooseFromButtonMenu(QWidget *window, const QString &button, const QString &item) {
+    auto *tool = qobject_cast<QToolButton *>(controlNamed(window, button));
+    if (!tool || !tool->menu())
+        return false;
+    QMenu *menu = tool->menu();
+    bool chosen = false;
+    // The button's menu runs a loop of its own: the item is clicked from inside it.
+    QTimer::singleShot(0, menu, [menu, item, &chosen] {
+        if (QTest::qWaitForWindowExposed(menu)) {
+            for (QAction *action : menu->actions())
+                if (action->text() == item && !action->isSeparator()) {
+                    QTest::mouseClick(menu, Qt::LeftButton, {},
+                                      menu->actionGeometry(action).center());
+                    chosen = true;
+                    return;
+                }
+        }
+        menu->close();
+    });
+    QTest::mouseClick(tool, Qt::LeftButton);
+    return chosen;
 }
 
 } // namespace nvl::test

@@ -43,5 +43,8 @@ QListView *bookList(QWidget *mainWindow);
 // Opens a menu of the window's menu bar and clicks one of its items, as a
 // user does with the mouse.
 bool chooseFromMenu(QWidget *window, const QString &menuTitle, const QString &item);
+// Clicks a tool button that pops up a menu (named as a screen reader names
+// it), then the menu's item.
+bool chooseFromButtonMenu(QWidget *window, const QString &button, const QString &item);
 
 } // namespace nvl::test

@@ -1,10 +1,12 @@
 // From a book on disk to a print job on a CUPS queue, through the real file
 // dialog, the real printer dialog and the real message boxes.
+#include "bookdocument.h"
 #include "fakeplatform.h"
 #include "journey.h"
 #include "pdftools.h"
 #include "privatecups.h"
 #include "testmain.h"
+#include "yearmarks.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -28,6 +30,7 @@ private slots:
     void previewPrintsAfterTheSameQuestions();
     void longWarningFitsTheScreen();
     void importSearchAndPrint();
+    void decemberListPrintedAndMarked();
 
 private:
     PrivateCups m_cups;
@@ -83,6 +86,8 @@ void TestJourneyPrint::printFromPrintWindow() {
     answers.then(choosePrinterAndPress(PrivateCups::queueName(), printerButton));
     if (!sheetAnswer.isEmpty())
         answers.then(pressButton(sheetAnswer));
+    if (pages > 0)
+        answers.then(pressButton(QStringLiteral("記録しない")));
     QVERIFY(press(print, QStringLiteral("印刷")));
     QTRY_VERIFY(answers.allAnswered());
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
@@ -134,6 +139,21 @@ QWidget *toPrintWindow(Journey &journey, int rows) {
     return journey.window(WindowId::Print);
 }
 
+// 一括選択 of what the book list shows, 次へ, and 印刷 on the CUPS queue, the
+// offer to mark the cards as sent answered with `mark`.
+QWidget *printShown(Journey &journey, ModalAnswers &answers, const QString &mark) {
+    press(journey.mainWindow(), QStringLiteral("一括選択"));
+    press(journey.mainWindow(), QStringLiteral("次へ"));
+    QWidget *print = journey.window(WindowId::Print);
+    if (!print)
+        return nullptr;
+    answers.then(choosePrinterAndPress(PrivateCups::queueName(), QStringLiteral("印刷")))
+        .then(pressButton(QStringLiteral("OK")))
+        .then(pressButton(mark));
+    press(print, QStringLiteral("印刷"));
+    return print;
+}
+
 } // namespace
 
 void TestJourneyPrint::previewPrintsAfterTheSameQuestions() {
@@ -178,12 +198,19 @@ void TestJourneyPrint::previewPrintsAfterTheSameQuestions() {
     });
     answers.then(choosePrinterAndPress(PrivateCups::queueName(), QStringLiteral("印刷")));
     answers.then(pressButton(QStringLiteral("OK")));
+    // Once the preview is closed: marked as sent, for the year offered.
+    answers.then(pressButton(QStringLiteral("記録する")));
     QVERIFY(press(print, QStringLiteral("印刷プレビュー")));
     QTRY_VERIFY_WITH_TIMEOUT(answers.allAnswered(), 20000);
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
     QCOMPARE(answers.messageTexts().mid(1), QStringList{QStringLiteral("シート数は1枚です。")});
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_cups.jobFile()), 20000);
     QCOMPARE(pdfPageCount(m_cups.jobFile()), 1);
+    BookDocument marked;
+    QVERIFY(marked.load(book).ok());
+    const int year = cardYear(QDate::currentDate());
+    QVERIFY(hasMark(marked.recordData(0), year, YearMark::Sent));
+    QVERIFY(!hasMark(marked.recordData(2), year, YearMark::Sent));
 }
 
 void TestJourneyPrint::longWarningFitsTheScreen() {
@@ -273,13 +300,8 @@ void TestJourneyPrint::importSearchAndPrint() {
     typeText(controlNamed(journey.mainWindow(), QStringLiteral("検索")), QStringLiteral("やまだ"));
     QCOMPARE(rowTexts(bookList(journey.mainWindow())),
              QStringList{QStringLiteral("山田 太郎・花子・健太")});
-    QVERIFY(press(journey.mainWindow(), QStringLiteral("一括選択")));
-    QVERIFY(press(journey.mainWindow(), QStringLiteral("次へ")));
-    QWidget *print = journey.window(WindowId::Print);
+    QWidget *print = printShown(journey, answers, QStringLiteral("記録しない"));
     QVERIFY(print);
-    answers.then(choosePrinterAndPress(PrivateCups::queueName(), QStringLiteral("印刷")))
-        .then(pressButton(QStringLiteral("OK")));
-    QVERIFY(press(print, QStringLiteral("印刷")));
     QTRY_VERIFY(answers.allAnswered());
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_cups.jobFile()), 20000);
@@ -291,6 +313,51 @@ void TestJourneyPrint::importSearchAndPrint() {
     QCOMPARE(words.count(QStringLiteral("様")), 2);
     QCOMPARE(words.count(QStringLiteral("山田")), 1);
     QVERIFY2(!words.contains(QStringLiteral("佐藤")), qPrintable(words.join(u' ')));
+}
+
+// The December list: 一括選択 from 去年もらった人, printed on the CUPS queue,
+// marked as sent; opened again, the marks are there, and only the companion
+// was written.
+void TestJourneyPrint::decemberListPrintedAndMarked() {
+    if (!m_cupsMissing.isEmpty())
+        NVL_SKIP_UNLESS_CI(m_cupsMissing);
+    QFile::remove(m_cups.jobFile());
+    Journey journey;
+    const QString book = journey.writeBook(QStringLiteral("年賀.dat"), 4);
+    const int year = cardYear(QDate::currentDate());
+    {
+        BookDocument document;
+        QVERIFY(document.load(book).ok());
+        for (const int row : {0, 1, 3})
+            document.setRecordData(row, withMark({}, year - 1, YearMark::Received, true));
+        document.setRecordData(1, withMark(document.recordData(1), year, YearMark::Sent, true));
+        QVERIFY(document.save().ok());
+    }
+    const QByteArray bookBytes = readBytes(book);
+    ModalAnswers answers;
+    journey.openBook(book, answers);
+    QTRY_VERIFY(answers.allAnswered());
+    QVERIFY(chooseFromButtonMenu(journey.mainWindow(), QStringLiteral("絞り込み"),
+                                 QStringLiteral("去年もらった人")));
+    QTRY_COMPARE(rowTexts(bookList(journey.mainWindow())), QStringList({"宛名1", "宛名4"}));
+    QWidget *print = printShown(journey, answers, QStringLiteral("記録する"));
+    QVERIFY(print);
+    QTRY_VERIFY(answers.allAnswered());
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_cups.jobFile()), 20000);
+    QCOMPARE(readBytes(book), bookBytes);
+
+    QVERIFY(press(print, QStringLiteral("戻る")));
+    journey.openBook(book, answers);
+    QTRY_VERIFY(answers.allAnswered());
+    QVERIFY(chooseFromButtonMenu(journey.mainWindow(), QStringLiteral("絞り込み"),
+                                 QStringLiteral("去年もらった人")));
+    QTRY_COMPARE(rowCount(bookList(journey.mainWindow())), 0);
+    BookDocument reopened;
+    QVERIFY(reopened.load(book).ok());
+    for (const int row : {0, 1, 3})
+        QVERIFY(hasMark(reopened.recordData(row), year, YearMark::Sent));
+    QVERIFY(!hasMark(reopened.recordData(2), year, YearMark::Sent));
 }
 
 NVL_TEST_MAIN(TestJourneyPrint)

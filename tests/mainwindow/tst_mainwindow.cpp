@@ -514,6 +514,9 @@ void TestMainWindow::printListLimit() {
 // Typing in the search box or choosing a tag narrows the book list to what
 // matches and selects it, so 一括選択 takes it, within the 300 limit.
 void TestMainWindow::searchAndTagFilterSelect() {
+    m_desk->context.today = [] {
+        return QDate(2026, 12, 8);
+    };
     QStringList names;
     for (int i = 0; i < 300; ++i)
         names.append(i % 2 ? QStringLiteral("山田 %1").arg(i) : QStringLiteral("佐藤 %1").arg(i));
@@ -543,35 +546,53 @@ void TestMainWindow::searchAndTagFilterSelect() {
     document.setRecordData(0, first);
     QCOMPARE(rowCount(book), 150);
 
-    QMenu *tags = ctl<QToolButton>("cmdTags")->menu();
-    emit tags->aboutToShow();
+    QMenu *filters = ctl<QToolButton>("cmdTags")->menu();
     QStringList entries;
-    for (QAction *action : tags->actions())
-        entries.append(action->text());
-    QCOMPARE(entries, QStringList({"すべて", "", "家族", "仕事"}));
-    tags->actions().at(3)->trigger();
+    const auto choose = [filters, &entries](const QString &text) {
+        emit filters->aboutToShow();
+        entries.clear();
+        for (QAction *action : filters->actions()) {
+            entries.append(action->text());
+            if (action->text() == text)
+                action->trigger();
+        }
+    };
+    choose(QStringLiteral("仕事"));
+    QCOMPARE(entries,
+             QStringList({"2027年の年賀状", "すべて", "今年送る", "返事がまだ", "去年もらった人",
+                          "喪中", "タグ", "すべてのタグ", "家族", "仕事"}));
     QCOMPARE(rowCount(book), 50); // 山田 at work
     search->clear();
     QCOMPARE(rowCount(book), 100);
-    QCOMPARE(ctl<QToolButton>("cmdTags")->text(), QStringLiteral("タグ: 仕事"));
+    QCOMPARE(ctl<QToolButton>("cmdTags")->text(), QStringLiteral("絞り込み: 仕事"));
     QCOMPARE(selected(), 100);
     click("cmdAdd");
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("100"));
 
-    emit tags->aboutToShow();
-    tags->actions().at(2)->trigger(); // 家族: 200 more make 300
+    choose(QStringLiteral("家族")); // 200 more make 300
     QCOMPARE(selected(), 200);
     click("cmdAdd");
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("300"));
     QVERIFY(m_desk->messages.shown.isEmpty());
 
-    emit tags->aboutToShow();
-    tags->actions().at(0)->trigger();
+    choose(QStringLiteral("すべてのタグ"));
     QCOMPARE(rowCount(book), 300);
     QCOMPARE(selected(), 0);
     search->setText(QStringLiteral("やまだ"));
     click("cmdAdd");
     QCOMPARE(m_desk->messages.texts(), QStringList{QStringLiteral("選択は300件までです。")});
+
+    // The December list: received for last year's cards, not yet sent for this year's.
+    search->clear();
+    for (int row = 0; row < 10; ++row)
+        document.setRecordData(row, withMark(withMark({}, 2026, YearMark::Received, true), 2027,
+                                             YearMark::Sent, row < 4));
+    choose(QStringLiteral("去年もらった人"));
+    QCOMPARE(rowTexts(book).first(), QStringLiteral("佐藤 4"));
+    QCOMPARE(selected(), 6);
+    QCOMPARE(ctl<QToolButton>("cmdTags")->text(), QStringLiteral("絞り込み: 去年もらった人"));
+    choose(QStringLiteral("すべて"));
+    QCOMPARE(rowCount(book), 300);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -131,7 +131,7 @@ void TestSheets::emptyBookShowsHeaderOnly() {
     QTableView *grid = sheetGrid();
     QVERIFY(grid && grid->isVisible());
     QCOMPARE(grid->model()->rowCount(), 0);
-    QCOMPARE(grid->model()->columnCount(), 10); // the sheet's seven, 連名, フリガナ, タグ
+    QCOMPARE(grid->model()->columnCount(), 13); // the sheet's seven, 連名, フリガナ, タグ, marks
     QVERIFY(!m_main->isFormLoaded());
     QCOMPARE(m_desk->context.windows.existing(WindowId::ListSheet)->windowTitle(),
              QStringLiteral("住所一覧"));
@@ -167,6 +167,14 @@ void TestSheets::fullVariantCaptionAndColumns() {
                                                  {QStringLiteral("健太"), QStringLiteral("くん")}}),
                              QStringLiteral("こう")),
                  {QStringLiteral("家族"), QStringLiteral("友人")}));
+    m_desk->context.today = [] {
+        return QDate(2026, 10, 1);
+    };
+    m_desk->context.book.setRecordData(
+        0, withMark(withMark(withMark(m_desk->context.book.recordData(0), 2027, YearMark::Received,
+                                      true),
+                             2027, YearMark::Mourning, true),
+                    2026, YearMark::Sent, true));
     // The main window's list shows the 連名 after the name.
     QCOMPARE(rowTexts(child<QListView>(m_main, "lstSet1")).value(0),
              QStringLiteral("甲・花子・健太"));
@@ -174,13 +182,18 @@ void TestSheets::fullVariantCaptionAndColumns() {
     FormWindow *sheet = m_desk->context.windows.existing(WindowId::ListSheet);
     QCOMPARE(sheet->windowTitle(), m_book + QStringLiteral("住所一覧　"));
     QTableView *grid = sheetGrid();
-    QCOMPARE(grid->model()->columnCount(), 11);
+    QCOMPARE(grid->model()->columnCount(), 14);
     QCOMPARE(cellText(grid, 0, 6), QStringLiteral("棟1"));
     QCOMPARE(cellText(grid, 0, 7), QStringLiteral("c1"));
     QCOMPARE(cellText(grid, 0, 8), QStringLiteral("花子 様・健太 くん"));
     QCOMPARE(grid->model()->headerData(8, Qt::Horizontal).toString(), QStringLiteral("連名"));
     QCOMPARE(cellText(grid, 0, 9), QStringLiteral("こう"));
     QCOMPARE(cellText(grid, 0, 10), QStringLiteral("家族; 友人"));
+    // This card year's marks, each in its column.
+    QCOMPARE(grid->model()->headerData(12, Qt::Horizontal).toString(), QStringLiteral("受取2027"));
+    QCOMPARE(cellText(grid, 0, 11), QString());
+    QCOMPARE(cellText(grid, 0, 12), QStringLiteral("○"));
+    QCOMPARE(cellText(grid, 0, 13), QStringLiteral("○"));
     QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 17); // 250 twips
     // Each header's trailing blanks widen its column.
     QVERIFY(grid->columnWidth(4) > grid->columnWidth(2) * 4);
@@ -268,7 +281,7 @@ void TestSheets::editorListCommandShowsSheet() {
     QVERIFY(!editor->isFormLoaded());
     QTableView *grid = sheetGrid();
     QVERIFY(grid && grid->isVisible());
-    QCOMPARE(grid->model()->columnCount(), 10);
+    QCOMPARE(grid->model()->columnCount(), 13);
     QCOMPARE(cellText(grid, 0, 1), QStringLiteral("甲改"));
     QVERIFY(!m_main->isFormLoaded());
 }

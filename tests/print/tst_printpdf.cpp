@@ -4,6 +4,7 @@
 #include "pdftools.h"
 #include "printfixture.h"
 #include "printoutput.h"
+#include "yearmarks.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -57,6 +58,7 @@ private slots:
     void writingFromTheWindow();
     void wholeSheetPreview();
     void outputFailureIsReported();
+    void printedCardsMarkedAsSent();
 
 private:
     QString printToPdf(const QList<Label> &list, bool fourUp = true);
@@ -461,6 +463,39 @@ void TestPrintPdf::outputFailureIsReported() {
     QCOMPARE(m_desk->messages.shown.size(), 2);
     QVERIFY(m_desk->messages.shown.at(1).text.contains(QStringLiteral("印刷")));
     QVERIFY(child<QWidget>(m_print, "cmdPrint")->isEnabled());
+}
+
+// After printing, the cards are marked as sent for the year the user picks,
+// in the companion only; a save the user stops at a conflict keeps no mark.
+void TestPrintPdf::printedCardsMarkedAsSent() {
+    m_desk->context.today = [] {
+        return QDate(2026, 12, 8);
+    };
+    m_desk->printerDialog.sentYears = {2026};
+    const QString pdf = printToPdf({{"甲", "100-0001", "0"}, {"乙", "100-0002", "0"}});
+    QVERIFY(QFile::exists(pdf));
+    QCOMPARE(m_desk->printerDialog.sentAsked, (QList<std::pair<int, int>>{{2, 2027}}));
+    const QString book = m_desk->file(QStringLiteral("book.dat"));
+    const QByteArray bookBytes = readBytes(book);
+    {
+        BookDocument saved;
+        QVERIFY(saved.load(book).ok());
+        QVERIFY(hasMark(saved.recordData(1), 2026, YearMark::Sent));
+    }
+    // Another program rewrites the book; the user keeps it and saves nothing.
+    writeBytes(book,
+               bookBytes + cp932(QStringLiteral(
+                               "\"丙\",\"住所3\",\"番地\",\"100-0003\",\"\",\"0\",\"\"\r\n")));
+    m_desk->printerDialog.sentYears = {2027};
+    m_desk->printerDialog.answers = {true};
+    m_desk->messages.answers = {MessageAnswer::Ok, MessageAnswer::Cancel};
+    child<QAbstractButton>(m_print, "cmdPrint")->click();
+    QCOMPARE(m_desk->printerDialog.sentAsked.size(), 2);
+    QVERIFY(!hasMark(m_desk->context.book.recordData(0), 2027, YearMark::Sent));
+    QVERIFY(hasMark(m_desk->context.book.recordData(0), 2026, YearMark::Sent));
+    BookDocument untouched;
+    QVERIFY(untouched.load(book).ok());
+    QCOMPARE(untouched.recordCount(), 3);
 }
 
 QTEST_MAIN(TestPrintPdf)

@@ -220,6 +220,9 @@ class Driver:
 
     def start(self, extra_env=None):
         env = dict(os.environ)
+        # Settings of its own: Qt's file dialog would start in folders that
+        # earlier runs remembered and deleted.
+        env['XDG_CONFIG_HOME'] = os.path.join(self.folder, '.config')
         env.update(extra_env or {})
         self.log = open(os.path.join(self.folder, 'program.log'), 'w')
         self.process = subprocess.Popen([self.program], env=env, stdout=self.log,
@@ -526,6 +529,26 @@ def scenario_print_to_cups(d, cups_helper):
         words = text.split()
         if '宛名1' in words or '宛' not in words:
             raise Failure('the job is not written downwards:\n' + text)
+        # Printed: the cards are marked as sent for the year the dialog shows.
+        marking = d.window('送付の記録')
+        d.check_names(marking)
+        year = d.find(marking, 'spin button', '年賀状の年')
+        shown = int(year.queryValue().currentValue)
+        before = open(path, 'rb').read()
+        d.press(marking, '記録する')
+        d.gone(marking)
+        companion = path + '.nvl'
+
+        def marked():
+            if not os.path.exists(companion):
+                return False
+            with open(companion, encoding='utf-8') as f:
+                entries = json.load(f)['generations'][0]['entries']
+            return len(entries) == 5 and all(
+                'sent' in e['data'].get('history', {}).get(str(shown), []) for e in entries)
+        wait_for('the five cards marked as sent', marked)
+        if open(path, 'rb').read() != before:
+            raise Failure('marking rewrote the book itself')
     finally:
         queue.stdin.close()
         queue.wait(30)

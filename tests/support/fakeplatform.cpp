@@ -62,6 +62,15 @@ QString FakeFileDialogs::save(const FileDialogRequest &request) {
     return takeAnswer(saveAnswers);
 }
 
+std::optional<int> FakePrinterDialog::askSentYear(int cards, int cardYear) {
+    sentAsked.append({cards, cardYear});
+    if (sentYears.empty())
+        return std::nullopt;
+    const std::optional<int> year = sentYears.front();
+    sentYears.pop_front();
+    return year;
+}
+
 bool FakePrinterDialog::choose(QPrinter &printer) {
     ++calls;
     if (answers.empty())

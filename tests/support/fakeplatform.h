@@ -49,9 +49,13 @@ class FakePrinterDialog : public PrinterDialogService {
 public:
     bool choose(QPrinter &printer) override;
     void preview(QPrinter &printer, const std::function<void(QPrinter *)> &paint) override;
+    std::optional<int> askSentYear(int cards, int cardYear) override;
     std::deque<bool> answers;
     int calls = 0;
     int previews = 0;
+    // Scripted years to mark printed cards for; with none left, not marked.
+    std::deque<std::optional<int>> sentYears;
+    QList<std::pair<int, int>> sentAsked; // cards, card year offered
     // Where a chosen printer prints to: a PDF file, as a user may choose,
     // or else the named printer queue.
     QString outputFile;

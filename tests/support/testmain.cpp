@@ -1,5 +1,8 @@
 #include "testmain.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <QMetaMethod>
 #include <QSet>
 
@@ -16,6 +19,12 @@ bool isTestFunction(const QMetaMethod &method) {
 }
 
 } // namespace
+
+void isolateUserSettings() {
+    static QTemporaryDir folder;
+    if (folder.isValid())
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path()));
+}
 
 int runTests(QObject &test, int argc, char **argv) {
     const QStringList except =

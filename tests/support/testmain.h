@@ -9,6 +9,11 @@ namespace nvl::test {
 // so that a skip shows as one. Names on the command line are run as given.
 int runTests(QObject &test, int argc, char **argv);
 
+// Gives this process a settings folder of its own (XDG_CONFIG_HOME), before
+// anything reads one: Qt's file dialog remembers the folders of earlier
+// runs there, long deleted, and would start in them.
+void isolateUserSettings();
+
 // True on CI (CI=true), which has root, strace, CUPS and the rest: there a
 // missing piece is a fault to report, not a case to skip.
 bool everythingIsThere();
@@ -26,6 +31,7 @@ bool everythingIsThere();
 // QTEST_MAIN for a widget test, honouring NVL_TEST_EXCEPT.
 #define NVL_TEST_MAIN(TestObject)                                                                  \
     int main(int argc, char *argv[]) {                                                             \
+        nvl::test::isolateUserSettings();                                                          \
         QApplication app(argc, argv);                                                              \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         TestObject test;                                                                           \
