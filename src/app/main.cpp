@@ -3,6 +3,7 @@
 #include "exchangecommand.h"
 #include "listcommand.h"
 #include "markcommand.h"
+#include "synccommand.h"
 #include "zipcommand.h"
 
 #include <QApplication>
@@ -24,6 +25,8 @@ const char Usage[] =
     "records\n"
     "  nvl-hagaki mark BOOK --records LIST (--sent|--received|--mourning YEAR) [--clear]\n"
     "                                     送受信・喪中を記録 / mark cards sent, received, 喪中\n"
+    "  nvl-hagaki sync BOOK URL [--user NAME] [--password-file FILE] [--delete]\n"
+    "                                     CardDAV と同期 / sync with a CardDAV address book\n"
     "  nvl-hagaki COMMAND --help          コマンドのオプション / a command's options\n"
     "\n"
     "終了コード (exit status): 0 done, 1 failure (explained on standard error, nothing\n"
@@ -36,6 +39,7 @@ Command commandNamed(const char *name) {
         {"print-pdf", nvl::runPrintPdf},   {"zip", nvl::runZipCommand},
         {"import", nvl::runImportCommand}, {"export", nvl::runExportCommand},
         {"list", nvl::runListCommand},     {"mark", nvl::runMarkCommand},
+        {"sync", nvl::runSyncCommand},
     };
     for (const auto &[verb, command] : commands)
         if (std::strcmp(name, verb) == 0)

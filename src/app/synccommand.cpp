@@ -1,0 +1,109 @@
+#include "synccommand.h"
+
+#include "bookdocument.h"
+#include "syncengine.h"
+#include "textfile.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+
+namespace nvl {
+
+namespace {
+
+QString tr(const char *text) {
+    return QCoreApplication::translate("nvl::SyncCommand", text);
+}
+
+int fail(const QString &message, int status = 1) {
+    std::fprintf(stderr, "nvl-hagaki sync: %s\n", qPrintable(message));
+    return status;
+}
+
+void list(const QString &heading, const QStringList &items) {
+    if (items.isEmpty())
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(heading));
+    for (const QString &item : items)
+        std::fprintf(stderr, "  %s\n", qPrintable(item));
+}
+
+} // namespace
+
+int runSyncCommand(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        tr("住所録を CardDAV サーバーのアドレス帳と同期します (syncs a book with CardDAV)."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("sync"), QStringLiteral("this command"));
+    parser.addPositionalArgument(QStringLiteral("BOOK"), tr("address book"));
+    parser.addPositionalArgument(QStringLiteral("URL"), tr("the address book's URL on the server"));
+    const QCommandLineOption user(QStringLiteral("user"), tr("user name"), QStringLiteral("NAME"));
+    const QCommandLineOption passwordFile(QStringLiteral("password-file"),
+                                          tr("a file whose first line is the password"),
+                                          QStringLiteral("FILE"));
+    const QCommandLineOption caFile(QStringLiteral("ca-file"),
+                                    tr("PEM certificates to trust besides the system's"),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption remove(QStringLiteral("delete"),
+                                    tr("apply deletions made on either side"));
+    parser.addOptions({user, passwordFile, caFile, remove});
+    if (!parser.parse(QCoreApplication::arguments()))
+        return fail(parser.errorText(), 2);
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    const QStringList args = parser.positionalArguments();
+    const QUrl url(args.value(2), QUrl::StrictMode);
+    if (args.size() != 3 || !url.isValid() ||
+        (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")))
+        return fail(tr("使い方 (usage): nvl-hagaki sync BOOK https://SERVER/ADDRESSBOOK/ "
+                       "[--user NAME] [--password-file FILE] [--ca-file FILE] [--delete]"),
+                    2);
+
+    DavAccount account{url, parser.value(user), {}, {}};
+    if (parser.isSet(passwordFile)) {
+        QFile file(parser.value(passwordFile));
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(tr("パスワードのファイル「%1」を読めません：%2")
+                            .arg(file.fileName(), file.errorString()));
+        account.password = QString::fromUtf8(file.readLine()).trimmed();
+    }
+    if (parser.isSet(caFile)) {
+        account.caCertificates = QSslCertificate::fromPath(parser.value(caFile));
+        if (account.caCertificates.isEmpty())
+            return fail(tr("証明書のファイル「%1」を読めません。").arg(parser.value(caFile)));
+    }
+
+    const QString &bookPath = args.at(1);
+    BookDocument book;
+    const BookDocument::Locked locked = book.lock(bookPath, BookDocument::WriterWaitMs);
+    if (!locked.ok)
+        return fail(locked.error);
+    if (const BookDocument::Loaded loaded = book.load(bookPath); !loaded.ok())
+        return fail(loaded.error);
+    CardDavClient client(account);
+    SyncEngine engine(book, client, {parser.isSet(remove)});
+    const SyncReport report = engine.run();
+    if (!report.ok())
+        return fail(report.error + u'\n' + tr("住所録の宛名は同期の前のままです。"));
+    std::printf("%s\n", qPrintable(tr("送信 %1 件、サーバーで更新 %2 件、住所録で更新 %3 件、"
+                                      "追加 %4 件、結び付け %5 件、削除 %6 件")
+                                       .arg(report.uploaded)
+                                       .arg(report.updatedOnServer)
+                                       .arg(report.updatedInBook)
+                                       .arg(report.added)
+                                       .arg(report.linked)
+                                       .arg(report.deleted)));
+    list(tr("食い違い（住所録の内容を残しました）:"), report.conflicts);
+    list(tr("削除（--delete を付けると反映します）:"), report.deletions);
+    list(tr("どれと同じか決められない宛名（送信していません）:"), report.ambiguous);
+    list(tr("追加できなかった連絡先:"), report.overLimit);
+    return report.leftToUser() ? 3 : 0;
+}
+
+} // namespace nvl

@@ -1,0 +1,262 @@
+#include "carddavclient.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSslConfiguration>
+#include <QXmlStreamReader>
+
+namespace nvl {
+
+namespace {
+
+QString tr(const char *text) {
+    return QCoreApplication::translate("nvl::CardDav", text);
+}
+
+const QByteArray DavNs = "DAV:";
+const QByteArray CardNs = "urn:ietf:params:xml:ns:carddav";
+
+bool isNetworkError(QNetworkReply::NetworkError error) {
+    return error == QNetworkReply::ConnectionRefusedError ||
+           error == QNetworkReply::RemoteHostClosedError ||
+           error == QNetworkReply::HostNotFoundError || error == QNetworkReply::TimeoutError ||
+           error == QNetworkReply::OperationCanceledError ||
+           error == QNetworkReply::TemporaryNetworkFailureError ||
+           error == QNetworkReply::NetworkSessionFailedError ||
+           error == QNetworkReply::UnknownNetworkError ||
+           error == QNetworkReply::ProxyConnectionRefusedError ||
+           error == QNetworkReply::ProxyConnectionClosedError ||
+           error == QNetworkReply::ProxyNotFoundError || error == QNetworkReply::ProxyTimeoutError;
+}
+
+} // namespace
+
+CardDavClient::CardDavClient(DavAccount account) : m_account(std::move(account)) {
+    if (!m_account.collection.path().endsWith(u'/'))
+        m_account.collection.setPath(m_account.collection.path() + u'/');
+}
+
+std::optional<CardDavClient::Reply>
+CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &body,
+                    const QList<std::pair<QByteArray, QByteArray>> &headers, DavError *error) {
+    const QString what = QStringLiteral("%1 %2").arg(QString::fromLatin1(verb), url.path());
+    if (cancelled && cancelled()) {
+        *error = {DavFailure::Network, tr("同期を中止しました。")};
+        return std::nullopt;
+    }
+    QNetworkRequest request(url);
+    // Sent with the first request: CardDAV servers ask for it on every one.
+    if (!m_account.user.isEmpty())
+        request.setRawHeader("Authorization",
+                             "Basic " + (m_account.user + u':' + m_account.password)
+                                            .toUtf8()
+                                            .toBase64());
+    for (const auto &[name, value] : headers)
+        request.setRawHeader(name, value);
+    request.setTransferTimeout(30000);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    if (url.scheme() == QLatin1String("https") && !m_account.caCertificates.isEmpty()) {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.addCaCertificates(m_account.caCertificates);
+        request.setSslConfiguration(tls);
+    }
+    QNetworkReply *reply = m_network.sendCustomRequest(request, verb, body);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    reply->deleteLater();
+    Reply answer;
+    answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    answer.body = reply->readAll();
+    answer.etag = reply->rawHeader("ETag");
+    if (answer.status == 401 || answer.status == 403) {
+        *error = {DavFailure::Authentication,
+                  tr("サーバーがユーザー名かパスワードを受け付けません（%1: HTTP %2）。")
+                      .arg(what)
+                      .arg(answer.status)};
+        return std::nullopt;
+    }
+    if (answer.status == 0) {
+        const QNetworkReply::NetworkError code = reply->error();
+        if (code == QNetworkReply::SslHandshakeFailedError)
+            *error = {DavFailure::Certificate,
+                      tr("サーバーの証明書を確かめられません（%1）：%2")
+                          .arg(what, reply->errorString())};
+        else
+            *error = {isNetworkError(code) ? DavFailure::Network : DavFailure::Server,
+                      tr("サーバーにつながりません（%1）：%2").arg(what, reply->errorString())};
+        return std::nullopt;
+    }
+    return answer;
+}
+
+std::optional<QList<DavItem>> CardDavClient::multistatus(const QByteArray &body, DavError *error,
+                                                         const QString &what) {
+    QList<DavItem> items;
+    QXmlStreamReader xml(body);
+    DavItem item;
+    bool okStatus = true;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            const QStringView name = xml.name();
+            if (name == QLatin1String("response")) {
+                item = DavItem();
+                okStatus = true;
+            } else if (name == QLatin1String("href") && item.href.isEmpty()) {
+                item.href = xml.readElementText().trimmed();
+            } else if (name == QLatin1String("getetag")) {
+                item.etag = xml.readElementText().trimmed();
+            } else if (name == QLatin1String("address-data")) {
+                item.card = xml.readElementText().toUtf8();
+            } else if (name == QLatin1String("status")) {
+                okStatus = okStatus && xml.readElementText().contains(QLatin1String(" 200"));
+            }
+        } else if (xml.isEndElement() && xml.name() == QLatin1String("response")) {
+            if (!item.href.isEmpty() && okStatus)
+                items.append(item);
+        }
+    }
+    if (xml.hasError()) {
+        *error = {DavFailure::Server, tr("サーバーの応答を読めません（%1）：%2")
+                                          .arg(what, xml.errorString())};
+        return std::nullopt;
+    }
+    return items;
+}
+
+std::optional<DavCollection> CardDavClient::collection(DavError *error) {
+    const QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                            "<D:propfind xmlns:D=\"DAV:\"><D:prop><D:resourcetype/>"
+                            "<D:displayname/></D:prop></D:propfind>";
+    const std::optional<Reply> reply =
+        send("PROPFIND", m_account.collection, body,
+             {{"Depth", "0"}, {"Content-Type", "application/xml; charset=utf-8"}}, error);
+    if (!reply)
+        return std::nullopt;
+    if (reply->status != 207) {
+        *error = {DavFailure::Server,
+                  tr("「%1」はアドレス帳ではありません（HTTP %2）。")
+                      .arg(m_account.collection.toDisplayString(QUrl::RemoveUserInfo))
+                      .arg(reply->status)};
+        return std::nullopt;
+    }
+    DavCollection found;
+    QXmlStreamReader xml(reply->body);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == QLatin1String("addressbook") &&
+            xml.namespaceUri() == QLatin1String(CardNs))
+            found.addressBook = true;
+        else if (xml.name() == QLatin1String("displayname"))
+            found.displayName = xml.readElementText().trimmed();
+    }
+    if (!found.addressBook) {
+        *error = {DavFailure::Server,
+                  tr("「%1」は CardDAV のアドレス帳ではありません。")
+                      .arg(m_account.collection.toDisplayString(QUrl::RemoveUserInfo))};
+        return std::nullopt;
+    }
+    return found;
+}
+
+std::optional<QList<DavItem>> CardDavClient::list(DavError *error) {
+    const QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                            "<D:propfind xmlns:D=\"DAV:\"><D:prop><D:getetag/>"
+                            "<D:resourcetype/></D:prop></D:propfind>";
+    const std::optional<Reply> reply =
+        send("PROPFIND", m_account.collection, body,
+             {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}}, error);
+    if (!reply)
+        return std::nullopt;
+    if (reply->status != 207) {
+        *error = {DavFailure::Server,
+                  tr("アドレス帳の一覧を受け取れません（HTTP %1）。").arg(reply->status)};
+        return std::nullopt;
+    }
+    std::optional<QList<DavItem>> items = multistatus(reply->body, error, tr("一覧"));
+    if (!items)
+        return std::nullopt;
+    // The collection itself is listed too; it is no contact.
+    const QString self = m_account.collection.path();
+    items->removeIf([&self](const DavItem &item) {
+        return item.href == self || item.href.endsWith(u'/') || item.etag.isEmpty();
+    });
+    return items;
+}
+
+std::optional<QList<DavItem>> CardDavClient::fetch(const QStringList &hrefs, DavError *error) {
+    QList<DavItem> all;
+    constexpr qsizetype Batch = 100;
+    for (qsizetype from = 0; from < hrefs.size(); from += Batch) {
+        QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                          "<C:addressbook-multiget xmlns:D=\"DAV:\" "
+                          "xmlns:C=\"urn:ietf:params:xml:ns:carddav\">"
+                          "<D:prop><D:getetag/><C:address-data/></D:prop>";
+        for (const QString &href : hrefs.mid(from, Batch))
+            body += "<D:href>" + href.toHtmlEscaped().toUtf8() + "</D:href>";
+        body += "</C:addressbook-multiget>";
+        const std::optional<Reply> reply =
+            send("REPORT", m_account.collection, body,
+                 {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}}, error);
+        if (!reply)
+            return std::nullopt;
+        if (reply->status != 207) {
+            *error = {DavFailure::Server,
+                      tr("連絡先を受け取れません（HTTP %1）。").arg(reply->status)};
+            return std::nullopt;
+        }
+        const std::optional<QList<DavItem>> items = multistatus(reply->body, error, tr("連絡先"));
+        if (!items)
+            return std::nullopt;
+        all += *items;
+    }
+    return all;
+}
+
+std::optional<QString> CardDavClient::put(const QString &href, const QByteArray &card,
+                                          const QString &etag, DavError *error) {
+    QList<std::pair<QByteArray, QByteArray>> headers{
+        {"Content-Type", "text/vcard; charset=utf-8"}};
+    headers.append(etag.isEmpty() ? std::pair<QByteArray, QByteArray>{"If-None-Match", "*"}
+                                  : std::pair<QByteArray, QByteArray>{"If-Match", etag.toUtf8()});
+    const std::optional<Reply> reply = send("PUT", urlOf(href), card, headers, error);
+    if (!reply)
+        return std::nullopt;
+    if (reply->status == 412) {
+        *error = {DavFailure::Precondition,
+                  tr("サーバーの連絡先がほかで変更されています（%1）。").arg(href)};
+        return std::nullopt;
+    }
+    if (reply->status < 200 || reply->status >= 300) {
+        *error = {DavFailure::Server,
+                  tr("連絡先を書き込めません（%1: HTTP %2）。").arg(href).arg(reply->status)};
+        return std::nullopt;
+    }
+    return QString::fromUtf8(reply->etag);
+}
+
+bool CardDavClient::remove(const QString &href, const QString &etag, DavError *error) {
+    const std::optional<Reply> reply =
+        send("DELETE", urlOf(href), {}, {{"If-Match", etag.toUtf8()}}, error);
+    if (!reply)
+        return false;
+    if (reply->status == 412) {
+        *error = {DavFailure::Precondition,
+                  tr("サーバーの連絡先がほかで変更されています（%1）。").arg(href)};
+        return false;
+    }
+    if ((reply->status < 200 || reply->status >= 300) && reply->status != 404) {
+        *error = {DavFailure::Server,
+                  tr("連絡先を削除できません（%1: HTTP %2）。").arg(href).arg(reply->status)};
+        return false;
+    }
+    return true;
+}
+
+} // namespace nvl
