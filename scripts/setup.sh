@@ -11,6 +11,7 @@ packages=(
     python3-pyatspi at-spi2-core dbus strace x11-utils
     libbenchmark-dev
     desktop-file-utils appstream
+    radicale
 )
 
 missing=()

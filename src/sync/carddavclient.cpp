@@ -50,9 +50,8 @@ CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &b
     // Sent with the first request: CardDAV servers ask for it on every one.
     if (!m_account.user.isEmpty())
         request.setRawHeader("Authorization",
-                             "Basic " + (m_account.user + u':' + m_account.password)
-                                            .toUtf8()
-                                            .toBase64());
+                             "Basic " +
+                                 (m_account.user + u':' + m_account.password).toUtf8().toBase64());
     for (const auto &[name, value] : headers)
         request.setRawHeader(name, value);
     request.setTransferTimeout(30000);
@@ -82,9 +81,9 @@ CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &b
     if (answer.status == 0) {
         const QNetworkReply::NetworkError code = reply->error();
         if (code == QNetworkReply::SslHandshakeFailedError)
-            *error = {DavFailure::Certificate,
-                      tr("サーバーの証明書を確かめられません（%1）：%2")
-                          .arg(what, reply->errorString())};
+            *error = {
+                DavFailure::Certificate,
+                tr("サーバーの証明書を確かめられません（%1）：%2").arg(what, reply->errorString())};
         else
             *error = {isNetworkError(code) ? DavFailure::Network : DavFailure::Server,
                       tr("サーバーにつながりません（%1）：%2").arg(what, reply->errorString())};
@@ -121,8 +120,8 @@ std::optional<QList<DavItem>> CardDavClient::multistatus(const QByteArray &body,
         }
     }
     if (xml.hasError()) {
-        *error = {DavFailure::Server, tr("サーバーの応答を読めません（%1）：%2")
-                                          .arg(what, xml.errorString())};
+        *error = {DavFailure::Server,
+                  tr("サーバーの応答を読めません（%1）：%2").arg(what, xml.errorString())};
         return std::nullopt;
     }
     return items;
@@ -221,8 +220,7 @@ std::optional<QList<DavItem>> CardDavClient::fetch(const QStringList &hrefs, Dav
 
 std::optional<QString> CardDavClient::put(const QString &href, const QByteArray &card,
                                           const QString &etag, DavError *error) {
-    QList<std::pair<QByteArray, QByteArray>> headers{
-        {"Content-Type", "text/vcard; charset=utf-8"}};
+    QList<std::pair<QByteArray, QByteArray>> headers{{"Content-Type", "text/vcard; charset=utf-8"}};
     headers.append(etag.isEmpty() ? std::pair<QByteArray, QByteArray>{"If-None-Match", "*"}
                                   : std::pair<QByteArray, QByteArray>{"If-Match", etag.toUtf8()});
     const std::optional<Reply> reply = send("PUT", urlOf(href), card, headers, error);

@@ -19,8 +19,7 @@ struct ServerContact {
 std::optional<ServerContact> readServerContact(const QByteArray &card);
 
 // A new contact for a record, with its UID.
-QByteArray newContactCard(const AddressRecord &record, const QJsonObject &data,
-                          const QString &uid);
+QByteArray newContactCard(const AddressRecord &record, const QJsonObject &data, const QString &uid);
 
 // The server's vCard with the properties the program owns (FN, N, the home
 // ADR, X-NVL-*, X-PHONETIC-*, CATEGORIES) replaced by the record's; every

@@ -137,7 +137,8 @@ SyncReport SyncEngine::run() {
             continue;
         unclaimedContacts.insert(href, *contact);
         const QString name = nameKey(contact->record);
-        byKey[name + u'\t' + digitsOf(contact->record.field(AddressRecord::PostalCode))].append(href);
+        byKey[name + u'\t' + digitsOf(contact->record.field(AddressRecord::PostalCode))].append(
+            href);
         byKey[name + u'\n' + contact->record.field(AddressRecord::Address1).trimmed()].append(href);
     }
     QHash<QString, QList<int>> candidatesOf; // href → rows that would link to it
@@ -156,8 +157,9 @@ SyncReport SyncEngine::run() {
              byKey.value(name + u'\n' + record.field(AddressRecord::Address1).trimmed()))
             found.insert(href);
         if (found.size() > 1) {
-            report.ambiguous.append(
-                tr("%1: サーバーに同じ宛名が %2 件あります").arg(describe(record)).arg(found.size()));
+            report.ambiguous.append(tr("%1: サーバーに同じ宛名が %2 件あります")
+                                        .arg(describe(record))
+                                        .arg(found.size()));
             choice[row] = QStringLiteral("-");
         } else if (found.size() == 1) {
             choice[row] = *found.begin();
@@ -169,8 +171,8 @@ SyncReport SyncEngine::run() {
         if (href.isEmpty() || href == QLatin1String("-"))
             continue;
         if (candidatesOf.value(href).size() > 1) {
-            report.ambiguous.append(tr("%1: 住所録に同じ宛名がほかにもあります")
-                                        .arg(describe(m_book.record(row + 1))));
+            report.ambiguous.append(
+                tr("%1: 住所録に同じ宛名がほかにもあります").arg(describe(m_book.record(row + 1))));
             choice[row] = QStringLiteral("-");
             continue;
         }
@@ -178,8 +180,9 @@ SyncReport SyncEngine::run() {
         const QByteArray serverHash = contactHash(contact.record, contact.data);
         Link link{contact.uid, href, remoteEtag.value(href), serverHash};
         if (serverHash != contactHash(m_book.record(row + 1), m_book.recordData(row)))
-            report.conflicts.append(tr("%1: サーバーでは %2").arg(describe(m_book.record(row + 1)),
-                                                                 describe(contact.record)));
+            report.conflicts.append(
+                tr("%1: サーバーでは %2")
+                    .arg(describe(m_book.record(row + 1)), describe(contact.record)));
         // Linked with the server's version as the last one both held: the
         // book's differing version shows as a change on both sides, again
         // a conflict, until the user settles it.
@@ -230,12 +233,12 @@ SyncReport SyncEngine::run() {
                     return failed();
                 cards.insert(link.href, there->first());
                 remoteEtag.insert(link.href, there->first().etag);
-                const std::optional<ServerContact> contact =
-                    readServerContact(there->first().card);
+                const std::optional<ServerContact> contact = readServerContact(there->first().card);
                 link.etag = there->first().etag;
                 link.hash = contact ? contactHash(contact->record, contact->data) : QByteArray();
                 if (link.hash != bookHash)
-                    report.conflicts.append(tr("%1: サーバーの連絡先と違います").arg(describe(record)));
+                    report.conflicts.append(
+                        tr("%1: サーバーの連絡先と違います").arg(describe(record)));
             } else {
                 link.etag = *etag;
                 link.hash = bookHash;
@@ -276,9 +279,8 @@ SyncReport SyncEngine::run() {
             m_book.setRecordData(row, withLink(data, link));
         } else if (serverChanged && bookChanged) {
             report.conflicts.append(tr("%1: サーバーでは %2")
-                                        .arg(describe(record),
-                                             contact ? describe(contact->record)
-                                                     : tr("住所のない連絡先")));
+                                        .arg(describe(record), contact ? describe(contact->record)
+                                                                       : tr("住所のない連絡先")));
         } else if (serverChanged) {
             if (!contact) {
                 report.conflicts.append(
@@ -291,12 +293,11 @@ SyncReport SyncEngine::run() {
             m_book.setRecordData(row, withLink(serverData(data, contact->data), link));
             ++report.updatedInBook;
         } else {
-            const std::optional<QString> etag =
-                m_client.put(link.href, mergedContactCard(item.card, record, data), item.etag,
-                             &error);
+            const std::optional<QString> etag = m_client.put(
+                link.href, mergedContactCard(item.card, record, data), item.etag, &error);
             if (!etag && error.failure == DavFailure::Precondition) {
-                report.conflicts.append(
-                    tr("%1: サーバーでも変更されました（次の同期で確かめます）").arg(describe(record)));
+                report.conflicts.append(tr("%1: サーバーでも変更されました（次の同期で確かめます）")
+                                            .arg(describe(record)));
                 continue;
             }
             if (!etag)
@@ -323,8 +324,7 @@ SyncReport SyncEngine::run() {
         if (claimed.contains(href) || !remoteEtag.contains(href))
             continue;
         if (!m_options.applyDeletions) {
-            const std::optional<ServerContact> contact =
-                readServerContact(cards.value(href).card);
+            const std::optional<ServerContact> contact = readServerContact(cards.value(href).card);
             report.deletions.append(
                 tr("%1: 住所録で削除されています（--delete でサーバーからも削除）")
                     .arg(contact ? describe(contact->record) : href));
@@ -356,8 +356,8 @@ SyncReport SyncEngine::run() {
         if (!m_book.insertRecord(row, contact.record))
             continue;
         const QByteArray hash = contactHash(contact.record, contact.data);
-        m_book.setRecordData(row, withLink(contact.data, {contact.uid, href,
-                                                          remoteEtag.value(href), hash}));
+        m_book.setRecordData(
+            row, withLink(contact.data, {contact.uid, href, remoteEtag.value(href), hash}));
         claimed.insert(href);
         ++report.added;
     }

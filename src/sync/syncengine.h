@@ -20,10 +20,10 @@ struct SyncReport {
     int added = 0; // server contacts added to the book
     int linked = 0;
     int deleted = 0;
-    QStringList conflicts;  // the book's version kept; the server's listed
-    QStringList deletions;  // not applied without --delete
-    QStringList ambiguous;  // first-sync matches left apart
-    QStringList overLimit;  // server contacts past the 300 records
+    QStringList conflicts; // the book's version kept; the server's listed
+    QStringList deletions; // not applied without --delete
+    QStringList ambiguous; // first-sync matches left apart
+    QStringList overLimit; // server contacts past the 300 records
     bool ok() const { return error.isEmpty(); }
     bool leftToUser() const {
         return !conflicts.isEmpty() || !deletions.isEmpty() || !ambiguous.isEmpty() ||

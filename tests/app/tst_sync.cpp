@@ -1,0 +1,402 @@
+// nvl-hagaki sync run as its own process against a real CardDAV server
+// (Radicale, started by the CTest fixture on 127.0.0.1).
+#include "bookdocument.h"
+#include "fakeplatform.h"
+#include "testmain.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+using namespace nvl;
+using namespace nvl::test;
+
+namespace {
+
+// Requests of its own to the server, to change what the sync finds there.
+class Server {
+public:
+    QUrl base;
+    int status = 0;
+
+    QByteArray send(const QByteArray &verb, const QString &path, const QByteArray &body = {},
+                    const QByteArray &depth = {}) {
+        QNetworkRequest request(base.resolved(QUrl(path)));
+        request.setRawHeader("Authorization", "Basic " + QByteArray("alice:secret").toBase64());
+        if (!depth.isEmpty())
+            request.setRawHeader("Depth", depth);
+        if (verb == "PUT")
+            request.setHeader(QNetworkRequest::ContentTypeHeader, "text/vcard");
+        QNetworkReply *reply = m_network.sendCustomRequest(request, verb, body);
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        reply->deleteLater();
+        return reply->readAll();
+    }
+    // A new, empty address book.
+    QString addressBook(const QString &name) {
+        const QString path = QStringLiteral("/alice/%1/").arg(name);
+        send("MKCOL", path,
+             "<?xml version=\"1.0\"?><D:mkcol xmlns:D=\"DAV:\" "
+             "xmlns:C=\"urn:ietf:params:xml:ns:carddav\"><D:set><D:prop><D:resourcetype>"
+             "<D:collection/><C:addressbook/></D:resourcetype></D:prop></D:set></D:mkcol>");
+        return base.resolved(QUrl(path)).toString();
+    }
+    // The contacts' vCards, by file name.
+    QMap<QString, QByteArray> cards(const QString &book) {
+        QMap<QString, QByteArray> found;
+        const QByteArray listing = send("PROPFIND", book, {}, "1");
+        static const QRegularExpression href(QStringLiteral("<href>([^<]+\\.vcf)</href>"));
+        for (const QRegularExpressionMatch &match : href.globalMatch(QString::fromUtf8(listing))) {
+            const QString path = match.captured(1);
+            found.insert(path.section(u'/', -1), send("GET", path));
+        }
+        return found;
+    }
+
+private:
+    QNetworkAccessManager m_network;
+};
+
+QByteArray card(const QString &uid, const QString &name, const QString &street,
+                const QByteArray &extra = {}) {
+    return QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%1\r\nFN:%2\r\n"
+                          "ADR;TYPE=HOME:;;%3;千代田区;東京都;100-0001;\r\n")
+               .arg(uid, name, street)
+               .toUtf8() +
+           extra + "END:VCARD\r\n";
+}
+
+QString bookText(const QStringList &names) {
+    QString text;
+    for (const QString &name : names)
+        text += QStringLiteral(
+                    "\"%1\",\"東京都千代田区\",\"%1の番地\",\"100-0001\",\"\",\"0\",\"\"\r\n")
+                    .arg(name);
+    return text;
+}
+
+QStringList namesIn(const QString &book) {
+    BookDocument document;
+    if (!document.load(book).ok())
+        return {QStringLiteral("(unreadable)")};
+    QStringList names;
+    for (const AddressRecord &record : document.book().records)
+        names.append(record.field(AddressRecord::Name));
+    names.sort();
+    return names;
+}
+
+// Forwards connections to the server until `requests` requests have gone
+// through, then drops every connection and listens no more: a server
+// killed between two requests.
+class CuttingProxy : public QTcpServer {
+public:
+    CuttingProxy(quint16 target, int requests) : m_target(target), m_left(requests) {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *client = nextPendingConnection())
+                relay(client);
+        });
+        listen(QHostAddress::LocalHost);
+    }
+
+private:
+    void relay(QTcpSocket *client) {
+        auto *upstream = new QTcpSocket(this);
+        upstream->connectToHost(QHostAddress::LocalHost, m_target);
+        m_open.append(std::pair{client, upstream});
+        connect(client, &QTcpSocket::readyRead, this, [this, client, upstream] {
+            const QByteArray bytes = client->readAll();
+            for (const char *verb : {"PROPFIND ", "REPORT ", "PUT ", "DELETE ", "GET "})
+                m_left -=
+                    int(bytes.count(QByteArray("\r\n") + verb) + (bytes.startsWith(verb) ? 1 : 0));
+            if (m_left < 0) {
+                cut();
+                return;
+            }
+            upstream->write(bytes);
+        });
+        connect(upstream, &QTcpSocket::readyRead, this,
+                [client, upstream] { client->write(upstream->readAll()); });
+    }
+    void cut() {
+        close();
+        for (const auto &[client, upstream] : std::as_const(m_open)) {
+            client->abort();
+            upstream->abort();
+        }
+    }
+    quint16 m_target;
+    int m_left;
+    QList<std::pair<QTcpSocket *, QTcpSocket *>> m_open;
+};
+
+} // namespace
+
+class TestSync : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void firstSyncLinksThenCarriesEditsBothWays();
+    void conflictsAndDeletionsLeftToTheUser();
+    void thousandContactsWithinTheLimit();
+    void wrongPassword();
+    void cutOffThenCompleted();
+    void twoBooksConverge();
+
+private:
+    int sync(const QString &book, const QString &url, QStringList extra = {},
+             QString *errors = nullptr);
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+
+    Server m_server;
+    QString m_passwordFile;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_missing;
+};
+
+void TestSync::initTestCase() {
+    const QString folder = qEnvironmentVariable("NVL_RADICALE");
+    QFile url(folder + QStringLiteral("/url"));
+    if (folder.isEmpty() || !url.open(QIODevice::ReadOnly))
+        m_missing = QStringLiteral("no Radicale server (the radicale fixture, NVL_RADICALE)");
+    else
+        m_server.base = QUrl(QString::fromUtf8(url.readAll()).trimmed());
+}
+
+void TestSync::init() {
+    if (!m_missing.isEmpty())
+        NVL_SKIP_UNLESS_CI(m_missing);
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_passwordFile = path(QStringLiteral("password"));
+    writeBytes(m_passwordFile, "secret\n");
+}
+
+int TestSync::sync(const QString &book, const QString &url, QStringList extra, QString *errors) {
+    QProcess process;
+    process.start(QStringLiteral(NVL_PROGRAM), QStringList{"sync", book, url, "--user", "alice",
+                                                           "--password-file", m_passwordFile} +
+                                                   extra);
+    // The cutting proxy lives on this thread's loop: waited for without blocking it.
+    QEventLoop loop;
+    connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    if (process.state() != QProcess::NotRunning)
+        loop.exec();
+    if (errors)
+        *errors = QString::fromUtf8(process.readAllStandardError());
+    return process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit
+               ? process.exitCode()
+               : -1;
+}
+
+// The first sync links the contact both sides have, uploads the book's
+// other record and adds the server's other contact; then an edit on the
+// server reaches the book, and the book's edits of 住所２, 建物名 and the
+// honorific reach the server, which keeps the photo and both phones.
+void TestSync::firstSyncLinksThenCarriesEditsBothWays() {
+    const QString url = m_server.addressBook(QStringLiteral("first"));
+    const QByteArray extra = "TEL;TYPE=CELL:090-1111-2222\r\nTEL;TYPE=HOME:03-1234-5678\r\n"
+                             "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==\r\n";
+    m_server.send("PUT", QUrl(url).path() + QStringLiteral("yamada.vcf"),
+                  card(QStringLiteral("yamada"), QStringLiteral("山田 太郎"),
+                       QStringLiteral("山田 太郎の番地"), extra));
+    m_server.send(
+        "PUT", QUrl(url).path() + QStringLiteral("suzuki.vcf"),
+        card(QStringLiteral("suzuki"), QStringLiteral("鈴木 一郎"), QStringLiteral("丸の内1")));
+    const QString book = path(QStringLiteral("book.dat"));
+    writeBytes(book, cp932(bookText({"山田 太郎", "佐藤 花子"})));
+    QString errors;
+    QCOMPARE(sync(book, url, {}, &errors), 0);
+    QCOMPARE(namesIn(book), QStringList({"佐藤 花子", "山田 太郎", "鈴木 一郎"}));
+    QMap<QString, QByteArray> cards = m_server.cards(url);
+    QCOMPARE(cards.size(), 3); // 山田 linked, not uploaded again
+    QCOMPARE(sync(book, url), 0);
+    QCOMPARE(m_server.cards(url).size(), 3);
+
+    // The server's edit comes into the book.
+    QByteArray edited = cards.value(QStringLiteral("yamada.vcf"));
+    edited.replace(QStringLiteral("山田 太郎の番地").toUtf8(), QStringLiteral("大手町9").toUtf8());
+    m_server.send("PUT", QUrl(url).path() + QStringLiteral("yamada.vcf"), edited);
+    QCOMPARE(sync(book, url), 0);
+    BookDocument document;
+    QVERIFY(document.load(book).ok());
+    int yamada = 1;
+    while (document.record(yamada).field(AddressRecord::Name) != QStringLiteral("山田 太郎"))
+        ++yamada;
+    QCOMPARE(document.record(yamada).field(AddressRecord::Address2), QStringLiteral("大手町9"));
+
+    // The book's edits go to the server; what the program does not own stays.
+    AddressRecord record = document.record(yamada);
+    record.setField(AddressRecord::Address2, QStringLiteral("大手町10"));
+    record.setField(AddressRecord::Address3, QStringLiteral("ハイツ大手町"));
+    record.setField(AddressRecord::Honorific, QStringLiteral("1"));
+    document.setRecord(yamada - 1, record);
+    QVERIFY(document.save().ok());
+    QCOMPARE(sync(book, url), 0);
+    const QString onServer =
+        QString::fromUtf8(m_server.cards(url).value(QStringLiteral("yamada.vcf")));
+    QVERIFY2(onServer.contains(QStringLiteral("ハイツ大手町;大手町10;")), qPrintable(onServer));
+    QVERIFY2(onServer.contains(QStringLiteral("X-NVL-HONORIFIC:殿")), qPrintable(onServer));
+    for (const char *kept : {"TEL;TYPE=CELL:090-1111-2222", "TEL;TYPE=HOME:03-1234-5678",
+                             "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==", "UID:yamada"})
+        QVERIFY2(onServer.contains(QLatin1String(kept)), kept);
+}
+
+// A change on both sides keeps the book's version and lists the server's;
+// deletions on either side are listed and applied only with --delete.
+void TestSync::conflictsAndDeletionsLeftToTheUser() {
+    const QString url = m_server.addressBook(QStringLiteral("conflicts"));
+    const QString book = path(QStringLiteral("book.dat"));
+    writeBytes(book, cp932(bookText({"甲", "乙", "丙"})));
+    QCOMPARE(sync(book, url), 0);
+    QMap<QString, QByteArray> cards = m_server.cards(url);
+    QCOMPARE(cards.size(), 3);
+    const auto fileOf = [&cards](const char *name) {
+        for (auto it = cards.cbegin(); it != cards.cend(); ++it)
+            if (it.value().contains(QByteArray("FN:") + name))
+                return it.key();
+        return QString();
+    };
+    // 甲 edited on both sides.
+    QByteArray serverEdit = cards.value(fileOf("甲"));
+    serverEdit.replace(QStringLiteral("甲の番地").toUtf8(),
+                       QStringLiteral("サーバーの番地").toUtf8());
+    m_server.send("PUT", QUrl(url).path() + fileOf("甲"), serverEdit);
+    BookDocument document;
+    QVERIFY(document.load(book).ok());
+    AddressRecord first = document.record(1);
+    first.setField(AddressRecord::Address2, QStringLiteral("住所録の番地"));
+    document.setRecord(0, first);
+    // 乙 deleted in the book, 丙 on the server.
+    document.removeRecord(1);
+    QVERIFY(document.save().ok());
+    m_server.send("DELETE", QUrl(url).path() + fileOf("丙"));
+    QString errors;
+    QCOMPARE(sync(book, url, {}, &errors), 3);
+    for (const QString &said : {QStringLiteral("サーバーの番地"), QStringLiteral("乙"),
+                                QStringLiteral("丙"), QStringLiteral("--delete")})
+        QVERIFY2(errors.contains(said), qPrintable(errors));
+    QVERIFY(document.load(book).ok());
+    QCOMPARE(document.record(1).field(AddressRecord::Address2), QStringLiteral("住所録の番地"));
+    QCOMPARE(namesIn(book), QStringList({"丙", "甲"}));
+    QCOMPARE(m_server.cards(url).size(), 2); // 甲 and 乙
+
+    QCOMPARE(sync(book, url, {"--delete"}, &errors), 3); // the conflict remains
+    QCOMPARE(namesIn(book), QStringList{"甲"});
+    cards = m_server.cards(url);
+    QCOMPARE(cards.size(), 1);
+    QVERIFY(cards.first().contains(QStringLiteral("サーバーの番地").toUtf8()));
+}
+
+// 1,000 contacts on the server: 300 come into the book, the rest are listed.
+void TestSync::thousandContactsWithinTheLimit() {
+    const QString url = m_server.addressBook(QStringLiteral("thousand"));
+    // Written into the server's storage as it keeps them, not one request each.
+    const QString folder = qEnvironmentVariable("NVL_RADICALE") +
+                           QStringLiteral("/collections/collection-root/alice/thousand/");
+    QVERIFY(QDir(folder).exists());
+    for (int i = 0; i < 1000; ++i)
+        writeBytes(folder + QStringLiteral("c%1.vcf").arg(i),
+                   card(QStringLiteral("c%1").arg(i), QStringLiteral("宛名%1").arg(i),
+                        QStringLiteral("番地%1").arg(i)));
+    const QString book = path(QStringLiteral("book.dat"));
+    writeBytes(book, cp932(bookText({"先客"})));
+    QString errors;
+    QCOMPARE(sync(book, url, {}, &errors), 3);
+    QCOMPARE(namesIn(book).size(), 300);
+    QCOMPARE(errors.count(QStringLiteral("300 件のため")), 701);
+    QCOMPARE(m_server.cards(url).size(), 1001);
+}
+
+void TestSync::wrongPassword() {
+    const QString url = m_server.addressBook(QStringLiteral("password"));
+    const QString book = path(QStringLiteral("book.dat"));
+    writeBytes(book, cp932(bookText({"甲"})));
+    writeBytes(m_passwordFile, "wrong\n");
+    QString errors;
+    QCOMPARE(sync(book, url, {}, &errors), 1);
+    QVERIFY2(errors.contains(QStringLiteral("パスワード")), qPrintable(errors));
+    QVERIFY(!errors.contains(QStringLiteral("wrong")));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"book.dat", "password"}));
+}
+
+// The server gone between two requests: the book's records stay as they
+// were; the next sync completes, and no contact is on the server twice.
+void TestSync::cutOffThenCompleted() {
+    const QString url = m_server.addressBook(QStringLiteral("cut"));
+    const QString book = path(QStringLiteral("book.dat"));
+    writeBytes(book, cp932(bookText({"甲", "乙", "丙", "丁"})));
+    const QByteArray before = readBytes(book);
+    // Probe, list, then two of the four uploads.
+    CuttingProxy proxy(QUrl(url).port(), 4);
+    QVERIFY(proxy.isListening());
+    QUrl cut(url);
+    cut.setPort(proxy.serverPort());
+    QString errors;
+    QCOMPARE(sync(book, cut.toString(), {}, &errors), 1);
+    QVERIFY2(errors.contains(QStringLiteral("サーバーにつながりません")), qPrintable(errors));
+    QCOMPARE(readBytes(book), before);
+    QCOMPARE(m_server.cards(url).size(), 2);
+    // The UIDs were kept before the first upload: the contacts get them.
+    const auto files = [&book] {
+        BookDocument document;
+        QStringList names;
+        if (document.load(book).ok())
+            for (const QJsonObject &data : document.recordDataList())
+                names.append(data.value(QStringLiteral("sync"))
+                                 .toObject()
+                                 .value(QStringLiteral("href"))
+                                 .toString()
+                                 .section(u'/', -1));
+        names.sort();
+        return names;
+    };
+    const QStringList chosen = files();
+    QCOMPARE(chosen.size(), 4);
+    QVERIFY(!chosen.contains(QString()));
+    QCOMPARE(sync(book, url, {}, &errors), 0);
+    QCOMPARE(m_server.cards(url).keys(), chosen);
+    QCOMPARE(files(), chosen);
+    QCOMPARE(readBytes(book), before);
+}
+
+// Two books in two folders, as on two PCs, through one server.
+void TestSync::twoBooksConverge() {
+    const QString url = m_server.addressBook(QStringLiteral("family"));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("pc1")));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("pc2")));
+    const QString first = path(QStringLiteral("pc1/book.dat"));
+    const QString second = path(QStringLiteral("pc2/book.dat"));
+    writeBytes(first, cp932(bookText({"甲", "乙"})));
+    writeBytes(second, cp932(bookText({"乙", "丙"})));
+    for (const QString &book : {first, second, first})
+        QCOMPARE(sync(book, url), 0);
+    QCOMPARE(namesIn(first), QStringList({"丙", "乙", "甲"}));
+    QCOMPARE(namesIn(second), namesIn(first));
+    QCOMPARE(m_server.cards(url).size(), 3);
+    // A new address typed on one PC is printed from the other.
+    BookDocument document;
+    QVERIFY(document.load(second).ok());
+    AddressRecord moved = document.record(1);
+    moved.setField(AddressRecord::Address2, QStringLiteral("新しい番地"));
+    document.setRecord(0, moved);
+    QVERIFY(document.save().ok());
+    QCOMPARE(sync(second, url), 0);
+    QCOMPARE(sync(first, url), 0);
+    QVERIFY(document.load(first).ok());
+    QStringList streets;
+    for (const AddressRecord &record : document.book().records)
+        streets.append(record.field(AddressRecord::Address2));
+    QVERIFY2(streets.contains(QStringLiteral("新しい番地")), qPrintable(streets.join(u',')));
+}
+
+QTEST_MAIN(TestSync)
+#include "tst_sync.moc"
