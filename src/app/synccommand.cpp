@@ -74,8 +74,9 @@ int runSyncCommand(int argc, char *argv[]) {
         account.password = QString::fromUtf8(file.readLine()).trimmed();
     }
     if (parser.isSet(caFile)) {
-        account.caCertificates = QSslCertificate::fromPath(parser.value(caFile));
-        if (account.caCertificates.isEmpty())
+        QFile file(parser.value(caFile));
+        if (!file.open(QIODevice::ReadOnly) ||
+            !(account.caCertificates = file.readAll()).contains("-----BEGIN CERTIFICATE-----"))
             return fail(tr("証明書のファイル「%1」を読めません。").arg(parser.value(caFile)));
     }
 

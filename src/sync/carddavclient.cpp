@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QXmlStreamReader>
 
@@ -33,7 +35,10 @@ bool isNetworkError(QNetworkReply::NetworkError error) {
 
 } // namespace
 
-CardDavClient::CardDavClient(DavAccount account) : m_account(std::move(account)) {
+CardDavClient::~CardDavClient() = default;
+
+CardDavClient::CardDavClient(DavAccount account)
+    : m_account(std::move(account)), m_network(std::make_unique<QNetworkAccessManager>()) {
     if (!m_account.collection.path().endsWith(u'/'))
         m_account.collection.setPath(m_account.collection.path() + u'/');
 }
@@ -59,10 +64,10 @@ CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &b
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     if (url.scheme() == QLatin1String("https") && !m_account.caCertificates.isEmpty()) {
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.addCaCertificates(m_account.caCertificates);
+        tls.addCaCertificates(QSslCertificate::fromData(m_account.caCertificates));
         request.setSslConfiguration(tls);
     }
-    QNetworkReply *reply = m_network.sendCustomRequest(request, verb, body);
+    QNetworkReply *reply = m_network->sendCustomRequest(request, verb, body);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     loop.exec();

@@ -2,14 +2,13 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QNetworkAccessManager>
-#include <QSslCertificate>
 #include <QString>
 #include <QUrl>
 #include <functional>
+#include <memory>
 #include <optional>
 
-class QNetworkReply;
+class QNetworkAccessManager;
 
 namespace nvl {
 
@@ -18,7 +17,7 @@ struct DavAccount {
     QUrl collection; // the address book's own URL, ending in '/'
     QString user;
     QString password;
-    QList<QSslCertificate> caCertificates; // trusted besides the system's
+    QByteArray caCertificates; // PEM, trusted besides the system's
 };
 
 // What went wrong talking to the server, for the message the user reads.
@@ -49,6 +48,7 @@ struct DavItem {
 class CardDavClient {
 public:
     explicit CardDavClient(DavAccount account);
+    ~CardDavClient();
 
     const DavAccount &account() const { return m_account; }
     // Called before each request; a sync cancelled from outside stops there.
@@ -80,7 +80,7 @@ private:
                                               const QString &what);
 
     DavAccount m_account;
-    QNetworkAccessManager m_network;
+    std::unique_ptr<QNetworkAccessManager> m_network;
 };
 
 } // namespace nvl

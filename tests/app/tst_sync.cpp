@@ -326,6 +326,7 @@ void TestSync::wrongPassword() {
     QVERIFY2(errors.contains(QStringLiteral("パスワード")), qPrintable(errors));
     QVERIFY(!errors.contains(QStringLiteral("wrong")));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"book.dat", "password"}));
+    QCOMPARE(sync(book, QStringLiteral("ftp://127.0.0.1/alice/password/")), 2);
 }
 
 // The server gone between two requests: the book's records stay as they
