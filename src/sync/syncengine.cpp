@@ -142,6 +142,7 @@ SyncReport SyncEngine::run() {
         byKey[name + u'\n' + contact->record.field(AddressRecord::Address1).trimmed()].append(href);
     }
     QHash<QString, QList<int>> candidatesOf; // href → rows that would link to it
+    QSet<QString> undecided;
     QList<QString> choice(count);
     for (int row = 0; row < count; ++row) {
         if (links.at(row).isSet())
@@ -157,6 +158,8 @@ SyncReport SyncEngine::run() {
              byKey.value(name + u'\n' + record.field(AddressRecord::Address1).trimmed()))
             found.insert(href);
         if (found.size() > 1) {
+            // Left apart, and not added to the book as others either.
+            undecided.unite(found);
             report.ambiguous.append(tr("%1: サーバーに同じ宛名が %2 件あります")
                                         .arg(describe(record))
                                         .arg(found.size()));
@@ -171,6 +174,7 @@ SyncReport SyncEngine::run() {
         if (href.isEmpty() || href == QLatin1String("-"))
             continue;
         if (candidatesOf.value(href).size() > 1) {
+            undecided.insert(href);
             report.ambiguous.append(
                 tr("%1: 住所録に同じ宛名がほかにもあります").arg(describe(m_book.record(row + 1))));
             choice[row] = QStringLiteral("-");
@@ -343,7 +347,7 @@ SyncReport SyncEngine::run() {
 
     // Contacts the book does not have yet, as far as the book has room.
     for (const QString &href : std::as_const(unclaimed)) {
-        if (claimed.contains(href) || removedHere.contains(href) ||
+        if (claimed.contains(href) || removedHere.contains(href) || undecided.contains(href) ||
             !unclaimedContacts.contains(href))
             continue;
         const ServerContact &contact = unclaimedContacts[href];

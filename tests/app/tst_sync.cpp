@@ -218,6 +218,18 @@ void TestSync::firstSyncLinksThenCarriesEditsBothWays() {
     QCOMPARE(namesIn(book), QStringList({"佐藤 花子", "山田 太郎", "鈴木 一郎"}));
     QMap<QString, QByteArray> cards = m_server.cards(url);
     QCOMPARE(cards.size(), 3); // 山田 linked, not uploaded again
+    // Two contacts a record could be: listed, neither linked nor sent.
+    const QString twice = m_server.addressBook(QStringLiteral("twice"));
+    for (const char *uid : {"one", "two"})
+        m_server.send("PUT", QUrl(twice).path() + QLatin1String(uid) + QStringLiteral(".vcf"),
+                      card(QLatin1String(uid), QStringLiteral("山田 太郎"),
+                           QStringLiteral("山田 太郎の番地")));
+    const QString other = path(QStringLiteral("other.dat"));
+    writeBytes(other, cp932(bookText({"山田 太郎"})));
+    QCOMPARE(sync(other, twice, {}, &errors), 3);
+    QVERIFY2(errors.contains(QStringLiteral("同じ宛名が 2 件")), qPrintable(errors));
+    QCOMPARE(m_server.cards(twice).size(), 2);
+    QCOMPARE(namesIn(other), QStringList{"山田 太郎"});
     QCOMPARE(sync(book, url), 0);
     QCOMPARE(m_server.cards(url).size(), 3);
 
