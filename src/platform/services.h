@@ -80,6 +80,22 @@ public:
     virtual QSize screenSize() const = 0;
 };
 
+// Passwords kept in the desktop's keyring, never in a file: without a
+// keyring nothing is stored, and the caller asks each time.
+class SecretStore {
+public:
+    enum class Outcome { Ok, NotFound, NoKeyring, Failed };
+    struct Result {
+        Outcome outcome = Outcome::Ok;
+        QString secret;
+        QString error; // what the keyring said, for the message
+    };
+    virtual ~SecretStore() = default;
+    virtual Result read(const QString &key) = 0;
+    virtual Result write(const QString &key, const QString &secret) = 0;
+    virtual Result remove(const QString &key) = 0;
+};
+
 class PrinterSurface;
 
 // Everything the windows need from the desktop, passed in so tests can
