@@ -88,8 +88,18 @@ int runSyncCommand(int argc, char *argv[]) {
     if (const BookDocument::Loaded loaded = book.load(bookPath); !loaded.ok())
         return fail(loaded.error);
     CardDavClient client(account);
-    SyncEngine engine(book, client, {parser.isSet(remove)});
-    const SyncReport report = engine.run();
+    // The copy is written back through the book's one save path, before
+    // new contacts are uploaded and at the end.
+    const auto save = [&book](const SyncBook &copy) {
+        copy.applyTo(book);
+        const BookDocument::Saved saved = book.save();
+        return saved.ok() ? QString() : saved.error;
+    };
+    SyncBook copy = SyncBook::of(book);
+    SyncEngine engine(copy, client, {parser.isSet(remove), {}}, save);
+    SyncReport report = engine.run();
+    if (report.ok())
+        report.error = save(copy);
     if (!report.ok())
         return fail(report.error + u'\n' + tr("住所録の宛名は同期の前のままです。"));
     std::printf("%s\n", qPrintable(tr("送信 %1 件、サーバーで更新 %2 件、住所録で更新 %3 件、"
@@ -100,9 +110,11 @@ int runSyncCommand(int argc, char *argv[]) {
                                        .arg(report.added)
                                        .arg(report.linked)
                                        .arg(report.deleted)));
-    list(tr("食い違い（住所録の内容を残しました）:"), report.conflicts);
-    list(tr("削除（--delete を付けると反映します）:"), report.deletions);
-    list(tr("どれと同じか決められない宛名（送信していません）:"), report.ambiguous);
+    using Kind = SyncQuestion::Kind;
+    list(tr("食い違い（住所録の内容を残しました）:"), report.texts(Kind::Conflict) + report.notes);
+    list(tr("削除（--delete を付けると反映します）:"),
+         report.texts(Kind::DeletedOnServer) + report.texts(Kind::DeletedInBook));
+    list(tr("どれと同じか決められない宛名（送信していません）:"), report.texts(Kind::Ambiguous));
     list(tr("追加できなかった連絡先:"), report.overLimit);
     return report.leftToUser() ? 3 : 0;
 }

@@ -7,6 +7,7 @@
 #include <QNetworkRequest>
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QTimer>
 #include <QXmlStreamReader>
 
 namespace nvl {
@@ -47,10 +48,12 @@ std::optional<CardDavClient::Reply>
 CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &body,
                     const QList<std::pair<QByteArray, QByteArray>> &headers, DavError *error) {
     const QString what = QStringLiteral("%1 %2").arg(QString::fromLatin1(verb), url.path());
-    if (cancelled && cancelled()) {
-        *error = {DavFailure::Network, tr("同期を中止しました。")};
+    const auto stopped = [this, error] {
+        *error = {DavFailure::Cancelled, tr("同期を中止しました。")};
         return std::nullopt;
-    }
+    };
+    if (cancelled && cancelled())
+        return stopped();
     QNetworkRequest request(url);
     // Sent with the first request: CardDAV servers ask for it on every one.
     if (!m_account.user.isEmpty())
@@ -70,8 +73,19 @@ CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &b
     QNetworkReply *reply = m_network->sendCustomRequest(request, verb, body);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // A cancel does not wait for a slow server to answer.
+    QTimer poll;
+    if (cancelled) {
+        QObject::connect(&poll, &QTimer::timeout, reply, [this, reply] {
+            if (cancelled())
+                reply->abort();
+        });
+        poll.start(50);
+    }
     loop.exec();
     reply->deleteLater();
+    if (cancelled && cancelled())
+        return stopped();
     Reply answer;
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     answer.body = reply->readAll();

@@ -21,7 +21,15 @@ struct DavAccount {
 };
 
 // What went wrong talking to the server, for the message the user reads.
-enum class DavFailure { None, Authentication, Network, Certificate, Server, Precondition };
+enum class DavFailure {
+    None,
+    Authentication,
+    Network,
+    Certificate,
+    Server,
+    Precondition,
+    Cancelled,
+};
 
 struct DavError {
     DavFailure failure = DavFailure::None;

@@ -1,11 +1,10 @@
 #include "syncengine.h"
 
-#include "contactcard.h"
+#include "bookfile.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QJsonArray>
-#include <QSet>
 #include <QUuid>
 
 namespace nvl {
@@ -19,11 +18,14 @@ QString tr(const char *text) {
 const QString SyncKey = QStringLiteral("sync");
 
 // A record's link to its contact: its UID, where it is, the ETag and the
-// hash of what both sides held at the last sync.
+// hash of what both sides held at the last sync. An empty hash with an
+// ETag: linked, but not yet settled which version both are to hold.
 struct Link {
     QString uid, href, etag;
     QByteArray hash;
+    bool changed = false; // by the last sync, in the book
     bool isSet() const { return !href.isEmpty(); }
+    bool pending() const { return !etag.isEmpty() && hash.isEmpty(); }
 };
 
 Link linkOf(const QJsonObject &data) {
@@ -31,15 +33,26 @@ Link linkOf(const QJsonObject &data) {
     return {sync.value(QStringLiteral("uid")).toString(),
             sync.value(QStringLiteral("href")).toString(),
             sync.value(QStringLiteral("etag")).toString(),
-            sync.value(QStringLiteral("hash")).toString().toLatin1()};
+            sync.value(QStringLiteral("hash")).toString().toLatin1(),
+            sync.value(QStringLiteral("changed")).toBool()};
 }
 
 QJsonObject withLink(QJsonObject data, const Link &link) {
-    data.insert(SyncKey, QJsonObject{{QStringLiteral("uid"), link.uid},
-                                     {QStringLiteral("href"), link.href},
-                                     {QStringLiteral("etag"), link.etag},
-                                     {QStringLiteral("hash"), QString::fromLatin1(link.hash)}});
+    QJsonObject sync{{QStringLiteral("uid"), link.uid},
+                     {QStringLiteral("href"), link.href},
+                     {QStringLiteral("etag"), link.etag},
+                     {QStringLiteral("hash"), QString::fromLatin1(link.hash)}};
+    if (link.changed)
+        sync.insert(QStringLiteral("changed"), true);
+    data.insert(SyncKey, sync);
     return data;
+}
+
+QStringList stringsOf(const QJsonValue &value) {
+    QStringList strings;
+    for (const QJsonValue item : value.toArray())
+        strings.append(item.toString());
+    return strings;
 }
 
 // The name as the first sync compares it: without blanks, NFKC.
@@ -72,33 +85,76 @@ QJsonObject serverData(const QJsonObject &local, const QJsonObject &server) {
     return data;
 }
 
+SyncQuestion question(SyncQuestion::Kind kind, const QString &text, int row,
+                      const AddressRecord &record, const QString &href = {},
+                      const QString &etag = {}) {
+    SyncQuestion asked;
+    asked.kind = kind;
+    asked.text = text;
+    asked.row = row;
+    asked.record = record;
+    asked.href = href;
+    asked.etag = etag;
+    return asked;
+}
+
+QString newUid() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
 } // namespace
 
-SyncEngine::SyncEngine(BookDocument &book, CardDavClient &client, SyncOptions options)
-    : m_book(book), m_client(client), m_options(options) {}
+QStringList SyncReport::texts(SyncQuestion::Kind kind) const {
+    QStringList lines;
+    for (const SyncQuestion &question : questions)
+        if (question.kind == kind)
+            lines.append(question.text);
+    return lines;
+}
+
+bool changedBySync(const QJsonObject &data) {
+    return linkOf(data).changed;
+}
+
+SyncEngine::SyncEngine(SyncBook &book, CardDavClient &client, SyncOptions options,
+                       Checkpoint checkpoint)
+    : m_book(book), m_client(client), m_options(std::move(options)),
+      m_checkpoint(std::move(checkpoint)) {}
 
 SyncReport SyncEngine::run() {
     SyncReport report;
     DavError error;
     const auto failed = [&report, &error] {
         report.error = error.message;
+        report.cancelled = error.failure == DavFailure::Cancelled;
         return report;
     };
+    const int count = m_book.recordCount();
+    const auto progressed = [this, count](int done) {
+        if (progress)
+            progress(done, count + 2);
+    };
+    progressed(0);
     if (!m_client.collection(&error))
         return failed();
     std::optional<QList<DavItem>> listed = m_client.list(&error);
     if (!listed)
         return failed();
+    progressed(1);
     QHash<QString, QString> remoteEtag;
     for (const DavItem &item : std::as_const(*listed))
         remoteEtag.insert(item.href, item.etag);
 
+    const QJsonObject settings = m_book.settings();
+    QJsonObject state = settings.value(SyncKey).toObject();
+    const QStringList detachedList = stringsOf(state.value(QStringLiteral("detached")));
+    const QSet<QString> detached(detachedList.begin(), detachedList.end());
+
     // What each record is linked to, and which contacts no record claims.
-    const int count = m_book.recordCount();
     QList<Link> links;
-    QSet<QString> claimed;
+    QSet<QString> claimed = detached;
     for (int row = 0; row < count; ++row) {
-        links.append(linkOf(m_book.recordData(row)));
+        links.append(m_book.isRemoved(row) ? Link() : linkOf(m_book.recordData(row)));
         if (links.last().isSet())
             claimed.insert(links.last().href);
     }
@@ -116,19 +172,20 @@ SyncReport SyncEngine::run() {
             continue;
         const bool serverChanged = remoteEtag.value(link.href) != link.etag;
         const bool bookChanged =
-            contactHash(m_book.record(row + 1), m_book.recordData(row)) != link.hash;
+            contactHash(m_book.record(row), m_book.recordData(row)) != link.hash;
         if (serverChanged || bookChanged)
             wanted.append(link.href);
     }
     std::optional<QList<DavItem>> fetched = m_client.fetch(wanted, &error);
     if (!fetched)
         return failed();
+    progressed(2);
     QHash<QString, DavItem> cards;
     for (const DavItem &item : std::as_const(*fetched))
         cards.insert(item.href, item);
 
     // The first sync links records to the contacts they are: by name and
-    // postal code, or name and 住所１. One answer each way, or none.
+    // postal code, or name and 住所１. One answer each way, or the user's.
     QHash<QString, QStringList> byKey;
     QHash<QString, ServerContact> unclaimedContacts;
     for (const QString &href : std::as_const(unclaimed)) {
@@ -141,31 +198,41 @@ SyncReport SyncEngine::run() {
             href);
         byKey[name + u'\n' + contact->record.field(AddressRecord::Address1).trimmed()].append(href);
     }
+    const auto ambiguous = [&](int row, const QStringList &hrefs, const QString &text) {
+        SyncQuestion asked = question(SyncQuestion::Kind::Ambiguous, text, row, m_book.record(row));
+        for (const QString &href : hrefs) {
+            asked.candidates.append({href, remoteEtag.value(href)});
+            asked.candidateContacts.append(unclaimedContacts.value(href));
+        }
+        report.questions.append(asked);
+    };
     QHash<QString, QList<int>> candidatesOf; // href → rows that would link to it
     QSet<QString> undecided;
     QList<QString> choice(count);
     for (int row = 0; row < count; ++row) {
-        if (links.at(row).isSet())
+        if (links.at(row).isSet() || m_book.isRemoved(row))
             continue;
-        const AddressRecord &record = m_book.record(row + 1);
+        const AddressRecord &record = m_book.record(row);
         const QString name = nameKey(record);
-        QSet<QString> found;
-        const QString byCode = name + u'\t' + digitsOf(record.field(AddressRecord::PostalCode));
+        QStringList found;
+        const auto add = [&found](const QStringList &hrefs) {
+            for (const QString &href : hrefs)
+                if (!found.contains(href))
+                    found.append(href);
+        };
         if (!digitsOf(record.field(AddressRecord::PostalCode)).isEmpty())
-            for (const QString &href : byKey.value(byCode))
-                found.insert(href);
-        for (const QString &href :
-             byKey.value(name + u'\n' + record.field(AddressRecord::Address1).trimmed()))
-            found.insert(href);
+            add(byKey.value(name + u'\t' + digitsOf(record.field(AddressRecord::PostalCode))));
+        add(byKey.value(name + u'\n' + record.field(AddressRecord::Address1).trimmed()));
         if (found.size() > 1) {
             // Left apart, and not added to the book as others either.
-            undecided.unite(found);
-            report.ambiguous.append(tr("%1: サーバーに同じ宛名が %2 件あります")
-                                        .arg(describe(record))
-                                        .arg(found.size()));
+            undecided.unite(QSet<QString>(found.begin(), found.end()));
+            ambiguous(row, found,
+                      tr("%1: サーバーに同じ宛名が %2 件あります")
+                          .arg(describe(record))
+                          .arg(found.size()));
             choice[row] = QStringLiteral("-");
         } else if (found.size() == 1) {
-            choice[row] = *found.begin();
+            choice[row] = found.first();
             candidatesOf[choice[row]].append(row);
         }
     }
@@ -175,23 +242,19 @@ SyncReport SyncEngine::run() {
             continue;
         if (candidatesOf.value(href).size() > 1) {
             undecided.insert(href);
-            report.ambiguous.append(
-                tr("%1: 住所録に同じ宛名がほかにもあります").arg(describe(m_book.record(row + 1))));
+            ambiguous(
+                row, {href},
+                tr("%1: 住所録に同じ宛名がほかにもあります").arg(describe(m_book.record(row))));
             choice[row] = QStringLiteral("-");
             continue;
         }
         const ServerContact &contact = unclaimedContacts[href];
         const QByteArray serverHash = contactHash(contact.record, contact.data);
-        Link link{contact.uid, href, remoteEtag.value(href), serverHash};
-        if (serverHash != contactHash(m_book.record(row + 1), m_book.recordData(row)))
-            report.conflicts.append(
-                tr("%1: サーバーでは %2")
-                    .arg(describe(m_book.record(row + 1)), describe(contact.record)));
-        // Linked with the server's version as the last one both held: the
-        // book's differing version shows as a change on both sides, again
-        // a conflict, until the user settles it.
-        links[row] = link;
-        m_book.setRecordData(row, withLink(m_book.recordData(row), link));
+        // Where the two differ, the link waits for the user's choice.
+        const bool same = serverHash == contactHash(m_book.record(row), m_book.recordData(row));
+        links[row] = {contact.uid, href, remoteEtag.value(href), same ? serverHash : QByteArray(),
+                      false};
+        m_book.setRecordData(row, withLink(m_book.recordData(row), links.at(row)));
         claimed.insert(href);
         ++report.linked;
     }
@@ -200,28 +263,39 @@ SyncReport SyncEngine::run() {
     // cut off and run again creates each at most once.
     bool newLinks = false;
     for (int row = 0; row < count; ++row) {
-        if (links.at(row).isSet() || choice.at(row) == QLatin1String("-"))
+        if (links.at(row).isSet() || m_book.isRemoved(row) || choice.at(row) == QLatin1String("-"))
             continue;
-        const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        Link link{uid, m_client.account().collection.path() + uid + QStringLiteral(".vcf"), {}, {}};
-        links[row] = link;
-        m_book.setRecordData(row, withLink(m_book.recordData(row), link));
+        const QString uid = newUid();
+        links[row] = {uid,
+                      m_client.account().collection.path() + uid + QStringLiteral(".vcf"),
+                      {},
+                      {},
+                      false};
+        m_book.setRecordData(row, withLink(m_book.recordData(row), links.at(row)));
         newLinks = true;
     }
-    if (newLinks) {
-        if (const BookDocument::Saved saved = m_book.save(); !saved.ok()) {
-            report.error = saved.error;
+    if (newLinks && m_checkpoint) {
+        if (const QString problem = m_checkpoint(m_book); !problem.isEmpty()) {
+            report.error = problem;
             return report;
         }
     }
 
     // Each record against its contact.
+    const auto conflict = [&](int row, const Link &link,
+                              const std::optional<ServerContact> &contact, const QString &text) {
+        SyncQuestion asked = question(SyncQuestion::Kind::Conflict, text, row, m_book.record(row),
+                                      link.href, remoteEtag.value(link.href));
+        asked.server = contact;
+        report.questions.append(asked);
+    };
     QList<int> deletedRows;
     for (int row = 0; row < count; ++row) {
+        progressed(2 + row);
         Link link = links.at(row);
         if (!link.isSet())
             continue;
-        const AddressRecord record = m_book.record(row + 1);
+        const AddressRecord record = m_book.record(row);
         const QJsonObject data = m_book.recordData(row);
         const QByteArray bookHash = contactHash(record, data);
         if (link.etag.isEmpty()) {
@@ -235,14 +309,15 @@ SyncReport SyncEngine::run() {
                 std::optional<QList<DavItem>> there = m_client.fetch({link.href}, &error);
                 if (!there || there->isEmpty())
                     return failed();
-                cards.insert(link.href, there->first());
                 remoteEtag.insert(link.href, there->first().etag);
                 const std::optional<ServerContact> contact = readServerContact(there->first().card);
                 link.etag = there->first().etag;
                 link.hash = contact ? contactHash(contact->record, contact->data) : QByteArray();
-                if (link.hash != bookHash)
-                    report.conflicts.append(
-                        tr("%1: サーバーの連絡先と違います").arg(describe(record)));
+                if (link.hash != bookHash) {
+                    link.hash.clear();
+                    conflict(row, link, contact,
+                             tr("%1: サーバーの連絡先と違います").arg(describe(record)));
+                }
             } else {
                 link.etag = *etag;
                 link.hash = bookHash;
@@ -262,9 +337,11 @@ SyncReport SyncEngine::run() {
                 deletedRows.append(row);
                 ++report.deleted;
             } else {
-                report.deletions.append(
-                    tr("%1: サーバーで削除されています（--delete で住所録からも削除）")
-                        .arg(describe(record)));
+                report.questions.append(
+                    question(SyncQuestion::Kind::DeletedOnServer,
+                             tr("%1: サーバーで削除されています（--delete で住所録からも削除）")
+                                 .arg(describe(record)),
+                             row, record, link.href));
             }
             continue;
         }
@@ -281,27 +358,29 @@ SyncReport SyncEngine::run() {
             link.etag = item.etag;
             link.hash = bookHash;
             m_book.setRecordData(row, withLink(data, link));
-        } else if (serverChanged && bookChanged) {
-            report.conflicts.append(tr("%1: サーバーでは %2")
-                                        .arg(describe(record), contact ? describe(contact->record)
-                                                                       : tr("住所のない連絡先")));
+        } else if (link.pending() || (serverChanged && bookChanged)) {
+            conflict(row, link, contact,
+                     tr("%1: サーバーでは %2")
+                         .arg(describe(record),
+                              contact ? describe(contact->record) : tr("住所のない連絡先")));
         } else if (serverChanged) {
             if (!contact) {
-                report.conflicts.append(
-                    tr("%1: サーバーの連絡先に住所がありません").arg(describe(record)));
+                conflict(row, link, contact,
+                         tr("%1: サーバーの連絡先に住所がありません").arg(describe(record)));
                 continue;
             }
             m_book.setRecord(row, contact->record);
             link.etag = item.etag;
             link.hash = serverHash;
+            link.changed = true;
             m_book.setRecordData(row, withLink(serverData(data, contact->data), link));
             ++report.updatedInBook;
         } else {
             const std::optional<QString> etag = m_client.put(
                 link.href, mergedContactCard(item.card, record, data), item.etag, &error);
             if (!etag && error.failure == DavFailure::Precondition) {
-                report.conflicts.append(tr("%1: サーバーでも変更されました（次の同期で確かめます）")
-                                            .arg(describe(record)));
+                report.notes.append(tr("%1: サーバーでも変更されました（次の同期で確かめます）")
+                                        .arg(describe(record)));
                 continue;
             }
             if (!etag)
@@ -321,24 +400,26 @@ SyncReport SyncEngine::run() {
 
     // Contacts the book lost since the last sync were deleted here.
     QSet<QString> removedHere;
-    const QJsonObject settings = m_book.bookSettings();
-    const QJsonObject state = settings.value(SyncKey).toObject();
-    for (const QJsonValue value : state.value(QStringLiteral("linked")).toArray()) {
-        const QString href = value.toString();
+    for (const QString &href : stringsOf(state.value(QStringLiteral("linked")))) {
         if (claimed.contains(href) || !remoteEtag.contains(href))
             continue;
-        if (!m_options.applyDeletions) {
+        if (!m_options.applyDeletions && !m_options.deleteOnServer.contains(href)) {
             const std::optional<ServerContact> contact = readServerContact(cards.value(href).card);
-            report.deletions.append(
+            SyncQuestion asked = question(
+                SyncQuestion::Kind::DeletedInBook,
                 tr("%1: 住所録で削除されています（--delete でサーバーからも削除）")
-                    .arg(contact ? describe(contact->record) : href));
+                    .arg(contact ? describe(contact->record) : href),
+                -1, contact ? contact->record : AddressRecord(), href, remoteEtag.value(href));
+            asked.server = contact;
+            report.questions.append(asked);
             claimed.insert(href); // still linked: asked again next time
             continue;
         }
         if (!m_client.remove(href, remoteEtag.value(href), &error)) {
             if (error.failure != DavFailure::Precondition)
                 return failed();
-            report.conflicts.append(tr("%1: サーバーで変更されたため削除していません").arg(href));
+            report.notes.append(tr("%1: サーバーで変更されたため削除していません").arg(href));
+            claimed.insert(href);
             continue;
         }
         removedHere.insert(href);
@@ -346,47 +427,133 @@ SyncReport SyncEngine::run() {
     }
 
     // Contacts the book does not have yet, as far as the book has room.
+    for (const int row : std::as_const(deletedRows))
+        m_book.removeRecord(row);
     for (const QString &href : std::as_const(unclaimed)) {
         if (claimed.contains(href) || removedHere.contains(href) || undecided.contains(href) ||
             !unclaimedContacts.contains(href))
             continue;
         const ServerContact &contact = unclaimedContacts[href];
-        if (m_book.recordCount() - int(deletedRows.size()) >= AddressBook::Capacity) {
+        if (m_book.keptCount() >= AddressBook::Capacity) {
             report.overLimit.append(
                 tr("%1: 住所録が 300 件のため追加していません").arg(describe(contact.record)));
             continue;
         }
-        const int row = m_book.recordCount();
-        if (!m_book.insertRecord(row, contact.record))
-            continue;
-        const QByteArray hash = contactHash(contact.record, contact.data);
-        m_book.setRecordData(
-            row, withLink(contact.data, {contact.uid, href, remoteEtag.value(href), hash}));
+        Link link{contact.uid, href, remoteEtag.value(href),
+                  contactHash(contact.record, contact.data), true};
+        m_book.appendRecord(contact.record, withLink(contact.data, link));
         claimed.insert(href);
         ++report.added;
     }
-    std::sort(deletedRows.begin(), deletedRows.end(), std::greater<>());
-    for (const int row : std::as_const(deletedRows)) {
-        claimed.remove(links.at(row).href);
-        m_book.removeRecord(row);
-    }
 
     QJsonArray linked;
-    for (int row = 0; row < m_book.recordCount(); ++row)
+    for (int row = 0; row < m_book.recordCount(); ++row) {
+        if (m_book.isRemoved(row))
+            continue;
         if (const Link link = linkOf(m_book.recordData(row)); link.isSet() && !link.etag.isEmpty())
             linked.append(link.href);
+    }
     for (const QString &href : std::as_const(claimed))
-        if (!linked.contains(href) && remoteEtag.contains(href))
+        if (!linked.contains(href) && remoteEtag.contains(href) && !detached.contains(href))
             linked.append(href);
+    QJsonArray stillDetached;
+    for (const QString &href : detachedList)
+        if (remoteEtag.contains(href))
+            stillDetached.append(href);
+    state.insert(QStringLiteral("collection"),
+                 m_client.account().collection.toString(QUrl::RemoveUserInfo));
+    state.insert(QStringLiteral("linked"), linked);
+    if (stillDetached.isEmpty())
+        state.remove(QStringLiteral("detached"));
+    else
+        state.insert(QStringLiteral("detached"), stillDetached);
     QJsonObject newSettings = settings;
-    newSettings.insert(SyncKey,
-                       QJsonObject{{QStringLiteral("collection"),
-                                    m_client.account().collection.toString(QUrl::RemoveUserInfo)},
-                                   {QStringLiteral("linked"), linked}});
-    m_book.setBookSettings(newSettings);
-    if (const BookDocument::Saved saved = m_book.save(); !saved.ok())
-        report.error = saved.error;
+    newSettings.insert(SyncKey, state);
+    m_book.setSettings(newSettings);
+    progressed(count + 2);
     return report;
+}
+
+void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
+                  const QList<SyncAnswer> &answers, const QString &collectionPath,
+                  SyncOptions *options) {
+    QSet<QString> claimed;
+    for (int row = 0; row < book.recordCount(); ++row)
+        if (!book.isRemoved(row))
+            claimed.insert(linkOf(book.recordData(row)).href);
+    QJsonObject settings = book.settings();
+    QJsonObject state = settings.value(SyncKey).toObject();
+    for (qsizetype i = 0; i < questions.size() && i < answers.size(); ++i) {
+        const SyncQuestion &question = questions.at(i);
+        const SyncAnswer &answer = answers.at(i);
+        const int row = question.row;
+        const QJsonObject data = row >= 0 ? book.recordData(row) : QJsonObject();
+        Link link = linkOf(data);
+        switch (answer.choice) {
+        case SyncChoice::Unanswered:
+            break;
+        case SyncChoice::Book:
+            // The server's version as the last one both held: the next run
+            // sees a change in the book only, and sends it (If-Match).
+            link.etag = question.etag;
+            link.hash = question.server
+                            ? contactHash(question.server->record, question.server->data)
+                            : QByteArrayLiteral("-");
+            book.setRecordData(row, withLink(data, link));
+            break;
+        case SyncChoice::Server:
+            if (!question.server)
+                break;
+            link.etag = question.etag;
+            link.hash = contactHash(question.server->record, question.server->data);
+            link.changed = true;
+            book.setRecord(row, question.server->record);
+            book.setRecordData(row, withLink(serverData(data, question.server->data), link));
+            break;
+        case SyncChoice::Delete:
+            if (question.kind == SyncQuestion::Kind::DeletedOnServer)
+                book.removeRecord(row);
+            else if (question.kind == SyncQuestion::Kind::DeletedInBook)
+                options->deleteOnServer.insert(question.href);
+            break;
+        case SyncChoice::Keep:
+            if (question.kind == SyncQuestion::Kind::DeletedOnServer) {
+                // Unlinked: the next run sends it as a new contact.
+                QJsonObject unlinked = data;
+                unlinked.remove(SyncKey);
+                book.setRecordData(row, unlinked);
+            } else if (question.kind == SyncQuestion::Kind::DeletedInBook) {
+                QStringList detached = stringsOf(state.value(QStringLiteral("detached")));
+                detached.append(question.href);
+                state.insert(QStringLiteral("detached"), QJsonArray::fromStringList(detached));
+            }
+            break;
+        case SyncChoice::Link: {
+            if (answer.candidate < 0 || answer.candidate >= question.candidates.size())
+                break;
+            const auto &[href, etag] = question.candidates.at(answer.candidate);
+            if (claimed.contains(href))
+                break; // another record took it: asked again
+            claimed.insert(href);
+            book.setRecordData(
+                row, withLink(data, {question.candidateContacts.value(answer.candidate).uid,
+                                     href,
+                                     etag,
+                                     {},
+                                     false}));
+            break;
+        }
+        case SyncChoice::Apart: {
+            const QString uid = newUid();
+            book.setRecordData(
+                row, withLink(data,
+                              {uid, collectionPath + uid + QStringLiteral(".vcf"), {}, {}, false}));
+            break;
+        }
+        }
+    }
+    settings.insert(SyncKey, state);
+    book.setSettings(settings);
 }
 
 } // namespace nvl
