@@ -266,6 +266,7 @@ BookDocument::Saved BookDocument::commit(const std::function<bool()> &edit,
     const QList<AddressRecord> before = m_book.records;
     const QList<QJsonObject> dataBefore = m_data;
     const QList<CompanionEntry> unmatchedBefore = m_unmatched;
+    const QJsonObject settingsBefore = m_settings;
     const bool wasModified = m_modified;
     Saved saved{Saved::Outcome::Failed, tr("住所録に入りません。")};
     if (edit())
@@ -275,6 +276,7 @@ BookDocument::Saved BookDocument::commit(const std::function<bool()> &edit,
         m_book.records = before;
         m_data = dataBefore;
         m_unmatched = unmatchedBefore;
+        m_settings = settingsBefore;
         endResetModel();
         setModified(wasModified);
     }

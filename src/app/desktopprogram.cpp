@@ -36,6 +36,7 @@ DesktopProgram::DesktopProgram(const QString &programFolder)
     : platform{messages, fileDialogs, printerDialog, help,     shell,
                screen,   printer,     programFolder, QString()},
       context(platform) {
+    platform.secrets = &secrets;
     if (QCoreApplication::applicationDirPath() != programFolder)
         platform.executableFolder = QCoreApplication::applicationDirPath();
     context.endProgram = [] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "appcontext.h"
+#include "keyringstore.h"
 #include "paintersurface.h"
 #include "qtservices.h"
 
@@ -32,6 +33,7 @@ public:
     QtShellService shell;
     QtScreenService screen;
     PainterSurface printer; // asked only for its fonts
+    KeyringStore secrets;
     Platform platform;
     AppContext context;
 };

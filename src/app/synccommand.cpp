@@ -88,18 +88,23 @@ int runSyncCommand(int argc, char *argv[]) {
     if (const BookDocument::Loaded loaded = book.load(bookPath); !loaded.ok())
         return fail(loaded.error);
     CardDavClient client(account);
-    // The copy is written back through the book's one save path, before
-    // new contacts are uploaded and at the end.
-    const auto save = [&book](const SyncBook &copy) {
-        copy.applyTo(book);
+    // Written through the book's one save path: the new contacts' UIDs
+    // before they are uploaded, and the whole result at the end.
+    const auto save = [&book] {
         const BookDocument::Saved saved = book.save();
         return saved.ok() ? QString() : saved.error;
     };
+    const auto checkpoint = [&book, &save](const SyncBook &copy) {
+        copy.applyNewLinksTo(book);
+        return save();
+    };
     SyncBook copy = SyncBook::of(book);
-    SyncEngine engine(copy, client, {parser.isSet(remove), {}}, save);
+    SyncEngine engine(copy, client, {parser.isSet(remove), {}}, checkpoint);
     SyncReport report = engine.run();
-    if (report.ok())
-        report.error = save(copy);
+    if (report.ok()) {
+        copy.applyTo(book);
+        report.error = save();
+    }
     if (!report.ok())
         return fail(report.error + u'\n' + tr("住所録の宛名は同期の前のままです。"));
     std::printf("%s\n", qPrintable(tr("送信 %1 件、サーバーで更新 %2 件、住所録で更新 %3 件、"

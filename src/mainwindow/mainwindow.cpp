@@ -63,6 +63,9 @@ void MainWindow::buildMenus(QWidget *content, QVBoxLayout *layout) {
     m_ui->importAction = addMenuAction(file, "mnuImport", tr("連絡先を取り込む(&I)..."));
     m_ui->exportAction = addMenuAction(file, "mnuExport", tr("住所録を書き出す(&E)..."));
     file->addSeparator();
+    m_ui->syncAction = addMenuAction(file, "mnuSync", tr("同期(&Y)"));
+    m_ui->syncSettingsAction = addMenuAction(file, "mnuSyncSettings", tr("同期の設定(&G)..."));
+    file->addSeparator();
     m_ui->exitAction = addMenuAction(file, "mnuExit", tr("終了(&X)"));
 
     QMenu *edit = bar->addMenu(tr("編集(&E)"));
@@ -167,6 +170,8 @@ void MainWindow::connectCommands() {
     on(m_ui->saveAsAction, [this] { saveBookAs(false); });
     on(m_ui->importAction, [this] { importContacts(); });
     on(m_ui->exportAction, [this] { exportBook(); });
+    on(m_ui->syncAction, [this] { syncBook(); });
+    on(m_ui->syncSettingsAction, [this] { editSyncSettings(); });
     on(m_ui->editCardsButton, [this] { openCardEditor(); });
     on(m_ui->editCardsAction, [this] { openCardEditor(); });
     on(m_ui->exitButton, [this] { exitProgram(); });
@@ -224,6 +229,8 @@ void MainWindow::setBookCommandsEnabled(bool enabled) {
     m_ui->saveAsButton->setEnabled(enabled);
     m_ui->saveAsAction->setEnabled(enabled);
     m_ui->exportAction->setEnabled(enabled);
+    m_ui->syncAction->setEnabled(enabled);
+    m_ui->syncSettingsAction->setEnabled(enabled);
     const std::pair<QObject *, WindowId> targets[] = {
         {m_ui->editCardsButton, WindowId::CardEditor},
         {m_ui->editCardsAction, WindowId::CardEditor},

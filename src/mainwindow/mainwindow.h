@@ -17,6 +17,11 @@ class QVBoxLayout;
 namespace nvl {
 
 struct MainWindowUi;
+struct SyncSettings;
+struct DavAccount;
+class SyncBook;
+struct SyncOptions;
+struct SyncReport;
 
 // The hub of the program. Holds the open book, mirrors it in the
 // book lists, keeps the print list, and steps aside for the other windows.
@@ -100,6 +105,18 @@ private:
     // Offers to convert a book of the old six-field format; false when the
     // file is not one.
     bool convertOldBook(const QString &path, const BookRead &failedRead);
+
+    // Sync with the book's CardDAV address book: settings asked for when
+    // missing, the network work off this thread, then the user's answers.
+    void syncBook();
+    void editSyncSettings();
+    SyncSettings storedSyncSettings() const;
+    // Asks for the settings and keeps them (URL and user in the companion,
+    // the password in the keyring); false when the user cancels.
+    bool askSyncSettings(SyncSettings *settings);
+    // One run of the sync with its progress and キャンセル; false on failure.
+    bool runSyncRound(const DavAccount &account, SyncBook *copy, const SyncOptions &options,
+                      SyncReport *report);
 
     // List sheet, reorder window and version box.
     void showListSheet(bool fullVariant);

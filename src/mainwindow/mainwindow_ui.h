@@ -16,6 +16,8 @@ struct MainWindowUi {
     QAction *saveAsAction = nullptr;
     QAction *importAction = nullptr;
     QAction *exportAction = nullptr;
+    QAction *syncAction = nullptr;
+    QAction *syncSettingsAction = nullptr;
     QAction *exitAction = nullptr;
     QAction *editCardsAction = nullptr;
     QAction *listSheetAction = nullptr;

@@ -26,8 +26,9 @@ SecretStore::Result finish(QKeychain::Job &job) {
     case QKeychain::NotImplemented:
         return {SecretStore::Outcome::NoKeyring, {}, job.errorString()};
     case QKeychain::OtherError:
-        // No session bus, or no keyring service on it.
+        // No session bus, one that cannot be reached, or no keyring service on it.
         if (job.errorString().contains(QLatin1String("D-Bus")) ||
+            job.errorString().contains(QLatin1String("Could not connect")) ||
             job.errorString().contains(QLatin1String("org.freedesktop.secrets")))
             return {SecretStore::Outcome::NoKeyring, {}, job.errorString()};
         break;

@@ -114,6 +114,8 @@ struct Platform {
     // The executable's own folder, when the working files live elsewhere
     // (an installed copy): files shipped there are still read.
     QString executableFolder;
+    // The desktop's keyring; none where the program has no way to one.
+    SecretStore *secrets = nullptr;
 
     QString programFile(const QString &name) const;
     // The file to read a setting from: the working folder's copy, else the

@@ -156,7 +156,7 @@ std::optional<DavCollection> CardDavClient::collection(DavError *error) {
     if (!reply)
         return std::nullopt;
     if (reply->status != 207) {
-        *error = {DavFailure::Server,
+        *error = {DavFailure::Address,
                   tr("「%1」はアドレス帳ではありません（HTTP %2）。")
                       .arg(m_account.collection.toDisplayString(QUrl::RemoveUserInfo))
                       .arg(reply->status)};
@@ -175,7 +175,7 @@ std::optional<DavCollection> CardDavClient::collection(DavError *error) {
             found.displayName = xml.readElementText().trimmed();
     }
     if (!found.addressBook) {
-        *error = {DavFailure::Server,
+        *error = {DavFailure::Address,
                   tr("「%1」は CardDAV のアドレス帳ではありません。")
                       .arg(m_account.collection.toDisplayString(QUrl::RemoveUserInfo))};
         return std::nullopt;

@@ -23,6 +23,7 @@ struct DavAccount {
 // What went wrong talking to the server, for the message the user reads.
 enum class DavFailure {
     None,
+    Address, // no address book there
     Authentication,
     Network,
     Certificate,

@@ -30,6 +30,19 @@ void SyncBook::appendRecord(const AddressRecord &record, const QJsonObject &data
     m_data.append(data);
 }
 
+void SyncBook::applyNewLinksTo(BookDocument &book) const {
+    const QString key = QStringLiteral("sync");
+    for (int row = 0; row < m_original && row < book.recordCount(); ++row) {
+        const QJsonObject link = m_data.at(row).value(key).toObject();
+        if (m_removed.contains(row) || link.value(QStringLiteral("href")).toString().isEmpty() ||
+            !link.value(QStringLiteral("etag")).toString().isEmpty())
+            continue;
+        QJsonObject data = book.recordData(row);
+        data.insert(key, link);
+        book.setRecordData(row, data);
+    }
+}
+
 void SyncBook::applyTo(BookDocument &book) const {
     for (int row = 0; row < m_original && row < book.recordCount(); ++row) {
         if (!(book.record(row + 1) == m_records.at(row)))

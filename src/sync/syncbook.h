@@ -35,6 +35,9 @@ public:
     // Makes the open book hold what the copy holds (it must still hold what
     // the copy was taken from). The caller saves.
     void applyTo(BookDocument &book) const;
+    // Only the links of records about to be sent as new contacts: what a
+    // save before the uploads keeps. Nothing else of the copy is settled yet.
+    void applyNewLinksTo(BookDocument &book) const;
 
 private:
     QList<AddressRecord> m_records;

@@ -126,7 +126,7 @@ SyncReport SyncEngine::run() {
     DavError error;
     const auto failed = [&report, &error] {
         report.error = error.message;
-        report.cancelled = error.failure == DavFailure::Cancelled;
+        report.failure = error.failure;
         return report;
     };
     const int count = m_book.recordCount();
@@ -286,6 +286,7 @@ SyncReport SyncEngine::run() {
                               const std::optional<ServerContact> &contact, const QString &text) {
         SyncQuestion asked = question(SyncQuestion::Kind::Conflict, text, row, m_book.record(row),
                                       link.href, remoteEtag.value(link.href));
+        asked.data = m_book.recordData(row);
         asked.server = contact;
         report.questions.append(asked);
     };

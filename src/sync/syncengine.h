@@ -28,7 +28,8 @@ struct SyncQuestion {
     QString text; // one line, as the command line lists it
     int row = -1; // the book's row; none for DeletedInBook
     AddressRecord record;
-    QString href; // the contact (Conflict, DeletedOnServer, DeletedInBook)
+    QJsonObject data; // the record's, as the book holds it
+    QString href;     // the contact (Conflict, DeletedOnServer, DeletedInBook)
     QString etag;
     std::optional<ServerContact> server; // what the server holds, when readable
     // Ambiguous: the contacts the record could be, with their ETags.
@@ -53,8 +54,8 @@ struct SyncAnswer {
 
 // What a sync did, and what it left to the user.
 struct SyncReport {
-    QString error; // Japanese; nothing of the sync is to be kept
-    bool cancelled = false;
+    QString error;                         // Japanese; nothing of the sync is to be kept
+    DavFailure failure = DavFailure::None; // of the request that failed
     int uploaded = 0;
     int updatedOnServer = 0;
     int updatedInBook = 0;

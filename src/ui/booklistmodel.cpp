@@ -1,6 +1,7 @@
 #include "booklistmodel.h"
 
 #include "jointnames.h"
+#include "syncengine.h"
 
 namespace nvl {
 
@@ -83,15 +84,18 @@ QVariant BookListModel::data(const QModelIndex &index, int role) const {
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return QSortFilterProxyModel::data(index, role);
     QString name = QSortFilterProxyModel::data(index, Qt::DisplayRole).toString();
+    bool synced = false;
     // The 連名 after the name.
     if (const auto *book = qobject_cast<const BookDocument *>(sourceModel())) {
-        JointNames joint = jointNamesOf(book->recordData(mapToSource(index).row()));
+        const QJsonObject data = book->recordData(mapToSource(index).row());
+        JointNames joint = jointNamesOf(data);
         if (!joint.isEmpty()) {
             QStringList names{name};
             for (const JointName &other : joint)
                 names.append(other.name);
             name = names.join(u'・');
         }
+        synced = changedBySync(data);
     }
     // The list shows a line's start: a name thousands of characters long
     // (a file may hold one) is not laid out whole at every repaint. Screen
@@ -101,6 +105,9 @@ QVariant BookListModel::data(const QModelIndex &index, int role) const {
         name =
             name.left(name.at(ShownLength - 1).isHighSurrogate() ? ShownLength - 1 : ShownLength) +
             u'…';
+    // What the last sync changed, until the next one.
+    if (synced)
+        name += tr("　（同期で更新）");
     if (m_numbers == Numbers::Hidden)
         return name;
     return QStringLiteral("%1  %2").arg(mapToSource(index).row() + 1).arg(name);

@@ -1,6 +1,7 @@
 // nvl-hagaki sync run as its own process against a real CardDAV server
 // (Radicale, started by the CTest fixture on 127.0.0.1).
 #include "bookdocument.h"
+#include "davserver.h"
 #include "fakeplatform.h"
 #include "testmain.h"
 
@@ -16,53 +17,6 @@ using namespace nvl;
 using namespace nvl::test;
 
 namespace {
-
-// Requests of its own to the server, to change what the sync finds there.
-class Server {
-public:
-    QUrl base;
-    int status = 0;
-
-    QByteArray send(const QByteArray &verb, const QString &path, const QByteArray &body = {},
-                    const QByteArray &depth = {}) {
-        QNetworkRequest request(base.resolved(QUrl(path)));
-        request.setRawHeader("Authorization", "Basic " + QByteArray("alice:secret").toBase64());
-        if (!depth.isEmpty())
-            request.setRawHeader("Depth", depth);
-        if (verb == "PUT")
-            request.setHeader(QNetworkRequest::ContentTypeHeader, "text/vcard");
-        QNetworkReply *reply = m_network.sendCustomRequest(request, verb, body);
-        QEventLoop loop;
-        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-        status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        reply->deleteLater();
-        return reply->readAll();
-    }
-    // A new, empty address book.
-    QString addressBook(const QString &name) {
-        const QString path = QStringLiteral("/alice/%1/").arg(name);
-        send("MKCOL", path,
-             "<?xml version=\"1.0\"?><D:mkcol xmlns:D=\"DAV:\" "
-             "xmlns:C=\"urn:ietf:params:xml:ns:carddav\"><D:set><D:prop><D:resourcetype>"
-             "<D:collection/><C:addressbook/></D:resourcetype></D:prop></D:set></D:mkcol>");
-        return base.resolved(QUrl(path)).toString();
-    }
-    // The contacts' vCards, by file name.
-    QMap<QString, QByteArray> cards(const QString &book) {
-        QMap<QString, QByteArray> found;
-        const QByteArray listing = send("PROPFIND", book, {}, "1");
-        static const QRegularExpression href(QStringLiteral("<href>([^<]+\\.vcf)</href>"));
-        for (const QRegularExpressionMatch &match : href.globalMatch(QString::fromUtf8(listing))) {
-            const QString path = match.captured(1);
-            found.insert(path.section(u'/', -1), send("GET", path));
-        }
-        return found;
-    }
-
-private:
-    QNetworkAccessManager m_network;
-};
 
 QByteArray card(const QString &uid, const QString &name, const QString &street,
                 const QByteArray &extra = {}) {
@@ -156,7 +110,7 @@ private:
              QString *errors = nullptr);
     QString path(const QString &name) const { return m_dir->filePath(name); }
 
-    Server m_server;
+    DavServer m_server;
     QString m_passwordFile;
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_missing;
@@ -164,11 +118,9 @@ private:
 
 void TestSync::initTestCase() {
     const QString folder = qEnvironmentVariable("NVL_RADICALE");
-    QFile url(folder + QStringLiteral("/url"));
-    if (folder.isEmpty() || !url.open(QIODevice::ReadOnly))
+    m_server.base = radicaleUrl();
+    if (m_server.base.isEmpty())
         m_missing = QStringLiteral("no Radicale server (the radicale fixture, NVL_RADICALE)");
-    else
-        m_server.base = QUrl(QString::fromUtf8(url.readAll()).trimmed());
 }
 
 void TestSync::init() {

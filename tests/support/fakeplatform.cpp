@@ -109,11 +109,33 @@ bool FakeShell::openUrl(const QString &address) {
     return true;
 }
 
+SecretStore::Result FakeSecrets::read(const QString &key) {
+    if (!keyring)
+        return {Outcome::NoKeyring, {}, {}};
+    if (!stored.contains(key))
+        return {Outcome::NotFound, {}, {}};
+    return {Outcome::Ok, stored.value(key), {}};
+}
+
+SecretStore::Result FakeSecrets::write(const QString &key, const QString &secret) {
+    if (!keyring)
+        return {Outcome::NoKeyring, {}, {}};
+    stored.insert(key, secret);
+    return {};
+}
+
+SecretStore::Result FakeSecrets::remove(const QString &key) {
+    if (!keyring)
+        return {Outcome::NoKeyring, {}, {}};
+    return {stored.remove(key) ? Outcome::Ok : Outcome::NotFound, {}, {}};
+}
+
 FakeDesktop::FakeDesktop()
     : platform{messages, fileDialogs, printerDialog, help,     shell,
                screen,   printer,     QString(),     QString()},
       context(platform) {
     platform.programFolder = m_folder.path();
+    platform.secrets = &secrets;
     context.endProgram = [this] {
         ++endCalls;
     };

@@ -6,6 +6,7 @@
 #include "widgetlookup.h"
 
 #include <QList>
+#include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
@@ -86,6 +87,16 @@ public:
     QSize size{1280, 1024};
 };
 
+// A keyring in memory; `keyring` false stands for a desktop without one.
+class FakeSecrets : public SecretStore {
+public:
+    Result read(const QString &key) override;
+    Result write(const QString &key, const QString &secret) override;
+    Result remove(const QString &key) override;
+    bool keyring = true;
+    QMap<QString, QString> stored;
+};
+
 // A whole fake desktop with its own program folder, and a context on it
 // whose program end is recorded instead of carried out.
 class FakeDesktop {
@@ -102,6 +113,7 @@ public:
     FakeShell shell;
     FakeScreen screen;
     RecordingSurface printer;
+    FakeSecrets secrets;
     Platform platform;
     AppContext context;
     int endCalls = 0;

@@ -175,7 +175,7 @@ void ModalAnswers::poll() {
         m_top = nullptr;
         return;
     }
-    if (m_top == dialog)
+    if (m_top == dialog || leftAlone.contains(dialog->windowTitle()))
         return;
     // A dialog answered before that is back on top (a question over it was
     // answered) is answered again once it stays there; one about to close

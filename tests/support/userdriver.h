@@ -59,6 +59,8 @@ public:
     ModalAnswers &then(Action action);
     bool allAnswered() const { return m_actions.isEmpty(); }
 
+    // Titles of dialogs that close by themselves (a progress), left alone.
+    QStringList leftAlone;
     QList<SeenDialog> seen;
     QList<SeenDialog> unexpected;
     QStringList messageTexts() const;

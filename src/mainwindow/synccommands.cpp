@@ -1,0 +1,248 @@
+#include "mainwindow.h"
+#include "mainwindow_ui.h"
+
+#include "bookquestions.h"
+#include "syncquestionsdialog.h"
+#include "syncsettingsdialog.h"
+
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QProgressDialog>
+
+namespace nvl {
+
+namespace {
+
+const QString SyncKey = QStringLiteral("sync");
+
+QString secretKey(const SyncSettings &settings) {
+    return QStringLiteral("carddav %1 %2").arg(settings.user, settings.url);
+}
+
+// What the round of a sync adds to the one before.
+void addCounts(SyncReport &total, const SyncReport &round) {
+    total.uploaded += round.uploaded;
+    total.updatedOnServer += round.updatedOnServer;
+    total.updatedInBook += round.updatedInBook;
+    total.added += round.added;
+    total.linked += round.linked;
+    total.deleted += round.deleted;
+    total.notes += round.notes;
+    total.overLimit += round.overLimit;
+    total.questions = round.questions;
+}
+
+} // namespace
+
+SyncSettings MainWindow::storedSyncSettings() const {
+    const QJsonObject state = m_ctx.book.bookSettings().value(SyncKey).toObject();
+    return {state.value(QStringLiteral("collection")).toString(),
+            state.value(QStringLiteral("user")).toString(),
+            {}};
+}
+
+bool MainWindow::askSyncSettings(SyncSettings *settings) {
+    SecretStore *secrets = m_ctx.platform.secrets;
+    SecretStore::Result stored{SecretStore::Outcome::NoKeyring, {}, {}};
+    if (secrets)
+        stored = secrets->read(secretKey(*settings));
+    if (stored.outcome == SecretStore::Outcome::Ok && settings->password.isEmpty())
+        settings->password = stored.secret;
+    QString note = tr("パスワードはデスクトップのキーリングに保存されます。");
+    if (stored.outcome == SecretStore::Outcome::NoKeyring)
+        note = tr("キーリングが使えないため、パスワードは保存されません。"
+                  "同期のたびに入力してください。");
+    else if (stored.outcome == SecretStore::Outcome::Failed)
+        note = tr("キーリングに問い合わせられません（%1）。パスワードは保存されません。")
+                   .arg(stored.error);
+    SyncSettingsDialog dialog(*settings, note, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const SyncSettings before = storedSyncSettings();
+    *settings = dialog.settings();
+
+    // The URL and the user go into the companion; a new address book
+    // starts again from a first sync, which links by name.
+    const QString path = m_ctx.book.filePath();
+    const bool hadLock = m_ctx.book.holdsLock();
+    if (!hadLock) {
+        if (const BookDocument::Locked locked = lockForEditing(m_ctx.platform, m_ctx.book, path);
+            !locked.ok) {
+            m_ctx.platform.messages.show(locked.error + tr("\n同期の設定は保存していません。"));
+            return false;
+        }
+    }
+    const BookDocument::Saved saved = m_ctx.book.commit(
+        [this, &before, settings] {
+            QJsonObject bookSettings = m_ctx.book.bookSettings();
+            QJsonObject state = bookSettings.value(SyncKey).toObject();
+            if (!before.url.isEmpty() && before.url != settings->url) {
+                state = {};
+                for (int row = 0; row < m_ctx.book.recordCount(); ++row) {
+                    QJsonObject data = m_ctx.book.recordData(row);
+                    data.remove(SyncKey);
+                    m_ctx.book.setRecordData(row, data);
+                }
+            }
+            state.insert(QStringLiteral("collection"), settings->url);
+            state.insert(QStringLiteral("user"), settings->user);
+            bookSettings.insert(SyncKey, state);
+            m_ctx.book.setBookSettings(bookSettings);
+            return true;
+        },
+        askAboutChangedBook(m_ctx.platform));
+    if (!hadLock)
+        m_ctx.book.unlock();
+    if (!saved.ok()) {
+        if (saved.outcome == BookDocument::Saved::Outcome::Failed)
+            m_ctx.platform.messages.show(saved.error + tr("\n同期の設定は保存していません。"));
+        return false;
+    }
+    if (secrets && !settings->password.isEmpty()) {
+        const SecretStore::Result written =
+            secrets->write(secretKey(*settings), settings->password);
+        if (written.outcome == SecretStore::Outcome::Failed)
+            m_ctx.platform.messages.show(tr("パスワードをキーリングに保存できませんでした：%1\n"
+                                            "パスワードはこの同期にだけ使います。")
+                                             .arg(written.error));
+    }
+    return true;
+}
+
+void MainWindow::editSyncSettings() {
+    SyncSettings settings = storedSyncSettings();
+    askSyncSettings(&settings);
+}
+
+bool MainWindow::runSyncRound(const DavAccount &account, SyncBook *copy, const SyncOptions &options,
+                              SyncReport *report) {
+    SyncTask task;
+    QProgressDialog progress(tr("住所録をサーバーと同期しています…"), tr("キャンセル"), 0, 0, this);
+    progress.setObjectName(QStringLiteral("dlgSyncProgress"));
+    progress.setWindowTitle(tr("同期"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(0);
+    connect(&task, &SyncTask::progress, &progress, [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+    });
+    connect(&progress, &QProgressDialog::canceled, &task, &SyncTask::cancel);
+    QEventLoop loop;
+    connect(&task, &SyncTask::finished, &loop, &QEventLoop::quit);
+    // UIDs of new contacts are saved before they are uploaded.
+    const auto checkpoint = [this](const SyncBook &current) {
+        const BookDocument::Saved saved = m_ctx.book.commit(
+            [this, &current] {
+                current.applyNewLinksTo(m_ctx.book);
+                return true;
+            },
+            askAboutChangedBook(m_ctx.platform));
+        if (saved.ok())
+            return QString();
+        return saved.outcome == BookDocument::Saved::Outcome::Failed
+                   ? saved.error
+                   : tr("住所録を保存しなかったため、同期を中止しました。");
+    };
+    task.sync(account, *copy, options, checkpoint);
+    progress.show();
+    loop.exec();
+    progress.hide();
+    *report = task.report();
+    *copy = task.book();
+    return report->ok();
+}
+
+void MainWindow::syncBook() {
+    const QString path = m_ctx.book.filePath();
+    if (path.isEmpty())
+        return;
+    SyncSettings settings = storedSyncSettings();
+    bool ready = false;
+    if (SyncSettingsDialog::collectionUrl(settings.url)) {
+        if (settings.user.isEmpty()) {
+            ready = true;
+        } else if (SecretStore *secrets = m_ctx.platform.secrets) {
+            const SecretStore::Result stored = secrets->read(secretKey(settings));
+            settings.password = stored.secret;
+            ready = stored.outcome == SecretStore::Outcome::Ok;
+        }
+    }
+    if (!ready && !askSyncSettings(&settings))
+        return;
+    const std::optional<QUrl> url = SyncSettingsDialog::collectionUrl(settings.url);
+    if (!url)
+        return;
+    const DavAccount account{*url, settings.user, settings.password, {}};
+
+    const bool hadLock = m_ctx.book.holdsLock();
+    if (!hadLock) {
+        if (const BookDocument::Locked locked = lockForEditing(m_ctx.platform, m_ctx.book, path);
+            !locked.ok) {
+            m_ctx.platform.messages.show(locked.error + tr("\n同期していません。"));
+            return;
+        }
+    }
+    SyncBook copy = SyncBook::of(m_ctx.book);
+    SyncOptions options;
+    SyncReport total;
+    // Answers are carried out by another round; one whose answers raise
+    // new questions (a contact changed meanwhile) asks again, twice at most.
+    for (int round = 0;; ++round) {
+        SyncReport report;
+        if (!runSyncRound(account, &copy, options, &report)) {
+            if (!hadLock)
+                m_ctx.book.unlock();
+            const QString heading = report.failure == DavFailure::Cancelled
+                                        ? tr("同期を中止しました。")
+                                        : tr("同期できませんでした。") + u'\n' +
+                                              failureHeading(report.failure) + u'\n' + report.error;
+            m_ctx.platform.messages.show(heading + tr("\n住所録の宛名は同期の前のままです。"));
+            return;
+        }
+        addCounts(total, report);
+        if (report.questions.isEmpty() || round == 2)
+            break;
+        SyncQuestionsDialog dialog(report.questions, this);
+        dialog.exec();
+        const QList<SyncAnswer> answers = dialog.answers();
+        if (std::all_of(answers.begin(), answers.end(), [](const SyncAnswer &answer) {
+                return answer.choice == SyncChoice::Unanswered;
+            }))
+            break;
+        applyAnswers(copy, report.questions, answers, account.collection.path(), &options);
+    }
+
+    // The sync's result and the answers, in one save.
+    const BookDocument::Saved saved = m_ctx.book.commit(
+        [this, &copy] {
+            copy.applyTo(m_ctx.book);
+            return true;
+        },
+        askAboutChangedBook(m_ctx.platform));
+    if (!hadLock)
+        m_ctx.book.unlock();
+    if (!saved.ok()) {
+        m_ctx.platform.messages.show(
+            (saved.outcome == BookDocument::Saved::Outcome::Failed ? saved.error + u'\n'
+                                                                   : QString()) +
+            tr("同期の結果は住所録に保存していません。次の同期でもう一度確かめます。"));
+        return;
+    }
+    QString text = tr("同期しました。\n送信 %1 件、サーバーで更新 %2 件、住所録で更新 %3 件、"
+                      "追加 %4 件、削除 %5 件")
+                       .arg(total.uploaded)
+                       .arg(total.updatedOnServer)
+                       .arg(total.updatedInBook)
+                       .arg(total.added)
+                       .arg(total.deleted);
+    if (!total.questions.isEmpty())
+        text += tr("\nあとで決めるものが %1 件あります。次の同期でまた尋ねます。")
+                    .arg(total.questions.size());
+    for (const QString &line : std::as_const(total.overLimit) + total.notes)
+        text += u'\n' + line;
+    m_ctx.platform.messages.show(text);
+}
+
+} // namespace nvl

@@ -1,0 +1,113 @@
+#include "syncsettingsdialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace nvl {
+
+namespace {
+
+QLineEdit *addField(QFormLayout *form, const char *name, const QString &label,
+                    const QString &value) {
+    auto *edit = new QLineEdit(value);
+    edit->setObjectName(QLatin1String(name));
+    edit->setAccessibleName(label);
+    form->addRow(label + QStringLiteral("："), edit);
+    return edit;
+}
+
+} // namespace
+
+SyncSettingsDialog::SyncSettingsDialog(const SyncSettings &settings, const QString &keyringNote,
+                                       QWidget *parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("frmSyncSettings"));
+    setWindowTitle(tr("同期の設定"));
+    setModal(true);
+    auto *layout = new QVBoxLayout(this);
+    auto *form = new QFormLayout;
+    m_url = addField(form, "txtSyncUrl", tr("アドレス帳の URL"), settings.url);
+    m_url->setPlaceholderText(
+        QStringLiteral("https://example.org/dav/addressbooks/user/contacts/"));
+    m_user = addField(form, "txtSyncUser", tr("ユーザー名"), settings.user);
+    m_password = addField(form, "txtSyncPassword", tr("パスワード"), settings.password);
+    m_password->setEchoMode(QLineEdit::Password);
+    layout->addLayout(form);
+
+    auto *note = new QLabel(keyringNote, this);
+    note->setObjectName(QStringLiteral("lblKeyring"));
+    note->setWordWrap(true);
+    layout->addWidget(note);
+
+    m_test = new QPushButton(tr("接続テスト"), this);
+    m_test->setObjectName(QStringLiteral("cmdSyncTest"));
+    m_test->setAutoDefault(false);
+    layout->addWidget(m_test, 0, Qt::AlignLeft);
+    m_result = new QLabel(this);
+    m_result->setObjectName(QStringLiteral("lblSyncTest"));
+    m_result->setAccessibleName(tr("接続テストの結果"));
+    m_result->setWordWrap(true);
+    m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_result);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("キャンセル"));
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_test, &QPushButton::clicked, this, &SyncSettingsDialog::testConnection);
+    connect(&m_task, &SyncTask::finished, this, &SyncSettingsDialog::showFound);
+    resize(520, sizeHint().height());
+}
+
+SyncSettings SyncSettingsDialog::settings() const {
+    return {m_url->text().trimmed(), m_user->text().trimmed(), m_password->text()};
+}
+
+std::optional<QUrl> SyncSettingsDialog::collectionUrl(const QString &text) {
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() ||
+        (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")))
+        return std::nullopt;
+    return url;
+}
+
+void SyncSettingsDialog::done(int result) {
+    if (result == Accepted && !collectionUrl(m_url->text())) {
+        m_result->setText(tr("アドレス帳の URL を http:// か https:// で始めて入力してください。"));
+        m_url->setFocus();
+        return;
+    }
+    if (m_task.isRunning())
+        m_task.cancel();
+    QDialog::done(result);
+}
+
+void SyncSettingsDialog::testConnection() {
+    const std::optional<QUrl> url = collectionUrl(m_url->text());
+    if (!url) {
+        m_result->setText(tr("アドレス帳の URL を http:// か https:// で始めて入力してください。"));
+        return;
+    }
+    m_test->setEnabled(false);
+    m_result->setText(tr("サーバーに問い合わせています…"));
+    m_task.testConnection({*url, m_user->text().trimmed(), m_password->text(), {}});
+}
+
+void SyncSettingsDialog::showFound() {
+    m_test->setEnabled(true);
+    const SyncTask::Found &found = m_task.found();
+    if (found.error)
+        m_result->setText(failureHeading(found.error.failure) + u'\n' + found.error.message);
+    else
+        m_result->setText(tr("つながりました。アドレス帳「%1」に連絡先が %2 件あります。")
+                              .arg(found.name.isEmpty() ? tr("（名前なし）") : found.name)
+                              .arg(found.contacts));
+}
+
+} // namespace nvl

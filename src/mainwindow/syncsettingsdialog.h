@@ -1,0 +1,44 @@
+#pragma once
+
+#include "synctask.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace nvl {
+
+// Where a book syncs to and as whom; the password only while it is needed.
+struct SyncSettings {
+    QString url, user, password;
+};
+
+// 同期の設定: the address book's URL, the user and the password, with a
+// connection test that says what it found or what failed.
+class SyncSettingsDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `keyringNote` tells what becomes of the password.
+    SyncSettingsDialog(const SyncSettings &settings, const QString &keyringNote,
+                       QWidget *parent = nullptr);
+    SyncSettings settings() const;
+    // The URL as the client takes it, when it is one (http or https).
+    static std::optional<QUrl> collectionUrl(const QString &text);
+
+    void done(int result) override;
+
+private:
+    void testConnection();
+    void showFound();
+
+    QLineEdit *m_url;
+    QLineEdit *m_user;
+    QLineEdit *m_password;
+    QPushButton *m_test;
+    QLabel *m_result;
+    SyncTask m_task;
+};
+
+} // namespace nvl
