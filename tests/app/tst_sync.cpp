@@ -1,6 +1,7 @@
 // nvl-hagaki sync run as its own process against a real CardDAV server
 // (Radicale, started by the CTest fixture on 127.0.0.1).
 #include "bookdocument.h"
+#include "syncengine.h"
 #include "davserver.h"
 #include "fakeplatform.h"
 #include "testmain.h"
@@ -104,11 +105,15 @@ private slots:
     void wrongPassword();
     void cutOffThenCompleted();
     void twoBooksConverge();
+    void answersCarriedOutByTheNextRound();
 
 private:
     int sync(const QString &book, const QString &url, QStringList extra = {},
              QString *errors = nullptr);
     QString path(const QString &name) const { return m_dir->filePath(name); }
+    // One round as the window runs it, in this process; saved at the end.
+    SyncReport round(BookDocument &book, SyncBook &copy, const QString &url,
+                     const SyncOptions &options = {});
 
     DavServer m_server;
     QString m_passwordFile;
@@ -117,7 +122,6 @@ private:
 };
 
 void TestSync::initTestCase() {
-    const QString folder = qEnvironmentVariable("NVL_RADICALE");
     m_server.base = radicaleUrl();
     if (m_server.base.isEmpty())
         m_missing = QStringLiteral("no Radicale server (the radicale fixture, NVL_RADICALE)");
@@ -361,6 +365,118 @@ void TestSync::twoBooksConverge() {
     for (const AddressRecord &record : document.book().records)
         streets.append(record.field(AddressRecord::Address2));
     QVERIFY2(streets.contains(QStringLiteral("新しい番地")), qPrintable(streets.join(u',')));
+}
+
+SyncReport TestSync::round(BookDocument &book, SyncBook &copy, const QString &url,
+                           const SyncOptions &options) {
+    CardDavClient client({QUrl(url), QStringLiteral("alice"), QStringLiteral("secret"), {}});
+    SyncEngine engine(copy, client, options, [&book](const SyncBook &current) {
+        current.applyNewLinksTo(book);
+        return book.save().error;
+    });
+    return engine.run();
+}
+
+// The window's answers, each carried out by the next round: a contact
+// deleted on the server kept (sent again), a record deleted in the book
+// deleted on the server too, a conflict settled each way, an unclear match
+// linked to the contact the user picked.
+void TestSync::answersCarriedOutByTheNextRound() {
+    const QString url = m_server.addressBook(QStringLiteral("answers"));
+    const QString file = path(QStringLiteral("book.dat"));
+    writeBytes(file, cp932(bookText({"甲", "乙", "丙", "丁"})));
+    BookDocument book;
+    QVERIFY(book.load(file).ok());
+    SyncBook copy = SyncBook::of(book);
+    SyncReport report = round(book, copy, url);
+    QVERIFY2(report.ok(), qPrintable(report.error));
+    copy.applyTo(book);
+    QVERIFY(book.save().ok());
+    QMap<QString, QByteArray> cards = m_server.cards(url);
+    QCOMPARE(cards.size(), 4);
+    const auto hrefOf = [&book](const QString &name) {
+        for (int row = 0; row < book.recordCount(); ++row)
+            if (book.record(row + 1).field(AddressRecord::Name) == name)
+                return book.recordData(row).value("sync").toObject().value("href").toString();
+        return QString();
+    };
+    const QString hrefOfOtsu = hrefOf(QStringLiteral("乙"));
+
+    m_server.send("DELETE", hrefOf(QStringLiteral("甲")));
+    QCOMPARE(m_server.status, 200);
+    QVERIFY(book.removeRecord(1)); // 乙: 丙 and 丁 are rows 1 and 2 now
+    for (const int row : {1, 2}) {
+        AddressRecord record = book.record(row + 1);
+        const QString name = record.field(AddressRecord::Name);
+        QByteArray vcard = m_server.send("GET", hrefOf(name));
+        vcard.replace((name + QStringLiteral("の番地")).toUtf8(), "サーバーの番地");
+        m_server.send("PUT", hrefOf(name), vcard);
+        QVERIFY(m_server.status == 201 || m_server.status == 204);
+        record.setField(AddressRecord::Address2, QStringLiteral("住所録の番地"));
+        book.setRecord(row, record);
+    }
+    // Two contacts named 戊 at the same code; the book's 戊 is the first.
+    for (const QString &uid : {QStringLiteral("bo1"), QStringLiteral("bo2")})
+        m_server.send("PUT", QUrl(url).path() + uid + QStringLiteral(".vcf"),
+                      card(uid, QStringLiteral("戊"), QStringLiteral("戊の番地")));
+    QVERIFY(book.insertRecord(book.recordCount(),
+                              AddressRecord::fromList({"戊", "東京都千代田区", "戊の番地",
+                                                       "100-0001", "", "0", ""})));
+    QVERIFY(book.save().ok());
+
+    copy = SyncBook::of(book);
+    report = round(book, copy, url);
+    QVERIFY2(report.ok(), qPrintable(report.error));
+    QCOMPARE(report.questions.size(), 5);
+    QList<SyncAnswer> answers;
+    for (const SyncQuestion &question : std::as_const(report.questions)) {
+        const QString name = question.record.field(AddressRecord::Name);
+        using Kind = SyncQuestion::Kind;
+        switch (question.kind) {
+        case Kind::DeletedOnServer:
+            QCOMPARE(name, QStringLiteral("甲"));
+            answers.append({SyncChoice::Keep, 0});
+            break;
+        case Kind::DeletedInBook:
+            QCOMPARE(question.href, hrefOfOtsu);
+            answers.append({SyncChoice::Delete, 0});
+            break;
+        case Kind::Conflict:
+            answers.append(
+                {name == QStringLiteral("丙") ? SyncChoice::Server : SyncChoice::Book, 0});
+            break;
+        case Kind::Ambiguous:
+            QCOMPARE(question.candidates.size(), 2);
+            answers.append(
+                {SyncChoice::Link, question.candidates.at(0).first.endsWith("bo1.vcf") ? 0 : 1});
+            break;
+        }
+    }
+    SyncOptions options;
+    applyAnswers(copy, report.questions, answers, QUrl(url).path(), &options);
+    report = round(book, copy, url, options);
+    QVERIFY2(report.ok() && report.questions.isEmpty(),
+             qPrintable(report.error + report.texts(SyncQuestion::Kind::Conflict).join(u'\n')));
+    copy.applyTo(book);
+    QVERIFY(book.save().ok());
+
+    BookDocument saved;
+    QVERIFY(saved.load(file).ok());
+    QStringList rows;
+    for (int number = 1; number <= saved.recordCount(); ++number)
+        rows.append(saved.record(number).field(AddressRecord::Name) + u' ' +
+                    saved.record(number).field(AddressRecord::Address2));
+    // 丙 took the server's address; the second 戊 joined as someone else.
+    QCOMPARE(rows, QStringList({"甲 甲の番地", "丙 サーバーの番地", "丁 住所録の番地",
+                                "戊 戊の番地", "戊 戊の番地"}));
+    cards = m_server.cards(url);
+    QCOMPARE(cards.size(), 5); // 甲 sent again, 乙 deleted, 戊 not sent
+    QVERIFY(!cards.contains(hrefOfOtsu.section(u'/', -1)));
+    for (const QByteArray &vcard : std::as_const(cards))
+        if (vcard.contains("FN:丁"))
+            QVERIFY(vcard.contains("住所録の番地"));
+    QCOMPARE(saved.recordData(3).value("sync").toObject().value("href").toString(),
+             QUrl(url).path() + QStringLiteral("bo1.vcf"));
 }
 
 QTEST_MAIN(TestSync)
