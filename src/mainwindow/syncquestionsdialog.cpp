@@ -130,7 +130,7 @@ QWidget *SyncQuestionsDialog::conflict(const SyncQuestion &question, QButtonGrou
             label->setWordWrap(true);
             // A difference is said in words as well as shown, for screen readers.
             label->setAccessibleName(
-                (column == 1 ? tr("住所録の%1") : tr("サーバーの%1")).arg(row.label) +
+                (column == 1 ? tr("住所録の%1：%2") : tr("サーバーの%1：%2")).arg(row.label, text) +
                 (differs ? tr("（違い）") : QString()));
             if (differs)
                 label->setStyleSheet(QStringLiteral("font-weight: bold"));

@@ -49,7 +49,8 @@ SyncSettingsDialog::SyncSettingsDialog(const SyncSettings &settings, const QStri
     layout->addWidget(m_test, 0, Qt::AlignLeft);
     m_result = new QLabel(this);
     m_result->setObjectName(QStringLiteral("lblSyncTest"));
-    m_result->setAccessibleName(tr("接続テストの結果"));
+    // Read out by its text, as a screen reader reads a label.
+    m_result->setAccessibleDescription(tr("接続テストの結果"));
     m_result->setWordWrap(true);
     m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_result);

@@ -1,9 +1,9 @@
 // nvl-hagaki sync run as its own process against a real CardDAV server
 // (Radicale, started by the CTest fixture on 127.0.0.1).
 #include "bookdocument.h"
-#include "syncengine.h"
 #include "davserver.h"
 #include "fakeplatform.h"
+#include "syncengine.h"
 #include "testmain.h"
 
 #include <QEventLoop>
@@ -419,9 +419,9 @@ void TestSync::answersCarriedOutByTheNextRound() {
     for (const QString &uid : {QStringLiteral("bo1"), QStringLiteral("bo2")})
         m_server.send("PUT", QUrl(url).path() + uid + QStringLiteral(".vcf"),
                       card(uid, QStringLiteral("戊"), QStringLiteral("戊の番地")));
-    QVERIFY(book.insertRecord(book.recordCount(),
-                              AddressRecord::fromList({"戊", "東京都千代田区", "戊の番地",
-                                                       "100-0001", "", "0", ""})));
+    QVERIFY(book.insertRecord(
+        book.recordCount(),
+        AddressRecord::fromList({"戊", "東京都千代田区", "戊の番地", "100-0001", "", "0", ""})));
     QVERIFY(book.save().ok());
 
     copy = SyncBook::of(book);

@@ -14,6 +14,7 @@ import os
 import re
 import shutil
 import socket
+import stat
 import subprocess
 import sys
 import tempfile
@@ -633,6 +634,96 @@ def scenario_companion_entries(d):
     d.gone(dialog)
 
 
+def scenario_sync_with_server(d):
+    """ファイル → 同期 against Radicale, with the password in an unlocked
+    keyring on the session's bus: settings, 接続テスト, a sync whose change on
+    both sides is answered in 同期の確認."""
+    import base64
+    import urllib.request
+    if not shutil.which('radicale') or not shutil.which('gnome-keyring-daemon'):
+        sys.exit(missing('radicale or gnome-keyring-daemon'))
+    server = os.path.join(d.folder, 'radicale')
+    fixture = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support',
+                           'radicale_fixture.py')
+    subprocess.run([sys.executable, fixture, 'start', server], check=True,
+                   stdout=subprocess.DEVNULL)
+    try:
+        url = open(os.path.join(server, 'url')).read().strip() + 'alice/smoke/'
+        auth = {'Authorization': 'Basic ' + base64.b64encode(b'alice:secret').decode()}
+        urllib.request.urlopen(urllib.request.Request(
+            url, method='MKCOL', headers=auth,
+            data=b'<?xml version="1.0"?><D:mkcol xmlns:D="DAV:" '
+                 b'xmlns:C="urn:ietf:params:xml:ns:carddav"><D:set><D:prop><D:resourcetype>'
+                 b'<D:collection/><C:addressbook/></D:resourcetype></D:prop></D:set></D:mkcol>'))
+        urllib.request.urlopen(urllib.request.Request(
+            url + 'one.vcf', method='PUT', headers=dict(auth, **{'Content-Type': 'text/vcard'}),
+            data='BEGIN:VCARD\r\nVERSION:3.0\r\nUID:one\r\nFN:宛名1\r\n'
+                 'ADR;TYPE=HOME:;;丸の内9;千代田区;東京都;100-0001;\r\nEND:VCARD\r\n'
+                 .encode('utf-8')))
+        keyring_data = os.path.join(d.folder, 'keyring')
+        os.mkdir(keyring_data)
+        subprocess.run(['gnome-keyring-daemon', '--unlock', '--components=secrets'],
+                       input=b'session', check=True, stdout=subprocess.DEVNULL,
+                       env=dict(os.environ, XDG_DATA_HOME=keyring_data))
+        path = d.write_book('book.dat', 2)
+        d.start()
+        main, book = open_book(d, path)
+
+        d.choose_menu(main, 'ﾌｧｲﾙ', '同期の設定...')
+        dialog = d.window('同期の設定')
+        d.check_names(dialog)
+        d.type_into(dialog, 'アドレス帳の URL', url)
+        d.type_into(dialog, 'ユーザー名', 'alice')
+        password = d.find(dialog, 'password text', 'パスワード')
+        password.queryEditableText().setTextContents('secret')
+        d.press(dialog, '接続テスト')
+        said = []
+
+        def tested():
+            dialog.clearCache()
+            said[:] = [n.name for n in d.find_all(dialog, 'label')
+                       if n.description == '接続テストの結果']
+            return any('連絡先が 1 件' in text for text in said)
+        try:
+            wait_for('the connection test to say what it found', tested)
+        except Failure:
+            raise Failure('the connection test says %r' % said)
+        d.press(dialog, 'OK')
+        d.gone(dialog)
+
+        d.choose_menu(main, 'ﾌｧｲﾙ', '同期')
+        questions = d.window('同期の確認')
+        d.check_names(questions)
+        sides = [n.name for n in d.find_all(questions, 'label') if '（違い）' in (n.name or '')]
+        if 'サーバーの住所２：丸の内9（違い）' not in sides:
+            raise Failure('the differences are read as %r' % sides)
+        d.act(d.find(questions, 'radio button', 'サーバーの内容にする'), 'Toggle')
+        d.press(questions, '決定')
+        d.gone(questions)
+        box = d.alert_containing('同期しました')
+        d.press(box, 'OK')
+        d.gone(box)
+        wait_for('the server\'s address in the book',
+                 lambda: '丸の内9' in open(path, 'rb').read().decode('cp932'))
+        wait_for('the changed card marked in the list',
+                 lambda: [n.name for n in d.find_all(book, 'list item')] ==
+                 ['宛名1　（同期で更新）', '宛名2'])
+        # Not in the companion, the settings or the program's output.
+        for folder, _, files in os.walk(d.folder):
+            if folder.startswith((server, keyring_data)):
+                continue
+            for name in files:
+                file = os.path.join(folder, name)
+                # The program's own file holds the word in its keyring names.
+                if file == d.program or not stat.S_ISREG(os.lstat(file).st_mode):
+                    continue
+                with open(file, 'rb') as f:
+                    if b'secret' in f.read():
+                        raise Failure('the password is in %s' % file)
+    finally:
+        subprocess.run([sys.executable, fixture, 'stop', server], stdout=subprocess.DEVNULL)
+
+
 def to_print_window(d, main, book):
     for item in d.find_all(book, 'list item'):
         if not item.getState().contains(d.at.STATE_SELECTED):
@@ -761,7 +852,8 @@ def scenario_delete_with_failing_rename(d):
 
 SCENARIOS = ['open_book', 'companion_entries', 'delete_card', 'new_register_save', 'print_to_cups',
              'import_contacts', 'fifo_settings', 'paper_with_failing_fsync',
-             'delete_on_full_disk', 'delete_with_failing_fsync', 'delete_with_failing_rename']
+             'delete_on_full_disk', 'delete_with_failing_fsync', 'delete_with_failing_rename',
+             'sync_with_server']
 
 
 def run_scenario(name, program, cups_helper, folder):
