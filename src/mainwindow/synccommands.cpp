@@ -198,7 +198,11 @@ void MainWindow::syncBook() {
                                         ? tr("同期を中止しました。")
                                         : tr("同期できませんでした。") + u'\n' +
                                               failureHeading(report.failure) + u'\n' + report.error;
-            m_ctx.platform.messages.show(heading + tr("\n住所録の宛名は同期の前のままです。"));
+            const QString hint = report.failure == DavFailure::Authentication
+                                     ? tr("\n同期の設定でパスワードを入力し直してください。")
+                                     : QString();
+            m_ctx.platform.messages.show(heading + tr("\n住所録の宛名は同期の前のままです。") +
+                                         hint);
             return;
         }
         addCounts(total, report);

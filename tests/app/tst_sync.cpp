@@ -4,6 +4,7 @@
 #include "davserver.h"
 #include "fakeplatform.h"
 #include "syncengine.h"
+#include "synctask.h"
 #include "testmain.h"
 
 #include <QEventLoop>
@@ -106,6 +107,8 @@ private slots:
     void cutOffThenCompleted();
     void twoBooksConverge();
     void answersCarriedOutByTheNextRound();
+    void connectionTestSaysWhatFailed_data();
+    void connectionTestSaysWhatFailed();
 
 private:
     int sync(const QString &book, const QString &url, QStringList extra = {},
@@ -477,6 +480,48 @@ void TestSync::answersCarriedOutByTheNextRound() {
             QVERIFY(vcard.contains("住所録の番地"));
     QCOMPARE(saved.recordData(3).value("sync").toObject().value("href").toString(),
              QUrl(url).path() + QStringLiteral("bo1.vcf"));
+}
+
+void TestSync::connectionTestSaysWhatFailed_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("listening");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("found") << "/alice/tested/"
+                           << "secret" << true << "";
+    QTest::newRow("password") << "/alice/tested/"
+                              << "wrong" << true << "ユーザー名かパスワードが違います。";
+    QTest::newRow("address") << "/alice/none/"
+                             << "secret" << true << "アドレス帳の URL を確かめてください。";
+    QTest::newRow("network")
+        << "/alice/tested/"
+        << "secret" << false
+        << "サーバーにつながりません。ネットワークとアドレスを確かめてください。";
+}
+
+// 接続テスト, as the settings window runs it on a thread of its own.
+void TestSync::connectionTestSaysWhatFailed() {
+    QFETCH(QString, path);
+    QFETCH(QString, password);
+    QFETCH(bool, listening);
+    QFETCH(QString, said);
+    m_server.addressBook(QStringLiteral("tested"));
+    m_server.send("PUT", QStringLiteral("/alice/tested/one.vcf"),
+                  card(QStringLiteral("one"), QStringLiteral("甲"), QStringLiteral("番地")));
+    QUrl url = m_server.base.resolved(QUrl(path));
+    if (!listening) {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        url.setPort(closed.serverPort());
+    }
+    SyncTask task;
+    QSignalSpy finished(&task, &SyncTask::finished);
+    task.testConnection({url, QStringLiteral("alice"), password, {}});
+    QVERIFY(finished.wait(30000));
+    const SyncTask::Found &found = task.found();
+    QCOMPARE(failureHeading(found.error.failure), said);
+    if (said.isEmpty())
+        QCOMPARE(found.contacts, 1);
 }
 
 QTEST_MAIN(TestSync)

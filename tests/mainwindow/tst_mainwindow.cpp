@@ -4,6 +4,8 @@
 #include "recordsearch.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,6 +80,8 @@ private slots:
     void closeBoxBeforeHandOverEndsProgram();
     void printListSelection();
     void printListLimit();
+    void syncSettingsKeptPerBook_data();
+    void syncSettingsKeptPerBook();
     void searchAndTagFilterSelect();
 
 private:
@@ -593,6 +597,59 @@ void TestMainWindow::searchAndTagFilterSelect() {
     QCOMPARE(ctl<QToolButton>("cmdTags")->text(), QStringLiteral("絞り込み: 去年もらった人"));
     choose(QStringLiteral("すべて"));
     QCOMPARE(rowCount(book), 300);
+}
+
+void TestMainWindow::syncSettingsKeptPerBook_data() {
+    QTest::addColumn<bool>("keyring");
+    QTest::newRow("keyring") << true;
+    QTest::newRow("no keyring") << false;
+}
+
+// 同期の設定: the URL and the user in the book's companion, the password in
+// the keyring or nowhere; another address book unlinks the records.
+void TestMainWindow::syncSettingsKeptPerBook() {
+    QFETCH(bool, keyring);
+    m_desk->secrets.keyring = keyring;
+    const QString path = writeBook("sync.dat", bookBytes({"甲", "乙"}));
+    start();
+    openFile(path);
+    BookDocument &book = m_desk->context.book;
+    book.setRecordData(0, {{"sync", QJsonObject{{"href", "/old/a.vcf"}, {"etag", "1"}}}});
+    book.setBookSettings({{"sync", QJsonObject{{"collection", "https://old.example/ab/"}}}});
+    const QString password = QStringLiteral("pässwörd-42");
+    QStringList shown;
+    const auto fill = [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        shown.append(child<QLabel>(dialog, "lblKeyring")->text());
+        child<QLineEdit>(dialog, "txtSyncUrl")->setText(QStringLiteral("ftp://new.example/"));
+        child<QLineEdit>(dialog, "txtSyncUser")->setText(QStringLiteral("alice"));
+        child<QLineEdit>(dialog, "txtSyncPassword")->setText(password);
+        const auto ok = [dialog] {
+            for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
+                if (button->text() == QStringLiteral("OK"))
+                    button->click();
+        };
+        ok();
+        // Not an address a sync can use: said, and the window stays.
+        QVERIFY(dialog->isVisible());
+        shown.append(child<QLabel>(dialog, "lblSyncTest")->text());
+        child<QLineEdit>(dialog, "txtSyncUrl")->setText(QStringLiteral("https://new.example/ab/"));
+        ok();
+    };
+    QTimer::singleShot(0, this, fill);
+    m_main->findChild<QAction *>(QStringLiteral("mnuSyncSettings"))->trigger();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY2(shown.at(0).contains(keyring ? "キーリングに保存されます" : "保存されません"),
+             qPrintable(shown.at(0)));
+    QVERIFY2(shown.at(1).contains("https://"), qPrintable(shown.at(1)));
+
+    const QByteArray companion = readBytes(book.companionPath());
+    QVERIFY(companion.contains("https://new.example/ab/"));
+    QVERIFY(companion.contains("\"alice\""));
+    QVERIFY(!companion.contains(password.toUtf8()));
+    QVERIFY(!companion.contains("/old/a.vcf"));
+    QCOMPARE(m_desk->secrets.stored.values(), keyring ? QStringList{password} : QStringList());
 }
 
 QTEST_MAIN(TestMainWindow)
