@@ -63,14 +63,10 @@ bool MainWindow::askSyncSettings(SyncSettings *settings) {
 
     // The URL and the user go into the companion; a new address book
     // starts again from a first sync, which links by name.
-    const QString path = m_ctx.book.filePath();
-    const bool hadLock = m_ctx.book.holdsLock();
-    if (!hadLock) {
-        if (const BookDocument::Locked locked = lockForEditing(m_ctx.platform, m_ctx.book, path);
-            !locked.ok) {
-            m_ctx.platform.messages.show(locked.error + tr("\n同期の設定は保存していません。"));
-            return false;
-        }
+    const EditLock lock(m_ctx.platform, m_ctx.book);
+    if (!lock.ok()) {
+        m_ctx.platform.messages.show(lock.error() + tr("\n同期の設定は保存していません。"));
+        return false;
     }
     const BookDocument::Saved saved = m_ctx.book.commit(
         [this, &before, settings] {
@@ -91,8 +87,6 @@ bool MainWindow::askSyncSettings(SyncSettings *settings) {
             return true;
         },
         askAboutChangedBook(m_ctx.platform));
-    if (!hadLock)
-        m_ctx.book.unlock();
     if (!saved.ok()) {
         if (saved.outcome == BookDocument::Saved::Outcome::Failed)
             m_ctx.platform.messages.show(saved.error + tr("\n同期の設定は保存していません。"));
@@ -176,13 +170,10 @@ void MainWindow::syncBook() {
         return;
     const DavAccount account{*url, settings.user, settings.password, {}};
 
-    const bool hadLock = m_ctx.book.holdsLock();
-    if (!hadLock) {
-        if (const BookDocument::Locked locked = lockForEditing(m_ctx.platform, m_ctx.book, path);
-            !locked.ok) {
-            m_ctx.platform.messages.show(locked.error + tr("\n同期していません。"));
-            return;
-        }
+    const EditLock lock(m_ctx.platform, m_ctx.book);
+    if (!lock.ok()) {
+        m_ctx.platform.messages.show(lock.error() + tr("\n同期していません。"));
+        return;
     }
     SyncBook copy = SyncBook::of(m_ctx.book);
     SyncOptions options;
@@ -192,8 +183,6 @@ void MainWindow::syncBook() {
     for (int round = 0;; ++round) {
         SyncReport report;
         if (!runSyncRound(account, &copy, options, &report)) {
-            if (!hadLock)
-                m_ctx.book.unlock();
             const QString heading = report.failure == DavFailure::Cancelled
                                         ? tr("同期を中止しました。")
                                         : tr("同期できませんでした。") + u'\n' +
@@ -225,8 +214,6 @@ void MainWindow::syncBook() {
             return true;
         },
         askAboutChangedBook(m_ctx.platform));
-    if (!hadLock)
-        m_ctx.book.unlock();
     if (!saved.ok()) {
         m_ctx.platform.messages.show(
             (saved.outcome == BookDocument::Saved::Outcome::Failed ? saved.error + u'\n'

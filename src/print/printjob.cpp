@@ -120,13 +120,10 @@ void PrintWindow::offerToMarkSent() {
         return;
     // Marked under the book's lock, and saved at once through the one save
     // path: only the companion changes.
-    const bool hadLock = m_ctx.book.holdsLock();
-    if (!hadLock) {
-        if (const BookDocument::Locked locked = lockForEditing(m_ctx.platform, m_ctx.book, path);
-            !locked.ok) {
-            m_ctx.platform.messages.show(locked.error + tr("\n送付は記録していません。"));
-            return;
-        }
+    const EditLock lock(m_ctx.platform, m_ctx.book);
+    if (!lock.ok()) {
+        m_ctx.platform.messages.show(lock.error() + tr("\n送付は記録していません。"));
+        return;
     }
     const QList<QJsonObject> before = m_ctx.book.recordDataList();
     for (const int number : std::as_const(numbers))
@@ -140,8 +137,6 @@ void PrintWindow::offerToMarkSent() {
         if (saved.outcome == BookDocument::Saved::Outcome::Failed)
             m_ctx.platform.messages.show(saved.error + tr("\n送付は記録していません。"));
     }
-    if (!hadLock)
-        m_ctx.book.unlock();
 }
 
 void PrintWindow::runPrintJob() {

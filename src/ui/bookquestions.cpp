@@ -43,4 +43,16 @@ BookDocument::Locked lockForEditing(Platform &platform, BookDocument &book, cons
     return locked;
 }
 
+EditLock::EditLock(Platform &platform, BookDocument &book) : m_book(book) {
+    if (book.holdsLock())
+        return;
+    m_locked = lockForEditing(platform, book, book.filePath());
+    m_taken = m_locked.ok;
+}
+
+EditLock::~EditLock() {
+    if (m_taken)
+        m_book.unlock();
+}
+
 } // namespace nvl

@@ -15,4 +15,23 @@ BookDocument::ConflictHandler askAboutChangedBook(Platform &platform);
 // Not ok: the caller names the holder (the error) and keeps out.
 BookDocument::Locked lockForEditing(Platform &platform, BookDocument &book, const QString &path);
 
+// The book's lock for one edit made from a window that does not hold it
+// (the main window, the print window): taken as lockForEditing takes it, and
+// given back at the end of the scope. Already held: nothing to do.
+class EditLock {
+public:
+    EditLock(Platform &platform, BookDocument &book);
+    ~EditLock();
+    EditLock(const EditLock &) = delete;
+    EditLock &operator=(const EditLock &) = delete;
+    bool ok() const { return m_locked.ok; }
+    // Names the book and the holder when not ok.
+    const QString &error() const { return m_locked.error; }
+
+private:
+    BookDocument &m_book;
+    BookDocument::Locked m_locked;
+    bool m_taken = false;
+};
+
 } // namespace nvl
