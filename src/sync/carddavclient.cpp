@@ -48,7 +48,7 @@ std::optional<CardDavClient::Reply>
 CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &body,
                     const QList<std::pair<QByteArray, QByteArray>> &headers, DavError *error) {
     const QString what = QStringLiteral("%1 %2").arg(QString::fromLatin1(verb), url.path());
-    const auto stopped = [this, error] {
+    const auto stopped = [error] {
         *error = {DavFailure::Cancelled, tr("同期を中止しました。")};
         return std::nullopt;
     };
