@@ -484,22 +484,26 @@ ImportResult readVCards(const QByteArray &bytes) {
     return reader.finish();
 }
 
+QByteArray foldedVCardLine(const QByteArray &bytes) {
+    QByteArray out;
+    qsizetype from = 0;
+    qsizetype room = 75;
+    while (bytes.size() - from > room) {
+        qsizetype cut = from + room;
+        while (cut > from && (static_cast<uchar>(bytes.at(cut)) & 0xC0) == 0x80)
+            --cut;
+        out += bytes.mid(from, cut - from) + "\r\n ";
+        from = cut;
+        room = 74;
+    }
+    out += bytes.mid(from) + "\r\n";
+    return out;
+}
+
 QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObject> &data) {
     QByteArray out;
-    // Folded at 75 octets, never inside a character (RFC 6350, 3.2).
     const auto line = [&out](const QString &text) {
-        const QByteArray bytes = text.toUtf8();
-        qsizetype from = 0;
-        qsizetype room = 75;
-        while (bytes.size() - from > room) {
-            qsizetype cut = from + room;
-            while (cut > from && (static_cast<uchar>(bytes.at(cut)) & 0xC0) == 0x80)
-                --cut;
-            out += bytes.mid(from, cut - from) + "\r\n ";
-            from = cut;
-            room = 74;
-        }
-        out += bytes.mid(from) + "\r\n";
+        out += foldedVCardLine(text.toUtf8());
     };
     for (qsizetype index = 0; index < records.size(); ++index) {
         const AddressRecord &r = records.at(index);

@@ -35,6 +35,10 @@ private:
 // From each record's companion data (`data` by record index): 連名 as
 // X-NVL-RENMEI:name;honorific, the reading as X-PHONETIC-LAST-NAME and
 // -FIRST-NAME, tags as CATEGORIES.
+// One logical line as written: folded at 75 octets, never inside a
+// character (RFC 6350, 3.2), ending in CRLF.
+QByteArray foldedVCardLine(const QByteArray &line);
+
 QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObject> &data = {});
 
 } // namespace nvl

@@ -55,22 +55,10 @@ QList<QByteArray> recordLines(const AddressRecord &record, const QJsonObject &da
     return lines;
 }
 
-// Folded at 75 octets, never inside a character.
 QByteArray folded(const QList<QByteArray> &lines) {
     QByteArray out;
-    for (const QByteArray &bytes : lines) {
-        qsizetype from = 0;
-        qsizetype room = 75;
-        while (bytes.size() - from > room) {
-            qsizetype cut = from + room;
-            while (cut > from && (static_cast<uchar>(bytes.at(cut)) & 0xC0) == 0x80)
-                --cut;
-            out += bytes.mid(from, cut - from) + "\r\n ";
-            from = cut;
-            room = 74;
-        }
-        out += bytes.mid(from) + "\r\n";
-    }
+    for (const QByteArray &line : lines)
+        out += foldedVCardLine(line);
     return out;
 }
 
