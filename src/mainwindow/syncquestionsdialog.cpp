@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -52,6 +53,30 @@ SyncQuestionsDialog::SyncQuestionsDialog(const QList<SyncQuestion> &questions, Q
                              this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
+
+    // Many changes on both sides are most often settled one way for all.
+    const auto conflicts = std::count_if(questions.begin(), questions.end(), [](const auto &asked) {
+        return asked.kind == SyncQuestion::Kind::Conflict;
+    });
+    if (conflicts > 1) {
+        auto *all = new QHBoxLayout;
+        for (const auto &[text, choice] :
+             {std::pair{tr("すべて住所録の内容にする"), SyncChoice::Book},
+              std::pair{tr("すべてサーバーの内容にする"), SyncChoice::Server}}) {
+            auto *button = new QPushButton(text, this);
+            button->setAutoDefault(false);
+            connect(button, &QPushButton::clicked, this, [this, questions, choice = choice] {
+                for (qsizetype i = 0; i < questions.size(); ++i)
+                    if (questions.at(i).kind == SyncQuestion::Kind::Conflict)
+                        if (QAbstractButton *option = m_groups.at(i)->button(int(choice));
+                            option && option->isEnabled())
+                            option->setChecked(true);
+            });
+            all->addWidget(button);
+        }
+        all->addStretch();
+        layout->addLayout(all);
+    }
 
     auto *list = new QWidget;
     auto *items = new QVBoxLayout(list);

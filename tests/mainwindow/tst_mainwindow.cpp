@@ -2,6 +2,7 @@
 #include "formwindow.h"
 #include "mainwindow.h"
 #include "recordsearch.h"
+#include "syncquestionsdialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -82,6 +83,7 @@ private slots:
     void printListLimit();
     void syncSettingsKeptPerBook_data();
     void syncSettingsKeptPerBook();
+    void syncQuestionsSettledAllOneWay();
     void searchAndTagFilterSelect();
 
 private:
@@ -650,6 +652,28 @@ void TestMainWindow::syncSettingsKeptPerBook() {
     QVERIFY(!companion.contains(password.toUtf8()));
     QVERIFY(!companion.contains("/old/a.vcf"));
     QCOMPARE(m_desk->secrets.stored.values(), keyring ? QStringList{password} : QStringList());
+}
+
+// すべてサーバーの内容にする answers every change on both sides that the
+// server can answer; a contact without an address stays for the user.
+void TestMainWindow::syncQuestionsSettledAllOneWay() {
+    SyncQuestion withServer;
+    withServer.record = AddressRecord::fromList({"甲", "", "", "", "", "0", ""});
+    withServer.server = ServerContact{withServer.record, {}, QStringLiteral("uid")};
+    SyncQuestion withoutAddress = withServer;
+    withoutAddress.server.reset();
+    SyncQuestion deleted;
+    deleted.kind = SyncQuestion::Kind::DeletedOnServer;
+    SyncQuestionsDialog dialog({withServer, deleted, withoutAddress});
+    for (QAbstractButton *button : dialog.findChildren<QAbstractButton *>())
+        if (button->text() == QStringLiteral("すべてサーバーの内容にする"))
+            button->click();
+    dialog.accept();
+    QList<SyncChoice> choices;
+    for (const SyncAnswer &answer : dialog.answers())
+        choices.append(answer.choice);
+    QCOMPARE(choices, QList<SyncChoice>(
+                          {SyncChoice::Server, SyncChoice::Unanswered, SyncChoice::Unanswered}));
 }
 
 QTEST_MAIN(TestMainWindow)
