@@ -11,6 +11,8 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -91,6 +93,37 @@ private:
     quint16 m_target;
     int m_left;
     QList<std::pair<QTcpSocket *, QTcpSocket *>> m_open;
+};
+
+// Radicale behind TLS, with the test's own certificate for 127.0.0.1
+// (tests/data/tls, self-signed, valid until 2126).
+class TlsFront : public QSslServer {
+public:
+    TlsFront(quint16 target, const QByteArray &certificate, const QByteArray &key)
+        : m_target(target) {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(QSslCertificate(certificate));
+        tls.setPrivateKey(QSslKey(key, QSsl::Rsa));
+        setSslConfiguration(tls);
+        connect(this, &QSslServer::pendingConnectionAvailable, this, [this] {
+            while (QTcpSocket *client = nextPendingConnection())
+                relay(client);
+        });
+        listen(QHostAddress::LocalHost);
+    }
+
+private:
+    void relay(QTcpSocket *client) {
+        auto *upstream = new QTcpSocket(client);
+        upstream->connectToHost(QHostAddress::LocalHost, m_target);
+        connect(client, &QTcpSocket::readyRead, upstream,
+                [client, upstream] { upstream->write(client->readAll()); });
+        connect(upstream, &QTcpSocket::readyRead, client,
+                [client, upstream] { client->write(upstream->readAll()); });
+        connect(upstream, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
+        connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+    }
+    quint16 m_target;
 };
 
 } // namespace
@@ -486,17 +519,22 @@ void TestSync::connectionTestSaysWhatFailed_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("listening");
+    QTest::addColumn<QString>("tls"); // "", "untrusted", "trusted": with the CA file
     QTest::addColumn<QString>("said");
-    QTest::newRow("found") << "/alice/tested/"
-                           << "secret" << true << "";
-    QTest::newRow("password") << "/alice/tested/"
-                              << "wrong" << true << "ユーザー名かパスワードが違います。";
-    QTest::newRow("address") << "/alice/none/"
-                             << "secret" << true << "アドレス帳の URL を確かめてください。";
+    const QString tested = QStringLiteral("/alice/tested/");
+    const QString secret = QStringLiteral("secret");
+    QTest::newRow("found") << tested << secret << true << QString() << QString();
+    QTest::newRow("password") << tested << QStringLiteral("wrong") << true << QString()
+                              << QStringLiteral("ユーザー名かパスワードが違います。");
+    QTest::newRow("address") << QStringLiteral("/alice/none/") << secret << true << QString()
+                             << QStringLiteral("アドレス帳の URL を確かめてください。");
     QTest::newRow("network")
-        << "/alice/tested/"
-        << "secret" << false
-        << "サーバーにつながりません。ネットワークとアドレスを確かめてください。";
+        << tested << secret << false << QString()
+        << QStringLiteral("サーバーにつながりません。ネットワークとアドレスを確かめてください。");
+    QTest::newRow("certificate") << tested << secret << true << QStringLiteral("untrusted")
+                                 << QStringLiteral("サーバーの証明書を確かめられません。");
+    QTest::newRow("certificate trusted")
+        << tested << secret << true << QStringLiteral("trusted") << QString();
 }
 
 // 接続テスト, as the settings window runs it on a thread of its own.
@@ -504,6 +542,7 @@ void TestSync::connectionTestSaysWhatFailed() {
     QFETCH(QString, path);
     QFETCH(QString, password);
     QFETCH(bool, listening);
+    QFETCH(QString, tls);
     QFETCH(QString, said);
     m_server.addressBook(QStringLiteral("tested"));
     m_server.send("PUT", QStringLiteral("/alice/tested/one.vcf"),
@@ -514,14 +553,34 @@ void TestSync::connectionTestSaysWhatFailed() {
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         url.setPort(closed.serverPort());
     }
+    const QString pem = QFINDTESTDATA("../data/tls/localhost.pem");
+    std::unique_ptr<TlsFront> front;
+    if (!tls.isEmpty()) {
+        front = std::make_unique<TlsFront>(quint16(url.port()), readBytes(pem),
+                                           readBytes(QFINDTESTDATA("../data/tls/localhost.key")));
+        QVERIFY(front->isListening());
+        url.setScheme(QStringLiteral("https"));
+        url.setPort(front->serverPort());
+    }
+    const QByteArray ca = tls == QLatin1String("trusted") ? readBytes(pem) : QByteArray();
     SyncTask task;
     QSignalSpy finished(&task, &SyncTask::finished);
-    task.testConnection({url, QStringLiteral("alice"), password, {}});
+    task.testConnection({url, QStringLiteral("alice"), password, ca});
     QVERIFY(finished.wait(30000));
     const SyncTask::Found &found = task.found();
     QCOMPARE(failureHeading(found.error.failure), said);
     if (said.isEmpty())
         QCOMPARE(found.contacts, 1);
+    if (tls == QLatin1String("trusted")) {
+        // The command line trusts the same certificate through --ca-file.
+        const QString book = m_dir->filePath(QStringLiteral("tls.dat"));
+        writeBytes(book, cp932(bookText({"乙"})));
+        QString errors;
+        m_server.addressBook(QStringLiteral("tls"));
+        url.setPath(QStringLiteral("/alice/tls/"));
+        QCOMPARE(sync(book, url.toString(), {"--ca-file", pem}, &errors), 0);
+        QCOMPARE(m_server.cards(QStringLiteral("/alice/tls/")).size(), 1);
+    }
 }
 
 QTEST_MAIN(TestSync)
