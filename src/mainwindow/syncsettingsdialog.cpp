@@ -67,14 +67,19 @@ SyncSettingsDialog::SyncSettingsDialog(const SyncSettings &settings, const QStri
 }
 
 SyncSettings SyncSettingsDialog::settings() const {
-    return {m_url->text().trimmed(), m_user->text().trimmed(), m_password->text()};
+    const std::optional<QUrl> url = collectionUrl(m_url->text());
+    return {url ? url->toString(QUrl::RemoveUserInfo) : m_url->text().trimmed(),
+            m_user->text().trimmed(), m_password->text()};
 }
 
 std::optional<QUrl> SyncSettingsDialog::collectionUrl(const QString &text) {
-    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    QUrl url(text.trimmed(), QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty() ||
         (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")))
         return std::nullopt;
+    // A collection: the same address book with or without its final slash.
+    if (!url.path().endsWith(u'/'))
+        url.setPath(url.path() + u'/');
     return url;
 }
 
