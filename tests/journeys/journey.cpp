@@ -7,6 +7,7 @@
 #include "bookfile.h"
 #include "fakeplatform.h"
 #include "formwindow.h"
+#include "testmain.h"
 
 #include <QListView>
 #include <QMenu>
@@ -14,6 +15,18 @@
 #include <QtTest>
 
 namespace nvl::test {
+
+namespace {
+
+// Every journey program gets a settings folder of its own before main():
+// Qt's file dialog would otherwise start in a folder an earlier journey
+// remembered and deleted, and a typed name could land nowhere.
+[[maybe_unused]] const bool SettingsIsolated = [] {
+    isolateUserSettings();
+    return true;
+}();
+
+} // namespace
 
 Journey::Journey(const std::function<void(Journey &)> &prepare) {
     if (prepare)

@@ -4,8 +4,8 @@
 #include "fakeplatform.h"
 #include "privatecups.h"
 #include "sourcetexttranslator.h"
-#include "userdriver.h"
 #include "testmain.h"
+#include "userdriver.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -389,6 +389,7 @@ void TestQtServices::homePage() {
 // As main() starts the program: the Japanese locale is asked for before
 // the application exists, whatever the test machine's language.
 int main(int argc, char *argv[]) {
+    nvl::test::isolateUserSettings();
     preferJapaneseLocale();
     QApplication app(argc, argv);
     TestQtServices test;
