@@ -6,14 +6,11 @@
 #include "syncsettingsdialog.h"
 
 #include <QEventLoop>
-#include <QJsonArray>
 #include <QProgressDialog>
 
 namespace nvl {
 
 namespace {
-
-const QString SyncKey = QStringLiteral("sync");
 
 QString secretKey(const SyncSettings &settings) {
     return QStringLiteral("carddav %1 %2").arg(settings.user, settings.url);
@@ -35,10 +32,8 @@ void addCounts(SyncReport &total, const SyncReport &round) {
 } // namespace
 
 SyncSettings MainWindow::storedSyncSettings() const {
-    const QJsonObject state = m_ctx.book.bookSettings().value(SyncKey).toObject();
-    return {state.value(QStringLiteral("collection")).toString(),
-            state.value(QStringLiteral("user")).toString(),
-            {}};
+    const SyncPlace place = syncPlaceOf(m_ctx.book.bookSettings());
+    return {place.collection, place.user, {}};
 }
 
 bool MainWindow::askSyncSettings(SyncSettings *settings) {
@@ -71,19 +66,13 @@ bool MainWindow::askSyncSettings(SyncSettings *settings) {
     const BookDocument::Saved saved = m_ctx.book.commit(
         [this, &before, settings] {
             QJsonObject bookSettings = m_ctx.book.bookSettings();
-            QJsonObject state = bookSettings.value(SyncKey).toObject();
             if (!before.url.isEmpty() && before.url != settings->url) {
-                state = {};
-                for (int row = 0; row < m_ctx.book.recordCount(); ++row) {
-                    QJsonObject data = m_ctx.book.recordData(row);
-                    data.remove(SyncKey);
-                    m_ctx.book.setRecordData(row, data);
-                }
+                bookSettings.remove(SyncKey);
+                for (int row = 0; row < m_ctx.book.recordCount(); ++row)
+                    m_ctx.book.setRecordData(row, withoutSyncLink(m_ctx.book.recordData(row)));
             }
-            state.insert(QStringLiteral("collection"), settings->url);
-            state.insert(QStringLiteral("user"), settings->user);
-            bookSettings.insert(SyncKey, state);
-            m_ctx.book.setBookSettings(bookSettings);
+            m_ctx.book.setBookSettings(
+                withSyncPlace(bookSettings, {settings->url, settings->user}));
             return true;
         },
         askAboutChangedBook(m_ctx.platform));

@@ -83,26 +83,29 @@ std::optional<QUrl> SyncSettingsDialog::collectionUrl(const QString &text) {
     return url;
 }
 
+bool SyncSettingsDialog::checkUrl() {
+    if (collectionUrl(m_url->text()))
+        return true;
+    m_result->setText(tr("アドレス帳の URL を http:// か https:// で始めて入力してください。"));
+    m_url->setFocus();
+    return false;
+}
+
 void SyncSettingsDialog::done(int result) {
-    if (result == Accepted && !collectionUrl(m_url->text())) {
-        m_result->setText(tr("アドレス帳の URL を http:// か https:// で始めて入力してください。"));
-        m_url->setFocus();
+    if (result == Accepted && !checkUrl())
         return;
-    }
     if (m_task.isRunning())
         m_task.cancel();
     QDialog::done(result);
 }
 
 void SyncSettingsDialog::testConnection() {
-    const std::optional<QUrl> url = collectionUrl(m_url->text());
-    if (!url) {
-        m_result->setText(tr("アドレス帳の URL を http:// か https:// で始めて入力してください。"));
+    if (!checkUrl())
         return;
-    }
     m_test->setEnabled(false);
     m_result->setText(tr("サーバーに問い合わせています…"));
-    m_task.testConnection({*url, m_user->text().trimmed(), m_password->text(), {}});
+    m_task.testConnection(
+        {*collectionUrl(m_url->text()), m_user->text().trimmed(), m_password->text(), {}});
 }
 
 void SyncSettingsDialog::showFound() {

@@ -30,6 +30,8 @@ public:
     void done(int result) override;
 
 private:
+    // Says so, and goes to the box, when the URL is not one a sync can use.
+    bool checkUrl();
     void testConnection();
     void showFound();
 

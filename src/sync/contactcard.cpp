@@ -1,5 +1,6 @@
 #include "contactcard.h"
 
+#include "syncstate.h"
 #include "vcard.h"
 
 #include <QCryptographicHash>
@@ -100,15 +101,13 @@ QByteArray mergedContactCard(const QByteArray &serverCard, const AddressRecord &
 }
 
 QByteArray contactHash(const AddressRecord &record, const QJsonObject &data) {
-    QJsonObject owned = data;
-    owned.remove(QStringLiteral("sync"));
+    QJsonObject owned = withoutSyncLink(data);
     AddressRecord fields = record;
     if (const std::optional<ServerContact> back =
             readServerContact(newContactCard(record, owned, QString()))) {
         fields = back->record;
-        owned = back->data;
+        owned = withoutSyncLink(back->data);
     }
-    owned.remove(QStringLiteral("sync"));
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (const QString &field : fields.fields)
         hash.addData(field.toUtf8() + '\0');

@@ -1,6 +1,7 @@
 #include "syncbook.h"
 
 #include "bookdocument.h"
+#include "syncstate.h"
 
 #include <algorithm>
 
@@ -14,11 +15,10 @@ SyncBook SyncBook::of(const BookDocument &book) {
         copy.m_data.append(QJsonObject());
     // A new sync: the marks of what the last one changed go.
     for (QJsonObject &data : copy.m_data) {
-        QJsonObject sync = data.value(QStringLiteral("sync")).toObject();
-        if (!sync.contains(QStringLiteral("changed")))
-            continue;
-        sync.remove(QStringLiteral("changed"));
-        data.insert(QStringLiteral("sync"), sync);
+        if (SyncLink link = syncLinkOf(data); link.changed) {
+            link.changed = false;
+            data = withSyncLink(data, link);
+        }
     }
     copy.m_settings = book.bookSettings();
     copy.m_original = int(copy.m_records.size());
@@ -31,16 +31,9 @@ void SyncBook::appendRecord(const AddressRecord &record, const QJsonObject &data
 }
 
 void SyncBook::applyNewLinksTo(BookDocument &book) const {
-    const QString key = QStringLiteral("sync");
-    for (int row = 0; row < m_original && row < book.recordCount(); ++row) {
-        const QJsonObject link = m_data.at(row).value(key).toObject();
-        if (m_removed.contains(row) || link.value(QStringLiteral("href")).toString().isEmpty() ||
-            !link.value(QStringLiteral("etag")).toString().isEmpty())
-            continue;
-        QJsonObject data = book.recordData(row);
-        data.insert(key, link);
-        book.setRecordData(row, data);
-    }
+    for (int row = 0; row < m_original && row < book.recordCount(); ++row)
+        if (const SyncLink link = syncLinkOf(m_data.at(row)); link.isNew() && !isRemoved(row))
+            book.setRecordData(row, withSyncLink(book.recordData(row), link));
 }
 
 void SyncBook::applyTo(BookDocument &book) const {

@@ -15,39 +15,6 @@ QString tr(const char *text) {
     return QCoreApplication::translate("nvl::Sync", text);
 }
 
-const QString SyncKey = QStringLiteral("sync");
-
-// A record's link to its contact: its UID, where it is, the ETag and the
-// hash of what both sides held at the last sync. An empty hash with an
-// ETag: linked, but not yet settled which version both are to hold.
-struct Link {
-    QString uid, href, etag;
-    QByteArray hash;
-    bool changed = false; // by the last sync, in the book
-    bool isSet() const { return !href.isEmpty(); }
-    bool pending() const { return !etag.isEmpty() && hash.isEmpty(); }
-};
-
-Link linkOf(const QJsonObject &data) {
-    const QJsonObject sync = data.value(SyncKey).toObject();
-    return {sync.value(QStringLiteral("uid")).toString(),
-            sync.value(QStringLiteral("href")).toString(),
-            sync.value(QStringLiteral("etag")).toString(),
-            sync.value(QStringLiteral("hash")).toString().toLatin1(),
-            sync.value(QStringLiteral("changed")).toBool()};
-}
-
-QJsonObject withLink(QJsonObject data, const Link &link) {
-    QJsonObject sync{{QStringLiteral("uid"), link.uid},
-                     {QStringLiteral("href"), link.href},
-                     {QStringLiteral("etag"), link.etag},
-                     {QStringLiteral("hash"), QString::fromLatin1(link.hash)}};
-    if (link.changed)
-        sync.insert(QStringLiteral("changed"), true);
-    data.insert(SyncKey, sync);
-    return data;
-}
-
 QStringList stringsOf(const QJsonValue &value) {
     QStringList strings;
     for (const QJsonValue item : value.toArray())
@@ -112,10 +79,6 @@ QStringList SyncReport::texts(SyncQuestion::Kind kind) const {
     return lines;
 }
 
-bool changedBySync(const QJsonObject &data) {
-    return linkOf(data).changed;
-}
-
 SyncEngine::SyncEngine(SyncBook &book, CardDavClient &client, SyncOptions options,
                        Checkpoint checkpoint)
     : m_book(book), m_client(client), m_options(std::move(options)),
@@ -151,10 +114,10 @@ SyncReport SyncEngine::run() {
     const QSet<QString> detached(detachedList.begin(), detachedList.end());
 
     // What each record is linked to, and which contacts no record claims.
-    QList<Link> links;
+    QList<SyncLink> links;
     QSet<QString> claimed = detached;
     for (int row = 0; row < count; ++row) {
-        links.append(m_book.isRemoved(row) ? Link() : linkOf(m_book.recordData(row)));
+        links.append(m_book.isRemoved(row) ? SyncLink() : syncLinkOf(m_book.recordData(row)));
         if (links.last().isSet())
             claimed.insert(links.last().href);
     }
@@ -167,7 +130,7 @@ SyncReport SyncEngine::run() {
     // those that changed on the server or in the book.
     QStringList wanted = unclaimed;
     for (int row = 0; row < count; ++row) {
-        const Link &link = links.at(row);
+        const SyncLink &link = links.at(row);
         if (!link.isSet() || !remoteEtag.contains(link.href))
             continue;
         const bool serverChanged = remoteEtag.value(link.href) != link.etag;
@@ -254,7 +217,7 @@ SyncReport SyncEngine::run() {
         const bool same = serverHash == contactHash(m_book.record(row), m_book.recordData(row));
         links[row] = {contact.uid, href, remoteEtag.value(href), same ? serverHash : QByteArray(),
                       false};
-        m_book.setRecordData(row, withLink(m_book.recordData(row), links.at(row)));
+        m_book.setRecordData(row, withSyncLink(m_book.recordData(row), links.at(row)));
         claimed.insert(href);
         ++report.linked;
     }
@@ -271,7 +234,7 @@ SyncReport SyncEngine::run() {
                       {},
                       {},
                       false};
-        m_book.setRecordData(row, withLink(m_book.recordData(row), links.at(row)));
+        m_book.setRecordData(row, withSyncLink(m_book.recordData(row), links.at(row)));
         newLinks = true;
     }
     if (newLinks && m_checkpoint) {
@@ -282,7 +245,7 @@ SyncReport SyncEngine::run() {
     }
 
     // Each record against its contact.
-    const auto conflict = [&](int row, const Link &link,
+    const auto conflict = [&](int row, const SyncLink &link,
                               const std::optional<ServerContact> &contact, const QString &text) {
         SyncQuestion asked = question(SyncQuestion::Kind::Conflict, text, row, m_book.record(row),
                                       link.href, remoteEtag.value(link.href));
@@ -293,7 +256,7 @@ SyncReport SyncEngine::run() {
     QList<int> deletedRows;
     for (int row = 0; row < count; ++row) {
         progressed(2 + row);
-        Link link = links.at(row);
+        SyncLink link = links.at(row);
         if (!link.isSet())
             continue;
         const AddressRecord record = m_book.record(row);
@@ -330,7 +293,7 @@ SyncReport SyncEngine::run() {
                     return failed();
                 link.etag = there->first().etag;
             }
-            m_book.setRecordData(row, withLink(data, link));
+            m_book.setRecordData(row, withSyncLink(data, link));
             continue;
         }
         if (!remoteEtag.contains(link.href)) {
@@ -358,7 +321,7 @@ SyncReport SyncEngine::run() {
             // Both sides came to the same: nothing to carry.
             link.etag = item.etag;
             link.hash = bookHash;
-            m_book.setRecordData(row, withLink(data, link));
+            m_book.setRecordData(row, withSyncLink(data, link));
         } else if (link.pending() || (serverChanged && bookChanged)) {
             conflict(row, link, contact,
                      tr("%1: サーバーでは %2")
@@ -374,7 +337,7 @@ SyncReport SyncEngine::run() {
             link.etag = item.etag;
             link.hash = serverHash;
             link.changed = true;
-            m_book.setRecordData(row, withLink(serverData(data, contact->data), link));
+            m_book.setRecordData(row, withSyncLink(serverData(data, contact->data), link));
             ++report.updatedInBook;
         } else {
             const std::optional<QString> etag = m_client.put(
@@ -394,7 +357,7 @@ SyncReport SyncEngine::run() {
                 link.etag = there->first().etag;
             }
             link.hash = bookHash;
-            m_book.setRecordData(row, withLink(data, link));
+            m_book.setRecordData(row, withSyncLink(data, link));
             ++report.updatedOnServer;
         }
     }
@@ -440,9 +403,9 @@ SyncReport SyncEngine::run() {
                 tr("%1: 住所録が 300 件のため追加していません").arg(describe(contact.record)));
             continue;
         }
-        Link link{contact.uid, href, remoteEtag.value(href),
-                  contactHash(contact.record, contact.data), true};
-        m_book.appendRecord(contact.record, withLink(contact.data, link));
+        SyncLink link{contact.uid, href, remoteEtag.value(href),
+                      contactHash(contact.record, contact.data), true};
+        m_book.appendRecord(contact.record, withSyncLink(contact.data, link));
         claimed.insert(href);
         ++report.added;
     }
@@ -451,7 +414,7 @@ SyncReport SyncEngine::run() {
     for (int row = 0; row < m_book.recordCount(); ++row) {
         if (m_book.isRemoved(row))
             continue;
-        if (const Link link = linkOf(m_book.recordData(row)); link.isSet() && !link.etag.isEmpty())
+        if (const SyncLink link = syncLinkOf(m_book.recordData(row)); link.isSet() && !link.isNew())
             linked.append(link.href);
     }
     for (const QString &href : std::as_const(claimed))
@@ -481,7 +444,7 @@ void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
     QSet<QString> claimed;
     for (int row = 0; row < book.recordCount(); ++row)
         if (!book.isRemoved(row))
-            claimed.insert(linkOf(book.recordData(row)).href);
+            claimed.insert(syncLinkOf(book.recordData(row)).href);
     QJsonObject settings = book.settings();
     QJsonObject state = settings.value(SyncKey).toObject();
     for (qsizetype i = 0; i < questions.size() && i < answers.size(); ++i) {
@@ -489,7 +452,7 @@ void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
         const SyncAnswer &answer = answers.at(i);
         const int row = question.row;
         const QJsonObject data = row >= 0 ? book.recordData(row) : QJsonObject();
-        Link link = linkOf(data);
+        SyncLink link = syncLinkOf(data);
         switch (answer.choice) {
         case SyncChoice::Unanswered:
             break;
@@ -500,7 +463,7 @@ void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
             link.hash = question.server
                             ? contactHash(question.server->record, question.server->data)
                             : QByteArrayLiteral("-");
-            book.setRecordData(row, withLink(data, link));
+            book.setRecordData(row, withSyncLink(data, link));
             break;
         case SyncChoice::Server:
             if (!question.server)
@@ -509,7 +472,7 @@ void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
             link.hash = contactHash(question.server->record, question.server->data);
             link.changed = true;
             book.setRecord(row, question.server->record);
-            book.setRecordData(row, withLink(serverData(data, question.server->data), link));
+            book.setRecordData(row, withSyncLink(serverData(data, question.server->data), link));
             break;
         case SyncChoice::Delete:
             if (question.kind == SyncQuestion::Kind::DeletedOnServer)
@@ -520,9 +483,7 @@ void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
         case SyncChoice::Keep:
             if (question.kind == SyncQuestion::Kind::DeletedOnServer) {
                 // Unlinked: the next run sends it as a new contact.
-                QJsonObject unlinked = data;
-                unlinked.remove(SyncKey);
-                book.setRecordData(row, unlinked);
+                book.setRecordData(row, withoutSyncLink(data));
             } else if (question.kind == SyncQuestion::Kind::DeletedInBook) {
                 QStringList detached = stringsOf(state.value(QStringLiteral("detached")));
                 detached.append(question.href);
@@ -537,18 +498,19 @@ void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
                 break; // another record took it: asked again
             claimed.insert(href);
             book.setRecordData(
-                row, withLink(data, {question.candidateContacts.value(answer.candidate).uid,
-                                     href,
-                                     etag,
-                                     {},
-                                     false}));
+                row, withSyncLink(data, {question.candidateContacts.value(answer.candidate).uid,
+                                         href,
+                                         etag,
+                                         {},
+                                         false}));
             break;
         }
         case SyncChoice::Apart: {
             const QString uid = newUid();
             book.setRecordData(
-                row, withLink(data,
-                              {uid, collectionPath + uid + QStringLiteral(".vcf"), {}, {}, false}));
+                row,
+                withSyncLink(data,
+                             {uid, collectionPath + uid + QStringLiteral(".vcf"), {}, {}, false}));
             break;
         }
         }

@@ -3,6 +3,7 @@
 #include "carddavclient.h"
 #include "contactcard.h"
 #include "syncbook.h"
+#include "syncstate.h"
 
 #include <QSet>
 #include <QStringList>
@@ -99,8 +100,5 @@ private:
 void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
                   const QList<SyncAnswer> &answers, const QString &collectionPath,
                   SyncOptions *options);
-
-// Whether the last sync changed the record in the book (marked until the next).
-bool changedBySync(const QJsonObject &data);
 
 } // namespace nvl

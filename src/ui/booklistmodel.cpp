@@ -1,7 +1,7 @@
 #include "booklistmodel.h"
 
 #include "jointnames.h"
-#include "syncengine.h"
+#include "syncstate.h"
 
 namespace nvl {
 
