@@ -216,8 +216,16 @@ void ModalAnswers::poll() {
     QTimer::singleShot(30000, this, [this, watched, record] {
         if (watched && watched->isVisible() && QApplication::activeModalWidget() == watched) {
             unexpected.append(record);
-            QTest::qFail(qPrintable(QStringLiteral("dialog \"%1\" stayed open").arg(record.title)),
-                         __FILE__, __LINE__);
+            // What a file dialog held then, to tell a name lost from a list behind.
+            QString held;
+            if (auto *files = qobject_cast<QFileDialog *>(watched.data())) {
+                const auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                held = QStringLiteral(" (name box \"%1\", folder %2)")
+                           .arg(name ? name->text() : QString(), files->directory().path());
+            }
+            QTest::qFail(
+                qPrintable(QStringLiteral("dialog \"%1\" stayed open%2").arg(record.title, held)),
+                __FILE__, __LINE__);
             pressEscape()(watched);
         }
     });
@@ -317,8 +325,10 @@ ModalAnswers::Action typeFileNameAndPress(const QString &path, const QString &bu
         // A machine too busy for the dialog's list to catch up at all: the
         // name typed is taken as the dialog itself takes it.
         if (!settled())
-            if (auto *files = qobject_cast<QFileDialog *>(open.data()); files && name) {
-                files->selectFile(name->text());
+            if (auto *files = qobject_cast<QFileDialog *>(open.data())) {
+                // The path scripted: the box may have been emptied meanwhile,
+                // by the dialog going to a folder its list had current.
+                files->selectFile(path);
                 QMetaObject::invokeMethod(files, "accept");
             }
     };
