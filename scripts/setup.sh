@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config clang clang-tidy libclang-rt-14-dev lld
+    cmake ninja-build g++ pkg-config clang clang-tidy-22 libclang-rt-14-dev lld
     qt6-base-dev qt6-translations-l10n libgl-dev libharfbuzz-dev
     fonts-ipafont-mincho fonts-ipafont-gothic fonts-ocr-b
     poppler-utils xvfb xauth time

@@ -1,6 +1,7 @@
 #include "synccommand.h"
 
 #include "bookdocument.h"
+#include "bookflows.h"
 #include "syncengine.h"
 #include "textfile.h"
 
@@ -75,8 +76,9 @@ int runSyncCommand(int argc, char *argv[]) {
     }
     if (parser.isSet(caFile)) {
         QFile file(parser.value(caFile));
-        if (!file.open(QIODevice::ReadOnly) ||
-            !(account.caCertificates = file.readAll()).contains("-----BEGIN CERTIFICATE-----"))
+        if (file.open(QIODevice::ReadOnly))
+            account.caCertificates = file.readAll();
+        if (!account.caCertificates.contains("-----BEGIN CERTIFICATE-----"))
             return fail(tr("証明書のファイル「%1」を読めません。").arg(parser.value(caFile)));
     }
 
@@ -85,7 +87,7 @@ int runSyncCommand(int argc, char *argv[]) {
     const BookDocument::Locked locked = book.lock(bookPath, BookDocument::WriterWaitMs);
     if (!locked.ok)
         return fail(locked.error);
-    if (const BookDocument::Loaded loaded = book.load(bookPath); !loaded.ok())
+    if (const BookDocument::Loaded loaded = loadBook(book, bookPath); !loaded.ok())
         return fail(loaded.error);
     CardDavClient client(account);
     // Written through the book's one save path: the new contacts' UIDs

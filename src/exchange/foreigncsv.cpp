@@ -264,8 +264,8 @@ bool hasAddress(const QStringList &row, const CsvMapping &columns) {
 
 // Home first, as the vCard reader prefers it; then the mapped address; then
 // any other the row holds.
-const CsvMapping &chooseAddress(const QStringList &row, const CsvMapping &mapping,
-                                const QList<AddressGroup> &groups) {
+CsvMapping chooseAddress(const QStringList &row, const CsvMapping &mapping,
+                         const QList<AddressGroup> &groups) {
     for (const AddressGroup &group : groups)
         if (group.typeColumn >= 0 &&
             cell(row, group.typeColumn).compare(QLatin1String("home"), Qt::CaseInsensitive) == 0 &&

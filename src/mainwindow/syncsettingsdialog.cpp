@@ -100,12 +100,14 @@ void SyncSettingsDialog::done(int result) {
 }
 
 void SyncSettingsDialog::testConnection() {
-    if (!checkUrl())
+    const std::optional<QUrl> url = collectionUrl(m_url->text());
+    if (!url) {
+        checkUrl();
         return;
+    }
     m_test->setEnabled(false);
     m_result->setText(tr("サーバーに問い合わせています…"));
-    m_task.testConnection(
-        {*collectionUrl(m_url->text()), m_user->text().trimmed(), m_password->text(), {}});
+    m_task.testConnection({*url, m_user->text().trimmed(), m_password->text(), {}});
 }
 
 void SyncSettingsDialog::showFound() {

@@ -63,7 +63,7 @@ void PainterSurface::applyFont() {
 
 double PainterSurface::advance(const QString &text) {
     applyFont();
-    return m_metrics->horizontalAdvance(text);
+    return m_metrics ? m_metrics->horizontalAdvance(text) : 0.0;
 }
 
 QRectF PainterSurface::inkBounds(const QString &text) {
