@@ -1,5 +1,7 @@
 #include "bookdocument.h"
 
+#include "recorddata.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -38,6 +40,8 @@ QString describeRead(const QString &path, const BookRead &read) {
         return tr("ファイル「%1」には%2件を超えるデータがあります。")
             .arg(path)
             .arg(AddressBook::Capacity);
+    case BookRead::Status::NotABook:
+        return notABookMessage(path);
     case BookRead::Status::EndInsideRecord:
         break;
     }
@@ -45,6 +49,12 @@ QString describeRead(const QString &path, const BookRead &read) {
 }
 
 } // namespace
+
+QString notABookMessage(const QString &path) {
+    return tr("「%1」は住所録ではなく、ほかのプログラムの CSV ファイルです。"
+              "取り込むには import を使ってください。")
+        .arg(path);
+}
 
 BookDocument::BookDocument(QObject *parent) : QAbstractTableModel(parent) {}
 
@@ -65,6 +75,7 @@ void BookDocument::adopt(const QString &path, const AddressBook &book, const Fil
         unlock();
     beginResetModel();
     m_book = book;
+    m_origin = Origin::File;
     m_path = target;
     m_stamp = stamp;
     readCompanion(stamp.hash);
@@ -82,6 +93,7 @@ void BookDocument::readCompanion(const QByteArray &bookSha256) {
     const CompanionMatch match = matchCompanion(read.file, bookSha256, m_book.records);
     m_data = match.perRecord;
     m_unmatched = match.unmatched;
+    m_reattached = match.reattached;
     if (match.generation)
         m_diskGeneration = *match.generation;
     else if (read.status == CompanionRead::Status::Ok && !read.file.generations.isEmpty())
@@ -95,13 +107,23 @@ bool BookDocument::holds(const QString &path) const {
 }
 
 void BookDocument::clear() {
+    reset(Origin::None);
+}
+
+void BookDocument::startNew() {
+    reset(Origin::New);
+}
+
+void BookDocument::reset(Origin origin) {
     unlock();
     beginResetModel();
+    m_origin = origin;
     m_book = AddressBook();
     m_path.clear();
     m_stamp = FileStamp();
     m_data.clear();
     m_unmatched.clear();
+    m_reattached.clear();
     m_settings = {};
     m_companionStamp = FileStamp();
     m_companionProblem.clear();
@@ -203,13 +225,17 @@ void BookDocument::setRecordData(int row, const QJsonObject &data) {
     setModified(true);
 }
 
-bool BookDocument::attachEntry(int index, int row) {
+bool BookDocument::attachEntry(int index, int row, Attach how) {
     if (index < 0 || index >= m_unmatched.size() || row < 0 || row >= recordCount())
         return false;
     QJsonObject data = m_data.at(row);
     const QJsonObject entry = m_unmatched.at(index).data;
-    for (auto it = entry.begin(); it != entry.end(); ++it)
-        data.insert(it.key(), it.value());
+    if (how == Attach::Merge) {
+        data = mergedRecordData(data, entry);
+    } else {
+        for (auto it = entry.begin(); it != entry.end(); ++it)
+            data.insert(it.key(), it.value());
+    }
     m_data[row] = data;
     emit dataChanged(this->index(row, 0), this->index(row, AddressRecord::FieldCount - 1));
     m_unmatched.removeAt(index);
@@ -367,6 +393,7 @@ BookDocument::Saved BookDocument::writeTo(const QString &path) {
             return {Saved::Outcome::Failed, written.error};
     }
     const bool moved = path != m_path;
+    m_origin = Origin::File;
     m_path = path;
     m_stamp = onDisk.hash == sha ? onDisk : stampOf(path, *bytes);
     if (companionData) {
@@ -399,6 +426,8 @@ std::optional<QByteArray> BookDocument::companionBytes(const QString &path,
         written->entries.append(entry);
     }
     file.generations.append(*written);
+    if (m_withoutCompanion)
+        return std::nullopt;
     // Nothing to keep, and no companion to bring up to date: none is made.
     if (!file.holdsAnything() && !QFileInfo::exists(companionPathFor(path)))
         return std::nullopt;
@@ -410,10 +439,14 @@ std::optional<QByteArray> BookDocument::companionBytes(const QString &path,
 BookDocument::Saved BookDocument::saveCopy(const QString &path, const AddressBook &book) {
     BookDocument copy;
     copy.m_book = book;
+    copy.m_withoutCompanion = true;
     return copy.saveAs(path);
 }
 
 BookDocument::Saved BookDocument::saveCopyAs(const QString &path) const {
+    if (holds(path))
+        return {Saved::Outcome::Failed,
+                tr("「%1」は開いている住所録そのものです。写しとしては保存しません。").arg(path)};
     BookDocument copy;
     copy.m_book = m_book;
     copy.m_data = m_data;

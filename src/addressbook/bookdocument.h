@@ -14,6 +14,9 @@ class QLockFile;
 
 namespace nvl {
 
+// "…は住所録ではなく、ほかのプログラムの CSV ファイルです。…", naming the file.
+QString notABookMessage(const QString &path);
+
 // The open book: its records, the file they came from, whether they changed,
 // and the one way they are loaded and saved. Views observe it as a table
 // model (one row a record, one column a field).
@@ -26,7 +29,11 @@ public:
     explicit BookDocument(QObject *parent = nullptr);
     ~BookDocument() override;
 
-    // --- the book
+    // --- which book it is: none yet, a new one not saved, or a file's.
+    // Every window reads it here and follows fileChanged; none keeps its own.
+    enum class Origin { None, New, File };
+    Origin origin() const { return m_origin; }
+    bool hasFile() const { return m_origin == Origin::File; }
     bool isNew() const { return m_path.isEmpty(); }
     // The canonical path of the file the records came from or went to.
     QString filePath() const { return m_path; }
@@ -45,13 +52,17 @@ public:
         bool ok() const { return status == BookRead::Status::Ok; }
     };
     // Replaces the records with the file's; on failure nothing changes.
+    // Commands and windows load through loadBook (bookflows.h), which
+    // also refuses another program's CSV.
     Loaded load(const QString &path);
     // Takes a book just read from or written to `path`, as it is on disk.
     void adopt(const QString &path, const AddressBook &book, const FileStamp &stamp);
     // Whether the records came from or went to the file `path` names.
     bool holds(const QString &path) const;
-    // An empty book with no file.
+    // No book at all, as at start-up.
     void clear();
+    // An empty book that has no file yet (新規作成).
+    void startNew();
 
     // --- edits; each marks the book changed when it changes anything
     bool insertRecord(int row, const AddressRecord &record);
@@ -81,11 +92,11 @@ public:
     Saved commit(const std::function<bool()> &edit, const ConflictHandler &onConflict = {});
     // Writes the book to `path`, which becomes its file.
     Saved saveAs(const QString &path);
-    // Writes a book other than the open one (a copy, a conversion, a working
-    // file) with the same checks and lock.
+    // Writes a book other than the open one (a conversion, a working file)
+    // with the same checks and lock; it has no companion and touches none.
     static Saved saveCopy(const QString &path, const AddressBook &book);
     // Writes the open book and its companion to `path`; the book stays with
-    // its own file.
+    // its own file. Its own file is no copy: that is refused (use save).
     Saved saveCopyAs(const QString &path) const;
     // The bytes the book would be written as, or an error when its own reader
     // would refuse them (too many records, too large, unsavable text).
@@ -121,7 +132,13 @@ public:
     // Entries the records no longer match (the book was edited elsewhere):
     // kept until the user attaches each to a record or discards it.
     const QList<CompanionEntry> &unmatchedEntries() const { return m_unmatched; }
-    bool attachEntry(int index, int row);
+    // Replace: the entry's values take the place of the record's own;
+    // Merge: the record keeps its own and gains what only the entry holds.
+    enum class Attach { Replace, Merge };
+    bool attachEntry(int index, int row, Attach how = Attach::Replace);
+    // Records whose data went back to them on opening although another
+    // program had corrected their address (same row, name and postal code).
+    const QList<int> &reattachedRows() const { return m_reattached; }
     bool discardEntry(int index);
     QJsonObject bookSettings() const { return m_settings; }
     void setBookSettings(const QJsonObject &settings);
@@ -145,6 +162,7 @@ signals:
 
 private:
     void setModified(bool modified);
+    void reset(Origin origin);
     Saved writeTo(const QString &path);
     static QString lockPathFor(const QString &path);
     void readCompanion(const QByteArray &bookSha256);
@@ -153,7 +171,10 @@ private:
                                              CompanionGeneration *written) const;
 
     AddressBook m_book;
+    Origin m_origin = Origin::None;
     QString m_path;
+    // A copy for another file: it writes no companion.
+    bool m_withoutCompanion = false;
     FileStamp m_stamp;
     bool m_modified = false;
     std::unique_ptr<QLockFile> m_lock;
@@ -161,6 +182,7 @@ private:
 
     QList<QJsonObject> m_data; // one a record
     QList<CompanionEntry> m_unmatched;
+    QList<int> m_reattached;
     QJsonObject m_settings;
     FileStamp m_companionStamp; // as read or written; size -1 when there was none
     QString m_companionProblem;

@@ -25,6 +25,7 @@ struct BookRead {
         FileError,       // could not be read as text at all (see fileStatus)
         EndInsideRecord, // the file ended in the middle of a record
         TooManyRecords,  // more records than the book holds
+        NotABook,        // another program's file (a CSV with a header of its own)
     };
     Status status = Status::Ok;
     TextFileRead::Status fileStatus = TextFileRead::Status::Ok;

@@ -177,6 +177,28 @@ CompanionMatch matchEntries(const QList<CompanionEntry> &entries,
     return match;
 }
 
+namespace {
+
+void reattachCorrected(CompanionMatch &match, const QList<AddressRecord> &records) {
+    QList<CompanionEntry> left;
+    for (const CompanionEntry &entry : std::as_const(match.unmatched)) {
+        const int row = entry.position;
+        if (row >= 0 && row < records.size() && match.perRecord.at(row).isEmpty()) {
+            const RecordFingerprint now = RecordFingerprint::of(records.at(row));
+            if (now.name == entry.fingerprint.name &&
+                now.postalCode == entry.fingerprint.postalCode) {
+                match.perRecord[row] = entry.data;
+                match.reattached.append(row);
+                continue;
+            }
+        }
+        left.append(entry);
+    }
+    match.unmatched = left;
+}
+
+} // namespace
+
 CompanionMatch matchCompanion(const CompanionFile &file, const QByteArray &bookSha256,
                               const QList<AddressRecord> &records) {
     if (file.generations.isEmpty()) {
@@ -202,7 +224,9 @@ CompanionMatch matchCompanion(const CompanionFile &file, const QByteArray &bookS
         }
         return exact;
     }
-    return matchEntries(file.generations.first().entries, records);
+    CompanionMatch match = matchEntries(file.generations.first().entries, records);
+    reattachCorrected(match, records);
+    return match;
 }
 
 QList<CompanionEntry> entriesOf(const QList<AddressRecord> &records,

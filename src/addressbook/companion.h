@@ -78,11 +78,15 @@ CompanionRead readCompanionFile(const QString &path);
 struct CompanionMatch {
     QList<QJsonObject> perRecord; // one a record, empty where there is nothing
     QList<CompanionEntry> unmatched;
+    // Rows given back their data though their address changed (below).
+    QList<int> reattached;
     const CompanionGeneration *generation = nullptr; // the one matching the book
 };
 CompanionMatch matchCompanion(const CompanionFile &file, const QByteArray &bookSha256,
                               const QList<AddressRecord> &records);
-// Laying entries on records by fingerprint alone.
+// Laying entries on records by fingerprint alone; then an entry whose row
+// still holds a record of the same name and postal code (its address
+// corrected elsewhere) goes back to it.
 CompanionMatch matchEntries(const QList<CompanionEntry> &entries,
                             const QList<AddressRecord> &records);
 

@@ -75,6 +75,18 @@ WriteResult writeSettingsValues(const QString &path, const QStringList &values) 
     return writeQuotedFile(path, {values}, Links::Refuse);
 }
 
+BookSettings bookSettingsForFile(const QString &path) {
+    return {path, QStringLiteral("3")};
+}
+
+BookSettings bookSettingsForNewBook() {
+    return {QStringLiteral("新規作成"), QStringLiteral("2")};
+}
+
+BookSettings bookSettingsForNoBook(const BookSettings &before) {
+    return {QString(), before.bookMode};
+}
+
 BookSettings readBookSettings(const QString &path) {
     const QStringList values = readSettingsValues(path, 2);
     return {values.at(0), values.at(1)};

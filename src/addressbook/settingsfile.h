@@ -35,7 +35,11 @@ struct BookSettings {
     QString bookMode;    // "3" after Open, "2" after New
 };
 
-inline const QString NewBookMarker = QStringLiteral("新規作成");
+// What it says of a book opened from (or saved to) a file, and of a new one.
+BookSettings bookSettingsForFile(const QString &path);
+BookSettings bookSettingsForNewBook();
+// No book open any more (a new one left unsaved): no file, the mode kept.
+BookSettings bookSettingsForNoBook(const BookSettings &before);
 
 BookSettings readBookSettings(const QString &path);
 WriteResult writeBookSettings(const QString &path, const BookSettings &settings);

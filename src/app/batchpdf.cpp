@@ -1,10 +1,11 @@
 #include "batchpdf.h"
 
 #include "bookdocument.h"
+#include "bookflows.h"
 #include "commondialog.h"
-#include "filechecks.h"
 #include "fonts.h"
 #include "offsetfile.h"
+#include "outputcheck.h"
 #include "printlist.h"
 #include "printoutput.h"
 #include "qtservices.h"
@@ -47,21 +48,9 @@ QString usableFont(const QString &name) {
 }
 
 // The PDF never takes the place of the book, under whatever name, nor of a
-// device or another special file.
-QString refusedOutput(const QString &bookPath, const QString &outPath) {
-    if (outPath == QLatin1String("-"))
-        return {};
-    if (isSpecialFile(outPath))
-        return QCoreApplication::translate(
-                   "nvl::BatchPdf", "「%1」は通常のファイルではないため、PDF を書き込めません。")
-            .arg(outPath);
-    if (isSameFile(bookPath, outPath))
-        return QCoreApplication::translate(
-                   "nvl::BatchPdf",
-                   "出力先「%1」は住所録そのものです。別の PDF ファイル名を指定して"
-                   "ください。")
-            .arg(outPath);
-    return {};
+// device or another special file; standard output is always there.
+QString refusedPdfOutput(const QString &bookPath, const QString &outPath) {
+    return outPath == QLatin1String("-") ? QString() : refusedOutput(bookPath, outPath);
 }
 
 } // namespace
@@ -146,13 +135,14 @@ int runPrintPdf(int argc, char *argv[]) {
     const QString &bookPath = args.at(1);
     const QString &outPath = args.at(2);
 
-    if (const QString refused = refusedOutput(bookPath, outPath); !refused.isEmpty())
+    if (const QString refused = refusedPdfOutput(bookPath, outPath); !refused.isEmpty())
         return fail(refused);
 
     BookDocument document;
-    const BookDocument::Loaded loaded = document.load(bookPath);
+    const BookDocument::Loaded loaded = loadBook(document, bookPath);
     if (!loaded.ok()) {
-        return fail(loaded.status == BookRead::Status::FileError
+        return fail(loaded.status == BookRead::Status::FileError ||
+                            loaded.status == BookRead::Status::NotABook
                         ? loaded.error
                         : QCoreApplication::translate(
                               "nvl::BatchPdf", "ファイル「%1」は住所録として読み込めません。")

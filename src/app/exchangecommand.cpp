@@ -1,8 +1,8 @@
 #include "exchangecommand.h"
 
 #include "bookdocument.h"
+#include "bookflows.h"
 #include "contactfile.h"
-#include "filechecks.h"
 #include "foreigncsv.h"
 #include "vcard.h"
 
@@ -86,13 +86,8 @@ int runImportCommand(int argc, char *argv[]) {
     const ContactFile file = readContactFile(inPath);
     if (!file.ok())
         return fail("import", file.error);
-    if (isSameFile(inPath, outPath))
-        return fail("import",
-                    tr("取り込むファイルと住所録「%1」が同じファイルです。").arg(outPath));
-    if (isSpecialFile(outPath))
-        return fail(
-            "import",
-            tr("「%1」は通常のファイルではないため、住所録を書き込めません。").arg(outPath));
+    if (const QString refused = refusedImportTarget(inPath, outPath); !refused.isEmpty())
+        return fail("import", refused);
     ImportResult read = readContacts(file);
     // A code a spreadsheet shortened is completed from the address, and said.
     applySixDigitCodes(read, true);
@@ -119,7 +114,7 @@ int runImportCommand(int argc, char *argv[]) {
             return fail("import", tr("住所録「%1」はすでにあります。追加するときは --append を"
                                      "付けてください。")
                                       .arg(outPath));
-        const BookDocument::Loaded loaded = document.load(outPath);
+        const BookDocument::Loaded loaded = loadBook(document, outPath);
         if (!loaded.ok())
             return fail(
                 "import",
@@ -162,27 +157,17 @@ int runExportCommand(int argc, char *argv[]) {
                           tr("使い方 (usage): nvl-hagaki export BOOK.dat OUT.csv|OUT.vcf"));
     const QString &bookPath = args.at(1);
     const QString &outPath = args.at(2);
-    const QString lower = outPath.toLower();
-    const bool csv = lower.endsWith(QLatin1String(".csv"));
-    if (!csv && !lower.endsWith(QLatin1String(".vcf")) && !lower.endsWith(QLatin1String(".vcard")))
+    if (!exportsVCard(outPath))
         return usageError("export", tr("書き出し先は .csv か .vcf のファイル名にしてください。"));
     BookDocument document;
-    const BookDocument::Loaded loaded = document.load(bookPath);
+    const BookDocument::Loaded loaded = loadBook(document, bookPath);
     if (!loaded.ok())
-        return fail("export", loaded.status == BookRead::Status::FileError
+        return fail("export", loaded.status == BookRead::Status::FileError ||
+                                          loaded.status == BookRead::Status::NotABook
                                   ? loaded.error
                                   : tr("「%1」は住所録の形式になっていません。").arg(bookPath));
-    if (isSameFile(bookPath, outPath))
-        return fail("export", tr("書き出し先「%1」は住所録そのものです。").arg(outPath));
-    if (isSpecialFile(outPath))
-        return fail("export",
-                    tr("「%1」は通常のファイルではないため、書き出せません。").arg(outPath));
-    const QByteArray bytes =
-        csv ? writeExportCsv(document.book().records, document.recordDataList())
-            : writeVCards(document.book().records, document.recordDataList());
-    const WriteResult written = replaceFileContents(outPath, bytes);
-    if (!written)
-        return fail("export", written.error);
+    if (const QString refused = exportBook(document, outPath); !refused.isEmpty())
+        return fail("export", refused);
     return 0;
 }
 

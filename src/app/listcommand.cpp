@@ -1,6 +1,7 @@
 #include "listcommand.h"
 
 #include "bookdocument.h"
+#include "bookflows.h"
 #include "selectionoptions.h"
 
 #include <QCommandLineParser>
@@ -41,7 +42,7 @@ int runListCommand(int argc, char *argv[]) {
         return 2;
     }
     BookDocument document;
-    if (const BookDocument::Loaded loaded = document.load(args.at(1)); !loaded.ok()) {
+    if (const BookDocument::Loaded loaded = loadBook(document, args.at(1)); !loaded.ok()) {
         std::fprintf(stderr, "nvl-hagaki list: %s\n", qPrintable(loaded.error));
         return 1;
     }

@@ -1,6 +1,7 @@
 #include "markcommand.h"
 
 #include "bookdocument.h"
+#include "bookflows.h"
 #include "printlist.h"
 #include "selectionoptions.h"
 #include "yearmarks.h"
@@ -78,7 +79,7 @@ int runMarkCommand(int argc, char *argv[]) {
     const BookDocument::Locked locked = document.lock(bookPath, BookDocument::WriterWaitMs);
     if (!locked.ok)
         return fail(locked.error);
-    if (const BookDocument::Loaded loaded = document.load(bookPath); !loaded.ok())
+    if (const BookDocument::Loaded loaded = loadBook(document, bookPath); !loaded.ok())
         return fail(loaded.error);
     const auto numbers = parseRecordList(parser.value(records), document.recordCount());
     if (!numbers)

@@ -48,12 +48,7 @@ MessageAnswer CardEditor::ask(const QString &text, const QString &title) {
 }
 
 bool CardEditor::bookFromDataFile() const {
-    return leadingNumber(m_bookMode) == 3;
-}
-
-void CardEditor::saveBookSettings() {
-    if (const WriteResult written = m_ctx.rememberBook({m_bookFile, m_bookMode}); !written)
-        m_ctx.platform.messages.show(written.error);
+    return m_document.hasFile();
 }
 
 void CardEditor::putCardInFields() {
@@ -149,9 +144,7 @@ void CardEditor::showYearMarks(const QJsonObject &data) {
 
 void CardEditor::afterLoad() {
     centreOnScreen();
-    m_bookFile = m_ctx.rememberedBook().currentFile;
-    m_bookMode = m_ctx.rememberedBook().bookMode;
-    const QString file = m_bookFile;
+    const QString file = m_document.filePath();
     setWindowTitle(tr("住所録編集　　") + file);
     m_session.changes() = ChangeTracker();
     m_bookRefused = false;
@@ -175,9 +168,7 @@ void CardEditor::afterLoad() {
         showRegisteredLabel();
     } else {
         // A new book, also when no book was handed over at all.
-        m_ctx.state.bookFromFile = false;
-        m_bookFile.clear();
-        m_document.clear();
+        m_document.startNew();
         setWindowTitle(tr("住所録　　"));
         m_session.showCard(1);
         showNewCardLabel();
@@ -190,7 +181,7 @@ void CardEditor::afterLoad() {
 }
 
 bool CardEditor::loadBook() {
-    const QString path = m_bookFile;
+    const QString path = m_document.filePath();
     // The lock first: another editor's book is not read, whatever name it
     // was opened by.
     const BookDocument::Locked locked = lockForEditing(m_ctx.platform, m_document, path);
@@ -215,7 +206,7 @@ bool CardEditor::writeBook(const QString &path, const AddressBook &book) {
     m_document.setRecords(book.records);
     QString elsewhere;
     BookDocument::Saved saved;
-    if (path == m_bookFile && bookFromDataFile() && !m_document.isNew()) {
+    if (m_document.holds(path)) {
         const BookDocument::ConflictHandler ask = askAboutChangedBook(m_ctx.platform);
         saved = m_document.save([&ask, &elsewhere](const QString &file, QString *other) {
             const BookDocument::ConflictAnswer answer = ask(file, other);
@@ -232,7 +223,6 @@ bool CardEditor::writeBook(const QString &path, const AddressBook &book) {
         return false;
     if (!elsewhere.isEmpty() && saved.outcome == BookDocument::Saved::Outcome::Written) {
         // The book lives on under its new name, locked as the old one was.
-        m_bookFile = elsewhere;
         m_document.lock(elsewhere, 0);
     }
     return true;
@@ -260,7 +250,7 @@ bool CardEditor::canUnload() {
         if (!bookFromDataFile() && cardCount() > 0 && m_session.wantsSaveAs() && !saveNewBookAs())
             return false;
     }
-    const QString file = m_bookFile;
+    const QString file = m_document.filePath();
     if (m_bookRefused || file.isEmpty() || writeCards(file))
         return true;
     // The book could not be written: closing now would lose it.
@@ -273,7 +263,6 @@ bool CardEditor::canUnload() {
 }
 
 void CardEditor::beforeUnload() {
-    saveBookSettings();
     m_document.unlock();
     // A new book the user chose not to save is not kept.
     if (m_document.isNew())

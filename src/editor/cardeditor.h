@@ -30,7 +30,6 @@ public:
     int cardCount() const { return m_session.cardCount(); }
     bool modified() const { return m_session.modified(); }
     int lastFieldLength() const { return m_lastLength; }
-    QString bookFile() const { return m_bookFile; }
     // A registered card of the book, or the new card being typed.
     const AddressRecord &card(int number) const { return m_session.card(number); }
 
@@ -66,7 +65,6 @@ private:
     void offerBookTags();
     void showYearMarks(const QJsonObject &data);
     // Nuvel.ini remembers the book the editor leaves.
-    void saveBookSettings();
     bool loadBook();
     void refuseBook(const QString &message);
 
@@ -117,8 +115,6 @@ private:
     // The data file could not be read: the editor closes without writing it.
     bool m_bookRefused = false;
     // The book's file and mode as the program remembers them ("3": a file, "2": new).
-    QString m_bookFile;
-    QString m_bookMode;
     // Length of the length-limited field changed last.
     int m_lastLength = 0;
     // The book as read and written, locked while the editor is open.

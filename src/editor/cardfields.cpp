@@ -26,7 +26,7 @@ void CardEditor::deleteCard() {
 
     // A book without a file of its own goes to the working file.
     const QString target =
-        bookFromDataFile() ? m_bookFile : m_ctx.platform.programFile(QStringLiteral("Nuvel.dat"));
+        bookFromDataFile() ? m_document.filePath() : m_ctx.platform.programFile(QStringLiteral("Nuvel.dat"));
     const AddressBook before = m_document.book();
     AddressBook remaining = before;
     remaining.records.removeAt(cardNo() - 1);

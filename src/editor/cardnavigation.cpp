@@ -106,36 +106,32 @@ bool CardEditor::saveNewBookAs() {
     dialog.filter = tr("データ形式ファイル(*.dat)|*.dat|テキストファイル(*.csv)|*.csv");
     dialog.confirmOverwrite = true;
     const QString path = dialog.showSave();
-    if (path.isEmpty() || !writeCards(path))
-        return false;
-    m_bookFile = path;
-    m_bookMode = QStringLiteral("3");
-    return true;
+    // Written, the book has that file from now on.
+    return !path.isEmpty() && writeCards(path);
 }
 
 void CardEditor::returnToMain() {
     m_session.offerNewCardOnReturn();
     if (bookFromDataFile()) {
         // A failed write keeps the editor open with its book.
-        if (!writeCards(m_bookFile))
+        if (!writeCards(m_document.filePath()))
             return;
         m_session.offerEditOnReturn();
         m_session.setModified(false);
     } else if (m_session.wantsSaveAs() && !saveNewBookAs()) {
         return;
     }
-    m_ctx.state.bookFromFile = false;
     closeEditorAndList();
 }
 
 void CardEditor::toListSheet() {
     // A new card, or a book without a file, has nothing to list.
-    if (isNewCard() || m_bookFile.isEmpty()) {
+    if (isNewCard() || !m_document.hasFile()) {
         m_ctx.platform.messages.show(tr("表示するデータがありません。"));
         return;
     }
     m_session.offerEditOnReturn();
-    if (!writeCards(m_bookFile))
+    if (!writeCards(m_document.filePath()))
         return;
     m_session.setModified(false);
     if (!closeEditorAndList())

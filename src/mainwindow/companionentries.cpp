@@ -1,12 +1,11 @@
 #include "companionentries.h"
 
 #include "bookdocument.h"
+#include "recorddata.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -14,30 +13,10 @@
 
 namespace nvl {
 
-namespace {
-
-// A value as short text: strings as they are, lists and objects as JSON.
-QString shortText(const QJsonValue &value) {
-    QString text;
-    if (value.isString())
-        text = value.toString();
-    else if (value.isArray())
-        text = QString::fromUtf8(QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact));
-    else if (value.isObject())
-        text = QString::fromUtf8(QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact));
-    else
-        text = value.toVariant().toString();
-    constexpr int Longest = 40;
-    return text.size() > Longest ? text.left(Longest) + QStringLiteral("…") : text;
-}
-
-} // namespace
-
 CompanionEntriesDialog::CompanionEntriesDialog(BookDocument &book,
                                                std::function<bool(std::function<bool()>)> apply,
-                                               std::function<bool(const QString &)> confirm,
-                                               QWidget *parent)
-    : QDialog(parent), m_book(book), m_apply(std::move(apply)), m_confirm(std::move(confirm)) {
+                                               Ask ask, QWidget *parent)
+    : QDialog(parent), m_book(book), m_apply(std::move(apply)), m_ask(std::move(ask)) {
     setObjectName(QStringLiteral("frmCompanionEntries"));
     setWindowTitle(tr("付属データの整理"));
     auto *layout = new QVBoxLayout(this);
@@ -65,9 +44,17 @@ CompanionEntriesDialog::CompanionEntriesDialog(BookDocument &book,
     m_discard->setObjectName(QStringLiteral("cmdDiscard"));
     QPushButton *close = buttons->addButton(tr("閉じる"), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("cmdClose"));
+    // Enter closes: an entry goes to a record only when the user picks one.
+    for (QPushButton *button : {m_attach, m_discard})
+        button->setAutoDefault(false);
+    close->setDefault(true);
     layout->addWidget(buttons);
     connect(m_attach, &QPushButton::clicked, this, [this] { attach(); });
     connect(m_discard, &QPushButton::clicked, this, [this] { discard(); });
+    connect(m_entries, &QListWidget::currentRowChanged, this, [this] { offerLikelyRecord(); });
+    connect(m_records, &QComboBox::currentIndexChanged, this, [this] {
+        m_attach->setEnabled(m_entries->currentRow() >= 0 && m_records->currentData().toInt() >= 0);
+    });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     resize(520, 360);
     refill();
@@ -75,47 +62,78 @@ CompanionEntriesDialog::CompanionEntriesDialog(BookDocument &book,
 
 QString CompanionEntriesDialog::describe(int index, const BookDocument &book) {
     const CompanionEntry &entry = book.unmatchedEntries().at(index);
-    QStringList held;
-    for (auto it = entry.data.begin(); it != entry.data.end(); ++it)
-        held.append(it.key() + QStringLiteral(": ") + shortText(it.value()));
     return tr("%1（〒%2）%3 — %4")
         .arg(entry.fingerprint.name, entry.fingerprint.postalCode, entry.fingerprint.address1,
-             held.join(QStringLiteral("、")));
+             recordDataText(entry.data));
 }
 
 void CompanionEntriesDialog::refill() {
     const int current = std::max(0, m_entries->currentRow());
+    const QSignalBlocker quiet(m_entries);
     m_entries->clear();
     for (int i = 0; i < m_book.unmatchedEntries().size(); ++i)
         m_entries->addItem(describe(i, m_book));
     m_entries->setCurrentRow(std::min(current, m_entries->count() - 1));
     m_records->clear();
+    m_records->addItem(tr("（宛名を選んでください）"), -1);
     for (int number = 1; number <= m_book.recordCount(); ++number) {
         const AddressRecord &record = m_book.record(number);
         m_records->addItem(
             tr("%1  %2（%3）")
                 .arg(number)
-                .arg(record.field(AddressRecord::Name), record.field(AddressRecord::Address1)));
+                .arg(record.field(AddressRecord::Name), record.field(AddressRecord::Address1)),
+            number - 1);
     }
-    const bool any = m_entries->count() > 0;
-    m_attach->setEnabled(any && m_records->count() > 0);
-    m_discard->setEnabled(any);
+    m_discard->setEnabled(m_entries->count() > 0);
+    offerLikelyRecord();
+}
+
+void CompanionEntriesDialog::offerLikelyRecord() {
+    const int entry = m_entries->currentRow();
+    int likely = -1;
+    if (entry >= 0 && entry < m_book.unmatchedEntries().size()) {
+        const RecordFingerprint &was = m_book.unmatchedEntries().at(entry).fingerprint;
+        for (int row = 0; row < m_book.recordCount(); ++row) {
+            const RecordFingerprint now = RecordFingerprint::of(m_book.record(row + 1));
+            if (now.postalCode != was.postalCode || now.address1 != was.address1)
+                continue;
+            if (likely >= 0) {
+                likely = -1; // more than one: the user chooses
+                break;
+            }
+            likely = row;
+        }
+    }
+    m_records->setCurrentIndex(m_records->findData(likely));
+    m_attach->setEnabled(entry >= 0 && likely >= 0);
 }
 
 void CompanionEntriesDialog::attach() {
     const int entry = m_entries->currentRow();
-    const int row = m_records->currentIndex();
+    const int row = m_records->currentData().toInt();
     if (entry < 0 || row < 0)
         return;
-    m_apply([this, entry, row] { return m_book.attachEntry(entry, row); });
+    BookDocument::Attach how = BookDocument::Attach::Replace;
+    if (const QJsonObject own = m_book.recordData(row); !own.isEmpty()) {
+        const MessageAnswer answer = m_ask(
+            tr("宛名「%1」には、すでに付属データ（%2）があります。\n"
+               "「はい」で選んだ付属データに置き換え、「いいえ」で両方をまとめます。")
+                .arg(m_book.record(row + 1).field(AddressRecord::Name), recordDataText(own)),
+            MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Cancel)
+            return;
+        how = answer == MessageAnswer::Yes ? BookDocument::Attach::Replace
+                                           : BookDocument::Attach::Merge;
+    }
+    m_apply([this, entry, row, how] { return m_book.attachEntry(entry, row, how); });
     refill();
 }
 
 void CompanionEntriesDialog::discard() {
     const int entry = m_entries->currentRow();
     if (entry < 0 ||
-        !m_confirm(
-            tr("「%1」を捨てます。元に戻せません。よろしいですか？").arg(describe(entry, m_book))))
+        m_ask(tr("「%1」を捨てます。元に戻せません。よろしいですか？").arg(describe(entry, m_book)),
+              MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
     m_apply([this, entry] { return m_book.discardEntry(entry); });
     refill();

@@ -11,13 +11,12 @@ const char *const NothingToShow =
 } // namespace
 
 void MainWindow::showListSheet(bool fullVariant) {
-    m_reloadOnLoad = 1;
-    if ((fullVariant && currentFile().isEmpty()) || !m_ctx.windows.canCreate(WindowId::ListSheet)) {
+    if ((fullVariant && !m_ctx.book.hasFile()) || !m_ctx.windows.canCreate(WindowId::ListSheet)) {
         m_ctx.platform.messages.show(tr(NothingToShow));
         return;
     }
     emit listSheetRequested(fullVariant,
-                            fullVariant ? currentFile() + tr("住所一覧　") : tr("住所一覧"));
+                            fullVariant ? m_ctx.book.filePath() + tr("住所一覧　") : tr("住所一覧"));
     stepAside();
 }
 

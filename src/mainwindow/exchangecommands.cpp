@@ -1,10 +1,12 @@
 // Import of contacts (vCard, other programs' CSV) and export of the book.
 #include "bookdocument.h"
+#include "bookflows.h"
 #include "contactfile.h"
 #include "foreigncsv.h"
 #include "importmappingdialog.h"
 #include "mainwindow.h"
 #include "mainwindow_ui.h"
+#include "outputcheck.h"
 #include "vcard.h"
 
 #include <QAction>
@@ -28,7 +30,7 @@ const char *const BookFilter =
 // Only the file the one book was read from (or written to) in this run is
 // ever written back with it.
 bool MainWindow::bookIsOpen() const {
-    return m_ctx.book.holds(currentFile());
+    return m_ctx.book.hasFile();
 }
 
 std::optional<ImportResult> MainWindow::readContacts(const QString &path) {
@@ -115,7 +117,7 @@ void MainWindow::importContacts(const QString &chosen) {
             tr("%1件の連絡先を、開いている住所録「%2」（%3件）に追加して保存しますか？\n"
                "「いいえ」を選ぶと新しい住所録に保存します。")
                 .arg(read->records.size())
-                .arg(currentFile())
+                .arg(m_ctx.book.filePath())
                 .arg(book().recordCount()),
             MessageButtons::YesNoCancel);
         if (answer == MessageAnswer::Cancel)
@@ -125,7 +127,7 @@ void MainWindow::importContacts(const QString &chosen) {
             return;
         }
     }
-    saveAsNewBook(*read);
+    saveAsNewBook(path, *read);
 }
 
 void MainWindow::appendToOpenBook(const ImportResult &read) {
@@ -157,7 +159,7 @@ void MainWindow::appendToOpenBook(const ImportResult &read) {
             .join(u'\n'));
 }
 
-void MainWindow::saveAsNewBook(const ImportResult &read) {
+void MainWindow::saveAsNewBook(const QString &inPath, const ImportResult &read) {
     const QList<AddressRecord> &records = read.records;
     const MergeResult book = appendRecords(AddressBook(), records);
     if (!book.ok()) {
@@ -170,6 +172,14 @@ void MainWindow::saveAsNewBook(const ImportResult &read) {
     const QString path = m_dialog.showSave();
     if (path.isEmpty())
         return;
+    // A new book never takes the place of the open one or of what is read.
+    QString refused = refusedImportTarget(inPath, path);
+    if (refused.isEmpty())
+        refused = refusedOutput(m_ctx.book.filePath(), path);
+    if (!refused.isEmpty()) {
+        m_ctx.platform.messages.show(refused);
+        return;
+    }
     // Written with its 連名 in the companion, then opened as any book.
     BookDocument imported;
     imported.setRecords(book.book.records);
@@ -194,16 +204,11 @@ void MainWindow::exportBook() {
     QString path = m_dialog.showSave();
     if (path.isEmpty())
         return;
-    const QString lower = path.toLower();
-    const bool vcard =
-        lower.endsWith(QLatin1String(".vcf")) || lower.endsWith(QLatin1String(".vcard"));
-    if (!vcard && !lower.endsWith(QLatin1String(".csv")))
+    if (!exportsVCard(path))
         path += QStringLiteral(".csv");
-    const QList<QJsonObject> data = m_ctx.book.recordDataList();
-    const WriteResult written = replaceFileContents(
-        path, vcard ? writeVCards(book().records, data) : writeExportCsv(book().records, data));
-    if (!written) {
-        m_ctx.platform.messages.show(written.error);
+    // Checked as the command line checks it: never over the open book.
+    if (const QString failed = nvl::exportBook(m_ctx.book, path); !failed.isEmpty()) {
+        m_ctx.platform.messages.show(failed);
         return;
     }
     m_ctx.platform.messages.show(

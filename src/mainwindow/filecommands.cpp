@@ -33,6 +33,8 @@ QString describeBookFailure(const QString &path, const BookRead &read) {
                               "ファイルは変更していません。")
             .arg(path)
             .arg(AddressBook::Capacity);
+    case BookRead::Status::NotABook:
+        return notABookMessage(path);
     case BookRead::Status::EndInsideRecord:
         break;
     }
@@ -44,21 +46,15 @@ QString describeBookFailure(const QString &path, const BookRead &read) {
 } // namespace
 
 void MainWindow::newBook() {
-    // Only a book read from that very file in this run is written back:
-    // after a restart the settings still name the last file while nothing
-    // of it is in memory, and writing would empty it.
-    // Nor over changes another program made to the file since.
-    if (leadingNumber(bookMode()) == 3 && bookIsOpen() &&
-        stampOf(currentFile()) == m_ctx.book.stamp()) {
-        // The book is the file's content: writing it back loses nothing
-        // when it fails, so the user is told and New goes on.
-        const BookDocument::Saved written = BookDocument::saveCopy(currentFile(), book());
+    // The open book goes back to its file with everything it holds (its
+    // companion too); one nobody changed is not written at all, and changes
+    // another program made since are never overwritten.
+    if (m_ctx.book.hasFile()) {
+        const BookDocument::Saved written = m_ctx.book.save();
         if (!written.ok())
             m_ctx.platform.messages.show(written.error);
     }
-    m_ctx.book.clear();
-    m_ctx.state.bookFromFile = false;
-    rememberBook(NewBookMarker, QStringLiteral("2"));
+    m_ctx.book.startNew();
     handOver(WindowId::CardEditor);
 }
 
@@ -109,8 +105,6 @@ void MainWindow::showBook(const QString &path, const AddressBook &book, const Fi
     m_ctx.book.adopt(path, book, stamp);
     noticeCompanion();
     m_bookModel.setHidden(false);
-    m_ctx.state.currentFile = path;
-    rememberBook(path, QStringLiteral("3"));
     if (m_bookModel.rowCount() > 0)
         m_ui->bookList->setCurrentIndex(m_bookModel.index(0, 0));
     setBookCommandsEnabled(true);
@@ -158,12 +152,15 @@ void MainWindow::saveBookAs(bool fromToolbar) {
     m_dialog.filter = tr(SaveFilter);
     m_dialog.confirmOverwrite = true;
     if (fromToolbar)
-        m_dialog.fileName = m_ctx.state.currentFile;
+        m_dialog.fileName = m_ctx.book.filePath();
     const QString path = m_dialog.showSave();
     if (path.isEmpty())
         return;
-    const BookDocument::Saved written = m_ctx.book.saveCopyAs(path);
-    if (!written.ok())
+    // The open book's own name is a save of it, not a copy over it.
+    const BookDocument::Saved written = m_ctx.book.holds(path)
+                                            ? m_ctx.book.save(askAboutChangedBook(m_ctx.platform))
+                                            : m_ctx.book.saveCopyAs(path);
+    if (written.outcome == BookDocument::Saved::Outcome::Failed)
         m_ctx.platform.messages.show(written.error);
 }
 
@@ -172,6 +169,15 @@ void MainWindow::openCardEditor() {
 }
 
 void MainWindow::noticeCompanion() {
+    if (const QList<int> rows = m_ctx.book.reattachedRows(); !rows.isEmpty()) {
+        QStringList names;
+        for (const int row : rows)
+            names.append(m_ctx.book.record(row + 1).field(AddressRecord::Name));
+        m_ctx.platform.messages.show(
+            tr("ほかのプログラムで住所が直された宛名（%1）にも、これまでの付属データ"
+               "（連名など）をそのまま付けました。")
+                .arg(names.join(u'、')));
+    }
     if (const QString problem = m_ctx.book.companionProblem(); !problem.isEmpty())
         m_ctx.platform.messages.show(
             problem + u'\n' +
@@ -193,10 +199,10 @@ void MainWindow::showCompanionEntries() {
             m_ctx.platform.messages.show(saved.error);
         return saved.ok();
     };
-    const auto confirm = [this](const QString &question) {
-        return m_ctx.platform.messages.show(question, MessageButtons::YesNo) == MessageAnswer::Yes;
+    const auto ask = [this](const QString &question, MessageButtons buttons) {
+        return m_ctx.platform.messages.show(question, buttons);
     };
-    CompanionEntriesDialog dialog(m_ctx.book, apply, confirm, this);
+    CompanionEntriesDialog dialog(m_ctx.book, apply, ask, this);
     dialog.exec();
 }
 

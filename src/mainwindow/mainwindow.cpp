@@ -203,11 +203,6 @@ void MainWindow::connectCommands() {
     on(m_ui->nextButton, [this] { nextToPrint(); });
 }
 
-void MainWindow::rememberBook(const QString &file, const QString &mode) {
-    if (const WriteResult written = m_ctx.rememberBook({file, mode}); !written)
-        m_ctx.platform.messages.show(written.error);
-}
-
 void MainWindow::writeSettings() {
     if (const WriteResult written = m_ctx.writeRememberedBook(); !written)
         m_ctx.platform.messages.show(written.error);
@@ -259,34 +254,19 @@ void MainWindow::afterLoad() {
     enableIfAvailable(m_ui->newBookAction, WindowId::CardEditor, true);
     enableIfAvailable(m_ui->versionAction, WindowId::About, true);
 
-    if (m_reloadOnLoad != 1) {
+    if (!m_ctx.hasReadRememberedBook()) {
         // First start: the settings are read, the last book is not reopened.
         if (const QString problem = m_ctx.readRememberedBook(); !problem.isEmpty())
             m_ctx.platform.messages.show(problem);
-        m_ctx.state.bookFromFile = true;
         return;
     }
-    m_reloadOnLoad = 0;
-    const QString file = currentFile();
-    if (file.isEmpty())
+    // Back from another window: the one book holds what it did. A new book
+    // nobody saved, or none, leaves an empty, disabled book.
+    if (!m_ctx.book.hasFile())
         return;
-    // Back from the card editor or the reorder window: the one book already
-    // holds what they did. Read the file only when it holds another.
-    if (!m_ctx.book.holds(file)) {
-        // "新規作成" left by New, or a file that has gone: an empty, disabled book.
-        BookRead read = readBookFile(file);
-        if (!read.ok()) {
-            // Nothing of that file is in memory now.
-            m_ctx.book.clear();
-            return;
-        }
-        m_ctx.book.adopt(file, read.book, read.stamp);
-        noticeCompanion();
-    }
     m_bookModel.setHidden(false);
     setListsEnabled(true);
     setBookCommandsEnabled(true);
-    m_ctx.state.bookFromFile = true;
 }
 
 void MainWindow::beforeUnload() {
@@ -310,7 +290,6 @@ void MainWindow::handOver(WindowId target) {
 }
 
 void MainWindow::stepAside() {
-    m_reloadOnLoad = 1;
     m_ctx.state.endOnMainUnload = false;
     const QScopedValueRollback aside(m_steppingAside, true);
     unloadForm();

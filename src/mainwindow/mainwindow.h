@@ -33,16 +33,8 @@ public:
 
     static inline const QString Caption = QStringLiteral("NVL  ﾊｶﾞｷ  Print");
 
-    // 1 = the next load rebuilds the book after another window handed back.
-    int reloadOnLoad() const { return m_reloadOnLoad; }
-    void setReloadOnLoad(int value) { m_reloadOnLoad = value; }
-
     const AddressBook &book() const { return m_ctx.book.book(); }
     const RecordListModel &printListModel() const { return m_printModel; }
-    // What Nuvel.ini remembers: the current data file ("新規作成" after New)
-    // and the book mode ("3" after Open, "2" after New).
-    QString currentFile() const { return m_ctx.rememberedBook().currentFile; }
-    QString bookMode() const { return m_ctx.rememberedBook().bookMode; }
 
     // Hands over to another full window: this window unloads and the other
     // one is shown.
@@ -75,8 +67,6 @@ private:
     QLayout *buildSearch(QWidget *content);
     void connectCommands();
 
-    // Keeps the current file and mode, writing Nuvel.ini when they change.
-    void rememberBook(const QString &file, const QString &mode);
     void writeSettings();
     // Unloads the window for another one, to be rebuilt when shown again.
     void stepAside();
@@ -97,7 +87,7 @@ private:
     void importContacts(const QString &path = {});
     std::optional<ImportResult> readContacts(const QString &path);
     void appendToOpenBook(const ImportResult &read);
-    void saveAsNewBook(const ImportResult &read);
+    void saveAsNewBook(const QString &inPath, const ImportResult &read);
     void exportBook();
     void saveBookAs(bool fromToolbar);
     void openCardEditor();
@@ -134,7 +124,6 @@ private:
     void updatePrintListCount();
     int printListCount() const { return m_printModel.count(); }
 
-    int m_reloadOnLoad = 0;
     bool m_steppingAside = false;
     int m_importProgressDelayMs = 500;
     std::unique_ptr<MainWindowUi> m_ui;

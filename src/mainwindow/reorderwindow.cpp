@@ -90,7 +90,6 @@ void ReorderWindow::buildControls(QWidget *content) {
 
 void ReorderWindow::afterLoad() {
     centreOnScreen();
-    m_path = m_ctx.state.currentFile;
     m_fileUsable = false;
     m_source = 0;
     m_chosenName->clear();
@@ -99,31 +98,25 @@ void ReorderWindow::afterLoad() {
     m_sourceBox->clear();
     m_countBox->clear();
     m_records.setHidden(true);
-    if (!QFileInfo::exists(m_path)) {
+    // The book every window shows: the one document says which file it is.
+    const QString path = m_document.filePath();
+    if (!m_document.hasFile() || !QFileInfo::exists(path)) {
         m_ctx.platform.messages.show(tr("指定ファイルがありません。"));
         return;
     }
-    if (const BookDocument::Locked locked = lockForEditing(m_ctx.platform, m_document, m_path);
+    if (const BookDocument::Locked locked = lockForEditing(m_ctx.platform, m_document, path);
         !locked.ok) {
         m_ctx.platform.messages.show(locked.error);
         return;
     }
-    if (readFile())
-        m_countBox->setText(QString::number(m_document.recordCount()));
+    showRecords();
+    m_countBox->setText(QString::number(m_document.recordCount()));
 }
 
-bool ReorderWindow::readFile() {
-    if (!m_document.holds(m_path) && !m_document.load(m_path).ok()) {
-        // A partial read must never be written back: nothing can be moved.
-        m_fileUsable = false;
-        m_ctx.platform.messages.show(
-            tr("ファイル「%1」を正しく読み込めないため、順序を入れ替えられません。").arg(m_path));
-        return false;
-    }
+void ReorderWindow::showRecords() {
     m_records.setHidden(false);
     m_list->scrollToTop();
     m_fileUsable = true;
-    return true;
 }
 
 void ReorderWindow::chooseItem(int index) {

@@ -21,13 +21,12 @@ protected:
     void beforeUnload() override;
 
 private:
-    bool readFile();
+    void showRecords();
     void chooseItem(int index);
     void destinationChanged();
     void execute();
     void refuse(const QString &message);
 
-    QString m_path;
     // Locked while the window is open, so no editor writes under it.
     BookDocument &m_document;
     bool m_fileUsable = false;

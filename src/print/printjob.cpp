@@ -1,6 +1,7 @@
 // The print job of the print window: built from the controls, checked
 // before a printer is chosen, and drawn by the one render function.
 #include "printwindow.h"
+#include "outputcheck.h"
 #include "printwindow_ui.h"
 
 #include "bookquestions.h"
@@ -88,6 +89,14 @@ bool PrintWindow::confirmPrinting(QPrinter &printer, PrintJob &job) {
 
 bool PrintWindow::printOn(QPrinter &printer, const PrintJob &job) {
     const bool pdf = printer.outputFormat() == QPrinter::PdfFormat;
+    // A PDF is written as it is drawn: the open book is refused before.
+    if (pdf) {
+        if (const QString refused = refusedOutput(m_ctx.book.filePath(), printer.outputFileName());
+            !refused.isEmpty()) {
+            m_ctx.platform.messages.show(refused);
+            return false;
+        }
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     PrintOutcome outcome = nvl::render(job, &printer);
     if (outcome.ok && pdf)

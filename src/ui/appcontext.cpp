@@ -56,6 +56,19 @@ bool WindowRegistry::anyLoaded() const {
 
 AppContext::AppContext(Platform &platform)
     : platform(platform), windows(*this), m_timerContext(std::make_unique<QObject>()) {
+    // Nuvel.ini follows the one book: whichever window opened, saved or
+    // started it, this is where it is remembered.
+    QObject::connect(&book, &BookDocument::fileChanged, m_timerContext.get(), [this] {
+        // At start-up nothing is open yet and the file keeps the last book.
+        if (!m_rememberedRead)
+            return;
+        const BookSettings settings =
+            book.hasFile() ? bookSettingsForFile(book.filePath())
+            : book.origin() == BookDocument::Origin::New ? bookSettingsForNewBook()
+                                                          : bookSettingsForNoBook(m_remembered);
+        if (const WriteResult written = rememberBook(settings); !written)
+            this->platform.messages.show(written.error);
+    });
     book.replaceDamagedCompanion = [&platform](const QString &companion) {
         return platform.messages.show(
                    QCoreApplication::translate(
@@ -75,6 +88,7 @@ QString AppContext::settingsPath() const {
 QString AppContext::readRememberedBook() {
     const SettingsRead read = readSettingsFile(settingsPath(), 2);
     m_remembered = {read.values.at(0), read.values.at(1)};
+    m_rememberedRead = true;
     m_onDisk = m_remembered;
     // A FIFO or device in its place is not read (it would block) and is named.
     return read.status == TextFileRead::Status::NotRegular ? read.problem : QString();

@@ -63,8 +63,6 @@ private:
 
 // State every window shares for the whole run.
 struct SharedState {
-    QString currentFile;
-    bool bookFromFile = false;
     bool endOnMainUnload = false;
 };
 
@@ -78,12 +76,13 @@ public:
     BookDocument book;
     WindowRegistry windows;
 
-    // What Nuvel.ini remembers, the last book and its mode, held here for
-    // every window: read once at start-up, written when it changes and at
-    // exit. A window never reads the file to learn what another one did.
+    // What Nuvel.ini remembers, the last book and its mode: read once at
+    // start-up, written whenever the book's file changes and at exit. No
+    // window reads it to learn which book is open: the book says.
     const BookSettings &rememberedBook() const { return m_remembered; }
     // Reads Nuvel.ini; the problem to show when it could not be read whole.
     QString readRememberedBook();
+    bool hasReadRememberedBook() const { return m_rememberedRead; }
     // Keeps `settings`; the file is written only when it holds other values.
     WriteResult rememberBook(const BookSettings &settings);
     // Writes the file whatever it holds.
@@ -106,6 +105,7 @@ private:
     QString settingsPath() const;
 
     BookSettings m_remembered;
+    bool m_rememberedRead = false;
     // The values the file held when last read or written; none before that.
     std::optional<BookSettings> m_onDisk;
     bool m_endCheckPending = false;

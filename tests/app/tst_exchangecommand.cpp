@@ -4,6 +4,7 @@
 #include "bookfile.h"
 #include "fakeplatform.h"
 #include "jointnames.h"
+#include "yearmarks.h"
 
 #include <QJsonArray>
 #include <QProcess>
@@ -30,6 +31,8 @@ private slots:
     void listFindsRecords();
     void markStatuses_data();
     void markStatuses();
+    void ownExportIsNoBook_data();
+    void ownExportIsNoBook();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -426,4 +429,49 @@ void TestExchangeCommand::markStatuses() {
 }
 
 QTEST_MAIN(TestExchangeCommand)
+
+void TestExchangeCommand::ownExportIsNoBook_data() {
+    QTest::addColumn<int>("years"); // of marks: 2 gives 21 columns, three books' worth
+    QTest::addColumn<QStringList>("command");
+    for (int years = 0; years <= 3; ++years)
+        for (const QStringList &command :
+             {QStringList{"list", "@"}, QStringList{"mark", "@", "--records", "1", "--sent", "2027"},
+              QStringList{"print-pdf", "@", "out.pdf"},
+              QStringList{"import", "in.vcf", "@", "--append"}})
+            QTest::addRow("%d years, %s", years, qPrintable(command.first()))
+                << years << command;
+}
+
+// The program's own export is another program's CSV for every command that
+// reads a book: refused, named, and left as it was.
+void TestExchangeCommand::ownExportIsNoBook() {
+    QFETCH(int, years);
+    QFETCH(QStringList, command);
+    writeBytes(path("book.dat"), cp932(book(40)));
+    {
+        BookDocument document;
+        QVERIFY(document.load(path("book.dat")).ok());
+        for (int row = 0; row < 40; ++row)
+            for (int y = 0; y < years; ++y)
+                document.setRecordData(row, withMark(document.recordData(row), 2025 + y,
+                                                     YearMark::Sent, true));
+        QVERIFY(document.save().ok());
+    }
+    QCOMPARE(run({"export", path("book.dat"), path("export.csv")}), 0);
+    writeBytes(path("in.vcf"), card(QStringLiteral("一人目"), QStringLiteral("千代田1-1")).toUtf8());
+    const QByteArray before = readBytes(path("export.csv"));
+    for (QString &argument : command)
+        argument = argument == u'@' ? path("export.csv")
+                   : argument.contains(u'.') ? path(argument)
+                                              : argument;
+    QString errors;
+    QCOMPARE(run(command, &errors), 1);
+    QVERIFY2(errors.contains(QStringLiteral("ほかのプログラムの CSV ファイルです")) &&
+                 errors.contains(path("export.csv")),
+             qPrintable(errors));
+    QCOMPARE(readBytes(path("export.csv")), before);
+    QVERIFY(!QFile::exists(path("export.csv.nvl")));
+    QVERIFY(!QFile::exists(path("out.pdf")));
+}
+
 #include "tst_exchangecommand.moc"

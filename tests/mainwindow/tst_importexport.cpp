@@ -136,7 +136,7 @@ void TestImportExport::vCardIntoTheOpenBook() {
         return;
     }
     QCOMPARE(listed(), inNewBook); // the new book is the one open now
-    QCOMPARE(m_main->currentFile(), newBook);
+    QCOMPARE(m_desk->context.book.filePath(), newBook);
     QCOMPARE(readBookFile(newBook).book.recordCount(), 2);
 }
 
@@ -209,7 +209,7 @@ void TestImportExport::openingAForeignCsvOffersImport() {
     open(csv);
     QVERIFY(m_desk->messages.texts().value(0).contains(QStringLiteral("CSV")));
     QCOMPARE(listed(), (QStringList{"宛名1", "鈴木 一郎"}));
-    QCOMPARE(m_main->currentFile(), book); // the CSV was not taken for a book
+    QCOMPARE(m_desk->context.book.filePath(), book); // the CSV was not taken for a book
     QCOMPARE(readBookFile(book).book.recordCount(), 2);
     QCOMPARE(readBookFile(book).book.record(2).field(AddressRecord::Address1),
              QStringLiteral("大阪府大阪市北区"));

@@ -607,7 +607,8 @@ def scenario_companion_entries(d):
         json.dump({'format': 'nvl-hagaki companion', 'version': 1, 'settings': {},
                    'generations': [{'bookSha256': '00' * 32, 'saved': '', 'entries': [
                        {'name': '旧姓 宛名', 'postalCode': '100-0001', 'address1': '東京都千代田区1',
-                        'position': 0, 'data': {'joint': ['花子']}}]}]}, f, ensure_ascii=False)
+                        'position': 0, 'data': {'jointNames': [{'name': '花子', 'honorific': '様'}]}}]}]},
+                  f, ensure_ascii=False)
     d.start()
     main = d.window('NVL  ﾊｶﾞｷ  Print')
     d.press(main, 'ファイルを開く')
@@ -620,16 +621,16 @@ def scenario_companion_entries(d):
     d.check_names(dialog)
     entries = d.find(dialog, 'list', '合わない付属データ')
     items = [n.name for n in d.find_all(entries, 'list item')]
-    if len(items) != 1 or '旧姓 宛名' not in items[0] or '花子' not in items[0]:
+    if len(items) != 1 or '旧姓 宛名' not in items[0] or '連名 花子 様' not in items[0]:
         raise Failure('the entries listed are %r' % items)
-    d.press(dialog, '宛名に付ける')  # to the first card, 宛名1
+    d.press(dialog, '宛名に付ける')  # to 宛名1, offered as the one at its address
 
     def attached():
         with open(path + '.nvl', encoding='utf-8') as f:
             entries = json.load(f)['generations'][0]['entries']
         return [(e['name'], e['position'], e['data']) for e in entries]
     wait_for('the joint names attached to 宛名1',
-             lambda: attached() == [('宛名1', 0, {'joint': ['花子']})])
+             lambda: attached() == [('宛名1', 0, {'jointNames': [{'name': '花子', 'honorific': '様'}]})])
     d.press(dialog, '閉じる')
     d.gone(dialog)
 
