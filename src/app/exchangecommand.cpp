@@ -163,7 +163,7 @@ int runExportCommand(int argc, char *argv[]) {
     const BookDocument::Loaded loaded = loadBook(document, bookPath);
     if (!loaded.ok())
         return fail("export", loaded.status == BookRead::Status::FileError ||
-                                          loaded.status == BookRead::Status::NotABook
+                                      loaded.status == BookRead::Status::NotABook
                                   ? loaded.error
                                   : tr("「%1」は住所録の形式になっていません。").arg(bookPath));
     if (const QString refused = exportBook(document, outPath); !refused.isEmpty())

@@ -25,8 +25,9 @@ void CardEditor::deleteCard() {
         return;
 
     // A book without a file of its own goes to the working file.
-    const QString target =
-        bookFromDataFile() ? m_document.filePath() : m_ctx.platform.programFile(QStringLiteral("Nuvel.dat"));
+    const QString target = bookFromDataFile()
+                               ? m_document.filePath()
+                               : m_ctx.platform.programFile(QStringLiteral("Nuvel.dat"));
     const AddressBook before = m_document.book();
     AddressBook remaining = before;
     remaining.records.removeAt(cardNo() - 1);

@@ -115,11 +115,11 @@ void CompanionEntriesDialog::attach() {
         return;
     BookDocument::Attach how = BookDocument::Attach::Replace;
     if (const QJsonObject own = m_book.recordData(row); !own.isEmpty()) {
-        const MessageAnswer answer = m_ask(
-            tr("宛名「%1」には、すでに付属データ（%2）があります。\n"
-               "「はい」で選んだ付属データに置き換え、「いいえ」で両方をまとめます。")
-                .arg(m_book.record(row + 1).field(AddressRecord::Name), recordDataText(own)),
-            MessageButtons::YesNoCancel);
+        const MessageAnswer answer =
+            m_ask(tr("宛名「%1」には、すでに付属データ（%2）があります。\n"
+                     "「はい」で選んだ付属データに置き換え、「いいえ」で両方をまとめます。")
+                      .arg(m_book.record(row + 1).field(AddressRecord::Name), recordDataText(own)),
+                  MessageButtons::YesNoCancel);
         if (answer == MessageAnswer::Cancel)
             return;
         how = answer == MessageAnswer::Yes ? BookDocument::Attach::Replace

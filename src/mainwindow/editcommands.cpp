@@ -15,8 +15,8 @@ void MainWindow::showListSheet(bool fullVariant) {
         m_ctx.platform.messages.show(tr(NothingToShow));
         return;
     }
-    emit listSheetRequested(fullVariant,
-                            fullVariant ? m_ctx.book.filePath() + tr("住所一覧　") : tr("住所一覧"));
+    emit listSheetRequested(fullVariant, fullVariant ? m_ctx.book.filePath() + tr("住所一覧　")
+                                                     : tr("住所一覧"));
     stepAside();
 }
 

@@ -1,7 +1,7 @@
 // The print job of the print window: built from the controls, checked
 // before a printer is chosen, and drawn by the one render function.
-#include "printwindow.h"
 #include "outputcheck.h"
+#include "printwindow.h"
 #include "printwindow_ui.h"
 
 #include "bookquestions.h"

@@ -62,10 +62,10 @@ AppContext::AppContext(Platform &platform)
         // At start-up nothing is open yet and the file keeps the last book.
         if (!m_rememberedRead)
             return;
-        const BookSettings settings =
-            book.hasFile() ? bookSettingsForFile(book.filePath())
-            : book.origin() == BookDocument::Origin::New ? bookSettingsForNewBook()
-                                                          : bookSettingsForNoBook(m_remembered);
+        const BookSettings settings = book.hasFile() ? bookSettingsForFile(book.filePath())
+                                      : book.origin() == BookDocument::Origin::New
+                                          ? bookSettingsForNewBook()
+                                          : bookSettingsForNoBook(m_remembered);
         if (const WriteResult written = rememberBook(settings); !written)
             this->platform.messages.show(written.error);
     });

@@ -59,6 +59,8 @@ private slots:
     void damagedCompanion();
     void changedByAnotherProgram();
     void followsEditsInMemory();
+    void addressCorrectedElsewhere_data();
+    void addressCorrectedElsewhere();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -253,4 +255,46 @@ void TestCompanion::followsEditsInMemory() {
 }
 
 QTEST_APPLESS_MAIN(TestCompanion)
+void TestCompanion::addressCorrectedElsewhere_data() {
+    QTest::addColumn<int>("row");      // where 乙 is afterwards
+    QTest::addColumn<QString>("name"); // 乙's fields afterwards
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("reattached"); // else left for 付属データの整理
+    QTest::newRow("address corrected") << 1 << "乙"
+                                       << "100-0001" << true;
+    QTest::newRow("address and postal code") << 1 << "乙"
+                                             << "530-0001" << false;
+    QTest::newRow("renamed too") << 1 << "乙野"
+                                 << "100-0001" << false;
+    QTest::newRow("address corrected, moved") << 2 << "乙"
+                                              << "100-0001" << false;
+}
+
+// Another program corrects 乙's address (and perhaps more): its data goes
+// back to it only while its row, name and postal code are as they were.
+void TestCompanion::addressCorrectedElsewhere() {
+    QFETCH(int, row);
+    QFETCH(QString, name);
+    QFETCH(QString, code);
+    QFETCH(bool, reattached);
+    const QString file = path(QStringLiteral("book.dat"));
+    {
+        BookDocument document;
+        saveFour(document, file);
+    }
+    AddressBook edited;
+    edited.records = {person(QStringLiteral("甲")), person(QStringLiteral("丙")),
+                      person(QStringLiteral("丁"))};
+    AddressRecord moved = person(name, code);
+    moved.setField(AddressRecord::Address1, QStringLiteral("大阪府大阪市北区梅田1"));
+    edited.records.insert(row, moved);
+    QVERIFY(writeBookFile(file, edited).ok);
+    BookDocument document;
+    QVERIFY(document.load(file).ok());
+    QCOMPARE(document.reattachedRows(), reattached ? QList<int>{row} : QList<int>{});
+    QCOMPARE(document.recordData(row).isEmpty(), !reattached);
+    QCOMPARE(unmatched(document),
+             reattached ? QStringList() : QStringList{QStringLiteral("乙=乙子")});
+}
+
 #include "tst_companion.moc"

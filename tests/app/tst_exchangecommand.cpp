@@ -435,11 +435,11 @@ void TestExchangeCommand::ownExportIsNoBook_data() {
     QTest::addColumn<QStringList>("command");
     for (int years = 0; years <= 3; ++years)
         for (const QStringList &command :
-             {QStringList{"list", "@"}, QStringList{"mark", "@", "--records", "1", "--sent", "2027"},
+             {QStringList{"list", "@"},
+              QStringList{"mark", "@", "--records", "1", "--sent", "2027"},
               QStringList{"print-pdf", "@", "out.pdf"},
               QStringList{"import", "in.vcf", "@", "--append"}})
-            QTest::addRow("%d years, %s", years, qPrintable(command.first()))
-                << years << command;
+            QTest::addRow("%d years, %s", years, qPrintable(command.first())) << years << command;
 }
 
 // The program's own export is another program's CSV for every command that
@@ -453,17 +453,18 @@ void TestExchangeCommand::ownExportIsNoBook() {
         QVERIFY(document.load(path("book.dat")).ok());
         for (int row = 0; row < 40; ++row)
             for (int y = 0; y < years; ++y)
-                document.setRecordData(row, withMark(document.recordData(row), 2025 + y,
-                                                     YearMark::Sent, true));
+                document.setRecordData(
+                    row, withMark(document.recordData(row), 2025 + y, YearMark::Sent, true));
         QVERIFY(document.save().ok());
     }
     QCOMPARE(run({"export", path("book.dat"), path("export.csv")}), 0);
-    writeBytes(path("in.vcf"), card(QStringLiteral("一人目"), QStringLiteral("千代田1-1")).toUtf8());
+    writeBytes(path("in.vcf"),
+               card(QStringLiteral("一人目"), QStringLiteral("千代田1-1")).toUtf8());
     const QByteArray before = readBytes(path("export.csv"));
     for (QString &argument : command)
-        argument = argument == u'@' ? path("export.csv")
+        argument = argument == u'@'          ? path("export.csv")
                    : argument.contains(u'.') ? path(argument)
-                                              : argument;
+                                             : argument;
     QString errors;
     QCOMPARE(run(command, &errors), 1);
     QVERIFY2(errors.contains(QStringLiteral("ほかのプログラムの CSV ファイルです")) &&

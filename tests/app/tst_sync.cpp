@@ -142,6 +142,7 @@ private slots:
     void answersCarriedOutByTheNextRound();
     void connectionTestSaysWhatFailed_data();
     void connectionTestSaysWhatFailed();
+    void addressCorrectedInAnEditor();
 
 private:
     int sync(const QString &book, const QString &url, QStringList extra = {},
@@ -584,4 +585,30 @@ void TestSync::connectionTestSaysWhatFailed() {
 }
 
 QTEST_MAIN(TestSync)
+// A synced book's address corrected in a text editor keeps its record's
+// link: the next sync sends the correction, with no conflict to settle.
+void TestSync::addressCorrectedInAnEditor() {
+    const QString url = m_server.addressBook(QStringLiteral("corrected"));
+    const QString book = path(QStringLiteral("book.dat"));
+    writeBytes(book, cp932(bookText({"山田 太郎", "佐藤 花子"})));
+    QCOMPARE(sync(book, url), 0);
+    QByteArray bytes = readBytes(book);
+    const int at = int(bytes.indexOf(cp932(QStringLiteral("東京都千代田区"))));
+    QVERIFY(at > 0);
+    bytes.replace(at, cp932(QStringLiteral("東京都千代田区")).size(),
+                  cp932(QStringLiteral("東京都港区")));
+    writeBytes(book, bytes);
+    QString errors;
+    QCOMPARE(sync(book, url, {}, &errors), 0);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+    const QMap<QString, QByteArray> cards = m_server.cards(url);
+    QCOMPARE(cards.size(), 2);
+    int corrected = 0;
+    for (const QByteArray &card : cards)
+        corrected += QString::fromUtf8(card).contains(QStringLiteral("東京都港区"));
+    QCOMPARE(corrected, 1);
+    QCOMPARE(sync(book, url, {}, &errors), 0);
+    QCOMPARE(m_server.cards(url).size(), 2);
+}
+
 #include "tst_sync.moc"

@@ -2,8 +2,8 @@
 // the real file dialogs and message boxes.
 #include "bookdocument.h"
 #include "fakeplatform.h"
-#include "journey.h"
 #include "jointnames.h"
+#include "journey.h"
 #include "mainwindow.h"
 
 #include <QComboBox>
@@ -315,8 +315,10 @@ void TestJourneyFiles::companionEntriesAfterAnOutsideEdit() {
     {
         BookDocument document;
         QVERIFY(document.load(book).ok());
-        document.setRecordData(0, withJointNames({}, {{QStringLiteral("花子"), QStringLiteral("様")}}));
-        document.setRecordData(1, withJointNames({}, {{QStringLiteral("次郎"), QStringLiteral("様")}}));
+        document.setRecordData(
+            0, withJointNames({}, {{QStringLiteral("花子"), QStringLiteral("様")}}));
+        document.setRecordData(
+            1, withJointNames({}, {{QStringLiteral("次郎"), QStringLiteral("様")}}));
         QVERIFY(document.save().ok());
         AddressBook renamed = document.book();
         renamed.records[0].setField(AddressRecord::Name, QStringLiteral("宛名一"));

@@ -1,16 +1,21 @@
+#include "companionentries.h"
 #include "fakeplatform.h"
 #include "formwindow.h"
+#include "jointnames.h"
 #include "mainwindow.h"
 #include "recordsearch.h"
 #include "syncquestionsdialog.h"
+#include "yearmarks.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QMenu>
 #include <QToolButton>
 #include <QtTest>
@@ -85,6 +90,8 @@ private slots:
     void syncSettingsKeptPerBook();
     void syncQuestionsSettledAllOneWay();
     void searchAndTagFilterSelect();
+    void companionEntriesAskBeforeReplacing_data();
+    void companionEntriesAskBeforeReplacing();
 
 private:
     MainWindow *start();
@@ -681,4 +688,76 @@ void TestMainWindow::syncQuestionsSettledAllOneWay() {
 }
 
 QTEST_MAIN(TestMainWindow)
+void TestMainWindow::companionEntriesAskBeforeReplacing_data() {
+    QTest::addColumn<int>("answer"); // to replace (Yes) or merge (No)
+    QTest::addColumn<QStringList>("joint");
+    QTest::newRow("replace") << int(MessageAnswer::Yes) << QStringList{"次郎"};
+    QTest::newRow("merge") << int(MessageAnswer::No) << QStringList{"花子", "次郎"};
+    QTest::newRow("cancel") << int(MessageAnswer::Cancel) << QStringList{"花子"};
+}
+
+// 付属データの整理 after another program renamed and moved 甲: nothing is
+// offered, Enter attaches nothing, and a record with data of its own is
+// asked about; what it holds is said in Japanese.
+void TestMainWindow::companionEntriesAskBeforeReplacing() {
+    QFETCH(int, answer);
+    QFETCH(QStringList, joint);
+    const QString path = writeBook("book.dat", bookBytes({"甲", "乙"}));
+    start();
+    openFile(path);
+    BookDocument &book = m_desk->context.book;
+    QVERIFY(book.commit([&] {
+                    QJsonObject data = withJointNames({}, {{QStringLiteral("次郎"), {}}});
+                    data = withMark(withReading(data, QStringLiteral("コウ")), 2027, YearMark::Sent,
+                                    true);
+                    book.setRecordData(0, data);
+                    book.setRecordData(1, withJointNames({}, {{QStringLiteral("花子"), {}}}));
+                    return true;
+                })
+                .ok());
+    QByteArray edited = bookBytes({"甲野", "乙"});
+    edited.replace("123-4561", "999-9999");
+    writeBytes(path, edited);
+    openFile(path);
+    QCOMPARE(book.unmatchedEntries().size(), 1);
+    QStringList asked;
+    const auto apply = [&book](const std::function<bool()> &edit) {
+        return book.commit(edit).ok();
+    };
+    const auto ask = [&](const QString &question, MessageButtons) {
+        asked.append(question);
+        return MessageAnswer(answer);
+    };
+    {
+        CompanionEntriesDialog dialog(book, apply, ask);
+        dialog.show();
+        const QString entry = child<QListWidget>(&dialog, "lstEntries")->item(0)->text();
+        QVERIFY2(entry.contains(QStringLiteral("連名 次郎")) &&
+                     entry.contains(QStringLiteral("フリガナ コウ")) &&
+                     entry.contains(QStringLiteral("2027年 送った")),
+                 qPrintable(entry));
+        for (const char *code : {"{", "\"", "joint", "reading", "history", "sent"})
+            QVERIFY2(!entry.contains(QLatin1String(code)), qPrintable(entry));
+        QCOMPARE(child<QComboBox>(&dialog, "cboRecord")->currentData().toInt(), -1);
+        QVERIFY(!child<QWidget>(&dialog, "cmdAttach")->isEnabled());
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(book.unmatchedEntries().size(), 1);
+    }
+    CompanionEntriesDialog dialog(book, apply, ask);
+    dialog.show();
+    auto *records = child<QComboBox>(&dialog, "cboRecord");
+    records->setCurrentIndex(records->findData(1)); // 乙, with 花子 of its own
+    child<QAbstractButton>(&dialog, "cmdAttach")->click();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(QStringLiteral("連名 花子")), qPrintable(asked.first()));
+    BookDocument reread;
+    QVERIFY(reread.load(path).ok());
+    QStringList names;
+    for (const JointName &name : jointNamesOf(reread.recordData(1)))
+        names.append(name.name);
+    QCOMPARE(names, joint);
+    QCOMPARE(reread.unmatchedEntries().size(), answer == int(MessageAnswer::Cancel) ? 1 : 0);
+}
+
 #include "tst_mainwindow.moc"
