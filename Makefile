@@ -33,7 +33,7 @@ test: build-tests
 
 # Unit and window tests of the plain build, built incrementally.
 check: configure-default
-	cmake --build --preset default
+	cmake --build --preset default --target nvl_check
 	ctest --preset check
 
 # clang-tidy reads compile commands only: nothing is built for it.

@@ -102,9 +102,11 @@ void MainWindow::openBook() {
 
 void MainWindow::showBook(const QString &path, const AddressBook &book, const FileStamp &stamp) {
     setListsEnabled(true);
+    // Shown before anything is said about it (Nuvel.ini that cannot be
+    // written, the companion's entries).
+    m_bookModel.setHidden(false);
     m_ctx.book.adopt(path, book, stamp);
     noticeCompanion();
-    m_bookModel.setHidden(false);
     if (m_bookModel.rowCount() > 0)
         m_ui->bookList->setCurrentIndex(m_bookModel.index(0, 0));
     setBookCommandsEnabled(true);

@@ -39,21 +39,27 @@ void giveEverything(const QString &book) {
     QVERIFY(document.save().ok());
 }
 
+// A book with everything in its companion, open in the main window; what
+// its two files held then.
+QByteArray openWithEverything(Journey &journey, ModalAnswers &answers, const QString &book) {
+    giveEverything(book);
+    journey.openBook(book, answers);
+    [&answers] {
+        QTRY_VERIFY(answers.allAnswered());
+    }();
+    return readBytes(book) + readBytes(book + QStringLiteral(".nvl"));
+}
+
 } // namespace
 
 void TestJourneyOneBook::newKeepsTheOpenBooksCompanion() {
     Journey journey;
     ModalAnswers answers;
     const QString book = journey.writeBook(QStringLiteral("book.dat"), 3);
-    giveEverything(book);
-    const QByteArray bookBefore = readBytes(book);
-    const QByteArray companionBefore = readBytes(book + QStringLiteral(".nvl"));
-    journey.openBook(book, answers);
-    QTRY_VERIFY(answers.allAnswered());
+    const QByteArray before = openWithEverything(journey, answers, book);
     QVERIFY(press(journey.mainWindow(), QStringLiteral("新規作成")));
     QTRY_VERIFY(journey.window(WindowId::CardEditor));
-    QCOMPARE(readBytes(book), bookBefore);
-    QCOMPARE(readBytes(book + QStringLiteral(".nvl")), companionBefore);
+    QCOMPARE(readBytes(book) + readBytes(book + QStringLiteral(".nvl")), before);
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
 }
 
@@ -103,11 +109,7 @@ void TestJourneyOneBook::exportOntoTheOpenCsvRefused() {
     ModalAnswers answers;
     // A book kept as テキストファイル: the book's own format in a .csv.
     const QString book = journey.writeBook(QStringLiteral("住所録.csv"), 3);
-    giveEverything(book);
-    const QByteArray bookBefore = readBytes(book);
-    const QByteArray companionBefore = readBytes(book + QStringLiteral(".nvl"));
-    journey.openBook(book, answers);
-    QTRY_VERIFY(answers.allAnswered());
+    const QByteArray before = openWithEverything(journey, answers, book);
     answers.then(typeFileNameAndPress(book, QStringLiteral("保存")))
         .then(pressButton(QStringLiteral("はい"))) // Qt: replace the existing file?
         .then(pressButton(QStringLiteral("OK")));
@@ -116,8 +118,7 @@ void TestJourneyOneBook::exportOntoTheOpenCsvRefused() {
     QTRY_VERIFY(answers.allAnswered());
     QVERIFY2(answers.messageTexts().last().contains(QStringLiteral("住所録そのもの")),
              qPrintable(answers.messageTexts().join(u'|')));
-    QCOMPARE(readBytes(book), bookBefore);
-    QCOMPARE(readBytes(book + QStringLiteral(".nvl")), companionBefore);
+    QCOMPARE(readBytes(book) + readBytes(book + QStringLiteral(".nvl")), before);
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
 }
 

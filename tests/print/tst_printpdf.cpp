@@ -59,6 +59,7 @@ private slots:
     void wholeSheetPreview();
     void outputFailureIsReported();
     void printedCardsMarkedAsSent();
+    void pdfNeverOverTheOpenBook();
 
 private:
     QString printToPdf(const QList<Label> &list, bool fourUp = true);
@@ -496,6 +497,23 @@ void TestPrintPdf::printedCardsMarkedAsSent() {
     BookDocument untouched;
     QVERIFY(untouched.load(book).ok());
     QCOMPARE(untouched.recordCount(), 3);
+}
+
+// The printer dialog's PDF file is the open book (under a link): refused
+// before anything is drawn into it.
+void TestPrintPdf::pdfNeverOverTheOpenBook() {
+    m_print = openPrintWindow(*m_desk, labels(2));
+    const QString book = m_desk->file(QStringLiteral("book.dat"));
+    const QString link = m_desk->file(QStringLiteral("book.pdf"));
+    QVERIFY(QFile::link(book, link));
+    const QByteArray before = readBytes(book);
+    m_desk->printerDialog.outputFile = link;
+    m_desk->printerDialog.answers = {true};
+    m_desk->messages.answers = {MessageAnswer::Ok, MessageAnswer::Ok};
+    child<QAbstractButton>(m_print, "cmdPrint")->click();
+    QVERIFY2(m_desk->messages.texts().last().contains(QStringLiteral("住所録そのもの")),
+             qPrintable(m_desk->messages.texts().join(u'|')));
+    QCOMPARE(readBytes(book), before);
 }
 
 QTEST_MAIN(TestPrintPdf)

@@ -116,6 +116,7 @@ void TestScreenshots::cardEditor() {
     writeBytes(desk.file(QStringLiteral("Nuvel.ini")),
                cp932(QStringLiteral("\"%1\",\"3\"\r\n").arg(book)));
     desk.context.readRememberedBook();
+    QVERIFY(desk.context.book.load(book).ok()); // opened in the main window
     FormWindow *editor = desk.context.windows.window(WindowId::CardEditor);
     editor->showForm();
     // The picture is of the book's card, not of an empty form.
