@@ -1,5 +1,6 @@
 // The command-line PDF printer, run as its own process without a display.
 #include "bookdocument.h"
+#include "buildpaths.h"
 #include "fakeplatform.h"
 #include "jointnames.h"
 #include "pdftools.h"
@@ -42,7 +43,7 @@ void TestBatchPdf::init() {
     // A copy of the program in its own folder, which is then its program
     // folder with its own Wolt.tds and Nuvel.opt.
     m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QFile::copy(QStringLiteral(NVL_PROGRAM), path(QStringLiteral("nvl-hagaki"))));
+    QVERIFY(QFile::copy(builtProgram(), path(QStringLiteral("nvl-hagaki"))));
     QString book;
     for (int i = 1; i <= 5; ++i)
         book += QStringLiteral(

@@ -2,6 +2,7 @@
 // what they refuse, and what they say.
 #include "bookdocument.h"
 #include "bookfile.h"
+#include "buildpaths.h"
 #include "fakeplatform.h"
 #include "jointnames.h"
 #include "yearmarks.h"
@@ -44,7 +45,7 @@ namespace {
 
 // NVL_PROGRAM_UNDER_TEST runs these against another build of the program.
 QString program() {
-    return qEnvironmentVariable("NVL_PROGRAM_UNDER_TEST", QStringLiteral(NVL_PROGRAM));
+    return builtProgram();
 }
 
 QString card(const QString &name, const QString &street) {
@@ -387,7 +388,7 @@ void TestExchangeCommand::listFindsRecords() {
         QCOMPARE(readBytes(book), before);
     }
     QProcess process;
-    process.start(QStringLiteral(NVL_PROGRAM), QStringList{"list", book} + options);
+    process.start(builtProgram(), QStringList{"list", book} + options);
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), output);

@@ -3,6 +3,7 @@
 // settings and an entry no record matches: afterwards the companion, read
 // back from the file, holds what it held plus the command's own change.
 #include "../print/printfixture.h"
+#include "buildpaths.h"
 
 #include "application.h"
 #include "bookdocument.h"
@@ -52,7 +53,7 @@ QJsonObject everything() {
 }
 
 QString program() {
-    return QStringLiteral(NVL_PROGRAM);
+    return builtProgram();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // nvl-hagaki sync run as its own process against a real CardDAV server
 // (Radicale, started by the CTest fixture on 127.0.0.1).
 #include "bookdocument.h"
+#include "buildpaths.h"
 #include "davserver.h"
 #include "fakeplatform.h"
 #include "syncengine.h"
@@ -174,9 +175,9 @@ void TestSync::init() {
 
 int TestSync::sync(const QString &book, const QString &url, QStringList extra, QString *errors) {
     QProcess process;
-    process.start(QStringLiteral(NVL_PROGRAM), QStringList{"sync", book, url, "--user", "alice",
-                                                           "--password-file", m_passwordFile} +
-                                                   extra);
+    process.start(builtProgram(), QStringList{"sync", book, url, "--user", "alice",
+                                              "--password-file", m_passwordFile} +
+                                      extra);
     // The cutting proxy lives on this thread's loop: waited for without blocking it.
     QEventLoop loop;
     connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);

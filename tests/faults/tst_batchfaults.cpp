@@ -1,5 +1,6 @@
 // Real faults against the real program: print-pdf run as a process, its
 // output on a tiny tmpfs, and write/fsync/rename failures injected with strace.
+#include "buildpaths.h"
 #include "fakeplatform.h"
 #include "pdftools.h"
 #include "testmain.h"
@@ -63,8 +64,7 @@ void TestBatchFaults::init() {
     m_command = QStringLiteral("print-pdf");
     m_dir = std::make_unique<QTemporaryDir>();
     // NVL_PROGRAM_UNDER_TEST runs these against another build of the program.
-    const QString program =
-        qEnvironmentVariable("NVL_PROGRAM_UNDER_TEST", QStringLiteral(NVL_PROGRAM));
+    const QString program = builtProgram();
     QVERIFY(QFile::copy(program, path(QStringLiteral("nvl-hagaki"))));
     QString book;
     for (int i = 1; i <= 5; ++i)
@@ -329,10 +329,10 @@ void TestBatchFaults::importAndExportFaults() {
         writeBytes(target, "the previous export\r\n");
     const QByteArray before = readBytes(target);
     const QStringList files = this->files();
-    const QStringList args = command == QLatin1String("import")
-                                 ? QStringList{path(QStringLiteral("contacts.vcf")), target,
-                                               QStringLiteral("--append")}
-                                 : QStringList{path(QStringLiteral("book.dat")), target};
+    const QStringList args =
+        command == QLatin1String("import")
+            ? QStringList{path(QStringLiteral("contacts.vcf")), target, QStringLiteral("--append")}
+            : QStringList{path(QStringLiteral("book.dat")), target};
     const Run result = run(args, {"-e", QStringLiteral("inject=%1").arg(inject)});
     QVERIFY2(result.exitCode > 0, qPrintable(result.errors));
     QVERIFY2(result.errors.contains(target), qPrintable(result.errors));

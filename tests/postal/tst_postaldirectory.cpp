@@ -1,3 +1,4 @@
+#include "buildpaths.h"
 #include "postaldirectory.h"
 
 #include <QElapsedTimer>
@@ -42,7 +43,7 @@ void TestPostalDirectory::normalizedCodes() {
 
 void TestPostalDirectory::shippedDataIsWhole() {
     // Every row of the checked-in data file, no more, no fewer.
-    QFile source(QStringLiteral(NVL_POSTAL_DATA));
+    QFile source(nvl::test::postalDataFile());
     QVERIFY(source.open(QIODevice::ReadOnly));
     int rows = 0;
     for (const QByteArray &line : source.readAll().split('\n'))
