@@ -90,6 +90,7 @@ void BookDocument::readCompanion(const QByteArray &bookSha256) {
     m_companionStamp = read.stamp;
     m_companionProblem = read.error;
     m_settings = read.file.settings;
+    m_companionUnknown = read.file.unknown;
     const CompanionMatch match = matchCompanion(read.file, bookSha256, m_book.records);
     m_data = match.perRecord;
     m_unmatched = match.unmatched;
@@ -125,6 +126,7 @@ void BookDocument::reset(Origin origin) {
     m_unmatched.clear();
     m_reattached.clear();
     m_settings = {};
+    m_companionUnknown = {};
     m_companionStamp = FileStamp();
     m_companionProblem.clear();
     m_diskGeneration.reset();
@@ -418,6 +420,7 @@ std::optional<QByteArray> BookDocument::companionBytes(const QString &path,
                                                        CompanionGeneration *written) const {
     CompanionFile file;
     file.settings = m_settings;
+    file.unknown = m_companionUnknown;
     written->bookSha256 = bookSha256;
     written->saved = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
     written->entries = entriesOf(m_book.records, m_data);
@@ -452,6 +455,7 @@ BookDocument::Saved BookDocument::saveCopyAs(const QString &path) const {
     copy.m_data = m_data;
     copy.m_unmatched = m_unmatched;
     copy.m_settings = m_settings;
+    copy.m_companionUnknown = m_companionUnknown;
     return copy.saveAs(path);
 }
 

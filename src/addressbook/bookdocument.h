@@ -184,7 +184,8 @@ private:
     QList<CompanionEntry> m_unmatched;
     QList<int> m_reattached;
     QJsonObject m_settings;
-    FileStamp m_companionStamp; // as read or written; size -1 when there was none
+    QJsonObject m_companionUnknown; // a newer build's keys, kept
+    FileStamp m_companionStamp;     // as read or written; size -1 when there was none
     QString m_companionProblem;
     // The generation that goes with the book as it is on disk: kept as the
     // older of the two when the next save is written.

@@ -55,7 +55,7 @@ RecordFingerprint RecordFingerprint::of(const AddressRecord &record) {
 }
 
 bool CompanionFile::holdsAnything() const {
-    return !settings.isEmpty() ||
+    return !settings.isEmpty() || !unknown.isEmpty() ||
            std::any_of(generations.begin(), generations.end(),
                        [](const CompanionGeneration &g) { return !g.entries.isEmpty(); });
 }
@@ -75,10 +75,11 @@ QByteArray formatCompanion(const CompanionFile &file) {
                         {QStringLiteral("saved"), g.saved},
                         {QStringLiteral("entries"), entries}});
     }
-    const QJsonObject root{{QStringLiteral("format"), QLatin1String(FormatName)},
-                           {QStringLiteral("version"), CompanionFile::FormatVersion},
-                           {QStringLiteral("settings"), file.settings},
-                           {QStringLiteral("generations"), generations}};
+    QJsonObject root = file.unknown;
+    root.insert(QStringLiteral("format"), QLatin1String(FormatName));
+    root.insert(QStringLiteral("version"), CompanionFile::FormatVersion);
+    root.insert(QStringLiteral("settings"), file.settings);
+    root.insert(QStringLiteral("generations"), generations);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -97,6 +98,9 @@ std::optional<CompanionFile> parseCompanion(const QByteArray &bytes, QString *er
     }
     CompanionFile file;
     file.settings = root.value(QStringLiteral("settings")).toObject();
+    file.unknown = root;
+    for (const char *known : {"format", "version", "settings", "generations"})
+        file.unknown.remove(QLatin1String(known));
     const QJsonArray generations = root.value(QStringLiteral("generations")).toArray();
     qsizetype count = 0;
     for (const QJsonValue value : generations) {

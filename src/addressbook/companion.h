@@ -51,6 +51,8 @@ struct CompanionFile {
     static constexpr int MaxEntries = 100000;
     QJsonObject settings;                   // the book's own settings
     QList<CompanionGeneration> generations; // newest first, at most two
+    // Keys a newer build wrote beside these: written back as read.
+    QJsonObject unknown;
 
     bool holdsAnything() const;
 };

@@ -1,14 +1,8 @@
 #include "jointnames.h"
 
-#include <QJsonArray>
+#include "recordextras.h"
 
 namespace nvl {
-
-namespace {
-
-const QString Key = QStringLiteral("jointNames");
-
-} // namespace
 
 const QStringList &jointHonorifics() {
     static const QStringList words = {
@@ -19,32 +13,13 @@ const QStringList &jointHonorifics() {
 }
 
 JointNames jointNamesOf(const QJsonObject &data) {
-    JointNames names;
-    for (const QJsonValue value : data.value(Key).toArray()) {
-        const QJsonObject o = value.toObject();
-        const QString name = o.value(QStringLiteral("name")).toString().trimmed();
-        if (name.isEmpty())
-            continue;
-        names.append({name, o.value(QStringLiteral("honorific")).toString()});
-        if (names.size() == MaxJointNames)
-            break;
-    }
-    return names;
+    return RecordExtras::fromJson(data).jointNames;
 }
 
 QJsonObject withJointNames(QJsonObject data, const JointNames &names) {
-    QJsonArray list;
-    for (const JointName &joint : names) {
-        if (joint.name.trimmed().isEmpty() || list.size() == MaxJointNames)
-            continue;
-        list.append(QJsonObject{{QStringLiteral("name"), joint.name.trimmed()},
-                                {QStringLiteral("honorific"), joint.honorific}});
-    }
-    if (list.isEmpty())
-        data.remove(Key);
-    else
-        data.insert(Key, list);
-    return data;
+    RecordExtras extras = RecordExtras::fromJson(data);
+    extras.jointNames = names;
+    return extras.toJson();
 }
 
 QList<JointNames> jointNamesOfEach(const QList<QJsonObject> &data) {

@@ -1,6 +1,7 @@
 #include "recorddata.h"
 
 #include "jointnames.h"
+#include "recordextras.h"
 #include "recordsearch.h"
 #include "yearmarks.h"
 
@@ -13,8 +14,6 @@ namespace {
 QString tr(const char *text) {
     return QCoreApplication::translate("nvl::RecordData", text);
 }
-
-const QString SyncKey = QStringLiteral("sync");
 
 } // namespace
 
@@ -30,7 +29,7 @@ QString recordDataText(const QJsonObject &data) {
     for (auto it = marks.begin(); it != marks.end(); ++it)
         if (it.value() != 0)
             parts.append(yearMarksText(it.key(), it.value()));
-    if (data.contains(SyncKey))
+    if (RecordExtras::fromJson(data).sync.isSet())
         parts.append(tr("同期の記録"));
     if (parts.isEmpty())
         parts.append(tr("（中身なし）"));

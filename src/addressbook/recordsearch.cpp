@@ -1,5 +1,7 @@
 #include "recordsearch.h"
 
+#include "recordextras.h"
+
 #include "jointnames.h"
 
 #include <QJsonArray>
@@ -28,40 +30,23 @@ QString searchKey(const QString &text) {
 }
 
 QStringList tagsOf(const QJsonObject &data) {
-    QStringList tags;
-    for (const QJsonValue value : data.value(QStringLiteral("tags")).toArray())
-        if (const QString tag = value.toString().trimmed(); !tag.isEmpty())
-            tags.append(tag);
-    return tags;
+    return RecordExtras::fromJson(data).tags;
 }
 
 QString readingOf(const QJsonObject &data) {
-    return data.value(QStringLiteral("reading")).toString();
+    return RecordExtras::fromJson(data).reading;
 }
 
 QJsonObject withTags(QJsonObject data, const QStringList &tags) {
-    QJsonArray list;
-    QStringList seen;
-    for (const QString &tag : tags) {
-        const QString word = tag.trimmed();
-        if (word.isEmpty() || seen.contains(word))
-            continue;
-        seen.append(word);
-        list.append(word);
-    }
-    if (list.isEmpty())
-        data.remove(QStringLiteral("tags"));
-    else
-        data.insert(QStringLiteral("tags"), list);
-    return data;
+    RecordExtras extras = RecordExtras::fromJson(data);
+    extras.tags = tags;
+    return extras.toJson();
 }
 
 QJsonObject withReading(QJsonObject data, const QString &reading) {
-    if (const QString text = reading.trimmed(); text.isEmpty())
-        data.remove(QStringLiteral("reading"));
-    else
-        data.insert(QStringLiteral("reading"), text);
-    return data;
+    RecordExtras extras = RecordExtras::fromJson(data);
+    extras.reading = reading;
+    return extras.toJson();
 }
 
 QStringList splitTags(const QString &text) {

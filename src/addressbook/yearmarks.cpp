@@ -1,15 +1,10 @@
 #include "yearmarks.h"
 
+#include "recordextras.h"
+
 #include <QCoreApplication>
-#include <QJsonArray>
 
 namespace nvl {
-
-namespace {
-
-const QString Key = QStringLiteral("history");
-
-} // namespace
 
 QString yearMarkKey(YearMark mark) {
     switch (mark) {
@@ -32,22 +27,7 @@ bool isCardYear(int year) {
 }
 
 YearMarks yearMarksOf(const QJsonObject &data) {
-    YearMarks marks;
-    const QJsonObject history = data.value(Key).toObject();
-    for (auto it = history.begin(); it != history.end(); ++it) {
-        bool number = false;
-        const int year = it.key().toInt(&number);
-        if (!number || !isCardYear(year))
-            continue;
-        int bits = 0;
-        for (const QJsonValue value : it.value().toArray())
-            for (const YearMark mark : AllYearMarks)
-                if (value.toString() == yearMarkKey(mark))
-                    bits |= int(mark);
-        if (bits != 0)
-            marks.insert(year, bits);
-    }
-    return marks;
+    return RecordExtras::fromJson(data).history;
 }
 
 bool hasMark(const QJsonObject &data, int year, YearMark mark) {
@@ -57,25 +37,14 @@ bool hasMark(const QJsonObject &data, int year, YearMark mark) {
 QJsonObject withMark(QJsonObject data, int year, YearMark mark, bool set) {
     if (!isCardYear(year))
         return data;
-    YearMarks marks = yearMarksOf(data);
+    RecordExtras extras = RecordExtras::fromJson(data);
+    YearMarks &marks = extras.history;
     const int bits = set ? marks.value(year) | int(mark) : marks.value(year) & ~int(mark);
     if (bits == 0)
         marks.remove(year);
     else
         marks.insert(year, bits);
-    QJsonObject history;
-    for (auto it = marks.cbegin(); it != marks.cend(); ++it) {
-        QJsonArray names;
-        for (const YearMark each : AllYearMarks)
-            if (it.value() & int(each))
-                names.append(yearMarkKey(each));
-        history.insert(QString::number(it.key()), names);
-    }
-    if (history.isEmpty())
-        data.remove(Key);
-    else
-        data.insert(Key, history);
-    return data;
+    return extras.toJson();
 }
 
 QString yearMarkName(YearMark mark) {

@@ -65,14 +65,15 @@ bool MainWindow::askSyncSettings(SyncSettings *settings) {
     }
     const BookDocument::Saved saved = m_ctx.book.commit(
         [this, &before, settings] {
-            QJsonObject bookSettings = m_ctx.book.bookSettings();
+            BookExtras extras = BookExtras::fromJson(m_ctx.book.bookSettings());
             if (!before.url.isEmpty() && before.url != settings->url) {
-                bookSettings.remove(SyncKey);
+                extras.forgetSync();
                 for (int row = 0; row < m_ctx.book.recordCount(); ++row)
                     m_ctx.book.setRecordData(row, withoutSyncLink(m_ctx.book.recordData(row)));
             }
-            m_ctx.book.setBookSettings(
-                withSyncPlace(bookSettings, {settings->url, settings->user}));
+            extras.syncCollection = settings->url;
+            extras.syncUser = settings->user;
+            m_ctx.book.setBookSettings(extras.toJson());
             return true;
         },
         askAboutChangedBook(m_ctx.platform));

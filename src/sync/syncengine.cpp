@@ -15,13 +15,6 @@ QString tr(const char *text) {
     return QCoreApplication::translate("nvl::Sync", text);
 }
 
-QStringList stringsOf(const QJsonValue &value) {
-    QStringList strings;
-    for (const QJsonValue item : value.toArray())
-        strings.append(item.toString());
-    return strings;
-}
-
 // The name as the first sync compares it: without blanks, NFKC.
 QString nameKey(const AddressRecord &record) {
     QString key = record.field(AddressRecord::Name).normalized(QString::NormalizationForm_KC);
@@ -46,10 +39,9 @@ QString describe(const AddressRecord &record) {
 // The record with the server's fields, keeping the book's own data the
 // server does not carry.
 QJsonObject serverData(const QJsonObject &local, const QJsonObject &server) {
-    QJsonObject data = server;
-    if (local.contains(SyncKey))
-        data.insert(SyncKey, local.value(SyncKey));
-    return data;
+    RecordExtras data = RecordExtras::fromJson(server);
+    data.takeSyncFrom(RecordExtras::fromJson(local));
+    return data.toJson();
 }
 
 SyncQuestion question(SyncQuestion::Kind kind, const QString &text, int row,
@@ -108,9 +100,8 @@ SyncReport SyncEngine::run() {
     for (const DavItem &item : std::as_const(*listed))
         remoteEtag.insert(item.href, item.etag);
 
-    const QJsonObject settings = m_book.settings();
-    QJsonObject state = settings.value(SyncKey).toObject();
-    const QStringList detachedList = stringsOf(state.value(QStringLiteral("detached")));
+    BookExtras bookExtras = BookExtras::fromJson(m_book.settings());
+    const QStringList detachedList = bookExtras.syncDetached;
     const QSet<QString> detached(detachedList.begin(), detachedList.end());
 
     // What each record is linked to, and which contacts no record claims.
@@ -364,7 +355,7 @@ SyncReport SyncEngine::run() {
 
     // Contacts the book lost since the last sync were deleted here.
     QSet<QString> removedHere;
-    for (const QString &href : stringsOf(state.value(QStringLiteral("linked")))) {
+    for (const QString &href : std::as_const(bookExtras.syncLinked)) {
         if (claimed.contains(href) || !remoteEtag.contains(href))
             continue;
         if (!m_options.applyDeletions && !m_options.deleteOnServer.contains(href)) {
@@ -410,7 +401,7 @@ SyncReport SyncEngine::run() {
         ++report.added;
     }
 
-    QJsonArray linked;
+    QStringList linked;
     for (int row = 0; row < m_book.recordCount(); ++row) {
         if (m_book.isRemoved(row))
             continue;
@@ -420,20 +411,14 @@ SyncReport SyncEngine::run() {
     for (const QString &href : std::as_const(claimed))
         if (!linked.contains(href) && remoteEtag.contains(href) && !detached.contains(href))
             linked.append(href);
-    QJsonArray stillDetached;
+    QStringList stillDetached;
     for (const QString &href : detachedList)
         if (remoteEtag.contains(href))
             stillDetached.append(href);
-    state.insert(QStringLiteral("collection"),
-                 m_client.account().collection.toString(QUrl::RemoveUserInfo));
-    state.insert(QStringLiteral("linked"), linked);
-    if (stillDetached.isEmpty())
-        state.remove(QStringLiteral("detached"));
-    else
-        state.insert(QStringLiteral("detached"), stillDetached);
-    QJsonObject newSettings = settings;
-    newSettings.insert(SyncKey, state);
-    m_book.setSettings(newSettings);
+    bookExtras.syncCollection = m_client.account().collection.toString(QUrl::RemoveUserInfo);
+    bookExtras.syncLinked = linked;
+    bookExtras.syncDetached = stillDetached;
+    m_book.setSettings(bookExtras.toJson());
     progressed(count + 2);
     return report;
 }
@@ -445,8 +430,7 @@ void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
     for (int row = 0; row < book.recordCount(); ++row)
         if (!book.isRemoved(row))
             claimed.insert(syncLinkOf(book.recordData(row)).href);
-    QJsonObject settings = book.settings();
-    QJsonObject state = settings.value(SyncKey).toObject();
+    BookExtras bookExtras = BookExtras::fromJson(book.settings());
     for (qsizetype i = 0; i < questions.size() && i < answers.size(); ++i) {
         const SyncQuestion &question = questions.at(i);
         const SyncAnswer &answer = answers.at(i);
@@ -485,9 +469,7 @@ void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
                 // Unlinked: the next run sends it as a new contact.
                 book.setRecordData(row, withoutSyncLink(data));
             } else if (question.kind == SyncQuestion::Kind::DeletedInBook) {
-                QStringList detached = stringsOf(state.value(QStringLiteral("detached")));
-                detached.append(question.href);
-                state.insert(QStringLiteral("detached"), QJsonArray::fromStringList(detached));
+                bookExtras.syncDetached.append(question.href);
             }
             break;
         case SyncChoice::Link: {
@@ -515,8 +497,7 @@ void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
         }
         }
     }
-    settings.insert(SyncKey, state);
-    book.setSettings(settings);
+    book.setSettings(bookExtras.toJson());
 }
 
 } // namespace nvl

@@ -3,47 +3,33 @@
 namespace nvl {
 
 SyncLink syncLinkOf(const QJsonObject &data) {
-    const QJsonObject sync = data.value(SyncKey).toObject();
-    return {sync.value(QStringLiteral("uid")).toString(),
-            sync.value(QStringLiteral("href")).toString(),
-            sync.value(QStringLiteral("etag")).toString(),
-            sync.value(QStringLiteral("hash")).toString().toLatin1(),
-            sync.value(QStringLiteral("changed")).toBool()};
+    return RecordExtras::fromJson(data).sync;
 }
 
 QJsonObject withSyncLink(QJsonObject data, const SyncLink &link) {
-    QJsonObject sync{{QStringLiteral("uid"), link.uid},
-                     {QStringLiteral("href"), link.href},
-                     {QStringLiteral("etag"), link.etag},
-                     {QStringLiteral("hash"), QString::fromLatin1(link.hash)}};
-    if (link.changed)
-        sync.insert(QStringLiteral("changed"), true);
-    data.insert(SyncKey, sync);
-    return data;
+    RecordExtras extras = RecordExtras::fromJson(data);
+    extras.sync = link;
+    return extras.toJson();
 }
 
 QJsonObject withoutSyncLink(QJsonObject data) {
-    data.remove(SyncKey);
-    return data;
+    return withSyncLink(std::move(data), {});
 }
 
 bool changedBySync(const QJsonObject &data) {
-    // Asked for every name the book list paints: the one flag only.
-    return data.value(SyncKey).toObject().value(QStringLiteral("changed")).toBool();
+    return RecordExtras::changedBySync(data);
 }
 
 SyncPlace syncPlaceOf(const QJsonObject &bookSettings) {
-    const QJsonObject state = bookSettings.value(SyncKey).toObject();
-    return {state.value(QStringLiteral("collection")).toString(),
-            state.value(QStringLiteral("user")).toString()};
+    const BookExtras extras = BookExtras::fromJson(bookSettings);
+    return {extras.syncCollection, extras.syncUser};
 }
 
 QJsonObject withSyncPlace(QJsonObject bookSettings, const SyncPlace &place) {
-    QJsonObject state = bookSettings.value(SyncKey).toObject();
-    state.insert(QStringLiteral("collection"), place.collection);
-    state.insert(QStringLiteral("user"), place.user);
-    bookSettings.insert(SyncKey, state);
-    return bookSettings;
+    BookExtras extras = BookExtras::fromJson(bookSettings);
+    extras.syncCollection = place.collection;
+    extras.syncUser = place.user;
+    return extras.toJson();
 }
 
 } // namespace nvl

@@ -1,7 +1,7 @@
 #include "booklistmodel.h"
 
 #include "jointnames.h"
-#include "syncstate.h"
+#include "recordextras.h"
 
 namespace nvl {
 
@@ -95,7 +95,7 @@ QVariant BookListModel::data(const QModelIndex &index, int role) const {
                 names.append(other.name);
             name = names.join(u'・');
         }
-        synced = changedBySync(data);
+        synced = RecordExtras::changedBySync(data);
     }
     // The list shows a line's start: a name thousands of characters long
     // (a file may hold one) is not laid out whole at every repaint. Screen

@@ -4,6 +4,8 @@
 // book's own bytes.
 #include "bookdocument.h"
 #include "fakeplatform.h"
+#include "recordextras.h"
+#include "recordsearch.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -61,6 +63,10 @@ private slots:
     void followsEditsInMemory();
     void addressCorrectedElsewhere_data();
     void addressCorrectedElsewhere();
+    void todaysCompanionKeptAsWritten();
+    void newerBuildsKeysKept();
+    void extrasThroughTheCompanion_data();
+    void extrasThroughTheCompanion();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -295,6 +301,165 @@ void TestCompanion::addressCorrectedElsewhere() {
     QCOMPARE(document.recordData(row).isEmpty(), !reattached);
     QCOMPARE(unmatched(document),
              reattached ? QStringList() : QStringList{QStringLiteral("乙=乙子")});
+}
+
+namespace {
+
+// Each record's data and the book's settings as the newest generation of
+// the companion beside `book` holds them.
+QJsonObject newestData(const QString &book) {
+    const QJsonObject root =
+        QJsonDocument::fromJson(readBytes(book + QStringLiteral(".nvl"))).object();
+    QJsonObject held{{QStringLiteral("(settings)"), root.value(QStringLiteral("settings"))}};
+    const QJsonArray entries = root.value(QStringLiteral("generations"))
+                                   .toArray()
+                                   .first()
+                                   .toObject()
+                                   .value(QStringLiteral("entries"))
+                                   .toArray();
+    for (const QJsonValue entry : entries)
+        held.insert(entry.toObject().value(QStringLiteral("name")).toString(),
+                    entry.toObject().value(QStringLiteral("data")));
+    return held;
+}
+
+// A save that writes the companion anew, leaving the data as it was.
+void saveAgain(BookDocument &document) {
+    const QJsonObject data = document.recordData(1);
+    QVERIFY(document
+                .commit([&] {
+                    document.setRecordData(1, withTags(data, {QStringLiteral("一時")}));
+                    return true;
+                })
+                .ok());
+    QVERIFY(document
+                .commit([&] {
+                    document.setRecordData(1, data);
+                    return true;
+                })
+                .ok());
+}
+
+} // namespace
+
+// A book and companion this program wrote before its extras had a type of
+// their own (joint names, reading, tags, marks, sync links and settings):
+// read and written back, every record's data and the settings are the same.
+void TestCompanion::todaysCompanionKeptAsWritten() {
+    const QString book = path(QStringLiteral("today.dat"));
+    for (const QString suffix : {"", ".nvl"})
+        QVERIFY(QFile::copy(QFINDTESTDATA("../data/companion/today.dat" + suffix), book + suffix));
+    const QJsonObject before = newestData(book);
+    QCOMPARE(before.size(), 4);
+    BookDocument document;
+    QVERIFY(document.load(book).ok());
+    for (int row = 0; row < document.recordCount(); ++row)
+        QCOMPARE(RecordExtras::fromJson(document.recordData(row)).toJson(),
+                 document.recordData(row));
+    saveAgain(document);
+    QCOMPARE(newestData(book), before);
+}
+
+// What a newer build wrote (a key beside the companion's own, a record
+// field, a detail of the sync link, a setting) stays through edits of the
+// fields around it.
+void TestCompanion::newerBuildsKeysKept() {
+    const QString book = path(QStringLiteral("today.dat"));
+    QVERIFY(QFile::copy(QFINDTESTDATA("../data/companion/today.dat"), book));
+    QJsonObject root =
+        QJsonDocument::fromJson(readBytes(QFINDTESTDATA("../data/companion/today.dat.nvl")))
+            .object();
+    root.insert(QStringLiteral("future"), QJsonObject{{QStringLiteral("a"), 1}});
+    QJsonObject settings = root.value(QStringLiteral("settings")).toObject();
+    settings.insert(QStringLiteral("printer"), QStringLiteral("年賀"));
+    root.insert(QStringLiteral("settings"), settings);
+    QJsonArray generations = root.value(QStringLiteral("generations")).toArray();
+    QJsonObject newest = generations.first().toObject();
+    QJsonArray entries = newest.value(QStringLiteral("entries")).toArray();
+    QJsonObject first = entries.first().toObject();
+    QJsonObject data = first.value(QStringLiteral("data")).toObject();
+    data.insert(QStringLiteral("honorificWords"), QJsonArray{QStringLiteral("殿")});
+    QJsonObject sync = data.value(QStringLiteral("sync")).toObject();
+    sync.insert(QStringLiteral("source"), QStringLiteral("server"));
+    data.insert(QStringLiteral("sync"), sync);
+    first.insert(QStringLiteral("data"), data);
+    entries.replace(0, first);
+    newest.insert(QStringLiteral("entries"), entries);
+    generations.replace(0, newest);
+    root.insert(QStringLiteral("generations"), generations);
+    writeBytes(book + QStringLiteral(".nvl"), QJsonDocument(root).toJson());
+
+    BookDocument document;
+    QVERIFY(document.load(book).ok());
+    QVERIFY(document.companionProblem().isEmpty());
+    QVERIFY(document
+                .commit([&] {
+                    RecordExtras edited = RecordExtras::fromJson(document.recordData(0));
+                    edited.reading = QStringLiteral("ヤマダ");
+                    edited.sync.etag = QStringLiteral("\"new\"");
+                    document.setRecordData(0, edited.toJson());
+                    BookExtras place = BookExtras::fromJson(document.bookSettings());
+                    place.syncCollection = QStringLiteral("https://x/ab/");
+                    place.syncUser = QStringLiteral("bob");
+                    document.setBookSettings(place.toJson());
+                    return true;
+                })
+                .ok());
+    const QJsonObject written =
+        QJsonDocument::fromJson(readBytes(book + QStringLiteral(".nvl"))).object();
+    QCOMPARE(written.value(QStringLiteral("future")).toObject().value(QStringLiteral("a")).toInt(),
+             1);
+    QCOMPARE(written.value(QStringLiteral("settings")).toObject().value(QStringLiteral("printer")),
+             QJsonValue(QStringLiteral("年賀")));
+    const QJsonObject saved = newestData(book).value(QStringLiteral("山田 太郎")).toObject();
+    QCOMPARE(saved.value(QStringLiteral("honorificWords")),
+             QJsonValue(QJsonArray{QStringLiteral("殿")}));
+    QCOMPARE(saved.value(QStringLiteral("sync")).toObject().value(QStringLiteral("source")),
+             QJsonValue(QStringLiteral("server")));
+    QCOMPARE(saved.value(QStringLiteral("sync")).toObject().value(QStringLiteral("etag")),
+             QJsonValue(QStringLiteral("\"new\"")));
+    QCOMPARE(RecordExtras::fromJson(saved).reading, QStringLiteral("ヤマダ"));
+}
+
+void TestCompanion::extrasThroughTheCompanion_data() {
+    QTest::addColumn<QString>("field");
+    for (const char *field : {"jointNames", "reading", "tags", "history", "sync"})
+        QTest::newRow(field) << QString::fromLatin1(field);
+}
+
+// Each typed field set on a record comes back from the companion file as
+// it was set, and alone: no other field appears.
+void TestCompanion::extrasThroughTheCompanion() {
+    QFETCH(QString, field);
+    RecordExtras extras;
+    if (field == QLatin1String("jointNames"))
+        extras.jointNames = {{QStringLiteral("次郎"), QStringLiteral("くん")}};
+    else if (field == QLatin1String("reading"))
+        extras.reading = QStringLiteral("コウ");
+    else if (field == QLatin1String("tags"))
+        extras.tags = {QStringLiteral("家族"), QStringLiteral("友人")};
+    else if (field == QLatin1String("history"))
+        extras.history = {{2026, int(YearMark::Sent) | int(YearMark::Mourning)}};
+    else
+        extras.sync = {QStringLiteral("u"), QStringLiteral("/ab/u.vcf"), QStringLiteral("\"1\""),
+                       "abc", true};
+    const QString file = path(QStringLiteral("book.dat"));
+    {
+        BookDocument document;
+        QVERIFY(document.setRecords({person(QStringLiteral("甲"))}));
+        document.setRecordData(0, extras.toJson());
+        QVERIFY(document.saveAs(file).ok());
+    }
+    BookDocument reread;
+    QVERIFY(reread.load(file).ok());
+    const QJsonObject data = reread.recordData(0);
+    QCOMPARE(data.keys(), QStringList{field});
+    const RecordExtras back = RecordExtras::fromJson(data);
+    QCOMPARE(back.jointNames, extras.jointNames);
+    QCOMPARE(back.reading, extras.reading);
+    QCOMPARE(back.tags, extras.tags);
+    QCOMPARE(back.history, extras.history);
+    QVERIFY(back.sync == extras.sync);
 }
 
 #include "tst_companion.moc"

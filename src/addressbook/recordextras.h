@@ -1,0 +1,74 @@
+#pragma once
+
+#include "jointnames.h"
+#include "yearmarks.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+namespace nvl {
+
+// A record's link to its contact: its UID, where it is, the ETag and the
+// hash of what both sides held at the last sync. An empty hash with an
+// ETag: linked, but not yet settled which version both are to hold.
+struct SyncLink {
+    QString uid, href, etag;
+    QByteArray hash;
+    bool changed = false; // by the last sync, in the book
+    bool isSet() const { return !href.isEmpty(); }
+    bool pending() const { return !etag.isEmpty() && hash.isEmpty(); }
+    // Given a UID, not yet on the server.
+    bool isNew() const { return isSet() && etag.isEmpty(); }
+    friend bool operator==(const SyncLink &a, const SyncLink &b) {
+        return a.uid == b.uid && a.href == b.href && a.etag == b.etag && a.hash == b.hash &&
+               a.changed == b.changed;
+    }
+    friend bool operator!=(const SyncLink &a, const SyncLink &b) { return !(a == b); }
+};
+
+// What the companion keeps about one record beyond its seven fields. Its
+// JSON is read and written here and nowhere else: features read and set
+// fields. What this build does not know (a newer build's keys, details
+// inside a known one) is written back as it was read, unless the field
+// holding it is changed.
+struct RecordExtras {
+    JointNames jointNames; // at most three, none empty
+    QString reading;
+    QStringList tags;  // trimmed, each once
+    YearMarks history; // card year → marks
+    SyncLink sync;     // !isSet(): not linked
+
+    static RecordExtras fromJson(const QJsonObject &data);
+    QJsonObject toJson() const;
+    // The link as `other` holds it, details this build does not know too.
+    void takeSyncFrom(const RecordExtras &other);
+
+    // Whether the last sync changed the record: the book list asks it for
+    // every name it paints, so it reads the one flag only.
+    static bool changedBySync(const QJsonObject &data);
+
+private:
+    QJsonObject m_read; // as read, for what this build does not know
+};
+
+// What the companion keeps about the whole book: where it syncs to, as whom,
+// and the contacts kept apart from the sync. Unknown keys kept as read.
+struct BookExtras {
+    QString syncCollection;
+    QString syncUser;
+    QStringList syncDetached; // contacts kept apart from the sync
+    QStringList syncLinked;   // contacts linked at the last sync
+
+    static BookExtras fromJson(const QJsonObject &settings);
+    QJsonObject toJson() const;
+    // Another address book: nothing of the old one's sync state stays.
+    void forgetSync();
+
+private:
+    QJsonObject m_read;
+    bool m_syncForgotten = false;
+};
+
+} // namespace nvl
