@@ -1,5 +1,6 @@
 #include "bookdocument.h"
 
+#include "logging.h"
 #include "recorddata.h"
 
 #include <QCoreApplication>
@@ -353,6 +354,15 @@ BookDocument::Saved BookDocument::saveAs(const QString &path) {
 }
 
 BookDocument::Saved BookDocument::writeTo(const QString &path) {
+    const Saved saved = writeFiles(path);
+    if (saved.ok())
+        qCInfo(lcBook).noquote() << "saved" << path << m_stamp.size << "bytes";
+    else
+        qCInfo(lcBook).noquote() << "not saved" << path << ":" << saved.error;
+    return saved;
+}
+
+BookDocument::Saved BookDocument::writeFiles(const QString &path) {
     QString error;
     const std::optional<QByteArray> bytes = bookBytes(m_book, path, &error);
     if (!bytes)

@@ -164,6 +164,7 @@ private:
     void setModified(bool modified);
     void reset(Origin origin);
     Saved writeTo(const QString &path);
+    Saved writeFiles(const QString &path);
     static QString lockPathFor(const QString &path);
     void readCompanion(const QByteArray &bookSha256);
     bool companionChangedOnDisk() const;

@@ -4,6 +4,7 @@
 #include "bookflows.h"
 #include "commondialog.h"
 #include "fonts.h"
+#include "logging.h"
 #include "offsetfile.h"
 #include "outputcheck.h"
 #include "printlist.h"
@@ -242,6 +243,8 @@ int runPrintPdf(int argc, char *argv[]) {
 
     PrintOutcome outcome;
     const QByteArray pdf = renderPdf(job, &outcome);
+    qCInfo(lcPrint).noquote() << "print-pdf" << job.cardCount() << "cards to" << outPath << ","
+                              << pdf.size() << "bytes" << (outcome.ok ? QString() : outcome.error);
     if (!outcome.ok)
         return fail(outcome.error);
     if (outPath == QLatin1String("-")) {

@@ -2,12 +2,16 @@
 #include "desktopprogram.h"
 #include "exchangecommand.h"
 #include "listcommand.h"
+#include "logging.h"
 #include "markcommand.h"
 #include "synccommand.h"
 #include "zipcommand.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -28,6 +32,9 @@ const char Usage[] =
     "  nvl-hagaki sync BOOK URL [--user NAME] [--password-file FILE] [--delete]\n"
     "                                     CardDAV と同期 / sync with a CardDAV address book\n"
     "  nvl-hagaki COMMAND --help          コマンドのオプション / a command's options\n"
+    "  --verbose (any command, or the window): 通信・保存・印刷の記録を標準エラーへ（ウィンドウは\n"
+    "                                     データフォルダーの nvl-hagaki.log へ）/ log requests,\n"
+    "                                     saves and print jobs (never a password)\n"
     "\n"
     "終了コード (exit status): 0 done, 1 failure (explained on standard error, nothing\n"
     "written), 2 usage error, 3 done with items left to the user.\n";
@@ -61,6 +68,19 @@ const char *unreadableArgument(int argc, char *argv[]) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    // --verbose, anywhere: what the program does goes to standard error
+    // (a command) or to the log file (the window).
+    bool verbose = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--verbose") != 0)
+            continue;
+        verbose = true;
+        std::copy(argv + i + 1, argv + argc, argv + i);
+        --argc;
+        break;
+    }
+    if (verbose)
+        nvl::enableVerboseLogging();
     if (argc > 1) {
         const char *first = argv[1];
         if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0 ||
@@ -87,6 +107,11 @@ int main(int argc, char *argv[]) {
     nvl::preferJapaneseLocale();
     QApplication app(argc, argv);
     nvl::prepareApplication(app);
+    if (nvl::loggingEnabled()) {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir().mkpath(folder);
+        nvl::logToFile(QDir(folder).filePath(QStringLiteral("nvl-hagaki.log")));
+    }
     nvl::DesktopProgram program(nvl::resolveProgramFolder());
     program.start();
     return QApplication::exec();

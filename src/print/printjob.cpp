@@ -6,6 +6,7 @@
 
 #include "bookquestions.h"
 #include "fonts.h"
+#include "logging.h"
 #include "offsetfile.h"
 #include "printoutput.h"
 
@@ -101,6 +102,9 @@ bool PrintWindow::printOn(QPrinter &printer, const PrintJob &job) {
     PrintOutcome outcome = nvl::render(job, &printer);
     if (outcome.ok && pdf)
         outcome = finishPdfFile(printer.outputFileName(), job);
+    qCInfo(lcPrint).noquote() << "printed" << job.cardCount() << "cards to"
+                              << (pdf ? printer.outputFileName() : printer.printerName()) << ":"
+                              << (outcome.ok ? QStringLiteral("done") : outcome.error);
     QApplication::restoreOverrideCursor();
     if (!outcome.ok) {
         // Nothing half-printed may stay queued.

@@ -1,6 +1,8 @@
 #include "carddavclient.h"
+#include "logging.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -70,6 +72,8 @@ CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &b
         tls.addCaCertificates(QSslCertificate::fromData(m_account.caCertificates));
         request.setSslConfiguration(tls);
     }
+    QElapsedTimer timer;
+    timer.start();
     QNetworkReply *reply = m_network->sendCustomRequest(request, verb, body);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -90,6 +94,14 @@ CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &b
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     answer.body = reply->readAll();
     answer.etag = reply->rawHeader("ETag");
+    // The path only: the URL's user-info and the headers stay out of logs.
+    qCInfo(lcSync).noquote() << QStringLiteral("%1 → %2, %3 bytes sent, %4 received, %5 ms %6")
+                                    .arg(what)
+                                    .arg(answer.status)
+                                    .arg(body.size())
+                                    .arg(answer.body.size())
+                                    .arg(timer.elapsed())
+                                    .arg(answer.status == 0 ? reply->errorString() : QString());
     if (answer.status == 401 || answer.status == 403) {
         *error = {DavFailure::Authentication,
                   tr("サーバーがユーザー名かパスワードを受け付けません（%1: HTTP %2）。")

@@ -144,6 +144,7 @@ private slots:
     void connectionTestSaysWhatFailed_data();
     void connectionTestSaysWhatFailed();
     void addressCorrectedInAnEditor();
+    void verboseLogsRequestsNotThePassword();
 
 private:
     int sync(const QString &book, const QString &url, QStringList extra = {},
@@ -610,6 +611,26 @@ void TestSync::addressCorrectedInAnEditor() {
     QCOMPARE(corrected, 1);
     QCOMPARE(sync(book, url, {}, &errors), 0);
     QCOMPARE(m_server.cards(url).size(), 2);
+}
+
+// --verbose logs each request with its status, size and time, and never
+// the password, in the clear or as the Basic header carries it.
+void TestSync::verboseLogsRequestsNotThePassword() {
+    const QString url = m_server.addressBook(QStringLiteral("logged"));
+    const QString book = path(QStringLiteral("book.dat"));
+    writeBytes(book, cp932(bookText({"山田 太郎", "佐藤 花子"})));
+    QString log;
+    QCOMPARE(sync(book, url, {"--verbose"}, &log), 0);
+    const QString collection = QUrl(url).path();
+    for (const QString &request :
+         {QStringLiteral("PROPFIND ") + collection + QStringLiteral(" → 207"),
+          QStringLiteral("PUT ") + collection})
+        QVERIFY2(log.contains(request), qPrintable(log));
+    QVERIFY2(log.contains(QStringLiteral("saved ")) && log.contains(book), qPrintable(log));
+    for (const QString &secret :
+         {QStringLiteral("secret"), QString::fromLatin1(QByteArray("alice:secret").toBase64()),
+          QStringLiteral("Authorization"), QStringLiteral("Basic")})
+        QVERIFY2(!log.contains(secret), qPrintable(log));
 }
 
 #include "tst_sync.moc"
