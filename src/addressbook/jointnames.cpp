@@ -16,7 +16,7 @@ JointNames jointNamesOf(const QJsonObject &data) {
     return RecordExtras::fromJson(data).jointNames;
 }
 
-QJsonObject withJointNames(QJsonObject data, const JointNames &names) {
+QJsonObject withJointNames(const QJsonObject &data, const JointNames &names) {
     RecordExtras extras = RecordExtras::fromJson(data);
     extras.jointNames = names;
     return extras.toJson();

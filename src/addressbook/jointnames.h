@@ -28,7 +28,7 @@ const QStringList &jointHonorifics();
 // names left out.
 JointNames jointNamesOf(const QJsonObject &data);
 // The data with these joint names; without the key when there are none.
-QJsonObject withJointNames(QJsonObject data, const JointNames &names);
+QJsonObject withJointNames(const QJsonObject &data, const JointNames &names);
 
 // Each record's joint names, from the companion data of each.
 QList<JointNames> jointNamesOfEach(const QList<QJsonObject> &data);

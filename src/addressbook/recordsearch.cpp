@@ -37,13 +37,13 @@ QString readingOf(const QJsonObject &data) {
     return RecordExtras::fromJson(data).reading;
 }
 
-QJsonObject withTags(QJsonObject data, const QStringList &tags) {
+QJsonObject withTags(const QJsonObject &data, const QStringList &tags) {
     RecordExtras extras = RecordExtras::fromJson(data);
     extras.tags = tags;
     return extras.toJson();
 }
 
-QJsonObject withReading(QJsonObject data, const QString &reading) {
+QJsonObject withReading(const QJsonObject &data, const QString &reading) {
     RecordExtras extras = RecordExtras::fromJson(data);
     extras.reading = reading;
     return extras.toJson();

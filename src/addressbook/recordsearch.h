@@ -43,8 +43,8 @@ QStringList tagsOf(const QJsonObject &data);
 QString readingOf(const QJsonObject &data);
 // The data with these tags (blank and repeated ones dropped) or this
 // reading; none removes the key.
-QJsonObject withTags(QJsonObject data, const QStringList &tags);
-QJsonObject withReading(QJsonObject data, const QString &reading);
+QJsonObject withTags(const QJsonObject &data, const QStringList &tags);
+QJsonObject withReading(const QJsonObject &data, const QString &reading);
 // Tags as typed or carried in a file: separated by ; ； 、 or ,.
 QStringList splitTags(const QString &text);
 // Every tag of the book once, in the order first met.

@@ -12,7 +12,7 @@ namespace nvl {
 
 namespace {
 
-constexpr qint64 RotateBytes = 1024 * 1024;
+constexpr qint64 RotateBytes = qint64{1024} * 1024;
 
 QString &logPath() {
     static QString path;

@@ -6,14 +6,14 @@ SyncLink syncLinkOf(const QJsonObject &data) {
     return RecordExtras::fromJson(data).sync;
 }
 
-QJsonObject withSyncLink(QJsonObject data, const SyncLink &link) {
+QJsonObject withSyncLink(const QJsonObject &data, const SyncLink &link) {
     RecordExtras extras = RecordExtras::fromJson(data);
     extras.sync = link;
     return extras.toJson();
 }
 
-QJsonObject withoutSyncLink(QJsonObject data) {
-    return withSyncLink(std::move(data), {});
+QJsonObject withoutSyncLink(const QJsonObject &data) {
+    return withSyncLink(data, {});
 }
 
 bool changedBySync(const QJsonObject &data) {
@@ -25,7 +25,7 @@ SyncPlace syncPlaceOf(const QJsonObject &bookSettings) {
     return {extras.syncCollection, extras.syncUser};
 }
 
-QJsonObject withSyncPlace(QJsonObject bookSettings, const SyncPlace &place) {
+QJsonObject withSyncPlace(const QJsonObject &bookSettings, const SyncPlace &place) {
     BookExtras extras = BookExtras::fromJson(bookSettings);
     extras.syncCollection = place.collection;
     extras.syncUser = place.user;

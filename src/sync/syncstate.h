@@ -8,8 +8,8 @@
 namespace nvl {
 
 SyncLink syncLinkOf(const QJsonObject &data);
-QJsonObject withSyncLink(QJsonObject data, const SyncLink &link);
-QJsonObject withoutSyncLink(QJsonObject data);
+QJsonObject withSyncLink(const QJsonObject &data, const SyncLink &link);
+QJsonObject withoutSyncLink(const QJsonObject &data);
 // Whether the last sync changed the record in the book (marked until the next).
 bool changedBySync(const QJsonObject &data);
 
@@ -18,6 +18,6 @@ struct SyncPlace {
     QString collection, user;
 };
 SyncPlace syncPlaceOf(const QJsonObject &bookSettings);
-QJsonObject withSyncPlace(QJsonObject bookSettings, const SyncPlace &place);
+QJsonObject withSyncPlace(const QJsonObject &bookSettings, const SyncPlace &place);
 
 } // namespace nvl
