@@ -32,6 +32,11 @@ CardEditor::CardEditor(AppContext &context)
     setObjectName(QStringLiteral("frmSet"));
     setWindowTitle(tr("住所録編集"));
     resize(620, 420);
+    // Saved under another name while open: the title names the new file.
+    connect(&m_document, &BookDocument::fileChanged, this, [this](const QString &path) {
+        if (isFormLoaded() && m_document.hasFile())
+            setWindowTitle(tr("住所録　　") + path);
+    });
 }
 
 CardEditor::~CardEditor() {

@@ -84,6 +84,7 @@ private slots:
     void bookChangedOnDiskIsAskedAbout_data();
     void bookChangedOnDiskIsAskedAbout();
     void secondEditorOnSameBookRefused();
+    void titleFollowsASaveElsewhere();
     void unchangedBookIsNotWritten();
     void writeFailureKeepsEditorOpen();
     void listSheetWithoutFile();
@@ -716,6 +717,20 @@ void TestCardEditor::bookChangedOnDiskIsAskedAbout() {
         QCOMPARE(fileBook(other).recordCount(), 3);
     // Cancelled, the editor stays with its cards.
     QCOMPARE(m_editor->isFormLoaded(), answer == int(MessageAnswer::Cancel));
+}
+
+// A deletion saved under another name (the file had changed meanwhile):
+// the editor stays open on the book's new file and says so in its title.
+void TestCardEditor::titleFollowsASaveElsewhere() {
+    openOn(3);
+    writeBytes(bookPath(), cp932(bookText(4)));
+    const QString other = m_desk->file("mine.dat");
+    m_desk->messages.answers = {MessageAnswer::Ok, MessageAnswer::No};
+    m_desk->fileDialogs.saveAnswers = {other};
+    click("cmdDel");
+    QCOMPARE(fileBook(other).recordCount(), 2);
+    QVERIFY(m_editor->isFormLoaded());
+    QCOMPARE(m_editor->windowTitle(), QStringLiteral("住所録　　") + other);
 }
 
 void TestCardEditor::secondEditorOnSameBookRefused() {
