@@ -34,7 +34,8 @@ public:
     enum class Origin { None, New, File };
     Origin origin() const { return m_origin; }
     bool hasFile() const { return m_origin == Origin::File; }
-    bool isNew() const { return m_path.isEmpty(); }
+    // No file (yet): none, or a new book.
+    bool isNew() const { return !hasFile(); }
     // The canonical path of the file the records came from or went to.
     QString filePath() const { return m_path; }
     const FileStamp &stamp() const { return m_stamp; }

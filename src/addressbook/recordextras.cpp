@@ -85,12 +85,10 @@ YearMarks historyFrom(const QJsonValue &value) {
         const int year = it.key().toInt(&number);
         if (!number || !isCardYear(year))
             continue;
-        int bits = 0;
+        QStringList keys;
         for (const QJsonValue mark : it.value().toArray())
-            for (const YearMark each : AllYearMarks)
-                if (mark.toString() == yearMarkKey(each))
-                    bits |= int(each);
-        if (bits != 0)
+            keys.append(mark.toString());
+        if (const int bits = yearMarksFromKeys(keys); bits != 0)
             marks.insert(year, bits);
     }
     return marks;
@@ -99,10 +97,7 @@ YearMarks historyFrom(const QJsonValue &value) {
 QJsonObject historyJson(const YearMarks &marks) {
     QJsonObject history;
     for (auto it = marks.cbegin(); it != marks.cend(); ++it) {
-        QJsonArray names;
-        for (const YearMark each : AllYearMarks)
-            if (it.value() & int(each))
-                names.append(yearMarkKey(each));
+        const QJsonArray names = QJsonArray::fromStringList(yearMarkKeys(it.value()));
         if (isCardYear(it.key()) && !names.isEmpty())
             history.insert(QString::number(it.key()), names);
     }

@@ -150,7 +150,8 @@ WriteResult replaceFileContents(const QString &path, const QByteArray &bytes, Li
         return failure(
             QCoreApplication::translate("nvl::TextFile", "通常のファイルではありません。"));
     if (QStorageInfo(info.absolutePath()).isReadOnly())
-        return failure(QCoreApplication::translate("nvl::TextFile", "読み取り専用のディスクです。"));
+        return failure(
+            QCoreApplication::translate("nvl::TextFile", "読み取り専用のディスクです。"));
     // The rename would replace a write-protected file; respect the protection,
     // by its permission bits too, so it holds even for the superuser.
     if (info.exists() && (!info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner)))

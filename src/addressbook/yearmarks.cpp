@@ -18,6 +18,22 @@ QString yearMarkKey(YearMark mark) {
     return QStringLiteral("mourning");
 }
 
+QStringList yearMarkKeys(int marks) {
+    QStringList keys;
+    for (const YearMark mark : AllYearMarks)
+        if (marks & int(mark))
+            keys.append(yearMarkKey(mark));
+    return keys;
+}
+
+int yearMarksFromKeys(const QStringList &keys) {
+    int marks = 0;
+    for (const YearMark mark : AllYearMarks)
+        if (keys.contains(yearMarkKey(mark)))
+            marks |= int(mark);
+    return marks;
+}
+
 int cardYear(const QDate &today) {
     return today.month() >= 10 ? today.year() + 1 : today.year();
 }

@@ -30,6 +30,9 @@ bool isCardYear(int year);
 
 // A mark as files name it: sent, received, mourning.
 QString yearMarkKey(YearMark mark);
+// One year's marks as those words, in order, and back (others ignored).
+QStringList yearMarkKeys(int marks);
+int yearMarksFromKeys(const QStringList &keys);
 // The marks' short Japanese names: 送った, 受け取った, 喪中.
 QString yearMarkName(YearMark mark);
 // A mark's column in CSV files and the list sheet: 送付2027, 受取2027, 喪中2027.

@@ -186,22 +186,13 @@ void CardEditor::afterLoad() {
 }
 
 bool CardEditor::loadBook() {
-    const QString path = m_document.filePath();
-    // The lock first: another editor's book is not read, whatever name it
-    // was opened by.
-    const BookDocument::Locked locked = lockForEditing(m_ctx.platform, m_document, path);
+    // The main window has the book in the one document already: it is not
+    // read again, only locked, so that no other editor works on it
+    // (whatever name it was opened by).
+    const BookDocument::Locked locked =
+        lockForEditing(m_ctx.platform, m_document, m_document.filePath());
     if (!locked.ok) {
         refuseBook(locked.error);
-        return false;
-    }
-    // The main window has the book in the one document already: it is not
-    // read again.
-    if (m_document.holds(path))
-        return true;
-    const BookDocument::Loaded loaded = m_document.load(path);
-    if (!loaded.ok()) {
-        m_document.unlock();
-        refuseBook(loaded.error);
         return false;
     }
     return true;

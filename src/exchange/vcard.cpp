@@ -187,10 +187,8 @@ void take(Contact &contact, const Property &p) {
             const int year = part.left(equals).trimmed().toInt();
             if (equals < 0 || !isCardYear(year))
                 continue;
-            const QStringList names = part.mid(equals + 1).split(u',');
-            for (const YearMark mark : AllYearMarks)
-                if (names.contains(yearMarkKey(mark)))
-                    contact.history[year] |= int(mark);
+            if (const int marks = yearMarksFromKeys(part.mid(equals + 1).split(u',')); marks != 0)
+                contact.history[year] |= marks;
         }
     } else if (p.name == "X-PHONETIC-LAST-NAME") {
         contact.phoneticFamily = components(decodeValue(p)).join(u' ');
@@ -552,13 +550,9 @@ QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObj
         }
         if (const YearMarks marks = yearMarksOf(extra); !marks.isEmpty()) {
             QStringList years;
-            for (auto it = marks.cbegin(); it != marks.cend(); ++it) {
-                QStringList names;
-                for (const YearMark mark : AllYearMarks)
-                    if (it.value() & int(mark))
-                        names.append(yearMarkKey(mark));
-                years.append(QStringLiteral("%1=%2").arg(it.key()).arg(names.join(u',')));
-            }
+            for (auto it = marks.cbegin(); it != marks.cend(); ++it)
+                years.append(
+                    QStringLiteral("%1=%2").arg(it.key()).arg(yearMarkKeys(it.value()).join(u',')));
             line(QStringLiteral("X-NVL-HISTORY:%1").arg(years.join(u';')));
         }
         line(QStringLiteral("END:VCARD"));
