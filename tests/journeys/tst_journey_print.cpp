@@ -9,6 +9,7 @@
 #include "yearmarks.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -28,6 +29,7 @@ private slots:
     void printFromPrintWindow_data();
     void printFromPrintWindow();
     void previewPrintsAfterTheSameQuestions();
+    void previewPdfNeverOverTheBook();
     void longWarningFitsTheScreen();
     void importSearchAndPrint();
     void decemberListPrintedAndMarked();
@@ -211,6 +213,51 @@ void TestJourneyPrint::previewPrintsAfterTheSameQuestions() {
     const int year = cardYear(QDate::currentDate());
     QVERIFY(hasMark(marked.recordData(0), year, YearMark::Sent));
     QVERIFY(!hasMark(marked.recordData(2), year, YearMark::Sent));
+}
+
+// The preview's printer dialog can print to a PDF file: one named as the
+// open book is refused once the questions are answered, and the book stays.
+void TestJourneyPrint::previewPdfNeverOverTheBook() {
+    Journey journey;
+    ModalAnswers answers;
+    const QString book = journey.writeBook(QStringLiteral("友人.dat"), 2);
+    const QByteArray before = readBytes(book);
+    journey.openBook(book, answers);
+    QTRY_VERIFY(answers.allAnswered());
+    QWidget *print = toPrintWindow(journey, 2);
+    QVERIFY(print);
+    answers.then([](QWidget *preview) {
+        for (QAbstractButton *button : preview->findChildren<QAbstractButton *>())
+            if (button->isVisible() && button->toolTip() == QStringLiteral("印刷")) {
+                QTimer::singleShot(0, button, &QAbstractButton::click);
+                return;
+            }
+        QFAIL("the preview has no print button");
+    });
+    answers.then([book](QWidget *dialog) {
+        auto *printers = dialog->findChild<QComboBox *>(QStringLiteral("printers"));
+        QVERIFY(printers);
+        printers->setCurrentIndex(printers->count() - 1); // Qt's PDF file "printer"
+        auto *file = dialog->findChild<QLineEdit *>(QStringLiteral("filename"));
+        QVERIFY(file && file->isEnabled());
+        file->setText(book);
+        press(dialog, QStringLiteral("印刷"));
+    });
+    answers.then(pressButton(QStringLiteral("はい"))); // Qt: replace the existing file?
+    answers.then(pressButton(QStringLiteral("OK")));   // シート数は1枚です。
+    answers.then([](QWidget *box) {
+        press(box, QStringLiteral("OK"));
+        // The preview, open under the message, is closed as the user would.
+        QTimer::singleShot(0, [] {
+            if (QWidget *preview = QApplication::activeModalWidget())
+                preview->close();
+        });
+    });
+    QVERIFY(press(print, QStringLiteral("印刷プレビュー")));
+    QTRY_VERIFY_WITH_TIMEOUT(answers.allAnswered(), 20000);
+    QVERIFY2(answers.messageTexts().last().contains(QStringLiteral("住所録そのもの")),
+             qPrintable(answers.messageTexts().join(u'|')));
+    QCOMPARE(readBytes(book), before);
 }
 
 void TestJourneyPrint::longWarningFitsTheScreen() {
