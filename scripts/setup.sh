@@ -11,7 +11,8 @@ packages=(
     python3-pyatspi at-spi2-core dbus strace x11-utils
     libbenchmark-dev
     desktop-file-utils appstream
-    radicale qtkeychain-qt6-dev gnome-keyring libsecret-1-0
+    radicale xandikos vdirsyncer python3-vobject qtkeychain-qt6-dev
+    gnome-keyring libsecret-1-0
 )
 
 missing=()

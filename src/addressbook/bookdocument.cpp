@@ -2,6 +2,7 @@
 
 #include "logging.h"
 #include "recorddata.h"
+#include "recordextras.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -96,6 +97,10 @@ void BookDocument::readCompanion(const QByteArray &bookSha256) {
     m_data = match.perRecord;
     m_unmatched = match.unmatched;
     m_reattached = match.reattached;
+    m_repaired.clear();
+    for (int row = 0; row < int(m_data.size()); ++row)
+        if (RecordExtras::repairJoinedHonorifics(m_data[row]))
+            m_repaired.append(row);
     if (match.generation)
         m_diskGeneration = *match.generation;
     else if (read.status == CompanionRead::Status::Ok && !read.file.generations.isEmpty())
@@ -126,6 +131,7 @@ void BookDocument::reset(Origin origin) {
     m_data.clear();
     m_unmatched.clear();
     m_reattached.clear();
+    m_repaired.clear();
     m_settings = {};
     m_companionUnknown = {};
     m_companionStamp = FileStamp();

@@ -140,6 +140,9 @@ public:
     // Records whose data went back to them on opening although another
     // program had corrected their address (same row, name and postal code).
     const QList<int> &reattachedRows() const { return m_reattached; }
+    // Rows whose 連名 a server had joined to their honorific, parted again
+    // on reading; saved with the book's next save.
+    const QList<int> &repairedRows() const { return m_repaired; }
     bool discardEntry(int index);
     QJsonObject bookSettings() const { return m_settings; }
     void setBookSettings(const QJsonObject &settings);
@@ -185,6 +188,7 @@ private:
     QList<QJsonObject> m_data; // one a record
     QList<CompanionEntry> m_unmatched;
     QList<int> m_reattached;
+    QList<int> m_repaired;
     QJsonObject m_settings;
     QJsonObject m_companionUnknown; // a newer build's keys, kept
     FileStamp m_companionStamp;     // as read or written; size -1 when there was none

@@ -1,5 +1,7 @@
 #include "recordextras.h"
 
+#include "addressrecord.h"
+
 #include <QJsonArray>
 
 namespace nvl {
@@ -23,6 +25,7 @@ const QString CollectionKey = QStringLiteral("collection");
 const QString UserKey = QStringLiteral("user");
 const QString DetachedKey = QStringLiteral("detached");
 const QString LinkedKey = QStringLiteral("linked");
+const QString LinkedEtagsKey = QStringLiteral("linkedEtags");
 
 void put(QJsonObject &object, const QString &key, const QJsonValue &value, bool empty) {
     if (empty)
@@ -162,6 +165,25 @@ void RecordExtras::takeSyncFrom(const RecordExtras &other) {
     put(m_read, SyncKey, other.m_read.value(SyncKey), !other.m_read.contains(SyncKey));
 }
 
+bool RecordExtras::repairJoinedHonorifics(QJsonObject &data) {
+    RecordExtras extras = fromJson(data);
+    bool repaired = false;
+    for (JointName &joint : extras.jointNames) {
+        const qsizetype semicolon = joint.name.lastIndexOf(u';');
+        if (semicolon <= 0 || !joint.honorific.isEmpty())
+            continue;
+        const QString word = joint.name.mid(semicolon + 1).trimmed();
+        if (word.isEmpty() ||
+            !(jointHonorifics().contains(word) || honorificWords().contains(word)))
+            continue;
+        joint = {joint.name.left(semicolon).trimmed(), word};
+        repaired = true;
+    }
+    if (repaired)
+        data = extras.toJson();
+    return repaired;
+}
+
 bool RecordExtras::changedBySync(const QJsonObject &data) {
     return data.value(SyncKey).toObject().value(ChangedKey).toBool();
 }
@@ -173,6 +195,9 @@ BookExtras BookExtras::fromJson(const QJsonObject &settings) {
     extras.syncUser = sync.value(UserKey).toString();
     extras.syncDetached = stringsOf(sync.value(DetachedKey));
     extras.syncLinked = stringsOf(sync.value(LinkedKey));
+    const QJsonObject etags = sync.value(LinkedEtagsKey).toObject();
+    for (auto it = etags.begin(); it != etags.end(); ++it)
+        extras.syncLinkedEtags.insert(it.key(), it.value().toString());
     extras.m_read = settings;
     return extras;
 }
@@ -183,7 +208,8 @@ QJsonObject BookExtras::toJson() const {
         settings.remove(SyncKey);
     const BookExtras was = fromJson(settings);
     if (syncCollection == was.syncCollection && syncUser == was.syncUser &&
-        syncDetached == was.syncDetached && syncLinked == was.syncLinked)
+        syncDetached == was.syncDetached && syncLinked == was.syncLinked &&
+        syncLinkedEtags == was.syncLinkedEtags)
         return settings;
     QJsonObject sync = settings.value(SyncKey).toObject();
     put(sync, CollectionKey, syncCollection,
@@ -192,6 +218,10 @@ QJsonObject BookExtras::toJson() const {
     put(sync, DetachedKey, QJsonArray::fromStringList(syncDetached), syncDetached.isEmpty());
     put(sync, LinkedKey, QJsonArray::fromStringList(syncLinked),
         syncLinked.isEmpty() && !sync.contains(LinkedKey));
+    QJsonObject etags;
+    for (auto it = syncLinkedEtags.cbegin(); it != syncLinkedEtags.cend(); ++it)
+        etags.insert(it.key(), it.value());
+    put(sync, LinkedEtagsKey, etags, etags.isEmpty());
     settings.insert(SyncKey, sync);
     return settings;
 }
@@ -201,6 +231,7 @@ void BookExtras::forgetSync() {
     syncUser.clear();
     syncDetached.clear();
     syncLinked.clear();
+    syncLinkedEtags.clear();
     m_syncForgotten = true;
 }
 

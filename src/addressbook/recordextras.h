@@ -4,6 +4,7 @@
 #include "yearmarks.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -48,6 +49,9 @@ struct RecordExtras {
     // Whether the last sync changed the record: the book list asks it for
     // every name it paints, so it reads the one flag only.
     static bool changedBySync(const QJsonObject &data);
+    // 連名 a server's re-escaping made into one name ("恵子;様" without an
+    // honorific), parted again; whether `data` changed.
+    static bool repairJoinedHonorifics(QJsonObject &data);
 
 private:
     QJsonObject m_read; // as read, for what this build does not know
@@ -60,6 +64,8 @@ struct BookExtras {
     QString syncUser;
     QStringList syncDetached; // contacts kept apart from the sync
     QStringList syncLinked;   // contacts linked at the last sync
+    // Their ETags then: a deletion is sent only for the version last seen.
+    QHash<QString, QString> syncLinkedEtags;
 
     static BookExtras fromJson(const QJsonObject &settings);
     QJsonObject toJson() const;

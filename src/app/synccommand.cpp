@@ -2,7 +2,7 @@
 
 #include "bookdocument.h"
 #include "bookflows.h"
-#include "syncengine.h"
+#include "syncflow.h"
 #include "textfile.h"
 
 #include <QCommandLineParser>
@@ -51,7 +51,10 @@ int runSyncCommand(int argc, char *argv[]) {
                                     QStringLiteral("FILE"));
     const QCommandLineOption remove(QStringLiteral("delete"),
                                     tr("apply deletions made on either side"));
-    parser.addOptions({user, passwordFile, caFile, remove});
+    const QCommandLineOption forceDelete(
+        QStringLiteral("force-delete"),
+        tr("apply deletions even when every linked contact or record is gone"));
+    parser.addOptions({user, passwordFile, caFile, remove, forceDelete});
     if (!parser.parse(QCoreApplication::arguments()))
         return fail(parser.errorText(), 2);
     if (parser.isSet(QStringLiteral("help"))) {
@@ -63,7 +66,8 @@ int runSyncCommand(int argc, char *argv[]) {
     if (args.size() != 3 || !url.isValid() ||
         (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")))
         return fail(tr("使い方 (usage): nvl-hagaki sync BOOK https://SERVER/ADDRESSBOOK/ "
-                       "[--user NAME] [--password-file FILE] [--ca-file FILE] [--delete]"),
+                       "[--user NAME] [--password-file FILE] [--ca-file FILE] [--delete] "
+                       "[--force-delete]"),
                     2);
 
     DavAccount account{url, parser.value(user), {}, {}};
@@ -89,38 +93,42 @@ int runSyncCommand(int argc, char *argv[]) {
         return fail(locked.error);
     if (const BookDocument::Loaded loaded = loadBook(book, bookPath); !loaded.ok())
         return fail(loaded.error);
-    CardDavClient client(account);
-    // Written through the book's one save path: the new contacts' UIDs
-    // before they are uploaded, and the whole result at the end.
-    const auto save = [&book] {
+    // Written through the book's one save path: a new address book's
+    // unlinking, the new contacts' UIDs before they are uploaded, and the
+    // whole result at the end.
+    SyncFlow flow(book, [&book](const std::function<void()> &edit) {
+        edit();
         const BookDocument::Saved saved = book.save();
         return saved.ok() ? QString() : saved.error;
-    };
-    const auto checkpoint = [&book, &save](const SyncBook &copy) {
-        copy.applyNewLinksTo(book);
-        return save();
-    };
-    SyncBook copy = SyncBook::of(book);
-    SyncEngine engine(copy, client, {parser.isSet(remove), {}}, checkpoint);
+    });
+    if (!book.repairedRows().isEmpty())
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(tr("同期先のサーバーで敬称と一つになっていた連名 %1 件を、"
+                                   "名前と敬称に分け直しました。")
+                                    .arg(book.repairedRows().size())));
+    if (const QString note = flow.adopt(url); !note.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(note));
+    CardDavClient client(account);
+    SyncBook copy = flow.copy();
+    const bool force = parser.isSet(forceDelete);
+    SyncEngine engine(copy, client, {parser.isSet(remove) || force, force, {}}, flow.checkpoint());
     SyncReport report = engine.run();
-    if (report.ok()) {
-        copy.applyTo(book);
-        report.error = save();
-    }
+    if (report.ok())
+        report.error = flow.finish(copy);
+    if (report.emptied.side != EmptiedSide::Side::None)
+        return fail(report.error + u'\n' +
+                    tr("削除を反映するには --force-delete を付けてください。"));
     if (!report.ok())
         return fail(report.error + u'\n' + tr("住所録の宛名は同期の前のままです。"));
-    std::printf("%s\n", qPrintable(tr("送信 %1 件、サーバーで更新 %2 件、住所録で更新 %3 件、"
-                                      "追加 %4 件、結び付け %5 件、削除 %6 件")
-                                       .arg(report.uploaded)
-                                       .arg(report.updatedOnServer)
-                                       .arg(report.updatedInBook)
-                                       .arg(report.added)
-                                       .arg(report.linked)
-                                       .arg(report.deleted)));
+    std::printf("%s\n", qPrintable(SyncFlow::countsText(report)));
     using Kind = SyncQuestion::Kind;
-    list(tr("食い違い（住所録の内容を残しました）:"), report.texts(Kind::Conflict) + report.notes);
-    list(tr("削除（--delete を付けると反映します）:"),
-         report.texts(Kind::DeletedOnServer) + report.texts(Kind::DeletedInBook));
+    QStringList conflicts = report.texts(Kind::Conflict);
+    QStringList deletions;
+    for (const SyncQuestion &question : std::as_const(report.questions))
+        if (question.kind == Kind::DeletedOnServer || question.kind == Kind::DeletedInBook)
+            (question.edited ? conflicts : deletions).append(question.text);
+    list(tr("食い違い（住所録の内容を残しました）:"), conflicts + report.notes);
+    list(tr("削除（--delete を付けると反映します）:"), deletions);
     list(tr("どれと同じか決められない宛名（送信していません）:"), report.texts(Kind::Ambiguous));
     list(tr("追加できなかった連絡先:"), report.overLimit);
     return report.leftToUser() ? 3 : 0;

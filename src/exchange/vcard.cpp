@@ -126,6 +126,33 @@ QStringList components(const QString &value, bool lines = false) {
     return parts;
 }
 
+// The program's own structured values travel as one text value, every
+// separator escaped: servers that re-serialise unknown properties as text
+// (escaping a bare ';' and dropping all after a bare ',') keep them whole.
+// Read back unescaped first, so the bare separators older builds wrote
+// read alike.
+QString unescapedText(const QString &value) {
+    QString text;
+    text.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value.at(i) == u'\\' && i + 1 < value.size()) {
+            const QChar next = value.at(++i);
+            text += next == u'n' || next == u'N' ? QChar(u' ') : next;
+        } else {
+            text += value.at(i);
+        }
+    }
+    return text;
+}
+
+// 連名 as "name;honorific": parted at the last ';', as no honorific holds one.
+JointName jointNameFromText(const QString &text) {
+    const qsizetype semicolon = text.lastIndexOf(u';');
+    if (semicolon < 0)
+        return {text.trimmed(), {}};
+    return {text.left(semicolon).trimmed(), text.mid(semicolon + 1).trimmed()};
+}
+
 QString escaped(QString text) {
     text.replace(u'\\', QStringLiteral("\\\\"));
     text.replace(u';', QStringLiteral("\\;"));
@@ -146,7 +173,7 @@ struct Contact {
     QString code;
     QString honorific;
     bool company = false;
-    JointNames joint; // X-NVL-RENMEI: name;honorific
+    JointNames joint; // X-NVL-RENMEI: name\;honorific
     // The reading as phones (X-PHONETIC-*), vCard 3.0 (SORT-STRING) or
     // 4.0 (N's SORT-AS) write it, in that preference.
     QString phoneticFamily;
@@ -154,7 +181,7 @@ struct Contact {
     QString sortAs;
     QString sortString;
     QStringList categories;
-    YearMarks history; // X-NVL-HISTORY:2026=sent,received;2027=mourning
+    YearMarks history; // X-NVL-HISTORY:2026=sent\,received\;2027=mourning
 
     QString reading() const {
         const QString phonetic =
@@ -182,7 +209,7 @@ void take(Contact &contact, const Property &p) {
                 sortAs.append(QString::fromUtf8(parameter.mid(8)).trimmed());
         contact.sortAs = sortAs.join(u' ').trimmed();
     } else if (p.name == "X-NVL-HISTORY") {
-        for (const QString &part : decodeValue(p).split(u';')) {
+        for (const QString &part : unescapedText(decodeValue(p)).split(u';')) {
             const qsizetype equals = part.indexOf(u'=');
             const int year = part.left(equals).trimmed().toInt();
             if (equals < 0 || !isCardYear(year))
@@ -204,9 +231,9 @@ void take(Contact &contact, const Property &p) {
     } else if (p.name == "X-NVL-HONORIFIC") {
         contact.honorific = components(decodeValue(p)).join(u';');
     } else if (p.name == "X-NVL-RENMEI") {
-        const QStringList parts = components(decodeValue(p));
-        if (contact.joint.size() < MaxJointNames && !parts.value(0).trimmed().isEmpty())
-            contact.joint.append({parts.value(0).trimmed(), parts.value(1).trimmed()});
+        const JointName joint = jointNameFromText(unescapedText(decodeValue(p)));
+        if (contact.joint.size() < MaxJointNames && !joint.name.isEmpty())
+            contact.joint.append(joint);
     } else if (p.name == "X-ABSHOWAS") {
         contact.company = decodeValue(p).trimmed().toUpper() == QLatin1String("COMPANY");
     } else if (p.name == "ADR") {
@@ -532,8 +559,8 @@ QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObj
         // 連名 have no field of their own in vCard.
         const QJsonObject &extra = data.value(index);
         for (const JointName &joint : jointNamesOf(extra))
-            line(QStringLiteral("X-NVL-RENMEI:%1;%2")
-                     .arg(escaped(joint.name), escaped(joint.honorific)));
+            line(QStringLiteral("X-NVL-RENMEI:%1")
+                     .arg(escaped(joint.name + u';' + QString(joint.honorific).remove(u';'))));
         if (const QString reading = readingOf(extra); !reading.isEmpty()) {
             // Parted where the reading has a blank, never guessed.
             const qsizetype blank = reading.indexOf(QRegularExpression(QStringLiteral("[ 　]")));
@@ -553,7 +580,7 @@ QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObj
             for (auto it = marks.cbegin(); it != marks.cend(); ++it)
                 years.append(
                     QStringLiteral("%1=%2").arg(it.key()).arg(yearMarkKeys(it.value()).join(u',')));
-            line(QStringLiteral("X-NVL-HISTORY:%1").arg(years.join(u';')));
+            line(QStringLiteral("X-NVL-HISTORY:%1").arg(escaped(years.join(u';'))));
         }
         line(QStringLiteral("END:VCARD"));
     }

@@ -33,7 +33,7 @@ private:
 // The records as vCard 3.0 in UTF-8: FN and N, the address as locality
 // (住所１), street (住所２), extended address (建物名) and postal code.
 // From each record's companion data (`data` by record index): 連名 as
-// X-NVL-RENMEI:name;honorific, the reading as X-PHONETIC-LAST-NAME and
+// X-NVL-RENMEI:name\;honorific, the reading as X-PHONETIC-LAST-NAME and
 // -FIRST-NAME, tags as CATEGORIES.
 // One logical line as written: folded at 75 octets, never inside a
 // character (RFC 6350, 3.2), ending in CRLF.

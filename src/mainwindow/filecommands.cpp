@@ -180,6 +180,15 @@ void MainWindow::noticeCompanion() {
                "（連名など）をそのまま付けました。")
                 .arg(names.join(u'、')));
     }
+    if (const QList<int> rows = m_ctx.book.repairedRows(); !rows.isEmpty()) {
+        QStringList names;
+        for (const int row : rows)
+            names.append(m_ctx.book.record(row + 1).field(AddressRecord::Name));
+        m_ctx.platform.messages.show(
+            tr("同期先のサーバーで敬称と一つになっていた連名（%1）を、名前と敬称に分け直しました。"
+               "次の保存で付属ファイルにも残ります。")
+                .arg(names.join(u'、')));
+    }
     if (const QString problem = m_ctx.book.companionProblem(); !problem.isEmpty())
         m_ctx.platform.messages.show(
             problem + u'\n' +

@@ -21,6 +21,7 @@ struct SyncSettings;
 struct DavAccount;
 class SyncBook;
 struct SyncOptions;
+class SyncFlow;
 struct SyncReport;
 
 // The hub of the program. Holds the open book, mirrors it in the
@@ -104,9 +105,13 @@ private:
     // Asks for the settings and keeps them (URL and user in the companion,
     // the password in the keyring); false when the user cancels.
     bool askSyncSettings(SyncSettings *settings);
+    // Rounds with the user's answers between; false when it stopped.
+    bool syncRounds(const DavAccount &account, SyncFlow &flow, SyncBook *copy, SyncOptions *options,
+                    SyncReport *total);
+    void showSyncFailure(const SyncReport &report);
     // One run of the sync with its progress and キャンセル; false on failure.
-    bool runSyncRound(const DavAccount &account, SyncBook *copy, const SyncOptions &options,
-                      SyncReport *report);
+    bool runSyncRound(const DavAccount &account, SyncFlow &flow, SyncBook *copy,
+                      const SyncOptions &options, SyncReport *report);
 
     // List sheet, reorder window and version box.
     void showListSheet(bool fullVariant);

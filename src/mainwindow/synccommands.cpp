@@ -2,6 +2,8 @@
 #include "mainwindow_ui.h"
 
 #include "bookquestions.h"
+#include "davurl.h"
+#include "syncflow.h"
 #include "syncquestionsdialog.h"
 #include "syncsettingsdialog.h"
 
@@ -65,12 +67,9 @@ bool MainWindow::askSyncSettings(SyncSettings *settings) {
     }
     const BookDocument::Saved saved = m_ctx.book.commit(
         [this, &before, settings] {
+            if (!before.url.isEmpty() && !sameCollection(before.url, settings->url))
+                SyncFlow::unlinkAll(m_ctx.book);
             BookExtras extras = BookExtras::fromJson(m_ctx.book.bookSettings());
-            if (!before.url.isEmpty() && before.url != settings->url) {
-                extras.forgetSync();
-                for (int row = 0; row < m_ctx.book.recordCount(); ++row)
-                    m_ctx.book.setRecordData(row, withoutSyncLink(m_ctx.book.recordData(row)));
-            }
             extras.syncCollection = settings->url;
             extras.syncUser = settings->user;
             m_ctx.book.setBookSettings(extras.toJson());
@@ -98,8 +97,8 @@ void MainWindow::editSyncSettings() {
     askSyncSettings(&settings);
 }
 
-bool MainWindow::runSyncRound(const DavAccount &account, SyncBook *copy, const SyncOptions &options,
-                              SyncReport *report) {
+bool MainWindow::runSyncRound(const DavAccount &account, SyncFlow &flow, SyncBook *copy,
+                              const SyncOptions &options, SyncReport *report) {
     SyncTask task;
     QProgressDialog progress(tr("住所録をサーバーと同期しています…"), tr("キャンセル"), 0, 0, this);
     progress.setObjectName(QStringLiteral("dlgSyncProgress"));
@@ -115,21 +114,7 @@ bool MainWindow::runSyncRound(const DavAccount &account, SyncBook *copy, const S
     connect(&progress, &QProgressDialog::canceled, &task, &SyncTask::cancel);
     QEventLoop loop;
     connect(&task, &SyncTask::finished, &loop, &QEventLoop::quit);
-    // UIDs of new contacts are saved before they are uploaded.
-    const auto checkpoint = [this](const SyncBook &current) {
-        const BookDocument::Saved saved = m_ctx.book.commit(
-            [this, &current] {
-                current.applyNewLinksTo(m_ctx.book);
-                return true;
-            },
-            askAboutChangedBook(m_ctx.platform));
-        if (saved.ok())
-            return QString();
-        return saved.outcome == BookDocument::Saved::Outcome::Failed
-                   ? saved.error
-                   : tr("住所録を保存しなかったため、同期を中止しました。");
-    };
-    task.sync(account, *copy, options, checkpoint);
+    task.sync(account, *copy, options, flow.checkpoint());
     progress.show();
     loop.exec();
     progress.hide();
@@ -165,65 +150,95 @@ void MainWindow::syncBook() {
         m_ctx.platform.messages.show(lock.error() + tr("\n同期していません。"));
         return;
     }
-    SyncBook copy = SyncBook::of(m_ctx.book);
+    // Every save of the sync through the book's one commit.
+    SyncFlow flow(m_ctx.book, [this](const std::function<void()> &edit) {
+        const BookDocument::Saved saved = m_ctx.book.commit(
+            [&edit] {
+                edit();
+                return true;
+            },
+            askAboutChangedBook(m_ctx.platform));
+        if (saved.ok())
+            return QString();
+        return saved.outcome == BookDocument::Saved::Outcome::Failed
+                   ? saved.error
+                   : tr("住所録を保存しなかったため、同期を中止しました。");
+    });
+    const QString note = flow.adopt(account.collection);
+    SyncBook copy = flow.copy();
     SyncOptions options;
     SyncReport total;
-    // Answers are carried out by another round; one whose answers raise
-    // new questions (a contact changed meanwhile) asks again, twice at most.
-    for (int round = 0;; ++round) {
-        SyncReport report;
-        if (!runSyncRound(account, &copy, options, &report)) {
-            const QString heading = report.failure == DavFailure::Cancelled
-                                        ? tr("同期を中止しました。")
-                                        : tr("同期できませんでした。") + u'\n' +
-                                              failureHeading(report.failure) + u'\n' + report.error;
-            const QString hint = report.failure == DavFailure::Authentication
-                                     ? tr("\n同期の設定でパスワードを入力し直してください。")
-                                     : QString();
-            m_ctx.platform.messages.show(heading + tr("\n住所録の宛名は同期の前のままです。") +
-                                         hint);
-            return;
-        }
-        addCounts(total, report);
-        if (report.questions.isEmpty() || round == 2)
-            break;
-        SyncQuestionsDialog dialog(report.questions, this);
-        dialog.exec();
-        const QList<SyncAnswer> answers = dialog.answers();
-        if (std::all_of(answers.begin(), answers.end(), [](const SyncAnswer &answer) {
-                return answer.choice == SyncChoice::Unanswered;
-            }))
-            break;
-        applyAnswers(copy, report.questions, answers, account.collection.path(), &options);
-    }
-
+    if (!syncRounds(account, flow, &copy, &options, &total))
+        return;
     // The sync's result and the answers, in one save.
-    const BookDocument::Saved saved = m_ctx.book.commit(
-        [this, &copy] {
-            copy.applyTo(m_ctx.book);
-            return true;
-        },
-        askAboutChangedBook(m_ctx.platform));
-    if (!saved.ok()) {
+    if (const QString error = flow.finish(copy); !error.isEmpty()) {
         m_ctx.platform.messages.show(
-            (saved.outcome == BookDocument::Saved::Outcome::Failed ? saved.error + u'\n'
-                                                                   : QString()) +
-            tr("同期の結果は住所録に保存していません。次の同期でもう一度確かめます。"));
+            error + tr("\n同期の結果は住所録に保存していません。次の同期でもう一度確かめます。"));
         return;
     }
-    QString text = tr("同期しました。\n送信 %1 件、サーバーで更新 %2 件、住所録で更新 %3 件、"
-                      "追加 %4 件、削除 %5 件")
-                       .arg(total.uploaded)
-                       .arg(total.updatedOnServer)
-                       .arg(total.updatedInBook)
-                       .arg(total.added)
-                       .arg(total.deleted);
+    QString text = tr("同期しました。\n") + SyncFlow::countsText(total);
+    if (!note.isEmpty())
+        text = note + u'\n' + text;
     if (!total.questions.isEmpty())
         text += tr("\nあとで決めるものが %1 件あります。次の同期でまた尋ねます。")
                     .arg(total.questions.size());
     for (const QString &line : std::as_const(total.overLimit) + total.notes)
         text += u'\n' + line;
     m_ctx.platform.messages.show(text);
+}
+
+// Rounds until no answer is left to carry out: answers are carried out by
+// another round; one whose answers raise new questions (a contact changed
+// meanwhile) asks again, twice at most. False when the sync stopped.
+bool MainWindow::syncRounds(const DavAccount &account, SyncFlow &flow, SyncBook *copy,
+                            SyncOptions *options, SyncReport *total) {
+    const QString collectionPath = normalCollection(account.collection).path(QUrl::FullyEncoded);
+    for (int round = 0;; ++round) {
+        SyncReport report;
+        if (!runSyncRound(account, flow, copy, *options, &report)) {
+            if (report.emptied.side != EmptiedSide::Side::None && !options->forceDelete) {
+                const QString ask = report.error + u'\n' +
+                                    (report.emptied.side == EmptiedSide::Side::Server
+                                         ? tr("住所録からも %1 件を削除しますか？")
+                                         : tr("サーバーからも %1 件を削除しますか？"))
+                                        .arg(report.emptied.count);
+                if (m_ctx.platform.messages.show(ask, MessageButtons::YesNo) !=
+                    MessageAnswer::Yes) {
+                    m_ctx.platform.messages.show(tr("同期を中止しました。住所録もサーバーも"
+                                                    "そのままです。"));
+                    return false;
+                }
+                options->applyDeletions = true;
+                options->forceDelete = true;
+                --round;
+                continue;
+            }
+            showSyncFailure(report);
+            return false;
+        }
+        addCounts(*total, report);
+        if (report.questions.isEmpty() || round == 2)
+            return true;
+        SyncQuestionsDialog dialog(report.questions, this);
+        dialog.exec();
+        const QList<SyncAnswer> answers = dialog.answers();
+        if (std::all_of(answers.begin(), answers.end(), [](const SyncAnswer &answer) {
+                return answer.choice == SyncChoice::Unanswered;
+            }))
+            return true;
+        applyAnswers(*copy, report.questions, answers, collectionPath, options);
+    }
+}
+
+void MainWindow::showSyncFailure(const SyncReport &report) {
+    const QString heading = report.failure == DavFailure::Cancelled
+                                ? tr("同期を中止しました。")
+                                : tr("同期できませんでした。") + u'\n' +
+                                      failureHeading(report.failure) + u'\n' + report.error;
+    const QString hint = report.failure == DavFailure::Authentication
+                             ? tr("\n同期の設定でパスワードを入力し直してください。")
+                             : QString();
+    m_ctx.platform.messages.show(heading + tr("\n住所録の宛名は同期の前のままです。") + hint);
 }
 
 } // namespace nvl

@@ -1,4 +1,5 @@
 #include "carddavclient.h"
+#include "davurl.h"
 #include "logging.h"
 
 #include <QCoreApplication>
@@ -42,8 +43,13 @@ CardDavClient::~CardDavClient() = default;
 
 CardDavClient::CardDavClient(DavAccount account)
     : m_account(std::move(account)), m_network(std::make_unique<QNetworkAccessManager>()) {
-    if (!m_account.collection.path().endsWith(u'/'))
-        m_account.collection.setPath(m_account.collection.path() + u'/');
+    m_account.collection = normalCollection(m_account.collection);
+}
+
+QUrl CardDavClient::urlOf(const QString &href) const {
+    QUrl url = m_account.collection;
+    url.setPath(href, QUrl::TolerantMode);
+    return url;
 }
 
 std::optional<CardDavClient::Reply>
@@ -146,6 +152,9 @@ std::optional<QList<DavItem>> CardDavClient::multistatus(const QByteArray &body,
                 okStatus = okStatus && xml.readElementText().contains(QLatin1String(" 200"));
             }
         } else if (xml.isEndElement() && xml.name() == QLatin1String("response")) {
+            // Named as the server likes (encoded or not, a path or a URL);
+            // kept in one form, and only inside the address book.
+            item.href = hrefInCollection(m_account.collection, item.href);
             if (!item.href.isEmpty() && okStatus)
                 items.append(item);
         }
@@ -213,10 +222,7 @@ std::optional<QList<DavItem>> CardDavClient::list(DavError *error) {
     if (!items)
         return std::nullopt;
     // The collection itself is listed too; it is no contact.
-    const QString self = m_account.collection.path();
-    items->removeIf([&self](const DavItem &item) {
-        return item.href == self || item.href.endsWith(u'/') || item.etag.isEmpty();
-    });
+    items->removeIf([](const DavItem &item) { return item.etag.isEmpty(); });
     return items;
 }
 

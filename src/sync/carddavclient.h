@@ -45,36 +45,54 @@ struct DavCollection {
 
 // One contact on the server: where it is and its version.
 struct DavItem {
-    QString href; // as the server names it (a path)
+    QString href; // a path inside the collection, in normal form
     QString etag;
     QByteArray card; // the vCard, when fetched
 };
 
-// The requests of RFC 6352 the sync needs, each waited for in turn; made
-// from whatever thread the client lives in. Updates and creations are
-// conditional (If-Match, If-None-Match: *), so another client's change
-// is never overwritten.
-class CardDavClient {
+// What a sync asks of an address book, each request waited for in turn.
+// Hrefs are paths inside the collection in one normal form (davurl.h).
+// Updates and creations are conditional (If-Match, If-None-Match: *), so
+// another client's change is never overwritten.
+class DavClient {
+public:
+    virtual ~DavClient() = default;
+    // The address book's URL, in normal form.
+    virtual QUrl collectionUrl() const = 0;
+    virtual std::optional<DavCollection> collection(DavError *error) = 0;
+    // Every contact of the address book, with its ETag.
+    virtual std::optional<QList<DavItem>> list(DavError *error) = 0;
+    // The contacts named, with their vCards.
+    virtual std::optional<QList<DavItem>> fetch(const QStringList &hrefs, DavError *error) = 0;
+    // Writes a contact; its new ETag (empty when the server gave none).
+    // `etag` empty: a creation, refused (Precondition) when the href exists.
+    virtual std::optional<QString> put(const QString &href, const QByteArray &card,
+                                       const QString &etag, DavError *error) = 0;
+    // Deletes the contact if it is still the version `etag` names.
+    virtual bool remove(const QString &href, const QString &etag, DavError *error) = 0;
+};
+
+// The requests of RFC 6352 over HTTP, made from whatever thread the client
+// lives in.
+class CardDavClient : public DavClient {
 public:
     explicit CardDavClient(DavAccount account);
-    ~CardDavClient();
+    ~CardDavClient() override;
 
     const DavAccount &account() const { return m_account; }
     // Called before each request; a sync cancelled from outside stops there.
     std::function<bool()> cancelled;
 
-    std::optional<DavCollection> collection(DavError *error);
-    // Every contact of the address book, with its ETag.
-    std::optional<QList<DavItem>> list(DavError *error);
-    // The contacts named, with their vCards (addressbook-multiget).
-    std::optional<QList<DavItem>> fetch(const QStringList &hrefs, DavError *error);
-    // Writes a contact; its new ETag (empty when the server gave none).
-    // `etag` empty: a creation, refused (Precondition) when the href exists.
+    QUrl collectionUrl() const override { return m_account.collection; }
+    std::optional<DavCollection> collection(DavError *error) override;
+    std::optional<QList<DavItem>> list(DavError *error) override;
+    // addressbook-multiget, a hundred at a time.
+    std::optional<QList<DavItem>> fetch(const QStringList &hrefs, DavError *error) override;
     std::optional<QString> put(const QString &href, const QByteArray &card, const QString &etag,
-                               DavError *error);
-    bool remove(const QString &href, const QString &etag, DavError *error);
+                               DavError *error) override;
+    bool remove(const QString &href, const QString &etag, DavError *error) override;
 
-    QUrl urlOf(const QString &href) const { return m_account.collection.resolved(QUrl(href)); }
+    QUrl urlOf(const QString &href) const;
 
 private:
     struct Reply {

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "carddavclient.h"
-#include "contactcard.h"
-#include "syncbook.h"
+#include "syncplan.h"
 #include "syncstate.h"
 
 #include <QSet>
@@ -10,33 +9,6 @@
 #include <functional>
 
 namespace nvl {
-
-struct SyncOptions {
-    bool applyDeletions = false; // --delete: every deletion, either side
-    // Contacts the book lost that the user agreed to delete on the server.
-    QSet<QString> deleteOnServer;
-};
-
-// Something only the user can settle, with what both sides hold.
-struct SyncQuestion {
-    enum class Kind {
-        Conflict,        // changed on both sides
-        DeletedOnServer, // the record's contact is gone
-        DeletedInBook,   // a linked contact whose record is gone
-        Ambiguous,       // a first-sync match with more than one answer
-    };
-    Kind kind = Kind::Conflict;
-    QString text; // one line, as the command line lists it
-    int row = -1; // the book's row; none for DeletedInBook
-    AddressRecord record;
-    QJsonObject data; // the record's, as the book holds it
-    QString href;     // the contact (Conflict, DeletedOnServer, DeletedInBook)
-    QString etag;
-    std::optional<ServerContact> server; // what the server holds, when readable
-    // Ambiguous: the contacts the record could be, with their ETags.
-    QList<std::pair<QString, QString>> candidates; // href, etag
-    QList<ServerContact> candidateContacts;
-};
 
 // The user's answer to one question.
 enum class SyncChoice {
@@ -66,6 +38,7 @@ struct SyncReport {
     QList<SyncQuestion> questions;
     QStringList notes;     // races found on the way: settled by the next sync
     QStringList overLimit; // server contacts past the 300 records
+    EmptiedSide emptied;   // refused: every linked contact or record gone
     bool ok() const { return error.isEmpty(); }
     bool leftToUser() const {
         return !questions.isEmpty() || !notes.isEmpty() || !overLimit.isEmpty();
@@ -73,28 +46,41 @@ struct SyncReport {
     QStringList texts(SyncQuestion::Kind kind) const;
 };
 
-// Two-way sync of a copy of the book with a CardDAV address book. Links on
-// the first sync before it uploads; then finds server changes by ETag and
-// book changes by a hash kept in the companion, and carries each to the
-// other side. Changes on both sides, deletions and unclear first-sync
-// matches are left to the user as questions. The copy is the caller's to
-// apply and save; `checkpoint` saves it once before new contacts are
-// uploaded, so that a sync cut off creates each at most once.
+// Two-way sync of a copy of the book with a CardDAV address book: reads
+// the listing and the contacts it needs, plans (syncplan.h), then carries
+// the plan out, each write conditional on the ETag it was planned on. The
+// copy is the caller's to apply and save; `checkpoint` saves it once
+// before new contacts are uploaded, so that a sync cut off creates each
+// at most once.
 class SyncEngine {
 public:
     using Checkpoint = std::function<QString(const SyncBook &)>; // an error, or empty
     using Progress = std::function<void(int done, int total)>;
 
-    SyncEngine(SyncBook &book, CardDavClient &client, SyncOptions options, Checkpoint checkpoint);
+    SyncEngine(SyncBook &book, DavClient &client, SyncOptions options, Checkpoint checkpoint);
     SyncReport run();
     Progress progress;
+    // New contacts' UIDs; random unless a test sets it.
+    std::function<QString()> newUid;
 
 private:
+    bool carryOut(const SyncAction &action, SyncReport &report, DavError &error);
+    bool upload(const SyncAction &action, SyncReport &report, DavError &error);
+    bool updateServer(const SyncAction &action, SyncReport &report, DavError &error);
+    bool deleteOnServer(const SyncAction &action, SyncReport &report, DavError &error);
+    std::optional<QString> etagAfterWrite(const QString &href,
+                                          const std::optional<QString> &written, DavError &error);
+    void keepSyncState(const ServerView &server);
+
     SyncBook &m_book;
-    CardDavClient &m_client;
+    DavClient &m_client;
     SyncOptions m_options;
     Checkpoint m_checkpoint;
+    QSet<QString> m_keptLinked; // deletions not carried out: still linked
 };
+
+// Why a sync was refused for an emptied side, and what would apply it.
+QString emptiedText(const EmptiedSide &emptied, const QString &collection);
 
 // Applies the user's answers to the copy, to be carried out by another run.
 void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
