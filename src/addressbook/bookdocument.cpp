@@ -82,7 +82,8 @@ void BookDocument::adopt(const QString &path, const AddressBook &book, const Fil
     m_stamp = stamp;
     readCompanion(stamp.hash);
     endResetModel();
-    setModified(false);
+    // Parted 連名 are a change to keep, as any edit is.
+    setModified(!m_repaired.isEmpty());
     emit fileChanged(m_path);
     emit unmatchedEntriesChanged();
 }

@@ -65,6 +65,7 @@ private slots:
     void addressCorrectedElsewhere();
     void todaysCompanionKeptAsWritten();
     void newerBuildsKeysKept();
+    void joinedHonorificsParted();
     void extrasThroughTheCompanion_data();
     void extrasThroughTheCompanion();
 
@@ -463,3 +464,30 @@ void TestCompanion::extrasThroughTheCompanion() {
 }
 
 #include "tst_companion.moc"
+
+// 連名 that a server's escaping made into "恵子;様" with no honorific are
+// parted again when read, said once, and kept so by the next save; a name
+// that merely holds a ';' before no honorific word stays as it is.
+void TestCompanion::joinedHonorificsParted() {
+    const QString book = path(QStringLiteral("joined.dat"));
+    BookDocument document;
+    QVERIFY(document.insertRecord(0, person(QStringLiteral("山田 太郎"))));
+    const auto joint = [](const QString &name, const QString &honorific) {
+        return QJsonObject{{QStringLiteral("name"), name},
+                           {QStringLiteral("honorific"), honorific}};
+    };
+    document.setRecordData(
+        0, {{QStringLiteral("jointNames"), QJsonArray{joint(QStringLiteral("恵子;様"), {}),
+                                                      joint(QStringLiteral("健太;くん"), {}),
+                                                      joint(QStringLiteral("A;B"), {})}}});
+    QVERIFY(document.saveAs(book).ok());
+    QVERIFY(document.load(book).ok());
+    QCOMPARE(document.repairedRows(), QList<int>{0});
+    QCOMPARE(jointNamesText(jointNamesOf(document.recordData(0))),
+             QStringLiteral("恵子 様・健太 くん・A;B"));
+    QVERIFY(document.save().ok());
+    QVERIFY(document.load(book).ok());
+    QVERIFY(document.repairedRows().isEmpty());
+    QCOMPARE(jointNamesOf(document.recordData(0)).first(),
+             (JointName{QStringLiteral("恵子"), QStringLiteral("様")}));
+}

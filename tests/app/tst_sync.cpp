@@ -145,6 +145,7 @@ private slots:
     void connectionTestSaysWhatFailed();
     void addressCorrectedInAnEditor();
     void verboseLogsRequestsNotThePassword();
+    void upgradeWritesNothing();
 
 private:
     int sync(const QString &book, const QString &url, QStringList extra = {},
@@ -631,6 +632,47 @@ void TestSync::verboseLogsRequestsNotThePassword() {
          {QStringLiteral("secret"), QString::fromLatin1(QByteArray("alice:secret").toBase64()),
           QStringLiteral("Authorization"), QStringLiteral("Basic")})
         QVERIFY2(!log.contains(secret), qPrintable(log));
+}
+
+// A book and its address book as the previous release left them after a
+// sync (tests/data/sync-upgrade: 連名 and marks Radicale re-escaped, a
+// contact made by a phone): this build's first sync writes nothing on
+// either side and asks nothing.
+void TestSync::upgradeWritesNothing() {
+    const QString saved = QFINDTESTDATA("../data/sync-upgrade");
+    const QString storage = qEnvironmentVariable("NVL_RADICALE") +
+                            QStringLiteral("/collections/collection-root/alice/family/");
+    QDir(storage).removeRecursively();
+    QVERIFY(QDir().mkpath(storage));
+    const QString from = saved + QStringLiteral("/collections/collection-root/alice/family/");
+    QMap<QString, QByteArray> before;
+    for (const QString &name : QDir(from).entryList(QDir::Files | QDir::Hidden)) {
+        before.insert(name, readBytes(from + name));
+        writeBytes(storage + name, before.value(name));
+    }
+    const QString book = path(QStringLiteral("book.dat"));
+    writeBytes(book, readBytes(saved + QStringLiteral("/book.dat")));
+    // The same server, on the port this run's fixture listens on.
+    QByteArray companion = readBytes(saved + QStringLiteral("/book.dat.nvl"));
+    companion.replace("http://127.0.0.1:52691/", m_server.base.toString().toUtf8());
+    writeBytes(book + QStringLiteral(".nvl"), companion);
+    const QByteArray bookBytes = readBytes(book);
+
+    QString errors;
+    QCOMPARE(sync(book, m_server.base.resolved(QUrl(QStringLiteral("/alice/family/"))).toString(),
+                  {}, &errors),
+             0);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+    QMap<QString, QByteArray> after;
+    for (const QString &name : before.keys())
+        after.insert(name, readBytes(storage + name));
+    QCOMPARE(after, before);
+    QCOMPARE(QDir(storage).entryList(QDir::Files).size(), 5);
+    QCOMPARE(readBytes(book), bookBytes);
+    BookDocument document;
+    QVERIFY(document.load(book).ok());
+    QCOMPARE(jointNamesText(jointNamesOf(document.recordData(0))),
+             QStringLiteral("花子 様・健太 くん・恵子 様"));
 }
 
 #include "tst_sync.moc"

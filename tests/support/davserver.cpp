@@ -15,18 +15,30 @@ QUrl radicaleUrl() {
     return QUrl(QString::fromUtf8(url.readAll()).trimmed());
 }
 
+bool DavServer::useFixture(const QString &folder) {
+    QFile url(folder + QStringLiteral("/url"));
+    QFile homeFile(folder + QStringLiteral("/home"));
+    if (folder.isEmpty() || !url.open(QIODevice::ReadOnly) || !homeFile.open(QIODevice::ReadOnly))
+        return false;
+    base = QUrl(QString::fromUtf8(url.readAll()).trimmed());
+    home = QString::fromUtf8(homeFile.readAll()).trimmed();
+    return true;
+}
+
 DavServer::DavServer() : m_network(std::make_unique<QNetworkAccessManager>()) {}
 
 DavServer::~DavServer() = default;
 
 QByteArray DavServer::send(const QByteArray &verb, const QString &path, const QByteArray &body,
                            const QByteArray &depth) {
-    QNetworkRequest request(base.resolved(QUrl(path)));
+    QNetworkRequest request(base.resolved(QUrl(path, QUrl::TolerantMode)));
     request.setRawHeader("Authorization", "Basic " + QByteArray("alice:secret").toBase64());
     if (!depth.isEmpty())
         request.setRawHeader("Depth", depth);
     if (verb == "PUT")
         request.setHeader(QNetworkRequest::ContentTypeHeader, "text/vcard");
+    else if (!body.isEmpty())
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/xml");
     QNetworkReply *reply = m_network->sendCustomRequest(request, verb, body);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -37,18 +49,19 @@ QByteArray DavServer::send(const QByteArray &verb, const QString &path, const QB
 }
 
 QString DavServer::addressBook(const QString &name) {
-    const QString path = QStringLiteral("/alice/%1/").arg(name);
+    const QString path =
+        home + QString::fromLatin1(QUrl::toPercentEncoding(name)) + QStringLiteral("/");
     send("MKCOL", path,
          "<?xml version=\"1.0\"?><D:mkcol xmlns:D=\"DAV:\" "
          "xmlns:C=\"urn:ietf:params:xml:ns:carddav\"><D:set><D:prop><D:resourcetype>"
          "<D:collection/><C:addressbook/></D:resourcetype></D:prop></D:set></D:mkcol>");
-    return base.resolved(QUrl(path)).toString();
+    return base.resolved(QUrl(path, QUrl::TolerantMode)).toString(QUrl::FullyEncoded);
 }
 
 QMap<QString, QByteArray> DavServer::cards(const QString &book) {
     QMap<QString, QByteArray> found;
     const QByteArray listing = send("PROPFIND", book, {}, "1");
-    static const QRegularExpression href(QStringLiteral("<href>([^<]+\\.vcf)</href>"));
+    static const QRegularExpression href(QStringLiteral("<(?:\\w+:)?href>([^<]+\\.vcf)</"));
     for (const QRegularExpressionMatch &match : href.globalMatch(QString::fromUtf8(listing))) {
         const QString path = match.captured(1);
         found.insert(path.section(u'/', -1), send("GET", path));

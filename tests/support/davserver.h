@@ -22,11 +22,16 @@ public:
     DavServer();
     ~DavServer();
     QUrl base;
+    QString home = QStringLiteral("/alice/"); // where address books are made
     int status = 0;
+
+    // The server a fixture started in `folder` (dav_fixture.py); false when
+    // there is none.
+    bool useFixture(const QString &folder);
 
     QByteArray send(const QByteArray &verb, const QString &path, const QByteArray &body = {},
                     const QByteArray &depth = {});
-    // A new, empty address book; its URL.
+    // A new, empty address book; its URL (the name percent-encoded).
     QString addressBook(const QString &name);
     // The contacts' vCards, by file name.
     QMap<QString, QByteArray> cards(const QString &book);
