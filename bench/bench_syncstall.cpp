@@ -30,9 +30,11 @@ public:
 };
 
 bool fixture(const char *command, const QString &folder) {
-    return QProcess::execute(QStringLiteral("python3"),
-                             {QStringLiteral(NVL_SOURCE_DIR "/tests/support/radicale_fixture.py"),
-                              QString::fromLatin1(command), folder}) == 0;
+    QStringList arguments{QStringLiteral(NVL_SOURCE_DIR "/tests/support/dav_fixture.py"),
+                          QString::fromLatin1(command)};
+    if (qstrcmp(command, "start") == 0)
+        arguments.append(QStringLiteral("radicale"));
+    return QProcess::execute(QStringLiteral("python3"), arguments << folder) == 0;
 }
 
 bool makeAddressBook(const QUrl &url) {

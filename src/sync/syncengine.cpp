@@ -143,6 +143,8 @@ bool SyncEngine::carryOut(const SyncAction &action, SyncReport &report, DavError
         m_book.setRecordData(action.row, withSyncLink(m_book.recordData(action.row), action.link));
         return true;
     case Kind::TakeIntoBook:
+        if (!action.contact)
+            return true;
         m_book.setRecord(action.row, action.contact->record);
         m_book.setRecordData(action.row, withSyncLink(serverData(m_book.recordData(action.row),
                                                                  action.contact->data),
@@ -154,6 +156,8 @@ bool SyncEngine::carryOut(const SyncAction &action, SyncReport &report, DavError
         ++report.deleted;
         return true;
     case Kind::AddToBook:
+        if (!action.contact)
+            return true;
         m_book.appendRecord(action.contact->record,
                             withSyncLink(action.contact->data, action.link));
         ++report.added;

@@ -69,11 +69,12 @@ private:
     const std::function<QString()> &m_newUid;
     const BookExtras m_extras;
     SyncPlan m_plan;
-    QList<SyncLink> m_links;   // each row's, as the plan goes
-    QSet<QString> m_claimed;   // contacts a record or the user holds
-    QStringList m_unclaimed;   // listed contacts no record claimed before
-    QSet<QString> m_undecided; // first-sync matches left to the user
-    QSet<int> m_waiting;       // rows whose match the user settles
+    QList<SyncLink> m_links;                  // each row's, as the plan goes
+    QSet<QString> m_claimed;                  // contacts a record or the user holds
+    QStringList m_unclaimed;                  // listed contacts no record claimed before
+    QHash<QString, ServerContact> m_readable; // those of them with an address
+    QSet<QString> m_undecided;                // first-sync matches left to the user
+    QSet<int> m_waiting;                      // rows whose match the user settles
     QSet<QString> m_deletedOnServer;
     int m_deletedInBook = 0;
 };
@@ -116,6 +117,7 @@ void Planner::linkFirstTime() {
         const std::optional<ServerContact> contact = contactAt(href);
         if (!contact)
             continue;
+        m_readable.insert(href, *contact);
         const QString name = nameKey(contact->record);
         byKey[name + u'\t' + digitsOf(contact->record.field(AddressRecord::PostalCode))].append(
             href);
@@ -137,12 +139,12 @@ void Planner::linkFirstTime() {
                                               .arg(describeRecord(m_book.record(row))),
                                           row);
             asked.candidates.append({href, m_server.etags.value(href)});
-            asked.candidateContacts.append(*contactAt(href));
+            asked.candidateContacts.append(m_readable.value(href));
             m_plan.questions.append(asked);
             m_waiting.insert(row);
             continue;
         }
-        const ServerContact contact = *contactAt(href);
+        const ServerContact contact = m_readable.value(href);
         const QByteArray serverHash = contactHash(contact.record, contact.data);
         // Where the two differ, the link waits for the user's choice.
         const bool same = serverHash == contactHash(m_book.record(row), m_book.recordData(row));
@@ -181,7 +183,7 @@ QString Planner::matchRecord(int row, const QHash<QString, QStringList> &byKey,
                                       row);
         for (const QString &href : std::as_const(found)) {
             asked.candidates.append({href, m_server.etags.value(href)});
-            asked.candidateContacts.append(*contactAt(href));
+            asked.candidateContacts.append(m_readable.value(href));
         }
         m_plan.questions.append(asked);
         m_waiting.insert(row);

@@ -26,6 +26,7 @@ private slots:
     void initTestCase();
     void settingsTestAndAConflictAnswered();
     void cancelledSyncWritesNothing();
+    void emptiedServerAskedFirst();
 
 private:
     DavServer m_server;
@@ -218,6 +219,50 @@ void TestJourneySync::cancelledSyncWritesNothing() {
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
     QCOMPARE(m_server.cards(url).size(), 300);
     QCOMPARE(readBytes(book), before);
+}
+
+// Every contact gone from the server is not taken as deletions: the window
+// says how many records that would remove and asks; いいえ leaves both
+// sides as they were, はい deletes them from the book.
+void TestJourneySync::emptiedServerAskedFirst() {
+    const QString url =
+        m_server.addressBook(QStringLiteral("emptied-%1").arg(QDateTime::currentMSecsSinceEpoch()));
+    Journey journey;
+    ModalAnswers answers;
+    answers.leftAlone.append(QStringLiteral("同期"));
+    const QString book = journey.writeBook(QStringLiteral("three.dat"), 3);
+    journey.openBook(book, answers);
+    QTRY_COMPARE(rowCount(bookList(journey.mainWindow())), 3);
+    answers.then(fillSettings(url, m_password)).then(pressButton(QStringLiteral("OK")));
+    QVERIFY(chooseFromMenu(journey.mainWindow(), QStringLiteral("ﾌｧｲﾙ"), QStringLiteral("同期")));
+    QTRY_VERIFY_WITH_TIMEOUT(answers.allAnswered(), 30000);
+    const QMap<QString, QByteArray> cards = m_server.cards(url);
+    QCOMPARE(cards.size(), 3);
+    for (const QString &file : cards.keys())
+        m_server.send("DELETE", url + file);
+    const QByteArray before = readBytes(book);
+
+    for (const QString &answer : {QStringLiteral("いいえ"), QStringLiteral("はい")}) {
+        if (!InKeyring)
+            answers.then(fillSettings(url, m_password));
+        answers.then(pressButton(answer)).then(pressButton(QStringLiteral("OK")));
+        QVERIFY(
+            chooseFromMenu(journey.mainWindow(), QStringLiteral("ﾌｧｲﾙ"), QStringLiteral("同期")));
+        QTRY_VERIFY_WITH_TIMEOUT(answers.allAnswered(), 30000);
+        const QStringList messages = answers.messageTexts();
+        QVERIFY2(messages.at(messages.size() - 2).contains(QStringLiteral("住所録からも 3 件")),
+                 qPrintable(messages.join(u'|')));
+        if (answer == QStringLiteral("いいえ")) {
+            QVERIFY2(messages.last().startsWith(QStringLiteral("同期を中止しました")),
+                     qPrintable(messages.last()));
+            QCOMPARE(readBytes(book), before);
+        }
+    }
+    QVERIFY2(answers.messageTexts().last().startsWith(QStringLiteral("同期しました")),
+             qPrintable(answers.messageTexts().last()));
+    BookDocument saved;
+    QVERIFY(saved.load(book).ok());
+    QCOMPARE(saved.recordCount(), 0);
 }
 
 NVL_TEST_MAIN(TestJourneySync)

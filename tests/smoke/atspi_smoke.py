@@ -645,8 +645,8 @@ def scenario_sync_with_server(d):
         sys.exit(missing('radicale or gnome-keyring-daemon'))
     server = os.path.join(d.folder, 'radicale')
     fixture = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support',
-                           'radicale_fixture.py')
-    subprocess.run([sys.executable, fixture, 'start', server], check=True,
+                           'dav_fixture.py')
+    subprocess.run([sys.executable, fixture, 'start', 'radicale', server], check=True,
                    stdout=subprocess.DEVNULL)
     try:
         url = open(os.path.join(server, 'url')).read().strip() + 'alice/smoke/'
