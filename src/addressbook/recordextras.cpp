@@ -26,6 +26,7 @@ const QString UserKey = QStringLiteral("user");
 const QString DetachedKey = QStringLiteral("detached");
 const QString LinkedKey = QStringLiteral("linked");
 const QString LinkedEtagsKey = QStringLiteral("linkedEtags");
+const QString PlainHttpKey = QStringLiteral("plainHttpAccepted");
 
 void put(QJsonObject &object, const QString &key, const QJsonValue &value, bool empty) {
     if (empty)
@@ -195,6 +196,7 @@ BookExtras BookExtras::fromJson(const QJsonObject &settings) {
     extras.syncUser = sync.value(UserKey).toString();
     extras.syncDetached = stringsOf(sync.value(DetachedKey));
     extras.syncLinked = stringsOf(sync.value(LinkedKey));
+    extras.syncPlainHttp = sync.value(PlainHttpKey).toBool();
     const QJsonObject etags = sync.value(LinkedEtagsKey).toObject();
     for (auto it = etags.begin(); it != etags.end(); ++it)
         extras.syncLinkedEtags.insert(it.key(), it.value().toString());
@@ -209,7 +211,7 @@ QJsonObject BookExtras::toJson() const {
     const BookExtras was = fromJson(settings);
     if (syncCollection == was.syncCollection && syncUser == was.syncUser &&
         syncDetached == was.syncDetached && syncLinked == was.syncLinked &&
-        syncLinkedEtags == was.syncLinkedEtags)
+        syncLinkedEtags == was.syncLinkedEtags && syncPlainHttp == was.syncPlainHttp)
         return settings;
     QJsonObject sync = settings.value(SyncKey).toObject();
     put(sync, CollectionKey, syncCollection,
@@ -222,6 +224,7 @@ QJsonObject BookExtras::toJson() const {
     for (auto it = syncLinkedEtags.cbegin(); it != syncLinkedEtags.cend(); ++it)
         etags.insert(it.key(), it.value());
     put(sync, LinkedEtagsKey, etags, etags.isEmpty());
+    put(sync, PlainHttpKey, true, !syncPlainHttp);
     settings.insert(SyncKey, sync);
     return settings;
 }
@@ -232,6 +235,7 @@ void BookExtras::forgetSync() {
     syncDetached.clear();
     syncLinked.clear();
     syncLinkedEtags.clear();
+    syncPlainHttp = false;
     m_syncForgotten = true;
 }
 

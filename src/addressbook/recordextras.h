@@ -66,6 +66,7 @@ struct BookExtras {
     QStringList syncLinked;   // contacts linked at the last sync
     // Their ETags then: a deletion is sent only for the version last seen.
     QHash<QString, QString> syncLinkedEtags;
+    bool syncPlainHttp = false; // the user agreed to http without TLS
 
     static BookExtras fromJson(const QJsonObject &settings);
     QJsonObject toJson() const;

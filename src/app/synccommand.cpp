@@ -2,6 +2,8 @@
 
 #include "bookdocument.h"
 #include "bookflows.h"
+#include "davurl.h"
+#include "secretmemory.h"
 #include "syncflow.h"
 #include "textfile.h"
 
@@ -9,6 +11,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
+#include <memory>
 
 namespace nvl {
 
@@ -70,6 +73,8 @@ int runSyncCommand(int argc, char *argv[]) {
                        "[--force-delete]"),
                     2);
 
+    // No core dump while the password is in memory.
+    const NoCoreDumps noCoreDumps;
     DavAccount account{url, parser.value(user), {}, {}};
     if (parser.isSet(passwordFile)) {
         QFile file(parser.value(passwordFile));
@@ -108,11 +113,19 @@ int runSyncCommand(int argc, char *argv[]) {
                                     .arg(book.repairedRows().size())));
     if (const QString note = flow.adopt(url); !note.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(note));
-    CardDavClient client(account);
+    if (sentInTheClear(url))
+        std::fprintf(
+            stderr, "%s\n",
+            qPrintable(tr("「%1」は暗号化されない http です。パスワードと住所録が"
+                          "そのままネットワークを流れます。使えるなら https にしてください。")
+                           .arg(url.toDisplayString(QUrl::RemoveUserInfo))));
+    auto client = std::make_unique<CardDavClient>(account);
+    wipeSecret(account.password);
     SyncBook copy = flow.copy();
     const bool force = parser.isSet(forceDelete);
-    SyncEngine engine(copy, client, {parser.isSet(remove) || force, force, {}}, flow.checkpoint());
+    SyncEngine engine(copy, *client, {parser.isSet(remove) || force, force, {}}, flow.checkpoint());
     SyncReport report = engine.run();
+    client.reset(); // and the password with it
     if (report.ok())
         report.error = flow.finish(copy);
     if (report.emptied.side != EmptiedSide::Side::None)
@@ -121,6 +134,8 @@ int runSyncCommand(int argc, char *argv[]) {
     if (!report.ok())
         return fail(report.error + u'\n' + tr("住所録の宛名は同期の前のままです。"));
     std::printf("%s\n", qPrintable(SyncFlow::countsText(report)));
+    for (const QString &warning : std::as_const(report.warnings))
+        std::fprintf(stderr, "%s\n", qPrintable(warning));
     using Kind = SyncQuestion::Kind;
     QStringList conflicts = report.texts(Kind::Conflict);
     QStringList deletions;

@@ -105,6 +105,7 @@ private:
     // Asks for the settings and keeps them (URL and user in the companion,
     // the password in the keyring); false when the user cancels.
     bool askSyncSettings(SyncSettings *settings);
+    bool acceptPlainHttp(const QUrl &url);
     // Rounds with the user's answers between; false when it stopped.
     bool syncRounds(const DavAccount &account, SyncFlow &flow, SyncBook *copy, SyncOptions *options,
                     SyncReport *total);

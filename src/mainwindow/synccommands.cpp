@@ -28,6 +28,7 @@ void addCounts(SyncReport &total, const SyncReport &round) {
     total.deleted += round.deleted;
     total.notes += round.notes;
     total.overLimit += round.overLimit;
+    total.warnings += round.warnings;
     total.questions = round.questions;
 }
 
@@ -150,6 +151,8 @@ void MainWindow::syncBook() {
         m_ctx.platform.messages.show(lock.error() + tr("\n同期していません。"));
         return;
     }
+    if (!acceptPlainHttp(account.collection))
+        return;
     // Every save of the sync through the book's one commit.
     SyncFlow flow(m_ctx.book, [this](const std::function<void()> &edit) {
         const BookDocument::Saved saved = m_ctx.book.commit(
@@ -182,9 +185,32 @@ void MainWindow::syncBook() {
     if (!total.questions.isEmpty())
         text += tr("\nあとで決めるものが %1 件あります。次の同期でまた尋ねます。")
                     .arg(total.questions.size());
-    for (const QString &line : std::as_const(total.overLimit) + total.notes)
+    for (const QString &line : std::as_const(total.overLimit) + total.notes + total.warnings)
         text += u'\n' + line;
     m_ctx.platform.messages.show(text);
+}
+
+// http across a network is asked about once for each book.
+bool MainWindow::acceptPlainHttp(const QUrl &url) {
+    BookExtras extras = BookExtras::fromJson(m_ctx.book.bookSettings());
+    if (!sentInTheClear(url) || extras.syncPlainHttp)
+        return true;
+    if (m_ctx.platform.messages.show(
+            tr("「%1」は暗号化されない http です。パスワードと住所録がそのままネットワークを"
+               "流れます。\nそれでも同期しますか？（この住所録では、次からは尋ねません）")
+                .arg(url.toDisplayString(QUrl::RemoveUserInfo)),
+            MessageButtons::YesNo) != MessageAnswer::Yes)
+        return false;
+    const BookDocument::Saved saved = m_ctx.book.commit(
+        [this, &extras] {
+            extras.syncPlainHttp = true;
+            m_ctx.book.setBookSettings(extras.toJson());
+            return true;
+        },
+        askAboutChangedBook(m_ctx.platform));
+    if (saved.outcome == BookDocument::Saved::Outcome::Failed)
+        m_ctx.platform.messages.show(saved.error);
+    return saved.ok();
 }
 
 // Rounds until no answer is left to carry out: answers are carried out by

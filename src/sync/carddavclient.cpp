@@ -1,7 +1,9 @@
 #include "carddavclient.h"
 #include "davurl.h"
 #include "logging.h"
+#include "secretmemory.h"
 
+#include <QAuthenticator>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -37,13 +39,45 @@ bool isNetworkError(QNetworkReply::NetworkError error) {
            error == QNetworkReply::ProxyNotFoundError || error == QNetworkReply::ProxyTimeoutError;
 }
 
+// The most any one request may take, whatever the server does: 2 minutes,
+// or NVL_SYNC_DEADLINE_SECONDS for links known to be slower (and tests).
+int deadlineMs() {
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("NVL_SYNC_DEADLINE_SECONDS", &ok);
+    return ok && seconds > 0 ? seconds * 1000 : 120000;
+}
+
+bool sameOrigin(const QUrl &a, const QUrl &b) {
+    const QUrl x = normalCollection(a);
+    const QUrl y = normalCollection(b);
+    return x.scheme() == y.scheme() && x.host() == y.host() && x.port() == y.port();
+}
+
+constexpr qint64 MiB = 1024 * 1024;
+
 } // namespace
 
-CardDavClient::~CardDavClient() = default;
+CardDavClient::~CardDavClient() {
+    m_network.reset();
+    wipeSecret(m_account.password);
+}
 
 CardDavClient::CardDavClient(DavAccount account)
     : m_account(std::move(account)), m_network(std::make_unique<QNetworkAccessManager>()) {
     m_account.collection = normalCollection(m_account.collection);
+    // Credentials answer the server's own challenge (Basic or Digest), for
+    // the address book's origin only, and once a request: a refused
+    // password ends in 401 rather than a loop.
+    QObject::connect(m_network.get(), &QNetworkAccessManager::authenticationRequired,
+                     m_network.get(), [this](QNetworkReply *reply, QAuthenticator *authenticator) {
+                         if (m_account.user.isEmpty() ||
+                             !sameOrigin(reply->url(), m_account.collection) ||
+                             reply->property("nvlAsked").toBool())
+                             return;
+                         reply->setProperty("nvlAsked", true);
+                         authenticator->setUser(m_account.user);
+                         authenticator->setPassword(m_account.password);
+                     });
 }
 
 QUrl CardDavClient::urlOf(const QString &href) const {
@@ -63,16 +97,12 @@ CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &b
     if (cancelled && cancelled())
         return stopped();
     QNetworkRequest request(url);
-    // Sent with the first request: CardDAV servers ask for it on every one.
-    if (!m_account.user.isEmpty())
-        request.setRawHeader("Authorization",
-                             "Basic " +
-                                 (m_account.user + u':' + m_account.password).toUtf8().toBase64());
     for (const auto &[name, value] : headers)
         request.setRawHeader(name, value);
     request.setTransferTimeout(30000);
+    // Followed only to the same scheme, host and port.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
     if (url.scheme() == QLatin1String("https") && !m_account.caCertificates.isEmpty()) {
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
         tls.addCaCertificates(QSslCertificate::fromData(m_account.caCertificates));
@@ -81,24 +111,14 @@ CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &b
     QElapsedTimer timer;
     timer.start();
     QNetworkReply *reply = m_network->sendCustomRequest(request, verb, body);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    // A cancel does not wait for a slow server to answer.
-    QTimer poll;
-    if (cancelled) {
-        QObject::connect(&poll, &QTimer::timeout, reply, [this, reply] {
-            if (cancelled())
-                reply->abort();
-        });
-        poll.start(50);
-    }
-    loop.exec();
+    const Ended ended = waitFor(reply, verb == "REPORT" ? 64 * MiB : 8 * MiB);
     reply->deleteLater();
-    if (cancelled && cancelled())
+    if (ended == Ended::Cancelled || (cancelled && cancelled()))
         return stopped();
     Reply answer;
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    answer.body = reply->readAll();
+    if (ended == Ended::Finished && reply->isOpen())
+        answer.body = reply->readAll();
     answer.etag = reply->rawHeader("ETag");
     // The path only: the URL's user-info and the headers stay out of logs.
     qCInfo(lcSync).noquote() << QStringLiteral("%1 → %2, %3 bytes sent, %4 received, %5 ms %6")
@@ -108,9 +128,21 @@ CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &b
                                     .arg(answer.body.size())
                                     .arg(timer.elapsed())
                                     .arg(answer.status == 0 ? reply->errorString() : QString());
+    if (ended != Ended::Finished) {
+        *error = endedEarly(ended, what, reply);
+        return std::nullopt;
+    }
     if (answer.status == 401 || answer.status == 403) {
         *error = {DavFailure::Authentication,
                   tr("サーバーがユーザー名かパスワードを受け付けません（%1: HTTP %2）。")
+                      .arg(what)
+                      .arg(answer.status)};
+        return std::nullopt;
+    }
+    if (answer.status >= 500) {
+        *error = {DavFailure::Server,
+                  tr("サーバーが混み合っているか、応じられない状態です（%1: HTTP %2）。"
+                     "しばらくしてから、もう一度同期してください。")
                       .arg(what)
                       .arg(answer.status)};
         return std::nullopt;
@@ -127,6 +159,80 @@ CardDavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &b
         return std::nullopt;
     }
     return answer;
+}
+
+// Waits for the reply within the bounds: a redirect elsewhere, an answer
+// past `limit` bytes, the deadline or a cancel abort it at once.
+CardDavClient::Ended CardDavClient::waitFor(QNetworkReply *reply, qint64 limit) {
+    Ended ended = Ended::Finished;
+    const auto stop = [reply, &ended](Ended why) {
+        if (ended == Ended::Finished)
+            ended = why;
+        reply->abort();
+    };
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [this, reply, stop](const QUrl &to) {
+        if (sameOrigin(to, m_account.collection)) {
+            emit reply->redirectAllowed();
+            return;
+        }
+        m_refusedRedirect = to;
+        stop(Ended::Redirected);
+    });
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+                     [limit, stop](qint64 received, qint64 total) {
+                         if (received > limit || total > limit)
+                             stop(Ended::TooLarge);
+                     });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, limit, stop] {
+        if (reply->bytesAvailable() > limit)
+            stop(Ended::TooLarge);
+    });
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, reply, [stop] { stop(Ended::Deadline); });
+    deadline.start(deadlineMs());
+    // A cancel does not wait for a slow server to answer.
+    QTimer poll;
+    if (cancelled) {
+        QObject::connect(&poll, &QTimer::timeout, reply, [this, stop] {
+            if (cancelled())
+                stop(Ended::Cancelled);
+        });
+        poll.start(50);
+    }
+    if (!reply->isFinished())
+        loop.exec();
+    if (ended == Ended::Finished && reply->error() == QNetworkReply::OperationCanceledError)
+        ended = Ended::Silent; // the transfer timeout's abort
+    return ended;
+}
+
+DavError CardDavClient::endedEarly(Ended ended, const QString &what, QNetworkReply *reply) const {
+    switch (ended) {
+    case Ended::Redirected:
+        return {DavFailure::Address,
+                tr("サーバーが別のアドレス「%1」へ移るよう求めました（%2）。パスワードを"
+                   "ほかへ渡さないため、従っていません。同期の設定で URL を確かめてください。")
+                    .arg(m_refusedRedirect.toDisplayString(QUrl::RemoveUserInfo), what)};
+    case Ended::TooLarge:
+        return {DavFailure::Server, tr("サーバーの応答が大きすぎます（%1）。").arg(what)};
+    case Ended::Deadline:
+        return {
+            DavFailure::Network,
+            (deadlineMs() % 60000 == 0
+                 ? tr("サーバーが %1 分たっても応答を終えません（%2）。").arg(deadlineMs() / 60000)
+                 : tr("サーバーが %1 秒たっても応答を終えません（%2）。").arg(deadlineMs() / 1000))
+                .arg(what)};
+    case Ended::Silent:
+        return {DavFailure::Network, tr("サーバーが 30 秒間応答しません（%1）。").arg(what)};
+    case Ended::Finished:
+    case Ended::Cancelled:
+        break;
+    }
+    return {DavFailure::Network,
+            tr("サーバーにつながりません（%1）：%2").arg(what, reply->errorString())};
 }
 
 std::optional<QList<DavItem>> CardDavClient::multistatus(const QByteArray &body, DavError *error,
@@ -154,7 +260,10 @@ std::optional<QList<DavItem>> CardDavClient::multistatus(const QByteArray &body,
         } else if (xml.isEndElement() && xml.name() == QLatin1String("response")) {
             // Named as the server likes (encoded or not, a path or a URL);
             // kept in one form, and only inside the address book.
-            item.href = hrefInCollection(m_account.collection, item.href);
+            const QString listed = item.href;
+            item.href = hrefInCollection(m_account.collection, listed);
+            if (item.href.isEmpty() && !listed.endsWith(u'/') && !m_ignored.contains(listed))
+                m_ignored.append(listed);
             if (!item.href.isEmpty() && okStatus)
                 items.append(item);
         }

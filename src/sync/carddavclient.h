@@ -1,14 +1,18 @@
 #pragma once
 
+#include "secretmemory.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 #include <memory>
 #include <optional>
 
 class QNetworkAccessManager;
+class QNetworkReply;
 
 namespace nvl {
 
@@ -70,6 +74,8 @@ public:
                                        const QString &etag, DavError *error) = 0;
     // Deletes the contact if it is still the version `etag` names.
     virtual bool remove(const QString &href, const QString &etag, DavError *error) = 0;
+    // What the server listed outside the address book, left alone.
+    virtual QStringList ignored() const { return {}; }
 };
 
 // The requests of RFC 6352 over HTTP, made from whatever thread the client
@@ -91,6 +97,7 @@ public:
     std::optional<QString> put(const QString &href, const QByteArray &card, const QString &etag,
                                DavError *error) override;
     bool remove(const QString &href, const QString &etag, DavError *error) override;
+    QStringList ignored() const override { return m_ignored; }
 
     QUrl urlOf(const QString &href) const;
 
@@ -103,11 +110,17 @@ private:
     std::optional<Reply> send(const QByteArray &verb, const QUrl &url, const QByteArray &body,
                               const QList<std::pair<QByteArray, QByteArray>> &headers,
                               DavError *error);
+    enum class Ended { Finished, Cancelled, Redirected, TooLarge, Deadline, Silent };
+    Ended waitFor(QNetworkReply *reply, qint64 limit);
+    DavError endedEarly(Ended ended, const QString &what, QNetworkReply *reply) const;
     std::optional<QList<DavItem>> multistatus(const QByteArray &body, DavError *error,
                                               const QString &what);
 
     DavAccount m_account;
+    NoCoreDumps m_noCoreDumps; // while the password is held
     std::unique_ptr<QNetworkAccessManager> m_network;
+    QUrl m_refusedRedirect;
+    QStringList m_ignored;
 };
 
 } // namespace nvl

@@ -98,6 +98,14 @@ bool sameCollection(const QString &a, const QString &b) {
     return normalCollection(QUrl(a)) == normalCollection(QUrl(b));
 }
 
+bool sentInTheClear(const QUrl &url) {
+    if (url.scheme().toLower() != QLatin1String("http"))
+        return false;
+    const QString host = url.host().toLower();
+    return host != QLatin1String("localhost") && host != QLatin1String("::1") &&
+           !host.startsWith(QLatin1String("127."));
+}
+
 QString hrefInCollection(const QUrl &collection, const QString &href) {
     const QUrl base = normalCollection(collection);
     QString path = href.trimmed();

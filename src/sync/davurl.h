@@ -19,6 +19,10 @@ QUrl normalCollection(const QUrl &url);
 // Whether two texts of collection URLs name one address book.
 bool sameCollection(const QString &a, const QString &b);
 
+// Whether requests to `url` cross a network unencrypted: http to a host
+// other than this computer.
+bool sentInTheClear(const QUrl &url);
+
 // The path of a contact the server lists (a path or an absolute URL),
 // in normal form; empty when it is not a contact inside the collection.
 QString hrefInCollection(const QUrl &collection, const QString &href);

@@ -77,6 +77,10 @@ SyncReport SyncEngine::run() {
     const std::optional<QList<DavItem>> listed = m_client.list(&error);
     if (!listed)
         return failed();
+    for (const QString &href : m_client.ignored())
+        report.warnings.append(
+            tr("サーバーが挙げた「%1」はこのアドレス帳の外にあるため、読み書きしていません。")
+                .arg(href));
     ServerView server;
     for (const DavItem &item : *listed) {
         if (server.etags.contains(item.href))

@@ -38,6 +38,7 @@ struct SyncReport {
     QList<SyncQuestion> questions;
     QStringList notes;     // races found on the way: settled by the next sync
     QStringList overLimit; // server contacts past the 300 records
+    QStringList warnings;  // said, and nothing left to do
     EmptiedSide emptied;   // refused: every linked contact or record gone
     bool ok() const { return error.isEmpty(); }
     bool leftToUser() const {
