@@ -53,7 +53,7 @@ bool sameOrigin(const QUrl &a, const QUrl &b) {
     return x.scheme() == y.scheme() && x.host() == y.host() && x.port() == y.port();
 }
 
-constexpr qint64 MiB = 1024 * 1024;
+constexpr qint64 MiB = qint64(1024) * 1024;
 
 } // namespace
 
