@@ -149,6 +149,14 @@ int runPrintPdf(int argc, char *argv[]) {
                               "nvl::BatchPdf", "ファイル「%1」は住所録として読み込めません。")
                               .arg(bookPath));
     }
+    if (const QString refused = companionSelectionRefusal(document);
+        !refused.isEmpty() && selection.readsCompanion(parser))
+        return fail(refused);
+    if (const QString problem = companionNotRead(document); !problem.isEmpty())
+        std::fprintf(stderr, "nvl-hagaki print-pdf: %s\n",
+                     qPrintable(problem + u'\n' +
+                                QCoreApplication::translate(
+                                    "nvl::BatchPdf", "連名は付けずに印刷します。")));
     const AddressBook &book = document.book();
     QList<int> numbers;
     if (parser.isSet(records)) {

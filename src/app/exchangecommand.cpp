@@ -120,6 +120,13 @@ int runImportCommand(int argc, char *argv[]) {
                 "import",
                 loaded.error + u'\n' +
                     tr("住所録「%1」を読めないため、取り込みを中止しました。").arg(outPath));
+        const bool carriesExtras = std::any_of(read.data.begin(), read.data.end(),
+                                               [](const QJsonObject &data) { return !data.isEmpty(); });
+        if (const QString refused = companionRefusal(document);
+            !refused.isEmpty() && carriesExtras)
+            return fail("import", refused);
+        if (const QString problem = companionNotRead(document); !problem.isEmpty())
+            warn("import", problem);
     }
     const MergeResult merged = appendRecords(document.book(), read.records);
     if (!merged.ok())
@@ -166,6 +173,8 @@ int runExportCommand(int argc, char *argv[]) {
                                       loaded.status == BookRead::Status::NotABook
                                   ? loaded.error
                                   : tr("「%1」は住所録の形式になっていません。").arg(bookPath));
+    if (const QString problem = companionNotRead(document); !problem.isEmpty())
+        warn("export", problem + u'\n' + tr("連名などは書き出していません。"));
     if (const QString refused = exportBook(document, outPath); !refused.isEmpty())
         return fail("export", refused);
     return 0;

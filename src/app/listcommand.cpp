@@ -46,6 +46,13 @@ int runListCommand(int argc, char *argv[]) {
         std::fprintf(stderr, "nvl-hagaki list: %s\n", qPrintable(loaded.error));
         return 1;
     }
+    if (const QString refused = companionSelectionRefusal(document);
+        !refused.isEmpty() && selection.readsCompanion(parser)) {
+        std::fprintf(stderr, "nvl-hagaki list: %s\n", qPrintable(refused));
+        return 1;
+    }
+    if (const QString problem = companionNotRead(document); !problem.isEmpty())
+        std::fprintf(stderr, "nvl-hagaki list: %s\n", qPrintable(problem));
     QList<int> numbers;
     for (int n = 1; n <= document.recordCount(); ++n)
         numbers.append(n);

@@ -81,6 +81,8 @@ int runMarkCommand(int argc, char *argv[]) {
         return fail(locked.error);
     if (const BookDocument::Loaded loaded = loadBook(document, bookPath); !loaded.ok())
         return fail(loaded.error);
+    if (const QString refused = companionRefusal(document); !refused.isEmpty())
+        return fail(refused);
     const auto numbers = parseRecordList(parser.value(records), document.recordCount());
     if (!numbers)
         return fail(tr("--records「%1」が正しくありません（1〜%2）。")

@@ -40,6 +40,12 @@ bool SelectionOptions::isSet(const QCommandLineParser &parser) const {
                        [&parser](const YearOption &year) { return parser.isSet(year.option); });
 }
 
+bool SelectionOptions::readsCompanion(const QCommandLineParser &parser) const {
+    return parser.isSet(m_tag) ||
+           std::any_of(m_years.begin(), m_years.end(),
+                       [&parser](const YearOption &year) { return parser.isSet(year.option); });
+}
+
 std::optional<RecordSearch> SelectionOptions::search(const QCommandLineParser &parser,
                                                      QString *error) const {
     RecordSearch search{parser.value(m_search), parser.value(m_tag), {}};

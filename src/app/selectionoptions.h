@@ -18,6 +18,8 @@ public:
     void addTo(QCommandLineParser &parser) const;
     // True when the command line asks for a selection at all.
     bool isSet(const QCommandLineParser &parser) const;
+    // True when it chooses by what the companion holds: marks or tags.
+    bool readsCompanion(const QCommandLineParser &parser) const;
     // What the options ask; nothing (and why, in `error`) when a year is not one.
     std::optional<RecordSearch> search(const QCommandLineParser &parser, QString *error) const;
 

@@ -98,6 +98,8 @@ int runSyncCommand(int argc, char *argv[]) {
         return fail(locked.error);
     if (const BookDocument::Loaded loaded = loadBook(book, bookPath); !loaded.ok())
         return fail(loaded.error);
+    if (const QString refused = companionRefusal(book); !refused.isEmpty())
+        return fail(refused);
     // Written through the book's one save path: a new address book's
     // unlinking, the new contacts' UIDs before they are uploaded, and the
     // whole result at the end.

@@ -22,6 +22,29 @@ BookDocument::Loaded loadBook(BookDocument &document, const QString &path) {
     return document.load(path);
 }
 
+QString companionNotRead(const BookDocument &document) {
+    return document.companionProblem();
+}
+
+QString companionRefusal(const BookDocument &document) {
+    if (document.companionProblem().isEmpty())
+        return {};
+    return document.companionProblem() + u'\n' +
+           QCoreApplication::translate("nvl::BookFlows",
+                                       "付属ファイル「%1」を読めないため記録できません。")
+               .arg(document.companionPath());
+}
+
+QString companionSelectionRefusal(const BookDocument &document) {
+    if (document.companionProblem().isEmpty())
+        return {};
+    return document.companionProblem() + u'\n' +
+           QCoreApplication::translate(
+               "nvl::BookFlows",
+               "付属ファイル「%1」を読めないため、印やタグで宛名を選べません。")
+               .arg(document.companionPath());
+}
+
 QString refusedImportTarget(const QString &inPath, const QString &bookPath) {
     if (os::sameFile(inPath, bookPath))
         return QCoreApplication::translate("nvl::ExchangeCommand",

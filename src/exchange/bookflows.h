@@ -13,6 +13,14 @@ namespace nvl {
 // records; it is refused, naming it, and nothing changes.
 BookDocument::Loaded loadBook(BookDocument &document, const QString &path);
 
+// What a command must say when the book's companion could not be read:
+// the problem, naming the file; empty when it was read or there is none.
+QString companionNotRead(const BookDocument &document);
+// Why a command that stores in the companion (marks, 連名, sync state) or
+// chooses by what it holds may not go on; empty when it may.
+QString companionRefusal(const BookDocument &document);
+QString companionSelectionRefusal(const BookDocument &document);
+
 // Whether the file is another program's CSV rather than a book.
 bool isForeignCsvFile(const QString &path);
 
