@@ -16,6 +16,10 @@
 namespace nvl {
 
 namespace {
+void clearDeadLock(const QString &lockPath);
+} // namespace
+
+namespace {
 
 QString tr(const char *text) {
     return QCoreApplication::translate("nvl::BookDocument", text);
@@ -347,6 +351,9 @@ BookDocument::Saved BookDocument::save(const ConflictHandler &onConflict) {
                 return {Saved::Outcome::Cancelled, {}};
             return saveAs(other);
         case ConflictAnswer::Overwrite:
+            // What the user agreed to overwrite; a change after this is not.
+            m_stamp = stampOf(m_path);
+            m_companionStamp = stampOf(companionPath());
             break;
         }
     }
@@ -378,6 +385,7 @@ BookDocument::Saved BookDocument::writeFiles(const QString &path) {
     // serves.
     std::unique_ptr<QLockFile> saveLock;
     if (!m_lock || m_lockPath != lockPathFor(path)) {
+        clearDeadLock(lockPathFor(path));
         saveLock = std::make_unique<QLockFile>(lockPathFor(path));
         saveLock->setStaleLockTime(0);
         if (!saveLock->tryLock(WriterWaitMs) && saveLock->error() == QLockFile::LockFailedError) {
@@ -401,14 +409,26 @@ BookDocument::Saved BookDocument::writeFiles(const QString &path) {
         QFileInfo::exists(companion) &&
         !(replaceDamagedCompanion && replaceDamagedCompanion(companion)))
         companionData.reset();
+    // Each file is checked again right before it is replaced: a program
+    // that ignores the lock and writes it meanwhile is never overwritten.
+    const bool sameFiles = path == m_path;
     if (companionData) {
-        if (const WriteResult written = replaceFileContents(companion, *companionData); !written)
+        const auto unchanged = [this, &companion, sameFiles] {
+            return !sameFiles || stampOf(companion) == m_companionStamp;
+        };
+        if (const WriteResult written =
+                replaceFileContents(companion, *companionData, Links::Follow, unchanged);
+            !written)
             return {Saved::Outcome::Failed, written.error};
     }
     // A save that changes only the companion leaves the book's file alone.
     const FileStamp onDisk = companionData ? stampOf(path) : FileStamp();
     if (onDisk.hash != sha) {
-        if (const WriteResult written = replaceFileContents(path, *bytes); !written)
+        const auto unchanged = [this, &path, sameFiles] {
+            return !sameFiles || !QFileInfo::exists(path) || stampOf(path) == m_stamp;
+        };
+        if (const WriteResult written = replaceFileContents(path, *bytes, Links::Follow, unchanged);
+            !written)
             return {Saved::Outcome::Failed, written.error};
     }
     const bool moved = path != m_path;
@@ -491,6 +511,27 @@ QString BookDocument::lockPathFor(const QString &path) {
 
 namespace {
 
+// A lock file left empty or unreadable (its writer killed before it wrote
+// its process) names no holder: older than 10 seconds it is nobody's. The
+// .rmlock files Qt leaves when it takes over a stale lock go too.
+void clearDeadLock(const QString &lockPath) {
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto old = [&now](const QString &path) {
+        const QFileInfo info(path);
+        return info.exists() && info.lastModified().secsTo(now) > 10;
+    };
+    if (old(lockPath)) {
+        qint64 pid = 0;
+        QString host, application;
+        if (!QLockFile(lockPath).getLockInfo(&pid, &host, &application) || pid <= 0) {
+            qCInfo(lcBook).noquote() << "removed a lock naming no process:" << lockPath;
+            QFile::remove(lockPath);
+        }
+    }
+    if (const QString leftover = lockPath + QStringLiteral(".rmlock"); old(leftover))
+        QFile::remove(leftover);
+}
+
 QString ageText(qint64 seconds) {
     if (seconds >= 86400)
         return BookDocument::tr("%1日").arg(seconds / 86400);
@@ -513,6 +554,7 @@ BookDocument::Locked BookDocument::lock(const QString &path, int waitMs) {
     if (m_lock && m_lockPath == lockPath)
         return {};
     unlock();
+    clearDeadLock(lockPath);
     auto lock = std::make_unique<QLockFile>(lockPath);
     // Held as long as the book is open; a lock whose process has gone is
     // taken over.
@@ -539,6 +581,9 @@ BookDocument::Locked BookDocument::lock(const QString &path, int waitMs) {
     held.error = tr("住所録「%1」は、ほかのプログラム（%2 のプロセス %3）が編集中です。")
                      .arg(path, host)
                      .arg(pid);
+    const QString remedy = tr("\n鍵ファイル「%1」。そのプログラムがもう動いていないのにこの"
+                              "表示が続くときは、この鍵ファイルを削除してください。")
+                               .arg(QFileInfo(lockPath).absoluteFilePath());
     if (!host.isEmpty() && host != QSysInfo::machineHostName()) {
         const QDateTime since = QFileInfo(lockPath).lastModified();
         held.elsewhere = true;
@@ -551,6 +596,7 @@ BookDocument::Locked BookDocument::lock(const QString &path, int waitMs) {
                     QLocale(QLocale::Japanese).toString(since, QStringLiteral("yyyy年M月d日 H:mm")),
                     ageText(since.secsTo(QDateTime::currentDateTime())));
     }
+    held.error += remedy;
     return held;
 }
 

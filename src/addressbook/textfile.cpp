@@ -121,6 +121,10 @@ QString describeFailure(const os::WriteFailure &failure) {
         return QCoreApplication::translate("nvl::TextFile", "読み取り専用のディスクです。");
     case os::WriteFailure::Reason::DiskError:
         return QCoreApplication::translate("nvl::TextFile", "ディスクへの書き込みに失敗しました。");
+    case os::WriteFailure::Reason::ChangedMeanwhile:
+        return QCoreApplication::translate(
+            "nvl::TextFile",
+            "保存している間に、ほかのプログラムが変更しました。上書きしていません。");
     case os::WriteFailure::Reason::Other:
         break;
     }
@@ -130,7 +134,8 @@ QString describeFailure(const os::WriteFailure &failure) {
 
 } // namespace
 
-WriteResult replaceFileContents(const QString &path, const QByteArray &bytes, Links links) {
+WriteResult replaceFileContents(const QString &path, const QByteArray &bytes, Links links,
+                                const std::function<bool()> &unchanged) {
     const auto failure = [&path](const QString &why) {
         return WriteResult{false, QCoreApplication::translate(
                                       "nvl::TextFile", "ファイル「%1」に書き込めません。\n%2")
@@ -160,7 +165,7 @@ WriteResult replaceFileContents(const QString &path, const QByteArray &bytes, Li
 
     // Every step is checked: the old file is replaced only by a complete new
     // one that has reached the disk.
-    if (const std::optional<os::WriteFailure> failed = os::replaceFile(target, bytes))
+    if (const std::optional<os::WriteFailure> failed = os::replaceFile(target, bytes, unchanged))
         return failure(describeFailure(*failed));
     return {};
 }

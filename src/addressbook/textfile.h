@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace nvl {
 
@@ -61,8 +62,10 @@ enum class Links { Follow, Refuse };
 // Replaces the file through a temporary file beside it, written, synced and
 // renamed with every step checked: a crash, a full disk or a failing disk
 // leaves the old content whole, and the caller gets the reason.
+// `unchanged` as os::replaceFile takes it.
 WriteResult replaceFileContents(const QString &path, const QByteArray &bytes,
-                                Links links = Links::Follow);
+                                Links links = Links::Follow,
+                                const std::function<bool()> &unchanged = {});
 
 // The text encoded as the program's files are, then replaced as above.
 WriteResult writeTextFileAtomically(const QString &path, const QString &text,

@@ -153,10 +153,10 @@ int runPrintPdf(int argc, char *argv[]) {
         !refused.isEmpty() && selection.readsCompanion(parser))
         return fail(refused);
     if (const QString problem = companionNotRead(document); !problem.isEmpty())
-        std::fprintf(stderr, "nvl-hagaki print-pdf: %s\n",
-                     qPrintable(problem + u'\n' +
-                                QCoreApplication::translate(
-                                    "nvl::BatchPdf", "連名は付けずに印刷します。")));
+        std::fprintf(
+            stderr, "nvl-hagaki print-pdf: %s\n",
+            qPrintable(problem + u'\n' +
+                       QCoreApplication::translate("nvl::BatchPdf", "連名は付けずに印刷します。")));
     const AddressBook &book = document.book();
     QList<int> numbers;
     if (parser.isSet(records)) {

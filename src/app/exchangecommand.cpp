@@ -120,10 +120,10 @@ int runImportCommand(int argc, char *argv[]) {
                 "import",
                 loaded.error + u'\n' +
                     tr("住所録「%1」を読めないため、取り込みを中止しました。").arg(outPath));
-        const bool carriesExtras = std::any_of(read.data.begin(), read.data.end(),
-                                               [](const QJsonObject &data) { return !data.isEmpty(); });
-        if (const QString refused = companionRefusal(document);
-            !refused.isEmpty() && carriesExtras)
+        const bool carriesExtras =
+            std::any_of(read.data.begin(), read.data.end(),
+                        [](const QJsonObject &data) { return !data.isEmpty(); });
+        if (const QString refused = companionRefusal(document); !refused.isEmpty() && carriesExtras)
             return fail("import", refused);
         if (const QString problem = companionNotRead(document); !problem.isEmpty())
             warn("import", problem);

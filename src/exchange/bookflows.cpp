@@ -40,8 +40,7 @@ QString companionSelectionRefusal(const BookDocument &document) {
         return {};
     return document.companionProblem() + u'\n' +
            QCoreApplication::translate(
-               "nvl::BookFlows",
-               "付属ファイル「%1」を読めないため、印やタグで宛名を選べません。")
+               "nvl::BookFlows", "付属ファイル「%1」を読めないため、印やタグで宛名を選べません。")
                .arg(document.companionPath());
 }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // The operating system's file calls, one back end for POSIX systems and one
@@ -17,7 +18,7 @@ bool sameFile(const QString &a, const QString &b);
 
 // Why a write failed, as far as the user can act on it.
 struct WriteFailure {
-    enum class Reason { NoSpace, NoPermission, ReadOnlyDisk, DiskError, Other };
+    enum class Reason { NoSpace, NoPermission, ReadOnlyDisk, DiskError, ChangedMeanwhile, Other };
     Reason reason = Reason::Other;
     QString systemText; // the system's own words, for Other
 };
@@ -26,8 +27,11 @@ struct WriteFailure {
 // file beside it is written, flushed to the disk and put in its place in one
 // step, with the old file's permissions. On failure the old file is as it
 // was and nothing is left beside it. Temporaries a killed save of the same
-// file left behind are removed first.
-std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &bytes);
+// file left behind are removed first. `unchanged`, when given, is asked
+// right before the new file takes the old one's place: false (another
+// program wrote the file meanwhile) leaves the old file (ChangedMeanwhile).
+std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &bytes,
+                                        const std::function<bool()> &unchanged = {});
 
 // Whether a process with that id runs on this computer.
 bool processRunning(qint64 pid);

@@ -87,7 +87,8 @@ bool sameFile(const QString &a, const QString &b) {
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &bytes) {
+std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &bytes,
+                                        const std::function<bool()> &unchanged) {
     const QFileInfo info(path);
     const QByteArray targetName = QFile::encodeName(path);
     removeStaleTemporaries(path);
@@ -115,6 +116,10 @@ std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &b
         error = errno;
     if (::close(fd) != 0 && error == 0)
         error = errno;
+    if (error == 0 && unchanged && !unchanged()) {
+        ::unlink(tempName.constData());
+        return WriteFailure{WriteFailure::Reason::ChangedMeanwhile, {}};
+    }
     if (error == 0 && ::rename(tempName.constData(), targetName.constData()) != 0)
         error = errno;
     if (error != 0) {

@@ -122,7 +122,8 @@ bool sameFile(const QString &a, const QString &b) {
            first.nFileIndexLow == second.nFileIndexLow;
 }
 
-std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &bytes) {
+std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &bytes,
+                                        const std::function<bool()> &unchanged) {
     const QFileInfo info(path);
     removeStaleTemporaries(path);
     std::wstring tempName;
@@ -143,6 +144,10 @@ std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &b
         CloseHandle(file);
     }
     const std::wstring target = nativeName(path);
+    if (error == ERROR_SUCCESS && unchanged && !unchanged()) {
+        DeleteFileW(tempName.c_str());
+        return WriteFailure{WriteFailure::Reason::ChangedMeanwhile, {}};
+    }
     if (error == ERROR_SUCCESS) {
         // ReplaceFileW keeps the old file's attributes and permissions; a
         // new file is moved into place, through to the disk.

@@ -18,19 +18,22 @@ using namespace nvl::test;
 
 namespace {
 
-const QString Book = QStringLiteral("\"山田 太郎\",\"東京都千代田区\",\"1-1\",\"100-0001\",\"\",\"0\","
-                                    "\"\"\r\n\"佐藤 花子\",\"東京都港区\",\"2-2\",\"108-0075\","
-                                    "\"\",\"0\",\"\"\r\n");
+const QString Book =
+    QStringLiteral("\"山田 太郎\",\"東京都千代田区\",\"1-1\",\"100-0001\",\"\",\"0\","
+                   "\"\"\r\n\"佐藤 花子\",\"東京都港区\",\"2-2\",\"108-0075\","
+                   "\"\",\"0\",\"\"\r\n");
 
 QByteArray companionWith(const std::function<void(QJsonObject &entry, QJsonObject &root)> &spoil) {
-    QJsonObject entry{{"name", "山田 太郎"},      {"postalCode", "100-0001"},
-                      {"address1", "東京都千代田区"}, {"position", 0},
-                      {"data", QJsonObject{{"history", QJsonObject{{"2026", QJsonArray{"sent"}}}}}}};
+    QJsonObject entry{
+        {"name", "山田 太郎"},
+        {"postalCode", "100-0001"},
+        {"address1", "東京都千代田区"},
+        {"position", 0},
+        {"data", QJsonObject{{"history", QJsonObject{{"2026", QJsonArray{"sent"}}}}}}};
     QJsonObject root{{"format", "nvl-hagaki companion"}, {"version", 1}};
     spoil(entry, root);
-    root.insert("generations",
-                QJsonArray{QJsonObject{{"bookSha256", QString(64, u'0')},
-                                       {"entries", QJsonArray{entry}}}});
+    root.insert("generations", QJsonArray{QJsonObject{{"bookSha256", QString(64, u'0')},
+                                                      {"entries", QJsonArray{entry}}}});
     return QJsonDocument(root).toJson();
 }
 

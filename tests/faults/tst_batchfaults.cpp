@@ -34,6 +34,8 @@ private slots:
     void importAndExportFaults_data();
     void importAndExportFaults();
     void importOnAFullDisk();
+    void outsideChangeWhileSaving();
+    void lockNamingNoProcess();
 
 private:
     struct Run {
@@ -369,3 +371,64 @@ void TestBatchFaults::importOnAFullDisk() {
 
 NVL_TEST_MAIN(TestBatchFaults)
 #include "tst_batchfaults.moc"
+
+// A program that ignores the lock rewrites the book while an import is
+// saving it (each fsync held back 1.5 s by strace): the change is found
+// right before the rename, the import fails saying so, and the other
+// program's book stays.
+void TestBatchFaults::outsideChangeWhileSaving() {
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        NVL_SKIP_UNLESS_CI("strace is not installed");
+    const QString book = path(QStringLiteral("book.dat"));
+    const QString vcf = path(QStringLiteral("in.vcf"));
+    writeBytes(vcf, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:新しい人\r\nADR;TYPE=HOME:;;1-1;港区;東京都;"
+                    "108-0075;\r\nEND:VCARD\r\n");
+    QProcess process;
+    process.start(QStringLiteral("strace"),
+                  {"-f", "-qq", "-o", "/dev/null", "-e", "inject=fsync:delay_enter=1500000",
+                   path(QStringLiteral("nvl-hagaki")), "import", vcf, book, "--append"});
+    // The save has begun once its first temporary file is there.
+    QTRY_VERIFY_WITH_TIMEOUT(files().join(u' ').contains(QStringLiteral(".nvl-")), 20000);
+    const QByteArray outside =
+        readBytes(book) + cp932(QStringLiteral("\"外から\",\"東京都\",\"1\",\"100-0001\",\"\","
+                                               "\"0\",\"\"\r\n"));
+    writeBytes(book, outside);
+    QVERIFY(process.waitForFinished(60000));
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY2(errors.contains(QStringLiteral("ほかのプログラムが変更しました")), qPrintable(errors));
+    QCOMPARE(readBytes(book), outside);
+}
+
+// A lock file a killed process left empty: fresh, it may be being written,
+// and a command waits, then names the file and how to remove it; older
+// than 10 seconds it is nobody's, and every command that writes goes on.
+void TestBatchFaults::lockNamingNoProcess() {
+    const QString book = path(QStringLiteral("book.dat"));
+    const QString lock = path(QStringLiteral(".book.dat.lock"));
+    writeBytes(lock, {});
+    writeBytes(lock + QStringLiteral(".rmlock"), {});
+    m_command = QStringLiteral("mark");
+    const QStringList mark{book, "--records", "1", "--sent", "2026"};
+    Run refused = run(mark);
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY2(refused.errors.contains(lock) && refused.errors.contains(QStringLiteral("削除")),
+             qPrintable(refused.errors));
+    for (const QString &file : {lock, lock + QStringLiteral(".rmlock")}) {
+        QFile stale(file);
+        QVERIFY(stale.open(QIODevice::ReadWrite) &&
+                stale.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                  QFileDevice::FileModificationTime));
+    }
+    const QString vcf = path(QStringLiteral("in.vcf"));
+    writeBytes(vcf, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:新しい人\r\nADR;TYPE=HOME:;;1-1;港区;東京都;"
+                    "108-0075;\r\nEND:VCARD\r\n");
+    for (const QStringList &command :
+         {QStringList{"mark"} + mark, QStringList{"import", vcf, book, "--append"}}) {
+        m_command = command.first();
+        const Run done = run(command.mid(1));
+        QVERIFY2(done.exitCode == 0, qPrintable(done.errors));
+    }
+    QVERIFY(readBytes(book).contains(cp932(QStringLiteral("新しい人"))));
+    QVERIFY(!QFile::exists(lock + QStringLiteral(".rmlock")));
+}
