@@ -142,7 +142,7 @@ QStringList TestSyncPeers::serverNames(const QString &url) {
 // another client's edit of the contact's phone: the book takes the edited
 // contact and keeps every name, honorific and mark.
 void TestSyncPeers::renmeiAndMarksSurviveAnotherClientsEdit() {
-    const QString url = m_server.addressBook(QStringLiteral("renmei"));
+    const QString url = m_server.addressBook(QStringLiteral("peers-renmei"));
     const QString book = path(QStringLiteral("book.dat"));
     writeBytes(book, cp932(bookText({"山田 太郎"})));
     {
@@ -185,7 +185,7 @@ void TestSyncPeers::renmeiAndMarksSurviveAnotherClientsEdit() {
 // Two PCs and a phone over three rounds of edits, additions and deletions
 // on all three: every side ends with the same people, each once.
 void TestSyncPeers::twoBooksAndAPhoneConverge() {
-    const QString url = m_server.addressBook(QStringLiteral("family"));
+    const QString url = m_server.addressBook(QStringLiteral("peers-family"));
     const QString first = path(QStringLiteral("first.dat"));
     const QString second = path(QStringLiteral("second.dat"));
     writeBytes(first, cp932(bookText(numbered(QStringLiteral("家族"), 8))));
@@ -250,11 +250,11 @@ void TestSyncPeers::twoBooksAndAPhoneConverge() {
 // A new address book, empty, is not "every contact deleted": the book is
 // linked again there and stays whole, even with --delete.
 void TestSyncPeers::deleteAgainstANewEmptyCollection() {
-    const QString used = m_server.addressBook(QStringLiteral("used"));
+    const QString used = m_server.addressBook(QStringLiteral("peers-used"));
     const QString book = path(QStringLiteral("book.dat"));
     writeBytes(book, cp932(bookText(numbered(QStringLiteral("宛名"), 20))));
     QCOMPARE(sync(book, used), 0);
-    const QString fresh = m_server.addressBook(QStringLiteral("fresh"));
+    const QString fresh = m_server.addressBook(QStringLiteral("peers-fresh"));
     QString errors;
     QCOMPARE(sync(book, fresh, {"--delete"}, &errors), 0);
     QCOMPARE(namesIn(book).size(), 20);
@@ -266,8 +266,8 @@ void TestSyncPeers::deleteAgainstANewEmptyCollection() {
 // An address book whose name is percent-encoded in its URL keeps its 20
 // contacts and the book its 20 records, sync after sync.
 void TestSyncPeers::percentEncodedCollection() {
-    const QString url = m_server.addressBook(QStringLiteral("家族 2026"));
-    QVERIFY2(url.contains(QStringLiteral("%E5%AE%B6%E6%97%8F%202026")), qPrintable(url));
+    const QString url = m_server.addressBook(QStringLiteral("peers 家族 2026"));
+    QVERIFY2(url.contains(QStringLiteral("%20%E5%AE%B6%E6%97%8F%202026")), qPrintable(url));
     const QString book = path(QStringLiteral("book.dat"));
     writeBytes(book, cp932(bookText(numbered(QStringLiteral("宛名"), 20))));
     for (int round = 0; round < 3; ++round) {
