@@ -1,7 +1,11 @@
 #include "companion.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -61,7 +65,16 @@ bool CompanionFile::holdsAnything() const {
 }
 
 QString companionPathFor(const QString &bookPath) {
-    return bookPath + QStringLiteral(".nvl");
+    // A name with no room left for ".nvl" gets a short one of its own,
+    // found again from the book's name, as its lock's is.
+    constexpr int MaxNameBytes = 255;
+    const QFileInfo info(bookPath);
+    if (QFile::encodeName(info.fileName() + QStringLiteral(".nvl")).size() <= MaxNameBytes)
+        return bookPath + QStringLiteral(".nvl");
+    const QByteArray hash =
+        QCryptographicHash::hash(info.fileName().toUtf8(), QCryptographicHash::Sha256).toHex();
+    return info.dir().filePath(
+        QStringLiteral(".nvl-%1.nvl").arg(QString::fromLatin1(hash.left(16))));
 }
 
 QByteArray formatCompanion(const CompanionFile &file) {

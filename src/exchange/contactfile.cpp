@@ -45,6 +45,16 @@ ContactFile readContactFile(const QString &path, const ReadProgress &progress) {
             vcards.feed(chunk);
         else
             read.csv += chunk;
+        // A contact file starts with its first contact: one without any in
+        // its first megabyte is not read to its end.
+        if (read.format == ImportFormat::VCard && done >= (1 << 20) && !vcards.begun()) {
+            read.error =
+                QCoreApplication::translate(
+                    "nvl::Import", "「%1」の最初の 1 MB に vCard（BEGIN:VCARD で始まる連絡先）が"
+                                   "ありません。取り込んでいません。")
+                    .arg(path);
+            return read;
+        }
         if (progress && !progress(done, total)) {
             read.cancelled = true;
             return read;

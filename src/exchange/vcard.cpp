@@ -335,6 +335,8 @@ struct VCardReader::State {
     bool logicalQuotedPrintable = false;
     bool logicalEndsInEquals = false;
 
+    static constexpr qsizetype MaxReadLine = 1 << 20;
+
     // The physical line being read, possibly over several chunks.
     enum class Kind { NewLine, Continuation, PassedOver };
     QByteArray physical;
@@ -400,6 +402,13 @@ struct VCardReader::State {
             return;
         const qsizetype before = physical.size();
         physical.append(data, size);
+        // No line the contact is read from is this long: passed over, so
+        // that a line of any length costs bounded memory.
+        if (physical.size() + (kind == Kind::Continuation ? logical.size() : 0) > MaxReadLine) {
+            kind = Kind::PassedOver;
+            physical.clear();
+            return;
+        }
         if (kind != Kind::NewLine || nameKnown)
             return;
         // The name ends at the first ':' or ';': passed over from there on
@@ -480,6 +489,10 @@ void VCardReader::feed(const QByteArray &chunk) {
         m_state->lineEnd();
         from = newline + 1;
     }
+}
+
+bool VCardReader::begun() const {
+    return m_state->cards > 0;
 }
 
 ImportResult VCardReader::finish() {

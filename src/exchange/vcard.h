@@ -22,6 +22,8 @@ public:
     VCardReader();
     ~VCardReader();
     void feed(const QByteArray &chunk);
+    // Whether a BEGIN:VCARD has been read.
+    bool begun() const;
     // The contacts read; the reader starts afresh.
     ImportResult finish();
 

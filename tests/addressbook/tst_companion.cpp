@@ -66,6 +66,7 @@ private slots:
     void todaysCompanionKeptAsWritten();
     void newerBuildsKeysKept();
     void joinedHonorificsParted();
+    void longestNamesKeepTheirCompanion();
     void extrasThroughTheCompanion_data();
     void extrasThroughTheCompanion();
 
@@ -490,4 +491,20 @@ void TestCompanion::joinedHonorificsParted() {
     QVERIFY(document.repairedRows().isEmpty());
     QCOMPARE(jointNamesOf(document.recordData(0)).first(),
              (JointName{QStringLiteral("恵子"), QStringLiteral("様")}));
+}
+
+// A book name of 253 bytes leaves no room for ".nvl": its companion takes a
+// short name of its own, and the 連名 come back with the book.
+void TestCompanion::longestNamesKeepTheirCompanion() {
+    const QString book = path(QString(83, u'あ') + QStringLiteral(".dat"));
+    QCOMPARE(QFile::encodeName(QFileInfo(book).fileName()).size(), 253);
+    BookDocument document;
+    QVERIFY(document.insertRecord(0, person(QStringLiteral("山田 太郎"))));
+    document.setRecordData(0, withJointNames({}, {{QStringLiteral("花子"), QStringLiteral("様")}}));
+    QVERIFY2(document.saveAs(book).ok(), qPrintable(document.saveAs(book).error));
+    QVERIFY(QFileInfo(document.companionPath()).fileName().startsWith(QStringLiteral(".nvl-")));
+    BookDocument again;
+    QVERIFY(again.load(book).ok());
+    QVERIFY(again.companionProblem().isEmpty());
+    QCOMPARE(jointNamesText(jointNamesOf(again.recordData(0))), QStringLiteral("花子 様"));
 }

@@ -7,6 +7,7 @@
 #include "jointnames.h"
 #include "yearmarks.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -34,6 +35,7 @@ private slots:
     void markStatuses();
     void ownExportIsNoBook_data();
     void ownExportIsNoBook();
+    void contactFilesReadInBoundedMemory();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -477,3 +479,45 @@ void TestExchangeCommand::ownExportIsNoBook() {
 }
 
 #include "tst_exchangecommand.moc"
+
+// A 2 GiB file named .vcf without a line break is refused after its first
+// megabyte; a kept line of 3 MB is passed over; a 64 MB quoted-printable
+// note passes with its contact: each in bounded time and memory.
+void TestExchangeCommand::contactFilesReadInBoundedMemory() {
+    const QString huge = path(QStringLiteral("huge.vcf"));
+    {
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(qint64(2) << 30));
+    }
+    QByteArray note = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:長い人\r\nFN:" + QByteArray(3 << 20, 'x') +
+                      "\r\nADR;HOME:;;1-1;港区;東京都;108-0075;\r\n"
+                      "NOTE;ENCODING=QUOTED-PRINTABLE:";
+    const QByteArray line = QByteArray("=41").repeated(25) + "=\r\n";
+    note += line.repeated((64 << 20) / line.size()) + "=41\r\nEND:VCARD\r\n";
+    writeBytes(path(QStringLiteral("note.vcf")), note);
+    struct Case {
+        QString file;
+        int status;
+        qint64 maxMs;
+    };
+    for (const Case &each :
+         {Case{huge, 1, 1000}, Case{path(QStringLiteral("note.vcf")), 0, 5000}}) {
+        const QString book = each.file + QStringLiteral(".dat");
+        QProcess process;
+        QElapsedTimer timer;
+        timer.start();
+        process.start(QStringLiteral("/usr/bin/time"),
+                      {"-f", "%M", "-o", path(QStringLiteral("resident")), program(), "import",
+                       each.file, book});
+        QVERIFY(process.waitForFinished(60000));
+        const qint64 took = timer.elapsed();
+        const QString errors = QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(process.exitCode() == each.status, qPrintable(errors));
+        QVERIFY2(took < each.maxMs, qPrintable(QString::number(took)));
+        const qint64 residentKb =
+            readBytes(path(QStringLiteral("resident"))).trimmed().toLongLong();
+        QVERIFY2(residentKb < 100 * 1024, qPrintable(QString::number(residentKb)));
+    }
+    QVERIFY(
+        readBytes(path(QStringLiteral("note.vcf.dat"))).contains(cp932(QStringLiteral("長い人"))));
+}
