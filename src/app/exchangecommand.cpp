@@ -15,8 +15,13 @@ namespace nvl {
 
 namespace {
 
+// A NUL a contact's name held would cut the line short: shown as U+FFFD.
+QByteArray printable(QString message) {
+    return message.replace(QChar(0), QChar(0xFFFD)).toLocal8Bit();
+}
+
 int fail(const char *command, const QString &message) {
-    std::fprintf(stderr, "nvl-hagaki %s: %s\n", command, qPrintable(message));
+    std::fprintf(stderr, "nvl-hagaki %s: %s\n", command, printable(message).constData());
     return 1;
 }
 
@@ -26,7 +31,7 @@ int usageError(const char *command, const QString &message) {
 }
 
 void warn(const char *command, const QString &message) {
-    std::fprintf(stderr, "nvl-hagaki %s: %s\n", command, qPrintable(message));
+    std::fprintf(stderr, "nvl-hagaki %s: %s\n", command, printable(message).constData());
 }
 
 QString tr(const char *text) {

@@ -61,7 +61,12 @@ int runListCommand(int argc, char *argv[]) {
         const QStringList fields{QString::number(n), record.field(AddressRecord::Name),
                                  record.field(AddressRecord::PostalCode),
                                  record.field(AddressRecord::Address1)};
-        std::printf("%s\n", fields.join(u'\t').toUtf8().constData());
+        // One line a record, whatever its fields hold.
+        QString line = fields.join(u'\t');
+        line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        line.replace(u'\r', u' ');
+        line.replace(u'\n', u' ');
+        std::printf("%s\n", line.toUtf8().constData());
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -29,7 +29,8 @@ const char Usage[] =
     "records\n"
     "  nvl-hagaki mark BOOK --records LIST (--sent|--received|--mourning YEAR) [--clear]\n"
     "                                     送受信・喪中を記録 / mark cards sent, received, 喪中\n"
-    "  nvl-hagaki sync BOOK URL [--user NAME] [--password-file FILE] [--delete]\n"
+    "  nvl-hagaki sync BOOK URL [--user NAME] [--password-file FILE] [--ca-file FILE]\n"
+    "                  [--delete] [--force-delete]\n"
     "                                     CardDAV と同期 / sync with a CardDAV address book\n"
     "  nvl-hagaki COMMAND --help          コマンドのオプション / a command's options\n"
     "  --verbose (any command, or the window): 通信・保存・印刷の記録を標準エラーへ（ウィンドウは\n"
@@ -55,14 +56,20 @@ Command commandNamed(const char *name) {
 }
 
 // A name whose bytes do not survive the round trip through text would be
-// acted on under another name.
-const char *unreadableArgument(int argc, char *argv[]) {
+// acted on under another name; so would a relative one inside a folder
+// whose name does not (the current folder then reads as one that is not
+// there).
+QByteArray unreadableArgument(int argc, char *argv[]) {
+    bool relative = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray bytes(argv[i]);
         if (QFile::encodeName(QFile::decodeName(bytes)) != bytes)
-            return argv[i];
+            return bytes;
+        relative = relative || !bytes.startsWith('/');
     }
-    return nullptr;
+    if (relative && !QDir(QDir::currentPath()).exists())
+        return QFile::encodeName(QDir::currentPath());
+    return {};
 }
 
 } // namespace
@@ -95,7 +102,7 @@ int main(int argc, char *argv[]) {
                          first, Usage);
             return 2;
         }
-        if (const char *unreadable = unreadableArgument(argc, argv)) {
+        if (const QByteArray unreadable = unreadableArgument(argc, argv); !unreadable.isEmpty()) {
             std::fprintf(stderr,
                          "nvl-hagaki %s: 「%s」は文字として読めない名前 (UTF-8 ではないバイト) "
                          "を含むため扱えません。ファイル名を変えてください。\n",

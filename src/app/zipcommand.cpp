@@ -12,6 +12,15 @@ namespace nvl {
 int runZipCommand(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
+    const QString usage = QCoreApplication::translate(
+        "nvl::ZipCommand", "使い方 (usage): nvl-hagaki zip 郵便番号|住所\n"
+                           "郵便番号から住所を、住所から郵便番号を引きます "
+                           "(looks up a postal code or an address).");
+    if (arguments.size() == 3 &&
+        (arguments.at(2) == QLatin1String("--help") || arguments.at(2) == QLatin1String("-h"))) {
+        std::printf("%s\n", qPrintable(usage));
+        return 0;
+    }
     if (arguments.size() != 3) {
         std::fprintf(stderr, "%s\n",
                      qPrintable(QCoreApplication::translate(

@@ -157,6 +157,8 @@ QString escaped(QString text) {
     text.replace(u'\\', QStringLiteral("\\\\"));
     text.replace(u';', QStringLiteral("\\;"));
     text.replace(u',', QStringLiteral("\\,"));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
     text.replace(u'\n', QStringLiteral("\\n"));
     return text;
 }
@@ -335,7 +337,7 @@ struct VCardReader::State {
     bool logicalQuotedPrintable = false;
     bool logicalEndsInEquals = false;
 
-    static constexpr qsizetype MaxReadLine = 1 << 20;
+    static constexpr qsizetype MaxReadLine = qsizetype(16) << 20;
 
     // The physical line being read, possibly over several chunks.
     enum class Kind { NewLine, Continuation, PassedOver };

@@ -52,14 +52,15 @@ bool writeAll(int fd, const QByteArray &bytes) {
     return true;
 }
 
-// The new name reaches the disk with its folder.
-void syncFolder(const QString &folder) {
+// The new name reaches the disk with its folder; the error when it does not.
+int syncFolder(const QString &folder) {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    if (fd < 0)
+        return 0; // a folder that cannot be opened to sync it holds the name all the same
+    const int failed = ::fsync(fd) != 0 && errno != EINVAL ? errno : 0;
+    ::close(fd);
+    return failed;
 }
 
 } // namespace
@@ -126,7 +127,10 @@ std::optional<WriteFailure> replaceFile(const QString &path, const QByteArray &b
         ::unlink(tempName.constData());
         return failureOf(error);
     }
-    syncFolder(info.absolutePath());
+    // Written under its name, but not known to be on the disk: said, so
+    // that the user saves again rather than trusts it.
+    if (const int failed = syncFolder(info.absolutePath()); failed != 0)
+        return failureOf(failed);
     return std::nullopt;
 }
 

@@ -7,7 +7,6 @@
 #include "jointnames.h"
 #include "yearmarks.h"
 
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -36,6 +35,8 @@ private slots:
     void ownExportIsNoBook_data();
     void ownExportIsNoBook();
     void contactFilesReadInBoundedMemory();
+    void folderNameNotText();
+    void lineBreaksInFields();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -481,15 +482,16 @@ void TestExchangeCommand::ownExportIsNoBook() {
 #include "tst_exchangecommand.moc"
 
 // A 2 GiB file named .vcf without a line break is refused after its first
-// megabyte; a kept line of 3 MB is passed over; a 64 MB quoted-printable
-// note passes with its contact: each in bounded time and memory.
+// megabyte; a kept line of 20 MB is passed over; a 64 MB quoted-printable
+// note passes with its contact: each in bounded memory (the times are
+// bench_import's).
 void TestExchangeCommand::contactFilesReadInBoundedMemory() {
     const QString huge = path(QStringLiteral("huge.vcf"));
     {
         QFile file(huge);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(qint64(2) << 30));
     }
-    QByteArray note = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:長い人\r\nFN:" + QByteArray(3 << 20, 'x') +
+    QByteArray note = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:長い人\r\nFN:" + QByteArray(20 << 20, 'x') +
                       "\r\nADR;HOME:;;1-1;港区;東京都;108-0075;\r\n"
                       "NOTE;ENCODING=QUOTED-PRINTABLE:";
     const QByteArray line = QByteArray("=41").repeated(25) + "=\r\n";
@@ -504,20 +506,66 @@ void TestExchangeCommand::contactFilesReadInBoundedMemory() {
          {Case{huge, 1, 1000}, Case{path(QStringLiteral("note.vcf")), 0, 5000}}) {
         const QString book = each.file + QStringLiteral(".dat");
         QProcess process;
-        QElapsedTimer timer;
-        timer.start();
         process.start(QStringLiteral("/usr/bin/time"),
                       {"-f", "%M", "-o", path(QStringLiteral("resident")), program(), "import",
                        each.file, book});
         QVERIFY(process.waitForFinished(60000));
-        const qint64 took = timer.elapsed();
         const QString errors = QString::fromUtf8(process.readAllStandardError());
         QVERIFY2(process.exitCode() == each.status, qPrintable(errors));
-        QVERIFY2(took < each.maxMs, qPrintable(QString::number(took)));
         const qint64 residentKb =
             readBytes(path(QStringLiteral("resident"))).trimmed().toLongLong();
         QVERIFY2(residentKb < 100 * 1024, qPrintable(QString::number(residentKb)));
     }
     QVERIFY(
         readBytes(path(QStringLiteral("note.vcf.dat"))).contains(cp932(QStringLiteral("長い人"))));
+}
+
+// Inside a folder whose name is not UTF-8, a relative name would be acted
+// on under another: every command refuses it up front, naming the folder.
+void TestExchangeCommand::folderNameNotText() {
+    writeBytes(path(QStringLiteral("in.vcf")),
+               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:甲\r\nADR:;;1-1;港区;東京都;108-0075;\r\n"
+               "END:VCARD\r\n");
+    for (const QString &command : {QStringLiteral("\"$0\" import ../in.vcf book.dat"),
+                                   QStringLiteral("\"$0\" list book.dat")}) {
+        QProcess process;
+        process.setWorkingDirectory(m_dir->path());
+        process.start(QStringLiteral("/bin/sh"),
+                      {"-c",
+                       QStringLiteral("mkdir -p \"$(printf 'bad\\377')\" && "
+                                      "cd \"$(printf 'bad\\377')\" && exec ") +
+                           command,
+                       program()});
+        QVERIFY(process.waitForFinished(30000));
+        const QString errors = QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(process.exitCode() == 1 && errors.contains(QStringLiteral("UTF-8")),
+                 qPrintable(errors));
+    }
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"in.vcf"});
+}
+
+// A field holding CR, LF or CRLF (as another program may write a book):
+// exported as \\n, which python's vobject reads back as the break, and
+// listed on one line.
+void TestExchangeCommand::lineBreaksInFields() {
+    const QString book = path(QStringLiteral("breaks.dat"));
+    writeBytes(book, cp932(QStringLiteral("\"改行 さん\",\"東京都港区\",\"1-1\\r2-2\\r\\n3-3\\n4\","
+                                          "\"108-0075\",\"\",\"0\",\"\"\r\n"))
+                         .replace("\\r", "\r")
+                         .replace("\\n", "\n"));
+    const QString vcf = path(QStringLiteral("breaks.vcf"));
+    QCOMPARE(run({"export", book, vcf}), 0);
+    QProcess reader;
+    reader.start(QStringLiteral("/usr/bin/python3"),
+                 {"-c",
+                  "import sys, vobject; card = next(vobject.readComponents(open(sys.argv[1], "
+                  "encoding='utf-8').read())); print(repr(card.adr.value.street))",
+                  vcf});
+    QVERIFY(reader.waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()).trimmed(),
+             QStringLiteral("'1-1\\n2-2\\n3-3\\n4'"));
+    QProcess list;
+    list.start(program(), {"list", book});
+    QVERIFY(list.waitForFinished(30000));
+    QCOMPARE(list.readAllStandardOutput().count('\n'), 1);
 }
