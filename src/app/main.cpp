@@ -109,6 +109,7 @@ int main(int argc, char *argv[]) {
                          first, QFile::decodeName(unreadable).toUtf8().constData());
             return 1;
         }
+        nvl::keepQtNoticesFromUsers();
         return command(argc, argv);
     }
     nvl::preferJapaneseLocale();

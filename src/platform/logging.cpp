@@ -1,8 +1,10 @@
 #include "logging.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QMutex>
+#include <cstdio>
 
 Q_LOGGING_CATEGORY(lcSync, "nvl.sync", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcBook, "nvl.book", QtWarningMsg)
@@ -41,6 +43,30 @@ void writeToLogFile(QtMsgType type, const QMessageLogContext &context, const QSt
 }
 
 } // namespace
+
+namespace {
+
+void commandLineMessages(QtMsgType type, const QMessageLogContext &context,
+                         const QString &message) {
+    const bool own = context.category && qstrncmp(context.category, "nvl.", 4) == 0;
+    if (own || loggingEnabled() || type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+        return;
+    }
+    if (message.contains(QLatin1String("lock file")))
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QCoreApplication::translate(
+                                    "nvl::Logging",
+                                    "鍵ファイルを片付けられませんでした（%1）。次に開くとき、"
+                                    "古い鍵として片付けます。")
+                                    .arg(message.section(u'"', 1, 1))));
+}
+
+} // namespace
+
+void keepQtNoticesFromUsers() {
+    qInstallMessageHandler(commandLineMessages);
+}
 
 void enableVerboseLogging() {
     QLoggingCategory::setFilterRules(QStringLiteral("nvl.*.info=true\nnvl.*.debug=true"));

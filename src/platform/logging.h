@@ -13,6 +13,12 @@ Q_DECLARE_LOGGING_CATEGORY(lcPrint)
 
 namespace nvl {
 
+// For the command line: the program's own categories to standard error;
+// Qt's own notices kept from the user (their English says nothing to act
+// on), but for one about a lock file, said in Japanese; all of them with
+// --verbose.
+void keepQtNoticesFromUsers();
+
 // Every nvl.* category on (--verbose).
 void enableVerboseLogging();
 // Whether any of them is on, however it was switched on.
