@@ -175,6 +175,7 @@ struct Contact {
     QString code;
     QString honorific;
     bool company = false;
+    bool group = false; // a list of contacts, never a person
     JointNames joint; // X-NVL-RENMEI: name\;honorific
     // The reading as phones (X-PHONETIC-*), vCard 3.0 (SORT-STRING) or
     // 4.0 (N's SORT-AS) write it, in that preference.
@@ -236,6 +237,10 @@ void take(Contact &contact, const Property &p) {
         const JointName joint = jointNameFromText(unescapedText(decodeValue(p)));
         if (contact.joint.size() < MaxJointNames && !joint.name.isEmpty())
             contact.joint.append(joint);
+    } else if (p.name == "KIND" || p.name == "X-ADDRESSBOOKSERVER-KIND") {
+        const QString kind = decodeValue(p).trimmed().toLower();
+        contact.group = contact.group || kind == QLatin1String("group");
+        contact.company = contact.company || kind == QLatin1String("org");
     } else if (p.name == "X-ABSHOWAS") {
         contact.company = decodeValue(p).trimmed().toUpper() == QLatin1String("COMPANY");
     } else if (p.name == "ADR") {
@@ -260,6 +265,12 @@ void finishContact(const Contact &contact, ImportResult &result) {
             result.skipped.append(
                 QCoreApplication::translate("nvl::Import", "%1（住所がありません）").arg(name));
     };
+    if (contact.group) {
+        if (!name.isEmpty())
+            result.skipped.append(
+                QCoreApplication::translate("nvl::Import", "%1（グループ）").arg(name));
+        return;
+    }
     if (contact.address.isEmpty()) {
         skip();
         return;
@@ -317,7 +328,7 @@ bool keptProperty(const QByteArray &name) {
            name == "X-NVL-CODE" || name == "X-NVL-HONORIFIC" || name == "X-NVL-RENMEI" ||
            name == "X-ABSHOWAS" || name == "X-PHONETIC-LAST-NAME" ||
            name == "X-PHONETIC-FIRST-NAME" || name == "SORT-STRING" || name == "CATEGORIES" ||
-           name == "X-NVL-HISTORY";
+           name == "X-NVL-HISTORY" || name == "KIND" || name == "X-ADDRESSBOOKSERVER-KIND";
 }
 
 } // namespace
@@ -540,6 +551,19 @@ QByteArray foldedVCardLine(const QByteArray &bytes) {
     return out;
 }
 
+std::pair<QString, QString> splitPrefecture(const QString &address1) {
+    qsizetype length = 0;
+    for (const char *three : {"北海道", "東京都", "京都府", "大阪府"})
+        if (address1.startsWith(QString::fromUtf8(three)))
+            length = 3;
+    if (const qsizetype ken = address1.indexOf(u'県'); length == 0 && ken >= 2 && ken <= 3)
+        length = ken + 1;
+    // Parted only where reading it back joins the same text.
+    if (length == 0 || address1.size() == length || address1.at(length).isSpace())
+        return {{}, address1};
+    return {address1.left(length), address1.mid(length)};
+}
+
 QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObject> &data) {
     QByteArray out;
     const auto line = [&out](const QString &text) {
@@ -558,11 +582,12 @@ QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObj
         line(QStringLiteral("VERSION:3.0"));
         line(QStringLiteral("FN:%1").arg(escaped(name)));
         line(QStringLiteral("N:%1;%2;;;").arg(escaped(family), escaped(given)));
-        line(QStringLiteral("ADR;TYPE=HOME:;%1;%2;%3;;%4;")
+        // The prefecture in the region, as phones and clouds keep it.
+        const auto [region, locality] = splitPrefecture(r.field(AddressRecord::Address1));
+        line(QStringLiteral("ADR;TYPE=HOME:;%1;%2;%3;%4;%5;")
                  .arg(escaped(r.field(AddressRecord::Address3)),
-                      escaped(r.field(AddressRecord::Address2)),
-                      escaped(r.field(AddressRecord::Address1)),
-                      escaped(r.field(AddressRecord::PostalCode))));
+                      escaped(r.field(AddressRecord::Address2)), escaped(locality),
+                      escaped(region), escaped(r.field(AddressRecord::PostalCode))));
         // The book's own fields, read back by this program's import.
         if (!r.field(AddressRecord::Code).isEmpty())
             line(QStringLiteral("X-NVL-CODE:%1").arg(escaped(r.field(AddressRecord::Code))));

@@ -43,4 +43,8 @@ QByteArray foldedVCardLine(const QByteArray &line);
 
 QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObject> &data = {});
 
+// 住所１ parted into its prefecture (都道府県) and the rest, as vCard's region
+// and locality hold them; no prefecture when it does not start with one.
+std::pair<QString, QString> splitPrefecture(const QString &address1);
+
 } // namespace nvl

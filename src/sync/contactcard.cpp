@@ -36,14 +36,113 @@ QByteArray propertyName(const QByteArray &line) {
     return name;
 }
 
-bool ownedLine(const QByteArray &line) {
+// What the program rewrites: its own properties. The ADR it reads from is
+// rewritten in place (chosenAddress); N stays on a company's card.
+bool ownedLine(const QByteArray &line, bool company) {
     const QByteArray name = propertyName(line);
-    if (name == "ADR") {
-        const QByteArray head = line.left(line.indexOf(':')).toUpper();
-        return head.contains("HOME");
-    }
-    return name == "FN" || name == "N" || name == "CATEGORIES" || name.startsWith("X-NVL-") ||
+    if (name == "N")
+        return !company;
+    return name == "FN" || name == "CATEGORIES" || name.startsWith("X-NVL-") ||
            name.startsWith("X-PHONETIC-");
+}
+
+QByteArray headOf(const QByteArray &line) {
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line.at(i) == '"')
+            quoted = !quoted;
+        else if (line.at(i) == ':' && !quoted)
+            return line.left(i);
+    }
+    return line;
+}
+
+// Components split at unescaped ';', each kept as written.
+QList<QByteArray> rawComponents(const QByteArray &value) {
+    QList<QByteArray> parts{QByteArray()};
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value.at(i) == '\\' && i + 1 < value.size()) {
+            parts.last() += value.mid(i, 2);
+            ++i;
+        } else if (value.at(i) == ';') {
+            parts.append(QByteArray());
+        } else {
+            parts.last() += value.at(i);
+        }
+    }
+    return parts;
+}
+
+QByteArray escapedComponent(const QString &text) {
+    QString out = text;
+    out.replace(u'\\', QStringLiteral("\\\\"));
+    out.replace(u';', QStringLiteral("\\;"));
+    out.replace(u',', QStringLiteral("\\,"));
+    out.replace(u'\n', QStringLiteral("\\n"));
+    return out.toUtf8();
+}
+
+bool isCompany(const QList<QByteArray> &lines) {
+    for (const QByteArray &line : lines) {
+        const QByteArray name = propertyName(line);
+        const QByteArray value = line.mid(line.indexOf(':') + 1).trimmed().toUpper();
+        if ((name == "X-ABSHOWAS" && value == "COMPANY") || (name == "KIND" && value == "ORG"))
+            return true;
+    }
+    return false;
+}
+
+// The ADR the record was read from, by the rule the reader follows: the
+// first home one with an address, else the first with one; -1 for none.
+qsizetype chosenAddress(const QList<QByteArray> &lines) {
+    qsizetype first = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (propertyName(lines.at(i)) != "ADR")
+            continue;
+        const QByteArray value = lines.at(i).mid(headOf(lines.at(i)).size() + 1);
+        if (QByteArray(value).replace(';', "").replace('\\', "").trimmed().isEmpty())
+            continue;
+        const QByteArray head = headOf(lines.at(i)).toUpper();
+        if (head.contains("HOME"))
+            return i;
+        if (first < 0)
+            first = i;
+    }
+    return first;
+}
+
+// The chosen ADR with the record's address: what the record did not change
+// stays as the server wrote it (group, parameters, pref, country, the split
+// of region and locality).
+QByteArray rewrittenAddress(const QByteArray &line, const AddressRecord &was,
+                            const AddressRecord &record) {
+    const QByteArray head = headOf(line);
+    if (head.toUpper().contains("QUOTED-PRINTABLE") || head.toUpper().contains("CHARSET"))
+        return {}; // an old phone's encoding: written anew
+    QList<QByteArray> parts = rawComponents(line.mid(head.size() + 1));
+    while (parts.size() < 7)
+        parts.append(QByteArray());
+    const auto changed = [&](AddressRecord::Field field) {
+        return was.field(field) != record.field(field);
+    };
+    if (changed(AddressRecord::Address3))
+        parts[1] = escapedComponent(record.field(AddressRecord::Address3));
+    if (changed(AddressRecord::Address2))
+        parts[2] = escapedComponent(record.field(AddressRecord::Address2));
+    if (changed(AddressRecord::Address1)) {
+        const QString region = QString::fromUtf8(parts.at(4)).trimmed();
+        const QString line1 = record.field(AddressRecord::Address1);
+        if (!region.isEmpty() && line1.startsWith(region) && !region.contains(u'\\')) {
+            parts[3] = escapedComponent(line1.mid(region.size()));
+        } else {
+            const auto [prefecture, rest] = splitPrefecture(line1);
+            parts[3] = escapedComponent(rest);
+            parts[4] = escapedComponent(prefecture);
+        }
+    }
+    if (changed(AddressRecord::PostalCode))
+        parts[5] = escapedComponent(record.field(AddressRecord::PostalCode));
+    return head + ':' + parts.join(';');
 }
 
 // The lines the export writes for the record, between BEGIN and END.
@@ -86,16 +185,31 @@ QByteArray newContactCard(const AddressRecord &record, const QJsonObject &data,
 
 QByteArray mergedContactCard(const QByteArray &serverCard, const AddressRecord &record,
                              const QJsonObject &data) {
+    const QList<QByteArray> lines = unfoldedLines(serverCard);
+    const bool company = isCompany(lines);
+    const qsizetype address = chosenAddress(lines);
+    const std::optional<ServerContact> was = readServerContact(serverCard);
+    QByteArray newAddress;
+    if (address >= 0 && was)
+        newAddress = rewrittenAddress(lines.at(address), was->record, record);
     QList<QByteArray> kept;
-    for (const QByteArray &line : unfoldedLines(serverCard)) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray &line = lines.at(i);
         if (propertyName(line) == "END")
             break;
-        if (!ownedLine(line))
+        if (i == address && !newAddress.isEmpty())
+            kept.append(newAddress);
+        else if (i != address && !ownedLine(line, company))
             kept.append(line);
     }
     if (kept.isEmpty() || propertyName(kept.first()) != "BEGIN")
         kept.prepend("BEGIN:VCARD");
-    kept += recordLines(record, data);
+    for (const QByteArray &line : recordLines(record, data)) {
+        const QByteArray name = propertyName(line);
+        if ((name == "ADR" && !newAddress.isEmpty()) || (name == "N" && company))
+            continue;
+        kept.append(line);
+    }
     kept.append("END:VCARD");
     return folded(kept);
 }
