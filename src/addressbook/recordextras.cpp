@@ -21,6 +21,7 @@ const QString HrefKey = QStringLiteral("href");
 const QString EtagKey = QStringLiteral("etag");
 const QString HashKey = QStringLiteral("hash");
 const QString ChangedKey = QStringLiteral("changed");
+const QString ServerHashKey = QStringLiteral("serverHash");
 const QString CollectionKey = QStringLiteral("collection");
 const QString UserKey = QStringLiteral("user");
 const QString DetachedKey = QStringLiteral("detached");
@@ -110,9 +111,9 @@ QJsonObject historyJson(const YearMarks &marks) {
 
 SyncLink syncFrom(const QJsonValue &value) {
     const QJsonObject sync = value.toObject();
-    return {sync.value(UidKey).toString(), sync.value(HrefKey).toString(),
-            sync.value(EtagKey).toString(), sync.value(HashKey).toString().toLatin1(),
-            sync.value(ChangedKey).toBool()};
+    return {sync.value(UidKey).toString(),   sync.value(HrefKey).toString(),
+            sync.value(EtagKey).toString(),  sync.value(HashKey).toString().toLatin1(),
+            sync.value(ChangedKey).toBool(), sync.value(ServerHashKey).toString().toLatin1()};
 }
 
 // Over what was there, so that details this build does not know stay.
@@ -122,6 +123,7 @@ QJsonObject syncJson(QJsonObject sync, const SyncLink &link) {
     sync.insert(EtagKey, link.etag);
     sync.insert(HashKey, QString::fromLatin1(link.hash));
     put(sync, ChangedKey, true, !link.changed);
+    put(sync, ServerHashKey, QString::fromLatin1(link.serverHash), link.serverHash.isEmpty());
     return sync;
 }
 

@@ -18,13 +18,16 @@ struct SyncLink {
     QString uid, href, etag;
     QByteArray hash;
     bool changed = false; // by the last sync, in the book
+    // What the server held then, compared as the sync compares (empty from
+    // older builds): an ETag that changes alone is no change.
+    QByteArray serverHash;
     bool isSet() const { return !href.isEmpty(); }
     bool pending() const { return !etag.isEmpty() && hash.isEmpty(); }
     // Given a UID, not yet on the server.
     bool isNew() const { return isSet() && etag.isEmpty(); }
     friend bool operator==(const SyncLink &a, const SyncLink &b) {
         return a.uid == b.uid && a.href == b.href && a.etag == b.etag && a.hash == b.hash &&
-               a.changed == b.changed;
+               a.changed == b.changed && a.serverHash == b.serverHash;
     }
     friend bool operator!=(const SyncLink &a, const SyncLink &b) { return !(a == b); }
 };

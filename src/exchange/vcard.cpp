@@ -176,7 +176,7 @@ struct Contact {
     QString honorific;
     bool company = false;
     bool group = false; // a list of contacts, never a person
-    JointNames joint; // X-NVL-RENMEI: name\;honorific
+    JointNames joint;   // X-NVL-RENMEI: name\;honorific
     // The reading as phones (X-PHONETIC-*), vCard 3.0 (SORT-STRING) or
     // 4.0 (N's SORT-AS) write it, in that preference.
     QString phoneticFamily;
@@ -586,8 +586,8 @@ QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObj
         const auto [region, locality] = splitPrefecture(r.field(AddressRecord::Address1));
         line(QStringLiteral("ADR;TYPE=HOME:;%1;%2;%3;%4;%5;")
                  .arg(escaped(r.field(AddressRecord::Address3)),
-                      escaped(r.field(AddressRecord::Address2)), escaped(locality),
-                      escaped(region), escaped(r.field(AddressRecord::PostalCode))));
+                      escaped(r.field(AddressRecord::Address2)), escaped(locality), escaped(region),
+                      escaped(r.field(AddressRecord::PostalCode))));
         // The book's own fields, read back by this program's import.
         if (!r.field(AddressRecord::Code).isEmpty())
             line(QStringLiteral("X-NVL-CODE:%1").arg(escaped(r.field(AddressRecord::Code))));

@@ -168,10 +168,19 @@ std::optional<ServerContact> readServerContact(const QByteArray &card) {
     const ImportResult read = readVCards(card);
     if (!read.ok() || read.records.size() != 1)
         return std::nullopt;
-    ServerContact contact{read.records.first(), read.data.value(0), {}};
-    for (const QByteArray &line : unfoldedLines(card))
-        if (propertyName(line) == "UID")
-            contact.uid = QString::fromUtf8(line.mid(line.indexOf(':') + 1)).trimmed();
+    ServerContact contact{read.records.first(), read.data.value(0), {}, {}};
+    for (const QByteArray &line : unfoldedLines(card)) {
+        const QByteArray name = propertyName(line);
+        const QString value = QString::fromUtf8(line.mid(headOf(line).size() + 1));
+        if (name == "UID") {
+            contact.uid = value.trimmed();
+        } else if (name == "N" && contact.nName.isEmpty()) {
+            QStringList parts;
+            for (const QByteArray &part : rawComponents(value.toUtf8()).mid(0, 2))
+                parts.append(QString::fromUtf8(part).remove(u'\\').trimmed());
+            contact.nName = parts.join(u' ').trimmed();
+        }
+    }
     return contact;
 }
 
@@ -212,6 +221,21 @@ QByteArray mergedContactCard(const QByteArray &serverCard, const AddressRecord &
     }
     kept.append("END:VCARD");
     return folded(kept);
+}
+
+QString comparableName(const QString &name) {
+    QString key = name.normalized(QString::NormalizationForm_KC);
+    key.remove(u' ');
+    return key;
+}
+
+QByteArray comparableHash(const AddressRecord &record, const QJsonObject &data) {
+    AddressRecord fields = record;
+    for (QString &text : fields.fields)
+        text = comparableName(text);
+    QString code = fields.field(AddressRecord::PostalCode);
+    fields.setField(AddressRecord::PostalCode, code.remove(u'-'));
+    return contactHash(fields, data);
 }
 
 QByteArray contactHash(const AddressRecord &record, const QJsonObject &data) {

@@ -14,6 +14,7 @@ struct ServerContact {
     AddressRecord record;
     QJsonObject data; // 連名, reading, tags, marks
     QString uid;
+    QString nName; // family and given name from N, when the card has them
 };
 // Nothing when the contact has no address a card could be printed for.
 std::optional<ServerContact> readServerContact(const QByteArray &card);
@@ -31,5 +32,13 @@ QByteArray mergedContactCard(const QByteArray &serverCard, const AddressRecord &
 // companion data without the sync's own bookkeeping, as the server gives
 // them back (an empty honorific reads as 様, a reading's blank as one).
 QByteArray contactHash(const AddressRecord &record, const QJsonObject &data);
+
+// The same, with what is one text written two ways made one: NFKC (full-
+// width digits and letters), no blanks, a postal code's digits only. Two
+// sides equal so need nothing written.
+QByteArray comparableHash(const AddressRecord &record, const QJsonObject &data);
+
+// The name as the first sync matches names: NFKC, without blanks.
+QString comparableName(const QString &name);
 
 } // namespace nvl

@@ -351,15 +351,16 @@ void applyAnswers(SyncBook &book, const QList<SyncQuestion> &questions,
                                          href,
                                          etag,
                                          {},
-                                         false}));
+                                         false,
+                                         {}}));
             break;
         }
         case SyncChoice::Apart: {
             const QString uid = randomUid();
             book.setRecordData(
                 row,
-                withSyncLink(data,
-                             {uid, collectionPath + uid + QStringLiteral(".vcf"), {}, {}, false}));
+                withSyncLink(
+                    data, {uid, collectionPath + uid + QStringLiteral(".vcf"), {}, {}, false, {}}));
             break;
         }
         }

@@ -17,9 +17,7 @@ QString tr(const char *text) {
 
 // The name as the first sync compares it: without blanks, NFKC.
 QString nameKey(const AddressRecord &record) {
-    QString key = record.field(AddressRecord::Name).normalized(QString::NormalizationForm_KC);
-    key.remove(u' ');
-    return key;
+    return comparableName(record.field(AddressRecord::Name));
 }
 
 QString digitsOf(const QString &code) {
@@ -118,10 +116,18 @@ void Planner::linkFirstTime() {
         if (!contact)
             continue;
         m_readable.insert(href, *contact);
-        const QString name = nameKey(contact->record);
-        byKey[name + u'\t' + digitsOf(contact->record.field(AddressRecord::PostalCode))].append(
-            href);
-        byKey[name + u'\n' + contact->record.field(AddressRecord::Address1).trimmed()].append(href);
+        // By the name shown (FN) and by the name's parts (N): a phone may
+        // show 小川 直樹 as Naoki Ogawa.
+        QStringList names{nameKey(contact->record)};
+        if (const QString parts = comparableName(contact->nName);
+            !parts.isEmpty() && parts != names.first())
+            names.append(parts);
+        const QString code = digitsOf(contact->record.field(AddressRecord::PostalCode));
+        const QString line1 = comparableName(contact->record.field(AddressRecord::Address1));
+        for (const QString &name : std::as_const(names)) {
+            byKey[name + u'\t' + code].append(href);
+            byKey[name + u'\n' + line1].append(href);
+        }
     }
     QHash<QString, QList<int>> rowsOf; // href → rows that would link to it
     QList<QString> choice(m_book.recordCount());
@@ -145,11 +151,17 @@ void Planner::linkFirstTime() {
             continue;
         }
         const ServerContact contact = m_readable.value(href);
-        const QByteArray serverHash = contactHash(contact.record, contact.data);
-        // Where the two differ, the link waits for the user's choice.
-        const bool same = serverHash == contactHash(m_book.record(row), m_book.recordData(row));
-        m_links[row] = {contact.uid, href, m_server.etags.value(href),
-                        same ? serverHash : QByteArray(), false};
+        const QByteArray serverSeen = comparableHash(contact.record, contact.data);
+        // Where the two differ, the link waits for the user's choice; where
+        // they are one text written two ways, the book's stays as it is.
+        const bool same = serverSeen == comparableHash(m_book.record(row), m_book.recordData(row));
+        m_links[row] = {contact.uid,
+                        href,
+                        m_server.etags.value(href),
+                        same ? contactHash(m_book.record(row), m_book.recordData(row))
+                             : QByteArray(),
+                        false,
+                        serverSeen};
         m_plan.actions.append(action(SyncAction::Kind::Link, row, m_links.at(row)));
         m_claimed.insert(href);
     }
@@ -168,7 +180,7 @@ QString Planner::matchRecord(int row, const QHash<QString, QStringList> &byKey,
     };
     if (const QString digits = digitsOf(record.field(AddressRecord::PostalCode)); !digits.isEmpty())
         add(byKey.value(name + u'\t' + digits));
-    add(byKey.value(name + u'\n' + record.field(AddressRecord::Address1).trimmed()));
+    add(byKey.value(name + u'\n' + comparableName(record.field(AddressRecord::Address1))));
     if (found.size() == 1) {
         rowsOf[found.first()].append(row);
         return found.first();
@@ -233,7 +245,7 @@ void Planner::giveNewContacts() {
         if (m_links.at(row).isSet() || m_book.isRemoved(row) || m_waiting.contains(row))
             continue;
         const QString uid = m_newUid();
-        m_links[row] = {uid, m_collectionPath + uid + QStringLiteral(".vcf"), {}, {}, false};
+        m_links[row] = {uid, m_collectionPath + uid + QStringLiteral(".vcf"), {}, {}, false, {}};
         m_plan.actions.append(action(SyncAction::Kind::NewContact, row, m_links.at(row)));
     }
 }
@@ -277,20 +289,26 @@ void Planner::planRecord(int row) {
 void Planner::planChanged(int row, const SyncLink &planned, const QByteArray &bookHash) {
     SyncLink link = planned;
     const QString etag = m_server.etags.value(link.href);
-    const bool serverChanged = etag != link.etag;
+    const bool etagChanged = etag != link.etag;
     const bool bookChanged = bookHash != link.hash;
-    if (!serverChanged && !bookChanged)
+    if (!etagChanged && !bookChanged)
         return;
     const AddressRecord &record = m_book.record(row);
     const std::optional<ServerContact> contact = contactAt(link.href);
-    const QByteArray serverHash =
-        contact ? contactHash(contact->record, contact->data) : QByteArray();
+    const QByteArray serverSeen =
+        contact ? comparableHash(contact->record, contact->data) : QByteArray();
+    // Changed on the server by its content: an ETag that changes alone (a
+    // server that makes new ones at every listing) is no change.
+    const bool serverChanged =
+        etagChanged && (link.serverHash.isEmpty() || serverSeen != link.serverHash);
     link.etag = etag;
     SyncAction next = action(SyncAction::Kind::Settle, row, link);
     next.etag = etag;
     next.contact = contact;
-    if (serverHash == bookHash) {
+    next.serverSeen = serverSeen;
+    if (contact && serverSeen == comparableHash(record, m_book.recordData(row))) {
         next.link.hash = bookHash;
+        next.link.serverHash = serverSeen;
     } else if (link.pending() || (serverChanged && bookChanged)) {
         conflict(row, planned, contact,
                  tr("%1: サーバーでは %2")
@@ -304,13 +322,18 @@ void Planner::planChanged(int row, const SyncLink &planned, const QByteArray &bo
             return;
         }
         next.kind = SyncAction::Kind::TakeIntoBook;
-        next.link.hash = serverHash;
+        next.link.hash = contactHash(contact->record, contact->data);
+        next.link.serverHash = serverSeen;
         next.link.changed = true;
-    } else {
+    } else if (bookChanged) {
         next.kind = SyncAction::Kind::UpdateServer;
         next.card =
             mergedContactCard(m_server.cards.value(link.href), record, m_book.recordData(row));
         next.link.hash = bookHash;
+        next.link.serverHash = comparableHash(record, m_book.recordData(row));
+        next.serverSeen = link.serverHash.isEmpty() ? serverSeen : link.serverHash;
+    } else {
+        next.link.serverHash = serverSeen; // only the ETag moved on
     }
     m_plan.actions.append(next);
 }
@@ -380,7 +403,8 @@ void Planner::planAdditions() {
         }
         SyncAction add = action(SyncAction::Kind::AddToBook, -1,
                                 {contact->uid, href, m_server.etags.value(href),
-                                 contactHash(contact->record, contact->data), true});
+                                 contactHash(contact->record, contact->data), true,
+                                 comparableHash(contact->record, contact->data)});
         add.contact = contact;
         m_plan.actions.append(add);
         m_claimed.insert(href);

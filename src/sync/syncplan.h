@@ -71,6 +71,9 @@ struct SyncAction {
     SyncLink link; // the record's link once done (before the server's new ETag)
     std::optional<ServerContact> contact;
     QByteArray card; // what Upload and UpdateServer send
+    // UpdateServer: the server's content it was planned on (comparableHash),
+    // to tell a refused write whose contact did not change.
+    QByteArray serverSeen;
 };
 
 // A side whose every linked contact or record is gone since the last sync:

@@ -443,8 +443,12 @@ void TestCompanion::extrasThroughTheCompanion() {
     else if (field == QLatin1String("history"))
         extras.history = {{2026, int(YearMark::Sent) | int(YearMark::Mourning)}};
     else
-        extras.sync = {QStringLiteral("u"), QStringLiteral("/ab/u.vcf"), QStringLiteral("\"1\""),
-                       "abc", true};
+        extras.sync = {QStringLiteral("u"),
+                       QStringLiteral("/ab/u.vcf"),
+                       QStringLiteral("\"1\""),
+                       "abc",
+                       true,
+                       "def"};
     const QString file = path(QStringLiteral("book.dat"));
     {
         BookDocument document;

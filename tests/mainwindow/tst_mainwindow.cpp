@@ -670,7 +670,7 @@ void TestMainWindow::syncSettingsKeptPerBook() {
 void TestMainWindow::syncQuestionsSettledAllOneWay() {
     SyncQuestion withServer;
     withServer.record = AddressRecord::fromList({"甲", "", "", "", "", "0", ""});
-    withServer.server = ServerContact{withServer.record, {}, QStringLiteral("uid")};
+    withServer.server = ServerContact{withServer.record, {}, QStringLiteral("uid"), {}};
     SyncQuestion withoutAddress = withServer;
     withoutAddress.server.reset();
     SyncQuestion deleted;
