@@ -367,8 +367,11 @@ std::optional<QList<DavItem>> CardDavClient::fetch(const QStringList &hrefs, Dav
 std::optional<QString> CardDavClient::put(const QString &href, const QByteArray &card,
                                           const QString &etag, DavError *error) {
     QList<std::pair<QByteArray, QByteArray>> headers{{"Content-Type", "text/vcard; charset=utf-8"}};
-    headers.append(etag.isEmpty() ? std::pair<QByteArray, QByteArray>{"If-None-Match", "*"}
-                                  : std::pair<QByteArray, QByteArray>{"If-Match", etag.toUtf8()});
+    using Header = std::pair<QByteArray, QByteArray>;
+    if (etag.isEmpty())
+        headers.append(Header{"If-None-Match", "*"});
+    else if (etag != QLatin1String("*"))
+        headers.append(Header{"If-Match", etag.toUtf8()});
     const std::optional<Reply> reply = send("PUT", urlOf(href), card, headers, error);
     if (!reply)
         return std::nullopt;

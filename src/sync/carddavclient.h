@@ -69,7 +69,8 @@ public:
     // The contacts named, with their vCards.
     virtual std::optional<QList<DavItem>> fetch(const QStringList &hrefs, DavError *error) = 0;
     // Writes a contact; its new ETag (empty when the server gave none).
-    // `etag` empty: a creation, refused (Precondition) when the href exists.
+    // `etag` empty: a creation, refused (Precondition) when the href exists;
+    // "*": unconditional, for a contact just read again (weak ETags).
     virtual std::optional<QString> put(const QString &href, const QByteArray &card,
                                        const QString &etag, DavError *error) = 0;
     // Deletes the contact if it is still the version `etag` names.

@@ -193,6 +193,7 @@ bool SyncEngine::upload(const SyncAction &action, SyncReport &report, DavError &
             return false;
         link.etag = *etag;
         link.hash = bookHash;
+        link.serverHash = comparableHash(m_book.record(row), m_book.recordData(row));
         ++report.uploaded;
     } else if (error.failure == DavFailure::Precondition) {
         // Created by an earlier run cut off: linked as it is there.
@@ -202,6 +203,7 @@ bool SyncEngine::upload(const SyncAction &action, SyncReport &report, DavError &
         const std::optional<ServerContact> contact = readServerContact(there->first().card);
         link.etag = there->first().etag;
         link.hash = contact ? contactHash(contact->record, contact->data) : QByteArray();
+        link.serverHash = contact ? comparableHash(contact->record, contact->data) : QByteArray();
         if (link.hash != bookHash) {
             link.hash.clear();
             SyncQuestion asked;
@@ -223,21 +225,52 @@ bool SyncEngine::upload(const SyncAction &action, SyncReport &report, DavError &
     return true;
 }
 
+// The contact as the server holds it now, when its content is still what
+// the write was planned on: its ETag, to write again with.
+std::optional<QString> SyncEngine::etagIfUnchanged(const SyncAction &action, DavError &error) {
+    const std::optional<QList<DavItem>> there = m_client.fetch({action.href}, &error);
+    if (!there || there->isEmpty())
+        return std::nullopt;
+    const std::optional<ServerContact> contact = readServerContact(there->first().card);
+    if (!contact || comparableHash(contact->record, contact->data) != action.serverSeen)
+        return std::nullopt;
+    return there->first().etag;
+}
+
 bool SyncEngine::updateServer(const SyncAction &action, SyncReport &report, DavError &error) {
-    const std::optional<QString> written =
-        m_client.put(action.href, action.card, action.etag, &error);
-    if (!written && error.failure == DavFailure::Precondition) {
+    // A weak ETag cannot make a write conditional (RFC 7232): the contact is
+    // read again and written while it still holds what was planned on.
+    QString etag = action.etag;
+    if (etag.startsWith(QLatin1String("W/"))) {
+        const std::optional<QString> fresh = etagIfUnchanged(action, error);
+        if (error)
+            return false;
+        etag = fresh ? QStringLiteral("*") : QString();
+    }
+    std::optional<QString> written;
+    if (!etag.isEmpty())
+        written = m_client.put(action.href, action.card, etag, &error);
+    // Refused: when the contact still holds what was planned on (a server
+    // whose ETags change by themselves), written again with its new ETag.
+    if (!written && !etag.isEmpty() && error.failure == DavFailure::Precondition) {
+        error = {};
+        if (const std::optional<QString> fresh = etagIfUnchanged(action, error))
+            written = m_client.put(action.href, action.card, *fresh, &error);
+        else if (error)
+            return false;
+    }
+    if (!written && (etag.isEmpty() || error.failure == DavFailure::Precondition)) {
         report.notes.append(tr("%1: サーバーでも変更されました（次の同期で確かめます）")
                                 .arg(describeRecord(m_book.record(action.row))));
         error = {};
         return true;
     }
-    const std::optional<QString> etag =
-        written ? etagAfterWrite(action.href, written, error) : std::nullopt;
-    if (!etag)
+    const std::optional<QString> after = written ? etagAfterWrite(action.href, written, error)
+                                                 : std::nullopt;
+    if (!after)
         return false;
     SyncLink link = action.link;
-    link.etag = *etag;
+    link.etag = *after;
     m_book.setRecordData(action.row, withSyncLink(m_book.recordData(action.row), link));
     ++report.updatedOnServer;
     return true;

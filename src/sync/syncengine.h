@@ -69,6 +69,7 @@ private:
     bool upload(const SyncAction &action, SyncReport &report, DavError &error);
     bool updateServer(const SyncAction &action, SyncReport &report, DavError &error);
     bool deleteOnServer(const SyncAction &action, SyncReport &report, DavError &error);
+    std::optional<QString> etagIfUnchanged(const SyncAction &action, DavError &error);
     std::optional<QString> etagAfterWrite(const QString &href,
                                           const std::optional<QString> &written, DavError &error);
     void keepSyncState(const ServerView &server);

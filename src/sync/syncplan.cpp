@@ -331,7 +331,7 @@ void Planner::planChanged(int row, const SyncLink &planned, const QByteArray &bo
             mergedContactCard(m_server.cards.value(link.href), record, m_book.recordData(row));
         next.link.hash = bookHash;
         next.link.serverHash = comparableHash(record, m_book.recordData(row));
-        next.serverSeen = link.serverHash.isEmpty() ? serverSeen : link.serverHash;
+        next.serverSeen = serverSeen;
     } else {
         next.link.serverHash = serverSeen; // only the ETag moved on
     }

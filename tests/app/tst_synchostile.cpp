@@ -33,6 +33,8 @@ private slots:
     void refused();
     void foreignHrefsLeftAlone();
     void digestAuthentication();
+    void quirkyEtags_data();
+    void quirkyEtags();
     void coreDumpHoldsNoPassword();
 
 private:
@@ -164,6 +166,33 @@ void TestSyncHostile::digestAuthentication() {
     QVERIFY2(requests.contains("PUT /digest/ab/") && requests.contains("Digest username=\"alice\""),
              requests.constData());
     QVERIFY(!requests.contains("Basic"));
+}
+
+void TestSyncHostile::quirkyEtags_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("puts"); // the upload, the edit (refused once when volatile)
+    QTest::newRow("weak ETags, refused by If-Match") << "weak" << 2;
+    QTest::newRow("ETags new at every listing") << "volatile" << 3;
+}
+
+// A book edit reaches the server however its ETags behave, and the syncs
+// after it find nothing to do.
+void TestSyncHostile::quirkyEtags() {
+    QFETCH(QString, mode);
+    QFETCH(int, puts);
+    startServer(false);
+    const QString file = path(QStringLiteral("book.dat"));
+    writeBytes(file, book().replace("1-1", "5-5"));
+    QString errors;
+    QCOMPARE(sync(mode, &errors), 0);
+    writeBytes(file, readBytes(file).replace("5-5", "9-9"));
+    QCOMPARE(sync(mode, &errors), 0);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+    QCOMPARE(sync(mode, &errors), 0);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+    const QByteArray requests = readBytes(path(QStringLiteral("requests.log")));
+    QCOMPARE(int(requests.count("PUT /" + mode.toUtf8())), puts);
+    QVERIFY(!requests.contains("If-Match: W/"));
 }
 
 // A sync killed by SIGSEGV while it waits on the server, the password in

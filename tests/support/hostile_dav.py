@@ -18,6 +18,8 @@ address book being /MODE/ab/:
   huge      a 2 GiB listing           endless  a listing that never ends
   trickle   a listing at a byte a second
   busy      503 to everything          stall    answers once authorised, never
+  weak      ETags weak (W/"n"), which If-Match never matches (strong comparison)
+  volatile  a listing's ETags new at every listing; only the contact's own matches
 """
 import hashlib
 import os
@@ -144,12 +146,21 @@ class Handler(BaseHTTPRequestHandler):
                 'xmlns:C="urn:ietf:params:xml:ns:carddav">%s</D:multistatus>' % responses)
         self.answer(207, body.encode(), [('Content-Type', 'application/xml; charset=utf-8')])
 
+    def shown(self, etag):
+        mode = self.path.strip('/').split('/')[0]
+        if mode == 'weak':
+            return 'W/' + etag
+        if mode == 'volatile':
+            return etag[:-1] + '-%s"' % secrets.token_hex(4)
+        return etag
+
     def listing(self, base, mode):
         with lock:
             if not any(path.startswith(base) for path in contacts):
                 for name, card in SEEDED.items():
                     contacts[base + name] = ('"s-%s"' % name, card)
-            items = [(path, etag) for path, (etag, _) in contacts.items() if path.startswith(base)]
+            items = [(path, self.shown(etag)) for path, (etag, _) in contacts.items()
+                     if path.startswith(base)]
         if mode == 'foreign':
             items += [(self.other + 'foreign/ab/x.vcf', '"x"'), (base + '../../etc/c1.vcf', '"e"')]
         self.multistatus(''.join(
@@ -161,6 +172,8 @@ class Handler(BaseHTTPRequestHandler):
         wanted = re.findall(r'<D:href>([^<]*)</D:href>', request.decode())
         with lock:
             found = [(path, contacts[path]) for path in wanted if path in contacts]
+        if self.path.strip('/').split('/')[0] == 'weak':
+            found = [(path, ('W/' + etag, card)) for path, (etag, card) in found]
         self.multistatus(''.join(
             '<D:response><D:href>%s</D:href><D:propstat><D:prop><D:getetag>%s</D:getetag>'
             '<C:address-data>%s</C:address-data></D:prop><D:status>HTTP/1.1 200 OK</D:status>'
@@ -179,7 +192,8 @@ class Handler(BaseHTTPRequestHandler):
             counter[0] += 1
             etag = '"%d"' % counter[0]
             contacts[self.path] = (etag, request.decode('utf-8', 'replace'))
-        self.answer(201, b'', [('ETag', etag)])
+        weak = self.path.strip('/').split('/')[0] == 'weak'
+        self.answer(201, b'', [('ETag', 'W/' + etag if weak else etag)])
 
     def stream(self, mode):
         self.send_response(207)
