@@ -34,6 +34,30 @@ void list(const QString &heading, const QStringList &items) {
         std::fprintf(stderr, "  %s\n", qPrintable(item));
 }
 
+// Answers every listed conflict one way (--prefer), for the round that
+// carries the answers out; what each one replaced, a line a record.
+QStringList settleConflicts(SyncBook &copy, const SyncReport &report, const QString &preferred,
+                            const QUrl &url, SyncOptions *options) {
+    const bool book = preferred == QLatin1String("book");
+    QList<SyncAnswer> answers;
+    QStringList settled;
+    for (const SyncQuestion &question : report.questions) {
+        const bool conflict =
+            question.kind == SyncQuestion::Kind::Conflict && (book || question.server.has_value());
+        answers.append(
+            {conflict ? (book ? SyncChoice::Book : SyncChoice::Server) : SyncChoice::Unanswered,
+             0});
+        if (conflict)
+            settled.append((book ? tr("サーバーを住所録の内容にしました: %1")
+                                 : tr("住所録をサーバーの内容にしました: %1"))
+                               .arg(question.text));
+    }
+    if (!settled.isEmpty())
+        applyAnswers(copy, report.questions, answers,
+                     normalCollection(url).path(QUrl::FullyEncoded), options);
+    return settled;
+}
+
 } // namespace
 
 int runSyncCommand(int argc, char *argv[]) {
@@ -57,7 +81,11 @@ int runSyncCommand(int argc, char *argv[]) {
     const QCommandLineOption forceDelete(
         QStringLiteral("force-delete"),
         tr("apply deletions even when every linked contact or record is gone"));
-    parser.addOptions({user, passwordFile, caFile, remove, forceDelete});
+    const QCommandLineOption prefer(
+        QStringLiteral("prefer"),
+        tr("settle the listed conflicts with the book's or the server's version"),
+        QStringLiteral("book|server"));
+    parser.addOptions({user, passwordFile, caFile, remove, forceDelete, prefer});
     if (!parser.parse(QCoreApplication::arguments()))
         return fail(parser.errorText(), 2);
     if (parser.isSet(QStringLiteral("help"))) {
@@ -66,11 +94,15 @@ int runSyncCommand(int argc, char *argv[]) {
     }
     const QStringList args = parser.positionalArguments();
     const QUrl url(args.value(2), QUrl::StrictMode);
+    const QString preferred = parser.value(prefer);
+    if (parser.isSet(prefer) && preferred != QLatin1String("book") &&
+        preferred != QLatin1String("server"))
+        return fail(tr("--prefer には book か server を指定してください。"), 2);
     if (args.size() != 3 || !url.isValid() ||
         (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")))
         return fail(tr("使い方 (usage): nvl-hagaki sync BOOK https://SERVER/ADDRESSBOOK/ "
                        "[--user NAME] [--password-file FILE] [--ca-file FILE] [--delete] "
-                       "[--force-delete]"),
+                       "[--force-delete] [--prefer book|server]"),
                     2);
 
     // No core dump while the password is in memory.
@@ -125,8 +157,23 @@ int runSyncCommand(int argc, char *argv[]) {
     wipeSecret(account.password);
     SyncBook copy = flow.copy();
     const bool force = parser.isSet(forceDelete);
-    SyncEngine engine(copy, *client, {parser.isSet(remove) || force, force, {}}, flow.checkpoint());
-    SyncReport report = engine.run();
+    SyncOptions options{parser.isSet(remove) || force, force, {}};
+    SyncReport report = SyncEngine(copy, *client, options, flow.checkpoint()).run();
+    if (report.ok() && parser.isSet(prefer)) {
+        const QStringList settled = settleConflicts(copy, report, preferred, url, &options);
+        if (!settled.isEmpty()) {
+            SyncReport again = SyncEngine(copy, *client, options, flow.checkpoint()).run();
+            again.uploaded += report.uploaded;
+            again.updatedInBook += report.updatedInBook;
+            again.added += report.added;
+            again.linked += report.linked;
+            again.deleted += report.deleted;
+            again.warnings = report.warnings + again.warnings;
+            report = again;
+            for (const QString &line : settled)
+                std::printf("%s\n", qPrintable(line));
+        }
+    }
     client.reset(); // and the password with it
     if (report.ok())
         report.error = flow.finish(copy);

@@ -311,9 +311,10 @@ void Planner::planChanged(int row, const SyncLink &planned, const QByteArray &bo
         next.link.serverHash = serverSeen;
     } else if (link.pending() || (serverChanged && bookChanged)) {
         conflict(row, planned, contact,
-                 tr("%1: サーバーでは %2")
-                     .arg(describeRecord(record),
-                          contact ? describeRecord(contact->record) : tr("住所のない連絡先")));
+                 tr("%1: %2").arg(describeRecord(record),
+                                  contact ? differenceText(record, m_book.recordData(row),
+                                                           contact->record, contact->data)
+                                          : tr("サーバーでは住所のない連絡先")));
         return;
     } else if (serverChanged) {
         if (!contact) {
@@ -445,6 +446,31 @@ SyncAction Planner::action(SyncAction::Kind kind, int row, const SyncLink &link)
 }
 
 } // namespace
+
+QString differenceText(const AddressRecord &book, const QJsonObject &bookData,
+                       const AddressRecord &server, const QJsonObject &serverData) {
+    QStringList lines;
+    const auto compare = [&lines](const QString &what, const QString &here, const QString &there) {
+        if (comparableName(here) != comparableName(there))
+            lines.append(tr("%1 住所録「%2」／サーバー「%3」").arg(what, here, there));
+    };
+    const std::pair<AddressRecord::Field, const char *> fields[] = {
+        {AddressRecord::Name, "宛名"},       {AddressRecord::PostalCode, "郵便番号"},
+        {AddressRecord::Address1, "住所１"}, {AddressRecord::Address2, "住所２"},
+        {AddressRecord::Address3, "建物名"}, {AddressRecord::Honorific, "敬称"},
+        {AddressRecord::Code, "コード"},
+    };
+    for (const auto &[field, what] : fields)
+        compare(tr(what), book.field(field), server.field(field));
+    const RecordExtras here = RecordExtras::fromJson(bookData);
+    const RecordExtras there = RecordExtras::fromJson(serverData);
+    compare(tr("連名"), jointNamesText(here.jointNames), jointNamesText(there.jointNames));
+    compare(tr("フリガナ"), here.reading, there.reading);
+    compare(tr("タグ"), here.tags.join(u'・'), there.tags.join(u'・'));
+    if (here.history != there.history)
+        lines.append(tr("送受信・喪中の記録が違います"));
+    return lines.join(tr("、"));
+}
 
 QString describeRecord(const AddressRecord &record) {
     return QStringLiteral("%1（〒%2 %3%4）")

@@ -102,6 +102,11 @@ QStringList hrefsToRead(const SyncBook &book, const ServerView &server);
 SyncPlan planSync(const SyncBook &book, const ServerView &server, const QString &collectionPath,
                   const SyncOptions &options, const std::function<QString()> &newUid);
 
+// What differs between the book's record and the server's contact, field
+// by field with both values, for a conflict's line.
+QString differenceText(const AddressRecord &book, const QJsonObject &bookData,
+                       const AddressRecord &server, const QJsonObject &serverData);
+
 // The record as the command line and the questions name it.
 QString describeRecord(const AddressRecord &record);
 

@@ -146,6 +146,7 @@ private slots:
     void addressCorrectedInAnEditor();
     void verboseLogsRequestsNotThePassword();
     void upgradeWritesNothing();
+    void preferSettlesConflicts();
 
 private:
     int sync(const QString &book, const QString &url, QStringList extra = {},
@@ -674,6 +675,46 @@ void TestSync::upgradeWritesNothing() {
     QVERIFY(document.load(book).ok());
     QCOMPARE(jointNamesText(jointNamesOf(document.recordData(0))),
              QStringLiteral("花子 様・健太 くん・恵子 様"));
+}
+
+// A change on both sides is listed with the field and both values; the
+// command line settles it one way or the other with --prefer, and the
+// next run has nothing left.
+void TestSync::preferSettlesConflicts() {
+    const QString url = m_server.addressBook(QStringLiteral("prefer"));
+    const QString book = path(QStringLiteral("book.dat"));
+    writeBytes(book, cp932(bookText({"甲"})));
+    QCOMPARE(sync(book, url), 0);
+    const QString file = m_server.cards(url).firstKey();
+    for (const QString &side : {QStringLiteral("server"), QStringLiteral("book")}) {
+        QByteArray card = m_server.cards(url).value(file);
+        card.replace(QRegularExpression(QStringLiteral(";[^;]*番地[^;]*;"))
+                         .match(QString::fromUtf8(card))
+                         .captured()
+                         .toUtf8(),
+                     QStringLiteral(";サーバーの番地%1;").arg(side).toUtf8());
+        m_server.send("PUT", QUrl(url).path() + file, card);
+        BookDocument document;
+        QVERIFY(document.load(book).ok());
+        AddressRecord record = document.record(1);
+        record.setField(AddressRecord::Address2, QStringLiteral("住所録の番地") + side);
+        document.setRecord(0, record);
+        QVERIFY(document.save().ok());
+        QString errors;
+        QCOMPARE(sync(book, url, {}, &errors), 3);
+        QVERIFY2(errors.contains(
+                     QStringLiteral("住所２ 住所録「住所録の番地%1」／サーバー「サーバーの番地%1」")
+                         .arg(side)),
+                 qPrintable(errors));
+        QCOMPARE(sync(book, url, {"--prefer", side}, &errors), 0);
+        QCOMPARE(sync(book, url, {}, &errors), 0);
+        QVERIFY(document.load(book).ok());
+        const QString kept = (side == QLatin1String("server") ? QStringLiteral("サーバーの番地")
+                                                              : QStringLiteral("住所録の番地")) +
+                             side;
+        QCOMPARE(document.record(1).field(AddressRecord::Address2), kept);
+        QVERIFY(QString::fromUtf8(m_server.cards(url).value(file)).contains(kept));
+    }
 }
 
 #include "tst_sync.moc"
