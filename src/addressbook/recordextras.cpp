@@ -28,6 +28,7 @@ const QString DetachedKey = QStringLiteral("detached");
 const QString LinkedKey = QStringLiteral("linked");
 const QString LinkedEtagsKey = QStringLiteral("linkedEtags");
 const QString PlainHttpKey = QStringLiteral("plainHttpAccepted");
+const QString LeftOutKey = QStringLiteral("leftOut");
 
 void put(QJsonObject &object, const QString &key, const QJsonValue &value, bool empty) {
     if (empty)
@@ -199,6 +200,9 @@ BookExtras BookExtras::fromJson(const QJsonObject &settings) {
     extras.syncDetached = stringsOf(sync.value(DetachedKey));
     extras.syncLinked = stringsOf(sync.value(LinkedKey));
     extras.syncPlainHttp = sync.value(PlainHttpKey).toBool();
+    const QJsonObject leftOut = sync.value(LeftOutKey).toObject();
+    for (auto it = leftOut.begin(); it != leftOut.end(); ++it)
+        extras.syncLeftOut.insert(it.key(), it.value().toString());
     const QJsonObject etags = sync.value(LinkedEtagsKey).toObject();
     for (auto it = etags.begin(); it != etags.end(); ++it)
         extras.syncLinkedEtags.insert(it.key(), it.value().toString());
@@ -213,7 +217,8 @@ QJsonObject BookExtras::toJson() const {
     const BookExtras was = fromJson(settings);
     if (syncCollection == was.syncCollection && syncUser == was.syncUser &&
         syncDetached == was.syncDetached && syncLinked == was.syncLinked &&
-        syncLinkedEtags == was.syncLinkedEtags && syncPlainHttp == was.syncPlainHttp)
+        syncLinkedEtags == was.syncLinkedEtags && syncPlainHttp == was.syncPlainHttp &&
+        syncLeftOut == was.syncLeftOut)
         return settings;
     QJsonObject sync = settings.value(SyncKey).toObject();
     put(sync, CollectionKey, syncCollection,
@@ -227,6 +232,10 @@ QJsonObject BookExtras::toJson() const {
         etags.insert(it.key(), it.value());
     put(sync, LinkedEtagsKey, etags, etags.isEmpty());
     put(sync, PlainHttpKey, true, !syncPlainHttp);
+    QJsonObject leftOut;
+    for (auto it = syncLeftOut.cbegin(); it != syncLeftOut.cend(); ++it)
+        leftOut.insert(it.key(), it.value());
+    put(sync, LeftOutKey, leftOut, leftOut.isEmpty());
     settings.insert(SyncKey, sync);
     return settings;
 }
@@ -238,6 +247,7 @@ void BookExtras::forgetSync() {
     syncLinked.clear();
     syncLinkedEtags.clear();
     syncPlainHttp = false;
+    syncLeftOut.clear();
     m_syncForgotten = true;
 }
 

@@ -70,6 +70,9 @@ struct BookExtras {
     // Their ETags then: a deletion is sent only for the version last seen.
     QHash<QString, QString> syncLinkedEtags;
     bool syncPlainHttp = false; // the user agreed to http without TLS
+    // Contacts left out for want of room, by their ETags: read again only
+    // when they change or the book has room.
+    QHash<QString, QString> syncLeftOut;
 
     static BookExtras fromJson(const QJsonObject &settings);
     QJsonObject toJson() const;

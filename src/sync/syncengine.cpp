@@ -104,6 +104,11 @@ SyncReport SyncEngine::run() {
     }
     report.questions = plan.questions;
     report.overLimit = plan.overLimit;
+    if (plan.leftOutUnread > 0)
+        report.overLimit.append(tr("ほかに %1 件の連絡先を、住所録が 300 件のため追加していません"
+                                   "（前の同期から変わっていません）。")
+                                    .arg(plan.leftOutUnread));
+    m_leftOut = plan.leftOut;
     m_keptLinked = QSet<QString>(plan.keptLinked.begin(), plan.keptLinked.end());
 
     // Links first: the new contacts' UIDs are saved before any is sent.
@@ -265,8 +270,8 @@ bool SyncEngine::updateServer(const SyncAction &action, SyncReport &report, DavE
         error = {};
         return true;
     }
-    const std::optional<QString> after = written ? etagAfterWrite(action.href, written, error)
-                                                 : std::nullopt;
+    const std::optional<QString> after =
+        written ? etagAfterWrite(action.href, written, error) : std::nullopt;
     if (!after)
         return false;
     SyncLink link = action.link;
@@ -320,6 +325,7 @@ void SyncEngine::keepSyncState(const ServerView &server) {
     extras.syncLinked = linked;
     extras.syncLinkedEtags = etags;
     extras.syncDetached = stillDetached;
+    extras.syncLeftOut = m_leftOut;
     m_book.setSettings(extras.toJson());
 }
 

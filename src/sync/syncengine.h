@@ -79,6 +79,7 @@ private:
     SyncOptions m_options;
     Checkpoint m_checkpoint;
     QSet<QString> m_keptLinked; // deletions not carried out: still linked
+    QHash<QString, QString> m_leftOut;
 };
 
 // Why a sync was refused for an emptied side, and what would apply it.

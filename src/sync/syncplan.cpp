@@ -395,11 +395,18 @@ void Planner::planAdditions() {
             m_undecided.contains(href))
             continue;
         const std::optional<ServerContact> contact = contactAt(href);
-        if (!contact)
+        if (!contact) {
+            if (!m_server.cards.contains(href) &&
+                m_extras.syncLeftOut.value(href) == m_server.etags.value(href)) {
+                m_plan.leftOut.insert(href, m_server.etags.value(href));
+                ++m_plan.leftOutUnread;
+            }
             continue;
+        }
         if (kept >= AddressBook::Capacity) {
             m_plan.overLimit.append(tr("%1: 住所録が 300 件のため追加していません")
                                         .arg(describeRecord(contact->record)));
+            m_plan.leftOut.insert(href, m_server.etags.value(href));
             continue;
         }
         SyncAction add = action(SyncAction::Kind::AddToBook, -1,
@@ -480,9 +487,15 @@ QString describeRecord(const AddressRecord &record) {
 
 QStringList hrefsToRead(const SyncBook &book, const ServerView &server) {
     const QHash<QString, QString> &etags = server.etags;
+    const BookExtras extras = BookExtras::fromJson(book.settings());
     QSet<QString> claimed;
-    for (const QString &href : BookExtras::fromJson(book.settings()).syncDetached)
+    for (const QString &href : extras.syncDetached)
         claimed.insert(normalPath(href));
+    // Left out last time for want of room, unchanged, and still no room.
+    if (book.keptCount() >= AddressBook::Capacity)
+        for (auto it = extras.syncLeftOut.cbegin(); it != extras.syncLeftOut.cend(); ++it)
+            if (etags.value(it.key()) == it.value())
+                claimed.insert(it.key());
     QStringList wanted;
     for (int row = 0; row < book.recordCount(); ++row) {
         if (book.isRemoved(row))

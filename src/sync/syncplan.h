@@ -91,6 +91,10 @@ struct SyncPlan {
     EmptiedSide emptied;   // when set, nothing else is planned
     // Contacts kept linked without a record (a deletion not carried out).
     QStringList keptLinked;
+    // Contacts left out for want of room, by ETag; how many of them went
+    // unread, unchanged since they were last left out.
+    QHash<QString, QString> leftOut;
+    int leftOutUnread = 0;
 };
 
 // The contacts a plan needs to read: those no record claims and those

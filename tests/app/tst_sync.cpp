@@ -323,6 +323,10 @@ void TestSync::thousandContactsWithinTheLimit() {
     QCOMPARE(namesIn(book).size(), 300);
     QCOMPARE(errors.count(QStringLiteral("300 件のため")), 701);
     QCOMPARE(m_server.cards(url).size(), 1001);
+    // Left out again, unread: they have not changed and there is no room.
+    QCOMPARE(sync(book, url, {"--verbose"}, &errors), 3);
+    QVERIFY2(errors.contains(QStringLiteral("ほかに 701 件")), qPrintable(errors.right(400)));
+    QVERIFY2(!errors.contains(QStringLiteral("REPORT")), qPrintable(errors.right(400)));
 }
 
 void TestSync::wrongPassword() {
