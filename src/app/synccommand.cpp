@@ -175,8 +175,11 @@ int runSyncCommand(int argc, char *argv[]) {
         }
     }
     client.reset(); // and the password with it
+    const QString encoding = report.ok() ? flow.encodingNote(copy) : QString();
     if (report.ok())
         report.error = flow.finish(copy);
+    if (report.ok() && !encoding.isEmpty())
+        report.warnings.append(encoding);
     if (report.emptied.side != EmptiedSide::Side::None)
         return fail(report.error + u'\n' +
                     tr("削除を反映するには --force-delete を付けてください。"));
