@@ -63,6 +63,7 @@ private slots:
     void twoBooksAndAPhoneConverge();
     void deleteAgainstANewEmptyCollection();
     void percentEncodedCollection();
+    void contactsStayAsPhonesWroteThem();
 
 private:
     int sync(const QString &book, const QString &url, const QStringList &extra = {},
@@ -282,6 +283,87 @@ void TestSyncPeers::percentEncodedCollection() {
                          m_counts.endsWith(QStringLiteral("削除 0 件")),
                      qPrintable(m_counts));
     }
+}
+
+// Contacts as Apple, Google, Nextcloud and DAVx5 write them
+// (tests/data/sync-shapes): the first sync links people by every name and
+// leaves groups out; differences only of writing are no conflict; a book
+// edit rewrites the one address it was read from and nothing else.
+void TestSyncPeers::contactsStayAsPhonesWroteThem() {
+    const QString url = m_server.addressBook(QStringLiteral("peers-shapes"));
+    const QDir shapes(QFINDTESTDATA("../data/sync-shapes"));
+    for (const QString &name : shapes.entryList({"*.vcf"})) {
+        m_server.send("PUT", QUrl(url).path() + name, readBytes(shapes.filePath(name)));
+        QVERIFY2(m_server.status == 201 || m_server.status == 204, qPrintable(name));
+    }
+    const QString book = path(QStringLiteral("book.dat"));
+    writeBytes(book,
+               cp932(QStringLiteral(
+                   "\"山本 花子\",\"東京都武蔵野市\",\"緑町1-2-3\",\"180-0012\",\"\",\"0\",\"\"\r\n"
+                   "\"加藤 誠\",\"東京都千代田区\",\"大手町1-1\",\"100-0004\",\"\",\"0\",\"\"\r\n"
+                   "\"株式会社さくら商事\",\"東京都渋谷区\",\"神南1-2-3\",\"150-0041\",\"\",\"2\","
+                   "\"\"\r\n"
+                   "\"小川 直樹\",\"東京都新宿区\",\"西新宿2-8-1\",\"163-8001\",\"\",\"0\",\"\"\r\n"
+                   "\"佐々木 健\",\"福岡県福岡市中央区\",\"大濠公園1-5\",\"810-0051\",\"\",\"0\","
+                   "\"\"\r\n"
+                   "\"岡本 美穂\",\"東京都中野区\",\"本町3-3\",\"164-0012\",\"\",\"0\",\"\"\r\n")));
+    const QMap<QString, QByteArray> before = m_server.cards(url);
+    QString errors;
+    // 小川's card says Naoki Ogawa: linked, the names left to the user.
+    QCOMPARE(sync(book, url, {}, &errors), 3);
+    QVERIFY2(errors.contains(QStringLiteral("宛名 住所録「小川 直樹」／サーバー「Naoki Ogawa」")),
+             qPrintable(errors));
+    QCOMPARE(namesIn(book).size(), 6);
+    QCOMPARE(m_server.cards(url).size(), before.size());
+    for (const char *unchanged : {"davx5-written-otherwise.vcf", "davx5-full-width-blank.vcf",
+                                  "apple-group.vcf", "nextcloud-group.vcf"})
+        QCOMPARE(m_server.cards(url).value(QLatin1String(unchanged)),
+                 before.value(QLatin1String(unchanged)));
+    QCOMPARE(sync(book, url, {"--prefer", "book"}, &errors), 0);
+
+    BookDocument document;
+    QVERIFY(document.load(book).ok());
+    for (int row = 1; row <= document.recordCount(); ++row) {
+        AddressRecord record = document.record(row);
+        record.setField(AddressRecord::Address2,
+                        QString(record.field(AddressRecord::Address2)).replace(u'1', u'9'));
+        document.setRecord(row - 1, record);
+    }
+    QVERIFY(document.save().ok());
+    const QMap<QString, QByteArray> edited = m_server.cards(url);
+    QCOMPARE(sync(book, url, {}, &errors), 0);
+    QMap<QString, QByteArray> after = m_server.cards(url);
+    for (QByteArray &card : after)
+        card.replace("\r\n ", ""); // unfolded, as a reader sees it
+    const auto adrs = [](QByteArray card) {
+        QList<QByteArray> lines;
+        for (const QByteArray &line : card.replace("\r\n ", "").split('\n'))
+            if (line.contains("ADR") && !line.contains("X-ABADR"))
+                lines.append(line.trimmed());
+        return lines;
+    };
+    // Google's: the home address edited; work, the second home, other alike.
+    QList<QByteArray> was = adrs(edited.value(QStringLiteral("google-four-addresses.vcf")));
+    QList<QByteArray> now = adrs(after.value(QStringLiteral("google-four-addresses.vcf")));
+    QCOMPARE(now.size(), 4);
+    QCOMPARE(int(now.count(was.at(0)) + now.count(was.at(2)) + now.count(was.at(3))), 3);
+    QVERIFY(now.at(1).contains(QStringLiteral("緑町9-2-3").toUtf8()));
+    // Nextcloud's work-only contact: still one address, the edited one.
+    now = adrs(after.value(QStringLiteral("nextcloud-work-only.vcf")));
+    QCOMPARE(now.size(), 1);
+    QVERIFY(now.first().contains(QStringLiteral("大手町9-9").toUtf8()));
+    QVERIFY(now.first().toUpper().contains("WORK"));
+    // Apple's company card: its group, pref, country and empty N kept.
+    const QString apple = QString::fromUtf8(after.value(QStringLiteral("apple-company.vcf")));
+    for (const QString &kept :
+         {QStringLiteral("item1.ADR"), QStringLiteral("神南9-2-3;渋谷区;東京都;150-0041;日本"),
+          QStringLiteral("pref"), QStringLiteral("item1.X-ABADR:jp"), QStringLiteral("N:;;;;")})
+        QVERIFY2(apple.contains(kept, Qt::CaseInsensitive), qPrintable(kept + u'\n' + apple));
+    for (const char *group : {"apple-group.vcf", "nextcloud-group.vcf"})
+        QCOMPARE(m_server.cards(url).value(QLatin1String(group)),
+                 before.value(QLatin1String(group)));
+    QCOMPARE(sync(book, url, {}, &errors), 0);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
 }
 
 QTEST_MAIN(TestSyncPeers)
