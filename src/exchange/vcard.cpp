@@ -1,5 +1,7 @@
 #include "vcard.h"
 
+#include "recordextras.h"
+
 #include "cp932.h"
 #include "recordsearch.h"
 #include "textcodec.h"
@@ -7,6 +9,7 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QUuid>
 
 #include <cctype>
 
@@ -580,6 +583,16 @@ QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObj
         const QString given = blank >= 0 ? name.mid(blank + 1) : QString();
         line(QStringLiteral("BEGIN:VCARD"));
         line(QStringLiteral("VERSION:3.0"));
+        // Readers that keep contacts by UID (khard) need one: the synced
+        // contact's, else one the record's own text gives, the same at
+        // every export.
+        QString uid = RecordExtras::fromJson(data.value(index)).sync.uid;
+        if (uid.isEmpty())
+            uid =
+                QUuid::createUuidV5(QUuid(QStringLiteral("{6f1c2a4e-3b7d-5e8f-9a0b-1c2d3e4f5a6b}")),
+                                    r.toList().join(u'\t'))
+                    .toString(QUuid::WithoutBraces);
+        line(QStringLiteral("UID:%1").arg(escaped(uid)));
         line(QStringLiteral("FN:%1").arg(escaped(name)));
         line(QStringLiteral("N:%1;%2;;;").arg(escaped(family), escaped(given)));
         // The prefecture in the region, as phones and clouds keep it.

@@ -150,7 +150,7 @@ QList<QByteArray> recordLines(const AddressRecord &record, const QJsonObject &da
     QList<QByteArray> lines = unfoldedLines(writeVCards({record}, {data}));
     lines.removeIf([](const QByteArray &line) {
         const QByteArray name = propertyName(line);
-        return name == "BEGIN" || name == "END" || name == "VERSION";
+        return name == "BEGIN" || name == "END" || name == "VERSION" || name == "UID";
     });
     return lines;
 }

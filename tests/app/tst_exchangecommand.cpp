@@ -4,11 +4,14 @@
 #include "bookfile.h"
 #include "buildpaths.h"
 #include "fakeplatform.h"
+#include "testmain.h"
 #include "jointnames.h"
 #include "yearmarks.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -37,6 +40,7 @@ private slots:
     void contactFilesReadInBoundedMemory();
     void folderNameNotText();
     void lineBreaksInFields();
+    void exportReadByOtherReaders();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -568,4 +572,49 @@ void TestExchangeCommand::lineBreaksInFields() {
     list.start(program(), {"list", book});
     QVERIFY(list.waitForFinished(30000));
     QCOMPARE(list.readAllStandardOutput().count('\n'), 1);
+}
+
+// The exported vCard as two readers this program did not write read it:
+// python's vobject the whole file, khard each card in a folder of its own
+// (it keeps contacts by UID). Every card is there, named as in the book.
+void TestExchangeCommand::exportReadByOtherReaders() {
+    const QString book = path(QStringLiteral("readers.dat"));
+    QString text;
+    for (int i = 1; i <= 5; ++i)
+        text += QStringLiteral(
+                    "\"宛名%1 さん\",\"東京都港区\",\"%1-1\",\"108-0075\",\"\",\"0\",\"\"\r\n")
+                    .arg(i);
+    writeBytes(book, cp932(text));
+    const QString vcf = path(QStringLiteral("readers.vcf"));
+    QCOMPARE(run({"export", book, vcf}), 0);
+    QProcess vobject;
+    vobject.start(QStringLiteral("/usr/bin/python3"),
+                  {"-c",
+                   "import sys, vobject; print(len([c.fn.value for c in vobject.readComponents("
+                   "open(sys.argv[1], encoding='utf-8').read())]))",
+                   vcf});
+    QVERIFY(vobject.waitForFinished(30000));
+    QCOMPARE(vobject.readAllStandardOutput().trimmed(), QByteArray("5"));
+    if (QStandardPaths::findExecutable(QStringLiteral("khard")).isEmpty())
+        NVL_SKIP_UNLESS_CI("khard is not installed");
+    QDir folder(path(QStringLiteral("vdir")));
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    int n = 0;
+    const QByteArray all = readBytes(vcf);
+    for (qsizetype at = all.indexOf("BEGIN:VCARD"); at >= 0;) {
+        const qsizetype end = all.indexOf("END:VCARD", at) + 11;
+        writeBytes(folder.filePath(QStringLiteral("%1.vcf").arg(++n)), all.mid(at, end - at));
+        at = all.indexOf("BEGIN:VCARD", end);
+    }
+    writeBytes(
+        path(QStringLiteral("khard.conf")),
+        QStringLiteral("[addressbooks]\n[[book]]\npath = %1/\n").arg(folder.path()).toUtf8());
+    QProcess khard;
+    khard.start(QStringLiteral("khard"),
+                {"-c", path(QStringLiteral("khard.conf")), "list", "--parsable"});
+    QVERIFY(khard.waitForFinished(30000));
+    const QString listed = QString::fromUtf8(khard.readAllStandardOutput());
+    QCOMPARE(listed.count(u'\n'), 5);
+    for (int i = 1; i <= 5; ++i)
+        QVERIFY2(listed.contains(QStringLiteral("宛名%1").arg(i)), qPrintable(listed));
 }

@@ -276,7 +276,7 @@ void TestImportExport::exportWritesCsvAndVCard_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("starts");
     QTest::newRow("CSV") << "out.csv" << QByteArray("\xEF\xBB\xBF\"氏名\",\"住所１\"");
-    QTest::newRow("vCard") << "out.vcf" << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:宛名1");
+    QTest::newRow("vCard") << "out.vcf" << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:");
     QTest::newRow("no extension: CSV") << "out" << QByteArray("\xEF\xBB\xBF\"氏名\"");
 }
 
