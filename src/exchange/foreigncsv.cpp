@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <map>
@@ -32,7 +33,7 @@ const std::vector<KnownHeader> &knownHeaders() {
         {ImportColumn::GivenName, {"名", "firstname", "givenname"}},
         {ImportColumn::PostalCode,
          {"郵便番号", "〒", "zip", "zipcode", "postalcode", "postcode", "address1-postalcode",
-          "homepostalcode", "自宅郵便番号", "自宅住所郵便番号"}},
+          "homepostalcode", "自宅郵便番号", "自宅住所郵便番号", "自宅〒"}},
         {ImportColumn::WholeAddress,
          {"住所", "address", "address1-formatted", "homeaddress", "自宅住所"}},
         {ImportColumn::Region,
@@ -42,12 +43,12 @@ const std::vector<KnownHeader> &knownHeaders() {
          {"市区町村", "address1-city", "homecity", "city", "自宅市区町村", "自宅住所市区町村"}},
         {ImportColumn::Street,
          {"番地", "address1-street", "homestreet", "street", "自宅番地", "自宅住所番地"}},
-        {ImportColumn::Address1, {"住所1", "住所１"}},
-        {ImportColumn::Address2, {"住所2", "住所２"}},
+        {ImportColumn::Address1, {"住所1", "住所１", "自宅住所1", "自宅住所１"}},
+        {ImportColumn::Address2, {"住所2", "住所２", "自宅住所2", "自宅住所２"}},
         {ImportColumn::Building,
          {"建物名", "建物", "マンション名", "住所3", "address1-extendedaddress", "homestreet2",
-          "自宅住所番地2", "自宅番地2"}},
-        {ImportColumn::Honorific, {"敬称"}},
+          "自宅住所番地2", "自宅番地2", "自宅住所3", "自宅住所３"}},
+        {ImportColumn::Honorific, {"敬称", "宛名敬称"}},
         {ImportColumn::Code, {"コード", "code"}},
         // 連名 as postcard programs export them (full-width digits read alike).
         {ImportColumn::Joint1, {"連名1", "連名1(名)", "家族1", "連名"}},
@@ -75,7 +76,49 @@ QString headerKey(const QString &name) {
 
 // RFC 4180 with some leniency: any line end, a quote inside an unquoted
 // field kept as it is.
+// Text a spreadsheet saves as "Unicode テキスト": UTF-16 with a byte-order
+// mark; nothing for other bytes.
+std::optional<QString> utf16Text(const QByteArray &bytes) {
+    std::optional<QStringDecoder::Encoding> encoding;
+    if (bytes.startsWith("\xFF\xFE"))
+        encoding = QStringDecoder::Utf16LE;
+    else if (bytes.startsWith("\xFE\xFF"))
+        encoding = QStringDecoder::Utf16BE;
+    if (!encoding)
+        return std::nullopt;
+    QStringDecoder decoder(*encoding, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes.mid(2));
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+// The separator the header line shows: tabs (a spreadsheet's text) or
+// semicolons (a spreadsheet in a locale whose decimal mark is a comma),
+// else commas.
+QChar separatorOf(const QString &text) {
+    int commas = 0, tabs = 0, semicolons = 0;
+    bool quoted = false;
+    for (const QChar c : text) {
+        if (c == u'"')
+            quoted = !quoted;
+        else if (quoted)
+            continue;
+        else if (c == u'\n' || c == u'\r')
+            break;
+        commas += c == u',' ? 1 : 0;
+        tabs += c == u'\t' ? 1 : 0;
+        semicolons += c == u';' ? 1 : 0;
+    }
+    if (tabs > 0 && tabs >= commas)
+        return u'\t';
+    if (semicolons > 0 && commas == 0)
+        return u';';
+    return u',';
+}
+
 std::optional<QList<QStringList>> parseCsv(const QString &text) {
+    const QChar separator = separatorOf(text);
     QList<QStringList> rows;
     QStringList row;
     QString field;
@@ -101,7 +144,7 @@ std::optional<QList<QStringList>> parseCsv(const QString &text) {
             }
         } else if (c == u'"' && field.isEmpty() && !wasQuoted) {
             quoted = wasQuoted = true;
-        } else if (c == u',') {
+        } else if (c == separator) {
             endField();
         } else if (c == u'\r' || c == u'\n') {
             if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
@@ -313,7 +356,8 @@ CsvRead readCsvTable(const QByteArray &given) {
     // A NUL reads as a blank, as in a vCard; the lines that held one are named.
     QByteArray bytes = given;
     QStringList notes;
-    if (bytes.contains('\0')) {
+    const std::optional<QString> wide = utf16Text(bytes);
+    if (!wide && bytes.contains('\0')) {
         int line = 1;
         int noted = 0;
         for (char &c : bytes) {
@@ -329,11 +373,14 @@ CsvRead readCsvTable(const QByteArray &given) {
             }
         }
     }
-    const std::optional<DecodedText> text = decodeText(bytes);
+    const std::optional<DecodedText> text =
+        wide ? std::optional<DecodedText>(DecodedText{*wide, TextEncoding::Utf8})
+             : decodeText(bytes);
     if (!text)
         return {{},
-                QCoreApplication::translate(
-                    "nvl::Import", "CSV ファイルを UTF-8 としても Shift-JIS としても読めません。")};
+                QCoreApplication::translate("nvl::Import",
+                                            "CSV ファイルを UTF-8、UTF-16、Shift-JIS のどれとしても"
+                                            "読めません。")};
     std::optional<QList<QStringList>> rows = parseCsv(text->text);
     if (!rows)
         return {{},
@@ -349,6 +396,8 @@ CsvRead readCsvTable(const QByteArray &given) {
 }
 
 bool isForeignCsv(const QByteArray &bytes) {
+    if (utf16Text(bytes))
+        return true; // the program never writes UTF-16
     const std::optional<DecodedText> text = decodeText(bytes);
     if (!text)
         return false;

@@ -508,6 +508,16 @@ void TestExchange::realExports_data() {
                        "山田 太郎|100-0001|東京都千代田区|千代田1-1|グランハイツ101"}
         << QStringList{QString::number(honorificWords().indexOf(QStringLiteral("御中"))), "0"}
         << "";
+    // What a spreadsheet saves: "Unicode テキスト" (UTF-16, tabs), semicolons.
+    QTest::newRow("a spreadsheet's Unicode text")
+        << "spreadsheet-unicode-text.txt"
+        << QStringList{"山田 太郎|100-0001|東京都千代田区|千代田1-1|"} << QStringList{"0"} << "";
+    QTest::newRow("semicolons") << "semicolons.csv"
+                                << QStringList{"佐藤 花子|530-0001|大阪府大阪市北区|梅田3-1|"}
+                                << QStringList{"0"} << "";
+    QTest::newRow("自宅住所1–3, 自宅〒, 宛名敬称")
+        << "home-columns.csv" << QStringList{"鈴木 一郎|105-0011|東京都港区|芝公園2-2|芝ハイツ3"}
+        << QStringList{QString::number(honorificWords().indexOf(QStringLiteral("殿")))} << "";
 }
 
 void TestExchange::realExports() {
