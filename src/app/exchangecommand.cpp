@@ -96,6 +96,7 @@ int runImportCommand(int argc, char *argv[]) {
     ImportResult read = readContacts(file);
     // A code a spreadsheet shortened is completed from the address, and said.
     applySixDigitCodes(read, true);
+    tidyImportedCodes(read);
     if (!read.ok())
         return fail("import", QStringLiteral("%1: %2").arg(inPath, read.error));
     if (read.records.isEmpty()) {

@@ -149,6 +149,24 @@ QString sixDigitWarning(const AddressRecord &record, const SixDigitCode &code, b
         .arg(name, given);
 }
 
+void tidyImportedCodes(ImportResult &result) {
+    static const QRegularExpression bare(QStringLiteral("^[0-9]{7}$"));
+    static const QRegularExpression code(QStringLiteral("^[0-9]{3}-[0-9]{4}$"));
+    QStringList odd;
+    for (AddressRecord &record : result.records) {
+        const QString given = record.field(AddressRecord::PostalCode).trimmed();
+        if (bare.match(given).hasMatch())
+            record.setField(AddressRecord::PostalCode, given.left(3) + u'-' + given.mid(3));
+        else if (!given.isEmpty() && !code.match(given).hasMatch())
+            odd.append(QStringLiteral("%1（%2）").arg(record.field(AddressRecord::Name), given));
+    }
+    if (!odd.isEmpty())
+        result.warnings.append(QCoreApplication::translate(
+                                   "nvl::Import", "郵便番号が7けたの数字でない連絡先（%1件）: %2")
+                                   .arg(odd.size())
+                                   .arg(odd.join(QStringLiteral("、"))));
+}
+
 QStringList importNotes(const ImportResult &result) {
     QStringList notes;
     if (!result.skipped.isEmpty())

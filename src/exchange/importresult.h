@@ -80,6 +80,11 @@ QString sixDigitWarning(const AddressRecord &record, const SixDigitCode &code, b
 // Adds a warning for each, replacing the code by the address's where asked.
 void applySixDigitCodes(ImportResult &result, bool replace);
 
+// Codes as the book keeps them: seven digits as NNN-NNNN (a spreadsheet
+// reads a bare 5300001 as a number); any other code is kept as it is and
+// named in a warning with its contact.
+void tidyImportedCodes(ImportResult &result);
+
 // The lines an import reports besides its records: contacts left out and
 // fields kept longer than the editor allows.
 QStringList importNotes(const ImportResult &result);

@@ -102,6 +102,7 @@ void MainWindow::importContacts(const QString &chosen) {
                           "住所から引いた郵便番号にしますか？")
                            .arg(shortened.size()),
                        MessageButtons::YesNo) == MessageAnswer::Yes);
+    tidyImportedCodes(*read);
     const QStringList notes = importNotes(*read);
     if (read->records.isEmpty()) {
         m_ctx.platform.messages.show(

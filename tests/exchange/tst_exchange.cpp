@@ -82,6 +82,7 @@ private slots:
     void realExports_data();
     void realExports();
     void hostileContacts();
+    void importedCodes();
 };
 
 void TestExchange::vcards_data() {
@@ -540,6 +541,24 @@ void TestExchange::realExports() {
         words.append(record.field(AddressRecord::Honorific));
     QCOMPARE(words, honorifics);
     QCOMPARE(result.warnings, warning.isEmpty() ? QStringList() : QStringList{warning});
+}
+
+// A bare seven-digit code is stored as NNN-NNNN; any code not of seven
+// digits is kept as given and named.
+void TestExchange::importedCodes() {
+    ImportResult read;
+    for (const char *code : {"5300001", "530-0001", "", "1234", "ABC-DEFG"})
+        read.records.append(
+            AddressRecord::fromList({QStringLiteral("宛名%1").arg(read.records.size()), "大阪府",
+                                     "1", QLatin1String(code), "", "0", ""}));
+    tidyImportedCodes(read);
+    QStringList codes;
+    for (const AddressRecord &record : read.records)
+        codes.append(record.field(AddressRecord::PostalCode));
+    QCOMPARE(codes, QStringList({"530-0001", "530-0001", "", "1234", "ABC-DEFG"}));
+    QCOMPARE(read.warnings.size(), 1);
+    QVERIFY2(read.warnings.first().contains(QStringLiteral("宛名3（1234）、宛名4（ABC-DEFG）")),
+             qPrintable(read.warnings.first()));
 }
 
 QTEST_MAIN(TestExchange)

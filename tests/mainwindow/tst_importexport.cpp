@@ -186,7 +186,7 @@ void TestImportExport::csvThroughTheMappingWindow() {
     QCOMPARE(read.book.recordCount(), 1);
     const AddressRecord &r = read.book.record(1);
     QCOMPARE(r.field(AddressRecord::Name), QStringLiteral("山田 太郎"));
-    QCOMPARE(r.field(AddressRecord::PostalCode), QStringLiteral("1000001"));
+    QCOMPARE(r.field(AddressRecord::PostalCode), QStringLiteral("100-0001"));
     QCOMPARE(r.field(AddressRecord::Address1), QStringLiteral("東京都千代田区"));
     QCOMPARE(r.field(AddressRecord::Address2), QStringLiteral("千代田1-1"));
 }
