@@ -513,9 +513,26 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
     result.warnings = table.notes;
     const QList<AddressGroup> groups = addressGroups(table.header, mapping);
     const QList<YearColumn> years = yearColumns(table.header);
+    // A company's row names it by 会社名 (and 部署名) alone.
+    int company = -1;
+    int department = -1;
+    const auto named = [](const QString &key, std::initializer_list<const char *> names) {
+        return std::any_of(names.begin(), names.end(),
+                           [&key](const char *name) { return key == QString::fromUtf8(name); });
+    };
+    for (int column = 0; column < table.header.size(); ++column) {
+        const QString key = headerKey(table.header.at(column));
+        if (company < 0 &&
+            named(key, {"会社名", "会社", "company", "organization", "勤務先", "勤務先名", "所属"}))
+            company = column;
+        else if (department < 0 && named(key, {"部署名", "部署", "department"}))
+            department = column;
+    }
     // Columns that hold something and are read into no field are named; the
     // other addresses of a row are read when it needs them.
-    const auto read = [&groups, &years](int column) {
+    const auto read = [&groups, &years, company, department](int column) {
+        if (column == company || column == department)
+            return true;
         if (std::any_of(years.begin(), years.end(),
                         [column](const YearColumn &year) { return year.column == column; }))
             return true;
@@ -549,11 +566,16 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
                                cell(row, at(ImportColumn::GivenName))}
                        .join(u' ')
                        .trimmed();
+        const bool byCompany = name.isEmpty() && !cell(row, company).isEmpty();
+        if (byCompany)
+            name = QStringList{cell(row, company), cell(row, department)}.join(u' ').trimmed();
         AddressRecord record;
         record.setField(AddressRecord::Name, name);
         setAddress(record, row, chooseAddress(row, mapping, groups));
-        const QString honorific = cell(row, at(ImportColumn::Honorific));
-        record.setField(AddressRecord::Honorific, at(ImportColumn::Honorific) >= 0
+        QString honorific = cell(row, at(ImportColumn::Honorific));
+        if (byCompany && honorific.isEmpty())
+            honorific = QStringLiteral("御中");
+        record.setField(AddressRecord::Honorific, at(ImportColumn::Honorific) >= 0 || byCompany
                                                       ? importedHonorific(honorific)
                                                       : QStringLiteral("0"));
         record.setField(AddressRecord::Code, cell(row, at(ImportColumn::Code)));

@@ -178,8 +178,9 @@ struct Contact {
     QString code;
     QString honorific;
     bool company = false;
-    bool group = false; // a list of contacts, never a person
-    JointNames joint;   // X-NVL-RENMEI: name\;honorific
+    bool group = false;   // a list of contacts, never a person
+    QString organization; // ORG: company and department
+    JointNames joint;     // X-NVL-RENMEI: name\;honorific
     // The reading as phones (X-PHONETIC-*), vCard 3.0 (SORT-STRING) or
     // 4.0 (N's SORT-AS) write it, in that preference.
     QString phoneticFamily;
@@ -198,7 +199,8 @@ struct Contact {
     QString name() const {
         if (!formattedName.trimmed().isEmpty())
             return formattedName.trimmed();
-        return QStringList{family.trimmed(), given.trimmed()}.join(u' ').trimmed();
+        const QString parts = QStringList{family.trimmed(), given.trimmed()}.join(u' ').trimmed();
+        return parts.isEmpty() ? organization : parts;
     }
 };
 
@@ -240,6 +242,9 @@ void take(Contact &contact, const Property &p) {
         const JointName joint = jointNameFromText(unescapedText(decodeValue(p)));
         if (contact.joint.size() < MaxJointNames && !joint.name.isEmpty())
             contact.joint.append(joint);
+    } else if (p.name == "ORG") {
+        contact.organization =
+            components(decodeValue(p, &contact.undecodable)).join(u' ').simplified();
     } else if (p.name == "KIND" || p.name == "X-ADDRESSBOOKSERVER-KIND") {
         const QString kind = decodeValue(p).trimmed().toLower();
         contact.group = contact.group || kind == QLatin1String("group");
@@ -299,8 +304,9 @@ void finishContact(const Contact &contact, ImportResult &result) {
     record.setField(AddressRecord::Code, contact.code);
     record.setField(AddressRecord::Honorific,
                     importedHonorific(!contact.honorific.isEmpty() ? contact.honorific
-                                      : contact.company            ? QStringLiteral("御中")
-                                                                   : QString()));
+                                      : contact.company || name == contact.organization
+                                          ? QStringLiteral("御中")
+                                          : QString()));
     tidyImportedRecord(record);
     // An address of only a country or control characters is none.
     if (record.field(AddressRecord::Address1).isEmpty() &&
@@ -331,7 +337,8 @@ bool keptProperty(const QByteArray &name) {
            name == "X-NVL-CODE" || name == "X-NVL-HONORIFIC" || name == "X-NVL-RENMEI" ||
            name == "X-ABSHOWAS" || name == "X-PHONETIC-LAST-NAME" ||
            name == "X-PHONETIC-FIRST-NAME" || name == "SORT-STRING" || name == "CATEGORIES" ||
-           name == "X-NVL-HISTORY" || name == "KIND" || name == "X-ADDRESSBOOKSERVER-KIND";
+           name == "X-NVL-HISTORY" || name == "KIND" || name == "X-ADDRESSBOOKSERVER-KIND" ||
+           name == "ORG";
 }
 
 } // namespace

@@ -516,6 +516,15 @@ void TestExchange::realExports_data() {
     QTest::newRow("semicolons") << "semicolons.csv"
                                 << QStringList{"佐藤 花子|530-0001|大阪府大阪市北区|梅田3-1|"}
                                 << QStringList{"0"} << "";
+    // A company named by its company column or ORG alone, with 御中.
+    const QString onchu = QString::number(honorificWords().indexOf(QStringLiteral("御中")));
+    QTest::newRow("a company-only row")
+        << "company-only.csv"
+        << QStringList{"株式会社さくら商事 総務部|150-0041|東京都渋谷区|神南1-2-3|"}
+        << QStringList{onchu} << "";
+    QTest::newRow("an ORG-only vCard")
+        << "org-only.vcf" << QStringList{"有限会社みどり 営業部|100-0005|東京都千代田区|丸の内1-1|"}
+        << QStringList{onchu} << "";
     QTest::newRow("自宅住所1–3, 自宅〒, 宛名敬称")
         << "home-columns.csv" << QStringList{"鈴木 一郎|105-0011|東京都港区|芝公園2-2|芝ハイツ3"}
         << QStringList{QString::number(honorificWords().indexOf(QStringLiteral("殿")))} << "";
