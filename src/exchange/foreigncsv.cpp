@@ -516,6 +516,8 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
     // A company's row names it by 会社名 (and 部署名) alone.
     int company = -1;
     int department = -1;
+    int familyReading = -1; // a reading in two columns, family and given
+    int givenReading = -1;
     const auto named = [](const QString &key, std::initializer_list<const char *> names) {
         return std::any_of(names.begin(), names.end(),
                            [&key](const char *name) { return key == QString::fromUtf8(name); });
@@ -527,11 +529,21 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
             company = column;
         else if (department < 0 && named(key, {"部署名", "部署", "department"}))
             department = column;
+        else if (familyReading < 0 &&
+                 named(key, {"姓フリガナ", "姓(フリガナ)", "フリガナ(姓)", "姓ふりがな", "姓よみ",
+                             "phoneticlastname", "familynameyomi", "lastnameyomi"}))
+            familyReading = column;
+        else if (givenReading < 0 &&
+                 named(key, {"名フリガナ", "名(フリガナ)", "フリガナ(名)", "名ふりがな", "名よみ",
+                             "phoneticfirstname", "givennameyomi", "firstnameyomi"}))
+            givenReading = column;
     }
     // Columns that hold something and are read into no field are named; the
     // other addresses of a row are read when it needs them.
-    const auto read = [&groups, &years, company, department](int column) {
-        if (column == company || column == department)
+    const auto read = [&groups, &years, company, department, familyReading,
+                       givenReading](int column) {
+        if (column == company || column == department || column == familyReading ||
+            column == givenReading)
             return true;
         if (std::any_of(years.begin(), years.end(),
                         [column](const YearColumn &year) { return year.column == column; }))
@@ -604,9 +616,12 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
                     {jointName,
                      cell(row, at(static_cast<ImportColumn>(static_cast<int>(column) + 1)))});
         }
-        QJsonObject data =
-            withTags(withReading(withJointNames({}, joint), cell(row, at(ImportColumn::Reading))),
-                     splitTags(cell(row, at(ImportColumn::Tags))));
+        QString reading = cell(row, at(ImportColumn::Reading));
+        if (reading.isEmpty())
+            reading =
+                QStringList{cell(row, familyReading), cell(row, givenReading)}.join(u' ').trimmed();
+        QJsonObject data = withTags(withReading(withJointNames({}, joint), reading),
+                                    splitTags(cell(row, at(ImportColumn::Tags))));
         for (const YearColumn &year : years)
             if (isYesCell(cell(row, year.column)))
                 data = withMark(data, year.year, year.mark, true);

@@ -180,6 +180,7 @@ struct Contact {
     bool company = false;
     bool group = false;   // a list of contacts, never a person
     QString organization; // ORG: company and department
+    QString yomi;         // X-MS-N-YOMI, SOUND;X-IRMC-N
     JointNames joint;     // X-NVL-RENMEI: name\;honorific
     // The reading as phones (X-PHONETIC-*), vCard 3.0 (SORT-STRING) or
     // 4.0 (N's SORT-AS) write it, in that preference.
@@ -193,7 +194,11 @@ struct Contact {
     QString reading() const {
         const QString phonetic =
             QStringList{phoneticFamily.trimmed(), phoneticGiven.trimmed()}.join(u' ').trimmed();
-        return !phonetic.isEmpty() ? phonetic : !sortAs.isEmpty() ? sortAs : sortString.trimmed();
+        if (!phonetic.isEmpty())
+            return phonetic;
+        if (!yomi.isEmpty())
+            return yomi;
+        return !sortAs.isEmpty() ? sortAs : sortString.trimmed();
     }
 
     QString name() const {
@@ -242,6 +247,17 @@ void take(Contact &contact, const Property &p) {
         const JointName joint = jointNameFromText(unescapedText(decodeValue(p)));
         if (contact.joint.size() < MaxJointNames && !joint.name.isEmpty())
             contact.joint.append(joint);
+    } else if (p.name == "X-MS-N-YOMI" ||
+               (p.name == "SOUND" && p.parameters.contains("X-IRMC-N"))) {
+        // Outlook's and Japanese phones' readings: family;given.
+        const QStringList parts = components(decodeValue(p));
+        contact.yomi =
+            QStringList{parts.value(0).trimmed(), parts.value(1).trimmed()}.join(u' ').trimmed();
+    } else if (p.name == "X-GN") {
+        // A Japanese phone's group: a tag.
+        for (const QString &group : components(decodeValue(p), true).join(u';').split(u'\n'))
+            if (!group.trimmed().isEmpty())
+                contact.categories.append(group.trimmed());
     } else if (p.name == "ORG") {
         contact.organization =
             components(decodeValue(p, &contact.undecodable)).join(u' ').simplified();
@@ -338,7 +354,7 @@ bool keptProperty(const QByteArray &name) {
            name == "X-ABSHOWAS" || name == "X-PHONETIC-LAST-NAME" ||
            name == "X-PHONETIC-FIRST-NAME" || name == "SORT-STRING" || name == "CATEGORIES" ||
            name == "X-NVL-HISTORY" || name == "KIND" || name == "X-ADDRESSBOOKSERVER-KIND" ||
-           name == "ORG";
+           name == "ORG" || name == "X-MS-N-YOMI" || name == "SOUND" || name == "X-GN";
 }
 
 } // namespace

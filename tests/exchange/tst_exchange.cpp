@@ -83,6 +83,8 @@ private slots:
     void realExports();
     void hostileContacts();
     void importedCodes();
+    void readingsFromEveryColumn_data();
+    void readingsFromEveryColumn();
 };
 
 void TestExchange::vcards_data() {
@@ -568,6 +570,44 @@ void TestExchange::importedCodes() {
     QCOMPARE(read.warnings.size(), 1);
     QVERIFY2(read.warnings.first().contains(QStringLiteral("宛名3（1234）、宛名4（ABC-DEFG）")),
              qPrintable(read.warnings.first()));
+}
+
+void TestExchange::readingsFromEveryColumn_data() {
+    QTest::addColumn<QString>("file"); // in tests/data/import
+    QTest::addColumn<QStringList>("readings");
+    QTest::addColumn<QStringList>("tags");
+    QTest::newRow("姓フリガナ and 名フリガナ")
+        << "split-readings.csv" << QStringList{"ヤマダ タロウ"} << QStringList{""};
+    QTest::newRow("Google's Yomi columns")
+        << "google-yomi.csv" << QStringList{"さとう はなこ"} << QStringList{""};
+    QTest::newRow("a phone's SOUND;X-IRMC-N and X-GN, Outlook's X-MS-N-YOMI")
+        << "phone-readings.vcf" << QStringList{"ﾀｶﾊｼ ｲﾁﾛｳ", "すずき じろう"}
+        << QStringList{"友人", ""};
+}
+
+// A reading in two columns or in the properties phones and Outlook write
+// comes in, family and given name joined with a blank; a phone's group is
+// a tag.
+void TestExchange::readingsFromEveryColumn() {
+    QFETCH(QString, file);
+    QFETCH(QStringList, readings);
+    QFETCH(QStringList, tags);
+    const ContactFile read =
+        readContactFile(QFINDTESTDATA(QStringLiteral("../data/import/") + file));
+    QVERIFY2(read.ok(), qPrintable(read.error));
+    ImportResult result = read.vcards;
+    if (read.format == ImportFormat::Csv) {
+        const CsvRead table = readCsvTable(read.csv);
+        result = recordsFromTable(table.table, guessMapping(table.table.header));
+    }
+    QStringList gotReadings, gotTags;
+    for (const QJsonObject &data : result.data) {
+        gotReadings.append(readingOf(data));
+        gotTags.append(tagsOf(data).join(u','));
+    }
+    QCOMPARE(gotReadings, readings);
+    QCOMPARE(gotTags, tags);
+    QVERIFY2(result.warnings.isEmpty(), qPrintable(result.warnings.join(u'\n')));
 }
 
 QTEST_MAIN(TestExchange)
