@@ -33,7 +33,8 @@ const std::vector<KnownHeader> &knownHeaders() {
         {ImportColumn::GivenName, {"名", "firstname", "givenname"}},
         {ImportColumn::PostalCode,
          {"郵便番号", "〒", "zip", "zipcode", "postalcode", "postcode", "address1-postalcode",
-          "homepostalcode", "自宅郵便番号", "自宅住所郵便番号", "自宅〒"}},
+          "homepostalcode", "自宅郵便番号", "自宅住所郵便番号", "自宅〒", "homezipcode",
+          "homezip"}},
         {ImportColumn::WholeAddress,
          {"住所", "address", "address1-formatted", "homeaddress", "自宅住所"}},
         {ImportColumn::Region,
@@ -320,6 +321,16 @@ CsvMapping chooseAddress(const QStringList &row, const CsvMapping &mapping,
     return mapping;
 }
 
+// Two parts of an address as one: joined with a blank between words of
+// the Latin alphabet (Miyagi Sendai), directly otherwise (宮城県仙台市).
+QString joinedParts(const QString &first, const QString &second) {
+    if (first.isEmpty() || second.isEmpty())
+        return first + second;
+    const bool latin = first.back().unicode() < 0x80 && first.back().isLetterOrNumber() &&
+                       second.front().unicode() < 0x80 && second.front().isLetterOrNumber();
+    return latin ? first + u' ' + second : first + second;
+}
+
 void setAddress(AddressRecord &record, const QStringList &row, const CsvMapping &columns) {
     const auto at = [&](ImportColumn c) {
         return columns.at(size_t(c));
@@ -327,12 +338,29 @@ void setAddress(AddressRecord &record, const QStringList &row, const CsvMapping 
     QString foundCode;
     const QString line1 = cell(row, at(ImportColumn::Address1));
     const QString line2 = cell(row, at(ImportColumn::Address2));
-    const QString parts =
-        cell(row, at(ImportColumn::Region)) + cell(row, at(ImportColumn::Locality));
-    const QString street = cell(row, at(ImportColumn::Street));
+    const QString region = cell(row, at(ImportColumn::Region));
+    const QString parts = joinedParts(region, cell(row, at(ImportColumn::Locality)));
+    const QString whole = cell(row, at(ImportColumn::WholeAddress));
+    // 番地 and a 住所 column beside the prefecture and city: both are street.
+    QString street = cell(row, at(ImportColumn::Street));
+    if (!whole.isEmpty() && (!parts.isEmpty() || !street.isEmpty())) {
+        // Unless it is the same address written out whole (Google's
+        // Formatted beside its parts).
+        QString ignored;
+        const QString plain = wholeAddress(whole, &ignored);
+        const QString rest = plain.startsWith(parts) ? plain.mid(parts.size()).trimmed() : plain;
+        if (street.isEmpty())
+            street = rest;
+        else if (!rest.isEmpty() && !rest.contains(street))
+            street += u' ' + rest;
+    }
     if (!line1.isEmpty() || !line2.isEmpty()) {
-        record.setField(AddressRecord::Address1, line1);
-        record.setField(AddressRecord::Address2, line2);
+        // A prefecture column before a 住所1 that lacks it.
+        record.setField(AddressRecord::Address1, !region.isEmpty() && !line1.startsWith(region)
+                                                     ? joinedParts(region, line1)
+                                                     : line1);
+        record.setField(AddressRecord::Address2,
+                        line2.isEmpty() ? street : joinedParts(line2, street));
     } else if (!parts.isEmpty() || !street.isEmpty()) {
         setImportedAddress(record, parts, street);
     } else {

@@ -527,6 +527,19 @@ void TestExchange::realExports_data() {
     QTest::newRow("an ORG-only vCard")
         << "org-only.vcf" << QStringList{"有限会社みどり 営業部|100-0005|東京都千代田区|丸の内1-1|"}
         << QStringList{onchu} << "";
+    // Addresses from every kind of column: nothing dropped.
+    QTest::newRow("English home columns")
+        << "home-english.csv"
+        << QStringList{"山田 太郎|980-0811|宮城県仙台市青葉区|一番町1-2-3|",
+                       "Sato Hanako|530-0001|Osaka Osaka|1-1 Umeda|"}
+        << QStringList{"0", "0"} << "";
+    QTest::newRow("都道府県, 市区町村, 番地 and 住所")
+        << "prefecture-city-street.csv"
+        << QStringList{"鈴木 一郎|530-0001|大阪府大阪市北区|梅田3-1 梅田ハイツ201|"}
+        << QStringList{"0"} << "";
+    QTest::newRow("都道府県 before a 住所1 without it")
+        << "prefecture-and-line1.csv" << QStringList{"高橋 恵|108-0075|東京都港区|港南1-2|"}
+        << QStringList{"0"} << "";
     QTest::newRow("自宅住所1–3, 自宅〒, 宛名敬称")
         << "home-columns.csv" << QStringList{"鈴木 一郎|105-0011|東京都港区|芝公園2-2|芝ハイツ3"}
         << QStringList{QString::number(honorificWords().indexOf(QStringLiteral("殿")))} << "";
