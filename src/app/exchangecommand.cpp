@@ -53,16 +53,23 @@ bool parse(QCommandLineParser &parser, const char *usage, int *status) {
     return true;
 }
 
-ImportResult readContacts(const ContactFile &file) {
+// The contacts, a CSV's columns as guessed and as `maps` (--map) says.
+ImportResult readContacts(const ContactFile &file, const QStringList &maps = {}) {
     if (file.format == ImportFormat::VCard)
         return file.vcards;
+    ImportResult failed;
     const CsvRead table = readCsvTable(file.csv);
     if (!table.ok()) {
-        ImportResult failed;
         failed.error = table.error;
         return failed;
     }
-    return recordsFromTable(table.table, guessMapping(table.table.header));
+    CsvMapping mapping = guessMapping(table.table.header);
+    for (const QString &map : maps) {
+        failed.error = mapColumn(mapping, table.table.header, map);
+        if (!failed.ok())
+            return failed;
+    }
+    return recordsFromTable(table.table, mapping);
 }
 
 } // namespace
@@ -77,14 +84,18 @@ int runImportCommand(int argc, char *argv[]) {
     parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("book (.dat) to write"));
     const QCommandLineOption append(QStringLiteral("append"),
                                     tr("add to an existing book, within its 300 records"));
-    parser.addOption(append);
+    const QCommandLineOption map(QStringLiteral("map"),
+                                 tr("read a CSV field from a column, e.g. 郵便番号=\"Zip\" or "
+                                    "住所１=3 (repeatable)"),
+                                 QStringLiteral("FIELD=COLUMN"));
+    parser.addOptions({append, map});
     int status = 0;
     if (!parse(parser, "import", &status))
         return status;
     const QStringList args = parser.positionalArguments();
     if (args.size() != 3)
         return usageError("import", tr("使い方 (usage): nvl-hagaki import IN.vcf|IN.csv OUT.dat "
-                                       "[--append]"));
+                                       "[--append] [--map FIELD=COLUMN]..."));
     const QString &inPath = args.at(1);
     const QString &outPath = args.at(2);
 
@@ -93,7 +104,7 @@ int runImportCommand(int argc, char *argv[]) {
         return fail("import", file.error);
     if (const QString refused = refusedImportTarget(inPath, outPath); !refused.isEmpty())
         return fail("import", refused);
-    ImportResult read = readContacts(file);
+    ImportResult read = readContacts(file, parser.values(map));
     // A code a spreadsheet shortened is completed from the address, and said.
     applySixDigitCodes(read, true);
     tidyImportedCodes(read);

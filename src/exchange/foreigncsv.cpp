@@ -480,6 +480,36 @@ CsvMapping guessMapping(const QStringList &header) {
     return mapping;
 }
 
+QString mapColumn(CsvMapping &mapping, const QStringList &header, const QString &given) {
+    const QString field = given.section(u'=', 0, 0).trimmed();
+    const QString column = given.section(u'=', 1).trimmed();
+    int which = -1;
+    for (int c = 0; c < ImportColumnCount; ++c)
+        if (headerKey(importColumnCaption(ImportColumn(c))) == headerKey(field))
+            which = c;
+    if (which < 0 || !given.contains(u'=')) {
+        QStringList fields;
+        for (int c = 0; c < ImportColumnCount; ++c)
+            fields.append(importColumnCaption(ImportColumn(c)));
+        return QCoreApplication::translate("nvl::Import",
+                                           "--map「%1」の項目が分かりません。項目: %2")
+            .arg(given, fields.join(u'、'));
+    }
+    bool number = false;
+    int index = column.toInt(&number) - 1;
+    if (!number) {
+        index = -1;
+        for (int c = 0; c < header.size() && index < 0; ++c)
+            if (headerKey(header.at(c)) == headerKey(column))
+                index = c;
+    }
+    if (index < 0 || index >= header.size())
+        return QCoreApplication::translate("nvl::Import", "--map「%1」の列「%2」がありません。")
+            .arg(given, column);
+    mapping.at(size_t(which)) = index;
+    return {};
+}
+
 bool mappingNamesSomething(const CsvMapping &mapping) {
     const auto mapped = [&](ImportColumn c) {
         return mapping.at(static_cast<size_t>(c)) >= 0;

@@ -61,6 +61,10 @@ using CsvMapping = std::array<int, ImportColumnCount>;
 // Columns matched by their header names: the card's own (氏名, 郵便番号,
 // 住所１, …) and those of the common web address books' exports.
 CsvMapping guessMapping(const QStringList &header);
+// One FIELD=COLUMN the user gives: FIELD as the mapping window names it
+// (郵便番号, 住所１, 連名1, …), COLUMN a header's name or a number from 1.
+// The reason it cannot be taken, or empty when it is.
+QString mapColumn(CsvMapping &mapping, const QStringList &header, const QString &given);
 bool mappingNamesSomething(const CsvMapping &mapping);
 
 // A column of marks of one card year: 送付2027, 受取2027, 喪中2027, and the

@@ -41,6 +41,7 @@ private slots:
     void folderNameNotText();
     void lineBreaksInFields();
     void exportReadByOtherReaders();
+    void mapFromTheCommandLine();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -627,4 +628,24 @@ void TestExchangeCommand::exportReadByOtherReaders() {
     QCOMPARE(listed.count(u'\n'), 5);
     for (int i = 1; i <= 5; ++i)
         QVERIFY2(listed.contains(QStringLiteral("宛名%1").arg(i)), qPrintable(listed));
+}
+
+// Columns the program cannot guess are named on the command line: by the
+// field's name and the column's header or number.
+void TestExchangeCommand::mapFromTheCommandLine() {
+    const QString csv = path(QStringLiteral("odd.csv"));
+    writeBytes(csv,
+               QStringLiteral("Who,Zip,Pref,Rest\r\n山田 太郎,1000001,東京都千代田区,千代田1-1\r\n")
+                   .toUtf8());
+    const QString book = path(QStringLiteral("odd.dat"));
+    QString errors;
+    QCOMPARE(run({"import", csv, book}, &errors), 1);
+    QCOMPARE(run({"import", csv, book, "--map", "宛名=Who"}, &errors), 1);
+    QVERIFY2(errors.contains(QStringLiteral("郵便番号")), qPrintable(errors)); // the fields listed
+    QCOMPARE(run({"import", csv, book, "--map", "氏名=Who", "--map", "郵便番号=2", "--map",
+                  "住所１=pref", "--map", "住所２=Rest"},
+                 &errors),
+             0);
+    QVERIFY(readBytes(book).contains(
+        cp932(QStringLiteral("\"山田 太郎\",\"東京都千代田区\",\"千代田1-1\",\"100-0001\""))));
 }
