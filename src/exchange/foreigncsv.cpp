@@ -354,6 +354,13 @@ void setAddress(AddressRecord &record, const QStringList &row, const CsvMapping 
         else if (!rest.isEmpty() && !rest.contains(street))
             street += u' ' + rest;
     }
+    // A street of several lines: the rest is the building, as in a vCard.
+    QString building = cell(row, at(ImportColumn::Building));
+    if (const qsizetype lineBreak = street.indexOf(u'\n'); lineBreak >= 0) {
+        const QString rest = street.mid(lineBreak + 1).simplified();
+        street = street.left(lineBreak).trimmed();
+        building = building.isEmpty() ? rest : building;
+    }
     if (!line1.isEmpty() || !line2.isEmpty()) {
         // A prefecture column before a 住所1 that lacks it.
         record.setField(AddressRecord::Address1, !region.isEmpty() && !line1.startsWith(region)
@@ -367,7 +374,7 @@ void setAddress(AddressRecord &record, const QStringList &row, const CsvMapping 
         setImportedAddress(record, {},
                            wholeAddress(cell(row, at(ImportColumn::WholeAddress)), &foundCode));
     }
-    record.setField(AddressRecord::Address3, cell(row, at(ImportColumn::Building)));
+    record.setField(AddressRecord::Address3, building);
     const QString code = cell(row, at(ImportColumn::PostalCode));
     record.setField(AddressRecord::PostalCode,
                     importedPostalCode(code.isEmpty() ? foundCode : code));

@@ -178,10 +178,11 @@ struct Contact {
     QString code;
     QString honorific;
     bool company = false;
-    bool group = false;   // a list of contacts, never a person
-    QString organization; // ORG: company and department
-    QString yomi;         // X-MS-N-YOMI, SOUND;X-IRMC-N
-    JointNames joint;     // X-NVL-RENMEI: name\;honorific
+    bool group = false;       // a list of contacts, never a person
+    QString organization;     // ORG: company and department
+    QString yomi;             // X-MS-N-YOMI, SOUND;X-IRMC-N
+    QStringList jointLeftOut; // 連名 past the third
+    JointNames joint;         // X-NVL-RENMEI: name\;honorific
     // The reading as phones (X-PHONETIC-*), vCard 3.0 (SORT-STRING) or
     // 4.0 (N's SORT-AS) write it, in that preference.
     QString phoneticFamily;
@@ -247,6 +248,8 @@ void take(Contact &contact, const Property &p) {
         const JointName joint = jointNameFromText(unescapedText(decodeValue(p)));
         if (contact.joint.size() < MaxJointNames && !joint.name.isEmpty())
             contact.joint.append(joint);
+        else if (!joint.name.isEmpty())
+            contact.jointLeftOut.append(joint.name);
     } else if (p.name == "X-MS-N-YOMI" ||
                (p.name == "SOUND" && p.parameters.contains("X-IRMC-N"))) {
         // Outlook's and Japanese phones' readings: family;given.
@@ -331,6 +334,11 @@ void finishContact(const Contact &contact, ImportResult &result) {
         return;
     }
     checkFieldLengths(record, result.warnings);
+    if (!contact.jointLeftOut.isEmpty())
+        result.warnings.append(QCoreApplication::translate(
+                                   "nvl::Import", "「%1」の連名は3人までのため、%2 は取り込んで"
+                                                  "いません。")
+                                   .arg(quotedStart(name), contact.jointLeftOut.join(u'、')));
     if (contact.undecodable)
         result.warnings.append(
             QCoreApplication::translate(

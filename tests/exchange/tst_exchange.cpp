@@ -540,6 +540,14 @@ void TestExchange::realExports_data() {
     QTest::newRow("都道府県 before a 住所1 without it")
         << "prefecture-and-line1.csv" << QStringList{"高橋 恵|108-0075|東京都港区|港南1-2|"}
         << QStringList{"0"} << "";
+    QTest::newRow("a street of two lines: the second is the building")
+        << "street-two-lines.csv"
+        << QStringList{"山田 太郎|100-0001|東京都千代田区|千代田1-1|グランハイツ101"}
+        << QStringList{"0"} << "";
+    QTest::newRow("連名 past the third named")
+        << "five-renmei.vcf" << QStringList{"山田 太郎|100-0001|東京都千代田区|千代田1-1|"}
+        << QStringList{"0"}
+        << "「山田 太郎」の連名は3人までのため、三郎、四郎 は取り込んでいません。";
     QTest::newRow("自宅住所1–3, 自宅〒, 宛名敬称")
         << "home-columns.csv" << QStringList{"鈴木 一郎|105-0011|東京都港区|芝公園2-2|芝ハイツ3"}
         << QStringList{QString::number(honorificWords().indexOf(QStringLiteral("殿")))} << "";
