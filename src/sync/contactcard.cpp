@@ -131,7 +131,7 @@ QByteArray rewrittenAddress(const QByteArray &line, const AddressRecord &was,
         parts[2] = escapedComponent(record.field(AddressRecord::Address2));
     if (changed(AddressRecord::Address1)) {
         const QString region = QString::fromUtf8(parts.at(4)).trimmed();
-        const QString line1 = record.field(AddressRecord::Address1);
+        const QString &line1 = record.field(AddressRecord::Address1);
         if (!region.isEmpty() && line1.startsWith(region) && !region.contains(u'\\')) {
             parts[3] = escapedComponent(line1.mid(region.size()));
         } else {
