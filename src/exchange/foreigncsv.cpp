@@ -75,6 +75,44 @@ QString headerKey(const QString &name) {
     return key;
 }
 
+// Tags in one CSV field: joined by ';', a ';' inside a tag written "\;".
+// A field of one tag holding another separator ends in ';', so that it
+// reads back as one.
+QString csvTags(const QStringList &tags) {
+    QStringList escaped;
+    for (const QString &tag : tags)
+        escaped.append(QString(tag).replace(u';', QStringLiteral("\\;")));
+    QString text = escaped.join(u';');
+    static const QRegularExpression others(QStringLiteral("[；、,，]"));
+    if (tags.size() == 1 && tags.first().contains(others))
+        text += u';';
+    return text;
+}
+
+// A field with a ';' is parted at its unescaped ones only; one without, at
+// any separator people type (、 , ，), as other programs' files hold them.
+QStringList tagsFromCsv(const QString &text) {
+    if (!text.contains(u';'))
+        return splitTags(text);
+    QStringList tags;
+    QString tag;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == u'\\' && i + 1 < text.size() && text.at(i + 1) == u';') {
+            tag += u';';
+            ++i;
+        } else if (text.at(i) == u';') {
+            tags.append(tag.trimmed());
+            tag.clear();
+        } else {
+            tag += text.at(i);
+        }
+    }
+    tags.append(tag.trimmed());
+    tags.removeAll(QString());
+    tags.removeDuplicates();
+    return tags;
+}
+
 // RFC 4180 with some leniency: any line end, a quote inside an unquoted
 // field kept as it is.
 // Text a spreadsheet saves as "Unicode テキスト": UTF-16 with a byte-order
@@ -529,7 +567,8 @@ bool mappingNamesSomething(const CsvMapping &mapping) {
 }
 
 QList<YearColumn> yearColumns(const QStringList &header) {
-    static const QRegularExpression year(QStringLiteral("(?<![0-9])(19|20)[0-9]{2}(?![0-9])"));
+    // Every year a mark may be for (1900–2999), as the export writes them.
+    static const QRegularExpression year(QStringLiteral("(?<![0-9])(19|2[0-9])[0-9]{2}(?![0-9])"));
     // The mourning word first: 喪中 says nothing of sending.
     static const std::pair<YearMark, QStringList> words[] = {
         {YearMark::Mourning, {QStringLiteral("喪中"), QStringLiteral("服喪")}},
@@ -686,7 +725,7 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
             reading =
                 QStringList{cell(row, familyReading), cell(row, givenReading)}.join(u' ').trimmed();
         QJsonObject data = withTags(withReading(withJointNames({}, joint), reading),
-                                    splitTags(cell(row, at(ImportColumn::Tags))));
+                                    tagsFromCsv(cell(row, at(ImportColumn::Tags))));
         for (const YearColumn &year : years)
             if (isYesCell(cell(row, year.column)))
                 data = withMark(data, year.year, year.mark, true);
@@ -734,7 +773,7 @@ QByteArray writeExportCsv(const QList<AddressRecord> &records, const QList<QJson
         const JointNames joint = jointNamesOf(extra);
         for (int n = 0; n < MaxJointNames; ++n)
             texts << joint.value(n).name << joint.value(n).honorific;
-        texts << readingOf(extra) << tagsOf(extra).join(u';');
+        texts << readingOf(extra) << csvTags(tagsOf(extra));
         const YearMarks marks = yearMarksOf(extra);
         for (const int year : std::as_const(years))
             for (const YearMark mark : AllYearMarks)

@@ -85,6 +85,8 @@ private slots:
     void importedCodes();
     void readingsFromEveryColumn_data();
     void readingsFromEveryColumn();
+    void tagsAndMarksThroughCsv_data();
+    void tagsAndMarksThroughCsv();
 };
 
 void TestExchange::vcards_data() {
@@ -629,6 +631,32 @@ void TestExchange::readingsFromEveryColumn() {
     QCOMPARE(gotReadings, readings);
     QCOMPARE(gotTags, tags);
     QVERIFY2(result.warnings.isEmpty(), qPrintable(result.warnings.join(u'\n')));
+}
+
+void TestExchange::tagsAndMarksThroughCsv_data() {
+    QTest::addColumn<QStringList>("tags");
+    QTest::newRow("tags holding a comma and a semicolon")
+        << QStringList{"家族", "友人,会社", "a;b"};
+    QTest::newRow("one tag holding a comma") << QStringList{"友人,会社"};
+    QTest::newRow("plain tags") << QStringList{"家族", "友人"};
+}
+
+// The program's own CSV gives back every tag whole and every year's mark,
+// 2150 included.
+void TestExchange::tagsAndMarksThroughCsv() {
+    QFETCH(QStringList, tags);
+    const AddressRecord record =
+        AddressRecord::fromList({"山田 太郎", "東京都千代田区", "1-1", "100-0001", "", "0", ""});
+    QJsonObject data = withTags({}, tags);
+    data = withMark(data, 2150, YearMark::Sent, true);
+    data = withMark(data, 2026, YearMark::Received, true);
+    const CsvRead table = readCsvTable(writeExportCsv({record}, {data}));
+    QVERIFY(table.ok());
+    const ImportResult read = recordsFromTable(table.table, guessMapping(table.table.header));
+    QCOMPARE(read.records.size(), 1);
+    QCOMPARE(tagsOf(read.data.first()), tags);
+    QCOMPARE(yearMarksOf(read.data.first()),
+             (YearMarks{{2026, int(YearMark::Received)}, {2150, int(YearMark::Sent)}}));
 }
 
 QTEST_MAIN(TestExchange)
