@@ -33,17 +33,20 @@ const std::vector<KnownHeader> &knownHeaders() {
         {ImportColumn::GivenName, {"名", "firstname", "givenname"}},
         {ImportColumn::PostalCode,
          {"郵便番号", "〒", "zip", "zipcode", "postalcode", "postcode", "address1-postalcode",
-          "homepostalcode", "自宅郵便番号", "自宅住所郵便番号", "自宅〒", "homezipcode",
-          "homezip"}},
+          "homepostalcode", "自宅郵便番号", "自宅住所郵便番号", "自宅〒", "homezipcode", "homezip",
+          "住所1-郵便番号"}},
         {ImportColumn::WholeAddress,
-         {"住所", "address", "address1-formatted", "homeaddress", "自宅住所"}},
+         {"住所", "address", "address1-formatted", "homeaddress", "自宅住所",
+          "住所1-書式設定済み"}},
         {ImportColumn::Region,
          {"都道府県", "address1-region", "homestate", "state", "region", "prefecture",
-          "自宅都道府県", "自宅住所都道府県"}},
+          "自宅都道府県", "自宅住所都道府県", "住所1-都道府県"}},
         {ImportColumn::Locality,
-         {"市区町村", "address1-city", "homecity", "city", "自宅市区町村", "自宅住所市区町村"}},
+         {"市区町村", "address1-city", "homecity", "city", "自宅市区町村", "自宅住所市区町村",
+          "住所1-市区町村"}},
         {ImportColumn::Street,
-         {"番地", "address1-street", "homestreet", "street", "自宅番地", "自宅住所番地"}},
+         {"番地", "address1-street", "homestreet", "street", "自宅番地", "自宅住所番地",
+          "住所1-番地"}},
         {ImportColumn::Address1, {"住所1", "住所１", "自宅住所1", "自宅住所１"}},
         {ImportColumn::Address2, {"住所2", "住所２", "自宅住所2", "自宅住所２"}},
         {ImportColumn::Building,
@@ -277,12 +280,24 @@ int &slot(CsvMapping &mapping, ImportColumn column) {
 // business and other ones (English and Japanese). The mapped one comes
 // first, with its type where it is one of Google's.
 QList<AddressGroup> addressGroups(const QStringList &header, const CsvMapping &mapping) {
-    static const QRegularExpression google(QStringLiteral(
-        "^address(\\d)-(formatted|street|city|region|postalcode|extendedaddress|type)$"));
+    // Google's columns, in English and as its Japanese export names them.
+    static const QRegularExpression google(
+        QStringLiteral("^(?:address|住所)(\\d)-(formatted|street|city|region|postalcode|"
+                       "extendedaddress|type|書式設定済み|番地|市区町村|都道府県|郵便番号|住所2|"
+                       "タイプ|種類)$"));
     static const std::pair<const char *, ImportColumn> googleParts[] = {
-        {"formatted", ImportColumn::WholeAddress}, {"street", ImportColumn::Street},
-        {"city", ImportColumn::Locality},          {"region", ImportColumn::Region},
-        {"postalcode", ImportColumn::PostalCode},  {"extendedaddress", ImportColumn::Building}};
+        {"formatted", ImportColumn::WholeAddress},
+        {"street", ImportColumn::Street},
+        {"city", ImportColumn::Locality},
+        {"region", ImportColumn::Region},
+        {"postalcode", ImportColumn::PostalCode},
+        {"extendedaddress", ImportColumn::Building},
+        {"書式設定済み", ImportColumn::WholeAddress},
+        {"番地", ImportColumn::Street},
+        {"市区町村", ImportColumn::Locality},
+        {"都道府県", ImportColumn::Region},
+        {"郵便番号", ImportColumn::PostalCode},
+        {"住所2", ImportColumn::Building}};
     static const std::pair<const char *, ImportColumn> outlookParts[] = {
         {"street", ImportColumn::Street},   {"city", ImportColumn::Locality},
         {"state", ImportColumn::Region},    {"postalcode", ImportColumn::PostalCode},
@@ -296,9 +311,11 @@ QList<AddressGroup> addressGroups(const QStringList &header, const CsvMapping &m
         bool type = false;
         if (const QRegularExpressionMatch match = google.match(key); match.hasMatch()) {
             group = QStringLiteral("google") + match.captured(1);
-            type = match.captured(2) == QLatin1String("type");
+            type = match.captured(2) == QLatin1String("type") ||
+                   match.captured(2) == QStringLiteral("タイプ") ||
+                   match.captured(2) == QStringLiteral("種類");
             for (const auto &[name, column] : googleParts)
-                if (match.captured(2) == QLatin1String(name))
+                if (match.captured(2) == QString::fromUtf8(name))
                     part = column;
         } else {
             for (const char *prefix : {"business", "other", "勤務先", "その他の", "その他"}) {
@@ -348,10 +365,14 @@ bool hasAddress(const QStringList &row, const CsvMapping &columns) {
 // any other the row holds.
 CsvMapping chooseAddress(const QStringList &row, const CsvMapping &mapping,
                          const QList<AddressGroup> &groups) {
+    // "Home", "* Home" (Google marks the primary one), 自宅.
+    const auto home = [&row](int column) {
+        const QString type = cell(row, column).remove(u'*').trimmed();
+        return type.compare(QLatin1String("home"), Qt::CaseInsensitive) == 0 ||
+               type == QStringLiteral("自宅");
+    };
     for (const AddressGroup &group : groups)
-        if (group.typeColumn >= 0 &&
-            cell(row, group.typeColumn).compare(QLatin1String("home"), Qt::CaseInsensitive) == 0 &&
-            hasAddress(row, group.columns))
+        if (group.typeColumn >= 0 && home(group.typeColumn) && hasAddress(row, group.columns))
             return group.columns;
     for (const AddressGroup &group : groups)
         if (hasAddress(row, group.columns))

@@ -502,6 +502,12 @@ void TestExchange::realExports_data() {
         << QStringList{"鈴木 一郎|530-0001|大阪府大阪市北区|梅田3-1|",
                        "鈴木 次郎|105-0011|東京都港区|芝公園2-2|"}
         << QStringList{"0", "0"} << "";
+    QTest::newRow("Google in Japanese: 勤務先, then 自宅")
+        << "google-japanese-work-home.csv"
+        << QStringList{"鈴木 一郎|530-0001|大阪府大阪市北区|梅田3-1|"} << QStringList{"0"} << "";
+    QTest::newRow("Google: work, then the primary \"* Home\"")
+        << "google-primary-home.csv" << QStringList{"佐藤 花子|530-0001|大阪府大阪市北区|梅田3-1|"}
+        << QStringList{"0"} << "";
     QTest::newRow("Outlook: a business address only")
         << "outlook-business-only.csv"
         << QStringList{"佐藤 花子|100-0005|東京都千代田区|丸の内1-1|"} << QStringList{"0"} << "";
