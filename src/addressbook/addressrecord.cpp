@@ -74,6 +74,10 @@ const QStringList &honorificWords() {
 }
 
 QString honorificWord(const QString &field) {
+    // A word the field holds (各位, さん, as other programs and older imports
+    // wrote them) is printed as written.
+    if (const QString text = field.trimmed(); !text.isEmpty() && !parseLeadingNumber(text))
+        return text;
     // Read as a number and rounded half to even; an index outside the table
     // (-1 for a card with none chosen, or any other) selects no word.
     const int index = roundHalfEven(leadingNumber(field));

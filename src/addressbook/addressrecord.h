@@ -45,9 +45,9 @@ int roundHalfEven(double value);
 // Index to word: 0 様, 1 殿, 2 御中, 3 君, 4 先生, 5 行.
 const QStringList &honorificWords();
 
-// The word for a stored honorific field: its leading number (0 for empty
-// or non-numeric text) rounded half to even; an empty text when that
-// selects none of the six.
+// The word for a stored honorific field: its leading number (0 for empty)
+// rounded half to even, an empty text when that selects none of the six;
+// a field holding a word (各位, さん) gives the word.
 QString honorificWord(const QString &field);
 
 } // namespace nvl

@@ -33,6 +33,13 @@ QString recordDataText(const QJsonObject &data) {
     return parts.join(u'／');
 }
 
+AddressRecord printedRecord(const AddressRecord &record, const QJsonObject &data) {
+    AddressRecord printed = record;
+    if (const QString word = RecordExtras::fromJson(data).honorificWord; !word.isEmpty())
+        printed.setField(AddressRecord::Honorific, word);
+    return printed;
+}
+
 QJsonObject mergedRecordData(const QJsonObject &own, const QJsonObject &other) {
     QJsonObject both = other;
     for (auto it = own.begin(); it != own.end(); ++it)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "addressrecord.h"
+
 #include <QJsonObject>
 #include <QString>
 
@@ -13,5 +15,9 @@ QString recordDataText(const QJsonObject &data);
 // marks joined, 連名 after the record's own up to the most a card takes;
 // where both hold one reading or sync link, the record's own stays.
 QJsonObject mergedRecordData(const QJsonObject &own, const QJsonObject &other);
+
+// The record as it prints and exports: its honorific the word its data
+// keeps beyond the six, when it keeps one.
+AddressRecord printedRecord(const AddressRecord &record, const QJsonObject &data);
 
 } // namespace nvl

@@ -16,6 +16,7 @@ const QString ReadingKey = QStringLiteral("reading");
 const QString TagsKey = QStringLiteral("tags");
 const QString HistoryKey = QStringLiteral("history");
 const QString SyncKey = QStringLiteral("sync");
+const QString HonorificWordKey = QStringLiteral("honorificWord");
 const QString UidKey = QStringLiteral("uid");
 const QString HrefKey = QStringLiteral("href");
 const QString EtagKey = QStringLiteral("etag");
@@ -137,6 +138,7 @@ RecordExtras RecordExtras::fromJson(const QJsonObject &data) {
     extras.tags = stringsOf(data.value(TagsKey));
     extras.history = historyFrom(data.value(HistoryKey));
     extras.sync = syncFrom(data.value(SyncKey));
+    extras.honorificWord = data.value(HonorificWordKey).toString().trimmed();
     extras.m_read = data;
     return extras;
 }
@@ -159,6 +161,8 @@ QJsonObject RecordExtras::toJson() const {
         const QJsonObject marks = historyJson(history);
         put(data, HistoryKey, marks, marks.isEmpty());
     }
+    if (honorificWord != was.honorificWord)
+        put(data, HonorificWordKey, honorificWord.trimmed(), honorificWord.trimmed().isEmpty());
     if (sync != was.sync)
         put(data, SyncKey, syncJson(m_read.value(SyncKey).toObject(), sync), sync == SyncLink());
     return data;

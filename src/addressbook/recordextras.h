@@ -43,6 +43,9 @@ struct RecordExtras {
     QStringList tags;  // trimmed, each once
     YearMarks history; // card year → marks
     SyncLink sync;     // !isSet(): not linked
+    // An honorific beyond the six (各位, さん, 御一同様), printed as written;
+    // the book's field keeps an index other programs read (0, 様).
+    QString honorificWord;
 
     static RecordExtras fromJson(const QJsonObject &data);
     QJsonObject toJson() const;

@@ -10,6 +10,7 @@
 #include "printlist.h"
 #include "printoutput.h"
 #include "qtservices.h"
+#include "recorddata.h"
 #include "selectionoptions.h"
 #include "senderfile.h"
 #include "textfile.h"
@@ -224,7 +225,7 @@ int runPrintPdf(int argc, char *argv[]) {
     if (parser.isSet(twoUp))
         job.paper = Paper::A4TwoUp;
     for (const int n : numbers) {
-        job.records.append(book.record(n));
+        job.records.append(printedRecord(book.record(n), document.recordData(n - 1)));
         job.jointNames.append(jointNamesOf(document.recordData(n - 1)));
     }
     job.vertical = parser.isSet(vertical);

@@ -4,6 +4,8 @@
 #include "bookfile.h"
 #include "bookquestions.h"
 #include "jointnames.h"
+#include "recorddata.h"
+#include "recordextras.h"
 #include "recordsearch.h"
 #include "splitaddress.h"
 
@@ -68,6 +70,10 @@ void CardEditor::putCardInFields() {
     m_ui->honorific->setCurrentIndex(honorificIndexForList(record.field(AddressRecord::Honorific)));
     m_ui->address3->setText(record.field(AddressRecord::Address3));
     const QJsonObject data = m_session.cardData(cardNo());
+    // A word beyond the six, from the record's data or its field, as written.
+    if (const QString word = printedRecord(record, data).field(AddressRecord::Honorific);
+        !isNumericText(word) && !word.isEmpty() && !honorificWords().contains(word))
+        m_ui->honorific->setEditText(word);
     m_ui->reading->setText(readingOf(data));
     m_ui->tags->setText(tagsOf(data).join(QStringLiteral("; ")));
     offerBookTags();
@@ -90,10 +96,20 @@ QJsonObject CardEditor::shownData() const {
                       m_ui->jointHonorifics.at(size_t(n))->currentData().toString()});
     QJsonObject data = withJointNames(m_session.cardData(cardNo()), joint);
     data = withReading(data, m_ui->reading->text());
+    RecordExtras extras = RecordExtras::fromJson(data);
+    extras.honorificWord = typedHonorificWord();
+    data = extras.toJson();
     const int year = m_ctx.currentCardYear();
     for (int n = 0; n < YearMarkCount; ++n)
         data = withMark(data, year, AllYearMarks[n], m_ui->yearMarks.at(size_t(n))->isChecked());
     return withTags(data, splitTags(m_ui->tags->text()));
+}
+
+QString CardEditor::typedHonorificWord() const {
+    const QString text = m_ui->honorific->currentText().trimmed();
+    if (text.isEmpty() || honorificWords().contains(text))
+        return {};
+    return text;
 }
 
 AddressRecord CardEditor::shownCard() {
@@ -112,7 +128,10 @@ AddressRecord CardEditor::shownCard() {
     record.setField(AddressRecord::Address2, m_ui->address2->text());
     record.setField(AddressRecord::PostalCode, m_ui->postalCode->text());
     record.setField(AddressRecord::Code, m_ui->code->text());
-    record.setField(AddressRecord::Honorific, QString::number(m_ui->honorific->currentIndex()));
+    // A typed word beyond the six keeps 様's index; the word is the data's.
+    record.setField(AddressRecord::Honorific, typedHonorificWord().isEmpty()
+                                                  ? QString::number(m_ui->honorific->currentIndex())
+                                                  : QStringLiteral("0"));
     record.setField(AddressRecord::Address3, m_ui->address3->text());
     return record;
 }

@@ -60,6 +60,8 @@ private:
     // The card as the fields show it.
     AddressRecord shownCard();
     QJsonObject shownData() const;
+    // The honorific typed when it is none of the six; empty otherwise.
+    QString typedHonorificWord() const;
     void clearFields();
     // The book's tags, offered as the tag box completes.
     void offerBookTags();

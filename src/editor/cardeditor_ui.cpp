@@ -142,6 +142,9 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
     m_ui->honorific->setObjectName(QStringLiteral("Combo1"));
     m_ui->honorific->setAccessibleName(tr("敬称"));
     m_ui->honorific->addItems(honorificWords());
+    // A word beyond the six (各位, さん) may be typed; it prints as written.
+    m_ui->honorific->setEditable(true);
+    m_ui->honorific->setInsertPolicy(QComboBox::NoInsert);
     grid->addWidget(m_ui->honorific, 5, 3);
     m_ui->reading = addField("lblReading", tr("フリガナ"), "txtReading", true, 6, 0, 2).second;
     m_ui->reading->setMaxLength(m_ui->name->maxLength() * 2);
@@ -304,7 +307,7 @@ void CardEditor::connectHandlers() {
     for (QCheckBox *box : m_ui->yearMarks)
         connect(box, &QCheckBox::toggled, this, edited);
     connect(m_ui->oneLineAddress, &QLineEdit::textChanged, this, edited);
-    connect(m_ui->honorific, &QComboBox::currentIndexChanged, this, edited);
+    connect(m_ui->honorific, &QComboBox::currentTextChanged, this, edited);
     for (int n = 0; n < MaxJointNames; ++n) {
         connect(m_ui->jointNames.at(size_t(n)), &QLineEdit::textChanged, this, edited);
         connect(m_ui->jointHonorifics.at(size_t(n)), &QComboBox::currentIndexChanged, this, edited);

@@ -1,5 +1,7 @@
 #include "foreigncsv.h"
 
+#include "recorddata.h"
+#include "recordextras.h"
 #include "recordsearch.h"
 
 #include "textcodec.h"
@@ -712,8 +714,9 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
         QString honorific = cell(row, at(ImportColumn::Honorific));
         if (byCompany && honorific.isEmpty())
             honorific = QStringLiteral("御中");
+        QString beyond;
         record.setField(AddressRecord::Honorific, at(ImportColumn::Honorific) >= 0 || byCompany
-                                                      ? importedHonorific(honorific)
+                                                      ? importedHonorific(honorific, &beyond)
                                                       : QStringLiteral("0"));
         record.setField(AddressRecord::Code, cell(row, at(ImportColumn::Code)));
         tidyImportedRecord(record);
@@ -750,6 +753,11 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
         for (const YearColumn &year : years)
             if (isYesCell(cell(row, year.column)))
                 data = withMark(data, year.year, year.mark, true);
+        if (!beyond.isEmpty()) {
+            RecordExtras extras = RecordExtras::fromJson(data);
+            extras.honorificWord = beyond;
+            data = extras.toJson();
+        }
         result.data.append(data);
     }
     return result;
@@ -777,7 +785,7 @@ QByteArray writeExportCsv(const QList<AddressRecord> &records, const QList<QJson
             header << quote(yearMarkColumnName(mark, year));
     QString out = header.join(u',') + QStringLiteral("\r\n");
     for (qsizetype index = 0; index < records.size(); ++index) {
-        const AddressRecord &record = records.at(index);
+        const AddressRecord record = printedRecord(records.at(index), data.value(index));
         QStringList texts;
         for (int field = 1; field <= AddressRecord::FieldCount; ++field) {
             const QString &value = record.field(field);

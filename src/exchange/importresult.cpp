@@ -50,12 +50,20 @@ QString importedPostalCode(const QString &given) {
     return digits.left(3) + u'-' + digits.mid(3);
 }
 
-QString importedHonorific(const QString &text) {
+QString importedHonorific(const QString &text, QString *beyond) {
     const QString word = withoutControls(text).trimmed();
     if (word.isEmpty())
         return QStringLiteral("0"); // 様, as the editor starts
     const qsizetype index = honorificWords().indexOf(word);
-    return index >= 0 ? QString::number(index) : word;
+    if (index >= 0)
+        return QString::number(index);
+    // A word beyond the six goes to the record's data; the field keeps the
+    // index other programs read.
+    if (beyond && !isNumericText(word)) {
+        *beyond = word;
+        return QStringLiteral("0");
+    }
+    return word;
 }
 
 void setImportedAddress(AddressRecord &record, const QString &regionAndLocality,

@@ -31,8 +31,9 @@ struct ImportResult {
 QString importedPostalCode(const QString &text);
 
 // The honorific field for a word (様 → "0"); an empty text is 様 too; a
-// number stays as it is, another word too (the print check names it).
-QString importedHonorific(const QString &text);
+// number stays as it is, another word too (printed as written). With
+// `beyond`, such a word is put there and the index of 様 returned.
+QString importedHonorific(const QString &text, QString *beyond = nullptr);
 
 // The address lines of the book from the parts an address book keeps:
 // region and locality as 住所１ and the street as 住所２; an address that

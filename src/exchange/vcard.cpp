@@ -1,5 +1,6 @@
 #include "vcard.h"
 
+#include "recorddata.h"
 #include "recordextras.h"
 
 #include "cp932.h"
@@ -321,11 +322,13 @@ void finishContact(const Contact &contact, ImportResult &result) {
     record.setField(AddressRecord::Address3, building);
     record.setField(AddressRecord::PostalCode, importedPostalCode(a.value(5)));
     record.setField(AddressRecord::Code, contact.code);
+    QString beyond;
     record.setField(AddressRecord::Honorific,
                     importedHonorific(!contact.honorific.isEmpty() ? contact.honorific
                                       : contact.company || name == contact.organization
                                           ? QStringLiteral("御中")
-                                          : QString()));
+                                          : QString(),
+                                      &beyond));
     tidyImportedRecord(record);
     // An address of only a country or control characters is none.
     if (record.field(AddressRecord::Address1).isEmpty() &&
@@ -351,6 +354,11 @@ void finishContact(const Contact &contact, ImportResult &result) {
         for (const YearMark mark : AllYearMarks)
             if (it.value() & int(mark))
                 data = withMark(data, it.key(), mark, true);
+    if (!beyond.isEmpty()) {
+        RecordExtras extras = RecordExtras::fromJson(data);
+        extras.honorificWord = beyond;
+        data = extras.toJson();
+    }
     result.data.append(data);
 }
 
@@ -635,7 +643,8 @@ QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObj
         // The book's own fields, read back by this program's import.
         if (!r.field(AddressRecord::Code).isEmpty())
             line(QStringLiteral("X-NVL-CODE:%1").arg(escaped(r.field(AddressRecord::Code))));
-        const QString &honorific = r.field(AddressRecord::Honorific);
+        const QString honorific =
+            printedRecord(r, data.value(index)).field(AddressRecord::Honorific);
         const QString word = honorific == QString::number(honorific.toInt())
                                  ? honorificWords().value(honorific.toInt())
                                  : honorific;

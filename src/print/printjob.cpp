@@ -9,6 +9,7 @@
 #include "logging.h"
 #include "offsetfile.h"
 #include "printoutput.h"
+#include "recorddata.h"
 
 #include <QApplication>
 #include <QFile>
@@ -40,6 +41,8 @@ PrintJob PrintWindow::currentJob() const {
                             m_ctx.book.record(number) == m_printList.at(i);
         job.jointNames.append(inBook ? jointNamesOf(m_ctx.book.recordData(number - 1))
                                      : JointNames());
+        if (inBook)
+            job.records[i] = printedRecord(m_printList.at(i), m_ctx.book.recordData(number - 1));
     }
     job.paper = m_paper.paper(fourUp());
     job.vertical = m_paper.vertical;

@@ -124,7 +124,7 @@ void TestBookFile::honorificWords_data() {
     QTest::newRow("5") << "5" << QStringLiteral("行");
     QTest::newRow("none chosen") << "-1" << QString();
     QTest::newRow("empty reads as 0") << "" << QStringLiteral("様");
-    QTest::newRow("text reads as 0") << "abc" << QStringLiteral("様");
+    QTest::newRow("a word is printed as written") << " 各位 " << QStringLiteral("各位");
     QTest::newRow("out of range") << "9" << QString();
     QTest::newRow("2.5 to even") << "2.5" << QStringLiteral("御中");
     QTest::newRow("3.5 to even") << "3.5" << QStringLiteral("先生");

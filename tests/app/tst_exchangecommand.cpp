@@ -5,6 +5,7 @@
 #include "buildpaths.h"
 #include "fakeplatform.h"
 #include "jointnames.h"
+#include "pdftools.h"
 #include "testmain.h"
 #include "yearmarks.h"
 
@@ -42,6 +43,7 @@ private slots:
     void lineBreaksInFields();
     void exportReadByOtherReaders();
     void mapFromTheCommandLine();
+    void honorificWordsPrintedAsWritten();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -649,4 +651,35 @@ void TestExchangeCommand::mapFromTheCommandLine() {
              0);
     QVERIFY(readBytes(book).contains(
         cp932(QStringLiteral("\"山田 太郎\",\"東京都千代田区\",\"千代田1-1\",\"100-0001\""))));
+}
+
+// Honorifics beyond the six (各位, ちゃん, 御一同様) print as written, once;
+// the book's field keeps 様's index, which other programs read, and the
+// word goes back out through both exports.
+void TestExchangeCommand::honorificWordsPrintedAsWritten() {
+    const QString csv = path(QStringLiteral("words.csv"));
+    writeBytes(csv, QStringLiteral("氏名,郵便番号,住所1,住所2,敬称\r\n"
+                                   "一の会,100-0001,東京都千代田区,千代田1-1,各位\r\n"
+                                   "二 花子,100-0001,東京都千代田区,千代田1-2,ちゃん\r\n"
+                                   "三 家,100-0001,東京都千代田区,千代田1-3,御一同様\r\n")
+                        .toUtf8());
+    const QString book = path(QStringLiteral("words.dat"));
+    QCOMPARE(run({"import", csv, book}), 0);
+    const QString bytes = QString::fromUtf8(readBytes(book));
+    QCOMPARE(bytes.count(QStringLiteral("\"0\",\"\"")), 3);
+    const QString pdf = path(QStringLiteral("words.pdf"));
+    QCOMPARE(run({"print-pdf", book, pdf}), 0);
+    const QString text = pdfDrawnText(pdf);
+    for (const QString &word :
+         {QStringLiteral("各位"), QStringLiteral("ちゃん"), QStringLiteral("御一同様")})
+        QVERIFY2(text.contains(word) && !text.contains(word + QStringLiteral("様")) &&
+                     !text.contains(word + QStringLiteral(" 様")),
+                 qPrintable(text));
+    QCOMPARE(text.count(u'様'), 1); // 御一同様's own
+    const QString vcf = path(QStringLiteral("words.vcf"));
+    QCOMPARE(run({"export", book, vcf}), 0);
+    QVERIFY(readBytes(vcf).contains(QStringLiteral("X-NVL-HONORIFIC:各位").toUtf8()));
+    const QString out = path(QStringLiteral("words-out.csv"));
+    QCOMPARE(run({"export", book, out}), 0);
+    QVERIFY(readBytes(out).contains(QStringLiteral("\"ちゃん\"").toUtf8()));
 }

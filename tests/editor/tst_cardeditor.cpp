@@ -3,6 +3,7 @@
 #include "fakeplatform.h"
 #include "jointnames.h"
 #include "mainwindow.h"
+#include "recordextras.h"
 #include "recordsearch.h"
 
 #include <QAbstractButton>
@@ -94,6 +95,7 @@ private slots:
     void deleteWriteFailureChangesNothing();
     void fromMainWindowAndBack();
     void jointNamesTypedAndKept();
+    void honorificWordTyped();
 
 private:
     CardEditor *openOn(int cards);
@@ -964,3 +966,26 @@ void TestCardEditor::jointNamesTypedAndKept() {
 
 QTEST_MAIN(TestCardEditor)
 #include "tst_cardeditor.moc"
+
+// A word beyond the six typed in 敬称 is kept as the card's own: the
+// book's field holds 様's index, the word comes back when the card does.
+void TestCardEditor::honorificWordTyped() {
+    openOn(2);
+    auto *honorific = ctl<QComboBox>("Combo1");
+    honorific->lineEdit()->clear();
+    typeText(honorific->lineEdit(), QStringLiteral("各位"));
+    QVERIFY(m_editor->modified());
+    click("cmdAdd");
+    QCOMPARE(m_desk->context.book.record(1).field(AddressRecord::Honorific), QStringLiteral("0"));
+    QCOMPARE(RecordExtras::fromJson(m_desk->context.book.recordData(0)).honorificWord,
+             QStringLiteral("各位"));
+    click("cmdFow");
+    QVERIFY(honorific->currentText() != QStringLiteral("各位")); // the next card's own
+    click("cmdRew");
+    QCOMPARE(honorific->currentText(), QStringLiteral("各位"));
+    // One of the six chosen again: the word goes.
+    honorific->setCurrentIndex(1);
+    click("cmdAdd");
+    QCOMPARE(m_desk->context.book.record(1).field(AddressRecord::Honorific), QStringLiteral("1"));
+    QVERIFY(RecordExtras::fromJson(m_desk->context.book.recordData(0)).honorificWord.isEmpty());
+}
