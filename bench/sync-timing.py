@@ -78,13 +78,19 @@ class Round:
                 f.write(card.replace(old.encode(), new.encode()))
 
 
-def one_round(program, server_folder, home, name):
+def address_book(server_folder, home, name):
+    """A new, empty address book on the fixture's server; its URL."""
     base = open(os.path.join(server_folder, 'url')).read().strip()
     url = base + home.lstrip('/') + name + '/'
     request = urllib.request.Request(url, method='MKCOL', data=MKCOL, headers={
         'Authorization': 'Basic ' + base64.b64encode(b'alice:secret').decode(),
         'Content-Type': 'application/xml'})
     urllib.request.urlopen(request).close()
+    return url
+
+
+def one_round(program, server_folder, home, name):
+    url = address_book(server_folder, home, name)
     with tempfile.TemporaryDirectory() as folder:
         r = Round(program, folder, url)
         times = {}
@@ -105,12 +111,7 @@ def one_round(program, server_folder, home, name):
 def thousand(program, server_folder, home, name):
     """1,000 contacts the phone made, the book full at 300: a sync with
     nothing changed, beside vdirsyncer's."""
-    base = open(os.path.join(server_folder, 'url')).read().strip()
-    url = base + home.lstrip('/') + name + '/'
-    request = urllib.request.Request(url, method='MKCOL', data=MKCOL, headers={
-        'Authorization': 'Basic ' + base64.b64encode(b'alice:secret').decode(),
-        'Content-Type': 'application/xml'})
-    urllib.request.urlopen(request).close()
+    url = address_book(server_folder, home, name)
     with tempfile.TemporaryDirectory() as folder:
         r = Round(program, folder, url)
         for i in range(1000):

@@ -162,14 +162,11 @@ int runSyncCommand(int argc, char *argv[]) {
     if (report.ok() && parser.isSet(prefer)) {
         const QStringList settled = settleConflicts(copy, report, preferred, url, &options);
         if (!settled.isEmpty()) {
-            SyncReport again = SyncEngine(copy, *client, options, flow.checkpoint()).run();
-            again.uploaded += report.uploaded;
-            again.updatedInBook += report.updatedInBook;
-            again.added += report.added;
-            again.linked += report.linked;
-            again.deleted += report.deleted;
-            again.warnings = report.warnings + again.warnings;
-            report = again;
+            const SyncReport again = SyncEngine(copy, *client, options, flow.checkpoint()).run();
+            if (again.ok())
+                report.add(again);
+            else
+                report = again;
             for (const QString &line : settled)
                 std::printf("%s\n", qPrintable(line));
         }

@@ -593,6 +593,10 @@ QByteArray foldedVCardLine(const QByteArray &bytes) {
     return out;
 }
 
+QString escapedVCardText(const QString &text) {
+    return escaped(text);
+}
+
 std::pair<QString, QString> splitPrefecture(const QString &address1) {
     qsizetype length = 0;
     for (const char *three : {"北海道", "東京都", "京都府", "大阪府"})

@@ -43,6 +43,10 @@ QByteArray foldedVCardLine(const QByteArray &line);
 
 QByteArray writeVCards(const QList<AddressRecord> &records, const QList<QJsonObject> &data = {});
 
+// Text as one vCard value or component holds it: '\\', ';', ',' and line
+// breaks escaped (RFC 6350, 3.4).
+QString escapedVCardText(const QString &text);
+
 // 住所１ parted into its prefecture (都道府県) and the rest, as vCard's region
 // and locality hold them; no prefecture when it does not start with one.
 std::pair<QString, QString> splitPrefecture(const QString &address1);

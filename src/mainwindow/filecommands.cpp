@@ -171,24 +171,22 @@ void MainWindow::openCardEditor() {
 }
 
 void MainWindow::noticeCompanion() {
-    if (const QList<int> rows = m_ctx.book.reattachedRows(); !rows.isEmpty()) {
-        QStringList names;
+    const auto names = [this](const QList<int> &rows) {
+        QStringList list;
         for (const int row : rows)
-            names.append(m_ctx.book.record(row + 1).field(AddressRecord::Name));
+            list.append(m_ctx.book.record(row + 1).field(AddressRecord::Name));
+        return list.join(u'、');
+    };
+    if (const QList<int> rows = m_ctx.book.reattachedRows(); !rows.isEmpty())
         m_ctx.platform.messages.show(
             tr("ほかのプログラムで住所が直された宛名（%1）にも、これまでの付属データ"
                "（連名など）をそのまま付けました。")
-                .arg(names.join(u'、')));
-    }
-    if (const QList<int> rows = m_ctx.book.repairedRows(); !rows.isEmpty()) {
-        QStringList names;
-        for (const int row : rows)
-            names.append(m_ctx.book.record(row + 1).field(AddressRecord::Name));
+                .arg(names(rows)));
+    if (const QList<int> rows = m_ctx.book.repairedRows(); !rows.isEmpty())
         m_ctx.platform.messages.show(
             tr("同期先のサーバーで敬称と一つになっていた連名（%1）を、名前と敬称に分け直しました。"
                "次の保存で付属ファイルにも残ります。")
-                .arg(names.join(u'、')));
-    }
+                .arg(names(rows)));
     if (const QString problem = m_ctx.book.companionProblem(); !problem.isEmpty())
         m_ctx.platform.messages.show(
             problem + u'\n' +

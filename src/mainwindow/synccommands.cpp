@@ -18,20 +18,6 @@ QString secretKey(const SyncSettings &settings) {
     return QStringLiteral("carddav %1 %2").arg(settings.user, settings.url);
 }
 
-// What the round of a sync adds to the one before.
-void addCounts(SyncReport &total, const SyncReport &round) {
-    total.uploaded += round.uploaded;
-    total.updatedOnServer += round.updatedOnServer;
-    total.updatedInBook += round.updatedInBook;
-    total.added += round.added;
-    total.linked += round.linked;
-    total.deleted += round.deleted;
-    total.notes += round.notes;
-    total.overLimit += round.overLimit;
-    total.warnings += round.warnings;
-    total.questions = round.questions;
-}
-
 } // namespace
 
 SyncSettings MainWindow::storedSyncSettings() const {
@@ -244,7 +230,7 @@ bool MainWindow::syncRounds(const DavAccount &account, SyncFlow &flow, SyncBook 
             showSyncFailure(report);
             return false;
         }
-        addCounts(*total, report);
+        total->add(report);
         if (report.questions.isEmpty() || round == 2)
             return true;
         SyncQuestionsDialog dialog(report.questions, this);

@@ -74,12 +74,7 @@ QList<QByteArray> rawComponents(const QByteArray &value) {
 }
 
 QByteArray escapedComponent(const QString &text) {
-    QString out = text;
-    out.replace(u'\\', QStringLiteral("\\\\"));
-    out.replace(u';', QStringLiteral("\\;"));
-    out.replace(u',', QStringLiteral("\\,"));
-    out.replace(u'\n', QStringLiteral("\\n"));
-    return out.toUtf8();
+    return escapedVCardText(text).toUtf8();
 }
 
 bool isCompany(const QList<QByteArray> &lines) {

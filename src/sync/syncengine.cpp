@@ -38,6 +38,19 @@ QStringList SyncReport::texts(SyncQuestion::Kind kind) const {
     return lines;
 }
 
+void SyncReport::add(const SyncReport &round) {
+    uploaded += round.uploaded;
+    updatedOnServer += round.updatedOnServer;
+    updatedInBook += round.updatedInBook;
+    added += round.added;
+    linked += round.linked;
+    deleted += round.deleted;
+    notes += round.notes;
+    overLimit += round.overLimit;
+    warnings += round.warnings;
+    questions = round.questions;
+}
+
 QString emptiedText(const EmptiedSide &emptied, const QString &collection) {
     if (emptied.side == EmptiedSide::Side::Server)
         return tr("「%1」には、前回の同期で結び付けた連絡先が 1 件もありません"

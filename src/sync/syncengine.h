@@ -45,6 +45,9 @@ struct SyncReport {
         return !questions.isEmpty() || !notes.isEmpty() || !overLimit.isEmpty();
     }
     QStringList texts(SyncQuestion::Kind kind) const;
+    // A later round's counts and lines added; its questions are the ones
+    // left (the earlier ones were answered).
+    void add(const SyncReport &round);
 };
 
 // Two-way sync of a copy of the book with a CardDAV address book: reads

@@ -4,6 +4,7 @@
 #include "buildpaths.h"
 #include "davserver.h"
 #include "fakeplatform.h"
+#include "syncbooks.h"
 #include "syncengine.h"
 #include "synctask.h"
 #include "testmain.h"
@@ -30,26 +31,6 @@ QByteArray card(const QString &uid, const QString &name, const QString &street,
                .arg(uid, name, street)
                .toUtf8() +
            extra + "END:VCARD\r\n";
-}
-
-QString bookText(const QStringList &names) {
-    QString text;
-    for (const QString &name : names)
-        text += QStringLiteral(
-                    "\"%1\",\"東京都千代田区\",\"%1の番地\",\"100-0001\",\"\",\"0\",\"\"\r\n")
-                    .arg(name);
-    return text;
-}
-
-QStringList namesIn(const QString &book) {
-    BookDocument document;
-    if (!document.load(book).ok())
-        return {QStringLiteral("(unreadable)")};
-    QStringList names;
-    for (const AddressRecord &record : document.book().records)
-        names.append(record.field(AddressRecord::Name));
-    names.sort();
-    return names;
 }
 
 // Forwards connections to the server until `requests` requests have gone

@@ -6,6 +6,7 @@
 #include "davserver.h"
 #include "fakeplatform.h"
 #include "recordextras.h"
+#include "syncbooks.h"
 #include "testmain.h"
 
 #include <QDir>
@@ -18,30 +19,10 @@ using namespace nvl::test;
 
 namespace {
 
-QString bookText(const QStringList &names) {
-    QString text;
-    for (const QString &name : names)
-        text += QStringLiteral(
-                    "\"%1\",\"東京都千代田区\",\"%1の番地\",\"100-0001\",\"\",\"0\",\"\"\r\n")
-                    .arg(name);
-    return text;
-}
-
 QStringList numbered(const QString &stem, int count) {
     QStringList names;
     for (int i = 1; i <= count; ++i)
         names.append(stem + QString::number(i));
-    return names;
-}
-
-QStringList namesIn(const QString &book) {
-    BookDocument document;
-    if (!document.load(book).ok())
-        return {QStringLiteral("(unreadable)")};
-    QStringList names;
-    for (const AddressRecord &record : document.book().records)
-        names.append(record.field(AddressRecord::Name));
-    names.sort();
     return names;
 }
 
