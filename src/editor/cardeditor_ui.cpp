@@ -147,9 +147,8 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
     m_ui->honorific->setInsertPolicy(QComboBox::NoInsert);
     grid->addWidget(m_ui->honorific, 5, 3);
     m_ui->reading = addField("lblReading", tr("フリガナ"), "txtReading", true, 6, 0, 2).second;
-    m_ui->reading->setMaxLength(m_ui->name->maxLength() * 2);
     // 連名 under the name: a given name, or a full name when the family name
-    // differs, as long as a name may be.
+    // differs.
     for (int n = 0; n < MaxJointNames; ++n) {
         const QString caption = tr("連名%1").arg(n + 1);
         QLineEdit *edit =
@@ -157,7 +156,6 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
                      QStringLiteral("txtJoint%1").arg(n + 1).toLatin1().constData(), true, 7 + n, 0,
                      2)
                 .second;
-        edit->setMaxLength(m_ui->name->maxLength());
         auto *word = new QComboBox(content);
         word->setObjectName(QStringLiteral("cboJoint%1").arg(n + 1));
         word->setAccessibleName(tr("連名%1の敬称").arg(n + 1));
@@ -310,6 +308,12 @@ void CardEditor::connectHandlers() {
     connect(m_ui->honorific, &QComboBox::currentTextChanged, this, edited);
     for (int n = 0; n < MaxJointNames; ++n) {
         connect(m_ui->jointNames.at(size_t(n)), &QLineEdit::textChanged, this, edited);
+        // A 連名 is as long as a name may be, and told the same way.
+        connect(m_ui->jointNames.at(size_t(n)), &QLineEdit::textChanged, this,
+                [this](const QString &text) {
+                    if (!m_loadingCard && text.size() > fieldLimit(WatchedField::Name))
+                        m_ctx.platform.messages.show(tr("文字数が範囲を超えています。"));
+                });
         connect(m_ui->jointHonorifics.at(size_t(n)), &QComboBox::currentIndexChanged, this, edited);
     }
 

@@ -67,7 +67,8 @@ const std::vector<KnownHeader> &knownHeaders() {
         {ImportColumn::Reading,
          {"フリガナ", "ふりがな", "よみ", "読み", "よみがな", "氏名フリガナ", "氏名(フリガナ)",
           "reading", "phoneticname"}},
-        {ImportColumn::Tags, {"タグ", "tags", "グループ", "分類", "categories"}},
+        {ImportColumn::Tags,
+         {"タグ", "tags", "グループ", "分類", "categories", "labels", "ラベル", "groupmembership"}},
     };
     return known;
 }
@@ -97,6 +98,22 @@ QString csvTags(const QStringList &tags) {
 // A field with a ';' is parted at its unescaped ones only; one without, at
 // any separator people type (、 , ，), as other programs' files hold them.
 QStringList tagsFromCsv(const QString &text) {
+    // Google's labels: "* myContacts ::: 家族 ::: 大学"; its own two are
+    // not the user's.
+    const QString plain = text.trimmed();
+    if (plain.contains(QStringLiteral(":::")) || plain.startsWith(u'*') ||
+        plain == QLatin1String("myContacts")) {
+        QStringList tags;
+        for (QString label : text.split(QStringLiteral(":::"))) {
+            label = label.trimmed();
+            if (label.startsWith(u'*'))
+                label = label.mid(1).trimmed();
+            if (!label.isEmpty() && label != QLatin1String("myContacts") &&
+                label != QLatin1String("starred") && !tags.contains(label))
+                tags.append(label);
+        }
+        return tags;
+    }
     if (!text.contains(u';'))
         return splitTags(text);
     QStringList tags;
@@ -627,6 +644,164 @@ bool isYesCell(const QString &text) {
     return yes.contains(text.normalized(QString::NormalizationForm_KC).trimmed().toLower());
 }
 
+namespace {
+
+// A row's companion data: 連名, reading, tags, marks, a word for honorific.
+QJsonObject rowData(const QStringList &row, const CsvMapping &mapping,
+                    const QList<YearColumn> &years, const QString &reading,
+                    const QString &honorificWord) {
+    const auto at = [&](ImportColumn c) {
+        return static_cast<int>(mapping.at(size_t(c)));
+    };
+    JointNames joint;
+    for (int n = 0; n < MaxJointNames; ++n) {
+        const auto column =
+            static_cast<ImportColumn>(static_cast<int>(ImportColumn::Joint1) + 2 * n);
+        const QString jointName = cell(row, at(column));
+        if (!jointName.isEmpty())
+            joint.append({jointName,
+                          cell(row, at(static_cast<ImportColumn>(static_cast<int>(column) + 1)))});
+    }
+    QJsonObject data = withTags(withReading(withJointNames({}, joint), reading),
+                                tagsFromCsv(cell(row, at(ImportColumn::Tags))));
+    for (const YearColumn &year : years)
+        if (isYesCell(cell(row, year.column)))
+            data = withMark(data, year.year, year.mark, true);
+    if (!honorificWord.isEmpty()) {
+        RecordExtras extras = RecordExtras::fromJson(data);
+        extras.honorificWord = honorificWord;
+        data = extras.toJson();
+    }
+    return data;
+}
+
+// Columns read beside the mapping: a company names a row that has no name,
+// and a reading may come in two columns.
+struct ExtraColumns {
+    int company = -1;
+    int department = -1;
+    int familyReading = -1;
+    int givenReading = -1;
+};
+
+ExtraColumns extraColumns(const QStringList &header) {
+    const auto named = [](const QString &key, std::initializer_list<const char *> names) {
+        return std::any_of(names.begin(), names.end(),
+                           [&key](const char *name) { return key == QString::fromUtf8(name); });
+    };
+    ExtraColumns extra;
+    for (int column = 0; column < header.size(); ++column) {
+        const QString key = headerKey(header.at(column));
+        if (extra.company < 0 &&
+            named(key, {"会社名", "会社", "company", "organization", "勤務先", "勤務先名", "所属"}))
+            extra.company = column;
+        else if (extra.department < 0 && named(key, {"部署名", "部署", "department"}))
+            extra.department = column;
+        else if (extra.familyReading < 0 &&
+                 named(key, {"姓フリガナ", "姓(フリガナ)", "フリガナ(姓)", "姓ふりがな", "姓よみ",
+                             "phoneticlastname", "familynameyomi", "lastnameyomi"}))
+            extra.familyReading = column;
+        else if (extra.givenReading < 0 &&
+                 named(key, {"名フリガナ", "名(フリガナ)", "フリガナ(名)", "名ふりがな", "名よみ",
+                             "phoneticfirstname", "givennameyomi", "firstnameyomi"}))
+            extra.givenReading = column;
+    }
+    return extra;
+}
+
+// Filled cells no field took, by column, with the contacts that lose them:
+// a column read for one row (a company naming it, the home address) may be
+// left for another.
+class UnreadCells {
+public:
+    UnreadCells(const CsvTable &table, const CsvMapping &mapping, const QList<AddressGroup> &groups,
+                const QList<YearColumn> &years)
+        : m_header(table.header), m_contacts(table.header.size()) {
+        m_alwaysRead.resize(table.header.size(), false);
+        const auto mark = [this](int column) {
+            if (column >= 0 && column < int(m_alwaysRead.size()))
+                m_alwaysRead[column] = true;
+        };
+        for (int column : mapping)
+            mark(column);
+        for (const YearColumn &year : years)
+            mark(year.column);
+        // Which kind an address is says nothing by itself.
+        for (const AddressGroup &group : groups)
+            mark(group.typeColumn);
+        for (ImportColumn c : AddressColumns)
+            m_addressColumns.insert(mapping.at(size_t(c)));
+        for (const AddressGroup &group : groups)
+            for (ImportColumn c : AddressColumns)
+                m_addressColumns.insert(group.columns.at(size_t(c)));
+    }
+
+    void add(const QStringList &row, const QString &contact, const std::set<int> &read) {
+        for (int column = 0; column < int(m_contacts.size()); ++column) {
+            if (row.value(column).trimmed().isEmpty() || read.count(column) != 0)
+                continue;
+            const bool address = m_addressColumns.count(column) != 0;
+            if (m_alwaysRead[column] && !address)
+                continue;
+            m_contacts[column].append(contact);
+        }
+    }
+
+    QString warning() const {
+        // Columns losing the same contacts (the parts of one address) are
+        // named together.
+        std::vector<std::pair<QStringList, QStringList>> lost; // columns, contacts
+        for (int column = 0; column < int(m_contacts.size()); ++column) {
+            const QStringList &contacts = m_contacts[column];
+            if (contacts.isEmpty())
+                continue;
+            const QString name =
+                m_header.at(column).isEmpty()
+                    ? QCoreApplication::translate("nvl::Import", "%1 列目").arg(column + 1)
+                    : m_header.at(column);
+            if (!lost.empty() && lost.back().second == contacts)
+                lost.back().first.append(name);
+            else
+                lost.push_back({{name}, contacts});
+        }
+        constexpr int Named = 3;
+        QStringList parts;
+        for (const auto &[columns, contacts] : lost) {
+            QString who = contacts.mid(0, Named).join(QStringLiteral("、"));
+            if (contacts.size() > Named)
+                who = QCoreApplication::translate("nvl::Import", "%1 ほか %2 件")
+                          .arg(who)
+                          .arg(contacts.size() - Named);
+            parts.append(QStringLiteral("%1（%2）").arg(columns.join(u'・'), who));
+        }
+        return parts.isEmpty()
+                   ? QString()
+                   : QCoreApplication::translate("nvl::Import", "読み込まなかった列: %1")
+                         .arg(parts.join(QStringLiteral("、")));
+    }
+
+private:
+    QStringList m_header;
+    std::vector<QStringList> m_contacts;
+    std::vector<bool> m_alwaysRead;
+    std::set<int> m_addressColumns;
+};
+
+// The columns of one row's chosen address, and the extra columns it used.
+std::set<int> cellsRead(const CsvMapping &chosen, const ExtraColumns &extra, bool byCompany,
+                        bool splitReading) {
+    std::set<int> read;
+    for (ImportColumn c : AddressColumns)
+        read.insert(chosen.at(size_t(c)));
+    if (byCompany)
+        read.insert({extra.company, extra.department});
+    if (splitReading)
+        read.insert({extra.familyReading, extra.givenReading});
+    return read;
+}
+
+} // namespace
+
 ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) {
     ImportResult result;
     if (!mappingNamesSomething(mapping)) {
@@ -640,64 +815,8 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
     result.warnings = table.notes;
     const QList<AddressGroup> groups = addressGroups(table.header, mapping);
     const QList<YearColumn> years = yearColumns(table.header);
-    // A company's row names it by 会社名 (and 部署名) alone.
-    int company = -1;
-    int department = -1;
-    int familyReading = -1; // a reading in two columns, family and given
-    int givenReading = -1;
-    const auto named = [](const QString &key, std::initializer_list<const char *> names) {
-        return std::any_of(names.begin(), names.end(),
-                           [&key](const char *name) { return key == QString::fromUtf8(name); });
-    };
-    for (int column = 0; column < table.header.size(); ++column) {
-        const QString key = headerKey(table.header.at(column));
-        if (company < 0 &&
-            named(key, {"会社名", "会社", "company", "organization", "勤務先", "勤務先名", "所属"}))
-            company = column;
-        else if (department < 0 && named(key, {"部署名", "部署", "department"}))
-            department = column;
-        else if (familyReading < 0 &&
-                 named(key, {"姓フリガナ", "姓(フリガナ)", "フリガナ(姓)", "姓ふりがな", "姓よみ",
-                             "phoneticlastname", "familynameyomi", "lastnameyomi"}))
-            familyReading = column;
-        else if (givenReading < 0 &&
-                 named(key, {"名フリガナ", "名(フリガナ)", "フリガナ(名)", "名ふりがな", "名よみ",
-                             "phoneticfirstname", "givennameyomi", "firstnameyomi"}))
-            givenReading = column;
-    }
-    // Columns that hold something and are read into no field are named; the
-    // other addresses of a row are read when it needs them.
-    const auto read = [&groups, &years, company, department, familyReading,
-                       givenReading](int column) {
-        if (column == company || column == department || column == familyReading ||
-            column == givenReading)
-            return true;
-        if (std::any_of(years.begin(), years.end(),
-                        [column](const YearColumn &year) { return year.column == column; }))
-            return true;
-        return std::any_of(groups.begin(), groups.end(), [column](const AddressGroup &group) {
-            return group.typeColumn == column ||
-                   std::find(group.columns.begin(), group.columns.end(), column) !=
-                       group.columns.end();
-        });
-    };
-    QStringList unread;
-    for (int column = 0; column < table.header.size(); ++column) {
-        if (std::find(mapping.begin(), mapping.end(), column) != mapping.end() || read(column))
-            continue;
-        const bool used =
-            std::any_of(table.rows.begin(), table.rows.end(), [column](const QStringList &row) {
-                return !row.value(column).trimmed().isEmpty();
-            });
-        if (used)
-            unread.append(
-                table.header.at(column).isEmpty()
-                    ? QCoreApplication::translate("nvl::Import", "%1 列目").arg(column + 1)
-                    : table.header.at(column));
-    }
-    if (!unread.isEmpty())
-        result.warnings.append(QCoreApplication::translate("nvl::Import", "読み込まなかった列: %1")
-                                   .arg(unread.join(QStringLiteral("、"))));
+    const ExtraColumns extra = extraColumns(table.header);
+    UnreadCells unread(table, mapping, groups, years);
     for (const QStringList &row : table.rows) {
         QString name = cell(row, at(ImportColumn::Name));
         if (name.isEmpty())
@@ -705,12 +824,15 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
                                cell(row, at(ImportColumn::GivenName))}
                        .join(u' ')
                        .trimmed();
-        const bool byCompany = name.isEmpty() && !cell(row, company).isEmpty();
+        const bool byCompany = name.isEmpty() && !cell(row, extra.company).isEmpty();
         if (byCompany)
-            name = QStringList{cell(row, company), cell(row, department)}.join(u' ').trimmed();
+            name = QStringList{cell(row, extra.company), cell(row, extra.department)}
+                       .join(u' ')
+                       .trimmed();
         AddressRecord record;
         record.setField(AddressRecord::Name, name);
-        setAddress(record, row, chooseAddress(row, mapping, groups));
+        const CsvMapping chosen = chooseAddress(row, mapping, groups);
+        setAddress(record, row, chosen);
         QString honorific = cell(row, at(ImportColumn::Honorific));
         if (byCompany && honorific.isEmpty())
             honorific = QStringLiteral("御中");
@@ -734,32 +856,17 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
         }
         checkFieldLengths(record, result.warnings);
         result.records.append(record);
-        JointNames joint;
-        for (int n = 0; n < MaxJointNames; ++n) {
-            const auto column =
-                static_cast<ImportColumn>(static_cast<int>(ImportColumn::Joint1) + 2 * n);
-            const QString jointName = cell(row, at(column));
-            if (!jointName.isEmpty())
-                joint.append(
-                    {jointName,
-                     cell(row, at(static_cast<ImportColumn>(static_cast<int>(column) + 1)))});
-        }
         QString reading = cell(row, at(ImportColumn::Reading));
-        if (reading.isEmpty())
-            reading =
-                QStringList{cell(row, familyReading), cell(row, givenReading)}.join(u' ').trimmed();
-        QJsonObject data = withTags(withReading(withJointNames({}, joint), reading),
-                                    tagsFromCsv(cell(row, at(ImportColumn::Tags))));
-        for (const YearColumn &year : years)
-            if (isYesCell(cell(row, year.column)))
-                data = withMark(data, year.year, year.mark, true);
-        if (!beyond.isEmpty()) {
-            RecordExtras extras = RecordExtras::fromJson(data);
-            extras.honorificWord = beyond;
-            data = extras.toJson();
-        }
-        result.data.append(data);
+        const bool splitReading = reading.isEmpty();
+        if (splitReading)
+            reading = QStringList{cell(row, extra.familyReading), cell(row, extra.givenReading)}
+                          .join(u' ')
+                          .trimmed();
+        unread.add(row, name, cellsRead(chosen, extra, byCompany, splitReading));
+        result.data.append(rowData(row, mapping, years, reading, beyond));
     }
+    if (const QString warning = unread.warning(); !warning.isEmpty())
+        result.warnings.append(warning);
     return result;
 }
 

@@ -530,6 +530,15 @@ void TestCardEditor::overlongNameKeptAndStored() {
     ctl<QLineEdit>("txtZip")->setText(QString(40, QChar(u'1')));
     ctl<QLineEdit>("txtAdd3")->setText(QString(40, QChar(u'棟')));
     QCOMPARE(m_desk->messages.shown.size(), 2);
+
+    // A 連名 has the name's limit and message, and keeps what was typed.
+    QLineEdit *joint = ctl<QLineEdit>("txtJoint1");
+    typeText(joint, QString(20, QChar(u'え')));
+    QCOMPARE(m_desk->messages.shown.size(), 2);
+    typeText(joint, QStringLiteral("お"));
+    QCOMPARE(m_desk->messages.shown.size(), 3);
+    QCOMPARE(m_desk->messages.texts().constLast(), QStringLiteral("文字数が範囲を超えています。"));
+    QCOMPARE(joint->text().size(), 21);
 }
 
 void TestCardEditor::anyEditMarksCard() {

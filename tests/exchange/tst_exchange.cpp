@@ -341,7 +341,7 @@ void TestExchange::roundTrips() {
     QCOMPARE(yearMarksOf(spelled.data.value(0)),
              (YearMarks{{2026, int(YearMark::Sent) | int(YearMark::Received)},
                         {2025, int(YearMark::Mourning)}}));
-    QCOMPARE(spelled.warnings, QStringList{"読み込まなかった列: 送受信2026"});
+    QCOMPARE(spelled.warnings, QStringList{"読み込まなかった列: 送受信2026（山田 太郎）"});
     // Readings and categories as address books write them.
     const ImportResult books = readVCards(utf8(
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:山田 太郎\r\nSORT-STRING:やまだ\r\n"
@@ -501,13 +501,31 @@ void TestExchange::realExports_data() {
         << "google-work-and-home.csv"
         << QStringList{"鈴木 一郎|530-0001|大阪府大阪市北区|梅田3-1|",
                        "鈴木 次郎|105-0011|東京都港区|芝公園2-2|"}
-        << QStringList{"0", "0"} << "";
+        << QStringList{"0", "0"}
+        << "読み込まなかった列: Address 1 - Street・Address 1 - City・Address 1 - Region・"
+           "Address 1 - Postal Code（鈴木 一郎）";
     QTest::newRow("Google in Japanese: 勤務先, then 自宅")
         << "google-japanese-work-home.csv"
-        << QStringList{"鈴木 一郎|530-0001|大阪府大阪市北区|梅田3-1|"} << QStringList{"0"} << "";
+        << QStringList{"鈴木 一郎|530-0001|大阪府大阪市北区|梅田3-1|"} << QStringList{"0"}
+        << "読み込まなかった列: 住所 1 - 番地・住所 1 - 市区町村・住所 1 - 都道府県・"
+           "住所 1 - 郵便番号（鈴木 一郎）";
     QTest::newRow("Google: work, then the primary \"* Home\"")
         << "google-primary-home.csv" << QStringList{"佐藤 花子|530-0001|大阪府大阪市北区|梅田3-1|"}
-        << QStringList{"0"} << "";
+        << QStringList{"0"}
+        << "読み込まなかった列: Address 1 - Street・Address 1 - City・Address 1 - Region・"
+           "Address 1 - Postal Code（佐藤 花子）";
+    // A filled column no field takes is named with the contacts losing it;
+    // a company naming a row is read for that row only.
+    QTest::newRow("unused columns named with their contacts")
+        << "unused-columns.csv"
+        << QStringList{"山田 太郎|100-0001|東京都千代田区|千代田1-1|",
+                       "みどり工業|100-0005|東京都千代田区|丸の内1-1|",
+                       "佐藤 花子|530-0001|大阪府大阪市北区|梅田3-1|",
+                       "高橋 一郎|108-0075|東京都港区|港南1-2|"}
+        << QStringList{"0", QString::number(honorificWords().indexOf(QStringLiteral("御中"))), "0",
+                       "0"}
+        << "読み込まなかった列: 会社名（山田 太郎）、"
+           "電話（山田 太郎、みどり工業、佐藤 花子 ほか 1 件）";
     QTest::newRow("Outlook: a business address only")
         << "outlook-business-only.csv"
         << QStringList{"佐藤 花子|100-0005|東京都千代田区|丸の内1-1|"} << QStringList{"0"} << "";
@@ -612,6 +630,9 @@ void TestExchange::readingsFromEveryColumn_data() {
     QTest::newRow("a phone's SOUND;X-IRMC-N and X-GN, Outlook's X-MS-N-YOMI")
         << "phone-readings.vcf" << QStringList{"ﾀｶﾊｼ ｲﾁﾛｳ", "すずき じろう"}
         << QStringList{"友人", ""};
+    // Google's labels are tags, its own myContacts and starred are not.
+    QTest::newRow("Google's Labels")
+        << "google-labels.csv" << QStringList{"", ""} << QStringList{"家族,大学", ""};
 }
 
 // A reading in two columns or in the properties phones and Outlook write
