@@ -41,7 +41,9 @@ int main() {
         QStringLiteral("東京都千代田区千代田1-1"),
         QStringLiteral("北海道札幌市中央区北一条西2丁目"),
         QStringLiteral("京都府京都市中京区寺町通御池上る上本能寺前町488"),
-        QStringLiteral("大阪市北区梅田3-1-3"), QStringLiteral("どこでもない町1-1")};
+        QStringLiteral("大阪市北区梅田3-1-3"), QStringLiteral("どこでもない町1-1"),
+        QStringLiteral("東京都千代田区丸の内2-4-1 丸の内ビルディング10階"),
+        QStringLiteral("埼玉県川越市大字笠幡1234")};
     double addressMs = 0;
     int towns = 0;
     for (int round = 0; round < 20; ++round)

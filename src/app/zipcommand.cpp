@@ -33,14 +33,27 @@ int runZipCommand(int argc, char *argv[]) {
                                           ? directory.byAddress(asked)
                                           : directory.byCode(asked);
     if (places.isEmpty()) {
-        std::fprintf(stderr, "nvl-hagaki zip: %s\n",
-                     qPrintable(QCoreApplication::translate(
-                                    "nvl::ZipCommand", "「%1」に当てはまる郵便番号はありません。")
-                                    .arg(asked)));
+        // The data may be older than the code, or lack an office's own code.
+        const QString message =
+            normalizedPostalCode(asked).isEmpty()
+                ? QCoreApplication::translate("nvl::ZipCommand",
+                                              "「%1」に当てはまる郵便番号はありません。")
+                      .arg(asked)
+                : QCoreApplication::translate(
+                      "nvl::ZipCommand",
+                      "「%"
+                      "1」は手元の郵便番号データにありません（事業所の個別番号かもしれません）。")
+                      .arg(asked);
+        std::fprintf(stderr, "nvl-hagaki zip: %s\n", qPrintable(message));
         return 1;
     }
     for (const PostalPlace &place : places) {
-        const QStringList fields = {place.code, place.prefecture, place.municipality, place.town};
+        // A part of the town, a building's floor, a business's street and
+        // name follow the town where the code has them.
+        QStringList fields = {place.code, place.prefecture, place.municipality, place.town,
+                              place.part, place.building,   place.street,       place.office};
+        while (fields.size() > 4 && fields.constLast().isEmpty())
+            fields.removeLast();
         std::printf("%s\n", fields.join(u'\t').toUtf8().constData());
     }
     return std::fflush(stdout) == 0 ? 0 : 1;

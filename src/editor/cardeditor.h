@@ -17,6 +17,7 @@ class QLineEdit;
 namespace nvl {
 
 struct CardEditorUi;
+struct PostalPlace;
 
 // Edits the book one card at a time: 登録 (or a yes to a save question)
 // puts the shown card into the book, which is written when the editor closes.
@@ -101,6 +102,7 @@ private:
     bool inOptionEntry() const;
     QString typedAddress() const;
     void fillAddressFromCode();
+    void fillWhatTheCodeNames(const PostalPlace &place);
     void offerCodeForAddress();
 
     // Address entry modes and splitting.

@@ -38,27 +38,33 @@ void CardEditor::fillAddressFromCode() {
     const QList<PostalPlace> places = PostalDirectory::shipped().byCode(code);
     if (places.isEmpty()) {
         // Said beside the card, not asked: typing goes on.
-        m_ui->postalNote->setText(tr("〒%1 は見つかりません").arg(withHyphen(code)));
+        m_ui->postalNote->setText(
+            tr("〒%1 は手元の郵便番号データにありません（事業所の個別番号かもしれません）")
+                .arg(withHyphen(code)));
         return;
     }
     int pick = 0;
     if (places.size() > 1) {
         QStringList towns;
         for (const PostalPlace &place : places)
-            towns.append(place.address());
+            towns.append(place.label());
         pick = m_ctx.platform.messages.choose(
             tr("郵便番号「%1」には住所がいくつかあります。選んでください。").arg(withHyphen(code)),
             towns);
         if (pick < 0)
             return;
     }
-    const QString address = places.at(pick).address();
+    const PostalPlace &place = places.at(pick);
+    // A business's code gives its street too.
+    const QString address = place.address() + place.street;
     const QString typed = typedAddress();
-    if (typed.startsWith(address))
-        return;
+    const bool same = typed.startsWith(address);
     // What the user typed is never replaced without asking.
-    if (!typed.isEmpty() &&
+    if (!same && !typed.isEmpty() &&
         ask(tr("住所「%1」を「%2」に置き換えますか？").arg(typed, address)) != MessageAnswer::Yes)
+        return;
+    fillWhatTheCodeNames(place);
+    if (same)
         return;
     QLineEdit *target = m_ui->address1;
     if (inOptionEntry()) {
@@ -68,8 +74,8 @@ void CardEditor::fillAddressFromCode() {
         m_ui->address2->setText(lines.line2);
         target = m_ui->oneLineAddress;
     } else {
-        m_ui->address1->setText(address);
-        m_ui->address2->clear();
+        m_ui->address1->setText(place.address());
+        m_ui->address2->setText(place.street);
     }
     // On to the house number: the cursor after the fill, nothing selected.
     // A Tab out of 〒 selects the whole box as the focus arrives, so the
@@ -80,6 +86,17 @@ void CardEditor::fillAddressFromCode() {
         target->deselect();
         target->end(false);
     });
+}
+
+void CardEditor::fillWhatTheCodeNames(const PostalPlace &place) {
+    // Only into empty boxes: a building's floor, a business's name (御中).
+    if (!place.building.isEmpty() && m_ui->address3->text().isEmpty())
+        m_ui->address3->setText(place.building);
+    if (!place.office.isEmpty() && m_ui->name->text().isEmpty()) {
+        m_ui->name->setText(place.office);
+        m_ui->honorific->setCurrentIndex(
+            static_cast<int>(honorificWords().indexOf(QStringLiteral("御中"))));
+    }
 }
 
 void CardEditor::offerCodeForAddress() {
@@ -98,7 +115,7 @@ void CardEditor::offerCodeForAddress() {
         if (codes.contains(place.code))
             continue;
         codes.append(place.code);
-        choices.append(withHyphen(place.code) + u' ' + place.address());
+        choices.append(withHyphen(place.code) + u' ' + place.label());
     }
     int pick = -1;
     if (codes.size() == 1) {

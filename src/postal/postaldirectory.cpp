@@ -19,6 +19,17 @@ QString normalizedPostalCode(const QString &text) {
     return digits.size() == 7 ? digits : QString();
 }
 
+QString PostalPlace::label() const {
+    QString text = address();
+    if (!part.isEmpty())
+        text += u'（' + part + u'）';
+    text += street;
+    for (const QString &more : {building, office})
+        if (!more.isEmpty())
+            text += u' ' + more;
+    return text;
+}
+
 namespace {
 
 const QString KanjiDigits = QStringLiteral("〇一二三四五六七八九");
@@ -79,18 +90,36 @@ QString comparable(const QString &text) {
     return text;
 }
 
+// A building as the address may name it: in any width, with its floor
+// written 10階 or 10F.
+QString buildingForm(const QString &text) {
+    static const QRegularExpression floor(QStringLiteral("([0-9]+)[Ff](?![A-Za-z])"));
+    QString form = arabicNumerals(text.normalized(QString::NormalizationForm_KC).remove(u' '));
+    return form.replace(floor, QStringLiteral("\\1階"));
+}
+
+// 大字 or 字 before a town: not part of its name in the data.
+qsizetype villagePrefix(QStringView rest) {
+    if (rest.startsWith(u"大字"))
+        return 2;
+    return rest.startsWith(u'字') ? 1 : 0;
+}
+
 } // namespace
 
 namespace {
 
 // The table: a header, then the rows sorted by code, the municipalities,
 // each municipality's rows, and the texts, all little-endian.
-constexpr char Magic[] = "NVLPOST1";
-constexpr qsizetype HeaderSize = 24; // magic, rows, municipalities, text bytes, 0
+constexpr char Magic[] = "NVLPOST2";
+constexpr qsizetype HeaderSize = 28; // magic, rows, municipalities, text bytes, extras, members
 constexpr qsizetype RowSize = 12;    // code, town offset, town length (16), municipality (16)
 constexpr qsizetype GroupSize = 28;  // prefecture offset, its length (16), municipality length
                                      // (16), municipality offset, key offset, key's prefecture
                                      // length (16), key length (16), first member, members
+constexpr qsizetype ExtraSize =
+    12; // row, text offset, text length: "part\tbuilding\tstreet\toffice"
+constexpr int ExtraFields = 4;
 
 void put32(QByteArray &out, quint32 value) {
     char bytes[4];
@@ -126,25 +155,35 @@ private:
 QByteArray PostalDirectory::compile(const QByteArray &tsv) {
     struct Row {
         quint32 code;
-        QByteArray prefecture, municipality, town;
+        QByteArray prefecture, municipality, town, extras;
+        bool business;
     };
     std::vector<Row> rows;
     for (const QByteArray &line : tsv.split('\n')) {
         if (line.isEmpty() || line.startsWith('#'))
             continue;
-        const QList<QByteArray> fields = line.split('\t');
+        QList<QByteArray> fields = line.split('\t');
         bool ok = false;
         const quint32 code = fields.first().toUInt(&ok);
-        if (fields.size() != 4 || fields.first().size() != 7 || !ok ||
-            (!rows.empty() && rows.back().code > code) || fields.at(3).size() > 0xFFFF)
+        if (fields.size() < 4 || fields.size() > 4 + ExtraFields || fields.first().size() != 7 ||
+            !ok || (!rows.empty() && rows.back().code > code) || fields.at(3).size() > 0xFFFF)
             return {};
-        rows.push_back({code, fields.at(1), fields.at(2), fields.at(3)});
+        QByteArray extras;
+        if (fields.size() > 4) {
+            while (fields.size() < 4 + ExtraFields)
+                fields.append(QByteArray());
+            extras = fields.mid(4).join('\t');
+        }
+        const bool business = fields.size() == 4 + ExtraFields && !fields.last().isEmpty();
+        rows.push_back({code, fields.at(1), fields.at(2), fields.at(3), extras, business});
     }
     Strings strings;
     QHash<QByteArray, quint16> groupOf;
     QList<QByteArray> groupKeys;
     QList<QList<quint32>> members;
     QByteArray rowBytes;
+    QByteArray extraBytes;
+    quint32 extraCount = 0;
     for (const Row &row : rows) {
         const QByteArray key = row.prefecture + '\t' + row.municipality;
         auto group = groupOf.constFind(key);
@@ -155,11 +194,20 @@ QByteArray PostalDirectory::compile(const QByteArray &tsv) {
             groupKeys.append(key);
             members.append(QList<quint32>());
         }
-        members[*group].append(static_cast<quint32>(&row - rows.data()));
+        const auto index = static_cast<quint32>(&row - rows.data());
+        // A business is found by its code only.
+        if (!row.business)
+            members[*group].append(index);
         put32(rowBytes, row.code);
         put32(rowBytes, strings.add(row.town));
         put16(rowBytes, static_cast<quint16>(row.town.size()));
         put16(rowBytes, *group);
+        if (!row.extras.isEmpty()) {
+            put32(extraBytes, index);
+            put32(extraBytes, strings.add(row.extras));
+            put32(extraBytes, static_cast<quint32>(row.extras.size()));
+            ++extraCount;
+        }
     }
     QByteArray groupBytes;
     QByteArray memberBytes;
@@ -186,8 +234,9 @@ QByteArray PostalDirectory::compile(const QByteArray &tsv) {
     put32(table, static_cast<quint32>(rows.size()));
     put32(table, static_cast<quint32>(groupKeys.size()));
     put32(table, static_cast<quint32>(strings.bytes().size()));
-    put32(table, 0);
-    return table + rowBytes + groupBytes + memberBytes + strings.bytes();
+    put32(table, extraCount);
+    put32(table, static_cast<quint32>(memberBytes.size() / 4));
+    return table + rowBytes + groupBytes + memberBytes + extraBytes + strings.bytes();
 }
 
 bool PostalDirectory::load(const QByteArray &tsv) {
@@ -196,7 +245,7 @@ bool PostalDirectory::load(const QByteArray &tsv) {
 
 bool PostalDirectory::adopt(const QByteArray &table) {
     m_table.clear();
-    m_rowCount = m_groupCount = 0;
+    m_rowCount = m_groupCount = m_extraCount = m_memberCount = 0;
     if (table.size() < HeaderSize || !table.startsWith(QByteArrayView(Magic, 8)))
         return false;
     const auto field = [&](qsizetype at) {
@@ -205,14 +254,21 @@ bool PostalDirectory::adopt(const QByteArray &table) {
     const qint64 rows = field(8);
     const qint64 groups = field(12);
     const qint64 strings = field(16);
-    if (HeaderSize + rows * (RowSize + 4) + groups * GroupSize + strings != table.size())
+    const qint64 extras = field(20);
+    const qint64 members = field(24);
+    if (members > rows || HeaderSize + rows * RowSize + groups * GroupSize + members * 4 +
+                                  extras * ExtraSize + strings !=
+                              table.size())
         return false;
     m_table = table;
     m_rowCount = static_cast<quint32>(rows);
     m_groupCount = static_cast<quint32>(groups);
+    m_extraCount = static_cast<quint32>(extras);
+    m_memberCount = static_cast<quint32>(members);
     m_groups = HeaderSize + rows * RowSize;
     m_members = m_groups + groups * GroupSize;
-    m_strings = m_members + rows * 4;
+    m_extras = m_members + members * 4;
+    m_strings = m_extras + extras * ExtraSize;
     return true;
 }
 
@@ -242,8 +298,35 @@ PostalPlace PostalDirectory::place(quint32 row) const {
     if (group >= m_groupCount)
         return {};
     const qsizetype g = m_groups + qsizetype(group) * GroupSize;
-    return {QStringLiteral("%1").arg(word(at), 7, 10, QChar(u'0')), text(word(g), half(g + 4)),
-            text(word(g + 8), half(g + 6)), text(word(at + 4), half(at + 8))};
+    PostalPlace found;
+    found.code = QStringLiteral("%1").arg(word(at), 7, 10, QChar(u'0'));
+    found.prefecture = text(word(g), half(g + 4));
+    found.municipality = text(word(g + 8), half(g + 6));
+    found.town = text(word(at + 4), half(at + 8));
+    addExtras(row, found);
+    return found;
+}
+
+void PostalDirectory::addExtras(quint32 row, PostalPlace &place) const {
+    quint32 low = 0;
+    quint32 high = m_extraCount;
+    while (low < high) {
+        const quint32 middle = low + (high - low) / 2;
+        if (word(m_extras + qsizetype(middle) * ExtraSize) < row)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    const qsizetype at = m_extras + qsizetype(low) * ExtraSize;
+    if (low == m_extraCount || word(at) != row)
+        return;
+    const QStringList fields = text(word(at + 4), word(at + 8)).split(u'\t');
+    if (fields.size() != ExtraFields)
+        return;
+    place.part = fields.at(0);
+    place.building = fields.at(1);
+    place.street = fields.at(2);
+    place.office = fields.at(3);
 }
 
 QList<PostalPlace> PostalDirectory::byCode(const QString &code) const {
@@ -267,8 +350,9 @@ QList<PostalPlace> PostalDirectory::byCode(const QString &code) const {
 }
 
 QList<PostalPlace> PostalDirectory::byAddress(const QString &address) const {
-    const QString wanted =
-        arabicNumerals(withoutStreetDirections(address.simplified().remove(u' ').remove(u'　')));
+    const QString compact = address.simplified().remove(u' ').remove(u'　');
+    const QString wanted = arabicNumerals(withoutStreetDirections(compact));
+    const QString named = buildingForm(compact);
     const QByteArray written = wanted.toUtf8();
     QList<PostalPlace> best;
     qsizetype bestLength = 0;
@@ -281,20 +365,39 @@ QList<PostalPlace> PostalDirectory::byAddress(const QString &address) const {
             continue;
         const QByteArrayView key(m_table.constData() + m_strings + keyAt, keyLength);
         // The municipality must begin the address, after its prefecture or without it.
-        if (!written.startsWith(key) && !written.startsWith(key.sliced(keyPrefecture)))
+        const bool whole = written.startsWith(key);
+        if (!whole && !written.startsWith(key.sliced(keyPrefecture)))
             continue;
+        QString local = wanted;
+        const qsizetype townAt = QString::fromUtf8(whole ? key : key.sliced(keyPrefecture)).size();
+        local.remove(townAt, villagePrefix(QStringView(local).mid(townAt)));
         const quint32 first = word(g + 20);
         const quint32 count = word(g + 24);
-        for (quint32 m = first; m < first + count && m < m_rowCount; ++m) {
+        for (quint32 m = first; m < first + count && m < m_memberCount; ++m) {
             const PostalPlace candidate = place(word(m_members + qsizetype(m) * 4));
             for (const QString &text :
                  {candidate.address(), candidate.municipality + candidate.town}) {
                 const QString form = comparable(text);
-                if (form.size() < bestLength || !wanted.startsWith(form))
+                if (!local.startsWith(form))
                     continue;
-                if (form.size() > bestLength) {
+                qsizetype length = form.size();
+                if (!candidate.building.isEmpty()) {
+                    // A floor's code is for that building only.
+                    const QString building = comparable(candidate.building);
+                    if (!named.contains(building))
+                        continue;
+                    length += building.size();
+                } else if (!candidate.part.isEmpty()) {
+                    QStringView rest = QStringView(local).mid(form.size());
+                    rest = rest.mid(villagePrefix(rest));
+                    if (rest.startsWith(comparable(candidate.part)))
+                        length += candidate.part.size();
+                }
+                if (length < bestLength)
+                    continue;
+                if (length > bestLength) {
                     best.clear();
-                    bestLength = form.size();
+                    bestLength = length;
                 }
                 if (!best.contains(candidate))
                     best.append(candidate);

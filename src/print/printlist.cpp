@@ -40,9 +40,9 @@ QString honorificWarning(const QList<AddressRecord> &records) {
            QStringLiteral("\n") + lines.join(u'\n');
 }
 
-QStringList cardsWithDoubtfulPostalCode(const QList<AddressRecord> &records) {
+DoubtfulPostalCodes cardsWithDoubtfulPostalCode(const QList<AddressRecord> &records) {
     const PostalDirectory &directory = PostalDirectory::shipped();
-    QStringList lines;
+    DoubtfulPostalCodes doubtful;
     for (const AddressRecord &record : records) {
         const QString &code = record.field(AddressRecord::PostalCode);
         const QString address =
@@ -53,24 +53,33 @@ QStringList cardsWithDoubtfulPostalCode(const QList<AddressRecord> &records) {
         const bool belongs = std::any_of(places.begin(), places.end(), [&](const PostalPlace &p) {
             return compact.contains(p.municipality);
         });
-        if (!belongs)
-            lines.append(QCoreApplication::translate("nvl::PrintList", "%1（〒%2）%3")
-                             .arg(record.field(AddressRecord::Name), code, address));
+        if (belongs)
+            continue;
+        const QString line = QCoreApplication::translate("nvl::PrintList", "%1（〒%2）%3")
+                                 .arg(record.field(AddressRecord::Name), code, address);
+        (places.isEmpty() ? doubtful.unknown : doubtful.elsewhere).append(line);
     }
-    return lines;
+    return doubtful;
 }
 
 QString printWarnings(const QList<AddressRecord> &records) {
     QStringList parts;
     if (const QString honorifics = honorificWarning(records); !honorifics.isEmpty())
         parts.append(honorifics);
-    const QStringList doubtful = cardsWithDoubtfulPostalCode(records);
-    if (!doubtful.isEmpty())
+    const DoubtfulPostalCodes doubtful = cardsWithDoubtfulPostalCode(records);
+    // The data may be older than a code, or lack an office's own one.
+    if (!doubtful.unknown.isEmpty())
         parts.append(
             QCoreApplication::translate("nvl::PrintList",
-                                        "次の%n枚は郵便番号が存在しないか、住所と合っていません。",
-                                        nullptr, static_cast<int>(doubtful.size())) +
-            u'\n' + doubtful.join(u'\n'));
+                                        "次の%n枚の郵便番号は手元の郵便番号データにありません"
+                                        "（事業所の個別番号かもしれません）。",
+                                        nullptr, static_cast<int>(doubtful.unknown.size())) +
+            u'\n' + doubtful.unknown.join(u'\n'));
+    if (!doubtful.elsewhere.isEmpty())
+        parts.append(QCoreApplication::translate(
+                         "nvl::PrintList", "次の%n枚は郵便番号が住所と合っていません。", nullptr,
+                         static_cast<int>(doubtful.elsewhere.size())) +
+                     u'\n' + doubtful.elsewhere.join(u'\n'));
     return parts.join(QStringLiteral("\n\n"));
 }
 

@@ -25,9 +25,13 @@ QStringList cardsWithoutHonorific(const QList<AddressRecord> &records);
 // The one warning shown before printing such cards; empty when there are none.
 QString honorificWarning(const QList<AddressRecord> &records);
 
-// Cards whose postal code does not exist, or belongs to no place their
-// address names: "name（〒code）address" each.
-QStringList cardsWithDoubtfulPostalCode(const QList<AddressRecord> &records);
+// Cards whose postal code the data does not hold, or belongs to no place
+// their address names: "name（〒code）address" each.
+struct DoubtfulPostalCodes {
+    QStringList unknown;
+    QStringList elsewhere;
+};
+DoubtfulPostalCodes cardsWithDoubtfulPostalCode(const QList<AddressRecord> &records);
 // Every warning before printing, in one text; empty when there is none.
 QString printWarnings(const QList<AddressRecord> &records);
 

@@ -279,14 +279,19 @@ void TestBatchPdf::warnsOfDoubtfulPostalCodes() {
                cp932(QStringLiteral(
                    "\"合う\",\"東京都千代田区千代田1-1\",\"\",\"100-0001\",\"\",\"0\",\"\"\r\n"
                    "\"違う\",\"大阪府大阪市北区梅田1\",\"\",\"100-0001\",\"\",\"0\",\"\"\r\n"
-                   "\"無い\",\"東京都千代田区\",\"\",\"000-0000\",\"\",\"0\",\"\"\r\n")));
+                   "\"無い\",\"東京都千代田区\",\"\",\"000-0000\",\"\",\"0\",\"\"\r\n"
+                   "\"都庁\",\"東京都新宿区西新宿2-8-1\",\"\",\"163-8001\",\"\",\"2\",\"\"\r\n")));
     QString errors;
     QCOMPARE(run({path(QStringLiteral("codes.dat")), path(QStringLiteral("codes.pdf"))}, &errors),
              0);
     QVERIFY2(errors.contains(QStringLiteral("違う（〒100-0001）大阪府大阪市北区梅田1")),
              qPrintable(errors));
-    QVERIFY2(errors.contains(QStringLiteral("無い（〒000-0000）")), qPrintable(errors));
-    QVERIFY2(!errors.contains(QStringLiteral("合う")), qPrintable(errors));
+    QVERIFY2(errors.contains(QStringLiteral("郵便番号データにありません（事業所の個別番号かもしれ"
+                                            "ません）。\n無い（〒000-0000）")),
+             qPrintable(errors));
+    // A business's own code is known.
+    for (const char *known : {"合う", "都庁"})
+        QVERIFY2(!errors.contains(QString::fromUtf8(known)), qPrintable(errors));
 }
 
 void TestBatchPdf::zipCommand_data() {
@@ -302,6 +307,10 @@ void TestBatchPdf::zipCommand_data() {
     QTest::newRow("an address") << QStringLiteral("東京都千代田区千代田1-1") << 0
                                 << "1000001\t東京都\t千代田区\t千代田\n";
     QTest::newRow("nothing") << "0000000" << 1 << "";
+    QTest::newRow("a business") << "1638001" << 0
+                                << "1638001\t東京都\t新宿区\t西新宿\t\t\t2丁目8-1\t東京都庁\n";
+    QTest::newRow("a building's floor")
+        << "1006310" << 0 << "1006310\t東京都\t千代田区\t丸の内\t\t丸の内ビルディング10階\n";
 }
 
 void TestBatchPdf::zipCommand() {

@@ -58,6 +58,8 @@ private slots:
     void entryModesKeepTheCardStill();
     void addressFromPostalCode_data();
     void addressFromPostalCode();
+    void whatTheCodeNames_data();
+    void whatTheCodeNames();
     void postalCodeFromAddress();
     void opensNewBook_data();
     void opensNewBook();
@@ -227,8 +229,42 @@ void TestCardEditor::addressFromPostalCode() {
     }
     // An unknown code is said beside the card, without a question.
     const bool unknown = typed == QLatin1String("0000000");
-    QCOMPARE(ctl<QLabel>("lblZipNote")->text(),
-             unknown ? QStringLiteral("〒000-0000 は見つかりません") : QString());
+    QCOMPARE(
+        ctl<QLabel>("lblZipNote")->text(),
+        unknown
+            ? QStringLiteral(
+                  "〒000-0000 は手元の郵便番号データにありません（事業所の個別番号かもしれません）")
+            : QString());
+}
+
+void TestCardEditor::whatTheCodeNames_data() {
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QStringList>("fields"); // 住所１, 住所２, 建物名, 宛名, [敬称]
+    // A business's own code gives its street and name, sent to 御中.
+    QTest::newRow("a business") << "163-8001"
+                                << QStringList{"東京都新宿区西新宿", "2丁目8-1", "", "東京都庁",
+                                               "御中"};
+    // A high-rise's floor has a code of its own.
+    QTest::newRow("a building's floor")
+        << "1006310" << QStringList{"東京都千代田区丸の内", "", "丸の内ビルディング10階", ""};
+}
+
+void TestCardEditor::whatTheCodeNames() {
+    QFETCH(QString, code);
+    QFETCH(QStringList, fields);
+    openOn(1);
+    click("cmdJump");
+    click("Command2"); // 使わない: line entry
+    auto *zip = ctl<QLineEdit>("txtZip");
+    zip->setText(code);
+    zip->setModified(true);
+    emit zip->editingFinished();
+    QStringList shown{ctl<QLineEdit>("txtAdd1")->text(), ctl<QLineEdit>("txtAdd2")->text(),
+                      ctl<QLineEdit>("txtAdd3")->text(), ctl<QLineEdit>("txtName")->text()};
+    if (fields.size() > 4)
+        shown.append(ctl<QComboBox>("Combo1")->currentText());
+    QCOMPARE(shown, fields);
+    QVERIFY(ctl<QLabel>("lblZipNote")->text().isEmpty());
 }
 
 void TestCardEditor::postalCodeFromAddress() {
