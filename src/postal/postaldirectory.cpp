@@ -35,7 +35,24 @@ namespace {
 const QString KanjiDigits = QStringLiteral("〇一二三四五六七八九");
 
 bool isKanjiNumeral(QChar c) {
-    return KanjiDigits.contains(c) || c == u'十' || c == u'百' || c == u'千';
+    switch (c.unicode()) {
+    case u'〇':
+    case u'一':
+    case u'二':
+    case u'三':
+    case u'四':
+    case u'五':
+    case u'六':
+    case u'七':
+    case u'八':
+    case u'九':
+    case u'十':
+    case u'百':
+    case u'千':
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Numbers written in kanji or in full width as Arabic ones: 北1条西, 北１条西
@@ -76,6 +93,9 @@ QString arabicNumerals(const QString &text) {
 // Kyoto's way of finding a house, "寺町通御池上る" between the ward and the
 // town (…通…上る/下る/入る/東入/西入), is not part of the town's name.
 QString withoutStreetDirections(const QString &text) {
+    // Compiling the expression costs more than a lookup: only where it may match.
+    if (!text.contains(u'通'))
+        return text;
     static const QRegularExpression directions(
         QStringLiteral("(区)[^区]*?通[^区]*?(?:上る|下る|上ル|下ル|東入る|西入る|東入ル|西入ル|"
                        "東入|西入|入る|入ル)"));
@@ -91,11 +111,49 @@ QString comparable(const QString &text) {
 }
 
 // A building as the address may name it: in any width, with its floor
-// written 10階 or 10F.
+// written 10階 or 10F. Scanned by hand: a regular expression's first use
+// costs more than a whole lookup.
 QString buildingForm(const QString &text) {
-    static const QRegularExpression floor(QStringLiteral("([0-9]+)[Ff](?![A-Za-z])"));
-    QString form = arabicNumerals(text.normalized(QString::NormalizationForm_KC).remove(u' '));
-    return form.replace(floor, QStringLiteral("\\1階"));
+    // Full-width letters and digits by hand; Unicode's compatibility forms
+    // (half-width kana) only where there are any, as the first use of its
+    // tables is slow.
+    QString narrow = text;
+    bool compatible = false;
+    for (QChar &c : narrow) {
+        if (c.unicode() >= 0xFF01 && c.unicode() <= 0xFF5E)
+            c = QChar(c.unicode() - 0xFEE0);
+        else if (c.unicode() >= 0xFF5F)
+            compatible = true;
+    }
+    if (compatible)
+        narrow = narrow.normalized(QString::NormalizationForm_KC);
+    const QString form = arabicNumerals(narrow.remove(u' '));
+    QString out;
+    out.reserve(form.size());
+    for (qsizetype i = 0; i < form.size(); ++i) {
+        const QChar c = form.at(i);
+        const bool floor = (c == u'F' || c == u'f') && i > 0 && form.at(i - 1).isDigit() &&
+                           (i + 1 == form.size() ||
+                            !(form.at(i + 1).unicode() < 0x80 && form.at(i + 1).isLetter()));
+        out += floor ? QChar(u'階') : c;
+    }
+    return out;
+}
+
+bool hasKanjiNumeral(QByteArrayView utf8) {
+    // Kanji are three bytes in UTF-8: decoded in place, nothing allocated.
+    for (qsizetype i = 0; i + 2 < utf8.size(); ++i) {
+        const auto lead = static_cast<uchar>(utf8.at(i));
+        if ((lead & 0xF0) != 0xE0)
+            continue;
+        const char16_t c = static_cast<char16_t>(
+            ((lead & 0x0F) << 12) | ((static_cast<uchar>(utf8.at(i + 1)) & 0x3F) << 6) |
+            (static_cast<uchar>(utf8.at(i + 2)) & 0x3F));
+        if (isKanjiNumeral(QChar(c)))
+            return true;
+        i += 2;
+    }
+    return false;
 }
 
 // 大字 or 字 before a town: not part of its name in the data.
@@ -307,20 +365,37 @@ PostalPlace PostalDirectory::place(quint32 row) const {
     return found;
 }
 
-void PostalDirectory::addExtras(quint32 row, PostalPlace &place) const {
-    quint32 low = 0;
-    quint32 high = m_extraCount;
-    while (low < high) {
-        const quint32 middle = low + (high - low) / 2;
-        if (word(m_extras + qsizetype(middle) * ExtraSize) < row)
-            low = middle + 1;
-        else
-            high = middle;
+QByteArrayView PostalDirectory::extras(quint32 row, quint32 *cursor) const {
+    // A group's rows come in order: from a cursor, the search walks on.
+    quint32 low = cursor ? *cursor : 0;
+    if (!cursor || low > m_extraCount ||
+        (low < m_extraCount && word(m_extras + qsizetype(low) * ExtraSize) > row)) {
+        low = 0;
+        quint32 high = m_extraCount;
+        while (low < high) {
+            const quint32 middle = low + (high - low) / 2;
+            if (word(m_extras + qsizetype(middle) * ExtraSize) < row)
+                low = middle + 1;
+            else
+                high = middle;
+        }
     }
+    while (low < m_extraCount && word(m_extras + qsizetype(low) * ExtraSize) < row)
+        ++low;
+    if (cursor)
+        *cursor = low;
     const qsizetype at = m_extras + qsizetype(low) * ExtraSize;
-    if (low == m_extraCount || word(at) != row)
+    if (low == m_extraCount || word(at) != row ||
+        m_strings + word(at + 4) + word(at + 8) > m_table.size())
+        return {};
+    return {m_table.constData() + m_strings + word(at + 4), qsizetype(word(at + 8))};
+}
+
+void PostalDirectory::addExtras(quint32 row, PostalPlace &place) const {
+    const QByteArrayView bytes = extras(row);
+    if (bytes.isEmpty())
         return;
-    const QStringList fields = text(word(at + 4), word(at + 8)).split(u'\t');
+    const QStringList fields = QString::fromUtf8(bytes).split(u'\t');
     if (fields.size() != ExtraFields)
         return;
     place.part = fields.at(0);
@@ -353,6 +428,7 @@ QList<PostalPlace> PostalDirectory::byAddress(const QString &address) const {
     const QString compact = address.simplified().remove(u' ').remove(u'　');
     const QString wanted = arabicNumerals(withoutStreetDirections(compact));
     const QString named = buildingForm(compact);
+    const QByteArray namedBytes = named.toUtf8();
     const QByteArray written = wanted.toUtf8();
     QList<PostalPlace> best;
     qsizetype bestLength = 0;
@@ -371,37 +447,51 @@ QList<PostalPlace> PostalDirectory::byAddress(const QString &address) const {
         QString local = wanted;
         const qsizetype townAt = QString::fromUtf8(whole ? key : key.sliced(keyPrefecture)).size();
         local.remove(townAt, villagePrefix(QStringView(local).mid(townAt)));
+        const QStringView after = QStringView(local).mid(townAt);
+        quint32 cursor = m_extraCount + 1; // searched for at the first row
         const quint32 first = word(g + 20);
         const quint32 count = word(g + 24);
         for (quint32 m = first; m < first + count && m < m_memberCount; ++m) {
-            const PostalPlace candidate = place(word(m_members + qsizetype(m) * 4));
-            for (const QString &text :
-                 {candidate.address(), candidate.municipality + candidate.town}) {
-                const QString form = comparable(text);
-                if (!local.startsWith(form))
-                    continue;
-                qsizetype length = form.size();
-                if (!candidate.building.isEmpty()) {
-                    // A floor's code is for that building only.
-                    const QString building = comparable(candidate.building);
-                    if (!named.contains(building))
+            // The town first: the rest of the row only where it matches.
+            const quint32 row = word(m_members + qsizetype(m) * 4);
+            if (row >= m_rowCount)
+                continue;
+            const qsizetype at = HeaderSize + qsizetype(row) * RowSize;
+            const QString town = comparable(text(word(at + 4), half(at + 8)));
+            if (!after.startsWith(town))
+                continue;
+            qsizetype length = townAt + town.size();
+            if (const QByteArrayView more = extras(row, &cursor); !more.isEmpty()) {
+                const qsizetype tab = more.indexOf('\t');
+                const QByteArrayView part = more.first(std::max<qsizetype>(tab, 0));
+                const QByteArrayView rest = more.sliced(tab + 1);
+                const QByteArrayView building =
+                    rest.first(std::max<qsizetype>(rest.indexOf('\t'), 0));
+                if (!building.isEmpty()) {
+                    // A floor's code is for that building only; most are
+                    // told apart by their bytes.
+                    if (!namedBytes.contains(building) &&
+                        (!hasKanjiNumeral(building) ||
+                         !named.contains(comparable(QString::fromUtf8(building)))))
                         continue;
-                    length += building.size();
-                } else if (!candidate.part.isEmpty()) {
-                    QStringView rest = QStringView(local).mid(form.size());
-                    rest = rest.mid(villagePrefix(rest));
-                    if (rest.startsWith(comparable(candidate.part)))
-                        length += candidate.part.size();
+                    length += QString::fromUtf8(building).size();
+                } else if (!part.isEmpty()) {
+                    QStringView left = after.mid(town.size());
+                    left = left.mid(villagePrefix(left));
+                    const QString form = comparable(QString::fromUtf8(part));
+                    if (left.startsWith(form))
+                        length += form.size();
                 }
-                if (length < bestLength)
-                    continue;
-                if (length > bestLength) {
-                    best.clear();
-                    bestLength = length;
-                }
-                if (!best.contains(candidate))
-                    best.append(candidate);
             }
+            if (length < bestLength)
+                continue;
+            if (length > bestLength) {
+                best.clear();
+                bestLength = length;
+            }
+            const PostalPlace candidate = place(row);
+            if (!best.contains(candidate))
+                best.append(candidate);
         }
     }
     return best;

@@ -71,6 +71,9 @@ private:
     QString text(quint32 offset, quint32 length) const;
     quint32 rowCode(quint32 row) const;
     PostalPlace place(quint32 row) const;
+    // A row's part, building, street and office, tab-separated; empty for
+    // none. With a cursor, rows asked in order are found walking on.
+    QByteArrayView extras(quint32 row, quint32 *cursor = nullptr) const;
     void addExtras(quint32 row, PostalPlace &place) const;
 
     QByteArray m_table;
