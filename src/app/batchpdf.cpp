@@ -237,7 +237,7 @@ int runPrintPdf(int argc, char *argv[]) {
     job.addressFont = usableFont(parser.value(font));
     job.postalFont = usableFont(parser.value(zipFont));
 
-    const PrintCheck check = checkPrintJob(job);
+    const PrintCheck check = checkPrintJobMeasured(job);
     if (check.unprintable >= 0) {
         const int n = numbers.at(check.unprintable);
         const AddressRecord &record = book.record(n);

@@ -1,6 +1,7 @@
 #include "postcardlayout.h"
 #include "nameblock.h"
 #include "paperlayout.h"
+#include "postcardpaper.h"
 
 #include <QLocale>
 #include <cmath>
@@ -116,6 +117,9 @@ private:
                 points -= 0.05;
                 m_surface.setFontSize(points);
             }
+            // Smaller than this reads as a grey line: said before printing.
+            if (points < postcard::LeastPoints)
+                m_surface.noteUnfitted();
         }
         print(x, top + item.y, m_job.addressFont, points, text);
     }
@@ -133,7 +137,7 @@ private:
                      const JointNames &joint) {
         const float x = column == Column::Right ? item.rightX : item.leftX;
         return drawNameBlockAcross(
-            m_surface, m_job.addressFont, item.points, 1,
+            m_surface, m_job.addressFont, item.points, postcard::LeastPoints,
             nameBlockLines(field(entry, AddressRecord::Name),
                            honorificWord(field(entry, AddressRecord::Honorific)), joint),
             QPointF(m_h + x, top + item.y), cardRight(column) - x);

@@ -69,6 +69,8 @@ using postcard::SenderAdd2;
 using postcard::SenderName;
 using postcard::SenderZip;
 constexpr double DigitPoints = 14;
+// The names keep this far from the sender's block.
+constexpr double SenderGapMm = 3;
 const QString ReplyWord = QStringLiteral("行");
 
 class PostcardDrawer {
@@ -117,20 +119,31 @@ private:
         below = text(Address1, record.field(AddressRecord::Address1), below);
         below = text(Address2, record.field(AddressRecord::Address2), below);
         below = text(Address3, record.field(AddressRecord::Address3), below);
+        const QString line = word.isEmpty() ? name : name + u'　' + word;
         if (word == ReplyWord) {
             below = replyName(name, below);
-        } else if (!joint.isEmpty()) {
+        } else if (joint.isEmpty() && fitsOneLine(NameLine, line, Address1.points)) {
+            below = text(NameLine, line, below, Address1.points);
+        } else {
+            // 連名, or a name too long for one line at the address's size:
+            // parted at a word, kept inside the card and above the sender.
             const Item &item = NameLine;
-            const QPointF at(item.xMm * TwipsPerMm + m_offset.x(),
-                             item.yMm * TwipsPerMm + below + m_offset.y());
+            const double top = item.yMm * TwipsPerMm + below;
+            const QPointF at(item.xMm * TwipsPerMm + m_offset.x(), top + m_offset.y());
             below +=
                 drawNameBlockAcross(m_surface, m_in.addressFont, item.points, Address1.points,
                                     nameBlockLines(name, word, joint), at,
-                                    (postcard::WidthMm - postcard::EdgeMm - item.xMm) * TwipsPerMm);
-        } else
-            below =
-                text(NameLine, word.isEmpty() ? name : name + u'　' + word, below, Address1.points);
+                                    (postcard::WidthMm - postcard::EdgeMm - item.xMm) * TwipsPerMm,
+                                    (SenderZip.yMm - SenderGapMm) * TwipsPerMm - top);
+        }
         text(CodeLine, record.field(AddressRecord::Code), below);
+    }
+
+    bool fitsOneLine(const Item &item, const QString &value, double smallest) {
+        const double width = (postcard::WidthMm - postcard::EdgeMm - item.xMm) * TwipsPerMm;
+        const FittedText fitted =
+            fitText(m_surface, m_in.addressFont, item.points, value, width, false, smallest);
+        return fitted.lines.size() == 1 && fitted.points >= smallest;
     }
 
     // The reply's 行, smaller, after the name's foot: the replier strikes it

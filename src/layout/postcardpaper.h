@@ -24,6 +24,8 @@ constexpr std::array<double, 7> BoxLeftMm = {44.3, 51.3, 58.3, 65.9, 72.7, 79.5,
 constexpr double EdgeMm = 5.0;
 // Text is made smaller down to this size before it is broken into lines.
 constexpr double SmallestPoints = 8.0;
+// Nothing is set smaller than this: what does not fit then is reported.
+constexpr double LeastPoints = 7.0;
 // The reply's 行 against the name it follows.
 constexpr double ReplyWordScale = 0.6;
 

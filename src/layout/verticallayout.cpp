@@ -10,6 +10,11 @@ namespace nvl {
 namespace {
 
 using postcard::TwipsPerMm;
+// The names keep this far from the address columns, and from the sender's.
+constexpr double ColumnGapMm = 2;
+constexpr double SenderGapMm = 3;
+// The names' right edge where the address leaves more room.
+constexpr double BandRightMm = 72;
 
 int digitValue(QChar c) {
     if (c >= u'0' && c <= u'9')
@@ -91,9 +96,32 @@ public:
         double x = place.xMm * TwipsPerMm - shift;
         for (const QString &line : fitted.lines) {
             print(x, place.topMm * TwipsPerMm, line, 0);
+            m_left = std::min(m_left, x - fitted.points * 20 / 2);
+            m_foot = place.topMm * TwipsPerMm + m_surface.verticalAdvance(line);
             x -= pitch;
         }
         return shift + pitch * static_cast<double>(fitted.lines.size() - 1);
+    }
+
+    // Where the columns set so far end on the left, and where the last one
+    // ends at its foot, in twips from the card's corner.
+    double left() const { return m_left; }
+    double foot() const { return m_foot; }
+
+    // The sender's name in its column, its foot level with its address's
+    // when the column allows.
+    void senderName(const QString &text, double shift, double addressFoot) {
+        if (text.isEmpty())
+            return;
+        vertical::ColumnPlace place = vertical::SenderName;
+        const FittedText fitted = fit(place, text);
+        if (fitted.lines.size() == 1 && addressFoot > 0) {
+            const double length = m_surface.verticalAdvance(fitted.lines.first());
+            const double top = std::clamp(addressFoot - length, place.topMm * TwipsPerMm,
+                                          place.bottomMm * TwipsPerMm - length);
+            place.topMm = top / TwipsPerMm;
+        }
+        columns(place, text, shift);
     }
 
     // The two address lines as one column when they fit in it; otherwise
@@ -102,7 +130,11 @@ public:
     double address(const QString &first, const QString &second) {
         const vertical::ColumnPlace &place = vertical::Address;
         const QString joined = first + second;
-        if (first.isEmpty() || second.isEmpty() || fit(place, joined).lines.size() == 1)
+        // A second line gets a column of its own before anything is set smaller.
+        m_surface.setFontName(m_font);
+        m_surface.setFontSize(place.points);
+        if (first.isEmpty() || second.isEmpty() ||
+            m_surface.verticalAdvance(joined) <= (place.bottomMm - place.topMm) * TwipsPerMm)
             return columns(place, joined, 0);
         const double shift = columns(place, first, 0) + m_pitch;
         vertical::ColumnPlace lower = place;
@@ -151,35 +183,38 @@ public:
               replyWord, 0);
     }
 
-    // The name with its 連名 in columns from the name's own leftwards, the
-    // block centred on the name's column and kept between the building
-    // column and the sender's block; given names start at one height and
-    // the honorifics at another.
-    void nameBlock(const VerticalCardText &card) {
+    // The name, its honorific and its 連名 as a block of columns from the
+    // name's own leftwards, given names and honorifics in line; family and
+    // given name one character apart, the block centred in the column's
+    // height. It stays between the address columns on its right and
+    // `bandLeft` (twips) on its left; a long whole name goes on in a second
+    // column at a word before the names get smaller than the address.
+    void names(const VerticalCardText &card, double bandLeft) {
         JointNames joint = card.joint;
         for (JointName &other : joint)
             other.name = verticalNameText(other.name);
-        const QList<NameBlockLine> lines =
-            nameBlockLines(verticalNameText(card.name), card.honorific, joint);
         const vertical::ColumnPlace &place = vertical::Name;
-        constexpr double BandLeftMm = 38;
-        constexpr double BandRightMm = 72;
-        const auto columns = static_cast<double>(lines.size());
-        constexpr double Pitch = 1.25; // ems from one column to the next
-        const double widest =
-            (BandRightMm - BandLeftMm) * TwipsPerMm / (20 * ((columns - 1) * Pitch + 1));
-        const NameBlockPlaces places = fitNameBlock(
-            m_surface, m_font, std::min(place.points, widest), postcard::SmallestPoints, lines,
-            (place.bottomMm - place.topMm) * TwipsPerMm, true);
+        const double bandRight =
+            std::min(m_left - ColumnGapMm * TwipsPerMm, BandRightMm * TwipsPerMm);
+        NameBlockRoom room;
+        room.length = (place.bottomMm - place.topMm) * TwipsPerMm;
+        room.breadth = bandRight - bandLeft;
+        room.blank = 1.0;
+        room.vertical = true;
+        const NameBlockFit fit =
+            fitNameBlock(m_surface, m_font, place.points, vertical::Address.points,
+                         nameBlockLines(verticalNameText(card.name), card.honorific, joint), room);
+        if (!fit.fits)
+            m_surface.noteUnfitted();
+        const NameBlockPlaces &places = fit.places;
         const double em = places.points * 20;
-        const double pitch = em * Pitch;
-        const double span = (columns - 1) * pitch;
-        double x = std::min(
-            std::max(place.xMm * TwipsPerMm + span / 2, BandLeftMm * TwipsPerMm + span + em / 2),
-            BandRightMm * TwipsPerMm - em / 2);
-        const double top = place.topMm * TwipsPerMm;
+        const double pitch = em * room.pitch;
+        const double span = static_cast<double>(fit.lines.size() - 1) * pitch;
+        double x = std::min(std::max(place.xMm * TwipsPerMm + span / 2, bandLeft + span + em / 2),
+                            bandRight - em / 2);
+        const double top = place.topMm * TwipsPerMm + (room.length - places.extent) / 2;
         m_surface.setFontSize(places.points);
-        for (const NameBlockLine &line : lines) {
+        for (const NameBlockLine &line : fit.lines) {
             const std::pair<double, const QString &> parts[] = {
                 {0, line.family}, {places.givenAt, line.given}, {places.wordAt, line.word}};
             for (const auto &[y, text] : parts)
@@ -225,6 +260,8 @@ private:
     const QString &m_font;
     QPointF m_corner;
     double m_pitch = 0; // between the columns last set
+    double m_left = vertical::Address.xMm * TwipsPerMm;
+    double m_foot = 0;
 };
 
 } // namespace
@@ -236,19 +273,27 @@ void drawVerticalCard(PrinterSurface &surface, const QString &font, QPointF corn
     const double shift = drawer.address(verticalAddressText(card.address1, numbers),
                                         verticalAddressText(card.address2, numbers));
     drawer.columns(vertical::Building, verticalAddressText(card.building, numbers), shift);
-    if (card.joint.isEmpty())
+    if (!card.replyWord.isEmpty()) {
         drawer.name(verticalNameText(card.nameLine), card.replyWord);
-    else
-        drawer.nameBlock(card);
+    } else {
+        // Clear of the sender's block, whose columns go on leftwards.
+        const double senderRight = (vertical::SenderAddress.xMm +
+                                    vertical::SenderAddress.points * 25.4 / 72 / 2 + SenderGapMm) *
+                                   TwipsPerMm;
+        drawer.names(card, sender ? senderRight : postcard::EdgeMm * TwipsPerMm);
+    }
     // The code is an identifier, printed as it is typed.
     drawer.across(card.code, 0, vertical::Name.xMm, vertical::CodeTopMm, vertical::CodePoints, 30);
     if (!sender)
         return;
     const double senderShift =
         drawer.columns(vertical::SenderAddress, verticalAddressText(sender->address1, numbers), 0);
+    double addressFoot = sender->address1.isEmpty() ? 0 : drawer.foot();
     const double nameShift = drawer.columns(
         vertical::SenderBuilding, verticalAddressText(sender->address2, numbers), senderShift);
-    drawer.columns(vertical::SenderName, verticalNameText(sender->name), nameShift);
+    if (!sender->address2.isEmpty())
+        addressFoot = std::max(addressFoot, drawer.foot());
+    drawer.senderName(verticalNameText(sender->name), nameShift, addressFoot);
     drawer.across(sender->postalCode, vertical::SenderZipXMm, 0, vertical::SenderZipTopMm,
                   vertical::SenderZipPoints, 30);
 }

@@ -29,6 +29,9 @@ public:
     virtual double verticalAdvance(const QString &text) = 0;
     virtual void printVertical(const QString &text, double gap = 0) = 0;
     virtual void newPage() = 0;
+    // A text did not fit in its place even at the smallest size the layouts
+    // set: it runs over. Nothing is drawn for it here; a checking surface counts.
+    virtual void noteUnfitted() {}
     // Completes the document; false when the output could not be finished.
     virtual bool endDocument() = 0;
 

@@ -57,7 +57,7 @@ PrintJob PrintWindow::currentJob() const {
 }
 
 bool PrintWindow::checkJob(const PrintJob &job) {
-    const PrintCheck check = checkPrintJob(job);
+    const PrintCheck check = checkPrintJobMeasured(job);
     if (!check.stop.isEmpty()) {
         m_ctx.platform.messages.show(check.stop);
         return false;

@@ -1,5 +1,7 @@
 #include "printlist.h"
 
+#include "nameblock.h"
+#include "paperlayout.h"
 #include "postaldirectory.h"
 #include "postcardlayout.h"
 
@@ -83,7 +85,7 @@ QString printWarnings(const QList<AddressRecord> &records) {
     return parts.join(QStringLiteral("\n\n"));
 }
 
-PrintCheck checkPrintJob(const PrintJob &job) {
+PrintCheck checkPrintJob(const PrintJob &job, PrinterSurface *measuring) {
     PrintCheck check;
     for (int n = 0; n < job.cardCount(); ++n) {
         const AddressRecord &record = job.records.at(n);
@@ -98,8 +100,85 @@ PrintCheck checkPrintJob(const PrintJob &job) {
             return check;
         }
     }
-    check.warnings = printWarnings(job.records);
+    QStringList parts;
+    if (const QString warnings = printWarnings(job.records); !warnings.isEmpty())
+        parts.append(warnings);
+    if (const QStringList whole = jointNamesAlignedToWholeName(job); !whole.isEmpty())
+        parts.append(whole.join(u'\n'));
+    if (measuring) {
+        if (const QStringList over = cardsThatDoNotFit(job, *measuring); !over.isEmpty())
+            parts.append(
+                QCoreApplication::translate("nvl::PrintList",
+                                            "次の%n枚は宛名か住所が最も小さい文字でも入りきらず、"
+                                            "はみ出して印刷されます。",
+                                            nullptr, static_cast<int>(over.size())) +
+                u'\n' + over.join(u'\n'));
+    }
+    check.warnings = parts.join(QStringLiteral("\n\n"));
     return check;
+}
+
+QStringList jointNamesAlignedToWholeName(const PrintJob &job) {
+    QStringList lines;
+    for (int n = 0; n < job.cardCount(); ++n) {
+        const QString &name = job.records.at(n).field(AddressRecord::Name);
+        if (!job.jointNamesAt(n).isEmpty() && isWholeName(name))
+            lines.append(
+                QCoreApplication::translate(
+                    "nvl::PrintList", "「%1」：氏名に空白がないため連名を名前の頭にそろえました。")
+                    .arg(name));
+    }
+    return lines;
+}
+
+namespace {
+
+// Measures as the printer will and draws nothing; counts the texts that
+// did not fit.
+class FitCheckSurface : public PrinterSurface {
+public:
+    explicit FitCheckSurface(PrinterSurface &measuring) : m_measuring(measuring) {}
+    int unfitted = 0;
+
+    void setX(float) override {}
+    void setY(float) override {}
+    void setFontName(const QString &name) override { m_measuring.setFontName(name); }
+    void setFontSize(double points) override { m_measuring.setFontSize(points); }
+    void printText(const QString &) override {}
+    double advance(const QString &text) override { return m_measuring.advance(text); }
+    QRectF inkBounds(const QString &text) override { return m_measuring.inkBounds(text); }
+    double verticalAdvance(const QString &text) override {
+        return m_measuring.verticalAdvance(text);
+    }
+    void printVertical(const QString &, double) override {}
+    void newPage() override {}
+    void noteUnfitted() override { ++unfitted; }
+    bool endDocument() override { return true; }
+    int fontCount() const override { return m_measuring.fontCount(); }
+    QString fontName(int index) const override { return m_measuring.fontName(index); }
+
+private:
+    PrinterSurface &m_measuring;
+};
+
+} // namespace
+
+QStringList cardsThatDoNotFit(const PrintJob &job, PrinterSurface &measuring) {
+    FitCheckSurface surface(measuring);
+    const std::unique_ptr<PaperLayout> layout = paperLayout(job.paper);
+    QStringList lines;
+    for (int n = 0; n < job.cardCount(); ++n) {
+        surface.unfitted = 0;
+        layout->drawCard(job, n, surface);
+        if (surface.unfitted > 0) {
+            const AddressRecord &record = job.records.at(n);
+            const QString &address = record.field(AddressRecord::Address1);
+            lines.append(QCoreApplication::translate("nvl::PrintList", "%1（%2）")
+                             .arg(record.field(AddressRecord::Name),
+                                  address.size() > 20 ? address.left(20) + u'…' : address));
+        }
+    }
+    return lines;
 }
 
 QString previewNameLine(const AddressRecord &record) {

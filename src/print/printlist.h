@@ -41,7 +41,15 @@ struct PrintCheck {
     QString stop;         // why the job cannot print, naming that card; empty when it can
     QString warnings;     // cards that would print oddly (printWarnings); empty when none
 };
-PrintCheck checkPrintJob(const PrintJob &job);
+// With a surface that measures as the printer will, the cards are also laid
+// out without drawing, and those with a name or address that does not fit
+// even at the smallest size are listed among the warnings.
+PrintCheck checkPrintJob(const PrintJob &job, PrinterSurface *measuring = nullptr);
+// Cards whose 連名 were set from the start of a name typed without a blank:
+// "「name」：…" each.
+QStringList jointNamesAlignedToWholeName(const PrintJob &job);
+// Cards the layout could not fit at its smallest size, "name（住所）" each.
+QStringList cardsThatDoNotFit(const PrintJob &job, PrinterSurface &measuring);
 
 // The preview's name line: name, a full-width blank, the honorific; just
 // the name when the honorific field selects no word.

@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
+#include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -180,6 +181,17 @@ PrintOutcome finishPdfFile(const QString &path, const PrintJob &job) {
     if (!written)
         return {false, written.error};
     return {};
+}
+
+PrintCheck checkPrintJobMeasured(const PrintJob &job) {
+    // A small picture to measure on: nothing is drawn on it.
+    QImage picture(8, 8, QImage::Format_ARGB32_Premultiplied);
+    PainterSurface measuring(&picture);
+    if (!measuring.begin())
+        return checkPrintJob(job);
+    PrintCheck check = checkPrintJob(job, &measuring);
+    measuring.endDocument();
+    return check;
 }
 
 } // namespace nvl

@@ -2,6 +2,7 @@
 
 #include "paperlayout.h"
 #include "printjob.h"
+#include "printlist.h"
 
 #include <QPointF>
 #include <QString>
@@ -20,6 +21,10 @@ class PrinterSurface;
 // edges (its unprintable margin is wider than the job needs); empty when
 // it prints everything.
 QString marginProblem(const QPageLayout &layout, const PrintJob &job);
+
+// checkPrintJob with the cards laid out in the job's fonts, measured as
+// they will print: what does not fit is among the warnings.
+PrintCheck checkPrintJobMeasured(const PrintJob &job);
 
 struct PrintOutcome {
     bool ok = true;

@@ -32,6 +32,7 @@ private slots:
     void a4PositionsKept();
     void longLinesStayInTheirQuarter();
     void jointNamesFromTheCompanion();
+    void unfittedCardsNamed();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -427,6 +428,35 @@ void TestBatchPdf::jointNamesFromTheCompanion() {
     QVERIFY2(texts.contains(QStringLiteral("花子")) && texts.contains(QStringLiteral("ちゃん")),
              qPrintable(texts.join(u' ')));
     QCOMPARE(texts.count(QStringLiteral("花子")), 1); // the first card's only
+}
+
+// What the layout cannot fit even at its smallest size is printed and said,
+// card by card; 連名 set from the start of a name typed whole are noted.
+void TestBatchPdf::unfittedCardsNamed() {
+    const QString book = path(QStringLiteral("hard.dat"));
+    writeBytes(book, cp932(QStringLiteral("\"林誠\",\"東京都港区芝公園4-2-8\",\"\",\"105-0011\","
+                                          "\"\",\"0\",\"\"\r\n"
+                                          "\"長い人\",\"%1\",\"\",\"100-0001\",\"\",\"0\",\"\"\r\n"
+                                          "\"普通\",\"東京都千代田区千代田1-1\",\"\",\"100-0001\","
+                                          "\"\",\"0\",\"\"\r\n")
+                               .arg(QString(1000, QChar(u'町')))));
+    {
+        nvl::BookDocument document;
+        QVERIFY(document.load(book).ok());
+        document.setRecordData(
+            0, nvl::withJointNames({}, {{QStringLiteral("美香"), QStringLiteral("様")}}));
+        QVERIFY(document.save().ok());
+    }
+    QString errors;
+    QCOMPARE(run({book, path(QStringLiteral("hard.pdf"))}, &errors), 0);
+    QVERIFY(QFileInfo(path(QStringLiteral("hard.pdf"))).size() > 0);
+    QVERIFY2(errors.contains(
+                 QStringLiteral("「林誠」：氏名に空白がないため連名を名前の頭にそろえました。")),
+             qPrintable(errors));
+    QVERIFY2(errors.contains(QStringLiteral("最も小さい文字でも入りきらず")) &&
+                 errors.contains(QStringLiteral("長い人（町町")),
+             qPrintable(errors));
+    QVERIFY2(!errors.contains(QStringLiteral("普通")), qPrintable(errors));
 }
 
 QTEST_APPLESS_MAIN(TestBatchPdf)

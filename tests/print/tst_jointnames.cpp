@@ -6,6 +6,8 @@
 #include "pdftools.h"
 #include "printoutput.h"
 
+#include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -75,6 +77,8 @@ private slots:
     void splitNames();
     void aligned_data();
     void aligned();
+    void hardCases_data();
+    void hardCases();
 };
 
 void TestJointNames::splitNames_data() {
@@ -157,6 +161,137 @@ void TestJointNames::aligned() {
             QVERIFY2(both.width() * both.height() < 1,
                      qPrintable(words.at(i).text + QStringLiteral(" over ") + words.at(j).text));
         }
+}
+
+void TestJointNames::hardCases_data() {
+    QTest::addColumn<QStringList>("fields"); // a line of hard-cases.tsv
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<bool>("vertical");
+    QFile file(QFINDTESTDATA("../data/print/hard-cases.tsv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        const QStringList fields = line.split(u'\t');
+        if (line.startsWith(u'#') || fields.size() != 7)
+            continue;
+        for (const auto &[name, paper] :
+             {std::pair{"postcard", Paper::Postcard}, std::pair{"return", Paper::ReturnOutgoing},
+              std::pair{"A4", Paper::A4FourUp}})
+            for (const bool vertical : {false, true}) {
+                // The A4 sheets across are the fixed positions of the book format.
+                if (paper == Paper::A4FourUp && !vertical)
+                    continue;
+                QTest::addRow("%s, %s, %s", qPrintable(fields.at(0)), name,
+                              vertical ? "down" : "across")
+                    << fields << int(paper) << vertical;
+            }
+    }
+}
+
+// Cards that are hard to set, measured from the PDF: every word inside its
+// card, nothing over anything else, every honorific printed, a name typed
+// whole never parted, and the names as large as the address where there
+// is room. Pictures of each at 300 dpi go to the build folder.
+void TestJointNames::hardCases() {
+    QFETCH(QStringList, fields);
+    QFETCH(int, paper);
+    QFETCH(bool, vertical);
+    AddressRecord record =
+        card(fields.at(1), QStringLiteral("1000001"), fields.at(3), fields.at(4));
+    record.setField(AddressRecord::Honorific, fields.at(2));
+    PrintJob input = job({record});
+    input.vertical = vertical;
+    JointNames joint;
+    for (const QString &part : fields.at(5).split(u';', Qt::SkipEmptyParts))
+        joint.append({part.section(u'/', 0, 0), part.section(u'/', 1)});
+    input.jointNames = {joint};
+    QTemporaryDir dir;
+    const QString pdf = writePdf(dir, input, Paper(paper));
+    QVERIFY(!pdf.isEmpty());
+    const QString pictures = QDir(QCoreApplication::applicationDirPath()).filePath("hard-cases");
+    QDir().mkpath(pictures);
+    QProcess::execute(QStringLiteral("pdftoppm"),
+                      {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                       QStringLiteral("-singlefile"), pdf,
+                       QDir(pictures).filePath(QString::fromUtf8(QTest::currentDataTag())
+                                                   .replace(QStringLiteral(", "), "-")
+                                                   .replace(u' ', u'_'))});
+    const QList<PdfWord> words = firstCard(pdfWords(pdf), Paper(paper));
+    QString all;
+    for (const PdfWord &word : words)
+        all += word.text + u' ';
+    // Inside the card (or the outgoing half), 5 mm from its edges.
+    const double cardLeft = 0;
+    for (const PdfWord &word : words) {
+        const QRectF mm(word.box.topLeft() / PointsPerMm, word.box.size() / PointsPerMm);
+        QVERIFY2(mm.left() >= cardLeft + 4.5 && mm.right() <= cardLeft + 95.5 &&
+                     mm.bottom() <= 143.5,
+                 qPrintable(QStringLiteral("%1 at %2–%3 mm: %4")
+                                .arg(word.text)
+                                .arg(mm.left())
+                                .arg(mm.right())
+                                .arg(all)));
+    }
+    // Nothing over anything else: down, between columns (within one, the
+    // boxes of ー and small kana overlap their neighbours by the reader's
+    // measure, not on paper).
+    for (qsizetype i = 0; i < words.size(); ++i)
+        for (qsizetype j = i + 1; j < words.size(); ++j) {
+            const QRectF &a = words.at(i).box;
+            const QRectF &b = words.at(j).box;
+            if (vertical && std::abs(a.center().x() - b.center().x()) < PointsPerMm)
+                continue;
+            const QRectF both = a.intersected(b);
+            QVERIFY2(both.width() * both.height() < 1,
+                     qPrintable(words.at(i).text + QStringLiteral(" over ") + words.at(j).text +
+                                QStringLiteral(": ") + all));
+        }
+    // Every honorific printed.
+    const QString drawn = pdfDrawnText(pdf).remove(u' ');
+    const QString word = honorificWord(fields.at(2));
+    qsizetype honorifics = 1 + joint.size();
+    qsizetype found = drawn.count(word);
+    for (const JointName &other : joint)
+        if (other.honorific != word)
+            found += drawn.count(other.honorific);
+    QVERIFY2(found >= honorifics, qPrintable(drawn));
+    // A name typed whole is never parted: its start and end read together,
+    // and its 連名 start where it starts.
+    const QString name = fields.at(1);
+    if (!name.contains(u' ') && !name.contains(u'　')) {
+        QVERIFY2(drawn.contains(name.left(4)) && drawn.contains(name.right(3)), qPrintable(drawn));
+        for (const JointName &other : joint) {
+            const QList<double> starts = edges(words, {name.left(1), other.name.left(1)},
+                                               {name.left(1), other.name.left(1)}, vertical);
+            if (!vertical && name.size() <= 8)
+                QVERIFY2(starts.size() == 2 && spread(starts) <= 0.3, qPrintable(all));
+        }
+    }
+    // A long name down is parted at a word: the column its honorific ends
+    // holds more of the name than its last character.
+    if (vertical && name.size() >= 12 && joint.isEmpty()) {
+        const auto last = std::find_if(words.rbegin(), words.rend(),
+                                       [&](const PdfWord &w) { return w.text == name.right(1); });
+        QVERIFY(last != words.rend());
+        const auto inColumn = std::count_if(words.begin(), words.end(), [&](const PdfWord &w) {
+            return name.contains(w.text) &&
+                   std::abs(w.box.center().x() - last->box.center().x()) < PointsPerMm;
+        });
+        QVERIFY2(inColumn >= 3, qPrintable(all));
+    }
+    // The names as large as the address when the card has room.
+    if (fields.at(6) == QLatin1String("1")) {
+        double nameSize = 0, addressSize = 0;
+        for (const PdfWord &w : words) {
+            const double size = vertical ? w.box.width() : w.box.height();
+            if (name.contains(w.text.left(1)))
+                nameSize = std::max(nameSize, size);
+            if (fields.at(3).startsWith(w.text.left(1)))
+                addressSize = std::max(addressSize, size);
+        }
+        QVERIFY2(
+            nameSize >= addressSize - 0.2,
+            qPrintable(QStringLiteral("name %1 pt, address %2 pt").arg(nameSize).arg(addressSize)));
+    }
 }
 
 QTEST_MAIN(TestJointNames)
