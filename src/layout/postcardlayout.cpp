@@ -136,11 +136,14 @@ private:
     double nameBlock(int entry, const TextItem &item, Column column, double top,
                      const JointNames &joint) {
         const float x = column == Column::Right ? item.rightX : item.leftX;
+        // No smaller than the address while a second line can be had, and
+        // clear of the sender's block.
         return drawNameBlockAcross(
-            m_surface, m_job.addressFont, item.points, postcard::LeastPoints,
+            m_surface, m_job.addressFont, item.points, RecipientItems[0].points,
             nameBlockLines(field(entry, AddressRecord::Name),
                            honorificWord(field(entry, AddressRecord::Honorific)), joint),
-            QPointF(m_h + x, top + item.y), cardRight(column) - x);
+            QPointF(m_h + x, top + item.y), cardRight(column) - x,
+            SenderZip.y - item.y - 3 * 1440 / 25.4);
     }
 
     // The printed name line uses a half-width blank before the honorific.

@@ -115,6 +115,21 @@ public:
             return;
         vertical::ColumnPlace place = vertical::SenderName;
         const FittedText fitted = fit(place, text);
+        if (fitted.lines.size() > 1 && isWholeName(text)) {
+            // A long name typed whole goes on in a second column at a word,
+            // not where the column happens to end (…サー | ビス).
+            const QStringList parts = partedName(text);
+            const FittedText longer =
+                fit(place, parts.at(0).size() >= parts.at(1).size() ? parts.at(0) : parts.at(1));
+            if (longer.lines.size() == 1) {
+                double x = place.xMm * TwipsPerMm - shift;
+                for (const QString &part : parts) {
+                    print(x, place.topMm * TwipsPerMm, part, 0);
+                    x -= longer.points * 20 * 1.5;
+                }
+                return;
+            }
+        }
         if (fitted.lines.size() == 1 && addressFoot > 0) {
             const double length = m_surface.verticalAdvance(fitted.lines.first());
             const double top = std::clamp(addressFoot - length, place.topMm * TwipsPerMm,
