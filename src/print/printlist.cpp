@@ -171,11 +171,14 @@ QStringList cardsThatDoNotFit(const PrintJob &job, PrinterSurface &measuring) {
         surface.unfitted = 0;
         layout->drawCard(job, n, surface);
         if (surface.unfitted > 0) {
+            // Quoted as far as a message can: the first 20 characters.
+            const auto start = [](const QString &text) {
+                return text.size() > 20 ? text.left(20) + u'…' : text;
+            };
             const AddressRecord &record = job.records.at(n);
-            const QString &address = record.field(AddressRecord::Address1);
             lines.append(QCoreApplication::translate("nvl::PrintList", "%1（%2）")
-                             .arg(record.field(AddressRecord::Name),
-                                  address.size() > 20 ? address.left(20) + u'…' : address));
+                             .arg(start(record.field(AddressRecord::Name)),
+                                  start(record.field(AddressRecord::Address1))));
         }
     }
     return lines;

@@ -47,6 +47,7 @@ private slots:
     void unprintablePostalCode();
     void honorificWarning_data();
     void honorificWarning();
+    void unfittedCardAsked();
     void printerMargins_data();
     void printerMargins();
     void glyphPositions();
@@ -194,6 +195,25 @@ void TestPrintPdf::honorificWarning() {
              goesOn ? 1 : 0);
     // The preview's print button then asks the sheet count, as 印刷 does.
     QCOMPARE(m_desk->messages.shown.size(), preview && goesOn ? 2 : 1);
+}
+
+// A card the layout cannot fit even at its smallest size is named before
+// printing; キャンセル prints nothing.
+void TestPrintPdf::unfittedCardAsked() {
+    QList<Label> list = labels(3);
+    list[1].name = QString(300, QChar(u'名'));
+    m_print = openPrintWindow(*m_desk, list);
+    m_desk->messages.answers = {MessageAnswer::Cancel};
+    m_desk->printerDialog.answers = {false};
+    child<QAbstractButton>(m_print, "cmdPrint")->click();
+    QVERIFY(!m_desk->messages.shown.isEmpty());
+    const ShownMessage &warning = m_desk->messages.shown.at(0);
+    QCOMPARE(warning.buttons, MessageButtons::OkCancel);
+    QVERIFY2(warning.text.contains(QStringLiteral("最も小さい文字でも入りきらず")) &&
+                 warning.text.contains(QStringLiteral("名名名")) &&
+                 !warning.text.contains(QStringLiteral("宛名1")),
+             qPrintable(warning.text));
+    QCOMPARE(m_desk->printerDialog.calls, 0);
 }
 
 void TestPrintPdf::printerMargins_data() {
