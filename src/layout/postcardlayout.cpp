@@ -250,7 +250,9 @@ bool isDigitChar(QChar c) {
 } // namespace
 
 std::optional<QList<int>> typedPostalDigits(const QString &typed) {
-    const QString postalCode = typed.startsWith(u'〒') ? typed.mid(1) : typed;
+    // Blanks around the code (or a code of blanks alone) are not part of it.
+    const QString trimmed = typed.trimmed();
+    const QString postalCode = trimmed.startsWith(u'〒') ? trimmed.mid(1).trimmed() : trimmed;
     const bool hyphen = postalCode.size() > 3 && QStringView(u"-－−‐ー").contains(postalCode.at(3));
     QList<int> digits;
     for (qsizetype j = 0; j < postalCode.size(); ++j) {

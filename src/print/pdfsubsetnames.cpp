@@ -59,13 +59,18 @@ QByteArray tagSubsetFontNames(const QByteArray &pdf) {
 
 QByteArray exactPageBoxes(const QByteArray &pdf, double widthPoints, double heightPoints) {
     static const QRegularExpression box(
-        QStringLiteral("/MediaBox\\s*\\[\\s*0\\s+0\\s+[0-9.]+\\s+[0-9.]+\\s*\\]"));
-    const QByteArray exact = "/MediaBox [0 0 " + QByteArray::number(widthPoints, 'f', 3) + ' ' +
-                             QByteArray::number(heightPoints, 'f', 3) + ']';
+        QStringLiteral("/MediaBox\\s*\\[\\s*0\\s+0\\s+[0-9.]+\\s+([0-9.]+)\\s*\\]"));
     QList<Edit> edits;
     const QString latin = QString::fromLatin1(pdf);
     for (auto match = box.globalMatch(latin); match.hasNext();) {
         const auto m = match.next();
+        // The content was laid out from the top of the rounded page: the
+        // box grows (or shrinks) at the bottom, so the top stays where the
+        // layout put it.
+        const double top = m.captured(1).toDouble();
+        const QByteArray exact = "/MediaBox [0 " + QByteArray::number(top - heightPoints, 'f', 3) +
+                                 ' ' + QByteArray::number(widthPoints, 'f', 3) + ' ' +
+                                 QByteArray::number(top, 'f', 3) + ']';
         edits.append({m.capturedStart(), m.capturedLength(), exact});
     }
     return edits.isEmpty() ? pdf : applyEdits(pdf, edits);

@@ -12,7 +12,8 @@ namespace nvl {
 QByteArray tagSubsetFontNames(const QByteArray &pdf);
 
 // Qt writes page sizes in whole points (100 × 148 mm becomes 284 × 419):
-// sets every page's box to the exact size, cross-references moved to match.
+// sets every page's box to the exact size, its top edge kept where the
+// content was laid out from, cross-references moved to match.
 QByteArray exactPageBoxes(const QByteArray &pdf, double widthPoints, double heightPoints);
 
 } // namespace nvl

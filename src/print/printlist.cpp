@@ -47,6 +47,9 @@ DoubtfulPostalCodes cardsWithDoubtfulPostalCode(const QList<AddressRecord> &reco
     DoubtfulPostalCodes doubtful;
     for (const AddressRecord &record : records) {
         const QString &code = record.field(AddressRecord::PostalCode);
+        // No code: the boxes are left to be written by hand.
+        if (code.trimmed().isEmpty())
+            continue;
         const QString address =
             record.field(AddressRecord::Address1) + record.field(AddressRecord::Address2);
         const QString compact = QString(address).remove(u' ').remove(u'　');

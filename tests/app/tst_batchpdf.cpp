@@ -33,6 +33,7 @@ private slots:
     void longLinesStayInTheirQuarter();
     void jointNamesFromTheCompanion();
     void unfittedCardsNamed();
+    void blankCodeIsEmpty();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -457,6 +458,26 @@ void TestBatchPdf::unfittedCardsNamed() {
                  errors.contains(QStringLiteral("長い人（町町")),
              qPrintable(errors));
     QVERIFY2(!errors.contains(QStringLiteral("普通")), qPrintable(errors));
+}
+
+// A code of blanks is no code: its boxes are left empty and the other
+// cards print.
+void TestBatchPdf::blankCodeIsEmpty() {
+    const QString book = path(QStringLiteral("blank.dat"));
+    writeBytes(book, cp932(QStringLiteral(
+                         "\"一\",\"東京都千代田区千代田1-1\",\"\",\"100-0001\",\"\",\"0\",\"\"\r\n"
+                         "\"二\",\"東京都千代田区千代田1-1\",\"\",\" \",\"\",\"0\",\"\"\r\n"
+                         "\"三\",\"東京都千代田区千代田1-1\",\"\",\"　\",\"\",\"0\",\"\"\r\n")));
+    const QString pdf = path(QStringLiteral("blank.pdf"));
+    QString errors;
+    QCOMPARE(run({book, pdf, QStringLiteral("--paper"), QStringLiteral("hagaki")}, &errors), 0);
+    QCOMPARE(pdfPageCount(pdf), 3);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+    QStringList digits;
+    for (const PdfWord &word : pdfWords(pdf))
+        if (word.page > 1 && word.box.top() < 25 * 72 / 25.4)
+            digits.append(word.text);
+    QVERIFY2(digits.isEmpty(), qPrintable(digits.join(u' ')));
 }
 
 QTEST_APPLESS_MAIN(TestBatchPdf)

@@ -83,13 +83,19 @@ bool pdfFontsListSubsets(const QString &pdf) {
     return true;
 }
 
-QImage renderPdfPage(const QString &pdf, int page, int dpi) {
+QImage renderPdfPage(const QString &pdf, int page, int dpi, const QRect &crop) {
     QTemporaryDir dir;
     const QString prefix = dir.filePath(QStringLiteral("page"));
-    run(QStringLiteral("pdftoppm"),
-        {QStringLiteral("-gray"), QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
-         QString::number(page), QStringLiteral("-l"), QString::number(page),
-         QStringLiteral("-singlefile"), pdf, prefix});
+    QStringList arguments{QStringLiteral("-gray"), QStringLiteral("-r"),
+                          QString::number(dpi),    QStringLiteral("-f"),
+                          QString::number(page),   QStringLiteral("-l"),
+                          QString::number(page),   QStringLiteral("-singlefile")};
+    if (!crop.isNull())
+        arguments << QStringLiteral("-x") << QString::number(crop.x()) << QStringLiteral("-y")
+                  << QString::number(crop.y()) << QStringLiteral("-W")
+                  << QString::number(crop.width()) << QStringLiteral("-H")
+                  << QString::number(crop.height());
+    run(QStringLiteral("pdftoppm"), arguments << pdf << prefix);
     return QImage(prefix + QStringLiteral(".pgm"));
 }
 

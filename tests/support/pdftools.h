@@ -24,7 +24,9 @@ QStringList pdfFonts(const QString &pdf);
 // True when every font pdffonts lists is embedded as a subset.
 bool pdfFontsListSubsets(const QString &pdf);
 // Page `page` (from 1) rendered in grey at `dpi`.
-QImage renderPdfPage(const QString &pdf, int page, int dpi);
+// A page as a grey picture; `crop` (in pixels at that resolution) renders
+// only that part, its top-left at (0, 0) of the picture.
+QImage renderPdfPage(const QString &pdf, int page, int dpi, const QRect &crop = {});
 // Centre of the dark pixels inside `area` (pixels), or a null point.
 QPointF inkCentre(const QImage &image, const QRect &area);
 
