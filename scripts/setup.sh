@@ -11,7 +11,7 @@ packages=(
     python3-pyatspi at-spi2-core dbus strace x11-utils
     libbenchmark-dev
     desktop-file-utils appstream
-    radicale xandikos vdirsyncer python3-vobject khard qtkeychain-qt6-dev
+    radicale xandikos vdirsyncer python3-vobject khard python3-gi gir1.2-poppler-0.18 qtkeychain-qt6-dev
     gnome-keyring libsecret-1-0
 )
 

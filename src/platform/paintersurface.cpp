@@ -111,7 +111,29 @@ double PainterSurface::verticalAdvance(const QString &text) {
     return length * verticalScale();
 }
 
+void PainterSurface::columnMark(bool begin) {
+    // A dot off the page in a colour no card uses: red 0x4E or 0x4F, the
+    // column's number in green and blue. Found again in the PDF's content.
+    const auto index = static_cast<int>(m_columnTexts.size() - 1);
+    m_painter.save();
+    m_painter.resetTransform();
+    m_painter.fillRect(QRectF(-100, -100, 1, 1),
+                       QColor(begin ? 0x4E : 0x4F, (index >> 8) & 0xFF, index & 0xFF));
+    m_painter.restore();
+}
+
 void PainterSurface::printVertical(const QString &text, double gap) {
+    if (m_markColumns) {
+        m_columnTexts.append(text);
+        columnMark(true);
+    }
+    printColumn(text, gap);
+    if (m_markColumns) {
+        columnMark(false);
+    }
+}
+
+void PainterSurface::printColumn(const QString &text, double gap) {
     VerticalShaper &vertical = shaper();
     const QRawFont &font = vertical.rawFont();
     const double scale = verticalScale();
@@ -144,6 +166,20 @@ void PainterSurface::printVertical(const QString &text, double gap) {
         positions.clear();
     };
     double y = 0;
+    // Into a PDF, the column begins and ends with an upright blank glyph:
+    // a reader places the column's text from its first and last glyphs,
+    // which must be drawn as the rest of the column is.
+    const QList<quint32> blank = font.glyphIndexesForString(QStringLiteral(" "));
+    const auto drawBlank = [&](double at) {
+        if (!m_markColumns || blank.isEmpty())
+            return;
+        QGlyphRun run;
+        run.setRawFont(font);
+        run.setGlyphIndexes({blank.first()});
+        run.setPositions({QPointF(0, at)});
+        m_painter.drawGlyphRun(QPointF(), run);
+    };
+    drawBlank(0);
     for (const QString &piece : verticalCells(text)) {
         const VerticalShaper::Cell &cell = vertical.cell(piece);
         for (const VerticalShaper::Glyph &glyph : cell.glyphs) {
@@ -175,6 +211,7 @@ void PainterSurface::printVertical(const QString &text, double gap) {
         y += cell.advance + gap / scale;
     }
     flush();
+    drawBlank(y);
     m_painter.restore();
 }
 

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QPainter>
 #include <QPointF>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -44,14 +45,24 @@ public:
     bool endDocument() override;
     // The painter, in twips from the origin, for what only this surface draws.
     QPainter &painter() { return m_painter; }
+    // On a PDF: each vertical column between two marks (columnsAsText()
+    // finds them), its text kept in drawing order, so a reader's search can
+    // be given the column's text whole.
+    void markColumns(bool mark) { m_markColumns = mark; }
+    const QStringList &columnTexts() const { return m_columnTexts; }
 
     int fontCount() const override;
     QString fontName(int index) const override;
 
 private:
+    void columnMark(bool begin);
+    void printColumn(const QString &text, double gap);
+
     QPaintDevice *m_device;
     QPointF m_origin;
     QPainter m_painter;
+    bool m_markColumns = false;
+    QStringList m_columnTexts;
     QString m_fontName;
     double m_points = 10;
     bool m_fontDirty = true;

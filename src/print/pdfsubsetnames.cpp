@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMap>
 #include <QRegularExpression>
+#include <QtEndian>
 #include <algorithm>
 
 namespace nvl {
@@ -74,6 +75,128 @@ QByteArray exactPageBoxes(const QByteArray &pdf, double widthPoints, double heig
         edits.append({m.capturedStart(), m.capturedLength(), exact});
     }
     return edits.isEmpty() ? pdf : applyEdits(pdf, edits);
+}
+
+namespace {
+
+// A stream's data: where it lies, and where its length is written.
+struct StreamPlace {
+    qsizetype at = 0;
+    qsizetype size = 0;
+    qsizetype lengthAt = 0; // the number's first digit
+    qsizetype lengthSize = 0;
+};
+
+// The Flate-compressed streams, by their /Length (direct or an object).
+QList<StreamPlace> flateStreams(const QByteArray &pdf) {
+    static const QRegularExpression dictionary(
+        QStringLiteral("<<([^<>]*?)/Length\\s+(\\d+)(\\s+0\\s+R)?([^<>]*?)>>\\s*stream\\r?\\n"));
+    const QString latin = QString::fromLatin1(pdf);
+    QList<StreamPlace> streams;
+    for (auto match = dictionary.globalMatch(latin); match.hasNext();) {
+        const auto m = match.next();
+        if (!(m.captured(1) + m.captured(4)).contains(QLatin1String("/FlateDecode")))
+            continue;
+        StreamPlace place;
+        place.at = m.capturedEnd();
+        if (m.captured(3).isEmpty()) {
+            place.lengthAt = m.capturedStart(2);
+            place.lengthSize = m.capturedLength(2);
+        } else {
+            // "N 0 obj" then the number alone.
+            const QByteArray object = '\n' + m.captured(2).toLatin1() + " 0 obj";
+            const qsizetype objectAt = pdf.indexOf(object);
+            if (objectAt < 0)
+                continue;
+            qsizetype at = objectAt + object.size();
+            while (at < pdf.size() && QByteArrayView(" \r\n").contains(pdf.at(at)))
+                ++at;
+            qsizetype end = at;
+            while (end < pdf.size() && pdf.at(end) >= '0' && pdf.at(end) <= '9')
+                ++end;
+            place.lengthAt = at;
+            place.lengthSize = end - at;
+        }
+        bool ok = false;
+        place.size = pdf.mid(place.lengthAt, place.lengthSize).toLongLong(&ok);
+        if (ok && place.lengthSize > 0 && place.at + place.size <= pdf.size())
+            streams.append(place);
+    }
+    return streams;
+}
+
+QByteArray inflated(const QByteArray &data) {
+    // qUncompress wants the size first; it grows its buffer when that is short.
+    QByteArray sized(4, '\0');
+    qToBigEndian(static_cast<quint32>(data.size() * 4), sized.data());
+    return qUncompress(sized + data);
+}
+
+QByteArray deflated(const QByteArray &data) {
+    return qCompress(data).mid(4);
+}
+
+QByteArray utf16Hex(const QString &text) {
+    QByteArray bytes("FEFF");
+    for (const QChar c : text)
+        bytes += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
+    return bytes;
+}
+
+} // namespace
+
+QByteArray columnsAsText(const QByteArray &pdf, const QStringList &columns) {
+    if (columns.isEmpty())
+        return pdf;
+    // The marks PainterSurface draws around a column: a dot filled in red
+    // 0x4E (begin) or 0x4F (end), the column's number in green and blue.
+    static const QRegularExpression mark(
+        QStringLiteral("q\\n/\\w+ cs (0\\.30[0-9]+) ([0-9.]+) ([0-9.]+) scn\\n/\\w+ gs\\n"
+                       "-100 -100 1 1 re\\nf\\nQ\\n"));
+    const auto channel = [](const QString &value) {
+        return static_cast<int>(std::lround(value.toDouble() * 255));
+    };
+    QList<Edit> edits;
+    for (const StreamPlace &stream : flateStreams(pdf)) {
+        const QByteArray content = inflated(pdf.mid(stream.at, stream.size));
+        if (content.isEmpty() || !content.contains("-100 -100 1 1 re"))
+            continue;
+        const QString latin = QString::fromLatin1(content);
+        QByteArray rewritten;
+        qsizetype from = 0;
+        for (auto match = mark.globalMatch(latin); match.hasNext();) {
+            const auto m = match.next();
+            const int red = channel(m.captured(1));
+            const int index = channel(m.captured(2)) * 256 + channel(m.captured(3));
+            if ((red != 0x4E && red != 0x4F) || index >= columns.size())
+                continue;
+            if (red == 0x4E) {
+                rewritten += content.mid(from, m.capturedStart() - from);
+                rewritten += "/Span <</ActualText <" + utf16Hex(columns.at(index)) + ">>> BDC\n";
+            } else {
+                // The span ends inside the column's last glyph's drawing,
+                // where the reader's transform is still the column's.
+                const QByteArray before = content.mid(from, m.capturedStart() - from);
+                const qsizetype lastText = before.lastIndexOf("ET\n");
+                if (lastText < 0) {
+                    rewritten += before + "EMC\n";
+                } else {
+                    rewritten += before.left(lastText + 3) + "EMC\n" + before.mid(lastText + 3);
+                }
+            }
+            from = m.capturedEnd();
+        }
+        if (from == 0)
+            continue;
+        rewritten += content.mid(from);
+        const QByteArray data = deflated(rewritten);
+        edits.append({stream.at, stream.size, data});
+        edits.append({stream.lengthAt, stream.lengthSize, QByteArray::number(data.size())});
+    }
+    if (edits.isEmpty())
+        return pdf;
+    std::sort(edits.begin(), edits.end(), [](const Edit &a, const Edit &b) { return a.at < b.at; });
+    return applyEdits(pdf, edits);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QStringList>
 
 namespace nvl {
 
@@ -15,5 +16,11 @@ QByteArray tagSubsetFontNames(const QByteArray &pdf);
 // sets every page's box to the exact size, its top edge kept where the
 // content was laid out from, cross-references moved to match.
 QByteArray exactPageBoxes(const QByteArray &pdf, double widthPoints, double heightPoints);
+
+// Gives each vertical column marked by PainterSurface its text as one
+// /ActualText span, so that a reader's search finds words down a column
+// (each glyph stands on its own line otherwise); the marks are removed.
+// `columns` are the columns' texts in drawing order.
+QByteArray columnsAsText(const QByteArray &pdf, const QStringList &columns);
 
 } // namespace nvl

@@ -104,7 +104,7 @@ bool PrintWindow::printOn(QPrinter &printer, const PrintJob &job) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     PrintOutcome outcome = nvl::render(job, &printer);
     if (outcome.ok && pdf)
-        outcome = finishPdfFile(printer.outputFileName(), job);
+        outcome = finishPdfFile(printer.outputFileName(), job, outcome.columnTexts);
     qCInfo(lcPrint).noquote() << "printed" << job.cardCount() << "cards to"
                               << (pdf ? printer.outputFileName() : printer.printerName()) << ":"
                               << (outcome.ok ? QStringLiteral("done") : outcome.error);

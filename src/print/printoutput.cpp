@@ -71,7 +71,7 @@ QPageSize pageSizeOf(const PaperLayout &layout) {
 }
 
 PrintOutcome failed(const char *text) {
-    return {false, QCoreApplication::translate("nvl::PrintOutput", text)};
+    return {false, QCoreApplication::translate("nvl::PrintOutput", text), {}};
 }
 
 } // namespace
@@ -97,6 +97,10 @@ PrintOutcome render(const PrintJob &job, QPagedPaintDevice *device, bool guides)
     PainterSurface surface(device, layout->originTwips());
     if (!surface.begin())
         return failed("印刷を開始できませんでした。");
+    // Into a PDF, vertical columns are marked for finishPdf.
+    const auto *printer = dynamic_cast<QPrinter *>(device);
+    surface.markColumns(dynamic_cast<QPdfWriter *>(device) ||
+                        (printer && printer->outputFormat() == QPrinter::PdfFormat));
     for (int n = 0; n < job.cardCount(); ++n) {
         if (n > 0 && layout->pageOf(n) != layout->pageOf(n - 1))
             surface.newPage();
@@ -106,7 +110,9 @@ PrintOutcome render(const PrintJob &job, QPagedPaintDevice *device, bool guides)
     }
     if (!surface.endDocument())
         return failed("印刷を終了できませんでした。");
-    return {};
+    PrintOutcome done;
+    done.columnTexts = surface.columnTexts();
+    return done;
 }
 
 QByteArray renderPdf(const PrintJob &job, PrintOutcome *outcome) {
@@ -118,7 +124,7 @@ QByteArray renderPdf(const PrintJob &job, PrintOutcome *outcome) {
         writer.setResolution(1200);
         *outcome = render(job, &writer);
     }
-    return outcome->ok ? finishPdf(buffer.data(), job) : QByteArray();
+    return outcome->ok ? finishPdf(buffer.data(), job, outcome->columnTexts) : QByteArray();
 }
 
 void renderCard(const PrintJob &job, int n, PrinterSurface &surface, QPainter &painter,
@@ -157,29 +163,31 @@ PrintOutcome renderAlignmentPage(QPagedPaintDevice *device, QPointF offsetMm) {
     return {};
 }
 
-QByteArray finishPdf(const QByteArray &pdf, const PrintJob &job) {
+QByteArray finishPdf(const QByteArray &pdf, const PrintJob &job, const QStringList &columns) {
+    const QByteArray tagged = tagSubsetFontNames(columnsAsText(pdf, columns));
     if (!job.onPostcards())
-        return tagSubsetFontNames(pdf);
+        return tagged;
     // Qt's writer rounds a page size it does not know.
     const QSizeF mm = paperLayout(job.paper)->pageMm();
-    return exactPageBoxes(tagSubsetFontNames(pdf), mm.width() * PointsPerMm,
-                          mm.height() * PointsPerMm);
+    return exactPageBoxes(tagged, mm.width() * PointsPerMm, mm.height() * PointsPerMm);
 }
 
-PrintOutcome finishPdfFile(const QString &path, const PrintJob &job) {
+PrintOutcome finishPdfFile(const QString &path, const PrintJob &job, const QStringList &columns) {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
-        return {false, QCoreApplication::translate("nvl::PrintOutput",
-                                                   "PDF ファイル「%1」を読み直せません。")
-                           .arg(path)};
+        return {
+            false,
+            QCoreApplication::translate("nvl::PrintOutput", "PDF ファイル「%1」を読み直せません。")
+                .arg(path),
+            {}};
     const QByteArray original = in.readAll();
     in.close();
-    const QByteArray finished = finishPdf(original, job);
+    const QByteArray finished = finishPdf(original, job, columns);
     if (finished == original)
         return {};
     const WriteResult written = replaceFileContents(path, finished);
     if (!written)
-        return {false, written.error};
+        return {false, written.error, {}};
     return {};
 }
 

@@ -6,6 +6,7 @@
 
 #include <QPointF>
 #include <QString>
+#include <QStringList>
 
 class QPageLayout;
 class QPagedPaintDevice;
@@ -29,6 +30,8 @@ PrintCheck checkPrintJobMeasured(const PrintJob &job);
 struct PrintOutcome {
     bool ok = true;
     QString error; // Japanese; empty on success
+    // Into a PDF: the vertical columns' texts, in drawing order (finishPdf).
+    QStringList columnTexts;
 };
 
 // Sets a printer to the job's paper, portrait, the whole page painted:
@@ -56,7 +59,8 @@ PrintOutcome renderAlignmentPage(QPagedPaintDevice *device, QPointF offsetMm);
 
 // Names the embedded font subsets of a PDF Qt has written for the job; on
 // postcard paper its page boxes are set to the exact size.
-QByteArray finishPdf(const QByteArray &pdf, const PrintJob &job);
-PrintOutcome finishPdfFile(const QString &path, const PrintJob &job);
+QByteArray finishPdf(const QByteArray &pdf, const PrintJob &job, const QStringList &columns = {});
+PrintOutcome finishPdfFile(const QString &path, const PrintJob &job,
+                           const QStringList &columns = {});
 
 } // namespace nvl

@@ -34,6 +34,7 @@ private slots:
     void jointNamesFromTheCompanion();
     void unfittedCardsNamed();
     void blankCodeIsEmpty();
+    void verticalTextSearchable();
 
 private:
     int run(const QStringList &arguments, QString *errors = nullptr);
@@ -120,12 +121,13 @@ void TestBatchPdf::prints_data() {
     QTest::newRow("return postcards, outgoing faces")
         << QStringList{"--paper", "ofuku"} << 5 << QStringList{"宛名1", "宛名5", "差出人1"}
         << QStringList{"行"};
-    // Written downwards: a character a word, the name's number upright.
-    QTest::newRow("vertical") << QStringList{"--vertical"} << 2 << QStringList{"宛", "５"}
+    // Written downwards, the name's number upright: each column read whole,
+    // as a reader's search finds it.
+    QTest::newRow("vertical") << QStringList{"--vertical"} << 2 << QStringList{"宛名５"}
                               << QStringList{"宛名1", "宛名5"};
     QTest::newRow("vertical postcards, Arabic numerals")
         << QStringList{"--paper", "hagaki", "--vertical", "--arabic-numerals"} << 5
-        << QStringList{"宛", "５"} << QStringList{"宛名1"};
+        << QStringList{"宛名５"} << QStringList{"宛名1"};
     QTest::newRow("return postcards, reply faces")
         << QStringList{"--paper", "ofuku-reply", "--sender", "2"} << 5
         << QStringList{"差出人2", "行"} << QStringList{"宛名1"};
@@ -478,6 +480,55 @@ void TestBatchPdf::blankCodeIsEmpty() {
         if (word.page > 1 && word.box.top() < 25 * 72 / 25.4)
             digits.append(word.text);
     QVERIFY2(digits.isEmpty(), qPrintable(digits.join(u' ')));
+}
+
+// Down, a viewer's search finds words along a column: poppler's search (as
+// in Evince and Okular) on a vertical postcard.
+void TestBatchPdf::verticalTextSearchable() {
+    const QString book = path(QStringLiteral("search.dat"));
+    writeBytes(book,
+               cp932(QStringLiteral("\"山田 太郎\",\"東京都文京区本郷1-2-3\",\"本郷ハイツ101\","
+                                    "\"113-0033\",\"\",\"0\",\"\"\r\n"
+                                    "\"佐藤 花子\",\"東京都港区六本木6-10-1\",\"六本木タワー\","
+                                    "\"106-0032\",\"\",\"0\",\"\"\r\n")));
+    const QString pdf = path(QStringLiteral("search.pdf"));
+    QCOMPARE(run({book, pdf, QStringLiteral("--paper"), QStringLiteral("hagaki"),
+                  QStringLiteral("--vertical")}),
+             0);
+    // Each word found on its card, in its own column (mm from the left).
+    QProcess search;
+    search.start(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral("import sys, gi\n"
+                        "gi.require_version('Poppler', '0.18')\n"
+                        "from gi.repository import Poppler\n"
+                        "doc = Poppler.Document.new_from_file('file://' + sys.argv[1], None)\n"
+                        "for word in sys.argv[2:]:\n"
+                        "    for n in range(doc.get_n_pages()):\n"
+                        "        for r in doc.get_page(n).find_text(word):\n"
+                        "            print(word, n, round((r.x1 + r.x2) / 2 * 25.4 / 72))\n"),
+         pdf, QStringLiteral("本郷ハイツ"), QStringLiteral("文京区"), QStringLiteral("タワー"),
+         QStringLiteral("山田"), QStringLiteral("花子")});
+    QVERIFY(search.waitForFinished(60000));
+    QVERIFY2(search.exitCode() == 0, qPrintable(QString::fromUtf8(search.readAllStandardError())));
+    const QStringList found =
+        QString::fromUtf8(search.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    // The address down the right (84 mm), the building beside it (77 mm),
+    // the name down the middle.
+    const QList<std::tuple<QString, int, int>> expected = {{QStringLiteral("本郷ハイツ"), 0, 77},
+                                                           {QStringLiteral("文京区"), 0, 84},
+                                                           {QStringLiteral("タワー"), 1, 77},
+                                                           {QStringLiteral("山田"), 0, 50},
+                                                           {QStringLiteral("花子"), 1, 50}};
+    QCOMPARE(found.size(), expected.size());
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        const QStringList parts = found.at(i).split(u' ');
+        const auto &[word, page, column] = expected.at(i);
+        QVERIFY2(parts.size() == 3 && parts.at(0) == word && parts.at(1).toInt() == page &&
+                     std::abs(parts.at(2).toInt() - column) <= 4,
+                 qPrintable(found.join(u'\n')));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestBatchPdf)

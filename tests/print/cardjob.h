@@ -6,7 +6,9 @@
 #include "fonts.h"
 #include "printoutput.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 
 namespace nvl::test {
@@ -37,11 +39,20 @@ inline PrintJob job(const QList<AddressRecord> &cards, const QString &zipFont = 
     return input;
 }
 
-// The job as a PDF file of its own in `dir`; empty when it failed.
+// The job as a PDF file of its own in `dir`; empty when it failed. Its
+// vertical columns are left without their text as one span, so that a
+// reader measures each glyph where it is drawn (renderPdf adds the spans).
 inline QString writePdf(const QTemporaryDir &dir, PrintJob input, Paper paper = Paper::Postcard) {
     input.paper = paper;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     PrintOutcome outcome;
-    const QByteArray pdf = renderPdf(input, &outcome);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(1200);
+        outcome = render(input, &writer);
+    }
+    const QByteArray pdf = outcome.ok ? finishPdf(buffer.data(), input) : QByteArray();
     static int count = 0;
     const QString path = dir.filePath(QStringLiteral("cards%1.pdf").arg(++count));
     QFile file(path);
