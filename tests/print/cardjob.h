@@ -39,11 +39,10 @@ inline PrintJob job(const QList<AddressRecord> &cards, const QString &zipFont = 
     return input;
 }
 
-// The job as a PDF file of its own in `dir`; empty when it failed. Its
-// vertical columns are left without their text as one span, so that a
-// reader measures each glyph where it is drawn (renderPdf adds the spans).
-inline QString writePdf(const QTemporaryDir &dir, PrintJob input, Paper paper = Paper::Postcard) {
-    input.paper = paper;
+// The job as print-pdf writes it, but its vertical columns left without
+// their text as one span, so that a reader measures each glyph where it is
+// drawn (renderPdf adds the spans). Empty when it failed.
+inline QByteArray glyphPdf(const PrintJob &input) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     PrintOutcome outcome;
@@ -52,11 +51,17 @@ inline QString writePdf(const QTemporaryDir &dir, PrintJob input, Paper paper = 
         writer.setResolution(1200);
         outcome = render(input, &writer);
     }
-    const QByteArray pdf = outcome.ok ? finishPdf(buffer.data(), input) : QByteArray();
+    return outcome.ok ? finishPdf(buffer.data(), input) : QByteArray();
+}
+
+// The job as a PDF file of its own in `dir` (glyphPdf); empty when it failed.
+inline QString writePdf(const QTemporaryDir &dir, PrintJob input, Paper paper = Paper::Postcard) {
+    input.paper = paper;
+    const QByteArray pdf = glyphPdf(input);
     static int count = 0;
     const QString path = dir.filePath(QStringLiteral("cards%1.pdf").arg(++count));
     QFile file(path);
-    if (!outcome.ok || !file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
+    if (pdf.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
         return {};
     return path;
 }
