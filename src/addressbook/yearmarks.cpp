@@ -98,6 +98,10 @@ QList<MarkCondition> yearFilterConditions(YearFilter filter, int year) {
         return {};
     case YearFilter::SendThisYear:
         return {{YearMark::Mourning, year, false}};
+    case YearFilter::NotSentYet:
+        return {{YearMark::Mourning, year, false}, {YearMark::Sent, year, false}};
+    case YearFilter::MourningLastYear:
+        return {{YearMark::Mourning, year - 1, true}};
     case YearFilter::ReplyPending:
         return {{YearMark::Received, year, true}, {YearMark::Sent, year, false}};
     case YearFilter::ReceivedLastYear:
@@ -114,6 +118,10 @@ QString yearFilterName(YearFilter filter) {
         return QCoreApplication::translate("nvl::YearMarks", "すべて");
     case YearFilter::SendThisYear:
         return QCoreApplication::translate("nvl::YearMarks", "今年送る");
+    case YearFilter::NotSentYet:
+        return QCoreApplication::translate("nvl::YearMarks", "まだ送っていない");
+    case YearFilter::MourningLastYear:
+        return QCoreApplication::translate("nvl::YearMarks", "去年喪中");
     case YearFilter::ReplyPending:
         return QCoreApplication::translate("nvl::YearMarks", "返事がまだ");
     case YearFilter::ReceivedLastYear:

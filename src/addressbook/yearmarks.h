@@ -52,7 +52,17 @@ struct MarkCondition {
 };
 
 // The main window's year filters for card year `year`.
-enum class YearFilter { None, SendThisYear, ReplyPending, ReceivedLastYear, Mourning };
+// まだ送っていない: 今年送る less the cards already sent; 去年喪中: who
+// gets a 寒中見舞い instead of last year's 年賀状.
+enum class YearFilter {
+    None,
+    SendThisYear,
+    NotSentYet,
+    ReplyPending,
+    ReceivedLastYear,
+    Mourning,
+    MourningLastYear
+};
 QList<MarkCondition> yearFilterConditions(YearFilter filter, int year);
 QString yearFilterName(YearFilter filter);
 

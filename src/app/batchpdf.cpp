@@ -224,9 +224,12 @@ int runPrintPdf(int argc, char *argv[]) {
             "nvl::BatchPdf", "--arabic-numerals は縦書き（--vertical）と一緒に使います。"));
     if (parser.isSet(twoUp))
         job.paper = Paper::A4TwoUp;
+    job.cardYear = cardYear(QDate::currentDate());
     for (const int n : numbers) {
         job.records.append(printedRecord(book.record(n), document.recordData(n - 1)));
         job.jointNames.append(jointNamesOf(document.recordData(n - 1)));
+        job.mourning.append(yearMarksOf(document.recordData(n - 1)).value(job.cardYear) &
+                            int(YearMark::Mourning));
     }
     job.vertical = parser.isSet(vertical);
     job.numbers = parser.isSet(arabic) ? VerticalNumbers::Arabic : VerticalNumbers::Kanji;

@@ -100,8 +100,10 @@ QJsonObject CardEditor::shownData() const {
     extras.honorificWord = typedHonorificWord();
     data = extras.toJson();
     const int year = m_ctx.currentCardYear();
-    for (int n = 0; n < YearMarkCount; ++n)
-        data = withMark(data, year, AllYearMarks[n], m_ui->yearMarks.at(size_t(n))->isChecked());
+    for (int row = 0; row < CardEditorUi::MarkedYears; ++row)
+        for (int n = 0; n < YearMarkCount; ++n)
+            data = withMark(data, year - row, AllYearMarks[n],
+                            m_ui->yearMarks.at(size_t(row)).at(size_t(n))->isChecked());
     return withTags(data, splitTags(m_ui->tags->text()));
 }
 
@@ -151,19 +153,27 @@ void CardEditor::clearFields() {
     }
 }
 
-// The current year's marks in the boxes; the three years before it listed.
+// The marks of the current year and the three before it in the boxes; any
+// older ones named under them.
 void CardEditor::showYearMarks(const QJsonObject &data) {
     const int year = m_ctx.currentCardYear();
     const YearMarks marks = yearMarksOf(data);
-    for (int n = 0; n < YearMarkCount; ++n)
-        m_ui->yearMarks.at(size_t(n))->setChecked(marks.value(year) & int(AllYearMarks[n]));
-    QStringList earlier;
+    for (int row = 0; row < CardEditorUi::MarkedYears; ++row)
+        for (int n = 0; n < YearMarkCount; ++n)
+            m_ui->yearMarks.at(size_t(row))
+                .at(size_t(n))
+                ->setChecked(marks.value(year - row) & int(AllYearMarks[n]));
+    QStringList older;
     const QList<int> years = marks.keys();
-    for (auto it = years.crbegin(); it != years.crend() && earlier.size() < 3; ++it)
-        if (*it < year)
-            earlier.append(yearMarksText(*it, marks.value(*it)));
-    m_ui->earlierYears->setText(earlier.isEmpty() ? tr("これまでの記録はありません")
-                                                  : earlier.join(QStringLiteral("　")));
+    for (auto it = years.crbegin(); it != years.crend(); ++it)
+        if (*it <= year - CardEditorUi::MarkedYears && marks.value(*it) != 0)
+            older.append(yearMarksText(*it, marks.value(*it)));
+    const QString text =
+        older.isEmpty() ? QString() : tr("それより前: %1").arg(older.join(QStringLiteral("　")));
+    m_ui->earlierYears->setText(text);
+    // Read as what it says.
+    m_ui->earlierYears->setAccessibleName(text.isEmpty() ? tr("それより前の記録はありません")
+                                                         : text);
 }
 
 void CardEditor::afterLoad() {

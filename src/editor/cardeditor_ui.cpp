@@ -169,20 +169,32 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
     m_ui->tags->setPlaceholderText(tr("家族; 友人; 仕事"));
     m_ui->tags->setCompleter(new TagCompleter(m_ui->tags));
 
-    m_ui->yearBox = new QGroupBox(tr("%1年の年賀状").arg(m_ctx.currentCardYear()), content);
+    // This year's cards and the three years' before, each editable: last
+    // year's received cards are what a household sends to first.
+    m_ui->yearBox = new QGroupBox(tr("年賀状の記録"), content);
     m_ui->yearBox->setObjectName(QStringLiteral("fraYear"));
-    auto *marks = new QHBoxLayout(m_ui->yearBox);
+    auto *marks = new QGridLayout(m_ui->yearBox);
     const char *const names[] = {"chkSent", "chkReceived", "chkMourning"};
-    for (int n = 0; n < YearMarkCount; ++n) {
-        auto *box = new QCheckBox(yearMarkName(AllYearMarks[n]), m_ui->yearBox);
-        box->setObjectName(QLatin1String(names[n]));
-        marks->addWidget(box);
-        m_ui->yearMarks.at(size_t(n)) = box;
+    const int year = m_ctx.currentCardYear();
+    for (int row = 0; row < CardEditorUi::MarkedYears; ++row) {
+        QLabel *caption = addLabel(m_ui->yearBox, "", tr("%1年").arg(year - row));
+        caption->setObjectName(QStringLiteral("lblYear%1").arg(row));
+        marks->addWidget(caption, row, 0);
+        for (int n = 0; n < YearMarkCount; ++n) {
+            auto *box = new QCheckBox(yearMarkName(AllYearMarks[n]), m_ui->yearBox);
+            // The current year's boxes keep their names; earlier ones say how far back.
+            box->setObjectName(row == 0
+                                   ? QLatin1String(names[n])
+                                   : QStringLiteral("%1_%2").arg(QLatin1String(names[n])).arg(row));
+            box->setAccessibleName(
+                tr("%1年 %2").arg(year - row).arg(yearMarkName(AllYearMarks[n])));
+            marks->addWidget(box, row, n + 1);
+            m_ui->yearMarks.at(size_t(row)).at(size_t(n)) = box;
+        }
     }
     m_ui->earlierYears = addLabel(m_ui->yearBox, "lblHistory", QString());
-    m_ui->earlierYears->setAccessibleName(tr("これまでの年賀状"));
-    marks->addSpacing(16);
-    marks->addWidget(m_ui->earlierYears, 1);
+    marks->addWidget(m_ui->earlierYears, CardEditorUi::MarkedYears, 0, 1, YearMarkCount + 1);
+    marks->setColumnStretch(YearMarkCount + 1, 1);
     grid->addWidget(m_ui->yearBox, 11, 0, 1, 4);
 }
 
@@ -245,11 +257,16 @@ void CardEditor::buildControls(QWidget *content) {
                               m_ui->jointNames[0], m_ui->jointHonorifics[0],
                               m_ui->jointNames[1], m_ui->jointHonorifics[1],
                               m_ui->jointNames[2], m_ui->jointHonorifics[2],
-                              m_ui->tags,          m_ui->yearMarks[0],
-                              m_ui->yearMarks[1],  m_ui->yearMarks[2],
-                              m_ui->code};
+                              m_ui->tags};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
+    QWidget *previous = m_ui->tags;
+    for (const auto &row : m_ui->yearMarks)
+        for (QCheckBox *box : row) {
+            QWidget::setTabOrder(previous, box);
+            previous = box;
+        }
+    QWidget::setTabOrder(previous, m_ui->code);
 
     // The two entry modes share rows 2 and 3: each keeps its space while
     // hidden, so the card does not move when the mode changes.
@@ -302,8 +319,9 @@ void CardEditor::connectHandlers() {
     };
     for (QLineEdit *edit : {m_ui->address3, m_ui->reading, m_ui->tags})
         connect(edit, &QLineEdit::textChanged, this, edited);
-    for (QCheckBox *box : m_ui->yearMarks)
-        connect(box, &QCheckBox::toggled, this, edited);
+    for (const auto &row : m_ui->yearMarks)
+        for (QCheckBox *box : row)
+            connect(box, &QCheckBox::toggled, this, edited);
     connect(m_ui->oneLineAddress, &QLineEdit::textChanged, this, edited);
     connect(m_ui->honorific, &QComboBox::currentTextChanged, this, edited);
     for (int n = 0; n < MaxJointNames; ++n) {

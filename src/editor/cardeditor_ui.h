@@ -41,9 +41,11 @@ struct CardEditorUi {
     std::array<QComboBox *, 3> jointHonorifics{};
     // Free words (家族, 仕事 …) separated by ; and completed from the book's.
     QLineEdit *tags = nullptr;
-    // The current card year's marks, and the years before it.
+    // The marks of the current card year and of the three before it (row 0
+    // the current year), and a line naming any older ones.
+    static constexpr int MarkedYears = 4;
     QGroupBox *yearBox = nullptr;
-    std::array<QCheckBox *, 3> yearMarks{};
+    std::array<std::array<QCheckBox *, 3>, MarkedYears> yearMarks{};
     QLabel *earlierYears = nullptr;
 
     // Option entry: the whole address on one line, split on request.

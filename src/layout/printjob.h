@@ -49,6 +49,10 @@ struct PrintJob {
     SenderLines sender;
     // Each record's 連名, by index; a record without an entry has none.
     QList<JointNames> jointNames;
+    // The card year printed for, and by index whether each record is marked
+    // 喪中 for it (named before printing).
+    int cardYear = 0;
+    QList<bool> mourning;
 
     JointNames jointNamesAt(int n) const { return jointNames.value(n); }
     bool onPostcards() const { return paper != Paper::A4FourUp && paper != Paper::A4TwoUp; }

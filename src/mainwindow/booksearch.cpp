@@ -40,8 +40,11 @@ void MainWindow::applySearch() {
         chosen.append(yearFilterName(m_yearFilter));
     if (!m_tagFilter.isEmpty())
         chosen.append(m_tagFilter);
-    m_ui->tagFilter->setText(chosen.isEmpty() ? tr("絞り込み")
-                                              : tr("絞り込み: %1").arg(chosen.join(u'・')));
+    const QString state =
+        chosen.isEmpty() ? tr("絞り込み") : tr("絞り込み: %1").arg(chosen.join(u'・'));
+    m_ui->tagFilter->setText(state);
+    // A screen reader says whether the list is narrowed.
+    m_ui->tagFilter->setAccessibleName(state);
     QItemSelectionModel *selection = m_ui->bookList->selectionModel();
     if (!filtered() || m_bookModel.rowCount() == 0) {
         selection->clearSelection();
@@ -62,8 +65,9 @@ void MainWindow::fillFilterMenu() {
     menu->addSection(tr("%1年の年賀状").arg(year));
     auto *years = new QActionGroup(menu);
     for (const YearFilter filter :
-         {YearFilter::None, YearFilter::SendThisYear, YearFilter::ReplyPending,
-          YearFilter::ReceivedLastYear, YearFilter::Mourning}) {
+         {YearFilter::None, YearFilter::SendThisYear, YearFilter::NotSentYet,
+          YearFilter::ReplyPending, YearFilter::ReceivedLastYear, YearFilter::Mourning,
+          YearFilter::MourningLastYear}) {
         QAction *action = years->addAction(menu->addAction(yearFilterName(filter)));
         action->setCheckable(true);
         action->setChecked(filter == m_yearFilter);

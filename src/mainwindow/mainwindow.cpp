@@ -241,11 +241,9 @@ void MainWindow::setBookCommandsEnabled(bool enabled) {
 
 void MainWindow::afterLoad() {
     centreOnScreen();
-    // A fresh window shows no book, no search and an empty print list.
+    // A fresh window shows no book and an empty print list; the search and
+    // filters stay as the user left them when another window returns here.
     m_bookModel.setHidden(true);
-    m_bookModel.setSearch({});
-    m_tagFilter.clear();
-    m_yearFilter = YearFilter::None;
     m_printModel.clear();
     updatePrintListCount();
     setListsEnabled(false);
@@ -255,6 +253,10 @@ void MainWindow::afterLoad() {
     enableIfAvailable(m_ui->versionAction, WindowId::About, true);
 
     if (!m_ctx.hasReadRememberedBook()) {
+        m_tagFilter.clear();
+        m_yearFilter = YearFilter::None;
+        m_ui->search->clear();
+        applySearch();
         // First start: the settings are read, the last book is not reopened.
         if (const QString problem = m_ctx.readRememberedBook(); !problem.isEmpty())
             m_ctx.platform.messages.show(problem);
@@ -267,6 +269,8 @@ void MainWindow::afterLoad() {
     m_bookModel.setHidden(false);
     setListsEnabled(true);
     setBookCommandsEnabled(true);
+    // The list shows what the search box and the filter button say.
+    applySearch();
 }
 
 void MainWindow::beforeUnload() {

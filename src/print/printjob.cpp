@@ -41,9 +41,14 @@ PrintJob PrintWindow::currentJob() const {
                             m_ctx.book.record(number) == m_printList.at(i);
         job.jointNames.append(inBook ? jointNamesOf(m_ctx.book.recordData(number - 1))
                                      : JointNames());
+        job.mourning.append(
+            inBook &&
+            (yearMarksOf(m_ctx.book.recordData(number - 1)).value(m_ctx.currentCardYear()) &
+             int(YearMark::Mourning)));
         if (inBook)
             job.records[i] = printedRecord(m_printList.at(i), m_ctx.book.recordData(number - 1));
     }
+    job.cardYear = m_ctx.currentCardYear();
     job.paper = m_paper.paper(fourUp());
     job.vertical = m_paper.vertical;
     job.numbers = m_paper.numbers;

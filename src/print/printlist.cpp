@@ -106,6 +106,16 @@ PrintCheck checkPrintJob(const PrintJob &job, PrinterSurface *measuring) {
     QStringList parts;
     if (const QString warnings = printWarnings(job.records); !warnings.isEmpty())
         parts.append(warnings);
+    QStringList mourning;
+    for (int n = 0; n < job.cardCount(); ++n)
+        if (job.mourning.value(n))
+            mourning.append(job.records.at(n).field(AddressRecord::Name));
+    if (!mourning.isEmpty())
+        parts.append(QCoreApplication::translate("nvl::PrintList",
+                                                 "次の%n枚は%1年の喪中と記録されています。",
+                                                 nullptr, static_cast<int>(mourning.size()))
+                         .arg(job.cardYear) +
+                     u'\n' + mourning.join(u'\n'));
     if (const QStringList whole = jointNamesAlignedToWholeName(job); !whole.isEmpty())
         parts.append(whole.join(u'\n'));
     if (measuring) {
@@ -117,7 +127,14 @@ PrintCheck checkPrintJob(const PrintJob &job, PrinterSurface *measuring) {
                                             nullptr, static_cast<int>(over.size())) +
                 u'\n' + over.join(u'\n'));
     }
-    check.warnings = parts.join(QStringLiteral("\n\n"));
+    // Each problem's heading first, then each list under its heading: a
+    // problem past a long list is not found at its end.
+    const QString all = parts.join(QStringLiteral("\n\n"));
+    QStringList headings;
+    for (const QString &section : all.split(QStringLiteral("\n\n")))
+        headings.append(section.section(u'\n', 0, 0));
+    check.warnings =
+        headings.size() > 1 ? headings.join(u'\n') + QStringLiteral("\n\n") + all : all;
     return check;
 }
 

@@ -969,11 +969,20 @@ void TestCardEditor::jointNamesTypedAndKept() {
         ->setCurrentIndex(int(jointHonorifics().indexOf(QStringLiteral("くん"))));
     typeText(ctl<QLineEdit>("txtReading"), QStringLiteral("やまだ"));
     typeText(ctl<QLineEdit>("txtTags"), QStringLiteral("家族；同窓会、家族"));
-    QCOMPARE(ctl<QGroupBox>("fraYear")->title(), QStringLiteral("2027年の年賀状"));
+    // This card year and the three before it, each editable: last year's
+    // card received is recorded here too.
+    QCOMPARE(ctl<QLabel>("lblYear0")->text(), QStringLiteral("2027年"));
+    QCOMPARE(ctl<QLabel>("lblYear1")->text(), QStringLiteral("2026年"));
+    QCOMPARE(ctl<QCheckBox>("chkReceived_1")->accessibleName(),
+             QStringLiteral("2026年 受け取った"));
     ctl<QCheckBox>("chkReceived")->click();
+    ctl<QCheckBox>("chkReceived_1")->click();
     click("cmdAdd");
     click("cmdFow");
-    QCOMPARE(ctl<QLabel>("lblHistory")->text(), QStringLiteral("2026年 受け取った　2025年 喪中"));
+    QVERIFY(ctl<QCheckBox>("chkReceived_1")->isChecked());
+    QVERIFY(ctl<QCheckBox>("chkMourning_2")->isChecked());
+    QVERIFY(!ctl<QCheckBox>("chkReceived")->isChecked());
+    QCOMPARE(ctl<QLabel>("lblHistory")->text(), QString());
     ctl<QCheckBox>("chkMourning")->click();
     click("cmdAdd");
     click("cmdFF");
@@ -999,7 +1008,8 @@ void TestCardEditor::jointNamesTypedAndKept() {
              JointNames({{QStringLiteral("花子"), QStringLiteral("様")},
                          {QStringLiteral("健太"), QStringLiteral("くん")}}));
     QCOMPARE(readingOf(saved.recordData(0)), QStringLiteral("やまだ"));
-    QCOMPARE(yearMarksOf(saved.recordData(0)), (YearMarks{{2027, int(YearMark::Received)}}));
+    QCOMPARE(yearMarksOf(saved.recordData(0)),
+             (YearMarks{{2027, int(YearMark::Received)}, {2026, int(YearMark::Received)}}));
     QCOMPARE(yearMarksOf(saved.recordData(1)), (YearMarks{{2027, int(YearMark::Mourning)},
                                                           {2026, int(YearMark::Received)},
                                                           {2025, int(YearMark::Mourning)}}));

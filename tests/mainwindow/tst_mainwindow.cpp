@@ -407,6 +407,16 @@ void TestMainWindow::handOverAndRebuild() {
     QCOMPARE(ctl<QLabel>("lblCount")->text(), QStringLiteral("0"));
     QVERIFY(ctl<QWidget>("cmdCard")->isEnabled());
     QVERIFY(ctl<QWidget>("lstSet1")->isEnabled());
+
+    // Back from another window, the list still shows what the search says.
+    ctl<QLineEdit>("txtSearch")->setText(QStringLiteral("b"));
+    QCOMPARE(rowTexts(ctl<QListView>("lstSet1")), QStringList({"b"}));
+    ctl<QAction>("mnuSet")->trigger();
+    m_editor->unloadForm();
+    m_main->showForm();
+    QCoreApplication::processEvents();
+    QCOMPARE(ctl<QLineEdit>("txtSearch")->text(), QStringLiteral("b"));
+    QCOMPARE(rowTexts(ctl<QListView>("lstSet1")), QStringList({"b"}));
 }
 
 void TestMainWindow::rebuildWithoutReadableFileShowsEmptyBook() {
@@ -575,9 +585,9 @@ void TestMainWindow::searchAndTagFilterSelect() {
         }
     };
     choose(QStringLiteral("仕事"));
-    QCOMPARE(entries,
-             QStringList({"2027年の年賀状", "すべて", "今年送る", "返事がまだ", "去年もらった人",
-                          "喪中", "タグ", "すべてのタグ", "家族", "仕事"}));
+    QCOMPARE(entries, QStringList({"2027年の年賀状", "すべて", "今年送る", "まだ送っていない",
+                                   "返事がまだ", "去年もらった人", "喪中", "去年喪中", "タグ",
+                                   "すべてのタグ", "家族", "仕事"}));
     QCOMPARE(rowCount(book), 50); // 山田 at work
     search->clear();
     QCOMPARE(rowCount(book), 100);
@@ -608,6 +618,15 @@ void TestMainWindow::searchAndTagFilterSelect() {
     QCOMPARE(rowTexts(book).first(), QStringLiteral("佐藤 4"));
     QCOMPARE(selected(), 6);
     QCOMPARE(ctl<QToolButton>("cmdTags")->text(), QStringLiteral("絞り込み: 去年もらった人"));
+    QCOMPARE(ctl<QToolButton>("cmdTags")->accessibleName(),
+             QStringLiteral("絞り込み: 去年もらった人"));
+    // A second batch: this year's not yet sent, the four sent left out; and
+    // last year's 喪中, who get a 寒中見舞い.
+    choose(QStringLiteral("まだ送っていない"));
+    QCOMPARE(rowCount(book), 296);
+    document.setRecordData(20, withMark({}, 2026, YearMark::Mourning, true));
+    choose(QStringLiteral("去年喪中"));
+    QCOMPARE(rowTexts(book), QStringList{QStringLiteral("佐藤 20")});
     choose(QStringLiteral("すべて"));
     QCOMPARE(rowCount(book), 300);
 }
