@@ -1,11 +1,14 @@
 #include "importmappingdialog.h"
 
+#include "screenfit.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -20,9 +23,11 @@ ImportMappingDialog::ImportMappingDialog(const CsvTable &table, const CsvMapping
     auto *intro = new QLabel(tr("それぞれの項目をどの列から読むかを確かめてください。"), this);
     layout->addWidget(intro);
 
-    auto *form = new QFormLayout;
+    // The fields scroll on a small screen; the preview and buttons stay.
+    auto *fields = new QWidget;
+    auto *form = new QFormLayout(fields);
     for (int field = 0; field < ImportColumnCount; ++field) {
-        auto *box = new QComboBox(this);
+        auto *box = new QComboBox(fields);
         box->setObjectName(QStringLiteral("cmbColumn%1").arg(field));
         box->addItem(tr("（読まない）"), -1);
         for (int column = 0; column < table.header.size(); ++column)
@@ -36,7 +41,13 @@ ImportMappingDialog::ImportMappingDialog(const CsvTable &table, const CsvMapping
         connect(box, &QComboBox::currentIndexChanged, this, [this] { mappingChanged(); });
         m_columns.at(static_cast<size_t>(field)) = box;
     }
-    layout->addLayout(form);
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrFields"));
+    scroll->setWidget(fields);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setMinimumHeight(160);
+    layout->addWidget(scroll, 1);
 
     // The first rows as they are in the file.
     auto *preview =
@@ -50,7 +61,7 @@ ImportMappingDialog::ImportMappingDialog(const CsvTable &table, const CsvMapping
         for (int column = 0; column < preview->columnCount(); ++column)
             preview->setItem(row, column, new QTableWidgetItem(table.rows.at(row).value(column)));
     preview->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    preview->setMinimumHeight(150);
+    preview->setMinimumHeight(120);
     layout->addWidget(new QLabel(tr("先頭の行（全%1行）").arg(table.rows.size()), this));
     layout->addWidget(preview);
 
@@ -66,7 +77,8 @@ ImportMappingDialog::ImportMappingDialog(const CsvTable &table, const CsvMapping
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     mappingChanged();
-    resize(640, sizeHint().height());
+    // As tall as the fields need, no taller than the screen.
+    fitToScreen(*this, QSize(640, fields->sizeHint().height() + 360));
 }
 
 CsvMapping ImportMappingDialog::mapping() const {

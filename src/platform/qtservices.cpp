@@ -1,4 +1,5 @@
 #include "qtservices.h"
+#include "screenfit.h"
 
 #include "marksentdialog.h"
 
@@ -222,7 +223,7 @@ void QtPrinterDialogService::preview(QPrinter &printer,
     QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
     dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
-    dialog.resize(900, 1000);
+    fitToScreen(dialog, QSize(900, 1000));
     dialog.exec();
 }
 

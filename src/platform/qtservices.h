@@ -51,6 +51,7 @@ public:
 // The executable's folder when it can be written to (a portable copy, as the
 // program has always been used), otherwise the per-user data folder.
 QString resolveProgramFolder();
+
 // True for folders a package installs into (/usr, /opt).
 bool isInstalledLocation(const QString &executableFolder);
 

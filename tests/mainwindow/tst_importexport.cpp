@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QListView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
@@ -155,9 +156,15 @@ void TestImportExport::csvThroughTheMappingWindow() {
     start();
     bool sawPreview = false;
     bool importBlocked = false;
+    bool fits = false;
     whenMappingShown([&](ImportMappingDialog *dialog) {
         auto *table = child<QTableWidget>(dialog, "tblPreview");
         sawPreview = table->item(0, 0) && table->item(0, 0)->text() == QStringLiteral("山田 太郎");
+        // No taller than the screen (800 × 600 here), its buttons inside it.
+        const QRect screen = dialog->screen()->availableGeometry();
+        auto *import = child<QPushButton>(dialog, "cmdImport");
+        fits = dialog->height() <= screen.height() &&
+               dialog->rect().contains(QRect(import->mapTo(dialog, QPoint()), import->size()));
         // Only the postal code is recognised: nothing to import yet.
         importBlocked = !child<QPushButton>(dialog, "cmdImport")->isEnabled();
         if (!accept) {
@@ -175,6 +182,7 @@ void TestImportExport::csvThroughTheMappingWindow() {
     m_desk->fileDialogs.saveAnswers.push_back(m_desk->file(QStringLiteral("new.dat")));
     import(csv);
     QVERIFY(sawPreview);
+    QVERIFY(fits);
     QVERIFY(importBlocked);
     if (!accept) {
         QVERIFY(m_desk->messages.shown.isEmpty());
