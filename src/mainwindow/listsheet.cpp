@@ -236,9 +236,13 @@ bool ListSheet::fill(Variant variant) {
     const QFontMetrics metrics(m_grid->font());
     for (int c = 0; c < columns.size(); ++c)
         m_grid->setColumnWidth(c, metrics.horizontalAdvance(columns.at(c).header) + 8);
+    // Wide enough for their headers too (送付2027 was cut to 送付202).
+    const QFontMetrics headerMetrics(m_grid->horizontalHeader()->font());
     for (const auto &[column, ems] : {std::pair{0, 16}, {1, 12}, {2, 10}, {3, 4}, {4, 4}, {5, 4}})
-        m_grid->setColumnWidth(static_cast<int>(columns.size()) + column,
-                               metrics.horizontalAdvance(QString(ems, QChar(0x3000))));
+        m_grid->setColumnWidth(
+            static_cast<int>(columns.size()) + column,
+            std::max(metrics.horizontalAdvance(QString(ems, QChar(0x3000))),
+                     headerMetrics.horizontalAdvance(extraColumns.at(column).header) + 16));
     const int rowHeight = (RowHeightTwips + TwipsPerPixel / 2) / TwipsPerPixel;
     m_grid->verticalHeader()->setMinimumSectionSize(1);
     m_grid->verticalHeader()->setDefaultSectionSize(rowHeight);

@@ -199,6 +199,12 @@ void TestSheets::fullVariantCaptionAndColumns() {
     QVERIFY(grid->columnWidth(4) > grid->columnWidth(2) * 4);
     QVERIFY(grid->columnWidth(1) >
             grid->fontMetrics().horizontalAdvance(QStringLiteral("宛名")) * 3);
+    // The year columns show their whole headers.
+    for (int column = 11; column <= 13; ++column)
+        QVERIFY2(grid->columnWidth(column) >
+                     grid->horizontalHeader()->fontMetrics().horizontalAdvance(
+                         grid->model()->headerData(column, Qt::Horizontal).toString()),
+                 qPrintable(grid->model()->headerData(column, Qt::Horizontal).toString()));
 }
 
 void TestSheets::fullVariantWithoutFile() {
