@@ -26,7 +26,8 @@ QLayout *MainWindow::buildSearch(QWidget *content) {
     row->addWidget(m_ui->tagFilter);
 
     connect(m_ui->search, &QLineEdit::textChanged, this, [this] { applySearch(); });
-    connect(m_ui->tagFilter->menu(), &QMenu::aboutToShow, this, [this] { fillFilterMenu(); });
+    connect(m_ui->tagFilter->menu(), &QMenu::aboutToShow, this,
+            [this] { fillFilterMenu(m_ui->tagFilter->menu()); });
     return row;
 }
 
@@ -58,8 +59,7 @@ void MainWindow::applySearch() {
 
 // The year filters of the current card year, then one entry per tag the
 // book holds now; one of each kind at a time, the ones in use checked.
-void MainWindow::fillFilterMenu() {
-    QMenu *menu = m_ui->tagFilter->menu();
+void MainWindow::fillFilterMenu(QMenu *menu) {
     menu->clear();
     const int year = m_ctx.currentCardYear();
     menu->addSection(tr("%1年の年賀状").arg(year));

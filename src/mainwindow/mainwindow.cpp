@@ -74,6 +74,12 @@ void MainWindow::buildMenus(QWidget *content, QVBoxLayout *layout) {
     m_ui->listSheetAction = addMenuAction(edit, "mnuSheet", tr("住所録一覧(&V)"));
     m_ui->reorderAction = addMenuAction(edit, "mnuReorder", tr("順序入替(&T)"));
     m_ui->entriesAction = addMenuAction(edit, "mnuEntries", tr("付属データの整理(&U)..."));
+    // The filters of the button beside the search box, also where a screen
+    // reader finds menus: the button's own menu runs a loop of its own.
+    edit->addSeparator();
+    QMenu *filters = edit->addMenu(tr("絞り込み(&F)"));
+    filters->setObjectName(QStringLiteral("mnuFilter"));
+    connect(filters, &QMenu::aboutToShow, this, [this, filters] { fillFilterMenu(filters); });
 
     QMenu *help = bar->addMenu(tr("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));

@@ -12,6 +12,7 @@
 #include <memory>
 
 class QLayout;
+class QMenu;
 class QVBoxLayout;
 
 namespace nvl {
@@ -119,7 +120,7 @@ private:
 
     // Search, tag and year filter: what the book list shows.
     void applySearch();
-    void fillFilterMenu();
+    void fillFilterMenu(QMenu *menu);
     bool filtered() const { return !m_bookModel.search().isEmpty(); }
 
     // Print-list selection.

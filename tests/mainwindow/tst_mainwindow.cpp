@@ -627,6 +627,14 @@ void TestMainWindow::searchAndTagFilterSelect() {
     document.setRecordData(20, withMark({}, 2026, YearMark::Mourning, true));
     choose(QStringLiteral("去年喪中"));
     QCOMPARE(rowTexts(book), QStringList{QStringLiteral("佐藤 20")});
+    // The same filters in the 編集 menu, where menus are reachable.
+    auto *editMenu = ctl<QMenu>("mnuFilter");
+    emit editMenu->aboutToShow();
+    for (QAction *action : editMenu->actions())
+        if (action->text() == QStringLiteral("まだ送っていない"))
+            action->trigger();
+    QCOMPARE(rowCount(book), 296);
+    QCOMPARE(ctl<QToolButton>("cmdTags")->text(), QStringLiteral("絞り込み: まだ送っていない"));
     choose(QStringLiteral("すべて"));
     QCOMPARE(rowCount(book), 300);
 }
