@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QProgressBar>
 #include <QProgressDialog>
 
 namespace nvl {
@@ -44,6 +45,8 @@ std::optional<ImportResult> MainWindow::readContacts(const QString &path) {
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(m_importProgressDelayMs);
         progress.setAutoReset(false);
+        if (auto *bar = progress.findChild<QProgressBar *>())
+            bar->setAccessibleName(tr("読み込みの進み具合"));
         file = readContactFile(path, [&progress](qint64 done, qint64 total) {
             progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
             return !progress.wasCanceled();

@@ -8,6 +8,7 @@
 #include "syncsettingsdialog.h"
 
 #include <QEventLoop>
+#include <QProgressBar>
 #include <QProgressDialog>
 
 namespace nvl {
@@ -94,6 +95,9 @@ bool MainWindow::runSyncRound(const DavAccount &account, SyncFlow &flow, SyncBoo
     progress.setAutoClose(false);
     progress.setAutoReset(false);
     progress.setMinimumDuration(0);
+    // Named for a screen reader, which reads the bar, not the dialog's text.
+    if (auto *bar = progress.findChild<QProgressBar *>())
+        bar->setAccessibleName(tr("同期の進み具合"));
     connect(&task, &SyncTask::progress, &progress, [&progress](int done, int total) {
         progress.setMaximum(total);
         progress.setValue(done);

@@ -196,6 +196,8 @@ void TestJourneySync::cancelledSyncWritesNothing() {
         .then([](QWidget *dialog) {
             auto *progress = qobject_cast<QProgressDialog *>(dialog);
             QVERIFY(progress);
+            // Its bar is named for a screen reader.
+            QVERIFY(controlNamed(dialog, QStringLiteral("同期の進み具合")));
             if (!QTest::qWaitFor([progress] { return progress->value() > 20; }, 20000))
                 QFAIL("the sync did not progress");
             press(dialog, QStringLiteral("キャンセル"));
