@@ -30,7 +30,7 @@ SCENARIO_TIMEOUT = 240
 class Session:
     """An X display, a D-Bus session bus and an AT-SPI bus of their own."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, screen='1280x1024x24'):
         self.processes = []
         self.env = {k: v for k, v in os.environ.items()
                     if not k.startswith(('QT_', 'DBUS_', 'AT_SPI', 'WAYLAND'))}
@@ -50,7 +50,7 @@ class Session:
                       if not os.path.exists('/tmp/.X%d-lock' % n))
         read_end, write_end = os.pipe()
         self._start(['Xvfb', ':%d' % number, '-displayfd', str(write_end), '-screen', '0',
-                     '1280x1024x24', '-nolisten', 'tcp', '-noreset'], pass_fds=[write_end])
+                     screen, '-nolisten', 'tcp', '-noreset'], pass_fds=[write_end])
         os.close(write_end)
         with os.fdopen(read_end) as display:
             number = display.readline().strip()
@@ -119,7 +119,8 @@ def run_in_session(name, program, cups_helper):
     with tempfile.TemporaryDirectory(prefix='nvl-smoke-') as folder:
         session = None
         try:
-            session = Session(folder)
+            # December on a laptop's 1280 × 800 screen.
+            session = Session(folder, '1280x800x24' if name == 'december' else '1280x1024x24')
             child = subprocess.run(
                 ['/usr/bin/python3', os.path.abspath(__file__), '--scenario', name,
                  program, cups_helper, folder],
@@ -318,8 +319,9 @@ class Driver:
             return None
         return wait_for('%s %r' % (role, name), probe, timeout)
 
-    def choose_menu(self, window, menu, item):
-        """Opens a menu of the window's menu bar and presses one of its items.
+    def choose_menu(self, window, menu, item, *deeper):
+        """Opens a menu of the window's menu bar and presses one of its items,
+        opening submenus on the way (choose_menu(w, '編集', '絞り込み', 'すべて')).
         Qt does not mark menu bar entries as showing, so they are walked
         without that filter."""
         def walk(node):
@@ -329,10 +331,17 @@ class Driver:
                     yield from walk(child)
         window.clearCache()
         bar = next(n for n in walk(window) if n.getRoleName() == 'menu bar')
-        top = next(n for n in bar if n is not None and plain(n.name) == menu)
-        self.act(top, 'ShowMenu')
-        self.act(next(n for n in walk(top) if n.getRoleName() == 'menu item' and
-                      plain(n.name) == item), 'Press')
+        node = next(n for n in bar if n is not None and plain(n.name) == menu)
+        self.act(node, 'ShowMenu')
+        for name in (item,) + deeper:
+            parent = node
+
+            def entry():
+                parent.clearCache()
+                return next((n for n in walk(parent) if n.getRoleName() in ('menu item', 'menu')
+                             and plain(n.name) == name), None)
+            node = wait_for('menu entry %r' % name, entry, 5)
+            self.act(node, 'Press' if name == ((item,) + deeper)[-1] else 'ShowMenu')
 
     def find_all(self, root, role):
         root.clearCache()
@@ -851,10 +860,50 @@ def scenario_delete_with_failing_rename(d):
     delete_card_with_fault(d, books_folder(d), 'rename,renameat,renameat2:error=EXDEV')
 
 
+def scenario_december(d):
+    """Last year's received cards recorded in the editor, then 去年もらった人
+    from the 編集 menu lists them, the filter button saying so; the editor
+    reads its history; every window's buttons lie on the screen."""
+    path = d.write_book('年賀.dat', 4)
+    d.start()
+    main, book = open_book(d, path)
+    d.press(main, '住所録編集')
+    editor = d.window('住所録　　', prefix=True)
+    d.check_names(editor)
+    on_screen(d, editor)
+    # This card year and the three before it, each read as 'YYYY年 受け取った'.
+    received = sorted(((int(m.group(1)), n) for n in d.find_all(editor, 'check box')
+                       for m in [re.match(r'(\d+)年 受け取った$', n.name or '')] if m),
+                      key=lambda pair: -pair[0])
+    if len(received) != 4:
+        raise Failure('the editor offers %r' % [n.name for _, n in received])
+    last_year, box = received[1]
+    d.act(box, 'Toggle')
+    wait_for('last year ticked', lambda: box.getState().contains(d.at.STATE_CHECKED))
+    d.press(editor, '登録')
+    d.press(editor, '戻る')
+    main = d.window('NVL  ﾊｶﾞｷ  Print')
+    book = d.find(main, 'list', '宛名一覧')
+    d.choose_menu(main, '編集', '絞り込み', '去年もらった人')
+    wait_for('the card received last year listed',
+             lambda: [n.name for n in d.find_all(book, 'list item')] == ['宛名1'])
+    d.find(main, 'push button', '絞り込み: 去年もらった人')
+    on_screen(d, main)
+
+
+def on_screen(d, window):
+    """Every button of the window lies on the 1280 × 800 screen."""
+    for button in d.find_all(window, 'push button'):
+        box = button.queryComponent().getExtents(d.at.DESKTOP_COORDS)
+        if box.x < 0 or box.y < 0 or box.x + box.width > 1280 or box.y + box.height > 800:
+            raise Failure('%r of %r lies off the screen at %d, %d' %
+                          (button.name, window.name, box.x, box.y))
+
+
 SCENARIOS = ['open_book', 'companion_entries', 'delete_card', 'new_register_save', 'print_to_cups',
              'import_contacts', 'fifo_settings', 'paper_with_failing_fsync',
              'delete_on_full_disk', 'delete_with_failing_fsync', 'delete_with_failing_rename',
-             'sync_with_server']
+             'sync_with_server', 'december']
 
 
 def run_scenario(name, program, cups_helper, folder):
