@@ -889,6 +889,27 @@ def scenario_december(d):
              lambda: [n.name for n in d.find_all(book, 'list item')] == ['宛名1'])
     d.find(main, 'push button', '絞り込み: 去年もらった人')
     on_screen(d, main)
+    # The card is 喪中 this year: printing it, the check says so first.
+    d.press(main, '住所録編集')
+    editor = d.window('住所録　　', prefix=True)
+    mourning = d.find(editor, 'check box', '%d年 喪中' % (last_year + 1))
+    d.act(mourning, 'Toggle')
+    wait_for('喪中 ticked', lambda: mourning.getState().contains(d.at.STATE_CHECKED))
+    d.press(editor, '登録')
+    d.press(editor, '戻る')
+    main = d.window('NVL  ﾊｶﾞｷ  Print')
+    d.choose_menu(main, '編集', '絞り込み', 'すべて')
+    book = d.find(main, 'list', '宛名一覧')
+    first = d.find_all(book, 'list item')[0]
+    d.act(first, 'Toggle')
+    d.press(main, '一括選択')
+    d.press(main, '次へ')
+    printing = d.window('印刷フォーマット')
+    on_screen(d, printing)
+    d.press(printing, '印刷')
+    box = d.alert_containing('%d年の喪中と記録されています' % (last_year + 1))
+    d.press(box, 'キャンセル')
+    d.gone(box)
 
 
 def on_screen(d, window):
