@@ -170,20 +170,24 @@ CardDavClient::Ended CardDavClient::waitFor(QNetworkReply *reply, qint64 limit) 
             ended = why;
         reply->abort();
     };
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [this, reply, stop](const QUrl &to) {
-        if (sameOrigin(to, m_account.collection)) {
-            emit reply->redirectAllowed();
-            return;
-        }
-        m_refusedRedirect = to;
-        stop(Ended::Redirected);
-    });
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+    // The handlers hold this call's locals: they end with it, though the
+    // reply lives on and may still signal (an aborted TLS redirect does).
+    QObject guard;
+    QObject::connect(reply, &QNetworkReply::redirected, &guard,
+                     [this, reply, stop](const QUrl &to) {
+                         if (sameOrigin(to, m_account.collection)) {
+                             emit reply->redirectAllowed();
+                             return;
+                         }
+                         m_refusedRedirect = to;
+                         stop(Ended::Redirected);
+                     });
+    QObject::connect(reply, &QNetworkReply::downloadProgress, &guard,
                      [limit, stop](qint64 received, qint64 total) {
                          if (received > limit || total > limit)
                              stop(Ended::TooLarge);
                      });
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, limit, stop] {
+    QObject::connect(reply, &QNetworkReply::readyRead, &guard, [reply, limit, stop] {
         if (reply->bytesAvailable() > limit)
             stop(Ended::TooLarge);
     });
@@ -191,12 +195,12 @@ CardDavClient::Ended CardDavClient::waitFor(QNetworkReply *reply, qint64 limit) 
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer deadline;
     deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, reply, [stop] { stop(Ended::Deadline); });
+    QObject::connect(&deadline, &QTimer::timeout, &guard, [stop] { stop(Ended::Deadline); });
     deadline.start(deadlineMs());
     // A cancel does not wait for a slow server to answer.
     QTimer poll;
     if (cancelled) {
-        QObject::connect(&poll, &QTimer::timeout, reply, [this, stop] {
+        QObject::connect(&poll, &QTimer::timeout, &guard, [this, stop] {
             if (cancelled())
                 stop(Ended::Cancelled);
         });
