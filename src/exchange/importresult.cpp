@@ -26,11 +26,6 @@ QString withoutControls(QString text) {
 
 } // namespace
 
-QString quotedStart(const QString &text) {
-    constexpr int Shown = 20;
-    return text.size() > Shown ? text.left(Shown) + QStringLiteral("…") : text;
-}
-
 QString importedPostalCode(const QString &given) {
     // Cleaned first, so a code read back from an export reads the same.
     const QString text = withoutControls(given);

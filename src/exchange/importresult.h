@@ -2,6 +2,7 @@
 
 #include "bookfile.h"
 #include "jointnames.h"
+#include "messagetext.h"
 
 #include <QJsonObject>
 
@@ -44,9 +45,6 @@ void setImportedAddress(AddressRecord &record, const QString &regionAndLocality,
 // Line breaks, tabs and other control characters become blanks, and the
 // fields are trimmed: a book's field is one line.
 void tidyImportedRecord(AddressRecord &record);
-
-// A text as a message quotes it: its first 20 characters, then "…".
-QString quotedStart(const QString &text);
 
 // Adds a warning for every field longer than the editor's typing limits.
 void checkFieldLengths(const AddressRecord &record, QStringList &warnings);

@@ -83,4 +83,9 @@ QString breakMessageLines(const QString &text, const std::function<int(const QSt
     return lines.join(u'\n');
 }
 
+QString quotedStart(const QString &text) {
+    constexpr int Shown = 20;
+    return text.size() > Shown ? text.left(Shown) + QStringLiteral("…") : text;
+}
+
 } // namespace nvl

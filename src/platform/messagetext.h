@@ -13,4 +13,7 @@ namespace nvl {
 QString breakMessageLines(const QString &text, const std::function<int(const QString &)> &width,
                           int limit);
 
+// A text as a message quotes it: its first 20 characters, then "…".
+QString quotedStart(const QString &text);
+
 } // namespace nvl

@@ -1,5 +1,6 @@
 #include "printlist.h"
 
+#include "messagetext.h"
 #include "nameblock.h"
 #include "paperlayout.h"
 #include "postaldirectory.h"
@@ -191,14 +192,10 @@ QStringList cardsThatDoNotFit(const PrintJob &job, PrinterSurface &measuring) {
         surface.unfitted = 0;
         layout->drawCard(job, n, surface);
         if (surface.unfitted > 0) {
-            // Quoted as far as a message can: the first 20 characters.
-            const auto start = [](const QString &text) {
-                return text.size() > 20 ? text.left(20) + u'…' : text;
-            };
             const AddressRecord &record = job.records.at(n);
             lines.append(QCoreApplication::translate("nvl::PrintList", "%1（%2）")
-                             .arg(start(record.field(AddressRecord::Name)),
-                                  start(record.field(AddressRecord::Address1))));
+                             .arg(quotedStart(record.field(AddressRecord::Name)),
+                                  quotedStart(record.field(AddressRecord::Address1))));
         }
     }
     return lines;

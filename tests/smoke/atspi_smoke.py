@@ -460,13 +460,19 @@ def scenario_open_book(d):
              lambda: [n.name for n in d.find_all(chosen, 'list item')] == ['宛名3'])
 
 
-def scenario_delete_card(d):
-    path = d.write_book('book.dat', 3)
+def editor_on_book(d, name, count):
+    """A book of `count` cards opened, then the card editor on it."""
+    path = d.write_book(name, count)
     d.start()
-    main, _ = open_book(d, path)
+    main, book = open_book(d, path)
     d.press(main, '住所録編集')
     editor = d.window('住所録　　', prefix=True)
     d.check_names(editor)
+    return path, main, book, editor
+
+
+def scenario_delete_card(d):
+    path, _, _, editor = editor_on_book(d, 'book.dat', 3)
     d.press(editor, '＞')
     wait_for('card 2', lambda: d.find(editor, 'text', '宛名／敬称').queryText()
              .getText(0, -1) == '宛名2')
@@ -864,12 +870,7 @@ def scenario_december(d):
     """Last year's received cards recorded in the editor, then 去年もらった人
     from the 編集 menu lists them, the filter button saying so; the editor
     reads its history; every window's buttons lie on the screen."""
-    path = d.write_book('年賀.dat', 4)
-    d.start()
-    main, book = open_book(d, path)
-    d.press(main, '住所録編集')
-    editor = d.window('住所録　　', prefix=True)
-    d.check_names(editor)
+    _, main, book, editor = editor_on_book(d, '年賀.dat', 4)
     on_screen(d, editor)
     # This card year and the three before it, each read as 'YYYY年 受け取った'.
     received = sorted(((int(m.group(1)), n) for n in d.find_all(editor, 'check box')
