@@ -7,6 +7,7 @@
 #include "textcodec.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
 
@@ -716,7 +717,7 @@ class UnreadCells {
 public:
     UnreadCells(const CsvTable &table, const CsvMapping &mapping, const QList<AddressGroup> &groups,
                 const QList<YearColumn> &years)
-        : m_header(table.header), m_contacts(table.header.size()) {
+        : m_header(table.header), m_lost(table.header.size()) {
         m_alwaysRead.resize(table.header.size(), false);
         const auto mark = [this](int column) {
             if (column >= 0 && column < int(m_alwaysRead.size()))
@@ -736,42 +737,49 @@ public:
                 m_addressColumns.insert(group.columns.at(size_t(c)));
     }
 
-    void add(const QStringList &row, const QString &contact, const std::set<int> &read) {
-        for (int column = 0; column < int(m_contacts.size()); ++column) {
+    void add(const QStringList &row, int rowIndex, const QString &contact,
+             const std::set<int> &read) {
+        for (int column = 0; column < int(m_lost.size()); ++column) {
             if (row.value(column).trimmed().isEmpty() || read.count(column) != 0)
                 continue;
             const bool address = m_addressColumns.count(column) != 0;
             if (m_alwaysRead[column] && !address)
                 continue;
-            m_contacts[column].append(contact);
+            // The first few named, the rest counted: a file at its largest
+            // keeps no list of every contact for every column.
+            Lost &lost = m_lost[size_t(column)];
+            if (lost.named.size() < Named)
+                lost.named.append(contact);
+            ++lost.count;
+            lost.rows = qHashMulti(lost.rows, rowIndex);
         }
     }
 
     QString warning() const {
         // Columns losing the same contacts (the parts of one address) are
         // named together.
-        std::vector<std::pair<QStringList, QStringList>> lost; // columns, contacts
-        for (int column = 0; column < int(m_contacts.size()); ++column) {
-            const QStringList &contacts = m_contacts[column];
-            if (contacts.isEmpty())
+        std::vector<std::pair<QStringList, const Lost *>> lost; // columns, contacts
+        for (int column = 0; column < int(m_lost.size()); ++column) {
+            const Lost &contacts = m_lost[size_t(column)];
+            if (contacts.count == 0)
                 continue;
             const QString name =
                 m_header.at(column).isEmpty()
                     ? QCoreApplication::translate("nvl::Import", "%1 列目").arg(column + 1)
                     : m_header.at(column);
-            if (!lost.empty() && lost.back().second == contacts)
+            if (!lost.empty() && lost.back().second->count == contacts.count &&
+                lost.back().second->rows == contacts.rows)
                 lost.back().first.append(name);
             else
-                lost.push_back({{name}, contacts});
+                lost.push_back({{name}, &contacts});
         }
-        constexpr int Named = 3;
         QStringList parts;
         for (const auto &[columns, contacts] : lost) {
-            QString who = contacts.mid(0, Named).join(QStringLiteral("、"));
-            if (contacts.size() > Named)
+            QString who = contacts->named.join(QStringLiteral("、"));
+            if (contacts->count > Named)
                 who = QCoreApplication::translate("nvl::Import", "%1 ほか %2 件")
                           .arg(who)
-                          .arg(contacts.size() - Named);
+                          .arg(contacts->count - Named);
             parts.append(QStringLiteral("%1（%2）").arg(columns.join(u'・'), who));
         }
         return parts.isEmpty()
@@ -781,8 +789,14 @@ public:
     }
 
 private:
+    static constexpr int Named = 3;
+    struct Lost {
+        QStringList named;
+        qsizetype count = 0;
+        size_t rows = 0; // the rows, hashed: columns of one address lose the same
+    };
     QStringList m_header;
-    std::vector<QStringList> m_contacts;
+    std::vector<Lost> m_lost;
     std::vector<bool> m_alwaysRead;
     std::set<int> m_addressColumns;
 };
@@ -817,7 +831,8 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
     const QList<YearColumn> years = yearColumns(table.header);
     const ExtraColumns extra = extraColumns(table.header);
     UnreadCells unread(table, mapping, groups, years);
-    for (const QStringList &row : table.rows) {
+    for (int rowIndex = 0; rowIndex < int(table.rows.size()); ++rowIndex) {
+        const QStringList &row = table.rows.at(rowIndex);
         QString name = cell(row, at(ImportColumn::Name));
         if (name.isEmpty())
             name = QStringList{cell(row, at(ImportColumn::FamilyName)),
@@ -862,7 +877,7 @@ ImportResult recordsFromTable(const CsvTable &table, const CsvMapping &mapping) 
             reading = QStringList{cell(row, extra.familyReading), cell(row, extra.givenReading)}
                           .join(u' ')
                           .trimmed();
-        unread.add(row, name, cellsRead(chosen, extra, byCompany, splitReading));
+        unread.add(row, rowIndex, name, cellsRead(chosen, extra, byCompany, splitReading));
         result.data.append(rowData(row, mapping, years, reading, beyond));
     }
     if (const QString warning = unread.warning(); !warning.isEmpty())
