@@ -12,7 +12,7 @@ packages=(
     libbenchmark-dev
     desktop-file-utils appstream
     radicale xandikos vdirsyncer python3-vobject khard python3-gi gir1.2-poppler-0.18 qtkeychain-qt6-dev
-    gnome-keyring libsecret-1-0
+    gnome-keyring libsecret-1-0 openbox
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "cardeditor.h"
 #include "jointnames.h"
 #include "recordsearch.h"
+#include "tagchoices.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,6 +79,7 @@ QLabel *addLabel(QWidget *parent, const char *name, const QString &text) {
 void CardEditor::offerBookTags() {
     if (auto *completer = dynamic_cast<TagCompleter *>(m_ui->tags->completer()))
         completer->setTags(tagsOfBook(m_ctx.book.recordDataList()));
+    m_ui->tagChoices->setBookTags(tagsOfBook(m_ctx.book.recordDataList()));
 }
 
 void CardEditor::buildNavigation(QWidget *content, QGridLayout *grid) {
@@ -168,6 +170,8 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
     m_ui->tags = addField("lblTags", tr("タグ"), "txtTags", true, 10, 0, 3).second;
     m_ui->tags->setPlaceholderText(tr("家族; 友人; 仕事"));
     m_ui->tags->setCompleter(new TagCompleter(m_ui->tags));
+    m_ui->tagChoices = new TagChoices(m_ui->tags, content);
+    grid->addWidget(m_ui->tagChoices, 11, 1, 1, 3);
 
     // This year's cards and the three years' before, each editable: last
     // year's received cards are what a household sends to first.
@@ -195,7 +199,7 @@ void CardEditor::buildFields(QWidget *content, QGridLayout *grid) {
     m_ui->earlierYears = addLabel(m_ui->yearBox, "lblHistory", QString());
     marks->addWidget(m_ui->earlierYears, CardEditorUi::MarkedYears, 0, 1, YearMarkCount + 1);
     marks->setColumnStretch(YearMarkCount + 1, 1);
-    grid->addWidget(m_ui->yearBox, 11, 0, 1, 4);
+    grid->addWidget(m_ui->yearBox, 12, 0, 1, 4);
 }
 
 void CardEditor::buildAddressEntry(QWidget *content, QGridLayout *grid) {
@@ -236,7 +240,7 @@ void CardEditor::buildCommands(QWidget *content, QGridLayout *grid) {
         row->addWidget(button);
     row->addStretch();
     row->addWidget(m_ui->back);
-    grid->addLayout(row, 12, 0, 1, 4);
+    grid->addLayout(row, 13, 0, 1, 4);
 }
 
 void CardEditor::buildControls(QWidget *content) {

@@ -12,6 +12,8 @@
 
 namespace nvl {
 
+class TagChoices;
+
 // The card editor's controls while it is loaded.
 struct CardEditorUi {
     QPushButton *firstCard = nullptr;
@@ -41,6 +43,7 @@ struct CardEditorUi {
     std::array<QComboBox *, 3> jointHonorifics{};
     // Free words (家族, 仕事 …) separated by ; and completed from the book's.
     QLineEdit *tags = nullptr;
+    TagChoices *tagChoices = nullptr;
     // The marks of the current card year and of the three before it (row 0
     // the current year), and a line naming any older ones.
     static constexpr int MarkedYears = 4;

@@ -1,4 +1,5 @@
 #include "listsheet.h"
+#include "frozencolumns.h"
 
 #include "jointnames.h"
 #include "recordsearch.h"
@@ -191,15 +192,22 @@ void ListSheet::buildControls(QWidget *content) {
     m_grid->horizontalHeader()->setSectionsMovable(false);
     m_grid->horizontalHeader()->setSectionsClickable(false);
     m_grid->horizontalHeader()->viewport()->installEventFilter(this);
+    // By the pixel: the column passing under the kept ones slides, not jumps.
+    m_grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_frozen = new FrozenColumns(m_grid, 2);
+    m_frozen->setAccessibleName(tr("宛名（固定した列）"));
+    m_frozen->horizontalHeader()->viewport()->installEventFilter(this);
 
     auto *help = addPictureButton(content, "cmdHelp", tr("ヘルプ"), "help-contents",
                                   QStyle::SP_MessageBoxQuestion);
     help->move(14, 8);
 
-    connect(m_grid, &QTableView::clicked, this,
-            [this](const QModelIndex &index) { chooseRow(index.row()); });
-    connect(m_grid, &QTableView::doubleClicked, this,
-            [this](const QModelIndex &index) { openCard(index.row()); });
+    for (QTableView *view : {m_grid, static_cast<QTableView *>(m_frozen)}) {
+        connect(view, &QTableView::clicked, this,
+                [this](const QModelIndex &index) { chooseRow(index.row()); });
+        connect(view, &QTableView::doubleClicked, this,
+                [this](const QModelIndex &index) { openCard(index.row()); });
+    }
     connect(help, &QToolButton::clicked, this, [this] {
         m_ctx.platform.help.show(QStringLiteral("Nuvelk.hlp"), HelpCommand::Topic, 12);
     });
@@ -247,6 +255,7 @@ bool ListSheet::fill(Variant variant) {
     m_grid->verticalHeader()->setMinimumSectionSize(1);
     m_grid->verticalHeader()->setDefaultSectionSize(rowHeight);
     m_grid->horizontalHeader()->setFixedHeight(rowHeight + 2);
+    m_frozen->follow();
     setWindowTitle(tr("住所一覧"));
     return true;
 }
@@ -292,19 +301,23 @@ void ListSheet::resizeEvent(QResizeEvent *event) {
 }
 
 bool ListSheet::eventFilter(QObject *watched, QEvent *event) {
-    if (!m_grid || watched != m_grid->horizontalHeader()->viewport())
+    if (!m_grid || (watched != m_grid->horizontalHeader()->viewport() &&
+                    watched != m_frozen->horizontalHeader()->viewport()))
         return FormWindow::eventFilter(watched, event);
     QHeaderView *header = m_grid->horizontalHeader();
+    auto *viewport = static_cast<QWidget *>(watched);
     if (event->type() == QEvent::MouseButtonPress) {
-        const int column = header->visualIndexAt(static_cast<QMouseEvent *>(event)->pos().x());
+        const int column =
+            m_frozen->headerColumnAt(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
         m_dragColumn = column > 0 ? column : -1;
         if (m_dragColumn > 0)
-            header->viewport()->setCursor(Qt::SizeHorCursor);
+            viewport->setCursor(Qt::SizeHorCursor);
         return true;
     }
     if (event->type() == QEvent::MouseButtonRelease) {
-        header->viewport()->unsetCursor();
-        const int column = header->visualIndexAt(static_cast<QMouseEvent *>(event)->pos().x());
+        viewport->unsetCursor();
+        const int column =
+            m_frozen->headerColumnAt(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
         // Column 0 holds the record numbers: never moved, nothing moved onto it.
         if (m_dragColumn > 0 && column > 0) {
             m_grid->setUpdatesEnabled(false);

@@ -10,6 +10,8 @@ class QTableView;
 
 namespace nvl {
 
+class FrozenColumns;
+
 // The grid's layout of one variant: "^No |<宛名  |…", a leading ^ centres a
 // column, < aligns it left, and each header with its trailing half- and
 // full-width blanks sets its column's initial width.
@@ -94,6 +96,8 @@ private:
 
     BookTableModel m_model;
     QTableView *m_grid = nullptr;
+    // The number and the name stay at the left while the grid scrolls across.
+    FrozenColumns *m_frozen = nullptr;
     int m_chosenNumber = 0;
 
     // Header drag: the column picked up, or -1.

@@ -8,6 +8,16 @@
 
 namespace nvl {
 
+// A title bar and borders around the client area.
+constexpr int ScreenFrameWidth = 16;
+constexpr int ScreenFrameHeight = 48;
+
+// The height a window's client area may take on the screen it is on.
+inline int screenRoomHeight(const QWidget &window) {
+    const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().height() - ScreenFrameHeight : QWIDGETSIZE_MAX;
+}
+
 // Makes a top-level window no larger than the screen it is on leaves room
 // for (a 1280 × 800 screen included): `wanted`, or its size hint, with room
 // for the window's frame. Its layout scrolls what no longer fits; its
@@ -20,12 +30,9 @@ inline void fitToScreen(QWidget &window, QSize wanted = {}) {
         window.resize(wanted);
         return;
     }
-    // A title bar and borders around the client area.
-    constexpr int FrameWidth = 16;
-    constexpr int FrameHeight = 48;
     const QRect room = screen->availableGeometry();
-    window.resize(std::min(wanted.width(), room.width() - FrameWidth),
-                  std::min(wanted.height(), room.height() - FrameHeight));
+    window.resize(std::min(wanted.width(), room.width() - ScreenFrameWidth),
+                  std::min(wanted.height(), room.height() - ScreenFrameHeight));
 }
 
 } // namespace nvl

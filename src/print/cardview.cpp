@@ -61,6 +61,15 @@ CardView::CardView(QWidget *parent) : QFrame(parent) {
     setFixedSize(sizeHint());
 }
 
+void CardView::fitHeight(int most) {
+    const QSize natural = sizeHint();
+    if (natural.height() <= most || most <= 0) {
+        setFixedSize(natural);
+        return;
+    }
+    setFixedSize(qRound(double(natural.width()) * most / natural.height()), most);
+}
+
 QSize CardView::sizeHint() const {
     const double pxPerMm = logicalDpiX() / 25.4;
     return {qRound(postcard::WidthMm * pxPerMm), qRound(postcard::HeightMm * pxPerMm)};

@@ -32,6 +32,8 @@ public:
     const Drawn *find(const QString &text);
 
     QSize sizeHint() const override;
+    // Drawn smaller where the window would not fit the screen otherwise.
+    void fitHeight(int most);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

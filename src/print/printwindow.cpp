@@ -1,5 +1,6 @@
 #include "printwindow.h"
 #include "printwindow_ui.h"
+#include "screenfit.h"
 
 #include "fonts.h"
 
@@ -19,6 +20,11 @@ QString PrintWindow::senderPath() const {
 }
 
 void PrintWindow::afterLoad() {
+    // A laptop's screen: the card shrinks, the buttons below stay on it.
+    m_ui->card->fitHeight(QWIDGETSIZE_MAX);
+    relayout();
+    m_ui->card->fitHeight(screenRoomHeight(*this) - (sizeHint().height() - m_ui->card->height()));
+    relayout();
     adjustSize();
     centreOnScreen();
     m_ui->minchoDigits->setChecked(true);

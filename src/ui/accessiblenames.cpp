@@ -4,15 +4,73 @@
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
+
+#include <map>
 
 namespace nvl {
 namespace {
+
+// One entry of a combo box's list, pressed to choose it: Qt's bridge here has
+// no selection interface, so a screen reader chooses through this action.
+class ComboChoice : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    ComboChoice(QComboBox *box, int index) : m_box(box), m_index(index) {}
+
+    bool isValid() const override { return m_box != nullptr && m_index < m_box->count(); }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return parent()->window(); }
+    QAccessibleInterface *parent() const override {
+        return QAccessible::queryAccessibleInterface(m_box.data());
+    }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Name && isValid() ? m_box->itemText(m_index) : QString();
+    }
+    void setText(QAccessible::Text, const QString &) override {}
+    QRect rect() const override { return parent()->rect(); }
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.selectable = true;
+        state.selected = isValid() && m_box->currentIndex() == m_index;
+        state.disabled = !isValid() || !m_box->isEnabled();
+        return state;
+    }
+    void *interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface
+                   ? static_cast<QAccessibleActionInterface *>(this)
+                   : nullptr;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    QStringList keyBindingsForAction(const QString &) const override { return {}; }
+    void doAction(const QString &action) override {
+        if (action == pressAction() && isValid() && m_box->isEnabled()) {
+            m_box->hidePopup();
+            m_box->setCurrentIndex(m_index);
+        }
+    }
+
+private:
+    QPointer<QComboBox> m_box;
+    int m_index;
+};
 
 // The shown text is also offered as read-only text, so a screen reader finds
 // the value without opening the list.
 class CaptionedComboBox : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit CaptionedComboBox(QComboBox *box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+    ~CaptionedComboBox() override {
+        for (const auto &[index, id] : m_choices)
+            QAccessible::deleteAccessibleInterface(id);
+    }
+    CaptionedComboBox(const CaptionedComboBox &) = delete;
+    CaptionedComboBox &operator=(const CaptionedComboBox &) = delete;
 
     void *interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::TextInterface)
@@ -28,14 +86,27 @@ public:
         return QAccessibleWidget::text(kind);
     }
 
-    int childCount() const override { return 1; }
+    // The choices themselves, not the popup's view: they can be pressed while
+    // the list is closed.
+    int childCount() const override { return box()->count(); }
 
     QAccessibleInterface *child(int index) const override {
-        return index == 0 ? QAccessible::queryAccessibleInterface(box()->view()) : nullptr;
+        if (index < 0 || index >= box()->count())
+            return nullptr;
+        auto found = m_choices.find(index);
+        if (found == m_choices.end()) {
+            auto *choice = new ComboChoice(box(), index);
+            found =
+                m_choices.emplace(index, QAccessible::registerAccessibleInterface(choice)).first;
+        }
+        return QAccessible::accessibleInterface(found->second);
     }
 
     int indexOfChild(const QAccessibleInterface *child) const override {
-        return child != nullptr && child->object() == box()->view() ? 0 : -1;
+        for (const auto &[index, id] : m_choices)
+            if (QAccessible::accessibleInterface(id) == child)
+                return index < box()->count() ? index : -1;
+        return -1;
     }
 
     QStringList actionNames() const override {
@@ -75,6 +146,8 @@ private:
         return box()->isEditable() ? box()->lineEdit()->text() : box()->currentText();
     }
     QComboBox *box() const { return static_cast<QComboBox *>(widget()); }
+
+    mutable std::map<int, QAccessible::Id> m_choices;
 };
 
 QAccessibleInterface *captionedComboBoxes(const QString &className, QObject *object) {

@@ -107,6 +107,14 @@ void FormWindow::showEvent(QShowEvent *event) {
     }
 }
 
+void FormWindow::relayout() {
+    for (QWidget *widget : {static_cast<QWidget *>(m_content), static_cast<QWidget *>(this)})
+        if (widget && widget->layout()) {
+            widget->layout()->invalidate();
+            widget->layout()->activate();
+        }
+}
+
 void FormWindow::centreOnScreen() {
     move(centredPosition(m_ctx.platform.screen.screenSize(), frameGeometry().size()));
 }

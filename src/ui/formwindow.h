@@ -52,6 +52,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
+    // Measures every row of the window again, after a control changed its
+    // fixed size: nested rows keep their old heights until then.
+    void relayout();
+
     // Centres the window on the screen, computed in twips as the windows
     // always have been.
     void centreOnScreen();

@@ -5,6 +5,7 @@
 #include "mainwindow.h"
 #include "recordextras.h"
 #include "recordsearch.h"
+#include "tagchoices.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
@@ -98,6 +100,8 @@ private slots:
     void fromMainWindowAndBack();
     void jointNamesTypedAndKept();
     void honorificWordTyped();
+    void tagChoicesOffered_data();
+    void tagChoicesOffered();
 
 private:
     CardEditor *openOn(int cards);
@@ -994,6 +998,17 @@ void TestCardEditor::jointNamesTypedAndKept() {
     tags->completer()->setCompletionPrefix(tags->completer()->splitPath(tags->text()).value(0));
     tags->setText(tags->completer()->currentCompletion());
     QCOMPARE(tags->text(), QStringLiteral("仕事; 同窓会"));
+    // The same from the row of choices under the box.
+    tags->clear();
+    typeText(tags, QStringLiteral("仕事; 同"));
+    QPushButton *choice = nullptr;
+    for (QPushButton *button : m_editor->findChildren<QPushButton *>())
+        if (button->accessibleName() == QStringLiteral("タグ「同窓会」を付ける") &&
+            button->isVisible())
+            choice = button;
+    QVERIFY(choice != nullptr);
+    choice->click();
+    QCOMPARE(tags->text(), QStringLiteral("仕事; 同窓会"));
     click("cmdAdd");
     click("cmdRR");
     QCOMPARE(joint->text(), QStringLiteral("花子"));
@@ -1017,6 +1032,34 @@ void TestCardEditor::jointNamesTypedAndKept() {
     QCOMPARE(tagsOf(saved.recordData(2)), QStringList({"仕事", "同窓会"}));
     QCOMPARE(jointNamesOf(saved.recordData(2)),
              JointNames({{QStringLiteral("佐藤 四郎"), QStringLiteral("様")}}));
+}
+
+// The word being typed is completed from the book's tags; a tag already on
+// the card is not offered again, and a complete one is followed, not replaced.
+void TestCardEditor::tagChoicesOffered_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("offered");
+    QTest::addColumn<QString>("afterFirst");
+    QTest::newRow("nothing typed") << "" << QStringList{"家族", "同窓会", "仕事", "同僚"} << "家族";
+    QTest::newRow("a beginning") << "同" << QStringList{"同窓会", "同僚"} << "同窓会";
+    QTest::newRow("after one tag")
+        << "家族；同" << QStringList{"同窓会", "同僚"} << "家族； 同窓会";
+    QTest::newRow("a complete tag")
+        << "家族" << QStringList{"同窓会", "仕事", "同僚"} << "家族; 同窓会";
+    QTest::newRow("after a separator")
+        << "仕事、" << QStringList{"家族", "同窓会", "同僚"} << "仕事、 家族";
+    QTest::newRow("a new word") << "ゴルフ" << QStringList{} << "";
+}
+
+void TestCardEditor::tagChoicesOffered() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, offered);
+    QFETCH(QString, afterFirst);
+    const QStringList book{"家族", "同窓会", "仕事", "同僚"};
+    const QStringList choices = tagChoices(typed, book, TagChoices::Most);
+    QCOMPARE(choices, offered);
+    if (!choices.isEmpty())
+        QCOMPARE(withChosenTag(typed, choices.first(), book), afterFirst);
 }
 
 QTEST_MAIN(TestCardEditor)

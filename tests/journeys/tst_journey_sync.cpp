@@ -11,6 +11,7 @@
 #include "testmain.h"
 
 #include <QDirIterator>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QProgressDialog>

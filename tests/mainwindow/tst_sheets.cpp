@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QScrollBar>
 #include <QTableView>
 #include <QtTest>
 
@@ -55,6 +56,7 @@ private slots:
     void headerDrag_data();
     void headerDrag();
     void doubleClickOpensCard();
+    void nameStaysInViewAcross();
     void closingRebuildsMain();
     void editorListCommandShowsSheet();
 
@@ -243,6 +245,45 @@ void TestSheets::headerDrag() {
     QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, centre(to));
     QCOMPARE(header->visualIndex(3), postalCodeAt);
     QCOMPARE(header->visualIndex(0), 0);
+}
+
+// Scrolled across and down, the number and the name stay at the left, on
+// the rows shown; a click there chooses the row; the columns kept follow a drag.
+void TestSheets::nameStaysInViewAcross() {
+    QStringList names;
+    for (int i = 1; i <= 60; ++i)
+        names.append(QStringLiteral("名%1").arg(i));
+    openBook(names);
+    child<QAction>(m_main, "mnuSheet")->trigger();
+    FormWindow *sheet = m_desk->context.windows.existing(WindowId::ListSheet);
+    QTableView *grid = sheetGrid();
+    auto *kept = child<QTableView>(sheet, "fg1Frozen");
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    grid->verticalScrollBar()->setValue(20);
+    QVERIFY(grid->columnViewportPosition(1) < 0);
+    QVERIFY(kept->isVisible());
+    QCOMPARE(kept->x(), grid->viewport()->x());
+    QCOMPARE(kept->columnAt(kept->viewport()->width() - 1), 1);
+    QCOMPARE(kept->rowAt(1), grid->rowAt(1));
+    QVERIFY(kept->rowAt(1) > 0);
+    const int row = kept->rowAt(kept->viewport()->height() / 2);
+    const QRect name = kept->visualRect(kept->model()->index(row, 1));
+    QTest::mouseClick(kept->viewport(), Qt::LeftButton, {}, name.center());
+    QCOMPARE(qobject_cast<ListSheet *>(sheet)->chosenNumber(), row + 1);
+    QCOMPARE(grid->currentIndex().row(), row);
+
+    grid->horizontalScrollBar()->setValue(0);
+    QHeaderView *header = grid->horizontalHeader();
+    const auto centre = [](QHeaderView *on, int logical) {
+        return QPoint(on->sectionViewportPosition(logical) + on->sectionSize(logical) / 2,
+                      on->height() / 2);
+    };
+    QTest::mousePress(kept->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      centre(kept->horizontalHeader(), 1));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, centre(header, 4));
+    QCOMPARE(header->visualIndex(1), 4);
+    QVERIFY(kept->isColumnHidden(1));
+    QVERIFY(!kept->isColumnHidden(header->logicalIndex(1)));
 }
 
 void TestSheets::doubleClickOpensCard() {
