@@ -983,6 +983,12 @@ def print_part_then_rest_listed(d, job):
     choose_cards(d, main, book, ['宛名2', '宛名3'])
     d.press(main, '次へ')
     printing = d.window('印刷フォーマット')
+    d.press(printing, '印刷プレビュー')
+    preview = d.window('印刷プレビュー')
+    on_screen(d, preview)
+    # The preview has no button to close it: Escape, as a keyboard user does.
+    d.at.Registry.generateKeyboardEvent(0xff1b, None, d.at.KEY_SYM)
+    d.gone(preview)
     d.press(printing, '印刷')
     d.press(d.window('印刷', role='dialog'), '印刷')
     sheets = d.alert_containing('シート数は')
