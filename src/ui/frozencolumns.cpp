@@ -34,7 +34,8 @@ FrozenColumns::FrozenColumns(QTableView *table, int count)
     connect(header, &QHeaderView::sectionMoved, this, &FrozenColumns::follow);
     connect(header, &QHeaderView::geometriesChanged, this, &FrozenColumns::place);
     connect(model(), &QAbstractItemModel::modelReset, this, &FrozenColumns::follow);
-    m_table->viewport()->installEventFilter(this);
+    m_tableViewport = m_table->viewport();
+    m_tableViewport->installEventFilter(this);
     follow();
 }
 
@@ -78,7 +79,9 @@ int FrozenColumns::headerColumnAt(const QPoint &globalPos) const {
 }
 
 bool FrozenColumns::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_table->viewport() && event->type() == QEvent::Resize)
+    // The table's viewport is remembered, not asked for: it also sends
+    // events while the table is being taken apart.
+    if (event->type() == QEvent::Resize && watched == m_tableViewport)
         place();
     return QTableView::eventFilter(watched, event);
 }

@@ -24,6 +24,7 @@ private:
 
     static constexpr int Edge = 2;
     QTableView *m_table;
+    QObject *m_tableViewport = nullptr;
     int m_count;
 };
 
