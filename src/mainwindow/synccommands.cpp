@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QProgressBar>
 #include <QProgressDialog>
+#include <QSet>
 
 namespace nvl {
 
@@ -38,8 +39,7 @@ bool MainWindow::askSyncSettings(SyncSettings *settings) {
         note = tr("キーリングが使えないため、パスワードは保存されません。"
                   "同期のたびに入力してください。");
     else if (stored.outcome == SecretStore::Outcome::Failed)
-        note = tr("キーリングに問い合わせられません（%1）。パスワードは保存されません。")
-                   .arg(stored.error);
+        note = tr("キーリングに問い合わせられません。パスワードは保存されません。");
     SyncSettingsDialog dialog(*settings, note, this);
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -72,10 +72,12 @@ bool MainWindow::askSyncSettings(SyncSettings *settings) {
     if (secrets && !settings->password.isEmpty()) {
         const SecretStore::Result written =
             secrets->write(secretKey(*settings), settings->password);
+        // The keyring's own words (often English) only behind 詳細.
         if (written.outcome == SecretStore::Outcome::Failed)
-            m_ctx.platform.messages.show(tr("パスワードをキーリングに保存できませんでした：%1\n"
-                                            "パスワードはこの同期にだけ使います。")
-                                             .arg(written.error));
+            m_ctx.platform.messages.showWithDetail(
+                tr("パスワードをデスクトップのキーリングに保存できませんでした。"
+                   "パスワードはこの同期にだけ使い、次の同期でまた尋ねます。"),
+                written.error);
     }
     return true;
 }
@@ -205,12 +207,26 @@ bool MainWindow::acceptPlainHttp(const QUrl &url) {
     return saved.ok();
 }
 
+namespace {
+
+// A question as the next round asks it again: its contact, or its record.
+QString questionKey(const SyncQuestion &question) {
+    return QStringLiteral("%1|%2|%3")
+        .arg(int(question.kind))
+        .arg(question.href)
+        .arg(question.href.isEmpty() ? question.record.field(AddressRecord::Name) : QString());
+}
+
+} // namespace
+
 // Rounds until no answer is left to carry out: answers are carried out by
 // another round; one whose answers raise new questions (a contact changed
-// meanwhile) asks again, twice at most. False when the sync stopped.
+// meanwhile) asks again, twice at most. What the user left to decide later
+// is not asked again in this sync. False when the sync stopped.
 bool MainWindow::syncRounds(const DavAccount &account, SyncFlow &flow, SyncBook *copy,
                             SyncOptions *options, SyncReport *total) {
     const QString collectionPath = normalCollection(account.collection).path(QUrl::FullyEncoded);
+    QSet<QString> postponed;
     for (int round = 0;; ++round) {
         SyncReport report;
         if (!runSyncRound(account, flow, copy, *options, &report)) {
@@ -235,16 +251,23 @@ bool MainWindow::syncRounds(const DavAccount &account, SyncFlow &flow, SyncBook 
             return false;
         }
         total->add(report);
-        if (report.questions.isEmpty() || round == 2)
+        QList<SyncQuestion> asked;
+        for (const SyncQuestion &question : std::as_const(report.questions))
+            if (!postponed.contains(questionKey(question)))
+                asked.append(question);
+        if (asked.isEmpty() || round == 2)
             return true;
-        SyncQuestionsDialog dialog(report.questions, this);
+        SyncQuestionsDialog dialog(asked, this);
         dialog.exec();
         const QList<SyncAnswer> answers = dialog.answers();
+        for (qsizetype i = 0; i < asked.size(); ++i)
+            if (answers.value(i).choice == SyncChoice::Unanswered)
+                postponed.insert(questionKey(asked.at(i)));
         if (std::all_of(answers.begin(), answers.end(), [](const SyncAnswer &answer) {
                 return answer.choice == SyncChoice::Unanswered;
             }))
             return true;
-        applyAnswers(*copy, report.questions, answers, collectionPath, options);
+        applyAnswers(*copy, asked, answers, collectionPath, options);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "syncsettingsdialog.h"
 
+#include "messagetext.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -38,9 +40,13 @@ SyncSettingsDialog::SyncSettingsDialog(const SyncSettings &settings, const QStri
     m_password->setEchoMode(QLineEdit::Password);
     layout->addLayout(form);
 
-    auto *note = new QLabel(keyringNote, this);
+    // Broken where Japanese breaks, not wherever the label runs out.
+    auto *note = new QLabel(this);
     note->setObjectName(QStringLiteral("lblKeyring"));
-    note->setWordWrap(true);
+    const QFontMetrics metrics(note->font());
+    note->setText(breakMessageLines(
+        keyringNote, [&metrics](const QString &line) { return metrics.horizontalAdvance(line); },
+        NoteWidth));
     layout->addWidget(note);
 
     m_test = new QPushButton(tr("接続テスト"), this);
@@ -54,6 +60,20 @@ SyncSettingsDialog::SyncSettingsDialog(const SyncSettings &settings, const QStri
     m_result->setWordWrap(true);
     m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_result);
+    // What the server or the system said, for whoever asks.
+    m_detailButton = new QPushButton(tr("詳細"), this);
+    m_detailButton->setObjectName(QStringLiteral("cmdSyncDetail"));
+    m_detailButton->setAutoDefault(false);
+    m_detailButton->hide();
+    layout->addWidget(m_detailButton, 0, Qt::AlignLeft);
+    m_detail = new QLabel(this);
+    m_detail->setObjectName(QStringLiteral("lblSyncDetail"));
+    m_detail->setWordWrap(true);
+    m_detail->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_detail->hide();
+    layout->addWidget(m_detail);
+    connect(m_detailButton, &QPushButton::clicked, this,
+            [this] { m_detail->setVisible(!m_detail->isVisible()); });
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
@@ -64,6 +84,9 @@ SyncSettingsDialog::SyncSettingsDialog(const SyncSettings &settings, const QStri
     connect(m_test, &QPushButton::clicked, this, &SyncSettingsDialog::testConnection);
     connect(&m_task, &SyncTask::finished, this, &SyncSettingsDialog::showFound);
     resize(520, sizeHint().height());
+    // Asked again for the password alone: the cursor waits there.
+    if (collectionUrl(settings.url) && !settings.user.isEmpty() && settings.password.isEmpty())
+        m_password->setFocus();
 }
 
 SyncSettings SyncSettingsDialog::settings() const {
@@ -106,6 +129,7 @@ void SyncSettingsDialog::testConnection() {
         return;
     }
     m_test->setEnabled(false);
+    showDetail({});
     m_result->setText(tr("サーバーに問い合わせています…"));
     m_task.testConnection({*url, m_user->text().trimmed(), m_password->text(), {}});
 }
@@ -113,12 +137,20 @@ void SyncSettingsDialog::testConnection() {
 void SyncSettingsDialog::showFound() {
     m_test->setEnabled(true);
     const SyncTask::Found &found = m_task.found();
-    if (found.error)
-        m_result->setText(failureHeading(found.error.failure) + u'\n' + found.error.message);
-    else
+    if (found.error) {
+        m_result->setText(failureHeading(found.error.failure));
+        showDetail(found.error.message);
+    } else {
         m_result->setText(tr("つながりました。アドレス帳「%1」に連絡先が %2 件あります。")
                               .arg(found.name.isEmpty() ? tr("（名前なし）") : found.name)
                               .arg(found.contacts));
+    }
+}
+
+void SyncSettingsDialog::showDetail(const QString &detail) {
+    m_detail->setText(detail);
+    m_detail->hide();
+    m_detailButton->setVisible(!detail.isEmpty());
 }
 
 } // namespace nvl

@@ -34,12 +34,18 @@ private:
     bool checkUrl();
     void testConnection();
     void showFound();
+    // Behind the 詳細 button; none hides the button.
+    void showDetail(const QString &detail);
+
+    static constexpr int NoteWidth = 480;
 
     QLineEdit *m_url;
     QLineEdit *m_user;
     QLineEdit *m_password;
     QPushButton *m_test;
     QLabel *m_result;
+    QPushButton *m_detailButton;
+    QLabel *m_detail;
     SyncTask m_task;
 };
 

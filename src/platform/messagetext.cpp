@@ -16,16 +16,25 @@ bool mustNotStartLine(QChar c) {
            QStringLiteral("ーぁぃぅぇぉっゃゅょァィゥェォッャュョ？！").contains(c);
 }
 
+bool isHiragana(QChar c) {
+    return c.unicode() >= 0x3041 && c.unicode() <= 0x309F;
+}
+
 // How good a break before position `at` is: 2 after closing punctuation,
-// 1 before an opening bracket or at a path separator or blank, 0 elsewhere.
+// 1 before an opening bracket, after a word's kana ending, or at a path
+// separator or blank, 0 elsewhere. A particle or a word's kana ending
+// (「…」に, 住所を) stays with what it follows.
 int breakQuality(const QString &text, qsizetype at) {
     const QChar before = text.at(at - 1);
     const QChar after = text.at(at);
-    if (mustNotStartLine(after) || before.isHighSurrogate())
+    const bool sentencePause = QStringLiteral("、。，．？！ ").contains(before);
+    if (mustNotStartLine(after) || before.isHighSurrogate() ||
+        (isHiragana(after) && !isHiragana(before) && !sentencePause))
         return -1;
     if (closesPhrase(before))
         return 2;
-    if (after == u'「' || after == u'（' || before == u'/' || before == u' ')
+    if (after == u'「' || after == u'（' || before == u'/' || before == u' ' ||
+        (isHiragana(before) && !isHiragana(after)))
         return 1;
     return 0;
 }

@@ -122,10 +122,17 @@ MessageAnswer showLongMessage(const QString &text, MessageButtons buttons, const
 
 MessageAnswer QtMessageService::show(const QString &text, MessageButtons buttons,
                                      const QString &title) {
+    return showWithDetail(text, {}, buttons, title);
+}
+
+MessageAnswer QtMessageService::showWithDetail(const QString &text, const QString &detail,
+                                               MessageButtons buttons, const QString &title) {
     if (text.count(u'\n') >= LongMessageLines)
-        return showLongMessage(text, buttons, title);
+        return showLongMessage(detail.isEmpty() ? text : text + u'\n' + detail, buttons, title);
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
+    if (!detail.isEmpty())
+        box.setDetailedText(detail);
     // Lines broken where Japanese breaks them, short enough that the box
     // does not wrap them again: the box is as wide as its longest line.
     const QFontMetrics metrics(box.font());

@@ -11,6 +11,8 @@ namespace nvl {
 class QtMessageService : public MessageService {
 public:
     MessageAnswer show(const QString &text, MessageButtons buttons, const QString &title) override;
+    MessageAnswer showWithDetail(const QString &text, const QString &detail, MessageButtons buttons,
+                                 const QString &title) override;
     int choose(const QString &text, const QStringList &items, const QString &title) override;
 };
 

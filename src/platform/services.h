@@ -22,6 +22,14 @@ public:
     // Shows a modal message and returns the button the user chose.
     virtual MessageAnswer show(const QString &text, MessageButtons buttons = MessageButtons::Ok,
                                const QString &title = ProgramTitle) = 0;
+    // The same with technical detail (a system's or a server's own words)
+    // kept behind the box's 詳細 button, out of the message itself.
+    virtual MessageAnswer showWithDetail(const QString &text, const QString &detail,
+                                         MessageButtons buttons = MessageButtons::Ok,
+                                         const QString &title = ProgramTitle) {
+        Q_UNUSED(detail)
+        return show(text, buttons, title);
+    }
     // Asks the user to pick one of `items`; the index, or -1 when cancelled.
     virtual int choose(const QString &text, const QStringList &items,
                        const QString &title = ProgramTitle) = 0;

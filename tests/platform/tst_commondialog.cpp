@@ -1,9 +1,12 @@
+#include "buildpaths.h"
 #include "commondialog.h"
 #include "fakeplatform.h"
 #include "messagetext.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,6 +20,7 @@ private slots:
     void keepsStateBetweenUses();
     void messageLines_data();
     void messageLines();
+    void noLineStartsWithAParticle();
     void settingsNameWithoutCase_data();
     void settingsNameWithoutCase();
 };
@@ -108,6 +112,63 @@ void TestCommonDialog::messageLines() {
     // A paragraph that needed breaking never ends in a scrap of a line.
     if (lines.size() > 1 && !text.contains(u'\n'))
         QVERIFY2(columns(lines.last()) * 4 >= Limit, qPrintable(broken));
+}
+
+namespace {
+
+// Every tr("…") text of the program's sources, adjacent literals joined.
+QStringList programMessages() {
+    static const QRegularExpression call(
+        QStringLiteral(R"re(\btr\(\s*((?:"(?:[^"\\]|\\.)*"\s*)+))re"));
+    static const QRegularExpression literal(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
+    QStringList messages;
+    QDirIterator files(test::programSources(), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                       QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QString source = QString::fromUtf8(file.readAll());
+        for (const auto &found : call.globalMatch(source)) {
+            QString text;
+            for (const auto &part : literal.globalMatch(found.captured(1)))
+                text += part.captured(1);
+            messages.append(text.replace(QStringLiteral("\\n"), QStringLiteral("\n"))
+                                .replace(QStringLiteral("\\\""), QStringLiteral("\"")));
+        }
+    }
+    return messages;
+}
+
+} // namespace
+
+// No line of any message starts with a particle or a closing mark cut
+// from the word before it (「…」\nに), however its placeholders are filled
+// and wherever the box breaks it.
+void TestCommonDialog::noLineStartsWithAParticle() {
+    const QStringList messages = programMessages();
+    QVERIFY(messages.size() > 300);
+    const QString particles = QStringLiteral("にをがはのでとへ」）』、。");
+    const QString pauses = QStringLiteral("、。？！");
+    const QStringList fillings{QStringLiteral("/home/user/documents/2027/nenga.dat"),
+                               QStringLiteral("山田 太郎"), QStringLiteral("12")};
+    QStringList faults;
+    for (const QString &message : messages) {
+        if (message.size() < 2) // a joining word, not a message
+            continue;
+        for (const QString &filling : fillings) {
+            QString text = message;
+            for (int n = 1; n <= 9; ++n)
+                text.replace(QStringLiteral("%%1").arg(n), filling);
+            const QStringList lines = breakMessageLines(text, columns, 56).split(u'\n');
+            for (qsizetype i = 1; i < lines.size(); ++i)
+                if (!lines.at(i).isEmpty() && particles.contains(lines.at(i).at(0)) &&
+                    !lines.at(i - 1).isEmpty() && !pauses.contains(lines.at(i - 1).back()))
+                    faults.append(lines.join(QStringLiteral(" / ")));
+        }
+    }
+    faults.removeDuplicates();
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
 }
 
 void TestCommonDialog::settingsNameWithoutCase_data() {

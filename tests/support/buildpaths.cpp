@@ -10,4 +10,8 @@ QString postalDataFile() {
     return QStringLiteral(NVL_POSTAL_DATA);
 }
 
+QString programSources() {
+    return QStringLiteral(NVL_SOURCES);
+}
+
 } // namespace nvl::test

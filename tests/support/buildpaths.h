@@ -9,5 +9,7 @@ namespace nvl::test {
 // of the tests' own compile flags, so that they share the precompiled Qt.
 QString builtProgram();
 QString postalDataFile();
+// The program's source folder, for checks over every message it can show.
+QString programSources();
 
 } // namespace nvl::test

@@ -11,9 +11,16 @@
 
 namespace nvl::test {
 
+MessageAnswer FakeMessages::showWithDetail(const QString &text, const QString &detail,
+                                           MessageButtons buttons, const QString &title) {
+    const MessageAnswer answer = show(text, buttons, title);
+    shown.last().detail = detail;
+    return answer;
+}
+
 MessageAnswer FakeMessages::show(const QString &text, MessageButtons buttons,
                                  const QString &title) {
-    shown.append({text, buttons, title});
+    shown.append({text, buttons, title, {}});
     if (!answers.empty()) {
         const MessageAnswer answer = answers.front();
         answers.pop_front();
@@ -23,7 +30,7 @@ MessageAnswer FakeMessages::show(const QString &text, MessageButtons buttons,
 }
 
 int FakeMessages::choose(const QString &text, const QStringList &items, const QString &title) {
-    shown.append({text, MessageButtons::OkCancel, title});
+    shown.append({text, MessageButtons::OkCancel, title, {}});
     offered.append(items);
     if (!choices.empty()) {
         const int choice = choices.front();

@@ -17,6 +17,7 @@ struct ShownMessage {
     QString text;
     MessageButtons buttons;
     QString title;
+    QString detail;
 };
 
 // Answers message boxes from a script and remembers what was shown. With no
@@ -24,6 +25,8 @@ struct ShownMessage {
 class FakeMessages : public MessageService {
 public:
     MessageAnswer show(const QString &text, MessageButtons buttons, const QString &title) override;
+    MessageAnswer showWithDetail(const QString &text, const QString &detail, MessageButtons buttons,
+                                 const QString &title) override;
     // Scripted picks (-1 = cancel); with none left, the first item.
     int choose(const QString &text, const QStringList &items, const QString &title) override;
 
