@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QLockFile>
@@ -84,6 +85,10 @@ void BookDocument::adopt(const QString &path, const AddressBook &book, const Fil
     m_origin = Origin::File;
     m_path = target;
     m_stamp = stamp;
+    QFile file(target);
+    m_fileEncoding = file.open(QIODevice::ReadOnly) && file.read(3) == "\xEF\xBB\xBF"
+                         ? TextEncoding::Utf8Bom
+                         : TextEncoding::Cp932;
     readCompanion(stamp.hash);
     endResetModel();
     // Parted 連名 are a change to keep, as any edit is.
@@ -133,6 +138,7 @@ void BookDocument::reset(Origin origin) {
     m_book = AddressBook();
     m_path.clear();
     m_stamp = FileStamp();
+    m_fileEncoding = TextEncoding::Cp932;
     m_data.clear();
     m_unmatched.clear();
     m_reattached.clear();
@@ -367,6 +373,12 @@ BookDocument::Saved BookDocument::saveAs(const QString &path) {
     return writeTo(target);
 }
 
+QString BookDocument::utf8Reason(const QString &path, const QStringList &characters) {
+    return tr("住所録「%1」に、Shift_JIS（CP932）で書けない文字があります：%2\n"
+              "住所録は UTF-8 で書かれ、Shift_JIS で読むほかのプログラムでは文字化けします。")
+        .arg(path, characters.join(u'、'));
+}
+
 BookDocument::Saved BookDocument::writeTo(const QString &path) {
     const Saved saved = writeFiles(path);
     if (saved.ok())
@@ -381,6 +393,10 @@ BookDocument::Saved BookDocument::writeFiles(const QString &path) {
     const std::optional<QByteArray> bytes = bookBytes(m_book, path, &error);
     if (!bytes)
         return {Saved::Outcome::Failed, error};
+    const bool utf8 = bytes->startsWith("\xEF\xBB\xBF");
+    if (utf8 && m_fileEncoding != TextEncoding::Utf8Bom && approveUtf8 &&
+        !approveUtf8(path, charactersCp932CannotStore(formatBook(m_book))))
+        return {Saved::Outcome::Cancelled, {}};
     // Each save holds the book's lock; one held already (by an open editor)
     // serves.
     std::unique_ptr<QLockFile> saveLock;
@@ -435,6 +451,7 @@ BookDocument::Saved BookDocument::writeFiles(const QString &path) {
     m_origin = Origin::File;
     m_path = path;
     m_stamp = onDisk.hash == sha ? onDisk : stampOf(path, *bytes);
+    m_fileEncoding = utf8 ? TextEncoding::Utf8Bom : TextEncoding::Cp932;
     if (companionData) {
         m_companionStamp = stampOf(companion, *companionData);
         m_companionProblem.clear();

@@ -151,6 +151,12 @@ public:
     // Asked before a damaged companion is replaced; without an answer of
     // yes it stays as it is and only the book is saved.
     std::function<bool(const QString &companionPath)> replaceDamagedCompanion;
+    // Asked once, before the book is first written as UTF-8 (it holds
+    // `characters` CP932 cannot store): programs reading it as Shift-JIS
+    // then show garbage. Without an answer of yes nothing is written.
+    std::function<bool(const QString &path, const QStringList &characters)> approveUtf8;
+    // What the question and the command line's warning say about it.
+    static QString utf8Reason(const QString &path, const QStringList &characters);
 
     // --- the model
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -181,6 +187,8 @@ private:
     // A copy for another file: it writes no companion.
     bool m_withoutCompanion = false;
     FileStamp m_stamp;
+    // How the book's file is written now: asked before it becomes UTF-8.
+    TextEncoding m_fileEncoding = TextEncoding::Cp932;
     bool m_modified = false;
     std::unique_ptr<QLockFile> m_lock;
     QString m_lockPath;

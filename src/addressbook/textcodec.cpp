@@ -2,6 +2,7 @@
 
 #include "cp932.h"
 
+#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -86,6 +87,25 @@ QByteArray encodeText(const QString &text, TextEncoding *used) {
     if (used)
         *used = TextEncoding::Utf8Bom;
     return Utf8Bom + text.toUtf8();
+}
+
+QStringList charactersCp932CannotStore(const QString &text, int most) {
+    QStringList found;
+    QSet<char32_t> tried;
+    for (const char32_t c : text.toUcs4()) {
+        if (c < 0x80 || tried.contains(c))
+            continue;
+        tried.insert(c);
+        const QString one = QString::fromUcs4(&c, 1);
+        TextEncoding used = TextEncoding::Cp932;
+        encodeText(one, &used);
+        if (used != TextEncoding::Cp932) {
+            found.append(one);
+            if (found.size() >= most)
+                break;
+        }
+    }
+    return found;
 }
 
 } // namespace nvl

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace nvl {
@@ -26,5 +27,9 @@ std::optional<DecodedText> decodeText(const QByteArray &bytes);
 // Encodes as CP932 when every character survives the round trip, otherwise
 // as UTF-8 with a byte-order mark so that nothing is lost.
 QByteArray encodeText(const QString &text, TextEncoding *used = nullptr);
+
+// The first `most` distinct characters of `text` that CP932 cannot store, in
+// the order they appear: what makes a book be written as UTF-8.
+QStringList charactersCp932CannotStore(const QString &text, int most = 5);
 
 } // namespace nvl

@@ -121,6 +121,10 @@ int runImportCommand(int argc, char *argv[]) {
     // The book's lock is taken before it is read: a second import waits for
     // the first to be written, and adds to what it wrote.
     BookDocument document;
+    document.approveUtf8 = [](const QString &book, const QStringList &characters) {
+        warn("import", BookDocument::utf8Reason(book, characters));
+        return true;
+    };
     const BookDocument::Locked locked = document.lock(outPath, BookDocument::WriterWaitMs);
     if (!locked.ok)
         return fail("import", locked.error);

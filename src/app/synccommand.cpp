@@ -125,6 +125,11 @@ int runSyncCommand(int argc, char *argv[]) {
 
     const QString &bookPath = args.at(1);
     BookDocument book;
+    book.approveUtf8 = [](const QString &path, const QStringList &characters) {
+        std::fprintf(stderr, "nvl-hagaki sync: %s\n",
+                     qPrintable(BookDocument::utf8Reason(path, characters)));
+        return true;
+    };
     const BookDocument::Locked locked = book.lock(bookPath, BookDocument::WriterWaitMs);
     if (!locked.ok)
         return fail(locked.error);
@@ -172,11 +177,8 @@ int runSyncCommand(int argc, char *argv[]) {
         }
     }
     client.reset(); // and the password with it
-    const QString encoding = report.ok() ? flow.encodingNote(copy) : QString();
     if (report.ok())
         report.error = flow.finish(copy);
-    if (report.ok() && !encoding.isEmpty())
-        report.warnings.append(encoding);
     if (report.emptied.side != EmptiedSide::Side::None)
         return fail(report.error + u'\n' +
                     tr("削除を反映するには --force-delete を付けてください。"));

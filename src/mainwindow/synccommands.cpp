@@ -166,8 +166,6 @@ void MainWindow::syncBook() {
     if (!syncRounds(account, flow, &copy, &options, &total))
         return;
     // The sync's result and the answers, in one save.
-    if (const QString encoding = flow.encodingNote(copy); !encoding.isEmpty())
-        total.warnings.append(encoding);
     if (const QString error = flow.finish(copy); !error.isEmpty()) {
         m_ctx.platform.messages.show(
             error + tr("\n同期の結果は住所録に保存していません。次の同期でもう一度確かめます。"));

@@ -2,7 +2,6 @@
 
 #include "bookdocument.h"
 #include "davurl.h"
-#include "textcodec.h"
 
 #include <QCoreApplication>
 
@@ -77,32 +76,6 @@ SyncEngine::Checkpoint SyncFlow::checkpoint() {
 
 QString SyncFlow::finish(const SyncBook &copy) {
     return m_commit([this, &copy] { copy.applyTo(m_book); });
-}
-
-namespace {
-
-TextEncoding encodingOf(const QList<AddressRecord> &records) {
-    QString text;
-    for (const AddressRecord &record : records)
-        text += record.toList().join(u'\n');
-    TextEncoding used = TextEncoding::Cp932;
-    encodeText(text, &used);
-    return used;
-}
-
-} // namespace
-
-QString SyncFlow::encodingNote(const SyncBook &copy) const {
-    QList<AddressRecord> after;
-    for (int row = 0; row < copy.recordCount(); ++row)
-        if (!copy.isRemoved(row))
-            after.append(copy.record(row));
-    if (encodingOf(m_book.book().records) != TextEncoding::Cp932 ||
-        encodingOf(after) == TextEncoding::Cp932)
-        return {};
-    return tr("サーバーの連絡先に Shift_JIS（CP932）で書けない文字があるため、住所録「%1」を "
-              "UTF-8 で保存しました。古い宛名ソフトでは読めないことがあります。")
-        .arg(m_book.filePath());
 }
 
 QString SyncFlow::countsText(const SyncReport &report) {

@@ -26,10 +26,6 @@ public:
     SyncEngine::Checkpoint checkpoint();
     // The copy's result into the open book, saved: the error, or empty.
     QString finish(const SyncBook &copy);
-    // What to say when the copy's records need the book saved as UTF-8,
-    // where it was CP932 (a contact holds a character CP932 lacks).
-    QString encodingNote(const SyncBook &copy) const;
-
     // The counts, as both report them.
     static QString countsText(const SyncReport &report);
     // Every link and the remembered address book gone.

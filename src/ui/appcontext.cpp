@@ -79,6 +79,12 @@ AppContext::AppContext(Platform &platform)
                        .arg(companion),
                    MessageButtons::YesNo) == MessageAnswer::Yes;
     };
+    book.approveUtf8 = [&platform](const QString &path, const QStringList &characters) {
+        return platform.messages.show(
+                   BookDocument::utf8Reason(path, characters) +
+                       QCoreApplication::translate("nvl::AppContext", "\n保存しますか？"),
+                   MessageButtons::YesNo) == MessageAnswer::Yes;
+    };
 }
 
 QString AppContext::settingsPath() const {

@@ -58,6 +58,7 @@ private slots:
     void edits_data();
     void edits();
     void savesOnlyChanges();
+    void askedOnceBeforeUtf8();
     void changedOnDisk_data();
     void changedOnDisk();
     void refusesWhatItsReaderWouldRefuse_data();
@@ -147,6 +148,38 @@ void TestBookDocument::savesOnlyChanges() {
     QVERIFY(!document.appendRecords({named(QStringLiteral("y"))}));
     QVERIFY(!document.insertRecord(0, named(QStringLiteral("y"))));
     QCOMPARE(document.recordCount(), AddressBook::Capacity);
+}
+
+// The first save that must write the book as UTF-8 asks, naming the
+// characters CP932 lacks; no keeps the file as it was, yes writes it, and a
+// book that is UTF-8 already is not asked about again.
+void TestBookDocument::askedOnceBeforeUtf8() {
+    const QString book = writeBook(QStringLiteral("book.dat"), {"A", "B"});
+    const QByteArray before = readBytes(book);
+    BookDocument document;
+    QList<QStringList> asked;
+    bool answer = false;
+    document.approveUtf8 = [&](const QString &path, const QStringList &characters) {
+        asked.append(QStringList{path} + characters);
+        return answer;
+    };
+    QVERIFY(document.load(book).ok());
+    document.setRecord(0, named(QStringLiteral("𠮷田 鷗外 𠮷")));
+    QCOMPARE(document.save().outcome, BookDocument::Saved::Outcome::Cancelled);
+    QCOMPARE(readBytes(book), before);
+    answer = true;
+    QCOMPARE(document.save().outcome, BookDocument::Saved::Outcome::Written);
+    QVERIFY(readBytes(book).startsWith("\xEF\xBB\xBF"));
+    document.setRecord(1, named(QStringLiteral("😀")));
+    QCOMPARE(document.save().outcome, BookDocument::Saved::Outcome::Written);
+    QCOMPARE(asked, (QList<QStringList>{{book, "𠮷", "鷗"}, {book, "𠮷", "鷗"}}));
+    // Opened again, the UTF-8 book is not asked about either.
+    BookDocument again;
+    again.approveUtf8 = document.approveUtf8;
+    QVERIFY(again.load(book).ok());
+    again.setRecord(1, named(QStringLiteral("鷗")));
+    QCOMPARE(again.save().outcome, BookDocument::Saved::Outcome::Written);
+    QCOMPARE(asked.size(), 2);
 }
 
 void TestBookDocument::changedOnDisk_data() {

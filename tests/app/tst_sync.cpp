@@ -238,6 +238,14 @@ void TestSync::firstSyncLinksThenCarriesEditsBothWays() {
     for (const char *kept : {"TEL;TYPE=CELL:090-1111-2222", "TEL;TYPE=HOME:03-1234-5678",
                              "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==", "UID:yamada"})
         QVERIFY2(onServer.contains(QLatin1String(kept)), kept);
+    // A contact that brings a character CP932 lacks: the book becomes UTF-8,
+    // and the warning names the character.
+    m_server.send(
+        "PUT", QUrl(url).path() + QStringLiteral("yoshida.vcf"),
+        card(QStringLiteral("yoshida"), QStringLiteral("𠮷田 一"), QStringLiteral("丸の内2")));
+    QCOMPARE(sync(book, url, {}, &errors), 0);
+    QVERIFY2(errors.contains(QStringLiteral("書けない文字があります：𠮷")), qPrintable(errors));
+    QVERIFY(readBytes(book).startsWith("\xEF\xBB\xBF"));
 }
 
 // A change on both sides keeps the book's version and lists the server's;

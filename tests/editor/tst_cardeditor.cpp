@@ -82,6 +82,7 @@ private slots:
     void returnOnNewBook_data();
     void returnOnNewBook();
     void returnWritesFileThenLateSave();
+    void utf8AskedBeforeItIsWritten();
     void leavingAsksAboutUnregisteredEdit_data();
     void leavingAsksAboutUnregisteredEdit();
     void closingNeverSavedBookAsks_data();
@@ -668,6 +669,26 @@ void TestCardEditor::returnWritesFileThenLateSave() {
     QVERIFY(!m_editor->isFormLoaded());
     FormWindow *main = m_desk->context.windows.existing(WindowId::Main);
     QVERIFY(main && main->isVisible());
+}
+
+// A name CP932 cannot store: 戻る asks before the book becomes UTF-8; no
+// keeps the file and the editor open.
+void TestCardEditor::utf8AskedBeforeItIsWritten() {
+    openOn(2);
+    const QByteArray before = readBytes(bookPath());
+    ctl<QLineEdit>("txtName")->setText(QStringLiteral("𠮷田 太郎"));
+    click("cmdAdd");
+    m_desk->messages.answers = {MessageAnswer::No};
+    click("Command1");
+    QCOMPARE(m_desk->messages.texts().size(), 1);
+    QVERIFY2(m_desk->messages.texts().at(0).contains(QStringLiteral("書けない文字があります：𠮷")),
+             qPrintable(m_desk->messages.texts().at(0)));
+    QCOMPARE(readBytes(bookPath()), before);
+    QVERIFY(m_editor->isFormLoaded());
+    m_desk->messages.answers = {MessageAnswer::Yes};
+    click("Command1");
+    QVERIFY(readBytes(bookPath()).startsWith("\xEF\xBB\xBF"));
+    QVERIFY(!m_editor->isFormLoaded());
 }
 
 void TestCardEditor::leavingAsksAboutUnregisteredEdit_data() {

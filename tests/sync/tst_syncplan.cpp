@@ -104,7 +104,6 @@ struct Synced {
     BookDocument book;
     MemoryDav dav;
     int uids = 0;
-    QString encodingNote; // what the last sync said of the book's encoding
     SyncReport sync(SyncOptions options = {}) {
         SyncFlow flow(book, [](const std::function<void()> &edit) {
             edit();
@@ -117,7 +116,6 @@ struct Synced {
             return QStringLiteral("u%1").arg(++uids);
         };
         SyncReport report = engine.run();
-        encodingNote = report.ok() ? flow.encodingNote(copy) : QString();
         if (report.ok())
             flow.finish(copy);
         return report;
@@ -177,7 +175,6 @@ private slots:
     void planned_data();
     void planned();
     void deleteCarriesTheLastSyncsEtag();
-    void encodingChangeSaid();
     void ownValuesInEveryServerForm_data();
     void ownValuesInEveryServerForm();
     void hrefsInOneForm_data();
@@ -377,19 +374,6 @@ void TestSyncPlan::deleteCarriesTheLastSyncsEtag() {
     // The next sync sees the edit and leaves it to the user.
     QCOMPARE(summary(s.sync(options)), QStringLiteral("?2e 乙"));
     QVERIFY(s.dav.contacts.contains(href));
-}
-
-// A contact with a character CP932 lacks makes the book UTF-8: said once,
-// by the sync that brings it.
-void TestSyncPlan::encodingChangeSaid() {
-    Synced &s = *m_synced;
-    QVERIFY(s.encodingNote.isEmpty());
-    s.dav.contacts[Collection + QStringLiteral("yoshida.vcf")] = {
-        QStringLiteral("\"y\""), writeVCards({person(QStringLiteral("𠮷田 花子"))})};
-    QCOMPARE(summary(s.sync()), QStringLiteral("added 1"));
-    QVERIFY2(s.encodingNote.contains(QStringLiteral("UTF-8")), qPrintable(s.encodingNote));
-    s.sync();
-    QVERIFY(s.encodingNote.isEmpty());
 }
 
 // The forms the program's own values take on servers: as written today
