@@ -66,16 +66,15 @@ void CardEditor::fillAddressFromCode() {
     fillWhatTheCodeNames(place);
     if (same)
         return;
-    QLineEdit *target = m_ui->address1;
+    // One rule for the two lines, on a new card or a filled one, in either
+    // entry mode: the town on 住所２, where the house number follows.
+    const SplitLines lines = splitAddressText(address, m_ui->withPrefecture->isChecked());
+    m_ui->address1->setText(lines.line1);
+    m_ui->address2->setText(lines.line2);
+    QLineEdit *target = lines.line2.isEmpty() ? m_ui->address1 : m_ui->address2;
     if (inOptionEntry()) {
         m_ui->oneLineAddress->setText(address);
-        const SplitLines lines = splitAddressText(address, m_ui->withPrefecture->isChecked());
-        m_ui->address1->setText(lines.line1);
-        m_ui->address2->setText(lines.line2);
         target = m_ui->oneLineAddress;
-    } else {
-        m_ui->address1->setText(place.address());
-        m_ui->address2->setText(place.street);
     }
     // On to the house number: the cursor after the fill, nothing selected.
     // A Tab out of 〒 selects the whole box as the focus arrives, so the

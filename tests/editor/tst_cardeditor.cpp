@@ -167,14 +167,14 @@ void TestCardEditor::addressFromPostalCode_data() {
     QTest::addColumn<QString>("line2");   // 住所２ afterwards
 
     QTest::newRow("line entry, one town") << false << "1000001"
-                                          << "" << -2 << -1 << "東京都千代田区千代田"
-                                          << "";
+                                          << "" << -2 << -1 << "東京都千代田区"
+                                          << "千代田";
     QTest::newRow("full-width with hyphen")
-        << false << QStringLiteral("１００－０００１") << "" << -2 << -1 << "東京都千代田区千代田"
-        << "";
+        << false << QStringLiteral("１００－０００１") << "" << -2 << -1 << "東京都千代田区"
+        << "千代田";
     QTest::newRow("several towns, the second chosen") << false << "098-5701"
-                                                      << "" << 1 << -1 << "北海道枝幸郡浜頓別町頓別"
-                                                      << "";
+                                                      << "" << 1 << -1 << "北海道枝幸郡"
+                                                      << "浜頓別町頓別";
     QTest::newRow("several towns, cancelled") << false << "0985701"
                                               << "" << -1 << -1 << ""
                                               << "";
@@ -182,10 +182,11 @@ void TestCardEditor::addressFromPostalCode_data() {
         << false << "1000001"
         << "大阪市" << -2 << int(MessageAnswer::No) << "大阪市"
         << "";
+    // A filled card is split as a new one is.
     QTest::newRow("typed address replaced on はい")
         << false << "1000001"
-        << "大阪市" << -2 << int(MessageAnswer::Yes) << "東京都千代田区千代田"
-        << "";
+        << "大阪市" << -2 << int(MessageAnswer::Yes) << "東京都千代田区"
+        << "千代田";
     QTest::newRow("unknown code: nothing") << false << "0000000"
                                            << "" << -2 << -1 << ""
                                            << "";
@@ -228,7 +229,7 @@ void TestCardEditor::addressFromPostalCode() {
                  QStringList({"北海道枝幸郡浜頓別町栄和", "北海道枝幸郡浜頓別町頓別"}));
     if (!address.isEmpty() && address != before) {
         // On to the house number.
-        auto *target = ctl<QLineEdit>(optionEntry ? "txtNewadd" : "txtAdd1");
+        auto *target = ctl<QLineEdit>(optionEntry ? "txtNewadd" : "txtAdd2");
         QCOMPARE(m_editor->focusWidget(), target);
         QCOMPARE(target->cursorPosition(), target->text().size());
     }
@@ -247,11 +248,11 @@ void TestCardEditor::whatTheCodeNames_data() {
     QTest::addColumn<QStringList>("fields"); // 住所１, 住所２, 建物名, 宛名, [敬称]
     // A business's own code gives its street and name, sent to 御中.
     QTest::newRow("a business") << "163-8001"
-                                << QStringList{"東京都新宿区西新宿", "2丁目8-1", "", "東京都庁",
+                                << QStringList{"東京都新宿区", "西新宿2丁目8-1", "", "東京都庁",
                                                "御中"};
     // A high-rise's floor has a code of its own.
     QTest::newRow("a building's floor")
-        << "1006310" << QStringList{"東京都千代田区丸の内", "", "丸の内ビルディング10階", ""};
+        << "1006310" << QStringList{"東京都千代田区", "丸の内", "丸の内ビルディング10階", ""};
 }
 
 void TestCardEditor::whatTheCodeNames() {
