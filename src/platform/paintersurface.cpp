@@ -8,6 +8,7 @@
 #include <QPagedPaintDevice>
 #include <QPaintEngine>
 #include <QPainterPath>
+#include <QRegularExpression>
 
 namespace nvl {
 
@@ -230,12 +231,31 @@ bool PainterSurface::endDocument() {
     return m_painter.isActive() && m_painter.end();
 }
 
+namespace {
+
+QStringList installedFamilies() {
+    // Qt names a family several foundries install once each ("C059 [urw]",
+    // "C059 [UKWN]"); a user chooses the family, whichever foundry draws it.
+    static const QRegularExpression foundry(QStringLiteral(R"(\s*\[[^\]]*\]$)"));
+    QStringList families;
+    for (QString family : QFontDatabase::families())
+        families.append(family.remove(foundry));
+    families.removeDuplicates();
+    return families;
+}
+
+} // namespace
+
 int PainterSurface::fontCount() const {
-    return static_cast<int>(QFontDatabase::families().size());
+    if (m_families.isEmpty())
+        m_families = installedFamilies();
+    return static_cast<int>(m_families.size());
 }
 
 QString PainterSurface::fontName(int index) const {
-    return QFontDatabase::families().value(index);
+    if (m_families.isEmpty())
+        m_families = installedFamilies();
+    return m_families.value(index);
 }
 
 } // namespace nvl

@@ -63,6 +63,7 @@ private:
     QPainter m_painter;
     bool m_markColumns = false;
     QStringList m_columnTexts;
+    mutable QStringList m_families; // read once, on the first question
     QString m_fontName;
     double m_points = 10;
     bool m_fontDirty = true;

@@ -178,17 +178,29 @@ void PrintWindow::runPrintJob() {
 void PrintWindow::showSheetPreview() {
     reloadOffsets();
     const PrintJob job = currentJob();
-    if (!checkJob(job))
+    // Looking is harmless: a card that cannot be printed is named, and the
+    // others are shown; only printing stops at it.
+    const PrintCheck check = checkPrintJobMeasured(job);
+    if (!check.stop.isEmpty())
+        m_ctx.platform.messages.show(
+            check.stop + tr("\n\nプレビューは表示しますが、このままでは印刷できません。"));
+    else if (!check.warnings.isEmpty() &&
+             m_ctx.platform.messages.show(check.warnings + tr("\n\n印刷を続けますか？"),
+                                          MessageButtons::OkCancel) != MessageAnswer::Ok)
         return;
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(printer, job);
     bool printed = false;
-    m_ctx.platform.printerDialog.preview(printer, [this, &job, &printed](QPrinter *target) {
+    m_ctx.platform.printerDialog.preview(printer, [this, &job, &check, &printed](QPrinter *target) {
         // The preview draws through a picture engine, with the card's boxes;
         // its print button through the printer's own, as 印刷 prints.
         const QPaintEngine *engine = target->paintEngine();
         if (engine && engine->type() == QPaintEngine::Picture) {
             nvl::render(job, target, true);
+            return;
+        }
+        if (!check.stop.isEmpty()) {
+            m_ctx.platform.messages.show(check.stop);
             return;
         }
         PrintJob confirmed = job;

@@ -45,6 +45,7 @@ private slots:
     void missingOffsetFileIsNeutral();
     void unprintablePostalCode_data();
     void unprintablePostalCode();
+    void previewShowsAnUnprintableBook();
     void honorificWarning_data();
     void honorificWarning();
     void unfittedCardAsked();
@@ -162,6 +163,23 @@ void TestPrintPdf::unprintablePostalCode() {
     QCOMPARE(m_desk->printerDialog.calls, 0);
     QVERIFY(!QFile::exists(pdf));
     QVERIFY(child<QWidget>(m_print, "cmdPrint")->isEnabled());
+}
+
+// 印刷プレビュー shows every card though one code cannot be printed; the
+// card is named, and the preview's print button prints nothing.
+void TestPrintPdf::previewShowsAnUnprintableBook() {
+    QList<Label> list = labels(3);
+    list[1].postalCode = QStringLiteral("12a-4567");
+    m_print = openPrintWindow(*m_desk, list);
+    const QString pdf = m_desk->file(QStringLiteral("preview.pdf"));
+    m_desk->printerDialog.outputFile = pdf;
+    child<QAbstractButton>(m_print, "cmdPreview")->click();
+    QCOMPARE(m_desk->printerDialog.previews, 1);
+    QCOMPARE(m_desk->messages.shown.size(), 2);
+    QVERIFY2(m_desk->messages.shown.at(0).text.contains(QStringLiteral("宛名2")),
+             qPrintable(m_desk->messages.shown.at(0).text));
+    QVERIFY(m_desk->messages.shown.at(0).text.contains(QStringLiteral("印刷できません")));
+    QVERIFY(!QFile::exists(pdf));
 }
 
 void TestPrintPdf::honorificWarning_data() {

@@ -8,6 +8,7 @@
 #include "printoutput.h"
 
 #include <QFile>
+#include <QFontDatabase>
 #include <QPicture>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -97,6 +98,7 @@ private slots:
     void postalDigitsStayPut();
     void nothingPastTheEdge();
     void previewDrawsAsPrinted();
+    void installedFontsListedOnce();
 };
 
 void TestVerticalPdf::namesAndAddressesDownOneColumn_data() {
@@ -276,6 +278,20 @@ void TestVerticalPdf::nothingPastTheEdge() {
     QVERIFY2(columnReading(page, building), qPrintable(seen));
     QVERIFY2(columnReading(page, name.left(10)) && columnReading(page, name.mid(10) + u'様'),
              qPrintable(seen));
+}
+
+// The font list names each family once, without the foundry Qt adds when
+// several install it ("C059 [urw]").
+void TestVerticalPdf::installedFontsListedOnce() {
+    QImage image(10, 10, QImage::Format_Grayscale8);
+    PainterSurface surface(&image);
+    QStringList names;
+    for (int i = 0; i < surface.fontCount(); ++i)
+        names.append(surface.fontName(i));
+    QVERIFY(names.size() > 1);
+    QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
+    for (const QString &name : std::as_const(names))
+        QVERIFY2(!name.endsWith(u']'), qPrintable(name));
 }
 
 // The preview records pages as pictures, where the columns go as characters
