@@ -18,7 +18,8 @@ QString searchKey(const QString &text) {
     for (qsizetype i = 0; i < key.size(); ++i) {
         char16_t c = out[i].unicode();
         const bool blank = c < 0x80 ? c == u' ' || (c >= u'\t' && c <= u'\r') : out[i].isSpace();
-        if (blank || c == u'-' || c == u'‐' || c == u'−')
+        // 〒 before a code is how a code is written, not part of it.
+        if (blank || c == u'-' || c == u'‐' || c == u'−' || c == u'〒')
             continue;
         // ァ…ヶ to ぁ…ゖ: the same sound in either script.
         if (c >= 0x30A1 && c <= 0x30F6)

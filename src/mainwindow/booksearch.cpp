@@ -13,7 +13,9 @@ QLayout *MainWindow::buildSearch(QWidget *content) {
     m_ui->search = new QLineEdit(content);
     m_ui->search->setObjectName(QStringLiteral("txtSearch"));
     m_ui->search->setAccessibleName(tr("検索"));
-    m_ui->search->setPlaceholderText(tr("名前・よみ・住所・〒・タグで検索"));
+    // Short enough to show whole in the box; the tip says it all.
+    m_ui->search->setPlaceholderText(tr("名前・よみ・住所・〒・タグ"));
+    m_ui->search->setToolTip(tr("名前・よみ・住所・〒・タグで検索"));
     m_ui->search->setClearButtonEnabled(true);
     m_ui->tagFilter = new QToolButton(content);
     m_ui->tagFilter->setObjectName(QStringLiteral("cmdTags"));
@@ -68,7 +70,11 @@ void MainWindow::fillFilterMenu(QMenu *menu) {
          {YearFilter::None, YearFilter::SendThisYear, YearFilter::NotSentYet,
           YearFilter::ReplyPending, YearFilter::ReceivedLastYear, YearFilter::Mourning,
           YearFilter::MourningLastYear}) {
-        QAction *action = years->addAction(menu->addAction(yearFilterName(filter)));
+        // "今年" in December is not the year the cards carry: it is named.
+        const QString text = filter == YearFilter::SendThisYear
+                                 ? tr("%1（%2年）").arg(yearFilterName(filter)).arg(year)
+                                 : yearFilterName(filter);
+        QAction *action = years->addAction(menu->addAction(text));
         action->setCheckable(true);
         action->setChecked(filter == m_yearFilter);
         connect(action, &QAction::triggered, this, [this, filter] {

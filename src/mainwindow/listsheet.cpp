@@ -168,8 +168,10 @@ QVariant BookTableModel::data(const QModelIndex &index, int role) const {
 QVariant BookTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
         return QAbstractTableModel::headerData(section, orientation, role);
+    // The blanks of the layout only widen the column; a screen reader and
+    // the header show the name.
     if (role == Qt::DisplayRole)
-        return m_columns.at(section).header;
+        return m_columns.at(section).header.trimmed();
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(m_columns.at(section).alignment);
     return {};

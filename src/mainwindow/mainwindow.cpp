@@ -60,11 +60,11 @@ void MainWindow::buildMenus(QWidget *content, QVBoxLayout *layout) {
     m_ui->openAction = addMenuAction(file, "mnuOpen", tr("ファイルを開く(&O)"));
     m_ui->saveAsAction = addMenuAction(file, "mnuSave", tr("名前をつけて保存(&A)"));
     file->addSeparator();
-    m_ui->importAction = addMenuAction(file, "mnuImport", tr("連絡先を取り込む(&I)..."));
-    m_ui->exportAction = addMenuAction(file, "mnuExport", tr("住所録を書き出す(&E)..."));
+    m_ui->importAction = addMenuAction(file, "mnuImport", tr("連絡先を取り込む(&I)"));
+    m_ui->exportAction = addMenuAction(file, "mnuExport", tr("住所録を書き出す(&E)"));
     file->addSeparator();
     m_ui->syncAction = addMenuAction(file, "mnuSync", tr("同期(&Y)"));
-    m_ui->syncSettingsAction = addMenuAction(file, "mnuSyncSettings", tr("同期の設定(&G)..."));
+    m_ui->syncSettingsAction = addMenuAction(file, "mnuSyncSettings", tr("同期の設定(&G)"));
     file->addSeparator();
     m_ui->exitAction = addMenuAction(file, "mnuExit", tr("終了(&X)"));
 
@@ -73,7 +73,7 @@ void MainWindow::buildMenus(QWidget *content, QVBoxLayout *layout) {
     m_ui->editCardsAction = addMenuAction(edit, "mnuSet", tr("住所録編集(&R)"));
     m_ui->listSheetAction = addMenuAction(edit, "mnuSheet", tr("住所録一覧(&V)"));
     m_ui->reorderAction = addMenuAction(edit, "mnuReorder", tr("順序入替(&T)"));
-    m_ui->entriesAction = addMenuAction(edit, "mnuEntries", tr("付属データの整理(&U)..."));
+    m_ui->entriesAction = addMenuAction(edit, "mnuEntries", tr("付属データの整理(&U)"));
     // The filters of the button beside the search box, also where a screen
     // reader finds menus: the button's own menu runs a loop of its own.
     edit->addSeparator();
@@ -122,6 +122,7 @@ void MainWindow::buildSelection(QWidget *content, QVBoxLayout *layout) {
     grid->addWidget(new QLabel(tr("選択リスト　："), content), 1, 2);
 
     m_ui->bookList = addRecordList(content, "lstSet1", tr("宛名一覧"), &m_bookModel);
+    m_printModel.setBook(&m_ctx.book);
     m_ui->printList = addRecordList(content, "lstSet2", tr("選択リスト"), &m_printModel);
     grid->addLayout(buildSearch(content), 2, 0);
     grid->addWidget(m_ui->bookList, 3, 0);

@@ -270,14 +270,22 @@ bool MainWindow::syncRounds(const DavAccount &account, SyncFlow &flow, SyncBook 
 }
 
 void MainWindow::showSyncFailure(const SyncReport &report) {
-    const QString heading = report.failure == DavFailure::Cancelled
-                                ? tr("同期を中止しました。")
-                                : tr("同期できませんでした。") + u'\n' +
-                                      failureHeading(report.failure) + u'\n' + report.error;
+    const QString kept = tr("\n住所録の宛名は同期の前のままです。");
+    if (report.failure == DavFailure::Cancelled) {
+        m_ctx.platform.messages.show(tr("同期を中止しました。") + kept);
+        return;
+    }
+    if (report.failure == DavFailure::None) {
+        m_ctx.platform.messages.show(tr("同期できませんでした。\n") + report.error + kept);
+        return;
+    }
+    // What the server said (a status, a request) only behind 詳細.
     const QString hint = report.failure == DavFailure::Authentication
                              ? tr("\n同期の設定でパスワードを入力し直してください。")
                              : QString();
-    m_ctx.platform.messages.show(heading + tr("\n住所録の宛名は同期の前のままです。") + hint);
+    m_ctx.platform.messages.showWithDetail(tr("同期できませんでした。\n") +
+                                               failureHeading(report.failure) + kept + hint,
+                                           report.error);
 }
 
 } // namespace nvl

@@ -39,6 +39,17 @@ int breakQuality(const QString &text, qsizetype at) {
     return 0;
 }
 
+// Whether `at` falls inside a 「…」 that fits on a line of its own: a path or
+// a name is not cut when the line can break before it.
+bool insideShortQuote(const QString &text, qsizetype at,
+                      const std::function<int(const QString &)> &width, int limit) {
+    const qsizetype open = text.lastIndexOf(u'「', at - 1);
+    if (open < 0 || text.lastIndexOf(u'」', at - 1) > open)
+        return false;
+    const qsizetype close = text.indexOf(u'」', at);
+    return close >= 0 && width(text.mid(open, close - open + 2)) <= limit;
+}
+
 // The longest prefix of `text` no wider than `limit` (at least one character).
 qsizetype fittingLength(const QString &text, const std::function<int(const QString &)> &width,
                         int limit) {
@@ -56,7 +67,7 @@ qsizetype breakPosition(const QString &text, const std::function<int(const QStri
     int bestQuality = -1;
     // A good break in the second half of the line; else the last allowed one.
     for (qsizetype at = fits; at >= 1 && at < text.size(); --at) {
-        const int quality = breakQuality(text, at);
+        const int quality = insideShortQuote(text, at, width, limit) ? -1 : breakQuality(text, at);
         if (quality > bestQuality && (quality == 0 || at * 2 >= fits || best < 0)) {
             best = at;
             bestQuality = quality;

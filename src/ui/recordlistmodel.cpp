@@ -1,5 +1,8 @@
 #include "recordlistmodel.h"
 
+#include "bookdocument.h"
+#include "jointnames.h"
+
 #include <algorithm>
 
 namespace nvl {
@@ -15,12 +18,26 @@ QVariant RecordListModel::data(const QModelIndex &index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return entry.field(AddressRecord::Name);
+        return shownName(index.row());
     case RecordRole:
         return QVariant::fromValue(entry);
     default:
         return {};
     }
+}
+
+QString RecordListModel::shownName(int row) const {
+    const AddressRecord &entry = m_records.at(row);
+    QString name = entry.field(AddressRecord::Name);
+    // The 連名 after the name, as the book list shows them, while the book
+    // still holds this very record under its number.
+    const int number = m_numbers.value(row);
+    if (!m_book || number < 1 || number > m_book->recordCount() ||
+        !(m_book->record(number) == entry))
+        return name;
+    for (const JointName &joint : jointNamesOf(m_book->recordData(number - 1)))
+        name += u'・' + joint.name;
+    return name;
 }
 
 void RecordListModel::setRecords(const QList<AddressRecord> &records) {

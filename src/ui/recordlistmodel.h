@@ -7,6 +7,8 @@
 
 namespace nvl {
 
+class BookDocument;
+
 // A list of address records for item views: one row a record, shown by its
 // name, with the number (from 1) it has in the book, 0 when it has none.
 // The main window's print list is one.
@@ -28,6 +30,9 @@ public:
     // The book numbers, row by row.
     const QList<int> &numbers() const { return m_numbers; }
 
+    // The book the numbers refer to: its 連名 are shown after the names.
+    void setBook(const BookDocument *book) { m_book = book; }
+
     void setRecords(const QList<AddressRecord> &records);
     void append(const QList<AddressRecord> &records, const QList<int> &numbers = {});
     // Removes the given rows (any order, duplicates ignored).
@@ -38,6 +43,9 @@ signals:
     void countChanged(int count);
 
 private:
+    QString shownName(int row) const;
+
+    const BookDocument *m_book = nullptr;
     QList<AddressRecord> m_records;
     QList<int> m_numbers;
 };

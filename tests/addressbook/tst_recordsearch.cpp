@@ -37,6 +37,8 @@ void TestRecordSearch::matches_data() {
                                        << "" << true;
     QTest::newRow("the code without its hyphen") << "1000005"
                                                  << "" << true;
+    QTest::newRow("the code after 〒") << "〒100-0005"
+                                       << "" << true;
     QTest::newRow("a 連名") << "はなこ"
                             << "" << false; // a given name is matched as written
     QTest::newRow("a 連名 as written") << "花子"

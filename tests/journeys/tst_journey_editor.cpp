@@ -246,7 +246,10 @@ void TestJourneyEditor::unknownPostalCodeNotedBesideTheCard() {
     auto *note = editor->findChild<QLabel *>(QStringLiteral("lblZipNote"));
     QVERIFY(note);
     QCOMPARE(note->accessibleName(), QStringLiteral("郵便番号の確認"));
-    QTRY_COMPARE(note->text(), QStringLiteral("〒000-0000 は手元の郵便番号データにありません（事業所の個別番号かもしれません）"));
+    QTRY_COMPARE(
+        note->text(),
+        QStringLiteral(
+            "〒000-0000 は手元の郵便番号データにありません（事業所の個別番号かもしれません）"));
     QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
 }
 

@@ -173,8 +173,9 @@ void TestJourneySettings::ownSettingsFilesKeptSafe() {
     QTRY_VERIFY(answers.allAnswered());
     const QStringList texts = answers.messageTexts();
     QCOMPARE(texts.size(), 1);
-    QVERIFY2(texts.first().contains(path) && texts.first().contains(says),
-             qPrintable(texts.first()));
+    // Read as one text: the box breaks its lines where it likes.
+    const QString told = QString(texts.first()).remove(u'\n');
+    QVERIFY2(told.contains(path) && told.contains(says), qPrintable(texts.first()));
     if (kind == QLatin1String("link")) {
         QVERIFY(QFileInfo(path).isSymLink());
         QCOMPARE(readBytes(journey.path(QStringLiteral("precious.txt"))), precious);

@@ -180,6 +180,10 @@ void TestSheets::fullVariantCaptionAndColumns() {
     // The main window's list shows the 連名 after the name.
     QCOMPARE(rowTexts(child<QListView>(m_main, "lstSet1")).value(0),
              QStringLiteral("甲・花子・健太"));
+    // And so does the list chosen for printing.
+    child<QListView>(m_main, "lstSet1")->selectAll();
+    child<QAbstractButton>(m_main, "cmdAdd")->click();
+    QCOMPARE(rowTexts(child<QListView>(m_main, "lstSet2")), QStringList{"甲・花子・健太"});
     child<QAbstractButton>(m_main, "cmdView")->click();
     FormWindow *sheet = m_desk->context.windows.existing(WindowId::ListSheet);
     QCOMPARE(sheet->windowTitle(), m_book + QStringLiteral("住所一覧　"));
@@ -189,6 +193,7 @@ void TestSheets::fullVariantCaptionAndColumns() {
     QCOMPARE(cellText(grid, 0, 7), QStringLiteral("c1"));
     QCOMPARE(cellText(grid, 0, 8), QStringLiteral("花子 様・健太 くん"));
     QCOMPARE(grid->model()->headerData(8, Qt::Horizontal).toString(), QStringLiteral("連名"));
+    QCOMPARE(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("宛名"));
     QCOMPARE(cellText(grid, 0, 9), QStringLiteral("こう"));
     QCOMPARE(cellText(grid, 0, 10), QStringLiteral("家族; 友人"));
     // This card year's marks, each in its column.

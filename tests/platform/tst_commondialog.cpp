@@ -94,6 +94,11 @@ void TestCommonDialog::messageLines_data() {
         << QStringLiteral("ああああああああああああああああああ、いいいいいいいい。")
         << QStringList{};
     QTest::newRow("one long word") << QString(60, u'x') << QStringList{};
+    // A quoted path that fits a line is not cut, nor its particle taken away.
+    QTest::newRow("quoted path whole")
+        << QStringLiteral("ファイル「/tmp/nvl/abcdefghij/nvl.ini」は通常のファイルではありません。")
+        << QStringList{"ファイル", "「/tmp/nvl/abcdefghij/nvl.ini」は通常の",
+                       "ファイルではありません。"};
 }
 
 void TestCommonDialog::messageLines() {

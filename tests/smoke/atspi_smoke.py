@@ -606,7 +606,7 @@ def scenario_import_contacts(d):
                 .encode('utf-8'))
     d.start()
     main, book = open_book(d, path)
-    d.choose_menu(main, 'ﾌｧｲﾙ', '連絡先を取り込む...')
+    d.choose_menu(main, 'ﾌｧｲﾙ', '連絡先を取り込む')
     d.gone(d.use_file_dialog('ファイルを開く', contacts, '開く'))
     box = d.alert_containing('開いている住所録')
     d.press(box, 'はい')
@@ -623,7 +623,7 @@ def scenario_import_contacts(d):
     with open(table, 'wb') as f:
         f.write('氏名,郵便番号,住所1,住所3\r\n鈴木 一郎,100-0002,千代田2-2,ビル3F\r\n'
                 .encode('cp932'))
-    d.choose_menu(main, 'ﾌｧｲﾙ', '連絡先を取り込む...')
+    d.choose_menu(main, 'ﾌｧｲﾙ', '連絡先を取り込む')
     d.gone(d.use_file_dialog('ファイルを開く', table, '開く'))
     mapping = d.window('CSV ファイルの取り込み')
     d.check_names(mapping)
@@ -658,7 +658,7 @@ def scenario_companion_entries(d):
     box = d.alert_containing('1件が')
     d.press(box, 'OK')
     d.gone(box)
-    d.choose_menu(main, '編集', '付属データの整理...')
+    d.choose_menu(main, '編集', '付属データの整理')
     dialog = d.window('付属データの整理')
     d.check_names(dialog)
     entries = d.find(dialog, 'list', '合わない付属データ')
@@ -712,7 +712,7 @@ def scenario_sync_with_server(d):
         d.start()
         main, book = open_book(d, path)
 
-        d.choose_menu(main, 'ﾌｧｲﾙ', '同期の設定...')
+        d.choose_menu(main, 'ﾌｧｲﾙ', '同期の設定')
         dialog = d.window('同期の設定')
         d.check_names(dialog)
         d.type_into(dialog, 'アドレス帳の URL', url)
