@@ -5,6 +5,7 @@
 #include "davurl.h"
 #include "secretmemory.h"
 #include "syncflow.h"
+#include "synctask.h"
 #include "textfile.h"
 
 #include <QCommandLineParser>
@@ -182,6 +183,11 @@ int runSyncCommand(int argc, char *argv[]) {
     if (report.emptied.side != EmptiedSide::Side::None)
         return fail(report.error + u'\n' +
                     tr("削除を反映するには --force-delete を付けてください。"));
+    // What failed first, in the user's words; the server's after it.
+    if (!report.ok() && report.failure != DavFailure::None &&
+        report.failure != DavFailure::Cancelled)
+        return fail(failureHeading(report.failure) + u'\n' +
+                    tr("住所録の宛名は同期の前のままです。") + u'\n' + report.error);
     if (!report.ok())
         return fail(report.error + u'\n' + tr("住所録の宛名は同期の前のままです。"));
     std::printf("%s\n", qPrintable(SyncFlow::countsText(report)));

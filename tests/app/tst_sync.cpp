@@ -325,7 +325,11 @@ void TestSync::wrongPassword() {
     writeBytes(m_passwordFile, "wrong\n");
     QString errors;
     QCOMPARE(sync(book, url, {}, &errors), 1);
-    QVERIFY2(errors.contains(QStringLiteral("パスワード")), qPrintable(errors));
+    // The user's words first, the server's status on later lines.
+    QVERIFY2(
+        errors.startsWith(QStringLiteral("nvl-hagaki sync: ユーザー名かパスワードが違います。")),
+        qPrintable(errors));
+    QVERIFY2(errors.contains(QStringLiteral("401")), qPrintable(errors));
     QVERIFY(!errors.contains(QStringLiteral("wrong")));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"book.dat", "password"}));
     QCOMPARE(sync(book, QStringLiteral("ftp://127.0.0.1/alice/password/")), 2);
