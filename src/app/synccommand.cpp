@@ -2,6 +2,7 @@
 
 #include "bookdocument.h"
 #include "bookflows.h"
+#include "davdiscovery.h"
 #include "davurl.h"
 #include "secretmemory.h"
 #include "syncflow.h"
@@ -59,6 +60,68 @@ QStringList settleConflicts(SyncBook &copy, const SyncReport &report, const QStr
     return settled;
 }
 
+// The address book to sync: the URL itself when it is one, else the one
+// found from it (the server's root, the user's principal, .well-known), or
+// the one --addressbook names. Nothing, with the exit status, when the
+// command ends here: --list, none or several found, a failure.
+std::optional<QUrl> chooseAddressBook(const DavAccount &account, bool listing, const QString &named,
+                                      int *status) {
+    CardDavClient client(account);
+    DavError error;
+    const QString typed = account.collection.toDisplayString(QUrl::RemoveUserInfo);
+    const bool wellKnown = account.collection.path().startsWith(QLatin1String("/.well-known/"));
+    if (!listing && named.isEmpty() && !wellKnown) {
+        if (client.collection(&error))
+            return account.collection;
+        if (error.failure != DavFailure::Address) {
+            *status = fail(failureHeading(error.failure) + u'\n' + error.message);
+            return std::nullopt;
+        }
+    }
+    const std::optional<QList<DavAddressBook>> books = findAddressBooks(client, &error);
+    if (!books) {
+        *status = fail(failureHeading(error.failure) + u'\n' + error.message);
+        return std::nullopt;
+    }
+    const QString found = addressBookLines(*books).join(u'\n');
+    if (listing) {
+        if (!books->isEmpty())
+            std::printf("%s\n", qPrintable(found));
+        *status = books->isEmpty()
+                      ? fail(tr("「%1」にアドレス帳は見つかりませんでした。").arg(typed))
+                      : 0;
+        return std::nullopt;
+    }
+    if (books->isEmpty()) {
+        *status = fail(tr("「%1」にアドレス帳がありません。サーバーでアドレス帳を作るか、"
+                          "ウィンドウの「同期の設定」で新しく作ってください。")
+                           .arg(typed));
+        return std::nullopt;
+    }
+    if (!named.isEmpty()) {
+        if (const std::optional<DavAddressBook> book = addressBookNamed(*books, named))
+            return book->url;
+        *status = fail(tr("「%1」という名前のアドレス帳はありません。見つかったアドレス帳：\n%2")
+                           .arg(named, found),
+                       2);
+        return std::nullopt;
+    }
+    if (books->size() > 1) {
+        *status = fail(tr("「%1」にはアドレス帳が %2 件あります。--addressbook で名前を"
+                          "指定してください：\n%3")
+                           .arg(typed)
+                           .arg(books->size())
+                           .arg(found),
+                       2);
+        return std::nullopt;
+    }
+    std::fprintf(stderr, "%s\n",
+                 qPrintable(tr("アドレス帳「%1」（%2）と同期します。")
+                                .arg(addressBookName(books->first()),
+                                     books->first().url.toDisplayString(QUrl::RemoveUserInfo))));
+    return books->first().url;
+}
+
 } // namespace
 
 int runSyncCommand(int argc, char *argv[]) {
@@ -86,7 +149,13 @@ int runSyncCommand(int argc, char *argv[]) {
         QStringLiteral("prefer"),
         tr("settle the listed conflicts with the book's or the server's version"),
         QStringLiteral("book|server"));
-    parser.addOptions({user, passwordFile, caFile, remove, forceDelete, prefer});
+    const QCommandLineOption listBooks(QStringLiteral("list"),
+                                       tr("list the address books found at URL; change nothing"));
+    const QCommandLineOption addressBook(QStringLiteral("addressbook"),
+                                         tr("the address book to sync among those found at URL"),
+                                         QStringLiteral("NAME"));
+    parser.addOptions(
+        {user, passwordFile, caFile, remove, forceDelete, prefer, listBooks, addressBook});
     if (!parser.parse(QCoreApplication::arguments()))
         return fail(parser.errorText(), 2);
     if (parser.isSet(QStringLiteral("help"))) {
@@ -94,7 +163,7 @@ int runSyncCommand(int argc, char *argv[]) {
         return 0;
     }
     const QStringList args = parser.positionalArguments();
-    const QUrl url(args.value(2), QUrl::StrictMode);
+    QUrl url(args.value(2), QUrl::StrictMode);
     const QString preferred = parser.value(prefer);
     if (parser.isSet(prefer) && preferred != QLatin1String("book") &&
         preferred != QLatin1String("server"))
@@ -103,7 +172,7 @@ int runSyncCommand(int argc, char *argv[]) {
         (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")))
         return fail(tr("使い方 (usage): nvl-hagaki sync BOOK https://SERVER/ADDRESSBOOK/ "
                        "[--user NAME] [--password-file FILE] [--ca-file FILE] [--delete] "
-                       "[--force-delete] [--prefer book|server]"),
+                       "[--force-delete] [--prefer book|server] [--list] [--addressbook NAME]"),
                     2);
 
     // No core dump while the password is in memory.
@@ -138,6 +207,14 @@ int runSyncCommand(int argc, char *argv[]) {
         return fail(loaded.error);
     if (const QString refused = companionRefusal(book); !refused.isEmpty())
         return fail(refused);
+    // The book first: what cannot be read is said before the server is asked.
+    int status = 0;
+    const std::optional<QUrl> chosen =
+        chooseAddressBook(account, parser.isSet(listBooks), parser.value(addressBook), &status);
+    if (!chosen)
+        return status;
+    url = *chosen;
+    account.collection = url;
     // Written through the book's one save path: a new address book's
     // unlinking, the new contacts' UIDs before they are uploaded, and the
     // whole result at the end.

@@ -339,6 +339,30 @@ std::optional<QList<DavItem>> CardDavClient::list(DavError *error) {
     return items;
 }
 
+std::optional<std::pair<int, QByteArray>> CardDavClient::propfind(const QUrl &url,
+                                                                  const QByteArray &depth,
+                                                                  const QByteArray &props,
+                                                                  DavError *error) {
+    const QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                            "<D:propfind xmlns:D=\"DAV:\" "
+                            "xmlns:C=\"urn:ietf:params:xml:ns:carddav\"><D:prop>" +
+                            props + "</D:prop></D:propfind>";
+    const std::optional<Reply> reply =
+        send("PROPFIND", url, body,
+             {{"Depth", depth}, {"Content-Type", "application/xml; charset=utf-8"}}, error);
+    if (!reply)
+        return std::nullopt;
+    return std::pair{reply->status, reply->body};
+}
+
+std::optional<int> CardDavClient::countContacts(const QUrl &collection, DavError *error) {
+    const QUrl own = m_account.collection;
+    m_account.collection = normalCollection(collection);
+    const std::optional<QList<DavItem>> items = list(error);
+    m_account.collection = own;
+    return items ? std::optional<int>(int(items->size())) : std::nullopt;
+}
+
 std::optional<QList<DavItem>> CardDavClient::fetch(const QStringList &hrefs, DavError *error) {
     QList<DavItem> all;
     constexpr qsizetype Batch = 100;

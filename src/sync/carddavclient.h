@@ -101,6 +101,12 @@ public:
     QStringList ignored() const override { return m_ignored; }
 
     QUrl urlOf(const QString &href) const;
+    // A PROPFIND of `props` (elements of DAV: as D:, of CardDAV as C:) on a
+    // URL of the same server: its status and body.
+    std::optional<std::pair<int, QByteArray>> propfind(const QUrl &url, const QByteArray &depth,
+                                                       const QByteArray &props, DavError *error);
+    // Counts the contacts of another address book of the same server.
+    std::optional<int> countContacts(const QUrl &collection, DavError *error);
 
 private:
     struct Reply {

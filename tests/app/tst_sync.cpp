@@ -128,6 +128,7 @@ private slots:
     void verboseLogsRequestsNotThePassword();
     void upgradeWritesNothing();
     void preferSettlesConflicts();
+    void addressBooksFoundFromTheServer();
 
 private:
     int sync(const QString &book, const QString &url, QStringList extra = {},
@@ -342,9 +343,10 @@ void TestSync::cutOffThenCompleted() {
     const QString book = path(QStringLiteral("book.dat"));
     writeBytes(book, cp932(bookText({"甲", "乙", "丙", "丁"})));
     const QByteArray before = readBytes(book);
-    // The probe the server challenges, the probe again with the password,
-    // the list, then two of the four uploads.
-    CuttingProxy proxy(QUrl(url).port(), 5);
+    // The check that the URL is an address book (challenged, then with the
+    // password), the sync's own probe likewise, the list, then two of the
+    // four uploads.
+    CuttingProxy proxy(QUrl(url).port(), 7);
     QVERIFY(proxy.isListening());
     QUrl cut(url);
     cut.setPort(proxy.serverPort());
@@ -712,6 +714,59 @@ void TestSync::preferSettlesConflicts() {
         QCOMPARE(document.record(1).field(AddressRecord::Address2), kept);
         QVERIFY(QString::fromUtf8(m_server.cards(url).value(file)).contains(kept));
     }
+}
+
+// Given the server's address, the user's address books are found: one is
+// synced and kept in the companion, several are listed (exit 2) until
+// --addressbook names one, --list lists and writes nothing, and a user
+// without any is told what to do. .well-known/carddav leads there too.
+void TestSync::addressBooksFoundFromTheServer() {
+    DavServer bob;
+    bob.base = m_server.base;
+    bob.user = "bob";
+    bob.home = QStringLiteral("/bob/");
+    const QString family = bob.addressBook(QStringLiteral("family"));
+    QCOMPARE(bob.status, 201);
+    bob.send("PUT", QUrl(family).path() + QStringLiteral("one.vcf"),
+             card(QStringLiteral("one"), QStringLiteral("甲"), QStringLiteral("番地")));
+    const QString root = m_server.base.toString();
+    const QString book = path(QStringLiteral("book.dat"));
+    writeBytes(book, cp932(bookText({"乙"})));
+    const QStringList asBob{"--user", "bob"};
+    QString errors;
+    QCOMPARE(sync(book, root, asBob, &errors), 0);
+    QVERIFY2(errors.contains(QStringLiteral("family")) && errors.contains(QUrl(family).path()),
+             qPrintable(errors));
+    QVERIFY(readBytes(book + QStringLiteral(".nvl")).contains(QUrl(family).path().toUtf8()));
+    QCOMPARE(namesIn(book), QStringList({"乙", "甲"}));
+
+    bob.addressBook(QStringLiteral("work"));
+    const QByteArray before = readBytes(book) + readBytes(book + QStringLiteral(".nvl"));
+    for (const QString &start : {root, root + QStringLiteral(".well-known/carddav")}) {
+        QVERIFY2(sync(book, start, asBob, &errors) == 2, qPrintable(start + u' ' + errors));
+        QVERIFY2(errors.contains(QStringLiteral("family")) &&
+                     errors.contains(QStringLiteral("work")),
+                 qPrintable(errors));
+    }
+    QProcess listing;
+    listing.start(builtProgram(),
+                  QStringList{"sync", book, root, "--list", "--password-file", m_passwordFile} +
+                      asBob);
+    QVERIFY(listing.waitForFinished(60000));
+    const QString listed = QString::fromUtf8(listing.readAllStandardOutput());
+    QCOMPARE(listing.exitCode(), 0);
+    QVERIFY2(listed.contains(QStringLiteral("family\t")) &&
+                 listed.contains(QStringLiteral("family/\t2 件")) &&
+                 listed.contains(QStringLiteral("work\t")),
+             qPrintable(listed));
+    QCOMPARE(readBytes(book) + readBytes(book + QStringLiteral(".nvl")), before);
+    QCOMPARE(sync(book, root, asBob + QStringList{"--addressbook", "work"}, &errors), 0);
+    QVERIFY(readBytes(book + QStringLiteral(".nvl")).contains("/bob/work/"));
+
+    const QString carols = path(QStringLiteral("carol.dat"));
+    writeBytes(carols, cp932(bookText({"丙"})));
+    QCOMPARE(sync(carols, root, {"--user", "carol"}, &errors), 1);
+    QVERIFY2(errors.contains(QStringLiteral("アドレス帳がありません")), qPrintable(errors));
 }
 
 #include "tst_sync.moc"

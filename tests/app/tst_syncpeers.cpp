@@ -9,6 +9,7 @@
 #include "syncbooks.h"
 #include "testmain.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QJsonArray>
 #include <QProcess>
@@ -45,6 +46,7 @@ private slots:
     void deleteAgainstANewEmptyCollection();
     void percentEncodedCollection();
     void contactsStayAsPhonesWroteThem();
+    void addressBooksFoundFromTheRoot();
 
 private:
     int sync(const QString &book, const QString &url, const QStringList &extra = {},
@@ -345,6 +347,26 @@ void TestSyncPeers::contactsStayAsPhonesWroteThem() {
                  before.value(QLatin1String(group)));
     QCOMPARE(sync(book, url, {}, &errors), 0);
     QVERIFY2(errors.isEmpty(), qPrintable(errors));
+}
+
+// From the server's root alone, on either server: --list names the address
+// books there with their contacts, several need --addressbook, and the one
+// named is synced and kept.
+void TestSyncPeers::addressBooksFoundFromTheRoot() {
+    const QString name = QStringLiteral("found-%1").arg(QDateTime::currentMSecsSinceEpoch());
+    const QString url = m_server.addressBook(name);
+    const QString root = m_server.base.toString();
+    const QString book = path(QStringLiteral("book.dat"));
+    writeBytes(book, cp932(bookText({"甲"})));
+    QCOMPARE(sync(book, root, {"--list"}), 0);
+    QVERIFY2(m_counts.contains(name + QStringLiteral("\t")), qPrintable(m_counts));
+    QVERIFY(!QFile::exists(book + QStringLiteral(".nvl")));
+    QString errors;
+    QCOMPARE(sync(book, root, {}, &errors), 2);
+    QVERIFY2(errors.contains(name), qPrintable(errors));
+    QCOMPARE(sync(book, root, {"--addressbook", name}, &errors), 0);
+    QCOMPARE(serverNames(url), QStringList{"甲"});
+    QVERIFY(readBytes(book + QStringLiteral(".nvl")).contains(QUrl(url).path().toUtf8()));
 }
 
 QTEST_MAIN(TestSyncPeers)

@@ -21,7 +21,8 @@ import time
 
 def radicale(folder, port):
     with open(os.path.join(folder, 'users'), 'w') as f:
-        f.write('alice:secret\n')
+        # bob and carol for discovery: one address book, and none.
+        f.write('alice:secret\nbob:secret\ncarol:secret\n')
     with open(os.path.join(folder, 'config'), 'w') as f:
         f.write('[server]\nhosts = 127.0.0.1:%d\n'
                 '[auth]\ntype = htpasswd\nhtpasswd_filename = %s\nhtpasswd_encryption = plain\n'

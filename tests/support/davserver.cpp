@@ -32,7 +32,7 @@ DavServer::~DavServer() = default;
 QByteArray DavServer::send(const QByteArray &verb, const QString &path, const QByteArray &body,
                            const QByteArray &depth) {
     QNetworkRequest request(base.resolved(QUrl(path, QUrl::TolerantMode)));
-    request.setRawHeader("Authorization", "Basic " + QByteArray("alice:secret").toBase64());
+    request.setRawHeader("Authorization", "Basic " + (user + ":secret").toBase64());
     if (!depth.isEmpty())
         request.setRawHeader("Depth", depth);
     if (verb == "PUT")

@@ -23,6 +23,7 @@ public:
     ~DavServer();
     QUrl base;
     QString home = QStringLiteral("/alice/"); // where address books are made
+    QByteArray user = "alice";                // as whom (password "secret")
     int status = 0;
 
     // The server a fixture started in `folder` (dav_fixture.py); false when
