@@ -6,6 +6,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -60,6 +61,19 @@ SyncSettingsDialog::SyncSettingsDialog(const SyncSettings &settings, const QStri
     m_result->setWordWrap(true);
     m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_result);
+    // The address books found from a server's address, one to choose.
+    m_books = new QListWidget(this);
+    m_books->setObjectName(QStringLiteral("lstSyncBooks"));
+    m_books->setAccessibleName(tr("見つかったアドレス帳"));
+    m_books->hide();
+    layout->addWidget(m_books);
+    connect(m_books, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (QListWidgetItem *item = m_books->item(row)) {
+            m_url->setText(item->data(Qt::UserRole).toString());
+            m_result->setText(
+                tr("アドレス帳「%1」と同期します。").arg(item->data(Qt::UserRole + 1).toString()));
+        }
+    });
     // What the server or the system said, for whoever asks.
     m_detailButton = new QPushButton(tr("詳細"), this);
     m_detailButton->setObjectName(QStringLiteral("cmdSyncDetail"));
@@ -137,7 +151,20 @@ void SyncSettingsDialog::testConnection() {
 void SyncSettingsDialog::showFound() {
     m_test->setEnabled(true);
     const SyncTask::Found &found = m_task.found();
-    if (found.error) {
+    m_books->clear();
+    m_books->setVisible(!found.books.isEmpty());
+    if (!found.books.isEmpty()) {
+        m_result->setText(tr("このサーバーにアドレス帳が %1 件あります。使うものを選んでください。")
+                              .arg(found.books.size()));
+        for (const DavAddressBook &book : found.books) {
+            auto *item = new QListWidgetItem(
+                tr("%1（%2 件）").arg(addressBookName(book)).arg(book.contacts), m_books);
+            item->setData(Qt::UserRole, book.url.toString(QUrl::RemoveUserInfo));
+            item->setData(Qt::UserRole + 1, addressBookName(book));
+        }
+        if (found.books.size() == 1)
+            m_books->setCurrentRow(0);
+    } else if (found.error) {
         m_result->setText(failureHeading(found.error.failure));
         showDetail(found.error.message);
     } else {

@@ -6,6 +6,7 @@
 
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 
 namespace nvl {
@@ -44,6 +45,7 @@ private:
     QLineEdit *m_password;
     QPushButton *m_test;
     QLabel *m_result;
+    QListWidget *m_books;
     QPushButton *m_detailButton;
     QLabel *m_detail;
     SyncTask m_task;

@@ -65,6 +65,12 @@ void SyncTask::testConnection(const DavAccount &account) {
             return m_cancelled.load();
         };
         const std::optional<DavCollection> collection = client.collection(&m_found.error);
+        if (!collection && m_found.error.failure == DavFailure::Address) {
+            // The server's address, perhaps: the address books under it.
+            DavError ignored;
+            if (const auto books = findAddressBooks(client, &ignored))
+                m_found.books = *books;
+        }
         if (!collection)
             return;
         m_found.name = collection->displayName;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "davdiscovery.h"
 #include "syncengine.h"
 
 #include <QObject>
@@ -23,6 +24,8 @@ public:
         DavError error;
         QString name;
         int contacts = 0;
+        // A URL that is no address book: the user's address books found from it.
+        QList<DavAddressBook> books;
     };
     void testConnection(const DavAccount &account);
     void sync(const DavAccount &account, const SyncBook &book, const SyncOptions &options,

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QRadioButton>
@@ -32,6 +33,7 @@ private slots:
     void emptiedServerAskedFirst();
     void passwordTheKeyringRefused();
     void postponedNotAskedAgain();
+    void addressBookChosenFromTheServer();
 
 private:
     DavServer m_server;
@@ -258,6 +260,38 @@ void TestJourneySync::postponedNotAskedAgain() {
     for (int row = 0; row < list->rowCount(); ++row)
         QVERIFY2(!list->index(row, 0).data().toString().contains(QStringLiteral("同期で更新")),
                  qPrintable(list->index(row, 0).data().toString()));
+}
+
+// 同期の設定 with the server's address only: 接続テスト lists the user's
+// address books, one is chosen, and its URL is what the book keeps.
+void TestJourneySync::addressBookChosenFromTheServer() {
+    const QString name = QStringLiteral("chosen-%1").arg(QDateTime::currentMSecsSinceEpoch());
+    const QString url = m_server.addressBook(name);
+    Journey journey;
+    ModalAnswers answers;
+    const QString book = journey.writeBook(QStringLiteral("chosen.dat"), 1);
+    journey.openBook(book, answers);
+    QString chosen;
+    answers.then([this, &name, &chosen](QWidget *dialog) {
+        type(dialog, "txtSyncUrl", m_server.base.toString());
+        type(dialog, "txtSyncUser", QStringLiteral("alice"));
+        type(dialog, "txtSyncPassword", m_password);
+        press(dialog, QStringLiteral("接続テスト"));
+        auto *books = dialog->findChild<QListWidget *>(QStringLiteral("lstSyncBooks"));
+        QVERIFY(books);
+        QVERIFY(QTest::qWaitFor([books] { return books->count() > 0; }, 20000));
+        for (int row = 0; row < books->count(); ++row)
+            if (books->item(row)->text().contains(name))
+                books->setCurrentRow(row);
+        chosen = dialog->findChild<QLineEdit *>(QStringLiteral("txtSyncUrl"))->text();
+        press(dialog, QStringLiteral("OK"));
+    });
+    QVERIFY(
+        chooseFromMenu(journey.mainWindow(), QStringLiteral("ﾌｧｲﾙ"), QStringLiteral("同期の設定")));
+    QTRY_VERIFY_WITH_TIMEOUT(answers.allAnswered(), 30000);
+    QVERIFY2(answers.unexpected.isEmpty(), qPrintable(describe(answers.unexpected)));
+    QCOMPARE(QUrl(chosen).path(), QUrl(url).path());
+    QVERIFY(readBytes(book + QStringLiteral(".nvl")).contains(QUrl(url).path().toUtf8()));
 }
 
 void TestJourneySync::cancelledSyncWritesNothing() {
