@@ -46,25 +46,18 @@ public:
     }
 
     QStringList splitPath(const QString &path) const override {
-        return {path.mid(typedStart(path)).trimmed()};
+        return {path.mid(tagWordStart(path)).trimmed()};
     }
 
     QString pathFromIndex(const QModelIndex &index) const override {
         const QString text = m_edit->text();
-        QString before = text.left(typedStart(text));
+        QString before = text.left(tagWordStart(text));
         if (!before.isEmpty() && !before.endsWith(u' '))
             before += u' ';
         return before + index.data().toString();
     }
 
 private:
-    static qsizetype typedStart(const QString &text) {
-        qsizetype start = 0;
-        for (QChar separator : {u';', u'；', u'、', u',', u'，'})
-            start = std::max(start, text.lastIndexOf(separator) + 1);
-        return start;
-    }
-
     QLineEdit *m_edit;
 };
 

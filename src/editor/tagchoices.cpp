@@ -10,20 +10,20 @@
 namespace nvl {
 namespace {
 
-qsizetype wordStart(const QString &text) {
+// The word still being typed: none once it is one of the book's tags.
+QString partialWord(const QString &text, const QStringList &bookTags) {
+    const QString word = text.mid(tagWordStart(text)).trimmed();
+    return bookTags.contains(word, Qt::CaseInsensitive) ? QString() : word;
+}
+
+} // namespace
+
+qsizetype tagWordStart(const QString &text) {
     qsizetype start = 0;
     for (QChar separator : {u';', u'；', u'、', u',', u'，'})
         start = std::max(start, text.lastIndexOf(separator) + 1);
     return start;
 }
-
-// The word still being typed: none once it is one of the book's tags.
-QString partialWord(const QString &text, const QStringList &bookTags) {
-    const QString word = text.mid(wordStart(text)).trimmed();
-    return bookTags.contains(word, Qt::CaseInsensitive) ? QString() : word;
-}
-
-} // namespace
 
 QStringList tagChoices(const QString &typed, const QStringList &bookTags, int most) {
     const QStringList onCard = splitTags(typed);
@@ -39,7 +39,7 @@ QStringList tagChoices(const QString &typed, const QStringList &bookTags, int mo
 }
 
 QString withChosenTag(const QString &typed, const QString &tag, const QStringList &bookTags) {
-    const qsizetype start = wordStart(typed);
+    const qsizetype start = tagWordStart(typed);
     if (!partialWord(typed, bookTags).isEmpty() || typed.mid(start).trimmed().isEmpty()) {
         // As the completion popup writes it: one blank after a separator.
         QString before = typed.left(start);

@@ -9,6 +9,8 @@ class QPushButton;
 
 namespace nvl {
 
+// Where the tag being typed starts: after the last separator (; ； 、 , ，).
+qsizetype tagWordStart(const QString &text);
 // The book's tags that the word being typed could become, not yet on the card.
 QStringList tagChoices(const QString &typed, const QStringList &bookTags, int most);
 // The field's text with a chosen tag in place of the word being typed, or
